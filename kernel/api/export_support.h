@@ -1,0 +1,48 @@
+#pragma once
+// What every export shares: the funnel that keeps exceptions from crossing
+// the C interface, the access-violation guard, and the timetable index rule.
+#include <new>
+#include <type_traits>
+
+#include "core/memory_failure.h"
+#include "frame/error_codes.h"
+#include "frame/guard.h"
+#include "frame/kernel_error.h"
+#include "load/loaded_set.h"
+
+namespace qo::api {
+
+// Runs an export's body. An escaped exception becomes error 31 and the
+// failure value; exhausted memory ends the process as everywhere else.
+template <class R, class Body>
+R Export(R failure, Body&& body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    ExitOnMemoryFailure(0, kExitAllocation);
+  } catch (...) {
+    SetKernelError(ErrAccessViolation);
+    return failure;
+  }
+}
+
+// The same for exports that work on timetable data: a fault in the body is
+// caught too, reported as error 31, and the failure value is returned.
+template <class R, class Body>
+R GuardedExport(R failure, Body&& body) noexcept {
+  return Export(failure, [&]() -> R {
+    bool faulted;
+    R result = RunGuarded(failure, &faulted, body);
+    if (faulted) SetKernelError(ErrAccessViolation);
+    return result;
+  });
+}
+
+// The timetable index rule: 0..QoQoCount()-1, anything else is error 3.
+inline TimetableRecord* CheckTimetable(int index) {
+  TimetableRecord* record = TimetableAt(index);
+  if (!record) SetKernelError(ErrTimetableIndex);
+  return record;
+}
+
+}  // namespace qo::api
