@@ -1,0 +1,49 @@
+#include "load/file_image.h"
+
+#include <climits>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+namespace qo {
+
+bool IsUsablePath(const char* path) {
+  if (!path || !*path) return false;
+  return std::strlen(path) < PATH_MAX;
+}
+
+std::FILE* OpenBinaryFile(const char* path) {
+  if (!IsUsablePath(path)) return nullptr;
+  return std::fopen(path, "rb");
+}
+
+bool ReadFileImage(std::FILE* file, bool progress, LoadCallback callback, OwnedArray* image) {
+  image->reset();
+  if (std::fseek(file, 0, SEEK_END) != 0) return false;
+  long end = std::ftell(file);
+  if (end <= 0 || end > std::numeric_limits<int32_t>::max()) return false;
+  if (std::fseek(file, 0, SEEK_SET) != 0) return false;
+  size_t size = static_cast<size_t>(end);
+
+  OwnedArray bytes;
+  AllocArrayRaw(bytes.address(), static_cast<int32_t>(size), 1);
+  uint8_t* data = bytes.get();
+  // Ten chunks of whole kilobytes, so that a caller's progress bar moves in
+  // tenths however large the file is.
+  size_t chunk = progress ? ((size / 10 + 1024) / 1024) * 1024 : size;
+  if (progress) RaiseLoadEvent(callback, LoadEvProgress, 0);
+  size_t done = 0;
+  while (done < size) {
+    size_t want = size - done < chunk ? size - done : chunk;
+    size_t got = std::fread(data + done, 1, want, file);
+    if (got != want) return false;
+    done += got;
+    if (progress)
+      RaiseLoadEvent(callback, LoadEvProgress,
+                     static_cast<intptr_t>(static_cast<uint64_t>(done) * 1000 / size));
+  }
+  *image = std::move(bytes);
+  return true;
+}
+
+}  // namespace qo
