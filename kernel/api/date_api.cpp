@@ -21,9 +21,7 @@ constexpr size_t kMaxFormatted = 256;
 // A typed date is read from its first 29 characters.
 constexpr size_t kDateInput = 29;
 
-void CopyOut(char* buffer, const char* text) {
-  std::memcpy(buffer, text, std::strlen(text) + 1);
-}
+void CopyOut(char* buffer, const char* text) { std::memcpy(buffer, text, std::strlen(text) + 1); }
 
 }  // namespace
 

@@ -49,10 +49,14 @@ const WeekdayNames& Names() {
 
 int NamesOf(char language) {
   switch (language) {
-    case 'E': return kNamesEnglish;
-    case 'G': return kNamesGerman;
-    case 'S': return kNamesSlovak;
-    default: return kNamesCzech;
+    case 'E':
+      return kNamesEnglish;
+    case 'G':
+      return kNamesGerman;
+    case 'S':
+      return kNamesSlovak;
+    default:
+      return kNamesCzech;
   }
 }
 
@@ -141,8 +145,8 @@ MinuteOfDay ParseTime(const char* text) {
     if (*p < '0' || *p > '9') continue;
     // "8:5" means 8:05: a single digit after a separator is the minutes'
     // second digit.
-    if (p[1] == '\0' && count > 0 && p > text &&
-        (p[-1] == ':' || p[-1] == '.' || p[-1] == ' ') && count < kMaxDigits)
+    if (p[1] == '\0' && count > 0 && p > text && (p[-1] == ':' || p[-1] == '.' || p[-1] == ' ') &&
+        count < kMaxDigits)
       digits[count++] = '0';
     if (count < kMaxDigits) digits[count++] = *p;
   }

@@ -17,8 +17,7 @@ int GetMonthLength(int year, int month) {
 
 bool IsValidDate(int year, int month, int day) {
   year = ExpandYear(year);
-  return year >= kFirstYear && year <= kLastYear && day >= 1 &&
-         day <= GetMonthLength(year, month);
+  return year >= kFirstYear && year <= kLastYear && day >= 1 && day <= GetMonthLength(year, month);
 }
 
 DayNumber DmyToDay(int year, int month, int day) {

@@ -16,6 +16,7 @@ constexpr int kSecondaryBits = 4;
 
 // Letter classes in primary order, members in secondary order. UTF-8 here;
 // the table below is built from it at compile time.
+// clang-format off
 constexpr std::string_view kLetterClasses[] = {
     "aáäâăąAÁÄÂĂĄ", "bB",        "cćCĆ",   "çÇ",       "čČ",     "dďđDĎĐ",
     "eéëěęEÉËĚĘ",   "fF",        "gG",     "hH",       "",  // "ch" has no byte of its own
@@ -25,6 +26,7 @@ constexpr std::string_view kLetterClasses[] = {
     "vV",           "wW",        "xX",     "yýYÝ",     "zźZŹ",   "žŽ",
     "żŻ",
 };
+// clang-format on
 constexpr int kChClass = 10;
 // Non-letters that sort after everything else, in this order.
 constexpr std::string_view kLast = "×ß÷˙";

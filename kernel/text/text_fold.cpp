@@ -11,8 +11,7 @@ constexpr ByteMap WithAsciiUpper(ByteMap map) {
   return map;
 }
 
-constexpr ByteMap kSearchKeyMap =
-    WithAsciiUpper(MakeLetterMap(kLetterRows[3], kLetterRows[4]));
+constexpr ByteMap kSearchKeyMap = WithAsciiUpper(MakeLetterMap(kLetterRows[3], kLetterRows[4]));
 
 constexpr ByteMap MakeUpperMap() {
   ByteMap map = MakeLetterMap(kLetterRows[3], kUpperRow);

@@ -43,7 +43,7 @@ void AppendBounded(char* buffer, size_t size, const char* text) {
   buffer[used + length] = '\0';
 }
 
-const std::string& PickMarker(bool force, std::string MarkerPair::* which) {
+const std::string& PickMarker(bool force, std::string MarkerPair::*which) {
   const std::string& second = g_markers[1].*which;
   if (!second.empty() && (CurrentLanguageLetter() != 'E' || force)) return second;
   return g_markers[0].*which;
@@ -133,8 +133,7 @@ char* AppendText(char* buffer, size_t size, const char* text) {
 int GetAppendedCount() { return g_appendedCount; }
 void SetAppendedCount(int count) { g_appendedCount = count; }
 
-void SetMarkerPairs(const char* open0, const char* close0, const char* open1,
-                    const char* close1) {
+void SetMarkerPairs(const char* open0, const char* close0, const char* open1, const char* close1) {
   g_markers[0] = {open0 ? open0 : "", close0 ? close0 : ""};
   g_markers[1] = {open1 ? open1 : "", close1 ? close1 : ""};
 }
