@@ -122,7 +122,7 @@ struct GisData {
   StringPool LayerNames;
   // Derived: per station the 1-based position in the station point table
   // (the points of the first layer of layer array 3), 0 = no point.
-  std::vector<uint16_t> StationPoint;
+  std::vector<int32_t> StationPoint;
   // Derived: per point of that table, the station index (-1 none); without
   // station keys the stored station field.
   std::vector<int32_t> PointStation;
@@ -156,7 +156,7 @@ struct QMapData {
   ImageArray<int32_t> EdgeLengths;
   // Derived: per station the 1-based position of its newest coordinate
   // record, 0 = none.
-  std::vector<uint16_t> StationCoor;
+  std::vector<int32_t> StationCoor;
   // Derived: per coordinate record the station index, or minus the stored
   // key for a record of no station.
   std::vector<int32_t> CoorStation;

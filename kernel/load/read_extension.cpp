@@ -1,0 +1,536 @@
+#include "load/read_extension.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "format/fare_layout.h"
+#include "format/file_signatures.h"
+#include "format/section_reader.h"
+#include "frame/error_codes.h"
+#include "load/file_image.h"
+#include "load/read_timetable.h"
+
+namespace qo {
+namespace {
+
+constexpr int32_t kGisHeaderBytes = 49;
+constexpr int32_t kGisLayerBytes = 164;
+constexpr int32_t kGisPointBytes = 12;
+constexpr int32_t kGisVertexBytes = 8;
+constexpr int32_t kGisLabelBytes = 20;
+constexpr uint8_t kGisMaxLanguages = 5;
+constexpr int32_t kQMapCoorBytes = 24;
+constexpr int32_t kQMapArcBytes = 14;
+constexpr int32_t kQMapPointBytes = 16;
+
+bool HasExtensionSignature(const uint8_t* bytes, size_t size) {
+  return size >= kExtensionSignatureSize &&
+         std::memcmp(bytes, kExtensionSignature.data(), kExtensionSignatureCompared) == 0;
+}
+
+// Monotone offsets of at least n + 1 entries, none above limit.
+bool IndexRanges(const ImageArray<int32_t>& offsets, int64_t n, int64_t limit) {
+  if (offsets.size() < n + 1) return false;
+  int32_t previous = 0;
+  for (int32_t i = 0; i < offsets.size(); ++i) {
+    if (offsets[i] < previous || offsets[i] > limit) return false;
+    previous = offsets[i];
+  }
+  return true;
+}
+
+bool ValuesBelow(const ImageArray<int32_t>& values, int64_t limit, bool negativeAllowed) {
+  for (int32_t i = 0; i < values.size(); ++i) {
+    if (values[i] >= limit || (!negativeAllowed && values[i] < 0)) return false;
+  }
+  return true;
+}
+
+// The stations of the timetable in ascending key order, for the merge walks
+// of the GIS and QMap indexes. Empty without keys or their order.
+bool HasKeyOrder(const TimetableRecord& t) {
+  return !t.StationKeys.empty() && t.StationsByKey.size() == t.StationKeys.size();
+}
+
+// --- Fares -----------------------------------------------------------------
+
+bool TakeFares(SectionReader& r, FareData& fares) {
+  const uint8_t* start = r.Bytes(2);
+  if (!start) return false;
+  uint16_t length = LoadLE<uint16_t>(start);
+  if (!r.Check(length >= 5)) return false;
+  r.Skip(length - 2u);
+  if (!r.ok()) return false;
+  std::memcpy(fares.Header.data(), start, std::min<size_t>(length, fares.Header.size()));
+  fares.Version = LoadLE<uint16_t>(fares.Header.data() + 2);
+  fares.LanguageCount = fares.Header[4];
+
+  for (size_t i = 0; i < fares.Arrays.size(); ++i) {
+    int32_t stride = i == 3 ? kTariffRecordBytes : i == 4 ? kFareZoneRecordBytes
+                   : i == kFareAreaArray ? 1 : 0;
+    fares.Arrays[i] = r.Records(stride);
+  }
+  fares.KeyLists = r.ArrayList(4);
+  fares.LanguagePools = r.Pools(fares.LanguageCount);
+  fares.Texts = r.Pool();
+
+  const RecordArray& tariffs = fares.Arrays[3];
+  const RecordArray& zones = fares.Arrays[4];
+  if (!r.CanHold(static_cast<uint64_t>(tariffs.size()) * kTariffArraySlots, 4)) return false;
+  fares.Tariffs.resize(static_cast<size_t>(tariffs.size()));
+  for (int32_t i = 0; i < tariffs.size() && r.ok(); ++i) {
+    FareTariff& tariff = fares.Tariffs[static_cast<size_t>(i)];
+    tariff.Record = tariffs.At(i);
+    for (RecordArray& slot : tariff.Slots) slot = r.Records();
+  }
+  if (!r.CanHold(static_cast<uint64_t>(zones.size()) * 2, 4)) return false;
+  fares.ZoneRecords.resize(static_cast<size_t>(zones.size()));
+  for (auto& pair : fares.ZoneRecords) {
+    pair[0] = r.Records();
+    pair[1] = r.Records();
+  }
+
+  auto hasBlock = [&](const FareTariff& tariff) {
+    return LoadLE<uint32_t>(tariff.Record + kTariffExtensionSlot) != 0;
+  };
+  if (fares.Version >= 2)
+    for (RecordArray& array : fares.Version2Arrays) array = r.Records();
+  if (fares.Version >= 3) {
+    for (FareTariff& tariff : fares.Tariffs) {
+      if (!r.ok()) break;
+      if (!hasBlock(tariff)) continue;
+      tariff.Block = r.Bytes(kTariffBlockBytes);
+      for (int slot = 0; slot < 4; ++slot) tariff.BlockSlots[slot] = r.Records();
+    }
+  }
+  if (fares.Version >= 4) {
+    for (RecordArray& array : fares.Version4Arrays) array = r.Records();
+    for (FareTariff& tariff : fares.Tariffs) {
+      if (!r.ok()) break;
+      if (!hasBlock(tariff)) continue;
+      tariff.BlockSlots[7] = r.Records();
+      tariff.BlockSlots[8] = r.Records();
+    }
+  }
+  if (fares.Version >= 6) {
+    for (FareTariff& tariff : fares.Tariffs) {
+      if (!r.ok()) break;
+      if (!hasBlock(tariff) || !tariff.Block) continue;
+      if (LoadLE<uint32_t>(tariff.Block + 4 * kTariffBlockFlagSlot) != 0)
+        tariff.BlockSlots[kTariffBlockFlagSlot] = r.Records();
+    }
+  }
+  // The area values go with the key lists one to one.
+  return r.Check(fares.Arrays[kFareAreaArray].size() == static_cast<int32_t>(fares.KeyLists.size()));
+}
+
+// Every arc between two stations of one key list gets that list's area.
+void MarkFareArcs(const TimetableRecord& t, FareData& fares) {
+  fares.ArcMarks.clear();
+  if (t.ArcOffsets.empty() || t.StationKeys.empty()) return;
+  fares.ArcMarks.assign(static_cast<size_t>(t.ArcStations.size()), 0);
+
+  std::vector<std::pair<int32_t, int32_t>> byKey;  // (key, station)
+  byKey.reserve(static_cast<size_t>(t.StationKeys.size()));
+  for (int32_t s = 0; s < t.StationKeys.size(); ++s) byKey.emplace_back(t.StationKeys[s], s);
+  std::sort(byKey.begin(), byKey.end());
+
+  std::vector<int32_t> stamp(t.StationCount, -1);
+  std::vector<int32_t> members;
+  ImageArray<uint8_t> areas = fares.Arrays[kFareAreaArray].As<uint8_t>();
+  for (size_t list = 0; list < fares.KeyLists.size(); ++list) {
+    ImageArray<int32_t> keys = fares.KeyLists[list].As<int32_t>();
+    members.clear();
+    for (int32_t k = 0; k < keys.size(); ++k) {
+      auto range = std::equal_range(byKey.begin(), byKey.end(), std::make_pair(keys[k], INT32_MIN),
+                                    [](const auto& a, const auto& b) { return a.first < b.first; });
+      for (auto it = range.first; it != range.second; ++it) {
+        if (stamp[static_cast<size_t>(it->second)] == static_cast<int32_t>(list)) continue;
+        stamp[static_cast<size_t>(it->second)] = static_cast<int32_t>(list);
+        members.push_back(it->second);
+      }
+    }
+    if (members.size() < 2) continue;
+    uint8_t area = areas[static_cast<int32_t>(list)];
+    for (int32_t u : members) {
+      for (int32_t arc = t.ArcOffsets[u]; arc < t.ArcOffsets[u + 1]; ++arc) {
+        if (stamp[t.ArcStations[arc]] == static_cast<int32_t>(list))
+          fares.ArcMarks[static_cast<size_t>(arc)] = area;
+      }
+    }
+  }
+}
+
+// Per tariff record with an owner selector, the owners whose display text
+// contains one of the record's texts. The descriptions are kernel text, so
+// nothing is converted for the comparison.
+void MarkFareOwners(const TimetableRecord& t, FareData& fares) {
+  fares.OwnerBits.assign(fares.Tariffs.size(), {});
+  int32_t owners = t.OwnerPools.empty() ? 0 : GetPoolCount(t.OwnerPools[0]);
+  std::vector<std::string> display;
+  display.reserve(static_cast<size_t>(owners));
+  for (int32_t o = 0; o < owners; ++o)
+    display.push_back(OwnerDisplayText(PoolString(t.OwnerPools[0], o)));
+
+  for (size_t i = 0; i < fares.Tariffs.size(); ++i) {
+    const FareTariff& tariff = fares.Tariffs[i];
+    if (LoadLE<int32_t>(tariff.Record + kTariffOwnerSelector) <= 0) continue;
+    std::vector<uint8_t>& bits = fares.OwnerBits[i];
+    bits.assign(static_cast<size_t>((owners + 7) / 8), 0);
+    const RecordArray& textArray = tariff.Slots[kTariffOwnerTextSlot];
+    std::string_view texts(reinterpret_cast<const char*>(textArray.handle()),
+                           static_cast<size_t>(textArray.bytes()));
+    size_t begin = 0;
+    while (begin <= texts.size()) {
+      size_t bar = texts.find('|', begin);
+      std::string_view text = texts.substr(begin, bar == std::string_view::npos ? bar : bar - begin);
+      if (!text.empty()) {
+        for (int32_t o = 0; o < owners; ++o)
+          if (display[static_cast<size_t>(o)].find(text) != std::string::npos)
+            bits[static_cast<size_t>(o / 8)] |= static_cast<uint8_t>(1u << (o % 8));
+      }
+      if (bar == std::string_view::npos) break;
+      begin = bar + 1;
+    }
+  }
+}
+
+// --- GIS -------------------------------------------------------------------
+
+bool TakeGisLayer(SectionReader& r, const uint8_t* record, GisLayer* layer) {
+  layer->Record = record;
+  layer->Points = r.Records(kGisPointBytes);
+  layer->Vertices = r.Records(kGisVertexBytes);
+  layer->Polylines = r.ArrayList(kGisVertexBytes);
+  layer->Polylines2 = r.ArrayList(kGisVertexBytes);
+  layer->Items = r.Records();
+  layer->Labels = r.Records(kGisLabelBytes);
+  layer->LabelTexts.assign(static_cast<size_t>(layer->Labels.size()), {});
+  for (int32_t i = 0; i < layer->Labels.size() && r.ok(); ++i)
+    if (layer->Labels.Field<int32_t>(i, 8) != 0) layer->LabelTexts[static_cast<size_t>(i)] = r.CString();
+  layer->Further = r.Records();
+  return r.ok();
+}
+
+bool TakeGis(SectionReader& r, GisData& gis) {
+  const uint8_t* header = r.Bytes(kGisHeaderBytes);
+  if (!header) return false;
+  gis.Version = LoadLE<uint16_t>(header);
+  gis.MapId = LoadLE<uint32_t>(header + 2);
+  gis.LanguageCount = header[6];
+  std::memcpy(gis.Letters.data(), header + 7, 6);
+  for (int i = 0; i < 5; ++i) gis.NameIndex[static_cast<size_t>(i)] = LoadLE<uint32_t>(header + 13 + 4 * i);
+  for (int i = 0; i < 4; ++i) gis.Extent[static_cast<size_t>(i)] = LoadLE<int32_t>(header + 33 + 4 * i);
+  if (!r.Check(gis.LanguageCount <= kGisMaxLanguages)) return false;
+
+  for (size_t k = 0; k < gis.LayerArrays.size(); ++k) {
+    RecordArray layers = r.Records(kGisLayerBytes);
+    // Each layer is followed by at least seven lone zeros.
+    if (!r.CanHold(static_cast<uint64_t>(layers.size()) * 7, 4)) return false;
+    gis.LayerArrays[k] = layers;
+    gis.Layers[k].resize(static_cast<size_t>(layers.size()));
+    for (int32_t i = 0; i < layers.size(); ++i)
+      if (!TakeGisLayer(r, layers.At(i), &gis.Layers[k][static_cast<size_t>(i)])) return false;
+  }
+  gis.ArrayList = r.ArrayList();
+  gis.MapNames = r.Pools(gis.LanguageCount);
+  gis.LayerNames = r.Pool();
+  return r.ok();
+}
+
+void WidenExtent(const RecordArray& xy, std::array<int64_t, 4>& extent) {
+  for (int32_t i = 0; i < xy.size(); ++i) {
+    int32_t x = xy.Field<int32_t>(i, 0);
+    int32_t y = xy.Field<int32_t>(i, 4);
+    extent[0] = std::min<int64_t>(extent[0], x);
+    extent[1] = std::max<int64_t>(extent[1], x);
+    extent[2] = std::min<int64_t>(extent[2], y);
+    extent[3] = std::max<int64_t>(extent[3], y);
+  }
+}
+
+void SetUpGis(const TimetableRecord& t, GisData& gis) {
+  // Layer arrays 3 and 2 make the extent; array 1 (the background) does not.
+  std::array<int64_t, 4> extent{INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN};
+  for (size_t k : {size_t{2}, size_t{1}}) {
+    for (const GisLayer& layer : gis.Layers[k]) {
+      WidenExtent(layer.Points, extent);
+      WidenExtent(layer.Vertices, extent);
+      for (const RecordArray& line : layer.Polylines) WidenExtent(line, extent);
+      for (const RecordArray& line : layer.Polylines2) WidenExtent(line, extent);
+    }
+  }
+  // A map without any point keeps its stored extent rather than an inverted one.
+  if (extent[0] <= extent[1])
+    for (size_t i = 0; i < 4; ++i) gis.Extent[i] = static_cast<int32_t>(extent[i]);
+
+  gis.StationPoint.assign(t.StationCount, 0);
+  gis.PointStation.clear();
+  if (gis.Layers[2].empty()) return;
+  const RecordArray& points = gis.Layers[2][0].Points;
+  gis.PointStation.resize(static_cast<size_t>(points.size()));
+  if (!HasKeyOrder(t)) {
+    for (int32_t p = 0; p < points.size(); ++p)
+      gis.PointStation[static_cast<size_t>(p)] = points.Field<int32_t>(p, 8);
+    return;
+  }
+  std::fill(gis.PointStation.begin(), gis.PointStation.end(), -1);
+  // Both sides in ascending key order at once; stations sharing a key all
+  // get the first point of that key.
+  int32_t s = 0, p = 0;
+  while (s < t.StationsByKey.size() && p < points.size()) {
+    uint16_t station = t.StationsByKey[s];
+    int32_t stationKey = t.StationKeys[station];
+    int32_t pointKey = points.Field<int32_t>(p, 8);
+    if (stationKey < pointKey) {
+      ++s;
+    } else if (pointKey < stationKey) {
+      ++p;
+    } else {
+      gis.StationPoint[station] = static_cast<uint32_t>(p) + 1;
+      gis.PointStation[static_cast<size_t>(p)] = station;
+      ++s;
+    }
+  }
+}
+
+// --- Station keys ----------------------------------------------------------
+
+bool TakeStationKeys(SectionReader& r, StationKeyData& keys) {
+  keys.Count = r.U32();
+  size_t groups = 1 + (keys.Count >= 1 ? 1 : 0) + (keys.Count >= 2 ? 1 : 0);
+  for (size_t g = 0; g < groups; ++g) {
+    std::array<ImageArray<int32_t>, 3> columns;
+    for (ImageArray<int32_t>& column : columns) column = r.Array<int32_t>();
+    if (!r.Check(columns[1].size() == columns[0].size() && columns[2].size() == columns[0].size()))
+      return false;
+    keys.Groups.push_back(columns);
+  }
+  return r.ok();
+}
+
+// --- QMap ------------------------------------------------------------------
+
+bool TakeQMap(SectionReader& r, QMapData& q) {
+  q.Version = r.U16();
+  q.Held = r.U32();
+  q.HeldArray = r.Records();
+  q.Coors = r.Records(kQMapCoorBytes);
+  q.ArcIndex = r.Array<int32_t>();
+  q.Arcs = r.Records(kQMapArcBytes);
+  q.PolylineRefs = r.Array<int32_t>();
+  q.Polylines = r.ArrayList(kQMapPointBytes);
+  q.HeldArray2 = r.Records();
+  q.NeighbourIndex = r.Array<int32_t>();
+  q.Neighbours = r.Array<int32_t>();
+  q.Pool = r.Pool();
+  if (q.Version >= 1) {
+    q.Nodes = r.Records(kQMapPointBytes);
+    q.NodeCoor = r.Array<int32_t>();
+    q.EdgeIndex = r.Array<int32_t>();
+    q.EdgeTargets = r.Array<int32_t>();
+    q.EdgeLengths = r.Array<int32_t>();
+  }
+  return r.ok();
+}
+
+// The QMap queries walk these tables without checks, so every range and
+// reference is checked once here.
+bool CheckQMap(const QMapData& q) {
+  const int32_t rows = q.Coors.size();
+  const int32_t arcs = q.Arcs.size();
+  const int32_t polylines = static_cast<int32_t>(q.Polylines.size());
+  if (!q.ArcIndex.empty()) {
+    // The last arc only closes the polyline range of the one before it.
+    if (!IndexRanges(q.ArcIndex, rows, arcs > 0 ? arcs - 1 : 0)) return false;
+  }
+  int32_t previous = 0;
+  for (int32_t a = 0; a < arcs; ++a) {
+    int32_t target = q.Arcs.Field<int32_t>(a, 0);
+    int32_t first = q.Arcs.Field<int32_t>(a, 10);
+    if (target < 0 || target >= rows) {
+      if (a + 1 < arcs) return false;  // the closing arc carries no target
+    }
+    if (first < previous || first > q.PolylineRefs.size()) return false;
+    previous = first;
+  }
+  if (!ValuesBelow(q.PolylineRefs, polylines, false)) return false;
+  if (!q.NeighbourIndex.empty()) {
+    if (!IndexRanges(q.NeighbourIndex, polylines, q.Neighbours.size())) return false;
+  }
+  if (!ValuesBelow(q.Neighbours, polylines, false)) return false;
+  if (q.Version >= 1) {
+    const int32_t nodes = q.Nodes.size();
+    if (!q.NodeCoor.empty() && q.NodeCoor.size() != nodes) return false;
+    if (!ValuesBelow(q.NodeCoor, rows, true)) return false;
+    if (!q.EdgeIndex.empty() && !IndexRanges(q.EdgeIndex, nodes, q.EdgeTargets.size())) return false;
+    if (!ValuesBelow(q.EdgeTargets, nodes, false)) return false;
+    if (q.EdgeLengths.size() != q.EdgeTargets.size()) return false;
+  }
+  return true;
+}
+
+void SetUpQMap(const TimetableRecord& t, QMapData& q) {
+  const int32_t rows = q.Coors.size();
+  q.StationCoor.assign(t.StationCount, 0);
+  q.CoorStation.resize(static_cast<size_t>(rows));
+  for (int32_t r = 0; r < rows; ++r) q.CoorStation[static_cast<size_t>(r)] = -q.Coors.Field<int32_t>(r, 0);
+  if (!HasKeyOrder(t)) return;
+  int32_t s = 0, r = 0;
+  while (s < t.StationsByKey.size() && r < rows) {
+    uint16_t station = t.StationsByKey[s];
+    int32_t stationKey = t.StationKeys[station];
+    int32_t rowKey = q.Coors.Field<int32_t>(r, 0);
+    if (stationKey < rowKey) {
+      ++s;
+    } else if (rowKey < stationKey) {
+      ++r;
+    } else {
+      // The first row of a key is its newest; the station owns the run.
+      q.StationCoor[station] = static_cast<uint32_t>(r) + 1;
+      for (int32_t run = r; run < rows && q.Coors.Field<int32_t>(run, 0) == rowKey; ++run)
+        q.CoorStation[static_cast<size_t>(run)] = station;
+      ++s;
+    }
+  }
+}
+
+// --- Attaching -------------------------------------------------------------
+
+template <class Data>
+void Attach(TimetableRecord& t, std::unique_ptr<Data>& slot, std::unique_ptr<Data> data) {
+  if (slot) {
+    // A second file of one type replaces the first; its path goes with it.
+    auto& paths = t.LoadedExtensions;
+    auto old = std::find(paths.begin(), paths.end(), slot->File.Path);
+    if (old != paths.end()) paths.erase(old);
+  }
+  t.LoadedExtensions.push_back(data->File.Path);
+  slot = std::move(data);
+}
+
+template <class Data, class Take, class SetUp>
+bool TakeExtension(TimetableRecord& t, ExtensionFile file, std::unique_ptr<Data>& slot, Take take,
+                   SetUp setUp) {
+  auto data = std::make_unique<Data>();
+  data->File = std::move(file);
+  const uint8_t* image = data->File.Image.get();
+  size_t size = static_cast<size_t>(data->File.Image.bytes());
+  SectionReader r(image, image + size);
+  r.LimitTo(size - kTrailerBytes);
+  r.Skip(kExtensionFrameBytes);
+  if (!take(r, *data) || !r.ok()) return false;
+  if (!setUp(t, *data)) return false;
+  Attach(t, slot, std::move(data));
+  return true;
+}
+
+}  // namespace
+
+std::string OwnerDisplayText(std::string_view description) {
+  if (description.find('{') == std::string_view::npos ||
+      description.find('}') == std::string_view::npos)
+    return std::string(description);
+  auto field = [&](std::string_view name, std::string_view* value) {
+    std::string tag = "{" + std::string(name) + "}";
+    size_t at = description.find(tag);
+    if (at == std::string_view::npos) return false;
+    size_t begin = at + tag.size();
+    size_t end = description.find('{', begin);
+    *value = description.substr(begin, end == std::string_view::npos ? end : end - begin);
+    return true;
+  };
+  std::string text;
+  auto append = [&](std::string_view part) {
+    if (!text.empty()) text += "; ";
+    text += part;
+  };
+  std::string_view value;
+  if (field("ON", &value)) append(value);
+  if (field("OF", &value) || field("OD", &value) || field("OC", &value)) append(value);
+  if (field("OT", &value)) append(value);
+  return text;
+}
+
+int ReadExtensionFile(TimetableRecord* record, const char* path,
+                      const ExtensionReadOptions& options, bool* attached) {
+  *attached = false;
+  if (!IsUsablePath(path)) return ErrOpenDataFile;
+  std::FILE* file = OpenBinaryFile(path);
+  if (!file) return 0;
+  uint8_t frame[kExtensionFrameBytes];
+  bool framed = std::fread(frame, 1, sizeof frame, file) == sizeof frame &&
+                HasExtensionSignature(frame, sizeof frame);
+  if (!framed) {
+    std::fclose(file);
+    return ErrExtensionHeader;
+  }
+  int32_t owner = LoadLE<int32_t>(frame + kExtensionSignatureSize);
+  uint32_t type = LoadLE<uint32_t>(frame + kExtensionSignatureSize + 4);
+  bool ours = owner == -1 || static_cast<uint32_t>(owner) == record->TimetableId;
+  bool wanted = type >= ExtFares && type <= ExtQMap && !(options.skipTypes & (1u << type));
+  if (!ours || !wanted) {
+    std::fclose(file);
+    return 0;
+  }
+  intptr_t answer = RaiseLoadEvent(options.callback, LoadEvExtFile, reinterpret_cast<intptr_t>(path));
+  if (answer == kLoadAnswerSkip ||
+      RaiseLoadEvent(options.callback, LoadEvExtType, static_cast<intptr_t>(type)) == kLoadAnswerSkip) {
+    std::fclose(file);
+    return 0;
+  }
+  ExtensionFile extension;
+  bool read = ReadFileImage(file, answer == kLoadAnswerProgress, options.callback, &extension.Image);
+  std::fclose(file);
+  size_t size = static_cast<size_t>(extension.Image.bytes());
+  if (!read || size < kExtensionFrameBytes + kTrailerBytes ||
+      !HasExtensionSignature(extension.Image.get(), size))
+    return ErrExtensionHeader;
+  if (RaiseLoadEvent(options.callback, LoadEvExtRead,
+                     reinterpret_cast<intptr_t>(extension.Image.get())) == kLoadAnswerSkip)
+    return 0;
+  extension.Path = path;
+
+  TimetableRecord& t = *record;
+  bool taken = false;
+  switch (type) {
+    case ExtFares:
+      taken = TakeExtension(t, std::move(extension), t.Fares, TakeFares,
+                            [](const TimetableRecord& tt, FareData& fares) {
+                              MarkFareArcs(tt, fares);
+                              MarkFareOwners(tt, fares);
+                              return true;
+                            });
+      break;
+    case ExtGis:
+      taken = TakeExtension(t, std::move(extension), t.Gis, TakeGis,
+                            [](const TimetableRecord& tt, GisData& gis) {
+                              SetUpGis(tt, gis);
+                              return true;
+                            });
+      break;
+    case ExtStationKeys:
+      taken = TakeExtension(t, std::move(extension), t.StationKeyExt, TakeStationKeys,
+                            [](const TimetableRecord&, StationKeyData&) { return true; });
+      break;
+    case ExtQMap:
+      taken = TakeExtension(t, std::move(extension), t.QMap, TakeQMap,
+                            [](const TimetableRecord& tt, QMapData& q) {
+                              if (!CheckQMap(q)) return false;
+                              SetUpQMap(tt, q);
+                              return true;
+                            });
+      break;
+  }
+  if (!taken) return ErrExtensionHeader;
+  RaiseLoadEvent(options.callback, LoadEvExtDone, options.setCount);
+  *attached = true;
+  return 0;
+}
+
+}  // namespace qo
