@@ -457,46 +457,40 @@ std::string OwnerDisplayText(std::string_view description) {
   return text;
 }
 
-int ReadExtensionFile(TimetableRecord* record, const char* path,
-                      const ExtensionReadOptions& options, bool* attached) {
-  *attached = false;
-  if (!IsUsablePath(path)) return ErrOpenDataFile;
-  std::FILE* file = OpenBinaryFile(path);
-  if (!file) return 0;
-  uint8_t frame[kExtensionFrameBytes];
-  bool framed = std::fread(frame, 1, sizeof frame, file) == sizeof frame &&
-                HasExtensionSignature(frame, sizeof frame);
-  if (!framed) {
-    std::fclose(file);
-    return ErrExtensionHeader;
-  }
+namespace {
+
+enum class FrameVerdict { kTake, kIgnore, kBadSignature };
+
+// The frame tests before the image is read: signature, owner, type and the
+// caller's skip flags, then events 6 and 7.
+FrameVerdict CheckFrame(const uint8_t* frame, size_t size, const TimetableRecord& t,
+                        const char* path, const ExtensionReadOptions& options, uint32_t* type,
+                        bool* progress) {
+  if (size < kExtensionFrameBytes || !HasExtensionSignature(frame, size))
+    return FrameVerdict::kBadSignature;
   int32_t owner = LoadLE<int32_t>(frame + kExtensionSignatureSize);
-  uint32_t type = LoadLE<uint32_t>(frame + kExtensionSignatureSize + 4);
-  bool ours = owner == -1 || static_cast<uint32_t>(owner) == record->TimetableId;
-  bool wanted = type >= ExtFares && type <= ExtQMap && !(options.skipTypes & (1u << type));
-  if (!ours || !wanted) {
-    std::fclose(file);
-    return 0;
-  }
+  *type = LoadLE<uint32_t>(frame + kExtensionSignatureSize + 4);
+  bool ours = owner == -1 || static_cast<uint32_t>(owner) == t.TimetableId;
+  bool wanted = *type >= ExtFares && *type <= ExtQMap && !(options.skipTypes & (1u << *type));
+  if (!ours || !wanted) return FrameVerdict::kIgnore;
   intptr_t answer = RaiseLoadEvent(options.callback, LoadEvExtFile, reinterpret_cast<intptr_t>(path));
-  if (answer == kLoadAnswerSkip ||
-      RaiseLoadEvent(options.callback, LoadEvExtType, static_cast<intptr_t>(type)) == kLoadAnswerSkip) {
-    std::fclose(file);
-    return 0;
-  }
-  ExtensionFile extension;
-  bool read = ReadFileImage(file, answer == kLoadAnswerProgress, options.callback, &extension.Image);
-  std::fclose(file);
+  if (answer == kLoadAnswerSkip) return FrameVerdict::kIgnore;
+  *progress = answer == kLoadAnswerProgress;
+  if (RaiseLoadEvent(options.callback, LoadEvExtType, static_cast<intptr_t>(*type)) == kLoadAnswerSkip)
+    return FrameVerdict::kIgnore;
+  return FrameVerdict::kTake;
+}
+
+// Event 8, the type's body, its set-up, and event 9.
+int TakeExtensionImage(TimetableRecord& t, uint32_t type, ExtensionFile extension,
+                       const ExtensionReadOptions& options, bool* attached) {
   size_t size = static_cast<size_t>(extension.Image.bytes());
-  if (!read || size < kExtensionFrameBytes + kTrailerBytes ||
+  if (size < kExtensionFrameBytes + kTrailerBytes ||
       !HasExtensionSignature(extension.Image.get(), size))
     return ErrExtensionHeader;
   if (RaiseLoadEvent(options.callback, LoadEvExtRead,
                      reinterpret_cast<intptr_t>(extension.Image.get())) == kLoadAnswerSkip)
     return 0;
-  extension.Path = path;
-
-  TimetableRecord& t = *record;
   bool taken = false;
   switch (type) {
     case ExtFares:
@@ -531,6 +525,47 @@ int ReadExtensionFile(TimetableRecord* record, const char* path,
   RaiseLoadEvent(options.callback, LoadEvExtDone, options.setCount);
   *attached = true;
   return 0;
+}
+
+}  // namespace
+
+int ReadExtensionFile(TimetableRecord* record, const char* path,
+                      const ExtensionReadOptions& options, bool* attached) {
+  *attached = false;
+  if (!IsUsablePath(path)) return ErrOpenDataFile;
+  std::FILE* file = OpenBinaryFile(path);
+  if (!file) return 0;
+  uint8_t frame[kExtensionFrameBytes];
+  size_t got = std::fread(frame, 1, sizeof frame, file);
+  uint32_t type = 0;
+  bool progress = false;
+  FrameVerdict verdict = CheckFrame(frame, got, *record, path, options, &type, &progress);
+  if (verdict != FrameVerdict::kTake) {
+    std::fclose(file);
+    return verdict == FrameVerdict::kBadSignature ? ErrExtensionHeader : 0;
+  }
+  ExtensionFile extension;
+  bool read = ReadFileImage(file, progress, options.callback, &extension.Image);
+  std::fclose(file);
+  if (!read) return ErrExtensionHeader;
+  extension.Path = path;
+  return TakeExtensionImage(*record, type, std::move(extension), options, attached);
+}
+
+int ReadExtensionBytes(TimetableRecord* record, const char* path, const void* data, size_t size,
+                       const ExtensionReadOptions& options, bool* attached) {
+  *attached = false;
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  uint32_t type = 0;
+  bool progress = false;
+  FrameVerdict verdict = CheckFrame(bytes, size, *record, path, options, &type, &progress);
+  if (verdict != FrameVerdict::kTake) return verdict == FrameVerdict::kBadSignature ? ErrExtensionHeader : 0;
+  if (size > INT32_MAX) return ErrExtensionHeader;
+  ExtensionFile extension;
+  AllocArrayRaw(extension.Image.address(), static_cast<int32_t>(size), 1);
+  std::memcpy(extension.Image.get(), bytes, size);
+  extension.Path = path;
+  return TakeExtensionImage(*record, type, std::move(extension), options, attached);
 }
 
 }  // namespace qo

@@ -36,6 +36,12 @@ struct ExtensionReadOptions {
 int ReadExtensionFile(TimetableRecord* record, const char* path,
                       const ExtensionReadOptions& options, bool* attached);
 
+// The same for an image already in memory (tools, fuzzing): the bytes are
+// copied into the extension's own image, and `path` is the name it is kept
+// under. No progress events.
+int ReadExtensionBytes(TimetableRecord* record, const char* path, const void* data, size_t size,
+                       const ExtensionReadOptions& options, bool* attached);
+
 // The display text of an owner description: the raw text when it has no
 // fields, else ON; then OF, or else OD, or else OC; then OT, joined by "; ".
 std::string OwnerDisplayText(std::string_view description);

@@ -1,7 +1,9 @@
 #include "load/read_timetable.h"
 
 #include <cstdio>
+#include <climits>
 #include <cstring>
+#include <utility>
 
 #include "format/file_signatures.h"
 #include "format/section_reader.h"
@@ -389,6 +391,15 @@ int TakeTimetableSections(TimetableRecord* record) {
 int ReadTimetableFile(const char* path, LoadCallback callback, TimetableRecord* record) {
   int error = ReadTimetableImage(path, false, callback, record);
   if (error) return error;
+  return TakeTimetableSections(record);
+}
+
+int ReadTimetableBytes(const void* data, size_t size, TimetableRecord* record) {
+  if (size == 0 || size > INT32_MAX) return ErrDataFileHeader;
+  OwnedArray image;
+  AllocArrayRaw(image.address(), static_cast<int32_t>(size), 1);
+  std::memcpy(image.get(), data, size);
+  record->Image = std::move(image);
   return TakeTimetableSections(record);
 }
 

@@ -39,6 +39,10 @@ int TakeTimetableSections(TimetableRecord* record);
 // Both steps; the convenience for tools and tests.
 int ReadTimetableFile(const char* path, LoadCallback callback, TimetableRecord* record);
 
+// The same for an image already in memory (tools, fuzzing): the bytes are
+// copied into record->Image, FilePath is left empty.
+int ReadTimetableBytes(const void* data, size_t size, TimetableRecord* record);
+
 // The description block of a version 2+ file: its text (at most 99
 // characters) and the u32 after it. False when the file has none or it does
 // not lie inside the file.
