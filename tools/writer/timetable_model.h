@@ -47,16 +47,16 @@ struct TimeShiftEntry {
 };
 
 struct Station {
-  LangText name;
+  LangText name{};
   // 0 lets the writer assign index + 1. Keys must be unique.
   int32_t key = 0;
   uint16_t type = 0;
   int16_t region = -1;  // index into TimetableModel::regions
-  std::string remark;   // one text (not per language); empty = none
+  std::string remark{}; // one text (not per language); empty = none
   int16_t time_shift = 0;
   // When any station has entries here, the file carries per-station shift
   // lists instead of single shifts.
-  std::vector<TimeShiftEntry> time_shift_list;
+  std::vector<TimeShiftEntry> time_shift_list{};
   int16_t change_time = -1;  // default minimal change time; -1 = not given
   int32_t merge_key = 0;     // key in the merge timetable (version 15)
   int16_t service_set = -1;  // index into ServiceCodes::sets (version 12)
@@ -74,7 +74,7 @@ struct Transfer {
   uint16_t from = 0;
   uint16_t to = 0;
   int8_t minutes = 0;  // negative: switched off
-  std::optional<int8_t> barrier_free_minutes;
+  std::optional<int8_t> barrier_free_minutes{};
 };
 
 // One stop of a train. Times are minutes after midnight of the day of the
@@ -86,19 +86,19 @@ struct Stop {
   int32_t arrival = kNoTime;
   int32_t departure = kNoTime;
   uint16_t flags = 0;               // kStopFlagMask bits, on every word of the stop
-  std::optional<int32_t> distance;  // cumulative from the first stop; all or none per train
+  std::optional<int32_t> distance{};  // cumulative from the first stop; all or none per train
 };
 
 struct Train {
-  std::vector<Stop> stops;
+  std::vector<Stop> stops{};
   // A canonical decimal number that fits 31 bits is stored as a number,
   // anything else as a text.
-  std::string number;
-  std::string second_number;  // the second number table exists when any train has one
+  std::string number{};
+  std::string second_number{};  // the second number table exists when any train has one
   int type = 0;               // type bit index into TimetableModel::train_types
   uint32_t attributes = 0;    // high bits of the type word (TrainTypeWord)
   int calendar = -1;          // index into TimetableModel::calendars; -1 = every day
-  std::vector<LangText> remarks;  // general remarks, in order
+  std::vector<LangText> remarks{};  // general remarks, in order
   int16_t line = -1;              // index into TimetableModel::lines
   int16_t owner = -1;             // index into TimetableModel::owners
   int16_t service_set = -1;       // index into ServiceCodes::sets (version 12)
@@ -109,16 +109,16 @@ struct Train {
 };
 
 struct TrainType {
-  LangText abbreviation;
-  LangText description;
+  LangText abbreviation{};
+  LangText description{};
   uint8_t type_bit = 0;  // physical types only: the train type it belongs to
 };
 
 // A calendar class: the days (day numbers within the validity) on which its
 // trains leave their first stop, and its stored day remarks.
 struct Calendar {
-  std::vector<uint16_t> days;
-  std::vector<LangText> remarks;
+  std::vector<uint16_t> days{};
+  std::vector<LangText> remarks{};
 };
 
 // A remark of trains at one station. train -1: every train; last_train
@@ -127,8 +127,8 @@ struct StationRemark {
   int32_t train = -1;
   int32_t last_train = -1;
   uint16_t station = 0;
-  std::string code;  // at most 4 bytes
-  LangText text;     // empty: a row without text
+  std::string code{};  // at most 4 bytes
+  LangText text{};     // empty: a row without text
 };
 
 struct Continuation {
@@ -138,18 +138,18 @@ struct Continuation {
 };
 
 struct VirtListItem {
-  std::vector<uint16_t> stations;       // one or more
-  std::vector<uint8_t> station_bytes;   // empty, or one per station
+  std::vector<uint16_t> stations{};       // one or more
+  std::vector<uint8_t> station_bytes{};   // empty, or one per station
   int32_t key = 0;
   int8_t kind = 0;
-  LangText name;  // empty: the item takes its search letters from its first station
+  LangText name{};  // empty: the item takes its search letters from its first station
 };
 
 struct VirtList {
   uint32_t type = 1;
   uint8_t default_kind = 0;
-  LangText name;
-  std::vector<VirtListItem> items;
+  LangText name{};
+  std::vector<VirtListItem> items{};
 };
 
 // Links from own stations to stations of another timetable (version 3).
@@ -161,7 +161,7 @@ struct LinkEntry {
 struct LinkRecord {
   uint8_t kind = 0;
   uint8_t area = 0;
-  std::vector<LinkEntry> entries;
+  std::vector<LinkEntry> entries{};
 };
 
 struct ZoneLine {
@@ -186,16 +186,16 @@ struct SearchDefaults {
 };
 
 struct ServiceCode {
-  std::string name;
-  std::string short_text;  // symbol characters, stored as given (bytes, not converted)
-  LangText description;
+  std::string name{};
+  std::string short_text{};  // symbol characters, stored as given (bytes, not converted)
+  LangText description{};
 };
 struct ServiceCodes {
-  std::vector<ServiceCode> codes;
-  std::vector<uint64_t> sets;  // bit i = code i
-  std::string filter_letters;
-  std::vector<uint64_t> letter_masks;   // parallel to filter_letters (version 22)
-  std::vector<int32_t> filter_ids;      // (version 22)
+  std::vector<ServiceCode> codes{};
+  std::vector<uint64_t> sets{};  // bit i = code i
+  std::string filter_letters{};
+  std::vector<uint64_t> letter_masks{}; // parallel to filter_letters (version 22)
+  std::vector<int32_t> filter_ids{};    // (version 22)
   uint64_t barrier_free_station_mask = 0;
   std::array<int32_t, 4> roles = {-1, -1, -1, -1};  // code filling role 1..4, -1 none
   uint32_t day_type_mask = 0;      // (version 22)
@@ -205,8 +205,8 @@ struct ServiceCodes {
 struct RegionNumberRow {
   int32_t first_train = 0;
   int32_t last_train = 0;
-  std::string region_code;  // at most 4 bytes
-  std::string number;       // at most 8 bytes
+  std::string region_code{};  // at most 4 bytes
+  std::string number{};       // at most 8 bytes
 };
 
 struct PatternStop {
@@ -272,63 +272,63 @@ struct TimetableModel {
   std::string languages = "C";  // one letter per data language
 
   LangText names = {"Test timetable"};
-  LangText decorations;
-  LangText descriptions;
-  std::vector<std::string> extension_names;
-  std::string resource_name;
-  std::string code;  // at most 8 bytes
+  LangText decorations{};
+  LangText descriptions{};
+  std::vector<std::string> extension_names{};
+  std::string resource_name{};
+  std::string code{};  // at most 8 bytes
   // The description block (version 2 and later): at most 99 characters.
   std::string description = "Test timetable";
   uint32_t description_value = 0;
 
   // Stations and what hangs on them.
-  std::vector<Station> stations;
+  std::vector<Station> stations{};
   bool write_station_keys = true;
-  std::vector<std::string> regions;  // "first-second" or one part
-  std::vector<Arc> arcs;
-  std::vector<Transfer> transfers;
+  std::vector<std::string> regions{};  // "first-second" or one part
+  std::vector<Arc> arcs{};
+  std::vector<Transfer> transfers{};
   // Per station the arc indexes that lead towards it; empty = no table.
-  std::vector<std::vector<int32_t>> pass_via;
-  std::vector<VirtList> virtual_lists;
+  std::vector<std::vector<int32_t>> pass_via{};
+  std::vector<VirtList> virtual_lists{};
 
   // Trains.
-  std::vector<Train> trains;
-  std::vector<TrainType> train_types;
-  std::vector<Calendar> calendars;
-  std::vector<StationRemark> station_remarks;
-  std::vector<Continuation> continuations;
-  std::vector<LangText> lines;
-  std::vector<LangText> owners;
+  std::vector<Train> trains{};
+  std::vector<TrainType> train_types{};
+  std::vector<Calendar> calendars{};
+  std::vector<StationRemark> station_remarks{};
+  std::vector<Continuation> continuations{};
+  std::vector<LangText> lines{};
+  std::vector<LangText> owners{};
   bool has_distances = false;  // also set by any stop with a distance
-  std::vector<DistanceOverride> distance_overrides;
-  std::vector<TrainPair> train_pairs;
+  std::vector<DistanceOverride> distance_overrides{};
+  std::vector<TrainPair> train_pairs{};
 
   // Search.
-  SearchDefaults search;
-  std::vector<ViaSection> via_sections;
-  std::optional<uint64_t> customs_mask;
-  std::vector<std::vector<uint8_t>> change_penalty_rows;
+  SearchDefaults search{};
+  std::vector<ViaSection> via_sections{};
+  std::optional<uint64_t> customs_mask{};
+  std::vector<std::vector<uint8_t>> change_penalty_rows{};
 
   // Version sections.
-  std::vector<LinkRecord> links;          // 3
-  std::vector<uint16_t> days_off;         // 3: day numbers within the validity
-  std::vector<ZoneLine> zone_lines;       // 4
+  std::vector<LinkRecord> links{};          // 3
+  std::vector<uint16_t> days_off{};         // 3: day numbers within the validity
+  std::vector<ZoneLine> zone_lines{};       // 4
   uint32_t town_key = 0;                  // 5
-  std::vector<KeyTranslation> key_translation;  // 7
-  std::vector<int16_t> hourly_change_times;     // 8: empty or 24 entries
-  std::vector<uint16_t> gis_town_items;         // 9
-  std::vector<KeyPair> first_pairs;             // 10
-  std::vector<KeyPair> second_pairs;            // 10
-  std::vector<ThroughRunning> through_running;  // 11 (with Train::start_end_flags)
-  ServiceCodes service_codes;                   // 12, 14, 21, 22
-  std::vector<RegionNumberRow> region_numbers;  // 13
+  std::vector<KeyTranslation> key_translation{};  // 7
+  std::vector<int16_t> hourly_change_times{};     // 8: empty or 24 entries
+  std::vector<uint16_t> gis_town_items{};         // 9
+  std::vector<KeyPair> first_pairs{};             // 10
+  std::vector<KeyPair> second_pairs{};            // 10
+  std::vector<ThroughRunning> through_running{};  // 11 (with Train::start_end_flags)
+  ServiceCodes service_codes{};                   // 12, 14, 21, 22
+  std::vector<RegionNumberRow> region_numbers{};  // 13
   uint8_t merge_kind = 0;                       // 15 (with Station::merge_key)
   uint8_t merge_area = 0;
-  std::vector<std::vector<PatternStop>> stop_patterns;  // 16 (with Train::stop_pattern)
+  std::vector<std::vector<PatternStop>> stop_patterns{};  // 16 (with Train::stop_pattern)
   uint32_t fare_value = 0;                              // 17
-  std::vector<LineValidity> line_validity;              // 18
-  std::vector<std::vector<uint16_t>> train_validity;    // 18: per train, record indexes
-  std::vector<TrainType> physical_types;                // 20 (with Train::physical_type)
+  std::vector<LineValidity> line_validity{};              // 18
+  std::vector<std::vector<uint16_t>> train_validity{};    // 18: per train, record indexes
+  std::vector<TrainType> physical_types{};              // 20 (with Train::physical_type)
   uint32_t stop_flag_mask = 0;                          // 23
 };
 
