@@ -103,7 +103,8 @@ struct Train {
   int16_t owner = -1;             // index into TimetableModel::owners
   int16_t service_set = -1;       // index into ServiceCodes::sets (version 12)
   int8_t start_end_flags = 0;     // per-trip start/end flags (version 11)
-  int16_t physical_type = -1;     // index into TimetableModel::physical_types (version 20)
+  int16_t physical_type = -1;     // index into TimetableModel::physical_types (version 20);
+                                  // needed by every train when the timetable has them
   int32_t stop_pattern = -1;      // index into TimetableModel::stop_patterns (version 16)
   uint8_t stop_pattern_byte = 0;
 };

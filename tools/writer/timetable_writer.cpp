@@ -1217,8 +1217,11 @@ class TimetableWriter {
     std::vector<uint8_t> perTrain, typeBits;
     if (!m_.physical_types.empty()) {
       if (m_.physical_types.size() > 0xFF) Fail("physical types: more than 255");
-      for (const Train& t : m_.trains) {
-        perTrain.push_back(t.physical_type < 0 ? 0xFF : static_cast<uint8_t>(t.physical_type));
+      for (size_t t = 0; t < T(); ++t) {
+        if (m_.trains[t].physical_type < 0) {
+          Fail(Name("train", t) + ": every train needs a physical type when the timetable has them");
+        }
+        perTrain.push_back(static_cast<uint8_t>(m_.trains[t].physical_type));
       }
       for (const TrainType& p : m_.physical_types) typeBits.push_back(p.type_bit);
     }
