@@ -26,7 +26,7 @@ static_assert(kExtensionSignatureCompared <= kExtensionSignatureSize);
 
 // The whole field as written: the text, then zeros to the field's width.
 template <size_t Width, size_t N>
-constexpr std::array<uint8_t, Width> PadSignature(const char (&text)[N]) {
+constexpr std::array<uint8_t, Width> PadSignature(char const (&text)[N]) {
   static_assert(N <= Width, "signature text longer than its field");
   std::array<uint8_t, Width> field{};
   for (size_t i = 0; i + 1 < N; ++i) field[i] = static_cast<uint8_t>(text[i]);

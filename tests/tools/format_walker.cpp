@@ -17,24 +17,24 @@ struct Broken : std::runtime_error {
 
 class Cursor {
  public:
-  Cursor(const std::vector<uint8_t>& bytes, size_t end) : bytes_(bytes), end_(end) {}
+  Cursor(std::vector<uint8_t> const& bytes, size_t end) : bytes_(bytes), end_(end) {}
 
   size_t pos = 0;
 
-  const uint8_t* Take(size_t n, const char* what) {
+  uint8_t const* Take(size_t n, char const* what) {
     if (n > end_ - pos) throw Broken(std::string("runs past the body at ") + what);
-    const uint8_t* p = bytes_.data() + pos;
+    uint8_t const* p = bytes_.data() + pos;
     pos += n;
     return p;
   }
-  uint8_t U8(const char* what) { return *Take(1, what); }
-  uint32_t U32(const char* what) { return LoadU32(Take(4, what)); }
-  void CString(const char* what) {
+  uint8_t U8(char const* what) { return *Take(1, what); }
+  uint32_t U32(char const* what) { return LoadU32(Take(4, what)); }
+  void CString(char const* what) {
     while (U8(what) != 0) {
     }
   }
   // An array; returns its count (0 for the empty array).
-  uint32_t Array(const char* what, uint32_t elementSize = 0) {
+  uint32_t Array(char const* what, uint32_t elementSize = 0) {
     int32_t size = static_cast<int32_t>(U32(what));
     if (size == 0) return 0;
     if (size < 0) throw Broken(std::string("negative size at ") + what);
@@ -46,11 +46,11 @@ class Cursor {
     Take(static_cast<size_t>(size), what);
     return static_cast<uint32_t>(count);
   }
-  void Arrays(int n, const char* what) {
+  void Arrays(int n, char const* what) {
     for (int i = 0; i < n; ++i) Array(what);
   }
   // A pool; returns its number of texts.
-  uint32_t Pool(const char* what) {
+  uint32_t Pool(char const* what) {
     size_t at = pos;
     uint32_t offsets = Array(what, 4);
     size_t charsAt = pos;
@@ -72,21 +72,21 @@ class Cursor {
     }
     return offsets - 1;
   }
-  void Pools(uint32_t n, const char* what) {
+  void Pools(uint32_t n, char const* what) {
     for (uint32_t i = 0; i < n; ++i) Pool(what);
   }
-  void List(const char* what) {
+  void List(char const* what) {
     uint32_t n = U32(what);
     if (n > end_ - pos) throw Broken(std::string("absurd list count at ") + what);
     Arrays(static_cast<int>(n), what);
   }
 
  private:
-  const std::vector<uint8_t>& bytes_;
+  std::vector<uint8_t> const& bytes_;
   size_t end_;
 };
 
-void CheckTrailer(const std::vector<uint8_t>& bytes) {
+void CheckTrailer(std::vector<uint8_t> const& bytes) {
   if (bytes.size() < 48) throw Broken("shorter than a trailer");
   size_t crcAt = bytes.size() - 4;
   if (LoadU32(bytes.data() + crcAt) != ComputeCrc32(bytes.data(), crcAt)) {
@@ -96,17 +96,17 @@ void CheckTrailer(const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
-Walk WalkTimetable(const std::vector<uint8_t>& bytes) {
+Walk WalkTimetable(std::vector<uint8_t> const& bytes) {
   Walk walk;
   try {
     CheckTrailer(bytes);
     size_t trailer = bytes.size() - 48;
     uint32_t descriptionAt = LoadU32(bytes.data() + trailer);
     Cursor c(bytes, trailer);
-    auto mark = [&](const char* name) { walk.sections.push_back({name, c.pos}); };
+    auto mark = [&](char const* name) { walk.sections.push_back({name, c.pos}); };
 
     mark("Header");
-    const uint8_t* signature = c.Take(kTimetableSignatureSize, "signature");
+    uint8_t const* signature = c.Take(kTimetableSignatureSize, "signature");
     if (std::memcmp(signature, kTimetableSignatureText, kTimetableSignatureCompared) != 0) {
       throw Broken("signature");
     }
@@ -132,7 +132,7 @@ Walk WalkTimetable(const std::vector<uint8_t>& bytes) {
     mark("StationNames");
     uint32_t names = c.Pool("station names");
     if (names != stations) throw Broken("station names do not match the count");
-    const char* perStation[] = {"StationKeys", "StationsByKey", "StationFirstLetters",
+    char const* perStation[] = {"StationKeys", "StationsByKey", "StationFirstLetters",
                                 "StationSecondLetters"};
     uint32_t widths[] = {4, 2, 1, 1};
     for (int i = 0; i < 4; ++i) {
@@ -198,7 +198,7 @@ Walk WalkTimetable(const std::vector<uint8_t>& bytes) {
     uint32_t offsets = c.Array("stop offsets", 4);
     if (trains && offsets < trains + 1) throw Broken("stop offsets shorter than the trains");
     c.Array("stop words", 4);
-    for (const char* table : {"MainNumbers", "SecondNumbers"}) {
+    for (char const* table : {"MainNumbers", "SecondNumbers"}) {
       mark(table);
       c.Take(32, "number block");
       c.Array("number values", 4);
@@ -251,7 +251,7 @@ Walk WalkTimetable(const std::vector<uint8_t>& bytes) {
     mark("ChangePenaltyTables");
     c.List("penalty tables");
 
-    auto section = [&](uint32_t v, const char* name) {
+    auto section = [&](uint32_t v, char const* name) {
       if (version < v) return false;
       mark(name);
       return true;
@@ -338,13 +338,13 @@ Walk WalkTimetable(const std::vector<uint8_t>& bytes) {
     }
     if (c.pos != trailer) throw Broken("the sections end before the trailer");
     walk.sections.push_back({"Trailer", trailer});
-  } catch (const Broken& e) {
+  } catch (Broken const& e) {
     walk.error = e.what();
   }
   return walk;
 }
 
-Walk WalkExtension(const std::vector<uint8_t>& bytes) {
+Walk WalkExtension(std::vector<uint8_t> const& bytes) {
   Walk walk;
   try {
     CheckTrailer(bytes);
@@ -352,7 +352,7 @@ Walk WalkExtension(const std::vector<uint8_t>& bytes) {
     if (LoadU32(bytes.data() + trailer) != 0) throw Broken("description offset");
     Cursor c(bytes, trailer);
     walk.sections.push_back({"Header", 0});
-    const uint8_t* signature = c.Take(kExtensionSignatureSize, "signature");
+    uint8_t const* signature = c.Take(kExtensionSignatureSize, "signature");
     if (std::memcmp(signature, kExtensionSignatureText, kExtensionSignatureCompared) != 0) {
       throw Broken("signature");
     }
@@ -414,13 +414,13 @@ Walk WalkExtension(const std::vector<uint8_t>& bytes) {
     }
     if (c.pos != trailer) throw Broken("the body ends before the trailer");
     walk.sections.push_back({"Trailer", trailer});
-  } catch (const Broken& e) {
+  } catch (Broken const& e) {
     walk.error = e.what();
   }
   return walk;
 }
 
-ArrayView ViewArray(const std::vector<uint8_t>& bytes, size_t offset) {
+ArrayView ViewArray(std::vector<uint8_t> const& bytes, size_t offset) {
   ArrayView view;
   view.byteSize = LoadU32(bytes.data() + offset);
   if (view.byteSize == 0) return view;

@@ -13,21 +13,21 @@
 namespace qo::writer::testing {
 
 struct Walk {
-  std::string error;                 // empty when the walk reached the trailer exactly
-  std::vector<Mark> sections;        // what the walk found, named like the writer's marks
+  std::string error;           // empty when the walk reached the trailer exactly
+  std::vector<Mark> sections;  // what the walk found, named like the writer's marks
   uint32_t formatVersion = 0;
 };
 
-Walk WalkTimetable(const std::vector<uint8_t>& bytes);
-Walk WalkExtension(const std::vector<uint8_t>& bytes);
+Walk WalkTimetable(std::vector<uint8_t> const& bytes);
+Walk WalkExtension(std::vector<uint8_t> const& bytes);
 
 // Elements of the array whose header is at offset (byte size, count, bytes).
 struct ArrayView {
   uint32_t byteSize = 0;
   uint32_t count = 0;
-  const uint8_t* data = nullptr;
+  uint8_t const* data = nullptr;
   uint32_t ElementSize() const { return count ? byteSize / count : 0; }
 };
-ArrayView ViewArray(const std::vector<uint8_t>& bytes, size_t offset);
+ArrayView ViewArray(std::vector<uint8_t> const& bytes, size_t offset);
 
 }  // namespace qo::writer::testing

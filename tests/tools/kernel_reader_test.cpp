@@ -2,6 +2,7 @@
 // docs/timetable-format.md: every file the writer makes must load.
 #include <gtest/gtest.h>
 
+#include "dates/day_number.h"
 #include "load/read_extension.h"
 #include "load/read_timetable.h"
 #include "tools/rich_model.h"
@@ -49,6 +50,15 @@ TEST(KernelReader, AttachesEveryExtensionTheWriterMakes) {
       EXPECT_EQ(ReadExtensionBytes(&record, "x.ext", bytes.data(), bytes.size(), {}, &attached), 0);
       EXPECT_TRUE(attached);
     }
+  }
+}
+
+// Models state dates with the writer's own day numbers; they must be the
+// kernel's.
+TEST(KernelReader, DayNumbersAgreeWithTheKernel) {
+  int const dates[][3] = {{1900, 1, 2}, {1900, 3, 1}, {2000, 2, 29}, {2025, 1, 1}, {2078, 12, 31}};
+  for (auto const& d : dates) {
+    EXPECT_EQ(DayNumberOf(d[0], d[1], d[2]), DmyToDay(d[0], d[1], d[2])) << d[0] << "-" << d[1];
   }
 }
 

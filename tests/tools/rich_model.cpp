@@ -23,9 +23,12 @@ TimetableModel RichModel() {
   m.transfers = {{0, 1, 10, 15}, {1, 0, 10}};
   m.pass_via = {{}, {0}, {}, {2, 3}};
   m.virtual_lists = {
-      {.type = 1, .name = {"Obce", "Towns"},
+      {.type = 1,
+       .name = {"Obce", "Towns"},
        .items = {{.stations = {0}, .key = 1}, {.stations = {2, 3}, .station_bytes = {1, 0}}}},
-      {.type = 5, .default_kind = 2, .name = {"Zastávky"},
+      {.type = 5,
+       .default_kind = 2,
+       .name = {"Zastávky"},
        .items = {{.stations = {1}, .kind = -4, .name = {"Kolín město"}}}},
   };
   m.train_types = {{.abbreviation = {"Os"}, .description = {"Osobní", "Local"}},
@@ -38,13 +41,24 @@ TimetableModel RichModel() {
       {.stops = {{.station = 0, .departure = 480, .distance = 0},
                  {.station = 1, .arrival = 520, .departure = 522, .distance = 62000},
                  {.station = 3, .arrival = 600, .distance = 162000}},
-       .number = "801", .second_number = "S1", .type = 0, .calendar = 0,
-       .remarks = {{"Vůz", "Car"}}, .line = 0, .owner = 0, .service_set = 0,
-       .start_end_flags = static_cast<int8_t>(0x80), .physical_type = 0, .stop_pattern = 0},
+       .number = "801",
+       .second_number = "S1",
+       .type = 0,
+       .calendar = 0,
+       .remarks = {{"Vůz", "Car"}},
+       .line = 0,
+       .owner = 0,
+       .service_set = 0,
+       .start_end_flags = static_cast<int8_t>(0x80),
+       .physical_type = 0,
+       .stop_pattern = 0},
       {.stops = {{.station = 2, .departure = 1420},
                  {.station = 3, .arrival = 1450, .departure = 1450, .flags = 0x1000},
                  {.station = 1, .arrival = 1500}},
-       .number = "R 12", .type = 1, .attributes = 0x10000000, .physical_type = 0},
+       .number = "R 12",
+       .type = 1,
+       .attributes = 0x10000000,
+       .physical_type = 0},
   };
   m.station_remarks = {{.train = 0, .last_train = 1, .station = 1, .code = "X", .text = {"Pozor"}},
                        {.train = -1, .station = 0, .code = "ab"}};
@@ -76,7 +90,8 @@ TimetableModel RichModel() {
   m.stop_patterns = {{{0, 1}, {1, 0}}};
   m.line_validity = {{.line_key = 801, .first_day = DayNumberOf(2025, 1, 1)}};
   m.train_validity = {{0}, {}};
-  m.physical_types = {{.abbreviation = {"EMU"}, .description = {"Jednotka", "Unit"}, .type_bit = 0}};
+  m.physical_types = {
+      {.abbreviation = {"EMU"}, .description = {"Jednotka", "Unit"}, .type_bit = 0}};
   m.stop_flag_mask = 0x10000000;
   return m;
 }

@@ -32,7 +32,7 @@ struct Expect {
     u16(v & 0xFFFF);
     u16(v >> 16);
   }
-  void text(const char* s, size_t width) {
+  void text(char const* s, size_t width) {
     for (size_t i = 0; i < width; ++i) u8(i < std::strlen(s) ? s[i] : 0);
   }
   void empty() { u32(0); }  // the empty array: a lone zero
@@ -56,8 +56,8 @@ TEST(TimetableWriter, MinimalVersion0ByteForByte) {
   m.last_day = 201;
   m.names = {"T"};
   m.stations = {{.name = {"Ab"}, .key = 10}, {.name = {"Cd"}, .key = 5}};
-  m.trains = {{.stops = {{.station = 0, .departure = 480}, {.station = 1, .arrival = 540}},
-               .number = "7"}};
+  m.trains = {
+      {.stops = {{.station = 0, .departure = 480}, {.station = 1, .arrival = 540}}, .number = "7"}};
   WrittenFile file = WriteTimetable(m);
 
   Expect e;
@@ -159,7 +159,6 @@ TEST(TimetableWriter, MinimalVersion0ByteForByte) {
   EXPECT_EQ(WalkTimetable(file.bytes).error, "");
 }
 
-
 TEST(TimetableWriter, EveryVersionWalksToTheTrailer) {
   for (uint32_t version = 0; version <= 23; ++version) {
     SCOPED_TRACE("version " + std::to_string(version));
@@ -180,8 +179,10 @@ TEST(TimetableWriter, EveryVersionWalksToTheTrailer) {
       uint32_t description = LoadU32(file.bytes.data() + trailer);
       if (version >= 2) {
         EXPECT_EQ(description, file.SectionOffset("Description"));
-        EXPECT_STREQ(reinterpret_cast<const char*>(file.bytes.data() + description),
-                     "J\xED" "zdn\xED \xF8\xE1" "d");
+        EXPECT_STREQ(reinterpret_cast<char const*>(file.bytes.data() + description),
+                     "J\xED"
+                     "zdn\xED \xF8\xE1"
+                     "d");
       } else {
         EXPECT_EQ(description, 0u);
       }
@@ -193,7 +194,7 @@ TEST(TimetableWriter, EveryVersionWalksToTheTrailer) {
 
 // The kernel's decoding of stop words, as the file reference states it:
 // what a reader makes of the stored ranges, pattern references expanded.
-std::vector<uint32_t> DecodeAll(const WrittenFile& file, uint32_t trains) {
+std::vector<uint32_t> DecodeAll(WrittenFile const& file, uint32_t trains) {
   auto offsets = ViewArray(file.bytes, file.ArrayOffset("TrainStops/offsets"));
   auto words = ViewArray(file.bytes, file.ArrayOffset("TrainStops/words"));
   auto word = [&](uint32_t byteOffset) { return LoadU32(words.data + byteOffset); };
@@ -242,7 +243,7 @@ TEST(TimetableWriter, SharedPatternsDecodeToTheSameStops) {
   WrittenFile plain = WriteTimetable(m);
   WrittenFile shared = WriteTimetable(m, {.share_stop_patterns = true});
 
-  auto words = [](const WrittenFile& f) {
+  auto words = [](WrittenFile const& f) {
     return ViewArray(f.bytes, f.ArrayOffset("TrainStops/words")).count;
   };
   EXPECT_EQ(words(plain), 5u * 4 + 2);
@@ -292,9 +293,9 @@ TEST(TimetableWriter, RefusesInconsistentModels) {
     return m;
   };
   struct Case {
-    const char* what;
+    char const* what;
     std::function<void(TimetableModel&)> change;
-    const char* message;
+    char const* message;
   };
   const Case cases[] = {
       {"stop at a station that does not exist", [](auto& m) { m.trains[0].stops[1].station = 7; },
@@ -312,7 +313,10 @@ TEST(TimetableWriter, RefusesInconsistentModels) {
        },
        "departure before arrival"},
       {"names for more languages than the timetable has",
-       [](auto& m) { m.names = {"a", "b", "c"}; }, "names: 3 texts for 1 data languages"},
+       [](auto& m) {
+         m.names = {"a", "b", "c"};
+       },
+       "names: 3 texts for 1 data languages"},
       {"station names for fewer languages",
        [](auto& m) {
          m.languages = "CEG";
@@ -328,9 +332,11 @@ TEST(TimetableWriter, RefusesInconsistentModels) {
        "the first stop needs a departure"},
       {"a last stop without arrival", [](auto& m) { m.trains[0].stops[1].arrival = kNoTime; },
        "the last stop needs an arrival"},
-      {"a day step the file reads as going back", [](auto& m) { m.trains[0].stops[1].arrival = 480 + 2260; },
+      {"a day step the file reads as going back",
+       [](auto& m) { m.trains[0].stops[1].arrival = 480 + 2260; },
        "the file cannot express the days"},
-      {"a first departure on a later day", [](auto& m) {
+      {"a first departure on a later day",
+       [](auto& m) {
          m.trains[0].stops[0].departure = 1500;
          m.trains[0].stops[1].arrival = 1600;
        },
@@ -354,19 +360,25 @@ TEST(TimetableWriter, RefusesInconsistentModels) {
       {"a calendar that does not exist", [](auto& m) { m.trains[0].calendar = 0; },
        "train 0: calendar 0 does not exist"},
       {"a running day outside the validity",
-       [](auto& m) { m.calendars = {{.days = {DayNumberOf(2030, 1, 1)}}}; },
-       "calendar 0: day"},
+       [](auto& m) { m.calendars = {{.days = {DayNumberOf(2030, 1, 1)}}}; }, "calendar 0: day"},
       {"a range of trains backwards",
        [](auto& m) {
          m.trains.push_back(m.trains[0]);
          m.station_remarks = {{.train = 1, .last_train = 0, .station = 0}};
        },
        "the range of trains runs backwards"},
-      {"a remark code too long", [](auto& m) { m.station_remarks = {{.station = 0, .code = "ABCDE"}}; },
+      {"a remark code too long",
+       [](auto& m) { m.station_remarks = {{.station = 0, .code = "ABCDE"}}; },
        "a code has at most 4 bytes"},
-      {"a walking link to nowhere", [](auto& m) { m.transfers = {{0, 2, 5}}; },
+      {"a walking link to nowhere",
+       [](auto& m) {
+         m.transfers = {{0, 2, 5}};
+       },
        "transfer 0: station 2 does not exist"},
-      {"an arc to nowhere", [](auto& m) { m.arcs = {{0, 1, 5}, {3, 0, 5}}; },
+      {"an arc to nowhere",
+       [](auto& m) {
+         m.arcs = {{0, 1, 5}, {3, 0, 5}};
+       },
        "arc 1: station 3 does not exist"},
       {"a virtual-list item without station",
        [](auto& m) { m.virtual_lists = {{.items = {{.stations = {}}}}}; },
@@ -384,7 +396,10 @@ TEST(TimetableWriter, RefusesInconsistentModels) {
        "the first day lies after the last day"},
       {"a description too long", [](auto& m) { m.description = std::string(100, 'x'); },
        "longer than 99 characters"},
-      {"hourly change times not 24", [](auto& m) { m.hourly_change_times = {1, 2}; },
+      {"hourly change times not 24",
+       [](auto& m) {
+         m.hourly_change_times = {1, 2};
+       },
        "24 entries needed"},
       {"a train without physical type among trains with them",
        [](auto& m) {
@@ -395,7 +410,7 @@ TEST(TimetableWriter, RefusesInconsistentModels) {
       {"a service-code role naming no code", [](auto& m) { m.service_codes.roles[0] = 0; },
        "role 1 names code 0"},
   };
-  for (const Case& c : cases) {
+  for (Case const& c : cases) {
     SCOPED_TRACE(c.what);
     TimetableModel m = base();
     ASSERT_NO_THROW(WriteTimetable(m));
@@ -403,7 +418,7 @@ TEST(TimetableWriter, RefusesInconsistentModels) {
     try {
       WriteTimetable(m);
       ADD_FAILURE() << "accepted";
-    } catch (const ModelError& e) {
+    } catch (ModelError const& e) {
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
     }
   }
@@ -413,7 +428,7 @@ TEST(TimetableWriter, DamagedCopiesForTheReader) {
   TimetableModel m = RichModel();
   WrittenFile file = WriteTimetable(m);
   // Every section boundary: a resealed cut passes the CRC and fails the walk.
-  for (const Mark& section : file.sections) {
+  for (Mark const& section : file.sections) {
     if (section.name == "Header") continue;
     SCOPED_TRACE(section.name);
     std::vector<uint8_t> cut = TruncateAt(file, section.name);

@@ -25,24 +25,24 @@ class ByteSink {
   void U16(uint16_t v) { Put(v); }
   void U32(uint32_t v) { Put(v); }
   void I32(int32_t v) { Put(v); }
-  void Raw(const void* data, size_t size) {
-    auto p = static_cast<const uint8_t*>(data);
+  void Raw(void const* data, size_t size) {
+    auto p = static_cast<uint8_t const*>(data);
     bytes.insert(bytes.end(), p, p + size);
   }
   void Zeros(size_t count) { bytes.insert(bytes.end(), count, 0); }
   // Text NUL-padded (or cut) to exactly width bytes.
-  void FixedText(const std::string& text, size_t width) {
+  void FixedText(std::string const& text, size_t width) {
     for (size_t i = 0; i < width; ++i) U8(i < text.size() ? static_cast<uint8_t>(text[i]) : 0);
   }
-  void CString(const std::string& text) {
+  void CString(std::string const& text) {
     Raw(text.data(), text.size());
     U8(0);
   }
 
   // An array of count elements of elementSize bytes each, or the lone 0 of
   // the empty array.
-  void Array(const std::string& name, size_t elementSize, size_t count,
-             const std::vector<uint8_t>& elements) {
+  void Array(std::string const& name, size_t elementSize, size_t count,
+             std::vector<uint8_t> const& elements) {
     arrays.push_back({name, bytes.size()});
     if (count == 0) {
       U32(0);
@@ -52,10 +52,10 @@ class ByteSink {
     U32(static_cast<uint32_t>(count));
     bytes.insert(bytes.end(), elements.begin(), elements.end());
   }
-  void EmptyArray(const std::string& name) { Array(name, 0, 0, {}); }
+  void EmptyArray(std::string const& name) { Array(name, 0, 0, {}); }
 
   template <class T>
-  void ArrayOf(const std::string& name, const std::vector<T>& values) {
+  void ArrayOf(std::string const& name, std::vector<T> const& values) {
     static_assert(std::is_trivially_copyable_v<T>);
     std::vector<uint8_t> raw(values.size() * sizeof(T));
     for (size_t i = 0; i < values.size(); ++i) StoreLE(raw.data() + i * sizeof(T), values[i]);
@@ -63,7 +63,7 @@ class ByteSink {
   }
 
   // A pool of texts: offsets then characters. No texts: two empty arrays.
-  void Pool(const std::string& name, const std::vector<std::string>& texts) {
+  void Pool(std::string const& name, std::vector<std::string> const& texts) {
     if (texts.empty()) {
       EmptyArray(name + "/offsets");
       EmptyArray(name + "/chars");
@@ -71,7 +71,7 @@ class ByteSink {
     }
     std::vector<int32_t> offsets{0};
     std::vector<uint8_t> chars;
-    for (const std::string& text : texts) {
+    for (std::string const& text : texts) {
       chars.insert(chars.end(), text.begin(), text.end());
       offsets.push_back(static_cast<int32_t>(chars.size()));
     }
@@ -100,7 +100,7 @@ class RecordBytes {
   void I16(int16_t v) { Put(v); }
   void U32(uint32_t v) { Put(v); }
   void I32(int32_t v) { Put(v); }
-  void FixedText(const std::string& text, size_t width) {
+  void FixedText(std::string const& text, size_t width) {
     for (size_t i = 0; i < width; ++i) U8(i < text.size() ? static_cast<uint8_t>(text[i]) : 0);
   }
   void EndRecord() { ++count; }

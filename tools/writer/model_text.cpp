@@ -12,7 +12,7 @@ namespace qo::writer {
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& what, const std::string& why) {
+[[noreturn]] void Fail(std::string const& what, std::string const& why) {
   throw ModelError(what + ": " + why);
 }
 
@@ -20,14 +20,18 @@ namespace {
 long NextCodePoint(std::string_view s, size_t& i) {
   auto byte = [&](size_t k) { return static_cast<uint8_t>(s[k]); };
   uint8_t lead = byte(i);
-  int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+  int length = lead < 0x80           ? 1
+               : (lead >> 5) == 0x6  ? 2
+               : (lead >> 4) == 0xE  ? 3
+               : (lead >> 3) == 0x1E ? 4
+                                     : 0;
   if (length == 0 || i + length > s.size()) return -1;
   long cp = length == 1 ? lead : lead & (0x7F >> length);
   for (int k = 1; k < length; ++k) {
     if ((byte(i + k) & 0xC0) != 0x80) return -1;
     cp = (cp << 6) | (byte(i + k) & 0x3F);
   }
-  static const long kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  static long const kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
   if (cp < kSmallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return -1;
   i += length;
   return cp;
@@ -35,7 +39,7 @@ long NextCodePoint(std::string_view s, size_t& i) {
 
 }  // namespace
 
-std::string ToCp1250(std::string_view utf8, const std::string& what) {
+std::string ToCp1250(std::string_view utf8, std::string const& what) {
   std::string out;
   out.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
@@ -54,8 +58,8 @@ std::string ToCp1250(std::string_view utf8, const std::string& what) {
   return out;
 }
 
-std::vector<std::string> PerLanguage(const LangText& text, size_t languages,
-                                     const std::string& what) {
+std::vector<std::string> PerLanguage(LangText const& text, size_t languages,
+                                     std::string const& what) {
   if (text.size() > 1 && text.size() != languages) {
     Fail(what, std::to_string(text.size()) + " texts for " + std::to_string(languages) +
                    " data languages");
@@ -67,7 +71,7 @@ std::vector<std::string> PerLanguage(const LangText& text, size_t languages,
   return out;
 }
 
-void SearchLetters(const std::string& cp1250Name, uint8_t* first, uint8_t* second) {
+void SearchLetters(std::string const& cp1250Name, uint8_t* first, uint8_t* second) {
   std::string key = cp1250Name;
   MakeSearchKey(key.data());
   size_t length = std::strlen(key.c_str());

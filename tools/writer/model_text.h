@@ -14,13 +14,13 @@ namespace qo::writer {
 
 // Throws ModelError naming `what` for malformed UTF-8 or a character
 // without a Windows-1250 byte.
-std::string ToCp1250(std::string_view utf8, const std::string& what);
+std::string ToCp1250(std::string_view utf8, std::string const& what);
 
 // One converted text per data language (see LangText).
-std::vector<std::string> PerLanguage(const LangText& text, size_t languages,
-                                     const std::string& what);
+std::vector<std::string> PerLanguage(LangText const& text, size_t languages,
+                                     std::string const& what);
 
 // Bytes 0 and 1 of a Windows-1250 name's search key (0 where it is short).
-void SearchLetters(const std::string& cp1250Name, uint8_t* first, uint8_t* second);
+void SearchLetters(std::string const& cp1250Name, uint8_t* first, uint8_t* second);
 
 }  // namespace qo::writer

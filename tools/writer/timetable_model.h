@@ -50,9 +50,9 @@ struct Station {
   LangText name{};
   // 0 lets the writer assign index + 1. Keys must be unique.
   int32_t key = 0;
-  uint16_t type = 0;
-  int16_t region = -1;  // index into TimetableModel::regions
-  std::string remark{}; // one text (not per language); empty = none
+  uint16_t type = 0;  // the writer adds 0x0800 where a train starts or ends, as the loader does
+  int16_t region = -1;   // index into TimetableModel::regions
+  std::string remark{};  // one text (not per language); empty = none
   int16_t time_shift = 0;
   // When any station has entries here, the file carries per-station shift
   // lists instead of single shifts.
@@ -85,7 +85,7 @@ struct Stop {
   uint16_t station = 0;
   int32_t arrival = kNoTime;
   int32_t departure = kNoTime;
-  uint16_t flags = 0;               // kStopFlagMask bits, on every word of the stop
+  uint16_t flags = 0;                 // kStopFlagMask bits, on every word of the stop
   std::optional<int32_t> distance{};  // cumulative from the first stop; all or none per train
 };
 
@@ -94,18 +94,18 @@ struct Train {
   // A canonical decimal number that fits 31 bits is stored as a number,
   // anything else as a text.
   std::string number{};
-  std::string second_number{};  // the second number table exists when any train has one
-  int type = 0;               // type bit index into TimetableModel::train_types
-  uint32_t attributes = 0;    // high bits of the type word (TrainTypeWord)
-  int calendar = -1;          // index into TimetableModel::calendars; -1 = every day
+  std::string second_number{};      // the second number table exists when any train has one
+  int type = 0;                     // type bit index into TimetableModel::train_types
+  uint32_t attributes = 0;          // high bits of the type word (TrainTypeWord)
+  int calendar = -1;                // index into TimetableModel::calendars; -1 = every day
   std::vector<LangText> remarks{};  // general remarks, in order
-  int16_t line = -1;              // index into TimetableModel::lines
-  int16_t owner = -1;             // index into TimetableModel::owners
-  int16_t service_set = -1;       // index into ServiceCodes::sets (version 12)
-  int8_t start_end_flags = 0;     // per-trip start/end flags (version 11)
-  int16_t physical_type = -1;     // index into TimetableModel::physical_types (version 20);
-                                  // needed by every train when the timetable has them
-  int32_t stop_pattern = -1;      // index into TimetableModel::stop_patterns (version 16)
+  int16_t line = -1;                // index into TimetableModel::lines
+  int16_t owner = -1;               // index into TimetableModel::owners
+  int16_t service_set = -1;         // index into ServiceCodes::sets (version 12)
+  int8_t start_end_flags = 0;       // per-trip start/end flags (version 11)
+  int16_t physical_type = -1;       // index into TimetableModel::physical_types (version 20);
+                                    // needed by every train when the timetable has them
+  int32_t stop_pattern = -1;        // index into TimetableModel::stop_patterns (version 16)
   uint8_t stop_pattern_byte = 0;
 };
 
@@ -139,8 +139,8 @@ struct Continuation {
 };
 
 struct VirtListItem {
-  std::vector<uint16_t> stations{};       // one or more
-  std::vector<uint8_t> station_bytes{};   // empty, or one per station
+  std::vector<uint16_t> stations{};      // one or more
+  std::vector<uint8_t> station_bytes{};  // empty, or one per station
   int32_t key = 0;
   int8_t kind = 0;
   LangText name{};  // empty: the item takes its search letters from its first station
@@ -195,12 +195,12 @@ struct ServiceCodes {
   std::vector<ServiceCode> codes{};
   std::vector<uint64_t> sets{};  // bit i = code i
   std::string filter_letters{};
-  std::vector<uint64_t> letter_masks{}; // parallel to filter_letters (version 22)
-  std::vector<int32_t> filter_ids{};    // (version 22)
+  std::vector<uint64_t> letter_masks{};  // parallel to filter_letters (version 22)
+  std::vector<int32_t> filter_ids{};     // (version 22)
   uint64_t barrier_free_station_mask = 0;
   std::array<int32_t, 4> roles = {-1, -1, -1, -1};  // code filling role 1..4, -1 none
-  uint32_t day_type_mask = 0;      // (version 22)
-  uint32_t section_type_mask = 0;  // (version 22)
+  uint32_t day_type_mask = 0;                       // (version 22)
+  uint32_t section_type_mask = 0;                   // (version 22)
 };
 
 struct RegionNumberRow {
@@ -311,10 +311,10 @@ struct TimetableModel {
   std::vector<std::vector<uint8_t>> change_penalty_rows{};
 
   // Version sections.
-  std::vector<LinkRecord> links{};          // 3
-  std::vector<uint16_t> days_off{};         // 3: day numbers within the validity
-  std::vector<ZoneLine> zone_lines{};       // 4
-  uint32_t town_key = 0;                  // 5
+  std::vector<LinkRecord> links{};                // 3
+  std::vector<uint16_t> days_off{};               // 3: day numbers within the validity
+  std::vector<ZoneLine> zone_lines{};             // 4
+  uint32_t town_key = 0;                          // 5
   std::vector<KeyTranslation> key_translation{};  // 7
   std::vector<int16_t> hourly_change_times{};     // 8: empty or 24 entries
   std::vector<uint16_t> gis_town_items{};         // 9
@@ -323,14 +323,14 @@ struct TimetableModel {
   std::vector<ThroughRunning> through_running{};  // 11 (with Train::start_end_flags)
   ServiceCodes service_codes{};                   // 12, 14, 21, 22
   std::vector<RegionNumberRow> region_numbers{};  // 13
-  uint8_t merge_kind = 0;                       // 15 (with Station::merge_key)
+  uint8_t merge_kind = 0;                         // 15 (with Station::merge_key)
   uint8_t merge_area = 0;
   std::vector<std::vector<PatternStop>> stop_patterns{};  // 16 (with Train::stop_pattern)
-  uint32_t fare_value = 0;                              // 17
+  uint32_t fare_value = 0;                                // 17
   std::vector<LineValidity> line_validity{};              // 18
   std::vector<std::vector<uint16_t>> train_validity{};    // 18: per train, record indexes
-  std::vector<TrainType> physical_types{};              // 20 (with Train::physical_type)
-  uint32_t stop_flag_mask = 0;                          // 23
+  std::vector<TrainType> physical_types{};                // 20 (with Train::physical_type)
+  uint32_t stop_flag_mask = 0;                            // 23
 };
 
 }  // namespace qo::writer

@@ -21,16 +21,16 @@ constexpr size_t kTrailerSize = 48;
 constexpr uint32_t kMaxFormatVersion = 23;
 constexpr int kTypeAttributeBit = 22;  // type bits lie below 0x400000
 
-[[noreturn]] void Fail(const std::string& why) { throw ModelError(why); }
+[[noreturn]] void Fail(std::string const& why) { throw ModelError(why); }
 
-std::string Name(const char* what, size_t index) { return what + (" " + std::to_string(index)); }
+std::string Name(char const* what, size_t index) { return what + (" " + std::to_string(index)); }
 
 // Texts that share one pool, each stored once, handed out by index.
 class TextTable {
  public:
   explicit TextTable(size_t languages) : languages_(languages) {}
 
-  int Add(const std::vector<std::string>& perLanguage) {
+  int Add(std::vector<std::string> const& perLanguage) {
     auto [it, added] = index_.emplace(perLanguage, static_cast<int>(texts_.size()));
     if (added) texts_.push_back(perLanguage);
     return it->second;
@@ -38,10 +38,10 @@ class TextTable {
   size_t Count() const { return texts_.size(); }
   std::vector<std::string> Language(size_t l) const {
     std::vector<std::string> out;
-    for (const auto& t : texts_) out.push_back(t[l]);
+    for (auto const& t : texts_) out.push_back(t[l]);
     return out;
   }
-  void WritePools(ByteSink& sink, const std::string& name) const {
+  void WritePools(ByteSink& sink, std::string const& name) const {
     for (size_t l = 0; l < languages_; ++l) sink.Pool(name + "/" + std::to_string(l), Language(l));
   }
 
@@ -53,8 +53,8 @@ class TextTable {
 
 // The packed number table: value per train, texts for what is not a plain
 // number.
-void WriteNumberTable(ByteSink& sink, const std::string& name,
-                      const std::vector<std::string>& numbers, bool present) {
+void WriteNumberTable(ByteSink& sink, std::string const& name,
+                      std::vector<std::string> const& numbers, bool present) {
   sink.Zeros(12);
   sink.FixedText("%d", 10);
   sink.FixedText("%s", 10);
@@ -62,7 +62,7 @@ void WriteNumberTable(ByteSink& sink, const std::string& name,
   std::vector<std::string> texts;
   std::map<std::string, int32_t> textIndex;
   if (present) {
-    for (const std::string& n : numbers) {
+    for (std::string const& n : numbers) {
       bool plain = !n.empty() && n.size() <= 10 && (n == "0" || n[0] != '0') &&
                    std::all_of(n.begin(), n.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
                    std::stoll(n) <= INT32_MAX;
@@ -79,17 +79,17 @@ void WriteNumberTable(ByteSink& sink, const std::string& name,
   sink.Pool(name + "/texts", texts);
 }
 
-void CheckStation(size_t station, size_t count, const std::string& what) {
+void CheckStation(size_t station, size_t count, std::string const& what) {
   if (station >= count) Fail(what + ": station " + std::to_string(station) + " does not exist");
 }
 
-void CheckTrain(int64_t train, size_t count, const std::string& what) {
+void CheckTrain(int64_t train, size_t count, std::string const& what) {
   if (train < 0 || static_cast<size_t>(train) >= count) {
     Fail(what + ": train " + std::to_string(train) + " does not exist");
   }
 }
 
-void CheckDay(uint16_t day, const TimetableModel& m, const std::string& what) {
+void CheckDay(uint16_t day, TimetableModel const& m, std::string const& what) {
   if (day < m.first_day || day > m.last_day) {
     Fail(what + ": day " + std::to_string(day) + " lies outside the validity " +
          std::to_string(m.first_day) + ".." + std::to_string(m.last_day));
@@ -103,7 +103,7 @@ void Put64(RecordBytes& r, uint64_t v) {
 
 class TimetableWriter {
  public:
-  TimetableWriter(const TimetableModel& model, const WriteOptions& options)
+  TimetableWriter(TimetableModel const& model, WriteOptions const& options)
       : m_(model), options_(options), n_(model.languages.size()) {}
 
   WrittenFile Write() {
@@ -122,10 +122,10 @@ class TimetableWriter {
   }
 
  private:
-  std::vector<std::string> Lang(const LangText& text, const std::string& what) const {
+  std::vector<std::string> Lang(LangText const& text, std::string const& what) const {
     return PerLanguage(text, n_, what);
   }
-  std::string Cp(const std::string& text, const std::string& what) const {
+  std::string Cp(std::string const& text, std::string const& what) const {
     return ToCp1250(text, what);
   }
   size_t S() const { return m_.stations.size(); }
@@ -154,7 +154,7 @@ class TimetableWriter {
     names_.assign(n_, std::vector<std::string>(S()));
     std::set<int32_t> seen;
     for (size_t s = 0; s < S(); ++s) {
-      const Station& st = m_.stations[s];
+      Station const& st = m_.stations[s];
       std::string what = Name("station", s);
       auto names = Lang(st.name, what + " name");
       for (size_t l = 0; l < n_; ++l) names_[l][s] = names[l];
@@ -173,11 +173,11 @@ class TimetableWriter {
     types_.resize(S());
     for (size_t s = 0; s < S(); ++s) types_[s] = m_.stations[s].type;
     shiftLists_ = std::any_of(m_.stations.begin(), m_.stations.end(),
-                              [](const Station& s) { return !s.time_shift_list.empty(); });
+                              [](Station const& s) { return !s.time_shift_list.empty(); });
     bool shifts = std::any_of(m_.stations.begin(), m_.stations.end(),
-                              [](const Station& s) { return s.time_shift != 0; });
+                              [](Station const& s) { return s.time_shift != 0; });
     if (shifts && !shiftLists_) {
-      for (const Station& st : m_.stations) shifts_.push_back(st.time_shift);
+      for (Station const& st : m_.stations) shifts_.push_back(st.time_shift);
     }
   }
 
@@ -186,10 +186,10 @@ class TimetableWriter {
   void PrepareTrains() {
     StopContext context{m_.kind, S(), shifts_};
     for (size_t t = 0; t < T(); ++t) {
-      const Train& train = m_.trains[t];
+      Train const& train = m_.trains[t];
       std::string what = Name("train", t);
       encoded_.push_back(EncodeTrain(train, t, context));
-      const auto& words = encoded_.back().words;
+      auto const& words = encoded_.back().words;
       types_[words.front().station] |= 0x0800;
       types_[words.back().station] |= 0x0800;
       if (!m_.train_types.empty() &&
@@ -275,7 +275,7 @@ class TimetableWriter {
     sink_.Pool("DescriptionPool", Lang(m_.descriptions, "descriptions"));
     sink_.Section("ExtensionNames");
     std::vector<std::string> extensions;
-    for (const auto& e : m_.extension_names) extensions.push_back(Cp(e, "extension names"));
+    for (auto const& e : m_.extension_names) extensions.push_back(Cp(e, "extension names"));
     sink_.Pool("ExtensionNames", extensions);
     sink_.Section("ResourceName");
     sink_.CString(Cp(m_.resource_name, "resource name"));
@@ -314,11 +314,11 @@ class TimetableWriter {
     if (shiftLists_) {
       sink_.Array("StationTimeShifts", 4, S(), std::vector<uint8_t>(4 * S(), 0));
       for (size_t s = 0; s < S(); ++s) {
-        const Station& st = m_.stations[s];
+        Station const& st = m_.stations[s];
         RecordBytes r;
         std::vector<TimeShiftEntry> list = st.time_shift_list;
         if (list.empty()) list.push_back({0, st.time_shift});
-        for (const TimeShiftEntry& e : list) {
+        for (TimeShiftEntry const& e : list) {
           r.I32(e.limit);
           r.I16(e.shift);
           r.EndRecord();
@@ -335,7 +335,7 @@ class TimetableWriter {
     std::vector<int16_t> regions;
     std::vector<std::string> regionNames;
     if (!m_.regions.empty()) {
-      for (const Station& st : m_.stations) regions.push_back(st.region < 0 ? -1 : st.region);
+      for (Station const& st : m_.stations) regions.push_back(st.region < 0 ? -1 : st.region);
       for (size_t r = 0; r < m_.regions.size(); ++r) {
         regionNames.push_back(Cp(m_.regions[r], Name("region", r)));
       }
@@ -348,10 +348,10 @@ class TimetableWriter {
     std::vector<int16_t> remarkIndex;
     std::vector<std::string> remarks;
     if (std::any_of(m_.stations.begin(), m_.stations.end(),
-                    [](const Station& s) { return !s.remark.empty(); })) {
+                    [](Station const& s) { return !s.remark.empty(); })) {
       std::map<std::string, int16_t> seen;
       for (size_t s = 0; s < S(); ++s) {
-        const std::string& remark = m_.stations[s].remark;
+        std::string const& remark = m_.stations[s].remark;
         if (remark.empty()) {
           remarkIndex.push_back(0);
           continue;
@@ -369,8 +369,9 @@ class TimetableWriter {
 
     std::vector<int16_t> changeTimes;
     if (std::any_of(m_.stations.begin(), m_.stations.end(),
-                    [](const Station& s) { return s.change_time >= 0; })) {
-      for (const Station& st : m_.stations) changeTimes.push_back(std::max<int16_t>(0, st.change_time));
+                    [](Station const& s) { return s.change_time >= 0; })) {
+      for (Station const& st : m_.stations)
+        changeTimes.push_back(std::max<int16_t>(0, st.change_time));
     }
     sink_.Section("DefaultChangeTimes");
     sink_.ArrayOf("DefaultChangeTimes", changeTimes);
@@ -400,7 +401,7 @@ class TimetableWriter {
     if (!m_.arcs.empty()) {
       arcOffsets.assign(S() + 1, 0);
       for (size_t i = 0; i < order.size(); ++i) {
-        const Arc& arc = m_.arcs[order[i]];
+        Arc const& arc = m_.arcs[order[i]];
         CheckStation(arc.from, S(), Name("arc", order[i]));
         CheckStation(arc.to, S(), Name("arc", order[i]));
         arcIndex_[order[i]] = static_cast<int32_t>(i);
@@ -452,7 +453,7 @@ class TimetableWriter {
     if (!m_.transfers.empty()) {
       offsets.assign(S() + 1, 0);
       for (size_t i : links) {
-        const Transfer& link = m_.transfers[i];
+        Transfer const& link = m_.transfers[i];
         CheckStation(link.from, S(), Name("transfer", i));
         CheckStation(link.to, S(), Name("transfer", i));
         targets.push_back(link.to);
@@ -478,14 +479,14 @@ class TimetableWriter {
     sink_.Section("VirtualLists");
     sink_.U32(static_cast<uint32_t>(m_.virtual_lists.size()));
     for (size_t v = 0; v < m_.virtual_lists.size(); ++v) {
-      const VirtList& list = m_.virtual_lists[v];
+      VirtList const& list = m_.virtual_lists[v];
       std::string what = Name("virtual list", v);
       std::string name = "VirtualList/" + std::to_string(v);
       size_t count = list.items.size();
       bool withKeys = false, withKinds = false, single = true, withBytes = false, withNames = false;
       std::vector<std::vector<std::string>> itemNames;
       for (size_t i = 0; i < count; ++i) {
-        const VirtListItem& item = list.items[i];
+        VirtListItem const& item = list.items[i];
         std::string itemWhat = what + ", item " + std::to_string(i);
         if (item.stations.empty()) Fail(itemWhat + ": an item needs a station");
         for (uint16_t s : item.stations) CheckStation(s, S(), itemWhat);
@@ -505,9 +506,8 @@ class TimetableWriter {
       sink_.U8(list.default_kind);
       std::vector<uint8_t> first(count), second(count);
       for (size_t i = 0; i < count; ++i) {
-        const std::string& text = list.items[i].name.empty()
-                                      ? names_[0][list.items[i].stations[0]]
-                                      : itemNames[i][0];
+        std::string const& text =
+            list.items[i].name.empty() ? names_[0][list.items[i].stations[0]] : itemNames[i][0];
         SearchLetters(text, &first[i], &second[i]);
       }
       sink_.ArrayOf(name + "/first", first);
@@ -517,7 +517,7 @@ class TimetableWriter {
       std::vector<uint16_t> station, stations;
       std::vector<int32_t> ranges;
       std::vector<uint8_t> bytes;
-      for (const VirtListItem& item : list.items) {
+      for (VirtListItem const& item : list.items) {
         if (withKeys) keys.push_back(item.key);
         if (withKinds) kinds.push_back(item.kind);
         if (single) {
@@ -580,11 +580,11 @@ class TimetableWriter {
     WriteNumberTable(sink_, "SecondNumbers", seconds, withSecond);
 
     std::vector<uint32_t> words;
-    bool withTypes = !m_.train_types.empty() ||
-                     std::any_of(m_.trains.begin(), m_.trains.end(),
-                                 [](const Train& t) { return t.attributes != 0; });
+    bool withTypes =
+        !m_.train_types.empty() || std::any_of(m_.trains.begin(), m_.trains.end(),
+                                               [](Train const& t) { return t.attributes != 0; });
     if (withTypes) {
-      for (const Train& train : m_.trains) {
+      for (Train const& train : m_.trains) {
         uint32_t bit = m_.train_types.empty() ? 0 : 1u << train.type;
         words.push_back(bit | train.attributes);
       }
@@ -595,8 +595,8 @@ class TimetableWriter {
     WriteTypePools("TrainTypeNames", m_.train_types, "train type");
   }
 
-  void WriteTypePools(const std::string& name, const std::vector<TrainType>& types,
-                      const char* what) {
+  void WriteTypePools(std::string const& name, std::vector<TrainType> const& types,
+                      char const* what) {
     std::vector<std::vector<std::string>> abbreviations, descriptions;
     for (size_t i = 0; i < types.size(); ++i) {
       abbreviations.push_back(Lang(types[i].abbreviation, Name(what, i) + " abbreviation"));
@@ -620,7 +620,7 @@ class TimetableWriter {
     std::vector<int32_t> listOffsets;
     std::vector<int16_t> listTexts;
     if (std::any_of(m_.trains.begin(), m_.trains.end(),
-                    [](const Train& t) { return !t.remarks.empty(); })) {
+                    [](Train const& t) { return !t.remarks.empty(); })) {
       std::map<std::vector<int16_t>, int16_t> groups;
       std::vector<std::vector<int16_t>> lists;
       for (size_t t = 0; t < T(); ++t) {
@@ -634,7 +634,7 @@ class TimetableWriter {
         groupOf.push_back(it->second);
       }
       if (texts.Count() > 0x7FFF || lists.size() > 0x7FFF) Fail("general remarks: too many");
-      for (const auto& list : lists) {
+      for (auto const& list : lists) {
         listOffsets.push_back(static_cast<int32_t>(listTexts.size()));
         listTexts.insert(listTexts.end(), list.begin(), list.end());
       }
@@ -650,24 +650,26 @@ class TimetableWriter {
     // Class c is model calendar c; trains that run every day share one more
     // class after them.
     bool everyDay = std::any_of(m_.trains.begin(), m_.trains.end(),
-                                [](const Train& t) { return t.calendar < 0; });
+                                [](Train const& t) { return t.calendar < 0; });
     size_t classes = m_.calendars.size() + (everyDay ? 1 : 0);
     if (classes > 0x7FFF) Fail("calendars: more than 32767 classes");
     std::vector<int16_t> classOf;
-    for (const Train& train : m_.trains) {
-      classOf.push_back(static_cast<int16_t>(train.calendar < 0 ? m_.calendars.size() : train.calendar));
+    for (Train const& train : m_.trains) {
+      classOf.push_back(
+          static_cast<int16_t>(train.calendar < 0 ? m_.calendars.size() : train.calendar));
     }
     TextTable texts(n_);
     std::vector<int32_t> offsets;
     std::vector<int16_t> indexes;
     if (std::any_of(m_.calendars.begin(), m_.calendars.end(),
-                    [](const Calendar& c) { return !c.remarks.empty(); })) {
+                    [](Calendar const& c) { return !c.remarks.empty(); })) {
       for (size_t c = 0; c < classes; ++c) {
         offsets.push_back(static_cast<int32_t>(indexes.size()));
         if (c >= m_.calendars.size()) continue;
         for (size_t r = 0; r < m_.calendars[c].remarks.size(); ++r) {
           std::string what = Name("calendar", c) + ", remark " + std::to_string(r);
-          indexes.push_back(static_cast<int16_t>(texts.Add(Lang(m_.calendars[c].remarks[r], what))));
+          indexes.push_back(
+              static_cast<int16_t>(texts.Add(Lang(m_.calendars[c].remarks[r], what))));
         }
       }
       offsets.push_back(static_cast<int32_t>(indexes.size()));
@@ -707,13 +709,14 @@ class TimetableWriter {
     std::vector<Row> rows;
     TextTable texts(n_);
     for (size_t i = 0; i < m_.station_remarks.size(); ++i) {
-      const StationRemark& r = m_.station_remarks[i];
+      StationRemark const& r = m_.station_remarks[i];
       std::string what = Name("station remark", i);
       CheckStation(r.station, S(), what);
       if (r.train != -1) CheckTrain(r.train, T(), what);
       bool range = r.last_train != -1 && r.last_train != r.train;
       if (range) {
-        if (r.train < 0 || r.last_train < r.train) Fail(what + ": the range of trains runs backwards");
+        if (r.train < 0 || r.last_train < r.train)
+          Fail(what + ": the range of trains runs backwards");
         CheckTrain(r.last_train, T(), what);
       }
       std::string code = Cp(r.code, what + " code");
@@ -728,9 +731,9 @@ class TimetableWriter {
     }
     // Keep a range's two rows together: sort by station only, stably.
     std::stable_sort(rows.begin(), rows.end(),
-                     [](const Row& a, const Row& b) { return a.station < b.station; });
+                     [](Row const& a, Row const& b) { return a.station < b.station; });
     RecordBytes records;
-    for (const Row& row : rows) {
+    for (Row const& row : rows) {
       records.I32(row.train);
       records.U16(row.station);
       records.FixedText(row.code, 4);
@@ -746,7 +749,7 @@ class TimetableWriter {
     std::vector<int32_t> trainsA, stations;
     std::vector<uint16_t> trainsB;
     for (size_t i = 0; i < m_.continuations.size(); ++i) {
-      const Continuation& c = m_.continuations[i];
+      Continuation const& c = m_.continuations[i];
       std::string what = Name("continuation", i);
       CheckTrain(c.train_a, T(), what);
       CheckTrain(c.train_b, T(), what);
@@ -768,11 +771,11 @@ class TimetableWriter {
     std::vector<uint32_t> offsets;
     std::vector<int32_t> data;
     if (std::any_of(encoded_.begin(), encoded_.end(),
-                    [](const EncodedTrain& e) { return !e.distances.empty(); })) {
+                    [](EncodedTrain const& e) { return !e.distances.empty(); })) {
       std::map<std::vector<int32_t>, size_t> earlier;
       for (size_t t = 0; t < T(); ++t) {
         offsets.push_back(static_cast<uint32_t>(data.size() * 4));
-        const auto& list = encoded_[t].distances;
+        auto const& list = encoded_[t].distances;
         if (list.empty()) continue;
         auto [it, added] = earlier.emplace(list, t);
         if (added) {
@@ -790,7 +793,7 @@ class TimetableWriter {
     sink_.Section("TrainExtras");
     RecordBytes overrides;
     for (size_t i = 0; i < m_.distance_overrides.size(); ++i) {
-      const DistanceOverride& o = m_.distance_overrides[i];
+      DistanceOverride const& o = m_.distance_overrides[i];
       std::string what = Name("distance override", i);
       CheckTrain(o.train, T(), what);
       CheckStation(o.from, S(), what);
@@ -813,10 +816,10 @@ class TimetableWriter {
     sink_.Array("TrainExtras/pairs", 8, pairs.count, pairs.bytes);
     std::vector<int16_t> lineOf, ownerOf;
     if (!m_.lines.empty()) {
-      for (const Train& t : m_.trains) lineOf.push_back(t.line);
+      for (Train const& t : m_.trains) lineOf.push_back(t.line);
     }
     if (!m_.owners.empty()) {
-      for (const Train& t : m_.trains) ownerOf.push_back(t.owner);
+      for (Train const& t : m_.trains) ownerOf.push_back(t.owner);
     }
     sink_.ArrayOf("TrainExtras/lines", lineOf);
     WriteTextList("TrainExtras/linePool", m_.lines, "line");
@@ -833,12 +836,12 @@ class TimetableWriter {
   }
 
   // N pools, text i of pool l = entry i in language l.
-  void WriteTextList(const std::string& name, const std::vector<LangText>& list, const char* what) {
+  void WriteTextList(std::string const& name, std::vector<LangText> const& list, char const* what) {
     std::vector<std::vector<std::string>> converted;
     for (size_t i = 0; i < list.size(); ++i) converted.push_back(Lang(list[i], Name(what, i)));
     for (size_t l = 0; l < n_; ++l) {
       std::vector<std::string> texts;
-      for (const auto& c : converted) texts.push_back(c[l]);
+      for (auto const& c : converted) texts.push_back(c[l]);
       sink_.Pool(name + "/" + std::to_string(l), texts);
     }
   }
@@ -850,7 +853,7 @@ class TimetableWriter {
     sink_.U32(m_.search.change_penalty);
     sink_.Section("SearchTables");
     RecordBytes via;
-    for (const ViaSection& v : m_.via_sections) {
+    for (ViaSection const& v : m_.via_sections) {
       via.I32(v.key);
       via.I32(v.end_a);
       via.I32(v.end_b);
@@ -875,12 +878,12 @@ class TimetableWriter {
 
   void WriteVersionSections() {
     const uint32_t v = m_.format_version;
-    const SearchDefaults& d = m_.search;
+    SearchDefaults const& d = m_.search;
     if (v >= 1) {
       sink_.Section("V1SearchDefaults");
-      for (uint32_t value : {d.max_changes, d.window_direct, d.window_changes, d.delta_max_type,
-                             d.delta_max_metres, d.delta_max_percent, d.retries_direct,
-                             d.retries_changes}) {
+      for (uint32_t value :
+           {d.max_changes, d.window_direct, d.window_changes, d.delta_max_type, d.delta_max_metres,
+            d.delta_max_percent, d.retries_direct, d.retries_changes}) {
         sink_.U32(value);
       }
     }
@@ -899,10 +902,11 @@ class TimetableWriter {
     if (v >= 7) {
       sink_.Section("V7FareData");
       std::vector<KeyTranslation> sorted = m_.key_translation;
-      std::stable_sort(sorted.begin(), sorted.end(),
-                       [](const KeyTranslation& a, const KeyTranslation& b) { return a.key < b.key; });
+      std::stable_sort(
+          sorted.begin(), sorted.end(),
+          [](KeyTranslation const& a, KeyTranslation const& b) { return a.key < b.key; });
       RecordBytes r;
-      for (const KeyTranslation& k : sorted) {
+      for (KeyTranslation const& k : sorted) {
         r.I32(k.key);
         r.I32(k.translated);
         r.EndRecord();
@@ -952,7 +956,7 @@ class TimetableWriter {
     }
     if (v >= 22) {
       sink_.Section("V22CodeFilters");
-      const ServiceCodes& c = m_.service_codes;
+      ServiceCodes const& c = m_.service_codes;
       if (!c.letter_masks.empty() && c.letter_masks.size() != c.filter_letters.size()) {
         Fail("service codes: one letter mask per filter letter needed");
       }
@@ -984,7 +988,7 @@ class TimetableWriter {
   void WriteLinks() {
     sink_.Section("V3Links");
     RecordBytes records;
-    for (const LinkRecord& link : m_.links) {
+    for (LinkRecord const& link : m_.links) {
       records.U8(link.kind);
       records.U8(link.area);
       for (int i = 0; i < 12; ++i) records.U8(0);
@@ -995,7 +999,7 @@ class TimetableWriter {
       std::vector<uint16_t> stations;
       std::vector<int32_t> keys;
       std::vector<uint8_t> values;
-      for (const LinkEntry& e : m_.links[i].entries) {
+      for (LinkEntry const& e : m_.links[i].entries) {
         CheckStation(e.station, S(), Name("link record", i));
         stations.push_back(e.station);
         keys.push_back(e.other_key);
@@ -1020,7 +1024,7 @@ class TimetableWriter {
   void WriteZoneLines() {
     sink_.Section("V4ZoneLines");
     RecordBytes r;
-    for (const ZoneLine& z : m_.zone_lines) {
+    for (ZoneLine const& z : m_.zone_lines) {
       r.I32(z.number_value);
       r.I32(z.threshold);
       r.EndRecord();
@@ -1028,17 +1032,17 @@ class TimetableWriter {
     sink_.Array("V4ZoneLines", 8, r.count, r.bytes);
   }
 
-  void WritePairTable(const std::string& name, const std::vector<KeyPair>& pairs) {
+  void WritePairTable(std::string const& name, std::vector<KeyPair> const& pairs) {
     std::vector<KeyPair> sorted;
     for (KeyPair p : pairs) {
       if (p.key_a > p.key_b) std::swap(p.key_a, p.key_b);
       sorted.push_back(p);
     }
-    std::stable_sort(sorted.begin(), sorted.end(), [](const KeyPair& a, const KeyPair& b) {
+    std::stable_sort(sorted.begin(), sorted.end(), [](KeyPair const& a, KeyPair const& b) {
       return std::pair(a.key_a, a.key_b) < std::pair(b.key_a, b.key_b);
     });
     RecordBytes r;
-    for (const KeyPair& p : sorted) {
+    for (KeyPair const& p : sorted) {
       r.I32(p.key_a);
       r.I32(p.key_b);
       r.I32(p.between);
@@ -1051,14 +1055,14 @@ class TimetableWriter {
     sink_.Section("V11Lines");
     std::vector<int8_t> flags;
     if (std::any_of(m_.trains.begin(), m_.trains.end(),
-                    [](const Train& t) { return t.start_end_flags != 0; })) {
-      for (const Train& t : m_.trains) flags.push_back(t.start_end_flags);
+                    [](Train const& t) { return t.start_end_flags != 0; })) {
+      for (Train const& t : m_.trains) flags.push_back(t.start_end_flags);
     }
     sink_.ArrayOf("V11Lines/startEndFlags", flags);
     std::vector<ThroughRunning> sorted = m_.through_running;
-    std::stable_sort(sorted.begin(), sorted.end(), [](const ThroughRunning& a, const ThroughRunning& b) {
-      return a.train < b.train;
-    });
+    std::stable_sort(
+        sorted.begin(), sorted.end(),
+        [](ThroughRunning const& a, ThroughRunning const& b) { return a.train < b.train; });
     std::vector<int32_t> trips;
     RecordBytes rows;
     for (size_t i = 0; i < sorted.size(); ++i) {
@@ -1075,20 +1079,21 @@ class TimetableWriter {
 
   void WriteServiceCodes() {
     sink_.Section("V12ServiceCodes");
-    const ServiceCodes& c = m_.service_codes;
+    ServiceCodes const& c = m_.service_codes;
     if (c.codes.size() > 64) Fail("service codes: more than 64");
     std::vector<std::string> names, shorts;
     std::vector<std::vector<std::string>> descriptions;
     for (size_t i = 0; i < c.codes.size(); ++i) {
       names.push_back(Cp(c.codes[i].name, Name("service code", i) + " name"));
       shorts.push_back(c.codes[i].short_text);
-      descriptions.push_back(Lang(c.codes[i].description, Name("service code", i) + " description"));
+      descriptions.push_back(
+          Lang(c.codes[i].description, Name("service code", i) + " description"));
     }
     sink_.Pool("V12ServiceCodes/names", names);
     sink_.Pool("V12ServiceCodes/shortTexts", shorts);
     for (size_t l = 0; l < n_; ++l) {
       std::vector<std::string> texts;
-      for (const auto& d : descriptions) texts.push_back(d[l]);
+      for (auto const& d : descriptions) texts.push_back(d[l]);
       sink_.Pool("V12ServiceCodes/descriptions/" + std::to_string(l), texts);
     }
     RecordBytes sets;
@@ -1101,12 +1106,12 @@ class TimetableWriter {
     sink_.ArrayOf("V12ServiceCodes/letters", letters);
     std::vector<int16_t> perTrain, perStation;
     if (std::any_of(m_.trains.begin(), m_.trains.end(),
-                    [](const Train& t) { return t.service_set >= 0; })) {
-      for (const Train& t : m_.trains) perTrain.push_back(t.service_set);
+                    [](Train const& t) { return t.service_set >= 0; })) {
+      for (Train const& t : m_.trains) perTrain.push_back(t.service_set);
     }
     if (std::any_of(m_.stations.begin(), m_.stations.end(),
-                    [](const Station& s) { return s.service_set >= 0; })) {
-      for (const Station& s : m_.stations) perStation.push_back(s.service_set);
+                    [](Station const& s) { return s.service_set >= 0; })) {
+      for (Station const& s : m_.stations) perStation.push_back(s.service_set);
     }
     sink_.ArrayOf("V12ServiceCodes/perTrain", perTrain);
     sink_.ArrayOf("V12ServiceCodes/perStation", perStation);
@@ -1119,7 +1124,7 @@ class TimetableWriter {
     sink_.Section("V13RegionNumbers");
     RecordBytes r;
     for (size_t i = 0; i < m_.region_numbers.size(); ++i) {
-      const RegionNumberRow& row = m_.region_numbers[i];
+      RegionNumberRow const& row = m_.region_numbers[i];
       std::string what = Name("region number row", i);
       std::string code = Cp(row.region_code, what);
       std::string number = Cp(row.number, what);
@@ -1140,7 +1145,7 @@ class TimetableWriter {
     std::vector<int32_t> keys;
     std::vector<uint16_t> byKey;
     if (m_.merge_kind != 0) {
-      for (const Station& s : m_.stations) keys.push_back(s.merge_key);
+      for (Station const& s : m_.stations) keys.push_back(s.merge_key);
       byKey.resize(S());
       std::iota(byKey.begin(), byKey.end(), 0);
       std::stable_sort(byKey.begin(), byKey.end(),
@@ -1157,7 +1162,7 @@ class TimetableWriter {
     if (!m_.stop_patterns.empty()) {
       index.push_back(0);
       for (size_t p = 0; p < m_.stop_patterns.size(); ++p) {
-        for (const PatternStop& s : m_.stop_patterns[p]) {
+        for (PatternStop const& s : m_.stop_patterns[p]) {
           CheckStation(s.station, S(), Name("stop pattern", p));
           stops.U16(s.station);
           stops.I16(s.arc_kind);
@@ -1171,7 +1176,7 @@ class TimetableWriter {
     std::vector<int32_t> perTrain;
     std::vector<uint8_t> bytes;
     if (!m_.stop_patterns.empty()) {
-      for (const Train& t : m_.trains) {
+      for (Train const& t : m_.trains) {
         perTrain.push_back(t.stop_pattern);
         bytes.push_back(t.stop_pattern_byte);
       }
@@ -1183,7 +1188,7 @@ class TimetableWriter {
   void WriteLineValidity() {
     sink_.Section("V18LineValidity");
     RecordBytes records;
-    for (const LineValidity& r : m_.line_validity) {
+    for (LineValidity const& r : m_.line_validity) {
       records.I32(r.line_key);
       records.I32(r.flags);
       records.I32(r.first_day);
@@ -1219,11 +1224,12 @@ class TimetableWriter {
       if (m_.physical_types.size() > 0xFF) Fail("physical types: more than 255");
       for (size_t t = 0; t < T(); ++t) {
         if (m_.trains[t].physical_type < 0) {
-          Fail(Name("train", t) + ": every train needs a physical type when the timetable has them");
+          Fail(Name("train", t) +
+               ": every train needs a physical type when the timetable has them");
         }
         perTrain.push_back(static_cast<uint8_t>(m_.trains[t].physical_type));
       }
-      for (const TrainType& p : m_.physical_types) typeBits.push_back(p.type_bit);
+      for (TrainType const& p : m_.physical_types) typeBits.push_back(p.type_bit);
     }
     sink_.ArrayOf("V20PhysicalTypes/perTrain", perTrain);
     if (!perTrain.empty()) WriteTypePools("V20PhysicalTypes", m_.physical_types, "physical type");
@@ -1246,8 +1252,8 @@ class TimetableWriter {
     sink_.U32(ComputeCrc32(sink_.bytes.data(), sink_.Size()));
   }
 
-  const TimetableModel& m_;
-  const WriteOptions& options_;
+  TimetableModel const& m_;
+  WriteOptions const& options_;
   const size_t n_;
   ByteSink sink_;
 
@@ -1263,8 +1269,8 @@ class TimetableWriter {
   std::vector<std::vector<uint8_t>> runningDays_;
 };
 
-size_t FindMark(const std::vector<Mark>& marks, std::string_view name) {
-  for (const Mark& mark : marks) {
+size_t FindMark(std::vector<Mark> const& marks, std::string_view name) {
+  for (Mark const& mark : marks) {
     if (mark.name == name) return mark.offset;
   }
   throw std::out_of_range("no mark named " + std::string(name));
@@ -1275,13 +1281,13 @@ size_t FindMark(const std::vector<Mark>& marks, std::string_view name) {
 size_t WrittenFile::SectionOffset(std::string_view name) const { return FindMark(sections, name); }
 size_t WrittenFile::ArrayOffset(std::string_view name) const { return FindMark(arrays, name); }
 
-WrittenFile WriteTimetable(const TimetableModel& model, const WriteOptions& options) {
+WrittenFile WriteTimetable(TimetableModel const& model, WriteOptions const& options) {
   return TimetableWriter(model, options).Write();
 }
 
 // ---- extension files ---------------------------------------------------
 
-WrittenFile WriteExtension(const ExtensionModel& model) {
+WrittenFile WriteExtension(ExtensionModel const& model) {
   ByteSink sink;
   sink.Section("Header");
   sink.Raw(kExtensionSignature.data(), kExtensionSignature.size());
@@ -1360,9 +1366,9 @@ void Reseal(std::vector<uint8_t>& bytes) {
   StoreLE(bytes.data() + crcAt, ComputeCrc32(bytes.data(), crcAt));
 }
 
-std::vector<uint8_t> TruncateAt(const WrittenFile& file, std::string_view section, bool reseal) {
-  std::vector<uint8_t> out(file.bytes.begin(),
-                           file.bytes.begin() + static_cast<ptrdiff_t>(file.SectionOffset(section)));
+std::vector<uint8_t> TruncateAt(WrittenFile const& file, std::string_view section, bool reseal) {
+  std::vector<uint8_t> out(
+      file.bytes.begin(), file.bytes.begin() + static_cast<ptrdiff_t>(file.SectionOffset(section)));
   if (reseal) {
     out.insert(out.end(), kTrailerSize, 0);
     Reseal(out);
@@ -1370,8 +1376,7 @@ std::vector<uint8_t> TruncateAt(const WrittenFile& file, std::string_view sectio
   return out;
 }
 
-std::vector<uint8_t> PatchU32(const WrittenFile& file, size_t offset, uint32_t value,
-                              bool reseal) {
+std::vector<uint8_t> PatchU32(WrittenFile const& file, size_t offset, uint32_t value, bool reseal) {
   std::vector<uint8_t> out = file.bytes;
   if (offset + 4 > out.size()) throw std::out_of_range("patch beyond the file");
   StoreLE(out.data() + offset, value);
@@ -1379,7 +1384,7 @@ std::vector<uint8_t> PatchU32(const WrittenFile& file, size_t offset, uint32_t v
   return out;
 }
 
-std::vector<uint8_t> PatchU8(const WrittenFile& file, size_t offset, uint8_t value, bool reseal) {
+std::vector<uint8_t> PatchU8(WrittenFile const& file, size_t offset, uint8_t value, bool reseal) {
   std::vector<uint8_t> out = file.bytes;
   if (offset >= out.size()) throw std::out_of_range("patch beyond the file");
   out[offset] = value;
@@ -1387,22 +1392,23 @@ std::vector<uint8_t> PatchU8(const WrittenFile& file, size_t offset, uint8_t val
   return out;
 }
 
-std::vector<uint8_t> BreakCrc(const WrittenFile& file) {
+std::vector<uint8_t> BreakCrc(WrittenFile const& file) {
   std::vector<uint8_t> out = file.bytes;
   out.back() ^= 0x01;
   return out;
 }
 
-std::vector<uint8_t> BreakSignature(const WrittenFile& file) {
+std::vector<uint8_t> BreakSignature(WrittenFile const& file) {
   std::vector<uint8_t> out = file.bytes;
   out[0] ^= 0x20;
   Reseal(out);
   return out;
 }
 
-void SaveFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+void SaveFile(std::string const& path, std::vector<uint8_t> const& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<char const*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 

@@ -58,7 +58,7 @@ struct WrittenFile {
   size_t ArrayOffset(std::string_view name) const;
 };
 
-WrittenFile WriteTimetable(const TimetableModel& model, const WriteOptions& options = {});
+WrittenFile WriteTimetable(TimetableModel const& model, WriteOptions const& options = {});
 
 enum class ExtensionType : uint32_t { kFares = 2, kGis = 3, kStationKeys = 4, kQMap = 5 };
 
@@ -71,7 +71,7 @@ struct ExtensionModel {
   uint32_t station_key_sets = 0;  // 0..2: further column triples
 };
 
-WrittenFile WriteExtension(const ExtensionModel& model);
+WrittenFile WriteExtension(ExtensionModel const& model);
 
 // Damage for the reader's tests. Each returns a new image; unless said
 // otherwise the CRC is recomputed afterwards ("resealed"), so that the
@@ -79,22 +79,22 @@ WrittenFile WriteExtension(const ExtensionModel& model);
 
 // The file cut at a section's first byte. With reseal a fresh trailer is
 // appended (description offset 0), else the bytes simply end there.
-std::vector<uint8_t> TruncateAt(const WrittenFile& file, std::string_view section,
+std::vector<uint8_t> TruncateAt(WrittenFile const& file, std::string_view section,
                                 bool reseal = true);
 // The u32 at offset (e.g. ArrayOffset("StationKeys") + 0 for the byte size,
 // + 4 for the count, + 8 + 4 * i for element i) replaced.
-std::vector<uint8_t> PatchU32(const WrittenFile& file, size_t offset, uint32_t value,
+std::vector<uint8_t> PatchU32(WrittenFile const& file, size_t offset, uint32_t value,
                               bool reseal = true);
-std::vector<uint8_t> PatchU8(const WrittenFile& file, size_t offset, uint8_t value,
+std::vector<uint8_t> PatchU8(WrittenFile const& file, size_t offset, uint8_t value,
                              bool reseal = true);
 // The stored CRC off by one bit.
-std::vector<uint8_t> BreakCrc(const WrittenFile& file);
+std::vector<uint8_t> BreakCrc(WrittenFile const& file);
 // The signature's first byte changed (CRC resealed).
-std::vector<uint8_t> BreakSignature(const WrittenFile& file);
+std::vector<uint8_t> BreakSignature(WrittenFile const& file);
 // Recomputes the CRC in the last four bytes of an image of 48 bytes or more.
 void Reseal(std::vector<uint8_t>& bytes);
 
 // Writes bytes to a file; throws std::runtime_error on failure.
-void SaveFile(const std::string& path, const std::vector<uint8_t>& bytes);
+void SaveFile(std::string const& path, std::vector<uint8_t> const& bytes);
 
 }  // namespace qo::writer

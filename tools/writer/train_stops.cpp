@@ -10,17 +10,17 @@ namespace qo::writer {
 
 namespace {
 
-[[noreturn]] void Fail(size_t train, const std::string& why) {
+[[noreturn]] void Fail(size_t train, std::string const& why) {
   throw ModelError("train " + std::to_string(train) + ": " + why);
 }
 
-int16_t ShiftOf(const StopContext& context, uint16_t station) {
+int16_t ShiftOf(StopContext const& context, uint16_t station) {
   return context.shifts.empty() ? 0 : context.shifts[station];
 }
 
 // The day step the kernel reads between two stored words: the writer
 // refuses times whose real day step would read differently.
-int ReadDayStep(const StopContext& context, const StopWord& previous, const StopWord& word) {
+int ReadDayStep(StopContext const& context, StopWord const& previous, StopWord const& word) {
   if (!(word.time & kMidnightBit)) return 0;
   int prev = previous.time & kMinuteMask;
   int minute = word.time & kMinuteMask;
@@ -32,7 +32,7 @@ int ReadDayStep(const StopContext& context, const StopWord& previous, const Stop
 
 }  // namespace
 
-EncodedTrain EncodeTrain(const Train& train, size_t index, const StopContext& context) {
+EncodedTrain EncodeTrain(Train const& train, size_t index, StopContext const& context) {
   EncodedTrain out;
   if (train.stops.size() < 2) Fail(index, "a train needs at least two stops");
   struct Timed {
@@ -44,7 +44,7 @@ EncodedTrain EncodeTrain(const Train& train, size_t index, const StopContext& co
   std::vector<Timed> times;
   size_t withDistance = 0;
   for (size_t s = 0; s < train.stops.size(); ++s) {
-    const Stop& stop = train.stops[s];
+    Stop const& stop = train.stops[s];
     std::string where = "stop " + std::to_string(s) + ": ";
     if (stop.station >= context.stationCount) {
       Fail(index, where + "station " + std::to_string(stop.station) + " does not exist");
@@ -76,7 +76,7 @@ EncodedTrain EncodeTrain(const Train& train, size_t index, const StopContext& co
   if (times.front().minute >= 1440) Fail(index, "the first departure must lie in its first day");
 
   for (size_t i = 0; i < times.size(); ++i) {
-    const Timed& t = times[i];
+    Timed const& t = times[i];
     std::string where = "stop " + std::to_string(t.stop) + ": ";
     if (i > 0 && t.minute < times[i - 1].minute) Fail(index, where + "times go backwards");
     StopWord word;
@@ -92,7 +92,7 @@ EncodedTrain EncodeTrain(const Train& train, size_t index, const StopContext& co
     }
     word.time = static_cast<uint16_t>(minute | t.flags);
     if (i > 0) {
-      const StopWord& previous = out.words.back();
+      StopWord const& previous = out.words.back();
       if (word.day > previous.day) word.time |= kMidnightBit;
       if (ReadDayStep(context, previous, word) != word.day - previous.day) {
         Fail(index, where + "too long after the previous stop: the file cannot express the days");
@@ -109,12 +109,12 @@ namespace {
 
 struct PatternKey {
   std::vector<uint32_t> words;  // relative minute and flags << 16 | station
-  bool operator<(const PatternKey& other) const { return words < other.words; }
+  bool operator<(PatternKey const& other) const { return words < other.words; }
 };
 
 // What the kernel decodes from a reference to a pattern.
-std::vector<StopWord> DecodePattern(const std::vector<StopWord>& pattern, int start,
-                                    const StopContext& context) {
+std::vector<StopWord> DecodePattern(std::vector<StopWord> const& pattern, int start,
+                                    StopContext const& context) {
   std::vector<StopWord> decoded(pattern.size());
   for (size_t i = 0; i < pattern.size(); ++i) {
     int minute = start + (pattern[i].time & kMinuteMask);
@@ -144,7 +144,7 @@ void PutWord(std::vector<uint8_t>& out, uint16_t time, uint16_t station) {
 
 }  // namespace
 
-StoredStops StoreStops(const std::vector<EncodedTrain>& trains, const StopContext& context,
+StoredStops StoreStops(std::vector<EncodedTrain> const& trains, StopContext const& context,
                        bool sharePatterns) {
   // pattern[t] >= 0: train t is stored as a reference to that pattern.
   std::vector<int> patternOf(trains.size(), -1);
@@ -152,12 +152,12 @@ StoredStops StoreStops(const std::vector<EncodedTrain>& trains, const StopContex
   if (sharePatterns) {
     std::map<PatternKey, std::vector<size_t>> groups;
     for (size_t t = 0; t < trains.size(); ++t) {
-      const auto& words = trains[t].words;
+      auto const& words = trains[t].words;
       int start = words.front().time & kMinuteMask;
       int32_t first = words.front().day * 1440 + start;
       PatternKey key;
       bool fits = true;
-      for (const StopWord& w : words) {
+      for (StopWord const& w : words) {
         int32_t relative = w.day * 1440 + (w.time & kMinuteMask) - first;
         if (relative > kMinuteMask) fits = false;
         key.words.push_back(static_cast<uint32_t>(relative | (w.time & 0xD800)) << 16 | w.station);
@@ -172,7 +172,7 @@ StoredStops StoreStops(const std::vector<EncodedTrain>& trains, const StopContex
       }
       int index = -1;
       for (size_t t : members) {
-        const auto& words = trains[t].words;
+        auto const& words = trains[t].words;
         auto decoded = DecodePattern(pattern, words.front().time & kMinuteMask, context);
         bool same = decoded.size() == words.size();
         for (size_t i = 0; i < words.size() && same; ++i) {
@@ -200,25 +200,25 @@ StoredStops StoreStops(const std::vector<EncodedTrain>& trains, const StopContex
               static_cast<uint16_t>(p & 0xFFFF));
       continue;
     }
-    for (const StopWord& w : trains[t].words) PutWord(out.words, w.time, w.station);
+    for (StopWord const& w : trains[t].words) PutWord(out.words, w.time, w.station);
   }
-  for (const auto& pattern : patterns) {
+  for (auto const& pattern : patterns) {
     out.offsets.push_back(static_cast<uint32_t>(out.words.size()));
-    for (const StopWord& w : pattern) PutWord(out.words, w.time, w.station);
+    for (StopWord const& w : pattern) PutWord(out.words, w.time, w.station);
   }
   out.offsets.push_back(static_cast<uint32_t>(out.words.size()));
   out.wordCount = out.words.size() / 4;
   return out;
 }
 
-StationEvents BuildStationEvents(const std::vector<EncodedTrain>& trains, size_t stationCount) {
+StationEvents BuildStationEvents(std::vector<EncodedTrain> const& trains, size_t stationCount) {
   struct Event {
     uint16_t minute;
     uint32_t word;
   };
   std::vector<std::vector<Event>> perStation(stationCount);
   for (size_t t = 0; t < trains.size(); ++t) {
-    const auto& words = trains[t].words;
+    auto const& words = trains[t].words;
     for (size_t i = 0; i < words.size(); ++i) {
       bool departs = i + 1 < words.size() && words[i + 1].station != words[i].station;
       bool arrives = i > 0 && words[i - 1].station != words[i].station;
@@ -231,14 +231,15 @@ StationEvents BuildStationEvents(const std::vector<EncodedTrain>& trains, size_t
   }
   StationEvents out;
   for (auto& events : perStation) {
-    std::sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
+    std::sort(events.begin(), events.end(), [](Event const& a, Event const& b) {
       int16_t ma = static_cast<int16_t>(a.minute), mb = static_cast<int16_t>(b.minute);
       if (ma != mb) return ma < mb;
-      if ((a.word & 0xFFFFFF) != (b.word & 0xFFFFFF)) return (a.word & 0xFFFFFF) < (b.word & 0xFFFFFF);
+      if ((a.word & 0xFFFFFF) != (b.word & 0xFFFFFF))
+        return (a.word & 0xFFFFFF) < (b.word & 0xFFFFFF);
       return a.word < b.word;
     });
     out.offsets.push_back(static_cast<uint32_t>(out.events.size()));
-    for (const Event& e : events) {
+    for (Event const& e : events) {
       uint8_t raw[6];
       StoreLE(raw, e.minute);
       StoreLE(raw + 2, e.word);

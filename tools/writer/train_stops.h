@@ -33,7 +33,7 @@ struct StopContext {
 
 // Turns a model train into its stop words; throws ModelError when the
 // train cannot be stored as given.
-EncodedTrain EncodeTrain(const Train& train, size_t index, const StopContext& context);
+EncodedTrain EncodeTrain(Train const& train, size_t index, StopContext const& context);
 
 // Stop words of all trains with the offsets array of item 34 (byte
 // offsets; patterns after the trains).
@@ -44,7 +44,7 @@ struct StoredStops {
   uint32_t maxTrainStops = 0;
 };
 
-StoredStops StoreStops(const std::vector<EncodedTrain>& trains, const StopContext& context,
+StoredStops StoreStops(std::vector<EncodedTrain> const& trains, StopContext const& context,
                        bool sharePatterns);
 
 // The 6-byte station events of all trains, grouped by station and sorted,
@@ -55,6 +55,6 @@ struct StationEvents {
   size_t count = 0;
 };
 
-StationEvents BuildStationEvents(const std::vector<EncodedTrain>& trains, size_t stationCount);
+StationEvents BuildStationEvents(std::vector<EncodedTrain> const& trains, size_t stationCount);
 
 }  // namespace qo::writer
