@@ -1,0 +1,380 @@
+#include "load/read_extension.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "format/fare_layout.h"
+#include "frame/error_codes.h"
+#include "kernel/load/load_test_support.h"
+#include "writer/byte_sink.h"
+
+namespace qo::test {
+namespace {
+
+using w::ExtensionType;
+
+// The events a read raised, and the answer to give at one of them.
+struct EventLog {
+  static inline std::vector<std::pair<int, intptr_t>> seen;
+  static inline int refuseAt = -1;
+  static intptr_t Callback(int event, intptr_t value) {
+    seen.emplace_back(event, value);
+    return event == refuseAt ? kLoadAnswerSkip : 0;
+  }
+  static void Reset(int refuse = -1) {
+    seen.clear();
+    refuseAt = refuse;
+  }
+  static std::vector<int> Events() {
+    std::vector<int> events;
+    for (auto& [event, value] : seen) events.push_back(event);
+    return events;
+  }
+};
+
+class ReadExtension : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(ReadImage(w::WriteTimetable(RichModel(23)).bytes, &record_), 0);
+    EventLog::Reset();
+  }
+
+  int Read(const std::vector<uint8_t>& bytes, bool* attached, uint32_t skipTypes = 0) {
+    ExtensionReadOptions options{.callback = EventLog::Callback, .skipTypes = skipTypes, .setCount = 3};
+    return ReadExtensionBytes(&record_, "x.ext", bytes.data(), bytes.size(), options, attached);
+  }
+
+  TimetableRecord record_;  // id 1, stations keyed 5457076 + 10 * i
+};
+
+// The extension frame the writer makes, with a body of our own.
+std::vector<uint8_t> WithBody(ExtensionType type, const std::vector<uint8_t>& body) {
+  w::WrittenFile frame = w::WriteExtension({.type = type});
+  std::vector<uint8_t> bytes(frame.bytes.begin(), frame.bytes.begin() + kExtensionFrameBytes);
+  bytes.insert(bytes.end(), body.begin(), body.end());
+  bytes.insert(bytes.end(), kTrailerBytes, 0);
+  w::Reseal(bytes);
+  return bytes;
+}
+
+TEST_F(ReadExtension, OwnerAndTypeDecideSilently) {
+  struct Case {
+    ExtensionType type;
+    int32_t owner;
+    bool attached;
+  };
+  const Case cases[] = {
+      {ExtensionType::kFares, -1, true},       {ExtensionType::kGis, 1, true},
+      {ExtensionType::kStationKeys, -1, true}, {ExtensionType::kQMap, 1, true},
+      {ExtensionType::kGis, 2, false},         {ExtensionType::kQMap, 0, false},
+  };
+  for (const Case& c : cases) {
+    EventLog::Reset();
+    bool attached = true;
+    EXPECT_EQ(Read(w::WriteExtension({.type = c.type, .owner_id = c.owner}).bytes, &attached), 0);
+    EXPECT_EQ(attached, c.attached) << static_cast<int>(c.type) << " owner " << c.owner;
+    if (!c.attached) EXPECT_TRUE(EventLog::seen.empty());
+  }
+  EXPECT_TRUE(record_.Fares && record_.Gis && record_.StationKeyExt && record_.QMap);
+  EXPECT_EQ(record_.LoadedExtensions.size(), 4u);
+
+  // An unknown type and a skipped one are ignored before any event.
+  EventLog::Reset();
+  bool attached = true;
+  w::WrittenFile gis = w::WriteExtension({.type = ExtensionType::kGis});
+  EXPECT_EQ(Read(w::PatchU32(gis, 80, 6), &attached), 0);
+  EXPECT_FALSE(attached);
+  EXPECT_EQ(Read(gis.bytes, &attached, 1u << ExtGis), 0);
+  EXPECT_FALSE(attached);
+  EXPECT_TRUE(EventLog::seen.empty());
+}
+
+TEST_F(ReadExtension, EventsAndRefusalsByTheCallback) {
+  w::WrittenFile keys = w::WriteExtension({.type = ExtensionType::kStationKeys});
+  bool attached = false;
+  ASSERT_EQ(Read(keys.bytes, &attached), 0);
+  ASSERT_TRUE(attached);
+  EXPECT_EQ(EventLog::Events(), (std::vector<int>{LoadEvExtFile, LoadEvExtType, LoadEvExtRead,
+                                                   LoadEvExtDone}));
+  EXPECT_STREQ(reinterpret_cast<const char*>(EventLog::seen[0].second), "x.ext");
+  EXPECT_EQ(EventLog::seen[1].second, ExtStationKeys);
+  EXPECT_EQ(EventLog::seen[2].second, reinterpret_cast<intptr_t>(record_.StationKeyExt->File.Image.get()));
+  EXPECT_EQ(EventLog::seen[3].second, 3);
+
+  for (int refuse : {LoadEvExtFile, LoadEvExtType, LoadEvExtRead}) {
+    TimetableRecord fresh;
+    ASSERT_EQ(ReadImage(w::WriteTimetable(RichModel(23)).bytes, &fresh), 0);
+    EventLog::Reset(refuse);
+    ExtensionReadOptions options{.callback = EventLog::Callback};
+    EXPECT_EQ(ReadExtensionBytes(&fresh, "x.ext", keys.bytes.data(), keys.bytes.size(), options,
+                                 &attached),
+              0);
+    EXPECT_FALSE(attached) << refuse;
+    EXPECT_FALSE(fresh.StationKeyExt) << refuse;
+    EXPECT_EQ(EventLog::seen.back().first, refuse);
+  }
+}
+
+TEST_F(ReadExtension, FromAFileWithProgressOnRequest) {
+  w::WrittenFile qmap = w::WriteExtension({.type = ExtensionType::kQMap});
+  std::string path = SaveTemp(qmap.bytes, "map.qom");
+  EventLog::Reset();
+  auto progress = [](int event, intptr_t value) -> intptr_t {
+    EventLog::seen.emplace_back(event, value);
+    return event == LoadEvExtFile ? kLoadAnswerProgress : 0;
+  };
+  bool attached = false;
+  ASSERT_EQ(ReadExtensionFile(&record_, path.c_str(), {.callback = progress}, &attached), 0);
+  EXPECT_TRUE(attached);
+  EXPECT_EQ(record_.LoadedExtensions, std::vector<std::string>{path});
+  EXPECT_EQ(EventLog::seen.front().first, LoadEvExtFile);
+  EXPECT_NE(std::find(EventLog::seen.begin(), EventLog::seen.end(),
+                      std::make_pair(int{LoadEvProgress}, intptr_t{1000})),
+            EventLog::seen.end());
+
+  // An unopenable file is silent; a path too long for the system is error 1.
+  EXPECT_EQ(ReadExtensionFile(&record_, (path + ".none").c_str(), {}, &attached), 0);
+  EXPECT_FALSE(attached);
+  std::string tooLong(PATH_MAX, 'x');
+  EXPECT_EQ(ReadExtensionFile(&record_, tooLong.c_str(), {}, &attached), ErrOpenDataFile);
+  std::remove(path.c_str());
+}
+
+TEST_F(ReadExtension, BadSignatureTruncationAndAbsurdSizesAreError25) {
+  for (ExtensionType type : {ExtensionType::kFares, ExtensionType::kGis,
+                             ExtensionType::kStationKeys, ExtensionType::kQMap}) {
+    w::WrittenFile file = w::WriteExtension({.type = type, .station_key_sets = 2});
+    bool attached = true;
+    EXPECT_EQ(Read(w::BreakSignature(file), &attached), ErrExtensionHeader);
+    for (const w::Mark& section : file.sections) {
+      if (section.name == "Header" || section.name == "Frame") continue;
+      for (bool reseal : {true, false}) {
+        if (reseal && section.name == "Trailer") continue;  // whole again
+        EXPECT_EQ(Read(w::TruncateAt(file, section.name, reseal), &attached), ErrExtensionHeader)
+            << static_cast<int>(type) << " cut at " << section.name;
+        EXPECT_FALSE(attached);
+      }
+    }
+    for (const w::Mark& array : file.arrays) {
+      EXPECT_EQ(Read(w::PatchU32(file, array.offset, 0x7FFFFFF0), &attached), ErrExtensionHeader)
+          << static_cast<int>(type) << " " << array.name;
+      // Cut right before the array, with a fresh trailer after the cut.
+      std::vector<uint8_t> cut(file.bytes.begin(), file.bytes.begin() + array.offset);
+      cut.insert(cut.end(), kTrailerBytes, 0);
+      w::Reseal(cut);
+      EXPECT_EQ(Read(cut, &attached), ErrExtensionHeader)
+          << static_cast<int>(type) << " cut before " << array.name;
+    }
+  }
+  EXPECT_FALSE(record_.Fares || record_.Gis || record_.StationKeyExt || record_.QMap);
+  EXPECT_TRUE(record_.LoadedExtensions.empty());
+}
+
+// An array of elements of `width` bytes made of the given values.
+template <class T>
+void Elements(w::ByteSink& b, size_t width, const std::vector<T>& values) {
+  std::vector<uint8_t> raw(values.size() * sizeof(T));
+  for (size_t i = 0; i < values.size(); ++i) StoreLE(raw.data() + i * sizeof(T), values[i]);
+  b.Array("elements", width, raw.size() / width, raw);
+}
+
+// A GIS body: a far point in layer array 1 (not part of the extent), a
+// polyline in array 2, and the station point table in array 3.
+std::vector<uint8_t> GisBody() {
+  w::ByteSink b;
+  b.U16(1);
+  b.U32(7);  // map id
+  b.U8(1);   // languages
+  b.FixedText("C", 6);
+  b.Zeros(20);
+  for (int32_t v : {0, 0, 0, 0}) b.I32(v);  // stored extent, replaced
+  auto points = [&](std::vector<std::array<int32_t, 3>> rows) {
+    w::RecordBytes r;
+    for (auto& p : rows) {
+      for (int32_t v : p) r.I32(v);
+      r.EndRecord();
+    }
+    b.Array("points", 12, r.count, r.bytes);
+  };
+  auto layer = [&](auto&& objects) {
+    b.Array("layers", 164, 1, std::vector<uint8_t>(164, 0));
+    objects();
+  };
+  layer([&] {
+    points({{-1000000, -1000000, 0}});
+    b.EmptyArray("vertices");
+    b.U32(0);
+    b.U32(0);
+    b.EmptyArray("items");
+    b.EmptyArray("labels");
+    b.EmptyArray("further");
+  });
+  layer([&] {
+    b.EmptyArray("points");
+    Elements<int32_t>(b, 8, {-50, 10, 40, 20});
+    b.U32(1);
+    Elements<int32_t>(b, 8, {0, -30, 100, 5});
+    b.U32(0);
+    b.EmptyArray("items");
+    w::RecordBytes labels;
+    for (int32_t v : {5, 5, 1, 0, 0}) labels.I32(v);
+    labels.EndRecord();
+    for (int32_t v : {6, 6, 0, 0, 0}) labels.I32(v);
+    labels.EndRecord();
+    b.Array("labels", 20, labels.count, labels.bytes);
+    b.CString("Beroun");
+    b.EmptyArray("further");
+  });
+  layer([&] {
+    points({{10, 60, 5457086}, {20, 70, 5457096}, {30, 80, 9999999}});
+    b.EmptyArray("vertices");
+    b.U32(0);
+    b.U32(0);
+    b.EmptyArray("items");
+    b.EmptyArray("labels");
+    b.EmptyArray("further");
+  });
+  b.U32(0);  // array list
+  b.Pool("map names", {"Mapa"});
+  b.Pool("layer names", {Cp("Železnice")});
+  return b.bytes;
+}
+
+TEST_F(ReadExtension, GisExtentAndStationPoints) {
+  std::vector<uint8_t> bytes = WithBody(ExtensionType::kGis, GisBody());
+  bool attached = false;
+  ASSERT_EQ(Read(bytes, &attached), 0);
+  ASSERT_TRUE(attached);
+  const GisData& gis = *record_.Gis;
+  EXPECT_EQ(gis.MapId, 7u);
+  // x from -50 to 100, y from -30 to 80; layer array 1 does not count.
+  EXPECT_EQ(gis.Extent, (std::array<int32_t, 4>{-50, 100, -30, 80}));
+  EXPECT_EQ(gis.StationPoint, (std::vector<int32_t>{0, 1, 2, 0}));
+  EXPECT_EQ(gis.PointStation, (std::vector<int32_t>{1, 2, -1}));
+  EXPECT_EQ(gis.Layers[1][0].LabelTexts, (std::vector<std::string_view>{"Beroun", ""}));
+  EXPECT_EQ(PoolString(gis.LayerNames, 0), Cp("Železnice"));
+  // The stored points keep their keys: derived values live beside the image.
+  EXPECT_EQ(std::memcmp(gis.File.Image.get(), bytes.data(), bytes.size()), 0);
+
+  // A label text that runs into the trailer is a damaged file.
+  std::vector<uint8_t> body = GisBody();
+  auto at = std::search(body.begin(), body.end(), std::begin("Beroun"), std::end("Beroun"));
+  ASSERT_NE(at, body.end());
+  body.erase(body.begin() + (at - body.begin()) + 6, body.end());  // drop the NUL and the rest
+  EXPECT_EQ(Read(WithBody(ExtensionType::kGis, body), &attached), ErrExtensionHeader);
+}
+
+// A QMap body: coordinate rows by key (station 0 twice, newest first, then
+// station 2 and a place of no station), their arcs and polylines.
+std::vector<uint8_t> QMapBody(int32_t arcTarget) {
+  w::ByteSink b;
+  b.U16(1);
+  b.U32(0);
+  b.EmptyArray("held");
+  w::RecordBytes rows;
+  auto row = [&](int32_t key, int32_t from, double x, double y) {
+    rows.I32(key);
+    rows.I32(from);
+    for (double d : {x, y}) {
+      uint8_t raw[8];
+      std::memcpy(raw, &d, 8);
+      for (uint8_t c : raw) rows.U8(c);
+    }
+    rows.EndRecord();
+  };
+  row(5457076, 45000, 1.0, 2.0);
+  row(5457076, 40000, 1.5, 2.5);
+  row(5457096, 40000, 3.0, 4.0);
+  row(8888888, 40000, 5.0, 6.0);
+  b.Array("coors", 24, rows.count, rows.bytes);
+  b.ArrayOf<int32_t>("arc index", {0, 1, 1, 1, 1});
+  w::RecordBytes arcs;
+  for (auto [target, first] : {std::pair{arcTarget, 0}, std::pair{0, 1}}) {
+    arcs.I32(target);
+    arcs.I16(1);
+    arcs.I32(40000);
+    arcs.I32(first);
+    arcs.EndRecord();
+  }
+  b.Array("arcs", 14, arcs.count, arcs.bytes);
+  b.ArrayOf<int32_t>("polyline refs", {0});
+  b.U32(1);
+  Elements<double>(b, 16, {1.0, 2.0, 3.0, 4.0});
+  b.EmptyArray("held2");
+  b.ArrayOf<int32_t>("neighbour index", {0, 0});
+  b.EmptyArray("neighbours");
+  b.Pool("pool", {});
+  b.EmptyArray("nodes");
+  b.EmptyArray("node coor");
+  b.EmptyArray("edge index");
+  b.EmptyArray("edge targets");
+  b.EmptyArray("edge lengths");
+  return b.bytes;
+}
+
+TEST_F(ReadExtension, QMapCoordinateIndex) {
+  bool attached = false;
+  ASSERT_EQ(Read(WithBody(ExtensionType::kQMap, QMapBody(2)), &attached), 0);
+  ASSERT_TRUE(attached);
+  const QMapData& q = *record_.QMap;
+  EXPECT_EQ(q.StationCoor, (std::vector<int32_t>{1, 0, 3, 0}));
+  EXPECT_EQ(q.CoorStation, (std::vector<int32_t>{0, 0, 2, -8888888}));
+  EXPECT_EQ(q.Coors.Field<int32_t>(3, 0), 8888888);  // the image keeps the key
+
+  record_.QMap.reset();
+  EXPECT_EQ(Read(WithBody(ExtensionType::kQMap, QMapBody(9)), &attached), ErrExtensionHeader);
+  EXPECT_FALSE(record_.QMap);
+}
+
+// Fares: one tariff record naming an owner, one area over stations 0 and 1.
+TEST_F(ReadExtension, FareArcMarksAndOwnerBits) {
+  w::ByteSink b;
+  b.U16(8);  // header length
+  b.U16(1);  // fare version
+  b.U8(0);   // fare languages
+  b.Zeros(3);
+  for (int i = 0; i < 10; ++i) {
+    if (i == 3) {
+      std::vector<uint8_t> tariff(kTariffRecordBytes, 0);
+      StoreLE<int32_t>(tariff.data() + kTariffOwnerSelector, 1);
+      b.Array("tariffs", kTariffRecordBytes, 1, tariff);
+    } else if (i == kFareAreaArray) {
+      b.Array("areas", 1, 1, {7});
+    } else {
+      b.EmptyArray("array");
+    }
+  }
+  b.U32(1);
+  b.ArrayOf<int32_t>("keys", {5457076, 5457086, 1});
+  b.Pool("texts", {"Jízdné"});
+  for (int slot = 0; slot < kTariffArraySlots; ++slot) {
+    if (slot == kTariffOwnerTextSlot) {
+      std::string texts = Cp("XY|ČD");
+      b.Array("owner texts", 1, texts.size(), std::vector<uint8_t>(texts.begin(), texts.end()));
+    } else {
+      b.EmptyArray("slot");
+    }
+  }
+  bool attached = false;
+  ASSERT_EQ(Read(WithBody(ExtensionType::kFares, b.bytes), &attached), 0);
+  ASSERT_TRUE(attached);
+  const FareData& fares = *record_.Fares;
+  // Arcs 0 (0 -> 1) and 1 (1 -> 0) lie inside the area; the others do not.
+  EXPECT_EQ(fares.ArcMarks, (std::vector<uint8_t>{7, 7, 0, 0, 0}));
+  ASSERT_EQ(fares.OwnerBits.size(), 1u);
+  EXPECT_EQ(fares.OwnerBits[0], std::vector<uint8_t>{1});
+}
+
+TEST(OwnerDisplayText, FieldsInTheirOrder) {
+  EXPECT_EQ(OwnerDisplayText("Plain carrier"), "Plain carrier");
+  EXPECT_EQ(OwnerDisplayText("{ON}CD{OF}Ceske drahy{OT}Praha"), "CD; Ceske drahy; Praha");
+  EXPECT_EQ(OwnerDisplayText("{OD}Dopravce{OC}Firma"), "Dopravce");
+  EXPECT_EQ(OwnerDisplayText("{OC}Firma{XX}ignored"), "Firma");
+}
+
+}  // namespace
+}  // namespace qo::test
