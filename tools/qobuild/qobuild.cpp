@@ -1,0 +1,79 @@
+// qobuild: compiles a timetable text source (docs/timetable-text-format.md)
+// into a .qo file and the extension files the source names, written beside
+// it.
+//
+//   qobuild rail.txt -o build/data/rail.qo
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "qobuild/text_source.h"
+#include "writer/timetable_writer.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: qobuild SOURCE.txt [-o OUT.qo]\n"
+    "Compiles a timetable text source into a timetable file (default: the\n"
+    "source's name with .qo) and the extension files it names, beside it.\n";
+
+std::string DefaultOutput(const std::string& source) {
+  size_t slash = source.find_last_of("/\\");
+  size_t dot = source.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return source + ".qo";
+  return source.substr(0, dot) + ".qo";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string source, output;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "-h" || arg == "--help") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (arg == "-o" && i + 1 < argc) {
+      output = argv[++i];
+    } else if (!arg.empty() && arg[0] != '-' && source.empty()) {
+      source = arg;
+    } else {
+      std::fputs(kUsage, stderr);
+      return 2;
+    }
+  }
+  if (source.empty()) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  if (output.empty()) output = DefaultOutput(source);
+
+  std::ifstream in(source, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "qobuild: cannot read %s\n", source.c_str());
+    return 1;
+  }
+  std::stringstream text;
+  text << in.rdbuf();
+
+  try {
+    qo::textsource::CompiledSource parsed = qo::textsource::ParseTimetableSource(text.str(), source);
+    qo::textsource::CompiledFiles files = qo::textsource::WriteCompiledSource(parsed);
+    qo::writer::SaveFile(output, files.timetable.bytes);
+    for (const auto& [name, file] : files.extensions) {
+      qo::writer::SaveFile(qo::textsource::ExtensionPath(output, name), file.bytes);
+    }
+    std::printf("%s: %zu stations, %zu trains, %zu calendars\n", output.c_str(),
+                parsed.model.stations.size(), parsed.model.trains.size(),
+                parsed.model.calendars.size());
+  } catch (const qo::textsource::SourceError& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 1;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "qobuild: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,1004 @@
+#include "qobuild/text_source.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "dates/day_number.h"
+#include "qobuild/source_lexer.h"
+#include "writer/model_text.h"
+
+namespace qo::textsource {
+
+namespace {
+
+using writer::LangText;
+
+constexpr int kMinutesPerDay = 1440;
+
+// Words that open a property line inside a train; a station id may not be
+// one of them, or a stop line could not be told from a property.
+const std::set<std::string> kTrainWords = {"days", "line", "owner", "remark", "note",
+                                           "every", "attributes"};
+
+bool IsDigits(std::string_view s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return s;
+}
+
+std::string TimeText(int minutes) {
+  std::string mm = std::to_string(minutes % 60);
+  return std::to_string(minutes / 60) + ":" + (mm.size() < 2 ? "0" : "") + mm;
+}
+
+// The first n characters of a UTF-8 text.
+std::string CutCharacters(const std::string& s, size_t n) {
+  size_t i = 0;
+  for (size_t count = 0; i < s.size() && count < n; ++count) {
+    ++i;
+    while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
+  }
+  return s.substr(0, i);
+}
+
+class Compiler;
+
+// The tokens of one line after its keyword: positional words and texts in
+// order, options (key=value) by key. Finish() refuses what was not used.
+class Args {
+ public:
+  Args(Compiler& c, const Line& line, std::string what, size_t first = 1);
+
+  bool More() const { return next_ < positional_.size(); }
+  bool NextIsText() const { return More() && positional_[next_].kind == Token::Kind::kText; }
+  const Token& Next(const std::string& role);
+  std::string Word(const std::string& role);
+  // Every text from here on, converted once to check it; none gives an
+  // empty LangText unless required.
+  LangText Texts(const std::string& role, bool required);
+  std::optional<std::string> Option(const std::string& key);
+  void Finish();
+  int line() const { return line_.number; }
+
+ private:
+  Compiler& c_;
+  const Line& line_;
+  std::string what_;
+  std::vector<Token> positional_;
+  std::map<std::string, std::string> options_;
+  size_t next_ = 0;
+};
+
+class Compiler {
+ public:
+  Compiler(std::string file) { out_.file_name = std::move(file); }
+
+  CompiledSource Run(std::string_view text) {
+    for (const Statement& s : SplitStatements(text, out_.file_name)) Dispatch(s);
+    Finish();
+    return std::move(out_);
+  }
+
+  [[noreturn]] void Fail(int line, const std::string& why) const {
+    throw SourceError(out_.file_name + ":" + std::to_string(line) + ": " + why);
+  }
+
+  // A text checked against Windows-1250 here, so that its fault has a line.
+  void CheckText(int line, const std::string& text, const std::string& role) const {
+    try {
+      writer::ToCp1250(text, role);
+    } catch (const writer::ModelError& e) {
+      Fail(line, e.what());
+    }
+  }
+
+  size_t LanguageCount() const { return model().languages.size(); }
+  void SawTexts(size_t count) { multiTexts_ = multiTexts_ || count > 1; }
+
+  int64_t Integer(int line, const std::string& s, const std::string& role, int64_t lo,
+                  int64_t hi) const {
+    bool negative = !s.empty() && s[0] == '-';
+    std::string digits = negative ? s.substr(1) : s;
+    int64_t value = 0;
+    bool hex = digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X');
+    std::string body = hex ? digits.substr(2) : digits;
+    bool ok = !body.empty() && body.size() <= 12 &&
+              std::all_of(body.begin(), body.end(), [&](char c) {
+                return (c >= '0' && c <= '9') ||
+                       (hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
+              });
+    if (ok) value = std::strtoll(body.c_str(), nullptr, hex ? 16 : 10);
+    if (!ok) Fail(line, role + " must be a whole number, not '" + s + "'");
+    if (negative) value = -value;
+    if (value < lo || value > hi) {
+      Fail(line, role + " " + s + " lies outside " + std::to_string(lo) + ".." + std::to_string(hi));
+    }
+    return value;
+  }
+
+  // "14.12.2025"
+  uint16_t Date(int line, const std::string& s) const {
+    int d = 0, m = 0, y = 0;
+    size_t p1 = s.find('.'), p2 = p1 == std::string::npos ? p1 : s.find('.', p1 + 1);
+    bool shape = p2 != std::string::npos && IsDigits(s.substr(0, p1)) &&
+                 IsDigits(s.substr(p1 + 1, p2 - p1 - 1)) && IsDigits(s.substr(p2 + 1)) &&
+                 s.size() - p2 - 1 == 4 && p1 <= 2 && p2 - p1 - 1 <= 2;
+    if (shape) {
+      d = std::atoi(s.substr(0, p1).c_str());
+      m = std::atoi(s.substr(p1 + 1, p2 - p1 - 1).c_str());
+      y = std::atoi(s.substr(p2 + 1).c_str());
+    }
+    if (!shape) Fail(line, "a date is written day.month.year (14.12.2025), not '" + s + "'");
+    uint16_t day = y >= kFirstYear && y <= kLastYear && IsValidDate(y, m, d) ? DmyToDay(y, m, d) : 0;
+    if (day == 0) Fail(line, "no such date: " + s);
+    return day;
+  }
+
+  uint16_t DateInValidity(int line, const std::string& s) const {
+    uint16_t day = Date(line, s);
+    NeedValidity(line);
+    if (day < model().first_day || day > model().last_day) {
+      Fail(line, "date " + s + " lies outside the validity");
+    }
+    return day;
+  }
+
+  void NeedValidity(int line) const {
+    if (!validSet_) Fail(line, "dates need the validity: put 'valid' before this line");
+  }
+
+  // "8:05", "24:10" (the next day); hours run on past midnight.
+  int Time(int line, const std::string& s) const {
+    size_t colon = s.find(':');
+    if (colon == std::string::npos || colon == 0 || colon > 3 || !IsDigits(s.substr(0, colon)) ||
+        s.size() - colon - 1 != 2 || !IsDigits(s.substr(colon + 1))) {
+      Fail(line, "a time is written hours:minutes (8:05, or 24:10 after midnight), not '" + s + "'");
+    }
+    int h = std::atoi(s.substr(0, colon).c_str()), m = std::atoi(s.substr(colon + 1).c_str());
+    if (m > 59) Fail(line, "no such time: " + s);
+    return h * 60 + m;
+  }
+
+  // Kilometres with up to three decimals, as metres.
+  int32_t Kilometres(int line, const std::string& s) const {
+    size_t dot = s.find('.');
+    std::string whole = s.substr(0, dot);
+    std::string frac = dot == std::string::npos ? "" : s.substr(dot + 1);
+    if (!IsDigits(whole) || whole.size() > 6 || frac.size() > 3 ||
+        (dot != std::string::npos && !IsDigits(frac))) {
+      Fail(line, "a length is written in kilometres (62.3), not '" + s + "'");
+    }
+    while (frac.size() < 3) frac.push_back('0');
+    return std::atoi(whole.c_str()) * 1000 + std::atoi(frac.c_str());
+  }
+
+  uint16_t Station(int line, const Token& t) const {
+    if (t.kind != Token::Kind::kWord) Fail(line, "a station is named by its id or key, not by a text");
+    if (IsDigits(t.value)) {
+      auto it = stationKeys_.find(std::atoll(t.value.c_str()));
+      if (it == stationKeys_.end()) Fail(line, "unknown station key " + t.value);
+      return it->second;
+    }
+    auto it = stationIds_.find(t.value);
+    if (it == stationIds_.end()) Fail(line, "unknown station " + t.value);
+    return it->second;
+  }
+
+  int Named(int line, const std::map<std::string, int>& table, const std::string& name,
+            const std::string& what) const {
+    auto it = table.find(name);
+    if (it == table.end()) Fail(line, "unknown " + what + " " + name);
+    return it->second;
+  }
+
+ private:
+  writer::TimetableModel& model() { return out_.model; }
+  const writer::TimetableModel& model() const { return out_.model; }
+
+  void NoBody(const Statement& s) {
+    if (!s.body.empty()) {
+      Fail(s.body.front().number, "'" + s.head.tokens[0].value + "' takes no indented lines");
+    }
+  }
+
+  void Declare(int line, std::map<std::string, int>& table, const std::string& name, int index,
+               const std::string& what) {
+    if (!table.emplace(name, index).second) Fail(line, what + " " + name + " is declared twice");
+  }
+
+  void Dispatch(const Statement& s) {
+    const Token& key = s.head.tokens[0];
+    int line = s.head.number;
+    if (key.kind != Token::Kind::kWord) Fail(line, "a line starts with a keyword, not a text");
+    const std::string& k = key.value;
+    if (k == "station") return StationStatement(s);
+    if (k == "train") return TrainStatement(s);
+    if (k == "calendar") return CalendarStatement(s);
+    if (k == "list") return ListStatement(s);
+    if (k == "track") return TrackStatement(s);
+    if (k == "link") return LinkStatement(s);
+    if (k == "traintype") return TrainTypeStatement(s);
+    NoBody(s);
+    Args a(*this, s.head, k);
+    if (k == "id") {
+      model().id = static_cast<uint32_t>(Integer(line, a.Word("id"), "id", 0, UINT32_MAX));
+    } else if (k == "version") {
+      model().format_version = static_cast<uint32_t>(Integer(line, a.Word("version"), "version", 0, 23));
+    } else if (k == "kind") {
+      std::string v = Lower(a.Word("kind"));
+      static const std::map<std::string, uint8_t> kinds = {
+          {"rail", 1}, {"bus", 2}, {"city", 3}, {"air", 4}};
+      auto it = kinds.find(v);
+      model().kind = it != kinds.end() ? it->second
+                                       : static_cast<uint8_t>(Integer(line, v, "kind", 0, 255));
+    } else if (k == "area") {
+      model().area = static_cast<uint8_t>(Integer(line, a.Word("area"), "area", 0, 255));
+    } else if (k == "variant") {
+      model().variant = static_cast<uint32_t>(Integer(line, a.Word("variant"), "variant", 0, UINT32_MAX));
+    } else if (k == "languages") {
+      std::string letters;
+      while (a.More()) letters += a.Word("language letters");
+      if (letters.empty()) Fail(line, "missing language letters");
+      if (multiTexts_) Fail(line, "declare 'languages' before the first text given per language");
+      model().languages = letters;
+    } else if (k == "valid" || k == "data") {
+      uint16_t from = Date(line, a.Word("first day"));
+      uint16_t to = Date(line, a.Word("last day"));
+      if (from > to) Fail(line, "the first day lies after the last day");
+      if (k == "valid") {
+        if (validSet_) Fail(line, "'valid' is given twice");
+        validSet_ = true;
+        model().first_day = from;
+        model().last_day = to;
+      } else {
+        dataSet_ = true;
+        model().data_from = from;
+        model().data_to = to;
+      }
+    } else if (k == "created") {
+      createdSet_ = true;
+      model().creation_date = Date(line, a.Word("date"));
+    } else if (k == "name") {
+      model().names = a.Texts("name", true);
+    } else if (k == "decoration") {
+      model().decorations = a.Texts("decoration", true);
+    } else if (k == "description") {
+      model().descriptions = a.Texts("description", true);
+    } else if (k == "code") {
+      model().code = OneText(a, "code");
+      if (writer::ToCp1250(model().code, "code").size() > 8) Fail(line, "a code has at most 8 characters");
+    } else if (k == "resource") {
+      model().resource_name = OneText(a, "resource name");
+    } else if (k == "summary") {
+      model().description = OneText(a, "summary");
+      summarySet_ = true;
+      if (writer::ToCp1250(model().description, "summary").size() > 99) {
+        Fail(line, "a summary has at most 99 characters");
+      }
+    } else if (k == "town-key") {
+      model().town_key = static_cast<uint32_t>(Integer(line, a.Word("key"), "town key", 0, INT32_MAX));
+      NeedVersion(line, 5, "a town key");
+    } else if (k == "extension") {
+      ExtensionStatement(a);
+    } else if (k == "holidays") {
+      if (holidaysUsed_) Fail(line, "declare 'holidays' before the calendars that use them");
+      if (!a.More()) Fail(line, "missing dates");
+      while (a.More()) {
+        std::string word = a.Word("date");
+        for (uint16_t day : DateSpan(line, word)) holidays_.insert(day);
+      }
+      NeedVersion(line, 3, "a list of holidays");
+    } else if (k == "search") {
+      SearchStatement(a);
+    } else if (k == "region") {
+      std::string id = a.Word("region id");
+      Declare(line, regions_, id, static_cast<int>(model().regions.size()), "region");
+      model().regions.push_back(OneText(a, "region name"));
+    } else if (k == "arc") {
+      uint16_t from = Station(line, a.Next("first station"));
+      uint16_t to = Station(line, a.Next("second station"));
+      int32_t length = Kilometres(line, a.Word("length"));
+      bool oneway = false;
+      if (a.More()) {
+        if (a.Word("option") != "oneway") Fail(line, "an arc ends with its length, or with 'oneway'");
+        oneway = true;
+      }
+      AddArc(from, to, length, oneway);
+    } else if (k == "walk") {
+      WalkStatement(a);
+    } else if (k == "line" || k == "owner") {
+      std::string id = a.Word(k + " id");
+      auto& table = k == "line" ? lines_ : owners_;
+      auto& texts = k == "line" ? model().lines : model().owners;
+      Declare(line, table, id, static_cast<int>(texts.size()), k);
+      texts.push_back(a.Texts(k + " text", true));
+    } else if (k == "remark") {
+      std::string id = a.Word("remark id");
+      if (!remarks_.emplace(id, a.Texts("remark text", true)).second) {
+        Fail(line, "remark " + id + " is declared twice");
+      }
+    } else if (k == "note") {
+      NoteLine(a, -1, -1);
+    } else {
+      Fail(line, "unknown statement '" + k + "'");
+    }
+    a.Finish();
+  }
+
+  std::string OneText(Args& a, const std::string& role) {
+    const Token& t = a.Next(role);
+    CheckText(a.line(), t.value, role);
+    return t.value;
+  }
+
+  void NeedVersion(int line, uint32_t version, const std::string& what) {
+    versionNeeds_.push_back({line, version, what});
+  }
+
+  // A date or a range of dates "1.7.2026-31.8.2026", cut to the validity;
+  // a span wholly outside it is a fault.
+  std::vector<uint16_t> DateSpan(int line, const std::string& word) {
+    NeedValidity(line);
+    size_t dash = word.find('-');
+    if (dash == std::string::npos) return {DateInValidity(line, word)};
+    uint16_t from = Date(line, word.substr(0, dash)), to = Date(line, word.substr(dash + 1));
+    if (from > to) Fail(line, "the range " + word + " runs backwards");
+    uint16_t lo = std::max(from, model().first_day), hi = std::min(to, model().last_day);
+    if (lo > hi) Fail(line, "the range " + word + " lies outside the validity");
+    std::vector<uint16_t> days;
+    for (uint32_t d = lo; d <= hi; ++d) days.push_back(static_cast<uint16_t>(d));
+    return days;
+  }
+
+  void ExtensionStatement(Args& a) {
+    static const std::map<std::string, writer::ExtensionType> types = {
+        {"fares", writer::ExtensionType::kFares},
+        {"gis", writer::ExtensionType::kGis},
+        {"keys", writer::ExtensionType::kStationKeys},
+        {"qmap", writer::ExtensionType::kQMap}};
+    std::string type = Lower(a.Word("extension type"));
+    auto it = types.find(type);
+    if (it == types.end()) Fail(a.line(), "unknown extension type " + type + " (fares, gis, keys, qmap)");
+    const Token& name = a.Next("file name");
+    CheckText(a.line(), name.value, "extension file name");
+    if (name.value.empty() || name.value.find_first_of("/\\") != std::string::npos) {
+      Fail(a.line(), "an extension file name is a plain file name, written beside the timetable");
+    }
+    ExtensionFile file;
+    file.name = name.value;
+    file.model.type = it->second;
+    out_.extensions.push_back(file);
+    model().extension_names.push_back(name.value);
+  }
+
+  void SearchStatement(Args& a) {
+    auto take = [&](const char* key, uint32_t& field) {
+      if (auto v = a.Option(key)) {
+        field = static_cast<uint32_t>(Integer(a.line(), *v, key, 0, INT32_MAX));
+      }
+    };
+    take("max-change", model().search.max_change_time);
+    take("min-change", model().search.min_change_time);
+    take("change-penalty", model().search.change_penalty);
+    take("max-changes", model().search.max_changes);
+  }
+
+  void WalkStatement(Args& a) {
+    int line = a.line();
+    writer::Transfer t;
+    t.from = Station(line, a.Next("first station"));
+    t.to = Station(line, a.Next("second station"));
+    t.minutes = static_cast<int8_t>(Integer(line, a.Word("minutes"), "minutes", -128, 127));
+    bool oneway = false;
+    if (a.More()) {
+      if (a.Word("option") != "oneway") Fail(line, "a walk ends with its minutes, or with 'oneway'");
+      oneway = true;
+    }
+    if (auto v = a.Option("barrier-free")) {
+      t.barrier_free_minutes = static_cast<int8_t>(Integer(line, *v, "barrier-free minutes", -128, 127));
+    }
+    model().transfers.push_back(t);
+    if (!oneway) {
+      std::swap(t.from, t.to);
+      model().transfers.push_back(t);
+    }
+  }
+
+  void AddArc(uint16_t from, uint16_t to, int32_t length, bool oneway) {
+    model().arcs.push_back({from, to, length});
+    if (!oneway) model().arcs.push_back({to, from, length});
+  }
+
+  void StationStatement(const Statement& s) {
+    int line = s.head.number;
+    Args a(*this, s.head, "station");
+    std::string id = a.Word("station id");
+    if (IsDigits(id) || id[0] == '-' || id.find(':') != std::string::npos) {
+      Fail(line, "a station id starts with a letter and holds no ':' (" + id + ")");
+    }
+    if (kTrainWords.count(id)) Fail(line, "'" + id + "' is a keyword of trains and cannot be a station id");
+    writer::Station st;
+    st.key = static_cast<int32_t>(Integer(line, a.Word("station key"), "station key", 1, INT32_MAX));
+    st.name = a.Texts("station name", true);
+    if (auto v = a.Option("type")) st.type = static_cast<uint16_t>(Integer(line, *v, "type", 0, 0xFFFF));
+    if (auto v = a.Option("region")) st.region = static_cast<int16_t>(Named(line, regions_, *v, "region"));
+    if (auto v = a.Option("change")) {
+      st.change_time = static_cast<int16_t>(Integer(line, *v, "change time", 0, 0x7FFF));
+    }
+    if (auto v = a.Option("shift")) {
+      st.time_shift = static_cast<int16_t>(Integer(line, *v, "time shift", -1440, 1440));
+    }
+    if (auto v = a.Option("remark")) {
+      CheckText(line, *v, "station remark");
+      st.remark = *v;
+    }
+    a.Finish();
+    for (const Line& b : s.body) {
+      Args p(*this, b, b.tokens[0].value);
+      if (b.tokens[0].value != "remark") Fail(b.number, "a station takes only 'remark' lines");
+      st.remark = OneText(p, "station remark");
+      p.Finish();
+    }
+    uint16_t index = static_cast<uint16_t>(model().stations.size());
+    Declare(line, stationIds_, id, index, "station");
+    if (!stationKeys_.emplace(st.key, index).second) {
+      Fail(line, "station key " + std::to_string(st.key) + " is given twice");
+    }
+    model().stations.push_back(std::move(st));
+    out_.station_lines.push_back(line);
+  }
+
+  void TrackStatement(const Statement& s) {
+    Args a(*this, s.head, "track");
+    if (a.More()) OneText(a, "track name");  // for the reader of the source only
+    a.Finish();
+    std::optional<std::pair<uint16_t, int32_t>> previous;
+    for (const Line& b : s.body) {
+      Args p(*this, b, "track", 0);
+      uint16_t station = Station(b.number, p.Next("station"));
+      int32_t at = Kilometres(b.number, p.Word("kilometre"));
+      p.Finish();
+      if (previous) {
+        if (previous->first == station) Fail(b.number, "a track passes a station twice in a row");
+        AddArc(previous->first, station, std::abs(at - previous->second), false);
+      }
+      previous = {station, at};
+    }
+    if (s.body.size() < 2) Fail(s.head.number, "a track needs at least two stations");
+  }
+
+  void TrainTypeStatement(const Statement& s) {
+    int line = s.head.number;
+    Args a(*this, s.head, "traintype");
+    std::string id = a.Word("type id");
+    writer::TrainType type;
+    type.abbreviation = a.More() ? a.Texts("abbreviation", true) : LangText{id};
+    CheckText(line, type.abbreviation[0], "type abbreviation");
+    a.Finish();
+    for (const Line& b : s.body) {
+      Args p(*this, b, b.tokens[0].value);
+      if (b.tokens[0].value != "long") Fail(b.number, "a train type takes only 'long' lines");
+      type.description = p.Texts("long name", true);
+      p.Finish();
+    }
+    Declare(line, types_, id, static_cast<int>(model().train_types.size()), "train type");
+    model().train_types.push_back(std::move(type));
+  }
+
+  void CalendarStatement(const Statement& s) {
+    int line = s.head.number;
+    Args a(*this, s.head, "calendar");
+    std::string id = a.Word("calendar id");
+    a.Finish();
+    NeedValidity(line);
+    if (id == "daily") Fail(line, "'daily' is the calendar of every day and cannot be declared");
+    size_t days = model().last_day - model().first_day + 1;
+    std::vector<char> runs(days, 0);
+    writer::Calendar calendar;
+    if (s.body.empty()) Fail(line, "a calendar needs 'run' lines");
+    for (const Line& b : s.body) {
+      const std::string& verb = b.tokens[0].value;
+      Args p(*this, b, verb);
+      if (verb == "remark") {
+        calendar.remarks.push_back(p.Texts("day remark", true));
+        p.Finish();
+        continue;
+      }
+      if (verb != "run" && verb != "except" && verb != "only") {
+        Fail(b.number, "a calendar takes 'run', 'except', 'only' and 'remark' lines, not '" + verb + "'");
+      }
+      if (!p.More()) Fail(b.number, "'" + verb + "' needs days: weekdays, dates, ranges or holidays");
+      std::vector<char> picked(days, 0);
+      while (p.More()) Select(b.number, p.Word("days"), picked);
+      p.Finish();
+      for (size_t d = 0; d < days; ++d) {
+        if (verb == "run") runs[d] = runs[d] || picked[d];
+        if (verb == "except") runs[d] = runs[d] && !picked[d];
+        if (verb == "only") runs[d] = runs[d] && picked[d];
+      }
+    }
+    for (size_t d = 0; d < days; ++d) {
+      if (runs[d]) calendar.days.push_back(static_cast<uint16_t>(model().first_day + d));
+    }
+    if (calendar.days.empty()) Fail(line, "calendar " + id + " runs on no day of the validity");
+    Declare(line, calendars_, id, static_cast<int>(model().calendars.size()), "calendar");
+    model().calendars.push_back(std::move(calendar));
+    out_.calendar_lines.push_back(line);
+  }
+
+  // One selector of a calendar line, added to picked.
+  void Select(int line, const std::string& word, std::vector<char>& picked) {
+    uint16_t first = model().first_day;
+    std::string w = Lower(word);
+    if (w == "daily") {
+      std::fill(picked.begin(), picked.end(), 1);
+      return;
+    }
+    if (w == "holidays") {
+      if (holidays_.empty()) Fail(line, "no holidays are declared (declare them before the calendars)");
+      holidaysUsed_ = true;
+      for (uint16_t d : holidays_) picked[d - first] = 1;
+      return;
+    }
+    if (word.find('.') != std::string::npos) {
+      for (uint16_t d : DateSpan(line, word)) picked[d - first] = 1;
+      return;
+    }
+    // Weekdays, Monday first: "mo", "sa", "mo-fr" (a range may wrap: "fr-mo").
+    static const std::vector<std::string> names = {"mo", "tu", "we", "th", "fr", "sa", "su"};
+    auto index = [&](const std::string& n) {
+      auto it = std::find(names.begin(), names.end(), n);
+      if (it == names.end()) {
+        Fail(line, "unknown days '" + word + "' (weekdays Mo..Su, a range Mo-Fr, a date, "
+                   "a range of dates, holidays or daily)");
+      }
+      return static_cast<int>(it - names.begin());
+    };
+    size_t dash = w.find('-');
+    int from = index(w.substr(0, dash));
+    int to = dash == std::string::npos ? from : index(w.substr(dash + 1));
+    std::vector<bool> week(7, false);
+    for (int i = from;; i = (i + 1) % 7) {
+      week[i] = true;
+      if (i == to) break;
+    }
+    for (size_t d = 0; d < picked.size(); ++d) {
+      int weekday = WeekdayOf(first + static_cast<int>(d));  // 0 Sunday
+      int mondayFirst = (weekday + 6) % 7;
+      if (week[mondayFirst]) picked[d] = 1;
+    }
+  }
+
+  void ListStatement(const Statement& s) {
+    int line = s.head.number;
+    Args a(*this, s.head, "list");
+    std::string id = a.Word("list id");
+    writer::VirtList list;
+    auto type = a.Option("type");
+    if (!type) Fail(line, "a list needs its type (type=1 towns, type=2 stops, ...)");
+    list.type = static_cast<uint32_t>(Integer(line, *type, "list type", 0, INT32_MAX));
+    if (auto v = a.Option("kind")) list.default_kind = static_cast<uint8_t>(Integer(line, *v, "kind", 0, 127));
+    list.name = a.Texts("list name", true);
+    a.Finish();
+    std::set<int32_t> keys;
+    for (const Line& b : s.body) {
+      Args p(*this, b, "item");
+      if (b.tokens[0].value != "item") Fail(b.number, "a list takes only 'item' lines");
+      writer::VirtListItem item;
+      item.kind = static_cast<int8_t>(list.default_kind);
+      if (auto v = p.Option("key")) {
+        item.key = static_cast<int32_t>(Integer(b.number, *v, "item key", 1, INT32_MAX));
+        if (!keys.insert(item.key).second) Fail(b.number, "item key " + *v + " is given twice in this list");
+      }
+      if (auto v = p.Option("kind")) item.kind = static_cast<int8_t>(Integer(b.number, *v, "kind", -128, 127));
+      if (p.NextIsText()) item.name = p.Texts("item name", false);
+      while (p.More()) item.stations.push_back(Station(b.number, p.Next("station")));
+      p.Finish();
+      if (item.stations.empty()) Fail(b.number, "an item needs at least one station");
+      list.items.push_back(std::move(item));
+    }
+    if (list.items.empty()) Fail(line, "a list needs 'item' lines");
+    Declare(line, lists_, id, static_cast<int>(model().virtual_lists.size()), "list");
+    model().virtual_lists.push_back(std::move(list));
+  }
+
+  void LinkStatement(const Statement& s) {
+    int line = s.head.number;
+    Args a(*this, s.head, "link");
+    writer::LinkRecord link;
+    auto kind = a.Option("kind");
+    if (!kind) Fail(line, "a link needs the kind of the other timetable (kind=rail, bus, city, air)");
+    static const std::map<std::string, uint8_t> kinds = {{"rail", 1}, {"bus", 2}, {"city", 3}, {"air", 4}};
+    auto it = kinds.find(Lower(*kind));
+    link.kind = it != kinds.end() ? it->second : static_cast<uint8_t>(Integer(line, *kind, "kind", 0, 255));
+    if (auto v = a.Option("area")) link.area = static_cast<uint8_t>(Integer(line, *v, "area", 0, 255));
+    a.Finish();
+    for (const Line& b : s.body) {
+      Args p(*this, b, "link", 0);
+      writer::LinkEntry e;
+      e.station = Station(b.number, p.Next("station"));
+      e.other_key = static_cast<int32_t>(Integer(b.number, p.Word("key in the other timetable"),
+                                                 "key", 1, INT32_MAX));
+      e.value = static_cast<uint8_t>(Integer(b.number, p.Word("minutes"), "minutes", 0, 255));
+      p.Finish();
+      link.entries.push_back(e);
+    }
+    if (link.entries.empty()) Fail(line, "a link needs lines 'STATION KEY MINUTES'");
+    model().links.push_back(std::move(link));
+    NeedVersion(line, 3, "a link");
+  }
+
+  // ---- trains ----------------------------------------------------------
+
+  struct RawStop {
+    int line = 0;
+    uint16_t station = 0;
+    std::vector<int> times;  // one or two entries, writer::kNoTime for '-'
+    uint16_t flags = 0;
+    std::optional<int32_t> distance;
+  };
+
+  struct StationNote {
+    uint16_t station;
+    std::string code;
+    LangText text;
+  };
+
+  void TrainStatement(const Statement& s) {
+    int line = s.head.number;
+    Args a(*this, s.head, "train");
+    writer::Train train;
+    std::string type = a.Word("train type");
+    if (type == "-") {
+      if (!model().train_types.empty()) Fail(line, "this timetable has train types: name one");
+    } else {
+      train.type = Named(line, types_, type, "train type");
+    }
+    const Token& number = a.Next("train number");
+    CheckText(line, number.value, "train number");
+    train.number = number.value;
+    if (a.NextIsText()) train.second_number = OneText(a, "train name");
+    if (auto v = a.Option("days")) train.calendar = CalendarOf(line, *v);
+    if (auto v = a.Option("line")) train.line = static_cast<int16_t>(Named(line, lines_, *v, "line"));
+    if (auto v = a.Option("owner")) train.owner = static_cast<int16_t>(Named(line, owners_, *v, "owner"));
+    a.Finish();
+
+    std::vector<RawStop> stops;
+    std::vector<StationNote> notes;
+    int every = 0, until = -1, everyLine = 0, numberStep = 0;
+    for (const Line& b : s.body) {
+      const Token& first = b.tokens[0];
+      if (first.kind != Token::Kind::kWord) Fail(b.number, "a line of a train starts with a word");
+      const std::string& k = first.value;
+      if (!kTrainWords.count(k)) {
+        stops.push_back(StopLine(b));
+        continue;
+      }
+      Args p(*this, b, k);
+      if (k == "days") {
+        train.calendar = CalendarOf(b.number, p.Word("calendar"));
+      } else if (k == "line") {
+        train.line = static_cast<int16_t>(Named(b.number, lines_, p.Word("line"), "line"));
+      } else if (k == "owner") {
+        train.owner = static_cast<int16_t>(Named(b.number, owners_, p.Word("owner"), "owner"));
+      } else if (k == "attributes") {
+        train.attributes = static_cast<uint32_t>(Integer(b.number, p.Word("bits"), "attributes", 0, UINT32_MAX));
+      } else if (k == "remark") {
+        if (p.NextIsText()) {
+          train.remarks.push_back(p.Texts("remark", true));
+        } else {
+          std::string id = p.Word("remark id or text");
+          auto it = remarks_.find(id);
+          if (it == remarks_.end()) Fail(b.number, "unknown remark " + id);
+          train.remarks.push_back(it->second);
+        }
+      } else if (k == "note") {
+        StationNote n;
+        n.station = Station(b.number, p.Next("station"));
+        n.code = NoteCode(p);
+        n.text = p.Texts("note text", false);
+        notes.push_back(std::move(n));
+      } else if (k == "every") {
+        everyLine = b.number;
+        every = static_cast<int>(Integer(b.number, p.Word("minutes"), "interval", 1, kMinutesPerDay));
+        if (p.Word("'until'") != "until") Fail(b.number, "write 'every MINUTES until TIME'");
+        until = Time(b.number, p.Word("last departure"));
+        if (auto v = p.Option("step")) {
+          numberStep = static_cast<int>(Integer(b.number, *v, "number step", 0, 1000000));
+          if (!IsDigits(train.number)) Fail(b.number, "step= needs a train number made of digits");
+        }
+      }
+      p.Finish();
+    }
+    BuildStops(line, stops, train);
+    if (every > 0) {
+      int start = train.stops.front().departure;
+      if (until < start) Fail(everyLine, "the last departure lies before the first one");
+      if (until >= kMinutesPerDay) Fail(everyLine, "the last departure must lie before 24:00");
+    }
+    // A repeated train becomes one model train per departure, in order,
+    // so that its notes can name them as one range of trains.
+    int32_t firstTrain = static_cast<int32_t>(model().trains.size());
+    int copies = every > 0 ? (until - train.stops.front().departure) / every + 1 : 1;
+    for (int c = 0; c < copies; ++c) {
+      writer::Train copy = train;
+      if (numberStep) copy.number = std::to_string(std::atoll(train.number.c_str()) + c * numberStep);
+      for (writer::Stop& stop : copy.stops) {
+        if (stop.arrival != writer::kNoTime) stop.arrival += c * every;
+        if (stop.departure != writer::kNoTime) stop.departure += c * every;
+      }
+      model().trains.push_back(std::move(copy));
+      out_.train_lines.push_back(line);
+    }
+    int32_t lastTrain = static_cast<int32_t>(model().trains.size()) - 1;
+    for (StationNote& n : notes) {
+      writer::StationRemark r;
+      r.train = firstTrain;
+      r.last_train = lastTrain;
+      r.station = n.station;
+      r.code = n.code;
+      r.text = std::move(n.text);
+      model().station_remarks.push_back(std::move(r));
+    }
+  }
+
+  int CalendarOf(int line, const std::string& name) {
+    if (name == "daily") return -1;
+    return Named(line, calendars_, name, "calendar");
+  }
+
+  std::string NoteCode(Args& p) {
+    const Token& t = p.Next("note code");
+    CheckText(p.line(), t.value, "note code");
+    if (writer::ToCp1250(t.value, "note code").size() > 4) Fail(p.line(), "a note code has at most 4 characters");
+    return t.value;
+  }
+
+  // "from 'PHA 8:03 8:05 out km=12.3'"
+  RawStop StopLine(const Line& b) {
+    Args p(*this, b, "stop", 0);
+    RawStop stop;
+    stop.line = b.number;
+    stop.station = Station(b.number, p.Next("station"));
+    while (p.More() && !p.NextIsText()) {
+      std::string w = p.Word("time");
+      if (w == "-") {
+        stop.times.push_back(writer::kNoTime);
+      } else if (w.find(':') != std::string::npos) {
+        stop.times.push_back(Time(b.number, w));
+      } else if (w == "in") {
+        stop.flags |= 0x1000;
+      } else if (w == "out") {
+        stop.flags |= 0x4000;
+      } else if (w == "request") {
+        stop.flags |= 0x5000;
+      } else {
+        Fail(b.number, "a stop line is 'STATION [ARRIVAL] DEPARTURE [in|out|request]', not '" + w + "'");
+      }
+      if (stop.times.size() > 2) Fail(b.number, "a stop has at most two times: arrival and departure");
+    }
+    if (auto v = p.Option("flags")) {
+      uint16_t f = static_cast<uint16_t>(Integer(b.number, *v, "flags", 0, 0xFFFF));
+      if (f & ~writer::kStopFlagMask) Fail(b.number, "stop flags are bits 0x0800, 0x1000, 0x4000, 0x8000");
+      stop.flags |= f;
+    }
+    if (auto v = p.Option("km")) stop.distance = Kilometres(b.number, *v);
+    p.Finish();
+    if (stop.times.empty()) Fail(b.number, "a stop needs a time");
+    return stop;
+  }
+
+  void BuildStops(int line, const std::vector<RawStop>& raw, writer::Train& train) {
+    if (raw.size() < 2) Fail(line, "a train needs at least two stops");
+    size_t withDistance = 0;
+    int previous = -1;
+    for (size_t i = 0; i < raw.size(); ++i) {
+      const RawStop& r = raw[i];
+      bool first = i == 0, last = i + 1 == raw.size();
+      writer::Stop stop;
+      stop.station = r.station;
+      stop.flags = r.flags;
+      stop.distance = r.distance;
+      if (r.distance) ++withDistance;
+      if (r.times.size() == 2) {
+        stop.arrival = r.times[0];
+        stop.departure = r.times[1];
+      } else if (first) {
+        stop.departure = r.times[0];
+      } else if (last) {
+        stop.arrival = r.times[0];
+      } else {
+        stop.arrival = stop.departure = r.times[0];
+      }
+      if (first && stop.departure == writer::kNoTime) Fail(r.line, "the first stop needs a departure");
+      if (last && stop.arrival == writer::kNoTime) Fail(r.line, "the last stop needs an arrival");
+      if (stop.arrival == writer::kNoTime && stop.departure == writer::kNoTime) {
+        Fail(r.line, "a stop needs a time");
+      }
+      if (first) stop.arrival = writer::kNoTime;
+      if (last) stop.departure = writer::kNoTime;
+      for (int t : {stop.arrival, stop.departure}) {
+        if (t == writer::kNoTime) continue;
+        if (t < previous) {
+          Fail(r.line, "time " + TimeText(t) + " lies before the time " + TimeText(previous) +
+                           " above it (after midnight write " + TimeText(t + kMinutesPerDay) + ")");
+        }
+        previous = t;
+      }
+      if (first && stop.departure >= kMinutesPerDay) {
+        Fail(r.line, "a train's first departure lies before 24:00");
+      }
+      train.stops.push_back(stop);
+    }
+    if (withDistance != 0 && withDistance != raw.size()) {
+      Fail(line, "give km= at every stop of a train or at none");
+    }
+  }
+
+  void NoteLine(Args& a, int32_t train, int32_t lastTrain) {
+    writer::StationRemark r;
+    r.train = train;
+    r.last_train = lastTrain;
+    r.station = Station(a.line(), a.Next("station"));
+    r.code = NoteCode(a);
+    r.text = a.Texts("note text", false);
+    model().station_remarks.push_back(std::move(r));
+  }
+
+  // ---- end -------------------------------------------------------------
+
+  void Finish() {
+    auto& m = model();
+    if (!validSet_) Fail(1, "the source gives no validity ('valid FIRST LAST')");
+    if (!dataSet_) {
+      m.data_from = m.first_day;
+      m.data_to = m.last_day;
+    }
+    if (!createdSet_) m.creation_date = m.first_day;
+    if (m.stations.empty()) Fail(1, "the source declares no station");
+    for (const auto& need : versionNeeds_) {
+      if (m.format_version < need.version) {
+        Fail(need.line, need.what + " needs format version " + std::to_string(need.version) +
+                            " or later (the source gives " + std::to_string(m.format_version) + ")");
+      }
+    }
+    for (uint16_t d : holidays_) m.days_off.push_back(d);
+    if (!summarySet_) {
+      m.description = m.names.empty() ? "" : CutCharacters(m.names[0], 99);
+    }
+    for (ExtensionFile& e : out_.extensions) e.model.owner_id = static_cast<int32_t>(m.id);
+  }
+
+  struct VersionNeed {
+    int line;
+    uint32_t version;
+    std::string what;
+  };
+
+  CompiledSource out_;
+  bool multiTexts_ = false, validSet_ = false, dataSet_ = false, createdSet_ = false;
+  bool summarySet_ = false, holidaysUsed_ = false;
+  std::map<std::string, int> stationIds_;
+  std::map<int64_t, int> stationKeys_;
+  std::map<std::string, int> regions_, types_, calendars_, lines_, owners_, lists_;
+  std::map<std::string, LangText> remarks_;
+  std::set<uint16_t> holidays_;
+  std::vector<VersionNeed> versionNeeds_;
+};
+
+Args::Args(Compiler& c, const Line& line, std::string what, size_t first)
+    : c_(c), line_(line), what_(std::move(what)) {
+  for (size_t i = first; i < line.tokens.size(); ++i) {
+    const Token& t = line.tokens[i];
+    if (t.kind != Token::Kind::kOption) {
+      positional_.push_back(t);
+    } else if (!options_.emplace(t.key, t.value).second) {
+      c_.Fail(line.number, "option " + t.key + "= is given twice");
+    }
+  }
+}
+
+const Token& Args::Next(const std::string& role) {
+  if (!More()) c_.Fail(line_.number, "missing " + role);
+  return positional_[next_++];
+}
+
+std::string Args::Word(const std::string& role) {
+  const Token& t = Next(role);
+  if (t.kind != Token::Kind::kWord) c_.Fail(line_.number, "expected " + role + ", not a text");
+  return t.value;
+}
+
+LangText Args::Texts(const std::string& role, bool required) {
+  LangText texts;
+  while (NextIsText()) {
+    texts.push_back(positional_[next_++].value);
+    c_.CheckText(line_.number, texts.back(), role);
+  }
+  if (required && texts.empty()) c_.Fail(line_.number, "missing " + role + " (a text in quotes)");
+  size_t n = c_.LanguageCount();
+  if (texts.size() > 1 && texts.size() != n) {
+    c_.Fail(line_.number, std::to_string(texts.size()) + " texts for " + role + ", but the timetable has " +
+                              std::to_string(n) + (n == 1 ? " language" : " languages") +
+                              " (give one text, or one per language)");
+  }
+  c_.SawTexts(texts.size());
+  return texts;
+}
+
+std::optional<std::string> Args::Option(const std::string& key) {
+  auto it = options_.find(key);
+  if (it == options_.end()) return std::nullopt;
+  std::string v = it->second;
+  options_.erase(it);
+  return v;
+}
+
+void Args::Finish() {
+  if (More()) {
+    const Token& t = positional_[next_];
+    c_.Fail(line_.number, "unexpected " +
+                              (t.kind == Token::Kind::kText ? "\"" + t.value + "\"" : "'" + t.value + "'") +
+                              " in " + what_);
+  }
+  if (!options_.empty()) {
+    c_.Fail(line_.number, "unknown option " + options_.begin()->first + "= for " + what_);
+  }
+}
+
+}  // namespace
+
+CompiledSource ParseTimetableSource(std::string_view text, const std::string& file_name) {
+  return Compiler(file_name).Run(text);
+}
+
+CompiledFiles WriteCompiledSource(const CompiledSource& source) {
+  CompiledFiles files;
+  try {
+    files.timetable = writer::WriteTimetable(source.model);
+    for (const ExtensionFile& e : source.extensions) {
+      files.extensions.emplace_back(e.name, writer::WriteExtension(e.model));
+    }
+  } catch (const writer::ModelError& e) {
+    // The writer names model positions ("train 3, stop 2: ..."); give the
+    // source line of that train, station or calendar where there is one.
+    std::string what = e.what();
+    int line = 0;
+    for (auto [prefix, lines] : {std::pair{"train ", &source.train_lines},
+                                 std::pair{"station ", &source.station_lines},
+                                 std::pair{"calendar ", &source.calendar_lines}}) {
+      std::string p = prefix;
+      if (what.compare(0, p.size(), p) != 0) continue;
+      size_t end = what.find_first_not_of("0123456789", p.size());
+      std::string digits = what.substr(p.size(), end - p.size());
+      if (!IsDigits(digits)) continue;
+      size_t index = std::stoul(digits);
+      if (index < lines->size()) line = (*lines)[index];
+    }
+    throw SourceError(source.file_name + (line ? ":" + std::to_string(line) : std::string()) +
+                      ": " + what);
+  }
+  return files;
+}
+
+std::string ExtensionPath(const std::string& timetable_path, const std::string& name) {
+  if (name.empty() || name.find_first_of("/\\") != std::string::npos) {
+    throw SourceError("extension file name '" + name + "' is not a plain file name");
+  }
+  size_t slash = timetable_path.find_last_of("/\\");
+  std::string dir = slash == std::string::npos ? "" : timetable_path.substr(0, slash + 1);
+  if (name[0] != '.') return dir + name;
+  std::string file = timetable_path.substr(dir.size());
+  size_t dot = file.rfind('.');
+  return dir + (dot == std::string::npos ? file : file.substr(0, dot)) + name;
+}
+
+}  // namespace qo::textsource
