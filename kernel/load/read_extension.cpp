@@ -344,6 +344,9 @@ bool TakeQMap(SectionReader& r, QMapData& q) {
 bool CheckQMap(const QMapData& q) {
   const int32_t rows = q.Coors.size();
   const int32_t arcs = q.Arcs.size();
+  // A row of no station keeps its key negated, which this key cannot be.
+  for (int32_t r = 0; r < rows; ++r)
+    if (q.Coors.Field<int32_t>(r, 0) == INT32_MIN) return false;
   const int32_t polylines = static_cast<int32_t>(q.Polylines.size());
   if (!q.ArcIndex.empty()) {
     // The last arc only closes the polyline range of the one before it.
