@@ -116,6 +116,143 @@ QO_API char* QoDiaExport(char* text, int mode);
  * caller-owned. */
 QO_API char* QoDiaImport(char* text, int mode);
 
+/* ---- Loading and closing timetables ------------------------------------ */
+
+/* The caller's load callback: told of each step of loading with an event
+ * and a value, it answers with a number. Values that are texts (paths) or
+ * images are passed as pointers, so value and answer are pointer-sized.
+ *
+ *  event  when                                   value          answers
+ *  0      before a timetable file is read        path (char*)   1 skip it, 3 read with
+ *                                                               progress (event 10)
+ *  1      the file was read into a new record    timetables     1 cancel (close it)
+ *  2      its header and sections were taken     timetables     1 cancel (close it)
+ *  3      before its station event lists are     timetables     1 build on first use,
+ *         built (files that leave them out)                     0 build and sort now,
+ *                                                               3 the same with progress,
+ *                                                               4 build with progress,
+ *                                                               sort on first use,
+ *                                                               other: build, sort later
+ *  4      the timetable and its extensions are   timetables     ignored
+ *         loaded
+ *  5      QoInit/QoInit2 end with timetables     timetables     ignored
+ *         loaded
+ *  6      before an extension file is read       path (char*)   1 skip it, 3 with progress
+ *  7      the extension's type is known          type           1 skip it
+ *  8      the extension file was read            its image      1 drop it
+ *                                                (counted array,
+ *                                                see QoVerifyBuffer)
+ *  9      the extension is attached              timetables     ignored
+ *  10     progress of a read or build            per mille      ignored
+ *
+ * "timetables" is QoQoCount() at that moment, so the new timetable's index
+ * is value - 1 at events 1 and 2. The callback may close timetables with
+ * QoCloseQo(i, 0), the one being loaded included (which cancels it); other
+ * indexes move down as usual. A NULL callback answers 0 to everything. */
+typedef intptr_t (*QoLoadCallback)(int event, intptr_t value);
+
+/* One timetable file of the list that QoMakeListExt builds. 104 bytes on
+ * 64-bit systems (the text fields are pointers). */
+typedef struct tagTIMETABLEFILE_REC {
+  char* path;  /* 0: full path of the file */
+  char* name;  /* 8: display name, in the current text mode */
+  int id;      /* 16: timetable id */
+  int kind;    /* 20: 1 rail, 2 bus, 3 city transport, 4 air */
+  int area;    /* 24 */
+  struct {
+    int day, month, year; /* all 0 for no date */
+  } dates[5];             /* 28: created, data from, data to, first and last day of validity */
+  char* description;      /* 88: description text of the file, or NULL */
+  int description_value;  /* 96: the number stored after the description */
+} TIMETABLEFILE_REC;
+
+/* Loads every file matching "*.qo" in `directory` (NULL: the data
+ * directory, at first the library's own) that is not hidden and is a plain
+ * file, in name order; a directory given becomes the data directory (a
+ * missing trailing separator is added). Then event 5, the sort of the set
+ * (QoNameCompare) and the re-index. A file already loaded from the same
+ * path (letter case ignored) with the same id is skipped silently. Returns
+ * QoQoCount(). A file that cannot be opened sets error 1, one that is no
+ * timetable file or is damaged error 2, a damaged extension file error 25;
+ * the other files load all the same. Failure: 0 with error 31 on an
+ * internal fault (the timetables loaded so far stay, not re-indexed). */
+QO_API int QoInit(const char* directory, QoLoadCallback callback);
+
+/* QoInit for `count` paths (relative ones are taken from the current
+ * directory), loaded in turn. Nothing happens for count < 1. Returns and
+ * errors as QoInit. */
+QO_API int QoInit2(const char* const* paths, int count, QoLoadCallback callback);
+
+/* Closes every timetable and loads the extension file at `path` alone into
+ * a new empty timetable 0 (its owner id must be 0 or -1). Returns 1. Failure:
+ * 0, with every timetable closed; error 25 for a file that is no extension
+ * file, none for one that cannot be opened or that the callback or
+ * QoSkipExtension refuses; 31 on an internal fault. */
+QO_API int QoLoadExtension(const char* path, QoLoadCallback callback);
+
+/* Closes timetable `index` and frees everything it holds; the timetables
+ * after it move down by one. With `reindex` nonzero the set is re-indexed
+ * (as after loading: search parameters reset to the defaults, same-named
+ * stations marked); with 0 only what refers to other timetables is rebuilt,
+ * for callers that close several or close from inside a load. Returns 1.
+ * Failure: 0 with error 3 for a bad index, 31 on an internal fault. */
+QO_API int QoCloseQo(int index, int reindex);
+
+/* Closes every timetable, the last first, and re-indexes once. Sets error
+ * 31 on an internal fault. */
+QO_API void QoCloseData(void);
+
+/* Checks the CRC-32 of timetable `index`'s file as loaded (see
+ * QoVerifyBuffer). *crc (may be NULL) gets the computed CRC, 0 on failure.
+ * Returns 1 when it matches. Failure: 0; error 3 for a bad index, 31 on an
+ * internal fault. */
+QO_API int QoVerifyCrc(int index, int* crc);
+
+/* Checks a file image given as a counted array (the pointer to its first
+ * byte, preceded by the 8-byte header {byte size; count}, as event 8 of the
+ * load callback passes it): the CRC-32 of all bytes but the last four must
+ * equal those four (little-endian). *crc (may be NULL) gets the computed
+ * CRC. Returns 1 when they match, else 0. Failure: 0 with *crc 0 and error
+ * 24 for a NULL image or one of 4 bytes or fewer; 31 on an internal fault. */
+QO_API int QoVerifyBuffer(const void* image, int* crc);
+
+/* Lists the timetable files matching `pattern` ('\' and '/' separate
+ * directories, the file mask ignores case; NULL: "*.qo" in the data
+ * directory), skipping hidden files and files that are no timetable files.
+ * When the pattern's directory holds none and `depth` is above 0, its
+ * subdirectories are searched with depth - 1, until a level finds files.
+ * Each entry's name is the timetable's name in the language of `language`
+ * (else the first data language); with `decoration` nonzero its decoration
+ * goes in front ("decoration - name"); with `decoration` negative the
+ * description is not read. Sorted by kind, area and first data day, or by
+ * name after QoNameCompare(1). *list (may be NULL) gets the entries, NULL
+ * when there are none. Returns their number. Failure: 0 with error 31 on an
+ * internal fault. Lifetime: the list and its texts are kernel-owned until
+ * the next QoMakeListExt or QoMakeList call. */
+QO_API int QoMakeListExt(const char* pattern, char language, TIMETABLEFILE_REC** list, int depth,
+                         int decoration);
+
+/* QoMakeListExt with `decoration` 0. */
+QO_API int QoMakeList(const char* pattern, char language, TIMETABLEFILE_REC** list, int depth);
+
+/* Chooses how later loads sort the set and QoMakeListExt sorts its list:
+ * nonzero by name (decoration, then path), 0 by kind, area, first data day
+ * and path (the initial order). Returns 1 or 0 accordingly. Never fails. */
+QO_API int QoNameCompare(int by_name);
+
+/* From now on every load skips extension files of `type` (2 fares, 3 GIS
+ * map, 4 station keys, 5 QMap; 0..5 accepted, others ignored). Never
+ * fails. */
+QO_API void QoSkipExtension(int type);
+
+/* 1 when timetable `index`'s file lies on a network file system, else 0.
+ * Failure: 0 with error 3 for a bad index. */
+QO_API int QoLoadedFromNetwork(int index);
+
+/* 1 when the last re-index linked a city-transport timetable to the town
+ * of another loaded timetable, else 0. Never fails. */
+QO_API int QoHasLinkedCity(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -16,6 +16,7 @@
 
 #include "core/string_pool.h"
 #include "format/image_array.h"
+#include "load/set_wide.h"
 
 namespace qo {
 
@@ -371,6 +372,9 @@ struct TimetableRecord {
   uint32_t TrainTypeMask = 0;
   int32_t DayWindowMode = -1;  // the current day-type windows are not built
   int32_t DayWindowReference = 0;
+
+  // Derived from the whole loaded set; rebuilt by every re-index.
+  SetWideData SetWide;
 
   // Where the body's sections ended (the description block or the trailer
   // begins there).

@@ -1,0 +1,38 @@
+#pragma once
+// Loading timetable files into the set, with the caller's load callback told
+// of each step. These are cores: they return the kernel error code of the
+// last file that failed (0 when none did) and leave the last-error code to
+// the export. A failed file does not stop the others.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "load/load_events.h"
+
+namespace qo {
+
+// Each path in turn (made a full path), then event 5 when the set is not
+// empty, the sort and the full re-index.
+int LoadTimetableFiles(const std::vector<std::string>& paths, LoadCallback callback);
+
+// Every "*.qo" file of the directory (the data directory when null), by name,
+// skipping hidden files and whatever is not a plain file. A directory given
+// becomes the data directory.
+int LoadTimetableDirectory(const char* directory, LoadCallback callback);
+
+// Closes every timetable and reads one extension file into a new empty
+// record alone; on failure closes all again. *attached tells success.
+int LoadLoneExtension(const char* path, LoadCallback callback, bool* attached);
+
+// Where an extension named in a timetable lies: ".gis" is the timetable's
+// own path with that extension, a name with a separator is used as it is,
+// any other name lies in the timetable's directory. '\' is a separator, and
+// a name whose letter case differs from the file's still finds it.
+std::string ResolveExtensionPath(std::string_view timetablePath, std::string_view name);
+
+// The directory QoInit and QoMakeListExt use when the caller names none:
+// the library's own until a caller sets another (with its separator).
+const std::string& DataDirectory();
+void SetDataDirectory(std::string_view directory);
+
+}  // namespace qo

@@ -1,0 +1,41 @@
+#pragma once
+// The re-index: everything that crosses timetables, rebuilt from the loaded
+// set after every load and close. It never swaps or rewrites a record's own
+// fields (kind, area, keys); what it derives lives in each record's SetWide
+// and in LoadedSetIndex(), so a fault part-way leaves every record whole.
+#include <cstdint>
+
+#include "load/timetable_record.h"
+
+namespace qo {
+
+// Once per record, right after its sections were taken: the working copies
+// of its station type words, which StationTypes then views.
+void PrepareSetWideData(TimetableRecord& record);
+
+// The full re-index, after QoInit, QoInit2 and a QoCloseQo that asks for it:
+// set-wide station numbers, city remark flags, fare groups, the search
+// parameter reset, cross-timetable links, merged station rings, towns shared
+// with rail, same-name marks and linked cities; then the data generation
+// moves on.
+void ReindexLoadedSet();
+
+// After a close without the re-index: the same rebuild without the search
+// parameter reset and the same-name marks, so that nothing refers to the
+// closed timetable or to old indexes until the next full re-index.
+void RebuildSetReferences();
+
+// ORs bits into a station's working type word (allocating the words, zero,
+// for a timetable whose file has none). Only re-index steps call it.
+void SetDerivedStationTypeBits(TimetableRecord& record, uint16_t station, uint16_t bits);
+
+// The stations of an item of a virtual list: their number, and the k-th.
+int32_t ItemStationCount(const VirtListRecord& list, int32_t item);
+uint16_t StationOfItem(const VirtListRecord& list, int32_t item, int32_t k);
+
+// The station whose key is `key` (binary search over the key order when the
+// file gives it), -1 when none.
+int32_t FindStationByKey(const ImageArray<int32_t>& keys, const ImageArray<uint16_t>& byKey,
+                         int32_t key);
+
+}  // namespace qo
