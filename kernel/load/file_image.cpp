@@ -7,13 +7,12 @@
 
 namespace qo {
 
-bool IsUsablePath(const char* path) {
-  if (!path || !*path) return false;
-  return std::strlen(path) < PATH_MAX;
-}
+bool IsPathTooLong(const char* path) { return path && std::strlen(path) >= PATH_MAX; }
+
+bool IsUsablePath(const char* path) { return path && *path && !IsPathTooLong(path); }
 
 std::FILE* OpenBinaryFile(const char* path) {
-  if (!IsUsablePath(path)) return nullptr;
+  if (!path || !*path || IsPathTooLong(path)) return nullptr;
   return std::fopen(path, "rb");
 }
 

@@ -11,6 +11,8 @@ namespace qo {
 
 // Paths are used whole: one too long for the system cannot be opened and is
 // refused before any attempt (no silent cut at some fixed length).
+bool IsPathTooLong(const char* path);
+// A path that is not empty and not too long.
 bool IsUsablePath(const char* path);
 
 // Opens a file for binary reading; null when the path is unusable or the file

@@ -535,7 +535,7 @@ int TakeExtensionImage(TimetableRecord& t, uint32_t type, ExtensionFile extensio
 int ReadExtensionFile(TimetableRecord* record, const char* path,
                       const ExtensionReadOptions& options, bool* attached) {
   *attached = false;
-  if (!IsUsablePath(path)) return ErrOpenDataFile;
+  if (IsPathTooLong(path)) return ErrOpenDataFile;
   std::FILE* file = OpenBinaryFile(path);
   if (!file) return 0;
   uint8_t frame[kExtensionFrameBytes];
