@@ -296,6 +296,8 @@ class Compiler {
         for (uint16_t day : DateSpan(line, word)) holidays_.insert(day);
       }
       NeedVersion(line, 3, "a list of holidays");
+    } else if (k == "share-stop-patterns") {
+      out_.options.share_stop_patterns = true;
     } else if (k == "search") {
       SearchStatement(a);
     } else if (k == "region") {
@@ -646,6 +648,16 @@ class Compiler {
     std::optional<int32_t> distance;
   };
 
+  // "every MINUTES [from TIME] until TIME [step=N] [days=CALENDAR]"
+  struct Series {
+    int line = 0;
+    int every = 0;
+    std::optional<int> from;
+    int until = 0;
+    int step = 0;
+    std::optional<int> calendar;
+  };
+
   struct StationNote {
     uint16_t station;
     std::string code;
@@ -673,7 +685,7 @@ class Compiler {
 
     std::vector<RawStop> stops;
     std::vector<StationNote> notes;
-    int every = 0, until = -1, everyLine = 0, numberStep = 0;
+    std::vector<Series> series;
     for (const Line& b : s.body) {
       const Token& first = b.tokens[0];
       if (first.kind != Token::Kind::kWord) Fail(b.number, "a line of a train starts with a word");
@@ -707,36 +719,50 @@ class Compiler {
         n.text = p.Texts("note text", false);
         notes.push_back(std::move(n));
       } else if (k == "every") {
-        everyLine = b.number;
-        every = static_cast<int>(Integer(b.number, p.Word("minutes"), "interval", 1, kMinutesPerDay));
-        if (p.Word("'until'") != "until") Fail(b.number, "write 'every MINUTES until TIME'");
-        until = Time(b.number, p.Word("last departure"));
+        Series r;
+        r.line = b.number;
+        r.every = static_cast<int>(Integer(b.number, p.Word("minutes"), "interval", 1, kMinutesPerDay));
+        std::string word = p.Word("'from' or 'until'");
+        if (word == "from") {
+          r.from = Time(b.number, p.Word("first departure"));
+          word = p.Word("'until'");
+        }
+        if (word != "until") Fail(b.number, "write 'every MINUTES [from TIME] until TIME'");
+        r.until = Time(b.number, p.Word("last departure"));
         if (auto v = p.Option("step")) {
-          numberStep = static_cast<int>(Integer(b.number, *v, "number step", 0, 1000000));
+          r.step = static_cast<int>(Integer(b.number, *v, "number step", 0, 1000000));
           if (!IsDigits(train.number)) Fail(b.number, "step= needs a train number made of digits");
         }
+        if (auto v = p.Option("days")) r.calendar = CalendarOf(b.number, *v);
+        series.push_back(r);
       }
       p.Finish();
     }
     BuildStops(line, stops, train);
-    if (every > 0) {
-      int start = train.stops.front().departure;
-      if (until < start) Fail(everyLine, "the last departure lies before the first one");
-      if (until >= kMinutesPerDay) Fail(everyLine, "the last departure must lie before 24:00");
-    }
-    // A repeated train becomes one model train per departure, in order,
-    // so that its notes can name them as one range of trains.
+    // A repeated train becomes one model train per departure, series after
+    // series, so that its notes can name them as one range of trains.
+    int start = train.stops.front().departure;
+    if (series.empty()) series.push_back({line, 1, start, start, 0, std::nullopt});
     int32_t firstTrain = static_cast<int32_t>(model().trains.size());
-    int copies = every > 0 ? (until - train.stops.front().departure) / every + 1 : 1;
-    for (int c = 0; c < copies; ++c) {
-      writer::Train copy = train;
-      if (numberStep) copy.number = std::to_string(std::atoll(train.number.c_str()) + c * numberStep);
-      for (writer::Stop& stop : copy.stops) {
-        if (stop.arrival != writer::kNoTime) stop.arrival += c * every;
-        if (stop.departure != writer::kNoTime) stop.departure += c * every;
+    int64_t nextNumber = IsDigits(train.number) ? std::atoll(train.number.c_str()) : 0;
+    for (const Series& r : series) {
+      int from = r.from.value_or(start);
+      if (r.until < from) Fail(r.line, "the last departure lies before the first one");
+      if (r.until >= kMinutesPerDay) Fail(r.line, "the last departure must lie before 24:00");
+      for (int departure = from; departure <= r.until; departure += r.every) {
+        writer::Train copy = train;
+        if (r.calendar) copy.calendar = *r.calendar;
+        if (r.step) {
+          copy.number = std::to_string(nextNumber);
+          nextNumber += r.step;
+        }
+        for (writer::Stop& stop : copy.stops) {
+          if (stop.arrival != writer::kNoTime) stop.arrival += departure - start;
+          if (stop.departure != writer::kNoTime) stop.departure += departure - start;
+        }
+        model().trains.push_back(std::move(copy));
+        out_.train_lines.push_back(line);
       }
-      model().trains.push_back(std::move(copy));
-      out_.train_lines.push_back(line);
     }
     int32_t lastTrain = static_cast<int32_t>(model().trains.size()) - 1;
     for (StationNote& n : notes) {
@@ -963,7 +989,7 @@ CompiledSource ParseTimetableSource(std::string_view text, const std::string& fi
 CompiledFiles WriteCompiledSource(const CompiledSource& source) {
   CompiledFiles files;
   try {
-    files.timetable = writer::WriteTimetable(source.model);
+    files.timetable = writer::WriteTimetable(source.model, source.options);
     for (const ExtensionFile& e : source.extensions) {
       files.extensions.emplace_back(e.name, writer::WriteExtension(e.model));
     }

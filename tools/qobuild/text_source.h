@@ -35,6 +35,7 @@ struct ExtensionFile {
 
 struct CompiledSource {
   writer::TimetableModel model;
+  writer::WriteOptions options;
   std::vector<ExtensionFile> extensions;
   // The source line of each model train, station and calendar, so that a
   // fault the writer finds can still be reported at its line.

@@ -1,0 +1,11 @@
+# Fails unless every sample timetable of the build exists and is not empty.
+string(REPLACE "|" ";" FILES "${FILES}")
+foreach(file IN LISTS FILES)
+  if(NOT EXISTS ${file})
+    message(FATAL_ERROR "sample timetable missing: ${file}")
+  endif()
+  file(SIZE ${file} size)
+  if(size EQUAL 0)
+    message(FATAL_ERROR "sample timetable empty: ${file}")
+  endif()
+endforeach()
