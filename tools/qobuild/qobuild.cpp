@@ -18,10 +18,11 @@ constexpr char kUsage[] =
     "Compiles a timetable text source into a timetable file (default: the\n"
     "source's name with .qo) and the extension files it names, beside it.\n";
 
-std::string DefaultOutput(const std::string& source) {
+std::string DefaultOutput(std::string const& source) {
   size_t slash = source.find_last_of("/\\");
   size_t dot = source.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return source + ".qo";
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    return source + ".qo";
   return source.substr(0, dot) + ".qo";
 }
 
@@ -59,19 +60,20 @@ int main(int argc, char** argv) {
   text << in.rdbuf();
 
   try {
-    qo::textsource::CompiledSource parsed = qo::textsource::ParseTimetableSource(text.str(), source);
+    qo::textsource::CompiledSource parsed =
+        qo::textsource::ParseTimetableSource(text.str(), source);
     qo::textsource::CompiledFiles files = qo::textsource::WriteCompiledSource(parsed);
     qo::writer::SaveFile(output, files.timetable.bytes);
-    for (const auto& [name, file] : files.extensions) {
+    for (auto const& [name, file] : files.extensions) {
       qo::writer::SaveFile(qo::textsource::ExtensionPath(output, name), file.bytes);
     }
     std::printf("%s: %zu stations, %zu trains, %zu calendars\n", output.c_str(),
                 parsed.model.stations.size(), parsed.model.trains.size(),
                 parsed.model.calendars.size());
-  } catch (const qo::textsource::SourceError& e) {
+  } catch (qo::textsource::SourceError const& e) {
     std::fprintf(stderr, "%s\n", e.what());
     return 1;
-  } catch (const std::exception& e) {
+  } catch (std::exception const& e) {
     std::fprintf(stderr, "qobuild: %s\n", e.what());
     return 1;
   }

@@ -10,7 +10,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 class LineLexer {
  public:
-  LineLexer(std::string_view line, int number, const std::string& file)
+  LineLexer(std::string_view line, int number, std::string const& file)
       : s_(line), number_(number), file_(file) {}
 
   std::vector<Token> Tokens() {
@@ -26,13 +26,14 @@ class LineLexer {
       } else {
         tokens.push_back(Bare());
       }
-      if (i_ < s_.size() && !IsBlank(s_[i_])) Fail("put a blank between a text and what follows it");
+      if (i_ < s_.size() && !IsBlank(s_[i_]))
+        Fail("put a blank between a text and what follows it");
     }
     return tokens;
   }
 
  private:
-  [[noreturn]] void Fail(const std::string& why) {
+  [[noreturn]] void Fail(std::string const& why) {
     throw SourceError(file_ + ":" + std::to_string(number_) + ": " + why);
   }
 
@@ -73,13 +74,13 @@ class LineLexer {
 
   std::string_view s_;
   int number_;
-  const std::string& file_;
+  std::string const& file_;
   size_t i_ = 0;
 };
 
 }  // namespace
 
-std::vector<Statement> SplitStatements(std::string_view text, const std::string& file_name) {
+std::vector<Statement> SplitStatements(std::string_view text, std::string const& file_name) {
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // a byte-order mark
   std::vector<Statement> statements;
   int number = 0;
@@ -97,8 +98,9 @@ std::vector<Statement> SplitStatements(std::string_view text, const std::string&
     if (line.tokens.empty()) continue;
     if (IsBlank(raw[0])) {
       if (statements.empty()) {
-        throw SourceError(file_name + ":" + std::to_string(number) +
-                          ": an indented line belongs to the statement above it, but there is none");
+        throw SourceError(
+            file_name + ":" + std::to_string(number) +
+            ": an indented line belongs to the statement above it, but there is none");
       }
       statements.back().body.push_back(std::move(line));
     } else {

@@ -10,8 +10,8 @@ namespace qo::textsource {
 struct Token {
   enum class Kind { kWord, kText, kOption };
   Kind kind = Kind::kWord;
-  std::string value;  // the word, the text without quotes, or the option's value
-  std::string key;    // options only: the part before '='
+  std::string value;    // the word, the text without quotes, or the option's value
+  std::string key;      // options only: the part before '='
   bool quoted = false;  // options only: the value was a quoted text
 };
 
@@ -28,6 +28,6 @@ struct Statement {
 // Splits a source into statements; throws SourceError ("file:line: ...")
 // for an unterminated text, a text glued to a word, or an indented line
 // before the first statement.
-std::vector<Statement> SplitStatements(std::string_view text, const std::string& file_name);
+std::vector<Statement> SplitStatements(std::string_view text, std::string const& file_name);
 
 }  // namespace qo::textsource

@@ -20,8 +20,8 @@ constexpr int kMinutesPerDay = 1440;
 
 // Words that open a property line inside a train; a station id may not be
 // one of them, or a stop line could not be told from a property.
-const std::set<std::string> kTrainWords = {"days", "line", "owner", "remark", "note",
-                                           "every", "attributes"};
+const std::set<std::string> kTrainWords = {"days", "line",  "owner",     "remark",
+                                           "note", "every", "attributes"};
 
 bool IsDigits(std::string_view s) {
   return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -40,7 +40,7 @@ std::string TimeText(int minutes) {
 }
 
 // The first n characters of a UTF-8 text.
-std::string CutCharacters(const std::string& s, size_t n) {
+std::string CutCharacters(std::string const& s, size_t n) {
   size_t i = 0;
   for (size_t count = 0; i < s.size() && count < n; ++count) {
     ++i;
@@ -55,22 +55,22 @@ class Compiler;
 // order, options (key=value) by key. Finish() refuses what was not used.
 class Args {
  public:
-  Args(Compiler& c, const Line& line, std::string what, size_t first = 1);
+  Args(Compiler& c, Line const& line, std::string what, size_t first = 1);
 
   bool More() const { return next_ < positional_.size(); }
   bool NextIsText() const { return More() && positional_[next_].kind == Token::Kind::kText; }
-  const Token& Next(const std::string& role);
-  std::string Word(const std::string& role);
+  Token const& Next(std::string const& role);
+  std::string Word(std::string const& role);
   // Every text from here on, converted once to check it; none gives an
   // empty LangText unless required.
-  LangText Texts(const std::string& role, bool required);
-  std::optional<std::string> Option(const std::string& key);
+  LangText Texts(std::string const& role, bool required);
+  std::optional<std::string> Option(std::string const& key);
   void Finish();
   int line() const { return line_.number; }
 
  private:
   Compiler& c_;
-  const Line& line_;
+  Line const& line_;
   std::string what_;
   std::vector<Token> positional_;
   std::map<std::string, std::string> options_;
@@ -82,20 +82,20 @@ class Compiler {
   Compiler(std::string file) { out_.file_name = std::move(file); }
 
   CompiledSource Run(std::string_view text) {
-    for (const Statement& s : SplitStatements(text, out_.file_name)) Dispatch(s);
+    for (Statement const& s : SplitStatements(text, out_.file_name)) Dispatch(s);
     Finish();
     return std::move(out_);
   }
 
-  [[noreturn]] void Fail(int line, const std::string& why) const {
+  [[noreturn]] void Fail(int line, std::string const& why) const {
     throw SourceError(out_.file_name + ":" + std::to_string(line) + ": " + why);
   }
 
   // A text checked against Windows-1250 here, so that its fault has a line.
-  void CheckText(int line, const std::string& text, const std::string& role) const {
+  void CheckText(int line, std::string const& text, std::string const& role) const {
     try {
       writer::ToCp1250(text, role);
-    } catch (const writer::ModelError& e) {
+    } catch (writer::ModelError const& e) {
       Fail(line, e.what());
     }
   }
@@ -103,29 +103,30 @@ class Compiler {
   size_t LanguageCount() const { return model().languages.size(); }
   void SawTexts(size_t count) { multiTexts_ = multiTexts_ || count > 1; }
 
-  int64_t Integer(int line, const std::string& s, const std::string& role, int64_t lo,
+  int64_t Integer(int line, std::string const& s, std::string const& role, int64_t lo,
                   int64_t hi) const {
     bool negative = !s.empty() && s[0] == '-';
     std::string digits = negative ? s.substr(1) : s;
     int64_t value = 0;
     bool hex = digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X');
     std::string body = hex ? digits.substr(2) : digits;
-    bool ok = !body.empty() && body.size() <= 12 &&
-              std::all_of(body.begin(), body.end(), [&](char c) {
-                return (c >= '0' && c <= '9') ||
-                       (hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
-              });
+    bool ok =
+        !body.empty() && body.size() <= 12 && std::all_of(body.begin(), body.end(), [&](char c) {
+          return (c >= '0' && c <= '9') ||
+                 (hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
+        });
     if (ok) value = std::strtoll(body.c_str(), nullptr, hex ? 16 : 10);
     if (!ok) Fail(line, role + " must be a whole number, not '" + s + "'");
     if (negative) value = -value;
     if (value < lo || value > hi) {
-      Fail(line, role + " " + s + " lies outside " + std::to_string(lo) + ".." + std::to_string(hi));
+      Fail(line,
+           role + " " + s + " lies outside " + std::to_string(lo) + ".." + std::to_string(hi));
     }
     return value;
   }
 
   // "14.12.2025"
-  uint16_t Date(int line, const std::string& s) const {
+  uint16_t Date(int line, std::string const& s) const {
     int d = 0, m = 0, y = 0;
     size_t p1 = s.find('.'), p2 = p1 == std::string::npos ? p1 : s.find('.', p1 + 1);
     bool shape = p2 != std::string::npos && IsDigits(s.substr(0, p1)) &&
@@ -137,12 +138,13 @@ class Compiler {
       y = std::atoi(s.substr(p2 + 1).c_str());
     }
     if (!shape) Fail(line, "a date is written day.month.year (14.12.2025), not '" + s + "'");
-    uint16_t day = y >= kFirstYear && y <= kLastYear && IsValidDate(y, m, d) ? DmyToDay(y, m, d) : 0;
+    uint16_t day =
+        y >= kFirstYear && y <= kLastYear && IsValidDate(y, m, d) ? DmyToDay(y, m, d) : 0;
     if (day == 0) Fail(line, "no such date: " + s);
     return day;
   }
 
-  uint16_t DateInValidity(int line, const std::string& s) const {
+  uint16_t DateInValidity(int line, std::string const& s) const {
     uint16_t day = Date(line, s);
     NeedValidity(line);
     if (day < model().first_day || day > model().last_day) {
@@ -156,11 +158,12 @@ class Compiler {
   }
 
   // "8:05", "24:10" (the next day); hours run on past midnight.
-  int Time(int line, const std::string& s) const {
+  int Time(int line, std::string const& s) const {
     size_t colon = s.find(':');
     if (colon == std::string::npos || colon == 0 || colon > 3 || !IsDigits(s.substr(0, colon)) ||
         s.size() - colon - 1 != 2 || !IsDigits(s.substr(colon + 1))) {
-      Fail(line, "a time is written hours:minutes (8:05, or 24:10 after midnight), not '" + s + "'");
+      Fail(line,
+           "a time is written hours:minutes (8:05, or 24:10 after midnight), not '" + s + "'");
     }
     int h = std::atoi(s.substr(0, colon).c_str()), m = std::atoi(s.substr(colon + 1).c_str());
     if (m > 59) Fail(line, "no such time: " + s);
@@ -168,7 +171,7 @@ class Compiler {
   }
 
   // Kilometres with up to three decimals, as metres.
-  int32_t Kilometres(int line, const std::string& s) const {
+  int32_t Kilometres(int line, std::string const& s) const {
     size_t dot = s.find('.');
     std::string whole = s.substr(0, dot);
     std::string frac = dot == std::string::npos ? "" : s.substr(dot + 1);
@@ -180,8 +183,9 @@ class Compiler {
     return std::atoi(whole.c_str()) * 1000 + std::atoi(frac.c_str());
   }
 
-  uint16_t Station(int line, const Token& t) const {
-    if (t.kind != Token::Kind::kWord) Fail(line, "a station is named by its id or key, not by a text");
+  uint16_t Station(int line, Token const& t) const {
+    if (t.kind != Token::Kind::kWord)
+      Fail(line, "a station is named by its id or key, not by a text");
     if (IsDigits(t.value)) {
       auto it = stationKeys_.find(std::atoll(t.value.c_str()));
       if (it == stationKeys_.end()) Fail(line, "unknown station key " + t.value);
@@ -192,8 +196,8 @@ class Compiler {
     return it->second;
   }
 
-  int Named(int line, const std::map<std::string, int>& table, const std::string& name,
-            const std::string& what) const {
+  int Named(int line, std::map<std::string, int> const& table, std::string const& name,
+            std::string const& what) const {
     auto it = table.find(name);
     if (it == table.end()) Fail(line, "unknown " + what + " " + name);
     return it->second;
@@ -201,24 +205,24 @@ class Compiler {
 
  private:
   writer::TimetableModel& model() { return out_.model; }
-  const writer::TimetableModel& model() const { return out_.model; }
+  writer::TimetableModel const& model() const { return out_.model; }
 
-  void NoBody(const Statement& s) {
+  void NoBody(Statement const& s) {
     if (!s.body.empty()) {
       Fail(s.body.front().number, "'" + s.head.tokens[0].value + "' takes no indented lines");
     }
   }
 
-  void Declare(int line, std::map<std::string, int>& table, const std::string& name, int index,
-               const std::string& what) {
+  void Declare(int line, std::map<std::string, int>& table, std::string const& name, int index,
+               std::string const& what) {
     if (!table.emplace(name, index).second) Fail(line, what + " " + name + " is declared twice");
   }
 
-  void Dispatch(const Statement& s) {
-    const Token& key = s.head.tokens[0];
+  void Dispatch(Statement const& s) {
+    Token const& key = s.head.tokens[0];
     int line = s.head.number;
     if (key.kind != Token::Kind::kWord) Fail(line, "a line starts with a keyword, not a text");
-    const std::string& k = key.value;
+    std::string const& k = key.value;
     if (k == "station") return StationStatement(s);
     if (k == "train") return TrainStatement(s);
     if (k == "calendar") return CalendarStatement(s);
@@ -231,22 +235,28 @@ class Compiler {
     if (k == "id") {
       model().id = static_cast<uint32_t>(Integer(line, a.Word("id"), "id", 0, UINT32_MAX));
     } else if (k == "version") {
-      model().format_version = static_cast<uint32_t>(Integer(line, a.Word("version"), "version", 0, 23));
+      model().format_version =
+          static_cast<uint32_t>(Integer(line, a.Word("version"), "version", 0, 23));
     } else if (k == "kind") {
       std::string v = Lower(a.Word("kind"));
       static const std::map<std::string, uint8_t> kinds = {
           {"rail", 1}, {"bus", 2}, {"city", 3}, {"air", 4}};
       auto it = kinds.find(v);
-      model().kind = it != kinds.end() ? it->second
-                                       : static_cast<uint8_t>(Integer(line, v, "kind", 0, 255));
+      model().kind =
+          it != kinds.end() ? it->second : static_cast<uint8_t>(Integer(line, v, "kind", 0, 255));
     } else if (k == "area") {
       model().area = static_cast<uint8_t>(Integer(line, a.Word("area"), "area", 0, 255));
     } else if (k == "variant") {
-      model().variant = static_cast<uint32_t>(Integer(line, a.Word("variant"), "variant", 0, UINT32_MAX));
+      model().variant =
+          static_cast<uint32_t>(Integer(line, a.Word("variant"), "variant", 0, UINT32_MAX));
     } else if (k == "languages") {
       std::string letters;
       while (a.More()) letters += a.Word("language letters");
       if (letters.empty()) Fail(line, "missing language letters");
+      for (char c : letters) {
+        if (c < 'A' || c > 'Z')
+          Fail(line, "a language is one capital letter (C, E, G, S, P), not '" + letters + "'");
+      }
       if (multiTexts_) Fail(line, "declare 'languages' before the first text given per language");
       model().languages = letters;
     } else if (k == "valid" || k == "data") {
@@ -268,13 +278,15 @@ class Compiler {
       model().creation_date = Date(line, a.Word("date"));
     } else if (k == "name") {
       model().names = a.Texts("name", true);
+      nameSet_ = true;
     } else if (k == "decoration") {
       model().decorations = a.Texts("decoration", true);
     } else if (k == "description") {
       model().descriptions = a.Texts("description", true);
     } else if (k == "code") {
       model().code = OneText(a, "code");
-      if (writer::ToCp1250(model().code, "code").size() > 8) Fail(line, "a code has at most 8 characters");
+      if (writer::ToCp1250(model().code, "code").size() > 8)
+        Fail(line, "a code has at most 8 characters");
     } else if (k == "resource") {
       model().resource_name = OneText(a, "resource name");
     } else if (k == "summary") {
@@ -284,7 +296,8 @@ class Compiler {
         Fail(line, "a summary has at most 99 characters");
       }
     } else if (k == "town-key") {
-      model().town_key = static_cast<uint32_t>(Integer(line, a.Word("key"), "town key", 0, INT32_MAX));
+      model().town_key =
+          static_cast<uint32_t>(Integer(line, a.Word("key"), "town key", 0, INT32_MAX));
       NeedVersion(line, 5, "a town key");
     } else if (k == "extension") {
       ExtensionStatement(a);
@@ -310,7 +323,8 @@ class Compiler {
       int32_t length = Kilometres(line, a.Word("length"));
       bool oneway = false;
       if (a.More()) {
-        if (a.Word("option") != "oneway") Fail(line, "an arc ends with its length, or with 'oneway'");
+        if (a.Word("option") != "oneway")
+          Fail(line, "an arc ends with its length, or with 'oneway'");
         oneway = true;
       }
       AddArc(from, to, length, oneway);
@@ -335,19 +349,19 @@ class Compiler {
     a.Finish();
   }
 
-  std::string OneText(Args& a, const std::string& role) {
-    const Token& t = a.Next(role);
+  std::string OneText(Args& a, std::string const& role) {
+    Token const& t = a.Next(role);
     CheckText(a.line(), t.value, role);
     return t.value;
   }
 
-  void NeedVersion(int line, uint32_t version, const std::string& what) {
+  void NeedVersion(int line, uint32_t version, std::string const& what) {
     versionNeeds_.push_back({line, version, what});
   }
 
   // A date or a range of dates "1.7.2026-31.8.2026", cut to the validity;
   // a span wholly outside it is a fault.
-  std::vector<uint16_t> DateSpan(int line, const std::string& word) {
+  std::vector<uint16_t> DateSpan(int line, std::string const& word) {
     NeedValidity(line);
     size_t dash = word.find('-');
     if (dash == std::string::npos) return {DateInValidity(line, word)};
@@ -368,8 +382,9 @@ class Compiler {
         {"qmap", writer::ExtensionType::kQMap}};
     std::string type = Lower(a.Word("extension type"));
     auto it = types.find(type);
-    if (it == types.end()) Fail(a.line(), "unknown extension type " + type + " (fares, gis, keys, qmap)");
-    const Token& name = a.Next("file name");
+    if (it == types.end())
+      Fail(a.line(), "unknown extension type " + type + " (fares, gis, keys, qmap)");
+    Token const& name = a.Next("file name");
     CheckText(a.line(), name.value, "extension file name");
     if (name.value.empty() || name.value.find_first_of("/\\") != std::string::npos) {
       Fail(a.line(), "an extension file name is a plain file name, written beside the timetable");
@@ -382,7 +397,7 @@ class Compiler {
   }
 
   void SearchStatement(Args& a) {
-    auto take = [&](const char* key, uint32_t& field) {
+    auto take = [&](char const* key, uint32_t& field) {
       if (auto v = a.Option(key)) {
         field = static_cast<uint32_t>(Integer(a.line(), *v, key, 0, INT32_MAX));
       }
@@ -401,11 +416,13 @@ class Compiler {
     t.minutes = static_cast<int8_t>(Integer(line, a.Word("minutes"), "minutes", -128, 127));
     bool oneway = false;
     if (a.More()) {
-      if (a.Word("option") != "oneway") Fail(line, "a walk ends with its minutes, or with 'oneway'");
+      if (a.Word("option") != "oneway")
+        Fail(line, "a walk ends with its minutes, or with 'oneway'");
       oneway = true;
     }
     if (auto v = a.Option("barrier-free")) {
-      t.barrier_free_minutes = static_cast<int8_t>(Integer(line, *v, "barrier-free minutes", -128, 127));
+      t.barrier_free_minutes =
+          static_cast<int8_t>(Integer(line, *v, "barrier-free minutes", -128, 127));
     }
     model().transfers.push_back(t);
     if (!oneway) {
@@ -419,19 +436,23 @@ class Compiler {
     if (!oneway) model().arcs.push_back({to, from, length});
   }
 
-  void StationStatement(const Statement& s) {
+  void StationStatement(Statement const& s) {
     int line = s.head.number;
     Args a(*this, s.head, "station");
     std::string id = a.Word("station id");
     if (IsDigits(id) || id[0] == '-' || id.find(':') != std::string::npos) {
       Fail(line, "a station id starts with a letter and holds no ':' (" + id + ")");
     }
-    if (kTrainWords.count(id)) Fail(line, "'" + id + "' is a keyword of trains and cannot be a station id");
+    if (kTrainWords.count(id))
+      Fail(line, "'" + id + "' is a keyword of trains and cannot be a station id");
     writer::Station st;
-    st.key = static_cast<int32_t>(Integer(line, a.Word("station key"), "station key", 1, INT32_MAX));
+    st.key =
+        static_cast<int32_t>(Integer(line, a.Word("station key"), "station key", 1, INT32_MAX));
     st.name = a.Texts("station name", true);
-    if (auto v = a.Option("type")) st.type = static_cast<uint16_t>(Integer(line, *v, "type", 0, 0xFFFF));
-    if (auto v = a.Option("region")) st.region = static_cast<int16_t>(Named(line, regions_, *v, "region"));
+    if (auto v = a.Option("type"))
+      st.type = static_cast<uint16_t>(Integer(line, *v, "type", 0, 0xFFFF));
+    if (auto v = a.Option("region"))
+      st.region = static_cast<int16_t>(Named(line, regions_, *v, "region"));
     if (auto v = a.Option("change")) {
       st.change_time = static_cast<int16_t>(Integer(line, *v, "change time", 0, 0x7FFF));
     }
@@ -443,7 +464,7 @@ class Compiler {
       st.remark = *v;
     }
     a.Finish();
-    for (const Line& b : s.body) {
+    for (Line const& b : s.body) {
       Args p(*this, b, b.tokens[0].value);
       if (b.tokens[0].value != "remark") Fail(b.number, "a station takes only 'remark' lines");
       st.remark = OneText(p, "station remark");
@@ -458,12 +479,12 @@ class Compiler {
     out_.station_lines.push_back(line);
   }
 
-  void TrackStatement(const Statement& s) {
+  void TrackStatement(Statement const& s) {
     Args a(*this, s.head, "track");
     if (a.More()) OneText(a, "track name");  // for the reader of the source only
     a.Finish();
     std::optional<std::pair<uint16_t, int32_t>> previous;
-    for (const Line& b : s.body) {
+    for (Line const& b : s.body) {
       Args p(*this, b, "track", 0);
       uint16_t station = Station(b.number, p.Next("station"));
       int32_t at = Kilometres(b.number, p.Word("kilometre"));
@@ -477,7 +498,7 @@ class Compiler {
     if (s.body.size() < 2) Fail(s.head.number, "a track needs at least two stations");
   }
 
-  void TrainTypeStatement(const Statement& s) {
+  void TrainTypeStatement(Statement const& s) {
     int line = s.head.number;
     Args a(*this, s.head, "traintype");
     std::string id = a.Word("type id");
@@ -485,7 +506,7 @@ class Compiler {
     type.abbreviation = a.More() ? a.Texts("abbreviation", true) : LangText{id};
     CheckText(line, type.abbreviation[0], "type abbreviation");
     a.Finish();
-    for (const Line& b : s.body) {
+    for (Line const& b : s.body) {
       Args p(*this, b, b.tokens[0].value);
       if (b.tokens[0].value != "long") Fail(b.number, "a train type takes only 'long' lines");
       type.description = p.Texts("long name", true);
@@ -495,7 +516,7 @@ class Compiler {
     model().train_types.push_back(std::move(type));
   }
 
-  void CalendarStatement(const Statement& s) {
+  void CalendarStatement(Statement const& s) {
     int line = s.head.number;
     Args a(*this, s.head, "calendar");
     std::string id = a.Word("calendar id");
@@ -506,8 +527,8 @@ class Compiler {
     std::vector<char> runs(days, 0);
     writer::Calendar calendar;
     if (s.body.empty()) Fail(line, "a calendar needs 'run' lines");
-    for (const Line& b : s.body) {
-      const std::string& verb = b.tokens[0].value;
+    for (Line const& b : s.body) {
+      std::string const& verb = b.tokens[0].value;
       Args p(*this, b, verb);
       if (verb == "remark") {
         calendar.remarks.push_back(p.Texts("day remark", true));
@@ -515,9 +536,11 @@ class Compiler {
         continue;
       }
       if (verb != "run" && verb != "except" && verb != "only") {
-        Fail(b.number, "a calendar takes 'run', 'except', 'only' and 'remark' lines, not '" + verb + "'");
+        Fail(b.number,
+             "a calendar takes 'run', 'except', 'only' and 'remark' lines, not '" + verb + "'");
       }
-      if (!p.More()) Fail(b.number, "'" + verb + "' needs days: weekdays, dates, ranges or holidays");
+      if (!p.More())
+        Fail(b.number, "'" + verb + "' needs days: weekdays, dates, ranges or holidays");
       std::vector<char> picked(days, 0);
       while (p.More()) Select(b.number, p.Word("days"), picked);
       p.Finish();
@@ -537,7 +560,7 @@ class Compiler {
   }
 
   // One selector of a calendar line, added to picked.
-  void Select(int line, const std::string& word, std::vector<char>& picked) {
+  void Select(int line, std::string const& word, std::vector<char>& picked) {
     uint16_t first = model().first_day;
     std::string w = Lower(word);
     if (w == "daily") {
@@ -545,7 +568,8 @@ class Compiler {
       return;
     }
     if (w == "holidays") {
-      if (holidays_.empty()) Fail(line, "no holidays are declared (declare them before the calendars)");
+      if (holidays_.empty())
+        Fail(line, "no holidays are declared (declare them before the calendars)");
       holidaysUsed_ = true;
       for (uint16_t d : holidays_) picked[d - first] = 1;
       return;
@@ -556,11 +580,12 @@ class Compiler {
     }
     // Weekdays, Monday first: "mo", "sa", "mo-fr" (a range may wrap: "fr-mo").
     static const std::vector<std::string> names = {"mo", "tu", "we", "th", "fr", "sa", "su"};
-    auto index = [&](const std::string& n) {
+    auto index = [&](std::string const& n) {
       auto it = std::find(names.begin(), names.end(), n);
       if (it == names.end()) {
-        Fail(line, "unknown days '" + word + "' (weekdays Mo..Su, a range Mo-Fr, a date, "
-                   "a range of dates, holidays or daily)");
+        Fail(line, "unknown days '" + word +
+                       "' (weekdays Mo..Su, a range Mo-Fr, a date, "
+                       "a range of dates, holidays or daily)");
       }
       return static_cast<int>(it - names.begin());
     };
@@ -579,7 +604,7 @@ class Compiler {
     }
   }
 
-  void ListStatement(const Statement& s) {
+  void ListStatement(Statement const& s) {
     int line = s.head.number;
     Args a(*this, s.head, "list");
     std::string id = a.Word("list id");
@@ -587,20 +612,23 @@ class Compiler {
     auto type = a.Option("type");
     if (!type) Fail(line, "a list needs its type (type=1 towns, type=2 stops, ...)");
     list.type = static_cast<uint32_t>(Integer(line, *type, "list type", 0, INT32_MAX));
-    if (auto v = a.Option("kind")) list.default_kind = static_cast<uint8_t>(Integer(line, *v, "kind", 0, 127));
+    if (auto v = a.Option("kind"))
+      list.default_kind = static_cast<uint8_t>(Integer(line, *v, "kind", 0, 127));
     list.name = a.Texts("list name", true);
     a.Finish();
     std::set<int32_t> keys;
-    for (const Line& b : s.body) {
+    for (Line const& b : s.body) {
       Args p(*this, b, "item");
       if (b.tokens[0].value != "item") Fail(b.number, "a list takes only 'item' lines");
       writer::VirtListItem item;
       item.kind = static_cast<int8_t>(list.default_kind);
       if (auto v = p.Option("key")) {
         item.key = static_cast<int32_t>(Integer(b.number, *v, "item key", 1, INT32_MAX));
-        if (!keys.insert(item.key).second) Fail(b.number, "item key " + *v + " is given twice in this list");
+        if (!keys.insert(item.key).second)
+          Fail(b.number, "item key " + *v + " is given twice in this list");
       }
-      if (auto v = p.Option("kind")) item.kind = static_cast<int8_t>(Integer(b.number, *v, "kind", -128, 127));
+      if (auto v = p.Option("kind"))
+        item.kind = static_cast<int8_t>(Integer(b.number, *v, "kind", -128, 127));
       if (p.NextIsText()) item.name = p.Texts("item name", false);
       while (p.More()) item.stations.push_back(Station(b.number, p.Next("station")));
       p.Finish();
@@ -612,23 +640,27 @@ class Compiler {
     model().virtual_lists.push_back(std::move(list));
   }
 
-  void LinkStatement(const Statement& s) {
+  void LinkStatement(Statement const& s) {
     int line = s.head.number;
     Args a(*this, s.head, "link");
     writer::LinkRecord link;
     auto kind = a.Option("kind");
-    if (!kind) Fail(line, "a link needs the kind of the other timetable (kind=rail, bus, city, air)");
-    static const std::map<std::string, uint8_t> kinds = {{"rail", 1}, {"bus", 2}, {"city", 3}, {"air", 4}};
+    if (!kind)
+      Fail(line, "a link needs the kind of the other timetable (kind=rail, bus, city, air)");
+    static const std::map<std::string, uint8_t> kinds = {
+        {"rail", 1}, {"bus", 2}, {"city", 3}, {"air", 4}};
     auto it = kinds.find(Lower(*kind));
-    link.kind = it != kinds.end() ? it->second : static_cast<uint8_t>(Integer(line, *kind, "kind", 0, 255));
-    if (auto v = a.Option("area")) link.area = static_cast<uint8_t>(Integer(line, *v, "area", 0, 255));
+    link.kind =
+        it != kinds.end() ? it->second : static_cast<uint8_t>(Integer(line, *kind, "kind", 0, 255));
+    if (auto v = a.Option("area"))
+      link.area = static_cast<uint8_t>(Integer(line, *v, "area", 0, 255));
     a.Finish();
-    for (const Line& b : s.body) {
+    for (Line const& b : s.body) {
       Args p(*this, b, "link", 0);
       writer::LinkEntry e;
       e.station = Station(b.number, p.Next("station"));
-      e.other_key = static_cast<int32_t>(Integer(b.number, p.Word("key in the other timetable"),
-                                                 "key", 1, INT32_MAX));
+      e.other_key = static_cast<int32_t>(
+          Integer(b.number, p.Word("key in the other timetable"), "key", 1, INT32_MAX));
       e.value = static_cast<uint8_t>(Integer(b.number, p.Word("minutes"), "minutes", 0, 255));
       p.Finish();
       link.entries.push_back(e);
@@ -664,7 +696,7 @@ class Compiler {
     LangText text;
   };
 
-  void TrainStatement(const Statement& s) {
+  void TrainStatement(Statement const& s) {
     int line = s.head.number;
     Args a(*this, s.head, "train");
     writer::Train train;
@@ -674,22 +706,24 @@ class Compiler {
     } else {
       train.type = Named(line, types_, type, "train type");
     }
-    const Token& number = a.Next("train number");
+    Token const& number = a.Next("train number");
     CheckText(line, number.value, "train number");
     train.number = number.value;
     if (a.NextIsText()) train.second_number = OneText(a, "train name");
     if (auto v = a.Option("days")) train.calendar = CalendarOf(line, *v);
-    if (auto v = a.Option("line")) train.line = static_cast<int16_t>(Named(line, lines_, *v, "line"));
-    if (auto v = a.Option("owner")) train.owner = static_cast<int16_t>(Named(line, owners_, *v, "owner"));
+    if (auto v = a.Option("line"))
+      train.line = static_cast<int16_t>(Named(line, lines_, *v, "line"));
+    if (auto v = a.Option("owner"))
+      train.owner = static_cast<int16_t>(Named(line, owners_, *v, "owner"));
     a.Finish();
 
     std::vector<RawStop> stops;
     std::vector<StationNote> notes;
     std::vector<Series> series;
-    for (const Line& b : s.body) {
-      const Token& first = b.tokens[0];
+    for (Line const& b : s.body) {
+      Token const& first = b.tokens[0];
       if (first.kind != Token::Kind::kWord) Fail(b.number, "a line of a train starts with a word");
-      const std::string& k = first.value;
+      std::string const& k = first.value;
       if (!kTrainWords.count(k)) {
         stops.push_back(StopLine(b));
         continue;
@@ -702,7 +736,8 @@ class Compiler {
       } else if (k == "owner") {
         train.owner = static_cast<int16_t>(Named(b.number, owners_, p.Word("owner"), "owner"));
       } else if (k == "attributes") {
-        train.attributes = static_cast<uint32_t>(Integer(b.number, p.Word("bits"), "attributes", 0, UINT32_MAX));
+        train.attributes =
+            static_cast<uint32_t>(Integer(b.number, p.Word("bits"), "attributes", 0, UINT32_MAX));
       } else if (k == "remark") {
         if (p.NextIsText()) {
           train.remarks.push_back(p.Texts("remark", true));
@@ -721,7 +756,8 @@ class Compiler {
       } else if (k == "every") {
         Series r;
         r.line = b.number;
-        r.every = static_cast<int>(Integer(b.number, p.Word("minutes"), "interval", 1, kMinutesPerDay));
+        r.every =
+            static_cast<int>(Integer(b.number, p.Word("minutes"), "interval", 1, kMinutesPerDay));
         std::string word = p.Word("'from' or 'until'");
         if (word == "from") {
           r.from = Time(b.number, p.Word("first departure"));
@@ -745,7 +781,7 @@ class Compiler {
     if (series.empty()) series.push_back({line, 1, start, start, 0, std::nullopt});
     int32_t firstTrain = static_cast<int32_t>(model().trains.size());
     int64_t nextNumber = IsDigits(train.number) ? std::atoll(train.number.c_str()) : 0;
-    for (const Series& r : series) {
+    for (Series const& r : series) {
       int from = r.from.value_or(start);
       if (r.until < from) Fail(r.line, "the last departure lies before the first one");
       if (r.until >= kMinutesPerDay) Fail(r.line, "the last departure must lie before 24:00");
@@ -776,20 +812,21 @@ class Compiler {
     }
   }
 
-  int CalendarOf(int line, const std::string& name) {
+  int CalendarOf(int line, std::string const& name) {
     if (name == "daily") return -1;
     return Named(line, calendars_, name, "calendar");
   }
 
   std::string NoteCode(Args& p) {
-    const Token& t = p.Next("note code");
+    Token const& t = p.Next("note code");
     CheckText(p.line(), t.value, "note code");
-    if (writer::ToCp1250(t.value, "note code").size() > 4) Fail(p.line(), "a note code has at most 4 characters");
+    if (writer::ToCp1250(t.value, "note code").size() > 4)
+      Fail(p.line(), "a note code has at most 4 characters");
     return t.value;
   }
 
   // "from 'PHA 8:03 8:05 out km=12.3'"
-  RawStop StopLine(const Line& b) {
+  RawStop StopLine(Line const& b) {
     Args p(*this, b, "stop", 0);
     RawStop stop;
     stop.line = b.number;
@@ -807,13 +844,16 @@ class Compiler {
       } else if (w == "request") {
         stop.flags |= 0x5000;
       } else {
-        Fail(b.number, "a stop line is 'STATION [ARRIVAL] DEPARTURE [in|out|request]', not '" + w + "'");
+        Fail(b.number,
+             "a stop line is 'STATION [ARRIVAL] DEPARTURE [in|out|request]', not '" + w + "'");
       }
-      if (stop.times.size() > 2) Fail(b.number, "a stop has at most two times: arrival and departure");
+      if (stop.times.size() > 2)
+        Fail(b.number, "a stop has at most two times: arrival and departure");
     }
     if (auto v = p.Option("flags")) {
       uint16_t f = static_cast<uint16_t>(Integer(b.number, *v, "flags", 0, 0xFFFF));
-      if (f & ~writer::kStopFlagMask) Fail(b.number, "stop flags are bits 0x0800, 0x1000, 0x4000, 0x8000");
+      if (f & ~writer::kStopFlagMask)
+        Fail(b.number, "stop flags are bits 0x0800, 0x1000, 0x4000, 0x8000");
       stop.flags |= f;
     }
     if (auto v = p.Option("km")) stop.distance = Kilometres(b.number, *v);
@@ -822,12 +862,12 @@ class Compiler {
     return stop;
   }
 
-  void BuildStops(int line, const std::vector<RawStop>& raw, writer::Train& train) {
+  void BuildStops(int line, std::vector<RawStop> const& raw, writer::Train& train) {
     if (raw.size() < 2) Fail(line, "a train needs at least two stops");
     size_t withDistance = 0;
     int previous = -1;
     for (size_t i = 0; i < raw.size(); ++i) {
-      const RawStop& r = raw[i];
+      RawStop const& r = raw[i];
       bool first = i == 0, last = i + 1 == raw.size();
       writer::Stop stop;
       stop.station = r.station;
@@ -844,7 +884,8 @@ class Compiler {
       } else {
         stop.arrival = stop.departure = r.times[0];
       }
-      if (first && stop.departure == writer::kNoTime) Fail(r.line, "the first stop needs a departure");
+      if (first && stop.departure == writer::kNoTime)
+        Fail(r.line, "the first stop needs a departure");
       if (last && stop.arrival == writer::kNoTime) Fail(r.line, "the last stop needs an arrival");
       if (stop.arrival == writer::kNoTime && stop.departure == writer::kNoTime) {
         Fail(r.line, "a stop needs a time");
@@ -883,23 +924,25 @@ class Compiler {
 
   void Finish() {
     auto& m = model();
-    if (!validSet_) Fail(1, "the source gives no validity ('valid FIRST LAST')");
+    // What is missing altogether has no line to name.
+    auto missing = [&](std::string const& why) { throw SourceError(out_.file_name + ": " + why); };
+    if (!validSet_) missing("the source gives no validity ('valid FIRST LAST')");
     if (!dataSet_) {
       m.data_from = m.first_day;
       m.data_to = m.last_day;
     }
     if (!createdSet_) m.creation_date = m.first_day;
-    if (m.stations.empty()) Fail(1, "the source declares no station");
-    for (const auto& need : versionNeeds_) {
+    if (!nameSet_) missing("the source gives no name ('name TEXT', or one text per language)");
+    if (m.stations.empty()) missing("the source declares no station");
+    for (auto const& need : versionNeeds_) {
       if (m.format_version < need.version) {
         Fail(need.line, need.what + " needs format version " + std::to_string(need.version) +
-                            " or later (the source gives " + std::to_string(m.format_version) + ")");
+                            " or later (the source gives " + std::to_string(m.format_version) +
+                            ")");
       }
     }
     for (uint16_t d : holidays_) m.days_off.push_back(d);
-    if (!summarySet_) {
-      m.description = m.names.empty() ? "" : CutCharacters(m.names[0], 99);
-    }
+    if (!summarySet_) m.description = CutCharacters(m.names[0], 99);
     for (ExtensionFile& e : out_.extensions) e.model.owner_id = static_cast<int32_t>(m.id);
   }
 
@@ -911,7 +954,7 @@ class Compiler {
 
   CompiledSource out_;
   bool multiTexts_ = false, validSet_ = false, dataSet_ = false, createdSet_ = false;
-  bool summarySet_ = false, holidaysUsed_ = false;
+  bool summarySet_ = false, holidaysUsed_ = false, nameSet_ = false;
   std::map<std::string, int> stationIds_;
   std::map<int64_t, int> stationKeys_;
   std::map<std::string, int> regions_, types_, calendars_, lines_, owners_, lists_;
@@ -920,10 +963,10 @@ class Compiler {
   std::vector<VersionNeed> versionNeeds_;
 };
 
-Args::Args(Compiler& c, const Line& line, std::string what, size_t first)
+Args::Args(Compiler& c, Line const& line, std::string what, size_t first)
     : c_(c), line_(line), what_(std::move(what)) {
   for (size_t i = first; i < line.tokens.size(); ++i) {
-    const Token& t = line.tokens[i];
+    Token const& t = line.tokens[i];
     if (t.kind != Token::Kind::kOption) {
       positional_.push_back(t);
     } else if (!options_.emplace(t.key, t.value).second) {
@@ -932,18 +975,18 @@ Args::Args(Compiler& c, const Line& line, std::string what, size_t first)
   }
 }
 
-const Token& Args::Next(const std::string& role) {
+Token const& Args::Next(std::string const& role) {
   if (!More()) c_.Fail(line_.number, "missing " + role);
   return positional_[next_++];
 }
 
-std::string Args::Word(const std::string& role) {
-  const Token& t = Next(role);
+std::string Args::Word(std::string const& role) {
+  Token const& t = Next(role);
   if (t.kind != Token::Kind::kWord) c_.Fail(line_.number, "expected " + role + ", not a text");
   return t.value;
 }
 
-LangText Args::Texts(const std::string& role, bool required) {
+LangText Args::Texts(std::string const& role, bool required) {
   LangText texts;
   while (NextIsText()) {
     texts.push_back(positional_[next_++].value);
@@ -952,15 +995,16 @@ LangText Args::Texts(const std::string& role, bool required) {
   if (required && texts.empty()) c_.Fail(line_.number, "missing " + role + " (a text in quotes)");
   size_t n = c_.LanguageCount();
   if (texts.size() > 1 && texts.size() != n) {
-    c_.Fail(line_.number, std::to_string(texts.size()) + " texts for " + role + ", but the timetable has " +
-                              std::to_string(n) + (n == 1 ? " language" : " languages") +
+    c_.Fail(line_.number, std::to_string(texts.size()) + " texts for " + role +
+                              ", but the timetable has " + std::to_string(n) +
+                              (n == 1 ? " language" : " languages") +
                               " (give one text, or one per language)");
   }
   c_.SawTexts(texts.size());
   return texts;
 }
 
-std::optional<std::string> Args::Option(const std::string& key) {
+std::optional<std::string> Args::Option(std::string const& key) {
   auto it = options_.find(key);
   if (it == options_.end()) return std::nullopt;
   std::string v = it->second;
@@ -970,10 +1014,11 @@ std::optional<std::string> Args::Option(const std::string& key) {
 
 void Args::Finish() {
   if (More()) {
-    const Token& t = positional_[next_];
-    c_.Fail(line_.number, "unexpected " +
-                              (t.kind == Token::Kind::kText ? "\"" + t.value + "\"" : "'" + t.value + "'") +
-                              " in " + what_);
+    Token const& t = positional_[next_];
+    c_.Fail(line_.number,
+            "unexpected " +
+                (t.kind == Token::Kind::kText ? "\"" + t.value + "\"" : "'" + t.value + "'") +
+                " in " + what_);
   }
   if (!options_.empty()) {
     c_.Fail(line_.number, "unknown option " + options_.begin()->first + "= for " + what_);
@@ -982,25 +1027,25 @@ void Args::Finish() {
 
 }  // namespace
 
-CompiledSource ParseTimetableSource(std::string_view text, const std::string& file_name) {
+CompiledSource ParseTimetableSource(std::string_view text, std::string const& file_name) {
   return Compiler(file_name).Run(text);
 }
 
-CompiledFiles WriteCompiledSource(const CompiledSource& source) {
+CompiledFiles WriteCompiledSource(CompiledSource const& source) {
   CompiledFiles files;
   try {
     files.timetable = writer::WriteTimetable(source.model, source.options);
-    for (const ExtensionFile& e : source.extensions) {
+    for (ExtensionFile const& e : source.extensions) {
       files.extensions.emplace_back(e.name, writer::WriteExtension(e.model));
     }
-  } catch (const writer::ModelError& e) {
+  } catch (writer::ModelError const& e) {
     // The writer names model positions ("train 3, stop 2: ..."); give the
     // source line of that train, station or calendar where there is one.
     std::string what = e.what();
     int line = 0;
-    for (auto [prefix, lines] : {std::pair{"train ", &source.train_lines},
-                                 std::pair{"station ", &source.station_lines},
-                                 std::pair{"calendar ", &source.calendar_lines}}) {
+    for (auto [prefix, lines] :
+         {std::pair{"train ", &source.train_lines}, std::pair{"station ", &source.station_lines},
+          std::pair{"calendar ", &source.calendar_lines}}) {
       std::string p = prefix;
       if (what.compare(0, p.size(), p) != 0) continue;
       size_t end = what.find_first_not_of("0123456789", p.size());
@@ -1015,7 +1060,7 @@ CompiledFiles WriteCompiledSource(const CompiledSource& source) {
   return files;
 }
 
-std::string ExtensionPath(const std::string& timetable_path, const std::string& name) {
+std::string ExtensionPath(std::string const& timetable_path, std::string const& name) {
   if (name.empty() || name.find_first_of("/\\") != std::string::npos) {
     throw SourceError("extension file name '" + name + "' is not a plain file name");
   }

@@ -46,7 +46,7 @@ struct CompiledSource {
 };
 
 // Parses a UTF-8 source. file_name only labels the error messages.
-CompiledSource ParseTimetableSource(std::string_view text, const std::string& file_name);
+CompiledSource ParseTimetableSource(std::string_view text, std::string const& file_name);
 
 struct CompiledFiles {
   writer::WrittenFile timetable;
@@ -55,11 +55,11 @@ struct CompiledFiles {
 
 // Writes the parsed model; a model the writer refuses becomes a SourceError
 // (at the line of the train, station or calendar it names, when it names one).
-CompiledFiles WriteCompiledSource(const CompiledSource& source);
+CompiledFiles WriteCompiledSource(CompiledSource const& source);
 
 // The path of an extension file written beside the timetable file at
 // timetable_path; throws SourceError for a name that would leave that
 // directory.
-std::string ExtensionPath(const std::string& timetable_path, const std::string& name);
+std::string ExtensionPath(std::string const& timetable_path, std::string const& name);
 
 }  // namespace qo::textsource

@@ -17,12 +17,13 @@ namespace {
 using writer::DayNumberOf;
 using writer::kNoTime;
 
-// The eleven lines every test source starts with; a fault in what a case
-// appends is on line 12 or later.
+// The twelve lines every test source starts with; a fault in what a case
+// appends is on line 13 or later.
 constexpr char kHeader[] =
     "id 42\n"
     "kind rail\n"
     "languages C E\n"
+    "name \"Zkouška\" \"Test\"\n"
     "valid 14.12.2025 12.12.2026\n"
     "holidays 24.12.2025-26.12.2025 1.1.2026\n"
     "station PHA 5457076 \"Praha hl.n.\" \"Prague main station\"\n"
@@ -31,12 +32,12 @@ constexpr char kHeader[] =
     "calendar workdays\n"
     "  run Mo-Fr\n"
     "  except holidays\n";
-constexpr int kFirstFreeLine = 12;
+constexpr int kFirstFreeLine = 13;
 
-std::string ErrorOf(const std::string& source) {
+std::string ErrorOf(std::string const& source) {
   try {
     WriteCompiledSource(ParseTimetableSource(source, "test.txt"));
-  } catch (const SourceError& e) {
+  } catch (SourceError const& e) {
     return e.what();
   }
   return "(no error)";
@@ -44,9 +45,9 @@ std::string ErrorOf(const std::string& source) {
 
 TEST(TextSource, FaultsNameTheirLine) {
   struct Case {
-    const char* appended;  // starts at kFirstFreeLine
+    char const* appended;  // starts at kFirstFreeLine
     int line;              // relative to kFirstFreeLine
-    const char* message;
+    char const* message;
   };
   const Case cases[] = {
       {"train Os 1\n  PHA 8:00\n  XYZ 9:00\n", 2, "unknown station XYZ"},
@@ -85,8 +86,8 @@ TEST(TextSource, FaultsNameTheirLine) {
       {"arc PHA KOL 12,5\n", 0, "a length is written in kilometres (62.3), not '12,5'"},
       {"extension fares ../fares.qof\n", 0,
        "an extension file name is a plain file name, written beside the timetable"},
-      // Reported at the statement that needs the later version (line 5).
-      {"version 2\n", 5 - kFirstFreeLine,
+      // Reported at the statement that needs the later version (line 6).
+      {"version 2\n", 6 - kFirstFreeLine,
        "a list of holidays needs format version 3 or later (the source gives 2)"},
       {"timetable 1\n", 0, "unknown statement 'timetable'"},
       {"languages C\n", 0, "declare 'languages' before the first text given per language"},
@@ -94,17 +95,18 @@ TEST(TextSource, FaultsNameTheirLine) {
       {"train Os 1\n  PHA 1:00\n  KOL 38:00\n", 0,
        "train 0: stop 1: too long after the previous stop: the file cannot express the days"},
   };
-  for (const Case& c : cases) {
+  for (Case const& c : cases) {
     SCOPED_TRACE(c.appended);
-    std::string expected =
-        "test.txt:" + std::to_string(kFirstFreeLine + c.line) + ": " + c.message;
+    std::string expected = "test.txt:" + std::to_string(kFirstFreeLine + c.line) + ": " + c.message;
     EXPECT_EQ(ErrorOf(kHeader + std::string(c.appended)), expected);
   }
-  // Faults that have no statement of their own.
+  // Faults of no line, or of the lines before the first statement.
   EXPECT_EQ(ErrorOf("  indented\n"),
             "test.txt:1: an indented line belongs to the statement above it, but there is none");
-  EXPECT_EQ(ErrorOf("id 1\nstation A 1 \"A\"\n"),
-            "test.txt:1: the source gives no validity ('valid FIRST LAST')");
+  EXPECT_EQ(ErrorOf("id 1\nname \"A\"\nstation A 1 \"A\"\n"),
+            "test.txt: the source gives no validity ('valid FIRST LAST')");
+  EXPECT_EQ(ErrorOf("valid 14.12.2025 12.12.2026\nstation A 1 \"A\"\n"),
+            "test.txt: the source gives no name ('name TEXT', or one text per language)");
 }
 
 // A small source with one of each: the model must say what the text says.
@@ -147,7 +149,7 @@ constexpr char kSmall[] =
 
 TEST(TextSource, SmallSourceGivesItsModel) {
   CompiledSource s = ParseTimetableSource(std::string(kHeader) + kSmall, "small.txt");
-  const writer::TimetableModel& m = s.model;
+  writer::TimetableModel const& m = s.model;
   EXPECT_EQ(m.id, 42u);
   EXPECT_EQ(m.kind, 1);
   EXPECT_EQ(m.languages, "CE");
@@ -158,7 +160,7 @@ TEST(TextSource, SmallSourceGivesItsModel) {
   EXPECT_EQ(m.days_off.size(), 4u);
 
   ASSERT_EQ(m.stations.size(), 3u);
-  const writer::Station& khn = m.stations[2];
+  writer::Station const& khn = m.stations[2];
   EXPECT_EQ(m.stations[0].name, (writer::LangText{"Praha hl.n.", "Prague main station"}));
   EXPECT_EQ(m.stations[1].change_time, 5);
   EXPECT_EQ(khn.key, 5455156);
@@ -173,11 +175,11 @@ TEST(TextSource, SmallSourceGivesItsModel) {
   // Working days of the validity without the declared holidays, and the
   // weekends of July and August.
   ASSERT_EQ(m.calendars.size(), 2u);
-  const std::vector<uint16_t>& workdays = m.calendars[0].days;
+  std::vector<uint16_t> const& workdays = m.calendars[0].days;
   EXPECT_EQ(workdays.front(), DayNumberOf(2025, 12, 15));  // the validity starts on a Sunday
   EXPECT_EQ(std::count(workdays.begin(), workdays.end(), DayNumberOf(2025, 12, 24)), 0);
   for (uint16_t d : workdays) EXPECT_NE(WeekdayOf(d) % 6, 0) << d;  // neither Sunday nor Saturday
-  EXPECT_EQ(workdays.size(), 260u - 4u);  // 52 weeks minus the holidays 24.-26.12. and 1.1.
+  EXPECT_EQ(workdays.size(), 260u - 4u);       // 52 weeks minus the holidays 24.-26.12. and 1.1.
   EXPECT_EQ(m.calendars[1].days.size(), 18u);  // 9 weekends in July and August
   EXPECT_EQ(m.calendars[1].remarks.size(), 1u);
 
@@ -185,18 +187,18 @@ TEST(TextSource, SmallSourceGivesItsModel) {
   // in summer, numbered on; then the night Os.
   ASSERT_EQ(m.trains.size(), 6u);
   std::vector<std::string> numbers;
-  for (const auto& t : m.trains) numbers.push_back(t.number);
+  for (auto const& t : m.trains) numbers.push_back(t.number);
   EXPECT_EQ(numbers, (std::vector<std::string>{"1941", "1943", "1945", "1947", "1949", "1"}));
   EXPECT_EQ(m.trains[2].stops[0].departure, 600);
   EXPECT_EQ(m.trains[3].stops[0].departure, 510);
   EXPECT_EQ(m.trains[3].calendar, 1);
   EXPECT_EQ(m.trains[0].calendar, 0);
   EXPECT_EQ(m.trains[5].calendar, -1);
-  const writer::Train& sp = m.trains[1];
+  writer::Train const& sp = m.trains[1];
   EXPECT_EQ(sp.second_number, "Posázavan");
   EXPECT_EQ(sp.line, 0);
   EXPECT_EQ(sp.remarks, (std::vector<writer::LangText>{{"Kola.", "Bikes."},
-                                                        {"Jen 2. třída.", "Second class only."}}));
+                                                       {"Jen 2. třída.", "Second class only."}}));
   ASSERT_EQ(sp.stops.size(), 3u);
   EXPECT_EQ(sp.stops[0].arrival, kNoTime);
   EXPECT_EQ(sp.stops[1].arrival, 530);
@@ -204,7 +206,7 @@ TEST(TextSource, SmallSourceGivesItsModel) {
   EXPECT_EQ(sp.stops[1].flags, 0x4000);
   EXPECT_EQ(sp.stops[2].distance, 72900);
   EXPECT_EQ(sp.stops[2].departure, kNoTime);
-  const writer::Train& night = m.trains[5];
+  writer::Train const& night = m.trains[5];
   EXPECT_EQ(night.stops[1].arrival, 1470);  // 24:30
   EXPECT_EQ(night.stops[1].departure, kNoTime);
   EXPECT_EQ(night.stops[2].arrival, 1485);
@@ -228,6 +230,7 @@ TEST(TextSource, SmallSourceGivesItsModel) {
 
   ASSERT_EQ(s.extensions.size(), 1u);
   EXPECT_EQ(s.extensions[0].model.owner_id, 42);
+  EXPECT_EQ(m.description, "Zkouška");  // the summary defaults to the first name
 
   // The file it makes is one the kernel takes.
   CompiledFiles files = WriteCompiledSource(s);
@@ -251,8 +254,9 @@ TEST(TextSource, LayoutDoesNotChangeTheFile) {
     crlf += c;
   }
   std::string commented = "# a comment line\n\n" + plain + "   # trailing comment\n";
-  std::vector<uint8_t> expected = WriteCompiledSource(ParseTimetableSource(plain, "a")).timetable.bytes;
-  for (const std::string& variant : {crlf, "\xEF\xBB\xBF" + plain}) {
+  std::vector<uint8_t> expected =
+      WriteCompiledSource(ParseTimetableSource(plain, "a")).timetable.bytes;
+  for (std::string const& variant : {crlf, "\xEF\xBB\xBF" + plain}) {
     EXPECT_EQ(WriteCompiledSource(ParseTimetableSource(variant, "a")).timetable.bytes, expected);
   }
   // Two more lines in front shift every line number by two; the file stays.
@@ -270,7 +274,7 @@ TEST(TextSource, ExtensionFilesLieBesideTheTimetable) {
 // together as the program will use them.
 TEST(TextSource, SamplesLoadAndShareTheirTowns) {
   std::map<std::string, CompiledSource> samples;
-  for (const char* name : {"rail", "bus", "city"}) {
+  for (char const* name : {"rail", "bus", "city"}) {
     SCOPED_TRACE(name);
     std::ifstream in(std::string(QO_DATA_DIR) + "/" + name + ".txt", std::ios::binary);
     ASSERT_TRUE(in) << "missing sample source";
@@ -284,15 +288,15 @@ TEST(TextSource, SamplesLoadAndShareTheirTowns) {
     EXPECT_EQ(s.model.last_day, DayNumberOf(2026, 12, 12));
     samples.emplace(name, std::move(s));
   }
-  const writer::TimetableModel& rail = samples["rail"].model;
-  const writer::TimetableModel& bus = samples["bus"].model;
-  const writer::TimetableModel& city = samples["city"].model;
+  writer::TimetableModel const& rail = samples["rail"].model;
+  writer::TimetableModel const& bus = samples["bus"].model;
+  writer::TimetableModel const& city = samples["city"].model;
   EXPECT_EQ(rail.kind, 1);
   EXPECT_EQ(bus.kind, 2);
   EXPECT_EQ(city.kind, 3);
   EXPECT_GE(rail.stations.size(), 35u);
 
-  auto townKeys = [](const writer::TimetableModel& m) {
+  auto townKeys = [](writer::TimetableModel const& m) {
     std::set<int32_t> keys;
     for (const auto& list : m.virtual_lists) {
       if (list.type != 1) continue;
@@ -307,20 +311,20 @@ TEST(TextSource, SamplesLoadAndShareTheirTowns) {
   EXPECT_EQ(railTowns.count(static_cast<int32_t>(city.town_key)), 1u);
 
   std::set<int32_t> railKeys;
-  for (const auto& st : rail.stations) railKeys.insert(st.key);
-  for (const writer::TimetableModel* m : {&bus, &city}) {
+  for (auto const& st : rail.stations) railKeys.insert(st.key);
+  for (writer::TimetableModel const* m : {&bus, &city}) {
     ASSERT_FALSE(m->links.empty());
-    for (const auto& e : m->links[0].entries) EXPECT_EQ(railKeys.count(e.other_key), 1u) << e.other_key;
+    for (auto const& e : m->links[0].entries)
+      EXPECT_EQ(railKeys.count(e.other_key), 1u) << e.other_key;
   }
 
   // Overnight trains, and both directions of every city line.
-  EXPECT_TRUE(std::any_of(rail.trains.begin(), rail.trains.end(), [](const writer::Train& t) {
-    return t.stops.back().arrival >= 1440;
-  }));
+  EXPECT_TRUE(std::any_of(rail.trains.begin(), rail.trains.end(),
+                          [](writer::Train const& t) { return t.stops.back().arrival >= 1440; }));
   std::map<int, std::set<uint16_t>> lineStarts;
-  for (const auto& t : city.trains) lineStarts[t.line].insert(t.stops.front().station);
+  for (auto const& t : city.trains) lineStarts[t.line].insert(t.stops.front().station);
   EXPECT_EQ(lineStarts.size(), city.lines.size());
-  for (const auto& [line, starts] : lineStarts) EXPECT_EQ(starts.size(), 2u) << "line " << line;
+  for (auto const& [line, starts] : lineStarts) EXPECT_EQ(starts.size(), 2u) << "line " << line;
 }
 
 }  // namespace
