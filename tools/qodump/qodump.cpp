@@ -192,11 +192,8 @@ int Dump(const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::printf("Qo kernel %s\n", QoVer());
-    std::printf("timetables loaded: %d\n", QoQoCount());
-    return 0;
-  }
+  std::printf("Qo kernel %s\n", QoVer());
+  if (argc < 2) return 0;
   int failures = 0;
   for (int i = 1; i < argc; ++i) failures += Dump(argv[i]);
   return failures ? 1 : 0;
