@@ -221,7 +221,9 @@ class Compiler {
   void Dispatch(Statement const& s) {
     Token const& key = s.head.tokens[0];
     int line = s.head.number;
-    if (key.kind != Token::Kind::kWord) Fail(line, "a line starts with a keyword, not a text");
+    if (key.kind != Token::Kind::kWord)
+      Fail(line,
+           "a statement starts with a keyword such as station or train, not '" + key.value + "'");
     std::string const& k = key.value;
     if (k == "station") return StationStatement(s);
     if (k == "train") return TrainStatement(s);
