@@ -66,7 +66,9 @@ TEST_F(ReadExtension, OwnerAndTypeDecideSilently) {
     bool attached = true;
     EXPECT_EQ(Read(w::WriteExtension({.type = c.type, .owner_id = c.owner}).bytes, &attached), 0);
     EXPECT_EQ(attached, c.attached) << static_cast<int>(c.type) << " owner " << c.owner;
-    if (!c.attached) EXPECT_TRUE(EventLog::seen.empty());
+    if (!c.attached) {
+      EXPECT_TRUE(EventLog::seen.empty());
+    }
   }
   EXPECT_TRUE(record_.Fares && record_.Gis && record_.StationKeyExt && record_.QMap);
   EXPECT_EQ(record_.LoadedExtensions.size(), 4u);

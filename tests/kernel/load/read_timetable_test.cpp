@@ -67,7 +67,9 @@ TEST_P(EveryFormatVersion, ReadsToTheTrailerAndKeepsTheModel) {
   std::string_view description;
   uint32_t value;
   EXPECT_EQ(ReadDescriptionBlock(t, &description, &value), v >= 2);
-  if (v >= 2) EXPECT_EQ(description, "Test timetable");
+  if (v >= 2) {
+    EXPECT_EQ(description, "Test timetable");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, EveryFormatVersion, ::testing::Range(0u, 24u));
