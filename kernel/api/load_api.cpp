@@ -54,14 +54,14 @@ FileList& CurrentFileList() {
 }
 
 // A kernel text in the current text mode, with room for UTF-16.
-std::vector<char> ConvertedText(const std::string& text) {
+std::vector<char> ConvertedText(std::string const& text) {
   std::vector<char> buffer(2 * (text.size() + 1) + 2, '\0');
   std::memcpy(buffer.data(), text.data(), text.size());
   ConvertTextOutMode(GetTextMode(), buffer.data(), buffer.size());
   return buffer;
 }
 
-int MakeFileList(const char* pattern, char language, TIMETABLEFILE_REC** out, int depth,
+int MakeFileList(char const* pattern, char language, TIMETABLEFILE_REC** out, int depth,
                  int decoration) {
   FileList& list = CurrentFileList();
   list.Clear();
@@ -69,14 +69,14 @@ int MakeFileList(const char* pattern, char language, TIMETABLEFILE_REC** out, in
   std::vector<TimetableFileInfo> files = ListTimetableFiles(pattern, language, depth, decoration);
   if (files.empty()) return 0;
 
-  const auto n = static_cast<int32_t>(files.size());
+  auto const n = static_cast<int32_t>(files.size());
   list.paths.reserve(files.size());
   list.names.reserve(files.size());
   list.descriptions.reserve(files.size());
   AllocArray(&list.records, n, static_cast<int32_t>(sizeof(TIMETABLEFILE_REC)));
   auto* records = reinterpret_cast<TIMETABLEFILE_REC*>(list.records);
   for (int32_t i = 0; i < n; ++i) {
-    const TimetableFileInfo& file = files[static_cast<size_t>(i)];
+    TimetableFileInfo const& file = files[static_cast<size_t>(i)];
     TIMETABLEFILE_REC& record = records[i];
     list.paths.push_back(file.path);
     list.names.push_back(ConvertedText(file.display));
@@ -100,17 +100,17 @@ int MakeFileList(const char* pattern, char language, TIMETABLEFILE_REC** out, in
 
 // The CRC-32 of all but the last four bytes against those four: 1 match,
 // 0 mismatch, -1 for an image too small to hold a CRC.
-int CheckImageCrc(const void* image, int* crc) {
+int CheckImageCrc(void const* image, int* crc) {
   if (crc) *crc = 0;
   int32_t bytes = GetArrayBytes(image);
   if (bytes <= 4) return -1;
-  const auto* data = static_cast<const uint8_t*>(image);
+  auto const* data = static_cast<uint8_t const*>(image);
   uint32_t computed = ComputeCrc32(data, static_cast<size_t>(bytes) - 4);
   if (crc) *crc = static_cast<int>(computed);
   return computed == LoadLE<uint32_t>(data + bytes - 4) ? 1 : 0;
 }
 
-int VerifyImage(const void* image, int* crc) {
+int VerifyImage(void const* image, int* crc) {
   int result = CheckImageCrc(image, crc);
   if (result < 0) {
     SetKernelError(ErrNotLoaded);
@@ -123,14 +123,14 @@ int VerifyImage(const void* image, int* crc) {
 
 extern "C" {
 
-QO_API int QoInit(const char* directory, QoLoadCallback callback) {
+QO_API int QoInit(char const* directory, QoLoadCallback callback) {
   return api::GuardedExport<int>(0, [&] {
     if (int error = LoadTimetableDirectory(directory, callback)) SetKernelError(error);
     return LoadedCount();
   });
 }
 
-QO_API int QoInit2(const char* const* paths, int count, QoLoadCallback callback) {
+QO_API int QoInit2(char const* const* paths, int count, QoLoadCallback callback) {
   return api::GuardedExport<int>(0, [&] {
     if (!paths || count < 1) return LoadedCount();
     std::vector<std::string> list;
@@ -140,7 +140,7 @@ QO_API int QoInit2(const char* const* paths, int count, QoLoadCallback callback)
   });
 }
 
-QO_API int QoLoadExtension(const char* path, QoLoadCallback callback) {
+QO_API int QoLoadExtension(char const* path, QoLoadCallback callback) {
   return api::GuardedExport<int>(0, [&] {
     bool attached = false;
     if (int error = LoadLoneExtension(path, callback, &attached)) SetKernelError(error);
@@ -172,16 +172,17 @@ QO_API int QoVerifyCrc(int index, int* crc) {
   });
 }
 
-QO_API int QoVerifyBuffer(const void* image, int* crc) {
+QO_API int QoVerifyBuffer(void const* image, int* crc) {
   return api::GuardedExport<int>(0, [&] { return VerifyImage(image, crc); });
 }
 
-QO_API int QoMakeListExt(const char* pattern, char language, TIMETABLEFILE_REC** list, int depth,
+QO_API int QoMakeListExt(char const* pattern, char language, TIMETABLEFILE_REC** list, int depth,
                          int decoration) {
-  return api::GuardedExport<int>(0, [&] { return MakeFileList(pattern, language, list, depth, decoration); });
+  return api::GuardedExport<int>(
+      0, [&] { return MakeFileList(pattern, language, list, depth, decoration); });
 }
 
-QO_API int QoMakeList(const char* pattern, char language, TIMETABLEFILE_REC** list, int depth) {
+QO_API int QoMakeList(char const* pattern, char language, TIMETABLEFILE_REC** list, int depth) {
   return QoMakeListExt(pattern, language, list, depth, 0);
 }
 

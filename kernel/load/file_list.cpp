@@ -27,8 +27,8 @@ class FileCloser {
   ~FileCloser() {
     if (file_) std::fclose(file_);
   }
-  FileCloser(const FileCloser&) = delete;
-  FileCloser& operator=(const FileCloser&) = delete;
+  FileCloser(FileCloser const&) = delete;
+  FileCloser& operator=(FileCloser const&) = delete;
 
  private:
   std::FILE* file_;
@@ -68,7 +68,8 @@ void ReadDescription(std::FILE* file, long size, TimetableFileInfo* info) {
   char text[kDescriptionMax + 1 + 4];
   size_t room = std::min(sizeof text, static_cast<size_t>(trailer - offset));
   if (!ReadAt(file, offset, text, room)) return;
-  const char* end = static_cast<const char*>(std::memchr(text, 0, std::min(room, kDescriptionMax + 1)));
+  char const* end =
+      static_cast<char const*>(std::memchr(text, 0, std::min(room, kDescriptionMax + 1)));
   if (!end) return;
   size_t length = static_cast<size_t>(end - text);
   if (length + 1 + 4 > room) return;
@@ -79,11 +80,11 @@ void ReadDescription(std::FILE* file, long size, TimetableFileInfo* info) {
 
 int Compare(int a, int b) { return a < b ? -1 : b < a ? 1 : 0; }
 
-int GroupOf(const TimetableFileInfo& f) {
+int GroupOf(TimetableFileInfo const& f) {
   return f.display.find(" - ") != std::string::npos ? kDecoratedGroup : f.kind;
 }
 
-bool FileBefore(const TimetableFileInfo& a, const TimetableFileInfo& b, bool byName) {
+bool FileBefore(TimetableFileInfo const& a, TimetableFileInfo const& b, bool byName) {
   int c = Compare(GroupOf(a), GroupOf(b));
   if (byName) {
     if (!c) c = CompareCzech(a.display.c_str(), b.display.c_str(), true);
@@ -98,23 +99,24 @@ bool FileBefore(const TimetableFileInfo& a, const TimetableFileInfo& b, bool byN
   return c < 0;
 }
 
-void ListInto(const std::string& directory, const std::string& mask, char language, int depth,
+void ListInto(std::string const& directory, std::string const& mask, char language, int depth,
               int decoration, std::vector<TimetableFileInfo>& out) {
   std::vector<DirectoryEntry> entries = ListDirectory(directory);
-  for (const DirectoryEntry& entry : entries) {
+  for (DirectoryEntry const& entry : entries) {
     if (!entry.regular || entry.hidden || !MatchesMask(entry.name, mask)) continue;
     TimetableFileInfo info;
     if (ReadTimetableFileHeader(FullPath(directory + entry.name), language, decoration, &info))
       out.push_back(std::move(info));
   }
   if (!out.empty() || depth <= 0) return;
-  for (const DirectoryEntry& entry : entries)
-    if (entry.directory) ListInto(directory + entry.name + "/", mask, language, depth - 1, decoration, out);
+  for (DirectoryEntry const& entry : entries)
+    if (entry.directory)
+      ListInto(directory + entry.name + "/", mask, language, depth - 1, decoration, out);
 }
 
 }  // namespace
 
-bool ReadTimetableFileHeader(const std::string& path, char language, int decoration,
+bool ReadTimetableFileHeader(std::string const& path, char language, int decoration,
                              TimetableFileInfo* info) {
   std::FILE* file = OpenBinaryFile(path.c_str());
   if (!file) return false;
@@ -124,7 +126,8 @@ bool ReadTimetableFileHeader(const std::string& path, char language, int decorat
   if (size < static_cast<long>(kHeaderFixedBytes + kTrailerBytes)) return false;
 
   uint8_t head[kHeaderFixedBytes];
-  if (!ReadAt(file, 0, head, sizeof head) || !HasTimetableSignature(head, sizeof head)) return false;
+  if (!ReadAt(file, 0, head, sizeof head) || !HasTimetableSignature(head, sizeof head))
+    return false;
   uint32_t version = LoadLE<uint32_t>(head + 70);
   uint32_t languages = LoadLE<uint32_t>(head + kLanguageCountOffset);
   if (languages > static_cast<uint64_t>(size) - kHeaderFixedBytes) return false;
@@ -134,7 +137,8 @@ bool ReadTimetableFileHeader(const std::string& path, char language, int decorat
   // The name pool follows the letters: names, then decorations.
   std::vector<uint8_t> stored;
   long offset = static_cast<long>(kHeaderFixedBytes + languages);
-  if (!AppendStoredArray(file, size, &offset, stored) || !AppendStoredArray(file, size, &offset, stored))
+  if (!AppendStoredArray(file, size, &offset, stored) ||
+      !AppendStoredArray(file, size, &offset, stored))
     return false;
   ImageCursor cursor{stored.data(), stored.data() + stored.size()};
   StringPool names;
@@ -144,12 +148,13 @@ bool ReadTimetableFileHeader(const std::string& path, char language, int decorat
   info->id = LoadLE<uint32_t>(head + kHeaderIdOffset);
   info->kind = head[74];
   info->area = head[75];
-  for (size_t d = 0; d < info->dates.size(); ++d) info->dates[d] = LoadLE<uint32_t>(head + 80 + 4 * d);
+  for (size_t d = 0; d < info->dates.size(); ++d)
+    info->dates[d] = LoadLE<uint32_t>(head + 80 + 4 * d);
 
   int32_t index = 0;
   size_t last = letters.find_last_of(language);
   if (last != std::string::npos) index = static_cast<int32_t>(last);
-  const auto n = static_cast<int32_t>(languages);
+  auto const n = static_cast<int32_t>(languages);
   std::string name(PoolString(names, index));
   std::string decorationText = n ? std::string(PoolString(names, n + index)) : std::string();
   if (decorationText.empty() && n) decorationText = std::string(PoolString(names, n));
@@ -162,7 +167,7 @@ bool ReadTimetableFileHeader(const std::string& path, char language, int decorat
   return true;
 }
 
-std::vector<TimetableFileInfo> ListTimetableFiles(const char* pattern, char language, int depth,
+std::vector<TimetableFileInfo> ListTimetableFiles(char const* pattern, char language, int depth,
                                                   int decoration) {
   std::string slashed = pattern ? ToSlashes(pattern) : DataDirectory() + "*.qo";
   size_t cut = slashed.find_last_of('/');
@@ -174,9 +179,8 @@ std::vector<TimetableFileInfo> ListTimetableFiles(const char* pattern, char lang
   std::vector<TimetableFileInfo> files;
   ListInto(directory, mask, language, depth, decoration, files);
   bool byName = LoadOptions().SortByName;
-  std::stable_sort(files.begin(), files.end(), [byName](const auto& a, const auto& b) {
-    return FileBefore(a, b, byName);
-  });
+  std::stable_sort(files.begin(), files.end(),
+                   [byName](auto const& a, auto const& b) { return FileBefore(a, b, byName); });
   return files;
 }
 

@@ -28,14 +28,14 @@ struct TimetableFileInfo {
 // (else the first) goes in front: "decoration - name". The description block
 // is read when the file has one (format 2 on) and the flag is not negative.
 // False for a file that cannot be opened or is no timetable file.
-bool ReadTimetableFileHeader(const std::string& path, char language, int decoration,
+bool ReadTimetableFileHeader(std::string const& path, char language, int decoration,
                              TimetableFileInfo* info);
 
 // The files matching the pattern (null: "*.qo" in the data directory),
 // sorted in the order LoadOptions().SortByName chooses. When a directory
 // holds none and depth is above 0, its subdirectories are listed with
 // depth - 1; once files were found no further level is entered.
-std::vector<TimetableFileInfo> ListTimetableFiles(const char* pattern, char language, int depth,
+std::vector<TimetableFileInfo> ListTimetableFiles(char const* pattern, char language, int depth,
                                                   int decoration);
 
 }  // namespace qo

@@ -33,8 +33,8 @@ class LoadingRecord {
  public:
   LoadingRecord() : record_(new TimetableRecord) {}
   ~LoadingRecord() { Drop(); }
-  LoadingRecord(const LoadingRecord&) = delete;
-  LoadingRecord& operator=(const LoadingRecord&) = delete;
+  LoadingRecord(LoadingRecord const&) = delete;
+  LoadingRecord& operator=(LoadingRecord const&) = delete;
 
   TimetableRecord* get() const { return record_; }
 
@@ -75,13 +75,13 @@ class LoadingRecord {
   bool pinned_ = false;
 };
 
-bool IsDuplicate(const std::string& path, uint32_t id) {
-  for (const TimetableRecord* t : LoadedSet())
+bool IsDuplicate(std::string const& path, uint32_t id) {
+  for (TimetableRecord const* t : LoadedSet())
     if (t->TimetableId == id && SamePathIgnoringCase(t->FilePath, path)) return true;
   return false;
 }
 
-uint32_t TrainTypeBits(const TimetableRecord& t) {
+uint32_t TrainTypeBits(TimetableRecord const& t) {
   int32_t types = t.TrainTypeNames.empty() ? 0 : GetPoolCount(t.TrainTypeNames[0]);
   if (types <= 0) return 0;
   return types >= 32 ? 0xFFFFFFFFu : (1u << types) - 1;
@@ -89,7 +89,7 @@ uint32_t TrainTypeBits(const TimetableRecord& t) {
 
 // One timetable file. The answer 1 to events 0, 1 and 2 skips or cancels it
 // without an error.
-int LoadOneFile(const std::string& path, LoadCallback callback) {
+int LoadOneFile(std::string const& path, LoadCallback callback) {
   uint32_t id = 0;
   if (int error = ProbeTimetableFile(path.c_str(), &id)) return error;
   if (IsDuplicate(path, id)) return 0;
@@ -161,9 +161,9 @@ int LoadOneFile(const std::string& path, LoadCallback callback) {
 
 }  // namespace
 
-int LoadTimetableFiles(const std::vector<std::string>& paths, LoadCallback callback) {
+int LoadTimetableFiles(std::vector<std::string> const& paths, LoadCallback callback) {
   int lastError = 0;
-  for (const std::string& given : paths) {
+  for (std::string const& given : paths) {
     std::string full = FullPath(given);
     int error = IsUsablePath(full.c_str()) ? LoadOneFile(ResolveExistingPath(full), callback)
                                            : static_cast<int>(ErrOpenDataFile);
@@ -175,18 +175,18 @@ int LoadTimetableFiles(const std::vector<std::string>& paths, LoadCallback callb
   return lastError;
 }
 
-int LoadTimetableDirectory(const char* directory, LoadCallback callback) {
+int LoadTimetableDirectory(char const* directory, LoadCallback callback) {
   if (directory) SetDataDirectory(directory);
   std::string folder = ResolveExistingPath(DataDirectory());
   if (!folder.empty() && folder.back() != '/') folder += '/';
   std::vector<std::string> paths;
-  for (const DirectoryEntry& entry : ListDirectory(folder))
+  for (DirectoryEntry const& entry : ListDirectory(folder))
     if (entry.regular && !entry.hidden && MatchesMask(entry.name, "*.qo"))
       paths.push_back(folder + entry.name);
   return LoadTimetableFiles(paths, callback);
 }
 
-int LoadLoneExtension(const char* path, LoadCallback callback, bool* attached) {
+int LoadLoneExtension(char const* path, LoadCallback callback, bool* attached) {
   *attached = false;
   CloseAllTimetables();
   LoadingRecord loading;
@@ -223,8 +223,8 @@ std::string ResolveExtensionPath(std::string_view timetablePath, std::string_vie
   return ResolveExistingPath(resolved);
 }
 
-const std::string& DataDirectory() {
-  const std::string& chosen = LoadOptions().DataDirectory;
+std::string const& DataDirectory() {
+  std::string const& chosen = LoadOptions().DataDirectory;
   return chosen.empty() ? DefaultDataDirectory() : chosen;
 }
 

@@ -13,16 +13,16 @@ namespace qo {
 
 // Each path in turn (made a full path), then event 5 when the set is not
 // empty, the sort and the full re-index.
-int LoadTimetableFiles(const std::vector<std::string>& paths, LoadCallback callback);
+int LoadTimetableFiles(std::vector<std::string> const& paths, LoadCallback callback);
 
 // Every "*.qo" file of the directory (the data directory when null), by name,
 // skipping hidden files and whatever is not a plain file. A directory given
 // becomes the data directory.
-int LoadTimetableDirectory(const char* directory, LoadCallback callback);
+int LoadTimetableDirectory(char const* directory, LoadCallback callback);
 
 // Closes every timetable and reads one extension file into a new empty
 // record alone; on failure closes all again. *attached tells success.
-int LoadLoneExtension(const char* path, LoadCallback callback, bool* attached);
+int LoadLoneExtension(char const* path, LoadCallback callback, bool* attached);
 
 // Where an extension named in a timetable lies: ".gis" is the timetable's
 // own path with that extension, a name with a separator is used as it is,
@@ -32,7 +32,7 @@ std::string ResolveExtensionPath(std::string_view timetablePath, std::string_vie
 
 // The directory QoInit and QoMakeListExt use when the caller names none:
 // the library's own until a caller sets another (with its separator).
-const std::string& DataDirectory();
+std::string const& DataDirectory();
 void SetDataDirectory(std::string_view directory);
 
 }  // namespace qo

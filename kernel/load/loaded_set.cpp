@@ -23,7 +23,7 @@ TimetableRecord* TimetableAt(int index) {
   return set[static_cast<size_t>(index)];
 }
 
-int IndexOfTimetable(const TimetableRecord* record) {
+int IndexOfTimetable(TimetableRecord const* record) {
   auto& set = LoadedSet();
   auto found = std::find(set.begin(), set.end(), record);
   return found == set.end() ? -1 : static_cast<int>(found - set.begin());
@@ -47,7 +47,7 @@ void UnpinLoadingRecord(TimetableRecord* record) {
   if (found != pins.end()) pins.erase(found);
 }
 
-bool IsLoadingRecord(const TimetableRecord* record) {
+bool IsLoadingRecord(TimetableRecord const* record) {
   auto& pins = Pins();
   return std::find(pins.begin(), pins.end(), record) != pins.end();
 }

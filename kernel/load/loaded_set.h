@@ -24,7 +24,7 @@ inline int LoadedCount() { return static_cast<int>(LoadedSet().size()); }
 TimetableRecord* TimetableAt(int index);
 
 // The index of a record in the set, -1 when it is not (or no longer) in it.
-int IndexOfTimetable(const TimetableRecord* record);
+int IndexOfTimetable(TimetableRecord const* record);
 
 // Set-wide station numbering and what hangs on it; rebuilt by every
 // re-index.
@@ -66,6 +66,6 @@ LoadSettings& LoadOptions();
 // which is still working on it and sees afterwards that it was cancelled.
 void PinLoadingRecord(TimetableRecord* record);
 void UnpinLoadingRecord(TimetableRecord* record);
-bool IsLoadingRecord(const TimetableRecord* record);
+bool IsLoadingRecord(TimetableRecord const* record);
 
 }  // namespace qo

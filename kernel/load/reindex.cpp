@@ -35,7 +35,7 @@ void ResetStationTypeWords(TimetableRecord& t) {
   t.StationTypes = ImageArray<uint16_t>(w.StationTypeWords.get(), w.StationTypeWords.count());
 }
 
-void NumberStations(const Set& set, SetIndex& index) {
+void NumberStations(Set const& set, SetIndex& index) {
   index.StationTimetable.clear();
   index.StationIndex.clear();
   int32_t next = 0;
@@ -53,11 +53,11 @@ void NumberStations(const Set& set, SetIndex& index) {
 
 // City transport shows some station remarks its own way: rows whose first
 // code byte is a control value with bit 0x04.
-void MarkCityRemarks(const Set& set) {
+void MarkCityRemarks(Set const& set) {
   for (TimetableRecord* t : set) {
     t->CityRemarkFlag = 0;
     if (t->Kind != kKindCity) continue;
-    const RecordArray& rows = t->TrainStationRemarks;
+    RecordArray const& rows = t->TrainStationRemarks;
     for (int32_t r = 0; r < rows.size(); ++r) {
       uint8_t code = rows.Field<uint8_t>(r, 6);
       if (code < 32 && (code & 0x04)) {
@@ -69,7 +69,7 @@ void MarkCityRemarks(const Set& set) {
 }
 
 // Timetables that share one fare file price together.
-void AssignFareGroups(const Set& set) {
+void AssignFareGroups(Set const& set) {
   int32_t next = 0;
   for (size_t i = 0; i < set.size(); ++i) {
     TimetableRecord& t = *set[i];
@@ -92,18 +92,18 @@ struct PendingLink {
   int8_t value;
 };
 
-void LayOutLinks(TimetableRecord& t, const std::vector<PendingLink>& pending) {
+void LayOutLinks(TimetableRecord& t, std::vector<PendingLink> const& pending) {
   CrossLinkTable& table = t.SetWide.CrossLinks;
   table = CrossLinkTable();
   if (pending.empty()) return;
   table.Offsets.assign(t.StationCount + 1, 0);
-  for (const PendingLink& link : pending) ++table.Offsets[link.station + 1];
+  for (PendingLink const& link : pending) ++table.Offsets[link.station + 1];
   for (uint32_t s = 0; s < t.StationCount; ++s) table.Offsets[s + 1] += table.Offsets[s];
   std::vector<int32_t> cursor(table.Offsets.begin(), table.Offsets.end() - 1);
   table.Timetables.resize(pending.size());
   table.Stations.resize(pending.size());
   table.Values.resize(pending.size());
-  for (const PendingLink& link : pending) {
+  for (PendingLink const& link : pending) {
     int32_t at = cursor[link.station]++;
     table.Timetables[at] = link.timetable;
     table.Stations[at] = link.other;
@@ -116,12 +116,12 @@ void LayOutLinks(TimetableRecord& t, const std::vector<PendingLink>& pending) {
 
 // Each link record names stations of every timetable of one kind and area
 // by key; the link is kept on both sides.
-void BuildCrossLinks(const Set& set) {
+void BuildCrossLinks(Set const& set) {
   std::vector<std::vector<PendingLink>> pending(set.size());
   for (size_t a = 0; a < set.size(); ++a) {
-    for (const LinkRecord& record : set[a]->LinkRecords) {
+    for (LinkRecord const& record : set[a]->LinkRecords) {
       for (size_t b = 0; b < set.size(); ++b) {
-        const TimetableRecord& other = *set[b];
+        TimetableRecord const& other = *set[b];
         if (b == a || other.Kind != record.Kind || other.Area != record.Area ||
             other.StationKeys.empty())
           continue;
@@ -149,14 +149,14 @@ struct MergeIdentity {
   ImageArray<uint16_t> byKey;
 };
 
-MergeIdentity IdentityOf(const TimetableRecord& t) {
+MergeIdentity IdentityOf(TimetableRecord const& t) {
   if (t.MergeKind) return {t.MergeKind, t.MergeArea, t.MergeStationKeys, t.MergeStationsByKey};
   return {t.Kind == kKindRail ? kKindBus : t.Kind, t.Area, t.StationKeys, t.StationsByKey};
 }
 
 // Stations in ascending key order: the file's order when it gives one for
 // every station, else sorted here.
-std::vector<uint16_t> KeyOrder(const MergeIdentity& id) {
+std::vector<uint16_t> KeyOrder(MergeIdentity const& id) {
   std::vector<uint16_t> order;
   int32_t n = id.keys.size();
   order.reserve(static_cast<size_t>(n));
@@ -170,7 +170,7 @@ std::vector<uint16_t> KeyOrder(const MergeIdentity& id) {
   return order;
 }
 
-void MergeStations(const Set& set, SetIndex& index) {
+void MergeStations(Set const& set, SetIndex& index) {
   std::vector<MergeIdentity> ids;
   for (TimetableRecord* t : set) {
     t->SetWide.MergeGroup = -1;
@@ -211,7 +211,7 @@ void MergeStations(const Set& set, SetIndex& index) {
         uint16_t station = orders[k][cursor[k]];
         if (ids[members[k]].keys[station] != smallest) continue;
         ++cursor[k];
-        const auto& numbers = set[members[k]]->SetWide.SetStationNumbers;
+        auto const& numbers = set[members[k]]->SetWide.SetStationNumbers;
         if (station < numbers.size()) ring.push_back(numbers[station]);
       }
       if (ring.size() < 2 || smallest == 0) continue;
@@ -221,15 +221,15 @@ void MergeStations(const Set& set, SetIndex& index) {
   }
 }
 
-const VirtListRecord* FirstListOfType(const TimetableRecord& t, int32_t type) {
-  for (const VirtListRecord& list : t.VirtLists)
+VirtListRecord const* FirstListOfType(TimetableRecord const& t, int32_t type) {
+  for (VirtListRecord const& list : t.VirtLists)
     if (list.Type == type) return &list;
   return nullptr;
 }
 
 // Items with keys in ascending key order (key 0 is no key and never
 // matches).
-std::vector<std::pair<int32_t, int32_t>> KeyedItems(const VirtListRecord& list) {
+std::vector<std::pair<int32_t, int32_t>> KeyedItems(VirtListRecord const& list) {
   std::vector<std::pair<int32_t, int32_t>> items;
   for (int32_t i = 0; i < list.ItemKeys.size() && i < list.ItemCount; ++i)
     if (list.ItemKeys[i] != 0) items.emplace_back(list.ItemKeys[i], i);
@@ -239,7 +239,7 @@ std::vector<std::pair<int32_t, int32_t>> KeyedItems(const VirtListRecord& list) 
 
 // Bus timetables after a rail timetable share its towns: their stations
 // inside a town that the rail timetable knows by key are marked.
-void MarkTownSharedStations(const Set& set, SetIndex& index) {
+void MarkTownSharedStations(Set const& set, SetIndex& index) {
   bool shared = false;
   for (size_t i = 0; i < set.size(); ++i) {
     TimetableRecord& t = *set[i];
@@ -253,13 +253,13 @@ void MarkTownSharedStations(const Set& set, SetIndex& index) {
 
   for (size_t r = 0; r < set.size(); ++r) {
     if (set[r]->Kind != kKindRail) continue;
-    const VirtListRecord* railTowns = FirstListOfType(*set[r], kTownListType);
+    VirtListRecord const* railTowns = FirstListOfType(*set[r], kTownListType);
     if (!railTowns) continue;
     auto railItems = KeyedItems(*railTowns);
     for (size_t l = r + 1; l < set.size(); ++l) {
       TimetableRecord& later = *set[l];
       if (!later.SetWide.HasTownSharedStations) continue;
-      const VirtListRecord* towns = FirstListOfType(later, kTownListType);
+      VirtListRecord const* towns = FirstListOfType(later, kTownListType);
       if (!towns) continue;
       auto items = KeyedItems(*towns);
       size_t a = 0, b = 0;
@@ -282,22 +282,22 @@ void MarkTownSharedStations(const Set& set, SetIndex& index) {
   }
 }
 
-bool LinksTo(const TimetableRecord& t, int32_t target) {
-  const auto& targets = t.SetWide.CrossLinks.Timetables;
+bool LinksTo(TimetableRecord const& t, int32_t target) {
+  auto const& targets = t.SetWide.CrossLinks.Timetables;
   return std::find(targets.begin(), targets.end(), target) != targets.end();
 }
 
 // The links of a town's stations are numbered by the city-transport
 // timetable that serves the town, so that the search can tell a walk into
 // the city apart from other walks.
-void MarkLinkedCities(const Set& set, SetIndex& index) {
+void MarkLinkedCities(Set const& set, SetIndex& index) {
   index.LinkedCity = false;
   for (TimetableRecord* t : set) {
     t->SetWide.TransferTownMarks.clear();
     t->SetWide.LinkTownMarks.clear();
   }
   if (set.size() < 2) return;
-  auto servesTown = [](const TimetableRecord& t) {
+  auto servesTown = [](TimetableRecord const& t) {
     return t.Kind == kKindCity && t.TownKey != 0 && !t.SetWide.CrossLinks.empty();
   };
   if (std::none_of(set.begin(), set.end(), [&](TimetableRecord* t) { return servesTown(*t); }))
@@ -306,14 +306,14 @@ void MarkLinkedCities(const Set& set, SetIndex& index) {
   for (size_t x = 0; x < set.size(); ++x) {
     TimetableRecord& t = *set[x];
     if (t.Kind == kKindCity || t.VirtLists.empty()) continue;
-    const VirtListRecord& towns = t.VirtLists[0];
+    VirtListRecord const& towns = t.VirtLists[0];
     if (towns.Type != kTownListType || towns.ItemKeys.empty()) continue;
     SetWideData& w = t.SetWide;
     w.TransferTownMarks.assign(static_cast<size_t>(t.TransferStations.size()), 0);
     w.LinkTownMarks.assign(static_cast<size_t>(w.CrossLinks.Count()), 0);
     uint16_t number = 0;
     for (size_t c = 0; c < set.size(); ++c) {
-      const TimetableRecord& city = *set[c];
+      TimetableRecord const& city = *set[c];
       if (!servesTown(city) || !LinksTo(city, static_cast<int32_t>(x))) continue;
       ++number;
       int32_t item = -1;
@@ -346,7 +346,7 @@ void MarkLinkedCities(const Set& set, SetIndex& index) {
 void AdvanceDataGeneration() { ++LoadedSetIndex().DataGeneration; }
 
 void Reindex(bool full) {
-  const Set& set = LoadedSet();
+  Set const& set = LoadedSet();
   SetIndex& index = LoadedSetIndex();
   for (TimetableRecord* t : set) ResetStationTypeWords(*t);
   NumberStations(set, index);
@@ -387,19 +387,19 @@ void SetDerivedStationTypeBits(TimetableRecord& t, uint16_t station, uint16_t bi
                      ArrayAt<uint16_t>(w.StationTypeWords.get(), station) | bits);
 }
 
-int32_t ItemStationCount(const VirtListRecord& list, int32_t item) {
+int32_t ItemStationCount(VirtListRecord const& list, int32_t item) {
   if (item < 0 || item >= list.ItemCount) return 0;
   if (!list.ItemStationRanges.empty())
     return list.ItemStationRanges[item + 1] - list.ItemStationRanges[item];
   return item < list.ItemStation.size() ? 1 : 0;
 }
 
-uint16_t StationOfItem(const VirtListRecord& list, int32_t item, int32_t k) {
+uint16_t StationOfItem(VirtListRecord const& list, int32_t item, int32_t k) {
   if (!list.ItemStationRanges.empty()) return list.ItemStations[list.ItemStationRanges[item] + k];
   return list.ItemStation[item];
 }
 
-int32_t FindStationByKey(const ImageArray<int32_t>& keys, const ImageArray<uint16_t>& byKey,
+int32_t FindStationByKey(ImageArray<int32_t> const& keys, ImageArray<uint16_t> const& byKey,
                          int32_t key) {
   const int32_t n = keys.size();
   if (byKey.size() == n) {

@@ -30,12 +30,12 @@ void RebuildSetReferences();
 void SetDerivedStationTypeBits(TimetableRecord& record, uint16_t station, uint16_t bits);
 
 // The stations of an item of a virtual list: their number, and the k-th.
-int32_t ItemStationCount(const VirtListRecord& list, int32_t item);
-uint16_t StationOfItem(const VirtListRecord& list, int32_t item, int32_t k);
+int32_t ItemStationCount(VirtListRecord const& list, int32_t item);
+uint16_t StationOfItem(VirtListRecord const& list, int32_t item, int32_t k);
 
 // The station whose key is `key` (binary search over the key order when the
 // file gives it), -1 when none.
-int32_t FindStationByKey(const ImageArray<int32_t>& keys, const ImageArray<uint16_t>& byKey,
+int32_t FindStationByKey(ImageArray<int32_t> const& keys, ImageArray<uint16_t> const& byKey,
                          int32_t key);
 
 }  // namespace qo

@@ -10,6 +10,6 @@ namespace qo {
 void SortLoadedSet();
 
 // Whether a sorts before b in the chosen order.
-bool TimetableBefore(const TimetableRecord& a, const TimetableRecord& b, bool byName);
+bool TimetableBefore(TimetableRecord const& a, TimetableRecord const& b, bool byName);
 
 }  // namespace qo

@@ -21,14 +21,14 @@ struct StopWord {
   uint16_t station;
 };
 
-int16_t Shift(const TimetableRecord& t, uint16_t station) {
+int16_t Shift(TimetableRecord const& t, uint16_t station) {
   return t.StationTimeShifts.empty() ? 0 : t.StationTimeShifts[station];
 }
 
 // A train's stop words with pattern references expanded, as the train data
 // access decodes them: minutes moved by the start minute (once back over
 // midnight), bit 13 set where local time runs backwards.
-void DecodeStops(const TimetableRecord& t, uint32_t train, std::vector<StopWord>& out) {
+void DecodeStops(TimetableRecord const& t, uint32_t train, std::vector<StopWord>& out) {
   out.clear();
   auto begin = [&](int64_t range) {
     return static_cast<int32_t>(t.TrainStopOffsets[static_cast<int32_t>(range)] / kStopWordBytes);
@@ -43,7 +43,8 @@ void DecodeStops(const TimetableRecord& t, uint32_t train, std::vector<StopWord>
     return;
   }
   StopWord reference = word(first);
-  int64_t pattern = int64_t{t.TrainCount} + ((reference.time >> 12) & 0xF) * 65536 + reference.station;
+  int64_t pattern =
+      int64_t{t.TrainCount} + ((reference.time >> 12) & 0xF) * 65536 + reference.station;
   int32_t from = begin(pattern), to = begin(pattern + 1);
   int start = reference.time & kMinuteMask;
   for (int32_t w = from; w < to; ++w) {
@@ -53,7 +54,7 @@ void DecodeStops(const TimetableRecord& t, uint32_t train, std::vector<StopWord>
     if (minute == 1440 && w + 1 < to && word(w + 1).station != stop.station) minute = 0;
     stop.time = static_cast<uint16_t>((stop.time & kKeptStopFlags) | (minute & kMinuteMask));
     if (!out.empty()) {
-      const StopWord& previous = out.back();
+      StopWord const& previous = out.back();
       int here = minute - Shift(t, stop.station);
       int before = (previous.time & kMinuteMask) - Shift(t, previous.station);
       if (here < before) stop.time |= kMidnightBit;
@@ -63,7 +64,7 @@ void DecodeStops(const TimetableRecord& t, uint32_t train, std::vector<StopWord>
 }
 
 // Days between the previous stop word and this one.
-int DayStep(const TimetableRecord& t, const StopWord& previous, const StopWord& stop) {
+int DayStep(TimetableRecord const& t, StopWord const& previous, StopWord const& stop) {
   if (!(stop.time & kMidnightBit)) return 0;
   int before = previous.time & kMinuteMask, here = stop.time & kMinuteMask;
   if (before + 720 < here) return -1;  // a backward jump across time zones
@@ -81,7 +82,8 @@ uint32_t ProgressStep(uint32_t items) {
 }
 
 void Report(bool progress, LoadCallback callback, uint64_t done, uint64_t total) {
-  if (progress) RaiseLoadEvent(callback, LoadEvProgress, static_cast<intptr_t>(done * 1000 / total));
+  if (progress)
+    RaiseLoadEvent(callback, LoadEvProgress, static_cast<intptr_t>(done * 1000 / total));
 }
 
 void MarkEndStation(TimetableRecord& t, uint16_t station) {
@@ -92,33 +94,32 @@ void MarkEndStation(TimetableRecord& t, uint16_t station) {
   }
 }
 
-struct Event {
-  int16_t minute;
-  uint32_t word;
-};
+// One event as a 64-bit key whose order is the list's order: minute
+// (signed), then train, then the rest of the word (whose low 24 bits are the
+// train).
+uint64_t EventKey(uint8_t const* at) {
+  auto minute = static_cast<uint64_t>(LoadLE<int16_t>(at) + 32768);
+  uint32_t word = LoadLE<uint32_t>(at + 2);
+  return minute << 32 | uint64_t{word & 0xFFFFFF} << 8 | word >> 24;
+}
 
-void SortRange(uint8_t* events, int32_t begin, int32_t end, std::vector<Event>& scratch) {
+void SortRange(uint8_t* events, int32_t begin, int32_t end, std::vector<uint64_t>& scratch) {
   scratch.clear();
+  for (int32_t e = begin; e < end; ++e)
+    scratch.push_back(EventKey(events + static_cast<size_t>(e) * kEventBytes));
+  std::sort(scratch.begin(), scratch.end());
   for (int32_t e = begin; e < end; ++e) {
-    const uint8_t* at = events + static_cast<size_t>(e) * kEventBytes;
-    scratch.push_back({LoadLE<int16_t>(at), LoadLE<uint32_t>(at + 2)});
-  }
-  std::sort(scratch.begin(), scratch.end(), [](const Event& a, const Event& b) {
-    if (a.minute != b.minute) return a.minute < b.minute;
-    uint32_t ta = a.word & 0xFFFFFF, tb = b.word & 0xFFFFFF;
-    if (ta != tb) return ta < tb;
-    return a.word < b.word;
-  });
-  for (int32_t e = begin; e < end; ++e) {
+    uint64_t key = scratch[static_cast<size_t>(e - begin)];
     uint8_t* at = events + static_cast<size_t>(e) * kEventBytes;
-    StoreLE<int16_t>(at, scratch[e - begin].minute);
-    StoreLE<uint32_t>(at + 2, scratch[e - begin].word);
+    StoreLE<int16_t>(at, static_cast<int16_t>(static_cast<int64_t>(key >> 32) - 32768));
+    StoreLE<uint32_t>(at + 2, static_cast<uint32_t>((key >> 8) & 0xFFFFFF) |
+                                  static_cast<uint32_t>(key & 0xFF) << 24);
   }
 }
 
 }  // namespace
 
-bool NeedsStationIndex(const TimetableRecord& t) {
+bool NeedsStationIndex(TimetableRecord const& t) {
   return !t.StationEventOffsets.empty() && t.StationEvents.empty() && !t.EventsBuilt;
 }
 
@@ -138,7 +139,7 @@ bool BuildStationIndex(TimetableRecord& t, bool sort, bool progress, LoadCallbac
   std::vector<int32_t> cursor(stations + 1, 0);
   for (uint32_t train = 0; train < trains; ++train) {
     DecodeStops(t, train, stops);
-    for (const StopWord& stop : stops) ++cursor[stop.station];
+    for (StopWord const& stop : stops) ++cursor[stop.station];
   }
   for (uint32_t s = 0; s < stations; ++s)
     if (cursor[s] != rangeBegin(s + 1) - rangeBegin(s)) return false;
@@ -156,7 +157,7 @@ bool BuildStationIndex(TimetableRecord& t, bool sort, bool progress, LoadCallbac
     DecodeStops(t, train, stops);
     int day = 0;
     for (size_t i = 0; i < stops.size(); ++i) {
-      const StopWord& stop = stops[i];
+      StopWord const& stop = stops[i];
       if (i > 0) day += DayStep(t, stops[i - 1], stop);
       bool departs = i + 1 < stops.size() && stops[i + 1].station != stop.station;
       bool arrives = i > 0 && stops[i - 1].station != stop.station;
@@ -175,7 +176,7 @@ bool BuildStationIndex(TimetableRecord& t, bool sort, bool progress, LoadCallbac
   Report(progress, callback, sort ? 500 : 1000, 1000);
 
   if (sort) {
-    std::vector<Event> scratch;
+    std::vector<uint64_t> scratch;
     const uint32_t stationStep = ProgressStep(stations);
     for (uint32_t s = 0; s < stations; ++s) {
       if ((s & (stationStep - 1)) == 0)

@@ -14,7 +14,7 @@
 namespace qo {
 namespace {
 
-bool Exists(const std::string& path) {
+bool Exists(std::string const& path) {
   struct stat info;
   return ::stat(path.c_str(), &info) == 0;
 }
@@ -31,13 +31,13 @@ std::string CurrentDirectory() {
 
 }  // namespace
 
-std::vector<DirectoryEntry> ListDirectory(const std::string& directory) {
+std::vector<DirectoryEntry> ListDirectory(std::string const& directory) {
   std::vector<DirectoryEntry> entries;
   DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
   if (!dir) return entries;
   std::string prefix = directory;
   if (!prefix.empty() && prefix.back() != '/') prefix += '/';
-  while (const dirent* entry = ::readdir(dir)) {
+  while (dirent const* entry = ::readdir(dir)) {
     std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
     DirectoryEntry e;
@@ -52,11 +52,11 @@ std::vector<DirectoryEntry> ListDirectory(const std::string& directory) {
   }
   ::closedir(dir);
   std::sort(entries.begin(), entries.end(),
-            [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+            [](DirectoryEntry const& a, DirectoryEntry const& b) { return a.name < b.name; });
   return entries;
 }
 
-bool MatchesMask(const std::string& name, const std::string& mask) {
+bool MatchesMask(std::string const& name, std::string const& mask) {
   return ::fnmatch(mask.c_str(), name.c_str(), FNM_CASEFOLD | FNM_PERIOD) == 0;
 }
 
@@ -70,7 +70,7 @@ std::string FullPath(std::string_view path) {
   if (path.empty()) return {};
   std::string slashed = ToSlashes(path);
   if (slashed[0] != '/') slashed = CurrentDirectory() + "/" + slashed;
-  const bool trailing = slashed.back() == '/';
+  bool const trailing = slashed.back() == '/';
 
   std::vector<std::string_view> parts;
   std::string_view rest = slashed;
@@ -108,7 +108,7 @@ std::string ResolveExistingPath(std::string_view path) {
     std::string candidate = resolved + part;
     if (part != "." && part != ".." && !Exists(candidate)) {
       bool found = false;
-      for (const DirectoryEntry& entry : ListDirectory(resolved.empty() ? "." : resolved)) {
+      for (DirectoryEntry const& entry : ListDirectory(resolved.empty() ? "." : resolved)) {
         if (SamePathIgnoringCase(entry.name, part)) {
           candidate = resolved + entry.name;
           found = true;
@@ -134,7 +134,7 @@ bool SamePathIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool IsOnRemoteFileSystem(const std::string& path) {
+bool IsOnRemoteFileSystem(std::string const& path) {
   struct statfs info;
   if (::statfs(path.c_str(), &info) != 0) return false;
   switch (static_cast<uint32_t>(info.f_type)) {

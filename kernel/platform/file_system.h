@@ -22,10 +22,10 @@ struct DirectoryEntry {
 // The entries of a directory other than "." and "..", sorted by name (byte
 // order), so that a listing does not depend on the order the file system
 // keeps. Empty when the directory cannot be read.
-std::vector<DirectoryEntry> ListDirectory(const std::string& directory);
+std::vector<DirectoryEntry> ListDirectory(std::string const& directory);
 
 // Whether a name matches a wildcard mask ("*.qo") ignoring case.
-bool MatchesMask(const std::string& name, const std::string& mask);
+bool MatchesMask(std::string const& name, std::string const& mask);
 
 // '\' turned into '/'.
 std::string ToSlashes(std::string_view path);
@@ -47,6 +47,6 @@ bool SamePathIgnoringCase(std::string_view a, std::string_view b);
 
 // Whether the file lies on a network file system (NFS, SMB/CIFS, 9P, AFS,
 // Ceph and the like). False when the path cannot be examined.
-bool IsOnRemoteFileSystem(const std::string& path);
+bool IsOnRemoteFileSystem(std::string const& path);
 
 }  // namespace qo

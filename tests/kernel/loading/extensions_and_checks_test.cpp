@@ -21,9 +21,9 @@ std::vector<uint8_t> GisFile(int32_t owner = -1) {
 
 TEST(ExtensionPath, NamesResolveAgainstTheTimetable) {
   struct Case {
-    const char* timetable;
-    const char* name;
-    const char* path;
+    char const* timetable;
+    char const* name;
+    char const* path;
   };
   const Case cases[] = {
       {"/d/X.qo", ".gis", "/d/X.gis"},
@@ -35,7 +35,7 @@ TEST(ExtensionPath, NamesResolveAgainstTheTimetable) {
       {"X.qo", ".gis", "X.gis"},
       {"C:\\d\\X.qo", ".gis", "C:/d/X.gis"},
   };
-  for (const Case& c : cases)
+  for (Case const& c : cases)
     EXPECT_EQ(ResolveExtensionPath(c.timetable, c.name), c.path) << c.timetable << " + " << c.name;
 }
 
@@ -49,7 +49,7 @@ TEST_F(Extensions, NamedFilesAttachDespiteSeparatorsAndLetterCase) {
     std::string name;
   };
   const Case cases[] = {{".GIS"}, {absolute}};
-  for (const Case& c : cases) {
+  for (Case const& c : cases) {
     SCOPED_TRACE(c.name);
     Clear();
     w::TimetableModel m = SmallModel(1);
@@ -74,7 +74,7 @@ TEST_F(Extensions, NamedFilesAttachDespiteSeparatorsAndLetterCase) {
 
 TEST_F(Extensions, LoneExtensionReplacesTheSet) {
   struct Case {
-    const char* name;
+    char const* name;
     std::vector<uint8_t> bytes;
     int result;
     int error;
@@ -86,7 +86,7 @@ TEST_F(Extensions, LoneExtensionReplacesTheSet) {
       {"no extension file", std::vector<uint8_t>(200, 'x'), 0, ErrExtensionHeader},
   };
   std::string timetable = dir_.Write("t.qo", SmallModel(1));
-  for (const Case& c : cases) {
+  for (Case const& c : cases) {
     SCOPED_TRACE(c.name);
     Clear();
     ASSERT_EQ(Load({timetable}), 1);
@@ -107,7 +107,7 @@ TEST_F(Extensions, CrcOfLoadedTimetablesAndOfImages) {
   w::WrittenFile file = w::WriteTimetable(SmallModel(1));
   ASSERT_EQ(Load({dir_.Save("good.qo", file.bytes), dir_.Save("bad.qo", w::BreakCrc(file))}), 2);
   const uint32_t stored = LoadLE<uint32_t>(file.bytes.data() + file.bytes.size() - 4);
-  const int good = At(0).FilePath == dir_ / "good.qo" ? 0 : 1;
+  int const good = At(0).FilePath == dir_ / "good.qo" ? 0 : 1;
   int crc = 0;
   EXPECT_EQ(QoVerifyCrc(good, &crc), 1);
   EXPECT_EQ(static_cast<uint32_t>(crc), stored);

@@ -12,7 +12,7 @@
 namespace qo::test {
 namespace {
 
-std::vector<std::string> ListedPaths(const std::string& pattern, int depth, int decoration = 0) {
+std::vector<std::string> ListedPaths(std::string const& pattern, int depth, int decoration = 0) {
   TIMETABLEFILE_REC* list = nullptr;
   int n = QoMakeListExt(pattern.c_str(), 'C', &list, depth, decoration);
   std::vector<std::string> paths;
@@ -32,7 +32,7 @@ TEST_F(FileList, SubdirectoriesAreSearchedUntilALevelFindsFiles) {
     std::vector<std::string> found;
   };
   const Case cases[] = {{0, {}}, {1, {z}}, {2, {y, z}}, {3, {y, z}}};
-  for (const Case& c : cases) {
+  for (Case const& c : cases) {
     EXPECT_EQ(ListedPaths(dir_ / "root/*.qo", c.depth), c.found) << "depth " << c.depth;
   }
   // '\' separates, and the mask ignores case.
@@ -76,7 +76,7 @@ TEST_F(FileList, EntriesShowNameDecorationDatesAndDescription) {
   struct Case {
     char language;
     int decoration;
-    const char* name;  // UTF-8
+    char const* name;  // UTF-8
     bool description;
   };
   const Case cases[] = {
@@ -84,7 +84,7 @@ TEST_F(FileList, EntriesShowNameDecorationDatesAndDescription) {
       {'G', 1, "ČD - Jízdní řád", true},  // no German: the first language
       {'E', -1, "CD - Timetable", false},
   };
-  for (const Case& c : cases) {
+  for (Case const& c : cases) {
     ASSERT_EQ(QoMakeListExt(pattern.c_str(), c.language, &list, 0, c.decoration), 2);
     const TIMETABLEFILE_REC& entry = list[0].id == 9 ? list[0] : list[1];
     EXPECT_EQ(entry.name, Utf8ToCp1250(c.name)) << c.language << c.decoration;
@@ -99,7 +99,7 @@ TEST_F(FileList, EntriesShowNameDecorationDatesAndDescription) {
 }
 
 TEST_F(FileList, BothOrders) {
-  auto model = [](uint32_t id, uint8_t kind, uint8_t area, const char* decoration) {
+  auto model = [](uint32_t id, uint8_t kind, uint8_t area, char const* decoration) {
     w::TimetableModel m = SmallModel(id, kind, area);
     if (*decoration) m.decorations = {decoration};
     return m;
@@ -123,7 +123,7 @@ TEST_F(FileList, BothOrders) {
 }
 
 TEST_F(FileList, LoadedSetSortsInBothOrders) {
-  auto model = [](uint32_t id, uint8_t kind, uint8_t area, uint16_t from, const char* decoration) {
+  auto model = [](uint32_t id, uint8_t kind, uint8_t area, uint16_t from, char const* decoration) {
     w::TimetableModel m = SmallModel(id, kind, area);
     m.data_from = from;
     if (*decoration) m.decorations = {decoration};

@@ -31,7 +31,7 @@ TEST(FileSystem, FullPathsAreJoinedAndNormalised) {
       {".\\sub\\..\\x.qo", here + "x.qo"},
       {"", ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(FullPath(c.given), c.full) << c.given;
+  for (Case const& c : cases) EXPECT_EQ(FullPath(c.given), c.full) << c.given;
 }
 
 TEST(FileSystem, MasksIgnoreCaseAndSkipHiddenNames) {
@@ -50,7 +50,7 @@ TEST(FileSystem, ListingIsSortedAndResolutionIgnoresCase) {
   dir.Save("Sub/Map.GIS", {1});
 
   std::vector<std::string> names;
-  for (const DirectoryEntry& entry : ListDirectory(dir.path())) {
+  for (DirectoryEntry const& entry : ListDirectory(dir.path())) {
     names.push_back(entry.name);
     EXPECT_EQ(entry.directory, entry.name == "Sub");
     EXPECT_EQ(entry.regular, entry.name != "Sub");

@@ -20,9 +20,9 @@ using LoadEvents = LoadingTest;
 TEST_F(LoadEvents, EventSequencesFollowTheAnswers) {
   enum Index { kNone, kNotBuilt, kSortedNow, kSortedLater };
   struct Case {
-    const char* name;
+    char const* name;
     std::map<int, intptr_t> answers;
-    const char* sequence;
+    char const* sequence;
     int count;
     Index index;
   };
@@ -38,7 +38,7 @@ TEST_F(LoadEvents, EventSequencesFollowTheAnswers) {
       {"index without progress, sorted later", {{3, 2}}, "0 1 2 3 4 5", 1, kSortedLater},
   };
   std::string path = dir_.Write("t.qo", SmallModel(1), WithoutEvents());
-  for (const Case& c : cases) {
+  for (Case const& c : cases) {
     SCOPED_TRACE(c.name);
     Clear();
     LoadLog::Reset([&](int event, intptr_t) {
@@ -68,7 +68,7 @@ TEST_F(LoadEvents, EventSequencesFollowTheAnswers) {
       EXPECT_NE(std::find(progress.begin(), progress.end(), 500), progress.end());
     }
     if (c.index == kNone) continue;
-    const TimetableRecord& t = At(0);
+    TimetableRecord const& t = At(0);
     EXPECT_EQ(NeedsStationIndex(t), c.index == kNotBuilt);
     EXPECT_EQ(t.StationEvents.empty(), c.index == kNotBuilt);
     if (c.index == kSortedNow) {
@@ -82,7 +82,7 @@ TEST_F(LoadEvents, EventSequencesFollowTheAnswers) {
 TEST_F(LoadEvents, ReadProgressComesInTenthsOfWholeKilobytes) {
   w::TimetableModel model = SmallModel(1, 1, 0, 400);
   std::string path = dir_.Write("t.qo", model);
-  const auto size = static_cast<intptr_t>(std::filesystem::file_size(path));
+  auto const size = static_cast<intptr_t>(std::filesystem::file_size(path));
   LoadLog::Reset([](int event, intptr_t) { return event == 0 ? 3 : 0; });
   Load({path}, LoadLog::Callback);
 
@@ -147,7 +147,7 @@ TEST_F(LoadEvents, CallbackClosesTheTimetableBeingLoaded) {
   };
   const Case cases[] = {{1, false}, {2, false}, {3, false}, {10, false}, {6, false},
                         {7, false}, {8, false}, {9, false}, {2, true}};
-  for (const Case& c : cases) {
+  for (Case const& c : cases) {
     SCOPED_TRACE(testing::Message() << "event " << c.event << (c.closeAll ? ", all" : ""));
     Clear();
     ASSERT_EQ(Load({earlier}), 1);
@@ -187,7 +187,8 @@ TEST_F(LoadEvents, DuplicatePathsLoadOnce) {
 TEST_F(LoadEvents, FailedFilesLeaveTheirErrorAndTheOthersLoad) {
   std::string good = dir_.Write("good.qo", SmallModel(1));
   std::string junk = dir_.Save("junk.qo", std::vector<uint8_t>(200, 'x'));
-  std::string damaged = dir_.Save("damaged.qo", w::TruncateAt(w::WriteTimetable(SmallModel(2)), "TrainCount"));
+  std::string damaged =
+      dir_.Save("damaged.qo", w::TruncateAt(w::WriteTimetable(SmallModel(2)), "TrainCount"));
   struct Case {
     std::vector<std::string> paths;
     int error;
@@ -197,7 +198,7 @@ TEST_F(LoadEvents, FailedFilesLeaveTheirErrorAndTheOthersLoad) {
       {{good, junk}, ErrDataFileHeader},
       {{damaged, good}, ErrDataFileHeader},
   };
-  for (const Case& c : cases) {
+  for (Case const& c : cases) {
     Clear();
     EXPECT_EQ(Load(c.paths), 1);
     EXPECT_EQ(QoError(), c.error);
@@ -223,7 +224,7 @@ TEST_F(LoadEvents, InitLoadsTheDirectoryByName) {
 TEST_F(LoadEvents, NothingHappensForNoPaths) {
   LoadLog::Reset();
   EXPECT_EQ(QoInit2(nullptr, 3, LoadLog::Callback), 0);
-  const char* one[] = {"x.qo"};
+  char const* one[] = {"x.qo"};
   EXPECT_EQ(QoInit2(one, 0, LoadLog::Callback), 0);
   EXPECT_TRUE(LoadLog::events.empty());
   EXPECT_EQ(QoPeekError(), 0);

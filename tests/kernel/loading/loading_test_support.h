@@ -30,23 +30,23 @@ class TempDir {
     std::error_code ignored;
     if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
   }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
+  TempDir(TempDir const&) = delete;
+  TempDir& operator=(TempDir const&) = delete;
 
   // The directory, with its trailing '/'.
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + name; }
+  std::string const& path() const { return path_; }
+  std::string operator/(std::string const& name) const { return path_ + name; }
 
-  void MakeDirectory(const std::string& name) const {
+  void MakeDirectory(std::string const& name) const {
     std::filesystem::create_directories(path_ + name);
   }
 
   // Writes a timetable (or any bytes) under the name; returns its path.
-  std::string Write(const std::string& name, const w::TimetableModel& model,
-                    const w::WriteOptions& options = {}) const {
+  std::string Write(std::string const& name, w::TimetableModel const& model,
+                    w::WriteOptions const& options = {}) const {
     return Save(name, w::WriteTimetable(model, options).bytes);
   }
-  std::string Save(const std::string& name, const std::vector<uint8_t>& bytes) const {
+  std::string Save(std::string const& name, std::vector<uint8_t> const& bytes) const {
     std::filesystem::create_directories(std::filesystem::path(path_ + name).parent_path());
     w::SaveFile(path_ + name, bytes);
     return path_ + name;
@@ -82,7 +82,7 @@ struct LoadLog {
 
   static intptr_t Callback(int event, intptr_t value) {
     events.emplace_back(event, value);
-    if (event == 0 || event == 6) paths.emplace_back(reinterpret_cast<const char*>(value));
+    if (event == 0 || event == 6) paths.emplace_back(reinterpret_cast<char const*>(value));
     return answer ? answer(event, value) : 0;
   }
   static void Reset(std::function<intptr_t(int, intptr_t)> with = nullptr) {
@@ -122,9 +122,9 @@ class LoadingTest : public ::testing::Test {
     LoadLog::Reset();
   }
 
-  static int Load(const std::vector<std::string>& paths, QoLoadCallback callback = nullptr) {
-    std::vector<const char*> raw;
-    for (const std::string& path : paths) raw.push_back(path.c_str());
+  static int Load(std::vector<std::string> const& paths, QoLoadCallback callback = nullptr) {
+    std::vector<char const*> raw;
+    for (std::string const& path : paths) raw.push_back(path.c_str());
     return QoInit2(raw.data(), static_cast<int>(raw.size()), callback);
   }
 

@@ -67,7 +67,7 @@ struct LinkedSet {
   static constexpr int kRail = 0, kBus = 1, kCity = 2;
 };
 
-LinkedSet WriteLinkedSet(const TempDir& dir, size_t entries = 1) {
+LinkedSet WriteLinkedSet(TempDir const& dir, size_t entries = 1) {
   w::TimetableModel rail = Keyed(1, 1, 0, {100, 200});
   rail.links = {{.kind = 3, .area = 1}};
   for (size_t e = 0; e < entries; ++e)
@@ -78,12 +78,12 @@ LinkedSet WriteLinkedSet(const TempDir& dir, size_t entries = 1) {
 
 TEST_F(Reindex, CrossLinksGoBothWaysAndMarkTheirStations) {
   ASSERT_EQ(Load(WriteLinkedSet(dir_).paths), 3);
-  const CrossLinkTable& rail = At(LinkedSet::kRail).SetWide.CrossLinks;
+  CrossLinkTable const& rail = At(LinkedSet::kRail).SetWide.CrossLinks;
   EXPECT_EQ(rail.Offsets, (std::vector<int32_t>{0, 1, 1}));
   EXPECT_EQ(rail.Timetables, (std::vector<int32_t>{LinkedSet::kCity}));
   EXPECT_EQ(rail.Stations, (std::vector<uint16_t>{1}));
   EXPECT_EQ(rail.Values, (std::vector<int8_t>{7}));
-  const CrossLinkTable& city = At(LinkedSet::kCity).SetWide.CrossLinks;
+  CrossLinkTable const& city = At(LinkedSet::kCity).SetWide.CrossLinks;
   EXPECT_EQ(city.Offsets, (std::vector<int32_t>{0, 0, 1}));
   EXPECT_EQ(city.Timetables, (std::vector<int32_t>{LinkedSet::kRail}));
   EXPECT_EQ(city.Stations, (std::vector<uint16_t>{0}));
@@ -111,7 +111,7 @@ TEST_F(Reindex, ClosingRemovesEveryReferenceToTheClosedTimetable) {
     // The partner goes: links and their bits go with it, the image stays
     // sound.
     ASSERT_EQ(QoCloseQo(1, reindex), 1);
-    const TimetableRecord& rail = At(0);
+    TimetableRecord const& rail = At(0);
     EXPECT_TRUE(rail.SetWide.CrossLinks.empty());
     EXPECT_EQ(rail.StationTypes[0], rail.SetWide.StoredStationTypes[0]);
     EXPECT_EQ(QoVerifyCrc(0, nullptr), 1);
@@ -120,7 +120,8 @@ TEST_F(Reindex, ClosingRemovesEveryReferenceToTheClosedTimetable) {
 
 TEST_F(Reindex, LinkOffsetsCountPast32767) {
   ASSERT_EQ(Load(WriteLinkedSet(dir_, 40000).paths), 3);
-  EXPECT_EQ(At(LinkedSet::kRail).SetWide.CrossLinks.Offsets, (std::vector<int32_t>{0, 40000, 40000}));
+  EXPECT_EQ(At(LinkedSet::kRail).SetWide.CrossLinks.Offsets,
+            (std::vector<int32_t>{0, 40000, 40000}));
   EXPECT_EQ(At(LinkedSet::kCity).SetWide.CrossLinks.Offsets, (std::vector<int32_t>{0, 0, 40000}));
 }
 
@@ -145,7 +146,7 @@ TEST_F(Reindex, CityLinkedToATownMarksItsLinks) {
       {43, false, {0, 0}, {0}},  // the town's station has no links
       {0, false, {}, {}},        // no town: nothing is marked
   };
-  for (const Case& c : cases) {
+  for (Case const& c : cases) {
     SCOPED_TRACE(testing::Message() << "town key " << c.townKey);
     Clear();
     w::TimetableModel city = Keyed(2, 3, 1, {500});
@@ -205,8 +206,9 @@ TEST_F(Reindex, CityRemarkFlagComesFromControlCodes) {
     std::string code;
     uint32_t flag;
   };
-  const Case cases[] = {{3, "\x04", 1}, {3, "\x05x", 1}, {3, "A", 0}, {3, "\x03", 0}, {1, "\x04", 0}};
-  for (const Case& c : cases) {
+  const Case cases[] = {
+      {3, "\x04", 1}, {3, "\x05x", 1}, {3, "A", 0}, {3, "\x03", 0}, {1, "\x04", 0}};
+  for (Case const& c : cases) {
     Clear();
     w::TimetableModel m = SmallModel(1, c.kind);
     m.station_remarks = {{.station = 0, .code = c.code, .text = {"Remark"}}};

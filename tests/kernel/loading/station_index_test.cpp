@@ -46,12 +46,12 @@ w::TimetableModel AirModel() {
   return m;
 }
 
-std::vector<uint8_t> EventBytes(const TimetableRecord& t) {
-  const uint8_t* begin = t.StationEvents.At(0);
+std::vector<uint8_t> EventBytes(TimetableRecord const& t) {
+  uint8_t const* begin = t.StationEvents.At(0);
   return std::vector<uint8_t>(begin, begin + t.StationEvents.bytes());
 }
 
-std::vector<uint16_t> TypeWords(const TimetableRecord& t) {
+std::vector<uint16_t> TypeWords(TimetableRecord const& t) {
   std::vector<uint16_t> words;
   for (int32_t s = 0; s < t.StationTypes.size(); ++s) words.push_back(t.StationTypes[s]);
   return words;
@@ -61,7 +61,7 @@ using StationIndex = LoadingTest;
 
 TEST_F(StationIndex, BuiltListsEqualTheStoredOnes) {
   struct Case {
-    const char* name;
+    char const* name;
     w::TimetableModel model;
     bool share;
   };
@@ -70,15 +70,15 @@ TEST_F(StationIndex, BuiltListsEqualTheStoredOnes) {
       {"rail with shared stop patterns", RailModel(), true},
       {"air across time zones", AirModel(), false},
   };
-  for (const Case& c : cases) {
+  for (Case const& c : cases) {
     SCOPED_TRACE(c.name);
     Clear();
     std::string stored = dir_.Write("stored.qo", c.model, {.share_stop_patterns = c.share});
-    std::string built = dir_.Write(
-        "built.qo", c.model, {.share_stop_patterns = c.share, .write_station_events = false});
+    std::string built = dir_.Write("built.qo", c.model,
+                                   {.share_stop_patterns = c.share, .write_station_events = false});
     ASSERT_EQ(Load({stored, built}), 2);
-    const TimetableRecord& a = At(0).EventsBuilt ? At(1) : At(0);
-    const TimetableRecord& b = At(0).EventsBuilt ? At(0) : At(1);
+    TimetableRecord const& a = At(0).EventsBuilt ? At(1) : At(0);
+    TimetableRecord const& b = At(0).EventsBuilt ? At(0) : At(1);
     ASSERT_EQ(a.FilePath, stored);
     EXPECT_EQ(EventBytes(a), EventBytes(b));
     EXPECT_EQ(TypeWords(a), TypeWords(b));
@@ -113,7 +113,7 @@ TEST_F(StationIndex, SortingLeftToFirstUseKeepsTheSameEvents) {
 
   // Per station the same events, in whatever order.
   for (uint32_t s = 0; s < lazy.StationCount; ++s) {
-    auto range = [&](const TimetableRecord& t) {
+    auto range = [&](TimetableRecord const& t) {
       std::vector<uint64_t> events;
       for (uint32_t e = t.StationEventOffsets[s] / 6; e < t.StationEventOffsets[s + 1] / 6; ++e)
         events.push_back(uint64_t{t.StationEvents.Field<uint16_t>(e, 0)} << 32 |
