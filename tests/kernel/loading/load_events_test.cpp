@@ -121,6 +121,10 @@ TEST_F(LoadEvents, CallbackClosesAnEarlierTimetable) {
   std::string a = dir_.Write("a.qo", SmallModel(1), WithoutEvents());
   std::string b = dir_.Write("b.qo", SmallModel(2), WithoutEvents());
   LoadLog::Reset([](int event, intptr_t value) -> intptr_t {
+    // The program checks the new file's CRC at event 1, by its index.
+    if (event == 1) {
+      EXPECT_EQ(QoVerifyCrc(static_cast<int>(value) - 1, nullptr), 1);
+    }
     if (event == 2 && value == 2) {
       EXPECT_EQ(QoCloseQo(0, 0), 1);
     }
