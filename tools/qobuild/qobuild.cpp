@@ -1,13 +1,15 @@
 // qobuild: compiles a timetable text source (docs/timetable-text-format.md)
 // into a .qo file and the extension files the source names, written beside
-// it.
+// it; or imports a GTFS feed, a .zip file or a folder (docs/gtfs-import.md).
 //
 //   qobuild rail.txt -o build/data/rail.qo
+//   qobuild plzen-gtfs.zip -o plzen.qo
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "gtfs/gtfs_import.h"
 #include "qobuild/text_source.h"
 #include "writer/timetable_writer.h"
 
@@ -15,15 +17,38 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: qobuild SOURCE.txt [-o OUT.qo]\n"
+    "       qobuild FEED.zip|FEED-FOLDER [-o OUT.qo]\n"
     "Compiles a timetable text source into a timetable file (default: the\n"
-    "source's name with .qo) and the extension files it names, beside it.\n";
+    "source's name with .qo) and the extension files it names, beside it;\n"
+    "or imports a GTFS feed (a .zip file or a folder) into a timetable file.\n";
 
-std::string DefaultOutput(std::string const& source) {
+std::string DefaultOutput(std::string source) {
+  while (source.size() > 1 && (source.back() == '/' || source.back() == '\\')) source.pop_back();
   size_t slash = source.find_last_of("/\\");
   size_t dot = source.rfind('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
     return source + ".qo";
   return source.substr(0, dot) + ".qo";
+}
+
+int ImportGtfs(std::string const& feed, std::string const& output) {
+  try {
+    qo::gtfs::ImportResult result = qo::gtfs::ImportFeed(feed);
+    qo::writer::WrittenFile file = qo::writer::WriteTimetable(result.model, result.options);
+    qo::writer::SaveFile(output, file.bytes);
+    for (qo::gtfs::Warning const& w : result.warnings) {
+      std::fprintf(stderr, "warning: %s", w.text.c_str());
+      if (w.count > 1) std::fprintf(stderr, " (and %zu more like it)", w.count - 1);
+      std::fputc('\n', stderr);
+    }
+    std::printf("%s: %zu stations, %zu trains, %zu calendars, %zu bytes, %zu warnings\n",
+                output.c_str(), result.model.stations.size(), result.model.trains.size(),
+                result.model.calendars.size(), file.bytes.size(), result.WarningCount());
+  } catch (std::exception const& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -50,6 +75,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (output.empty()) output = DefaultOutput(source);
+  if (qo::gtfs::LooksLikeFeed(source)) return ImportGtfs(source, output);
 
   std::ifstream in(source, std::ios::binary);
   if (!in) {
