@@ -46,7 +46,7 @@ std::string_view Transliterate(char32_t c) {
     case 0x021A: return "T";
     case 0x021B: return "t";
     case 0x2010: case 0x2011: case 0x2012: case 0x2015: case 0x2212: return "-";
-    case 0x201F: case 0x2033: case 0x00AB: case 0x00BB: return "\"";
+    case 0x201F: case 0x2033: return "\"";
     case 0x201B: case 0x2032: return "'";
     case 0x2002: case 0x2003: case 0x2009: case 0x202F: return " ";
   }

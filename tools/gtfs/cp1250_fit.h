@@ -1,8 +1,8 @@
 #pragma once
 // Feed texts are UTF-8 and may hold any character; timetable files hold
 // Windows-1250. Characters that Windows-1250 lacks are transliterated
-// (Ő stays Ő, but Ø becomes O, ß stays, Æ becomes AE, “ becomes "), and
-// whatever has no sensible Latin form becomes '?'. Each such character is
+// (Ő and ß stay, but Ø becomes O, Æ becomes AE, the hyphen U+2010 becomes
+// '-'), and whatever has no sensible Latin form becomes '?'. Each such character is
 // counted so that the import can report it: nothing is dropped silently.
 #include <cstddef>
 #include <string>
