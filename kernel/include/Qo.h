@@ -253,6 +253,188 @@ QO_API int QoLoadedFromNetwork(int index);
  * of another loaded timetable, else 0. Never fails. */
 QO_API int QoHasLinkedCity(void);
 
+/* ---- Timetable information --------------------------------------------- */
+
+/* A date as day, month and year; all 0 for no date. */
+typedef struct tagDMY_REC {
+  int day, month, year;
+} DMY_REC;
+
+/* What QoQoInfo tells of a loaded timetable. The field order is fixed;
+ * the pointers are pointer-sized, so the record has 132 bytes on 32-bit and
+ * 152 bytes on 64-bit systems (offsets below are the 64-bit ones). Texts are
+ * in the current text mode; the per-language arrays have language_count
+ * entries, in the order of `letters`. */
+typedef struct tagTIMETABLEINFO_REC {
+  char* path;                    /* 0: the timetable file's path */
+  int id;                        /* 8 */
+  int kind;                      /* 12: 1 rail, 2 bus, 3 city transport, 4 air */
+  int area;                      /* 16 */
+  int variant;                   /* 20 */
+  DMY_REC created;               /* 24 */
+  DMY_REC data_from;             /* 36 */
+  DMY_REC data_to;               /* 48 */
+  DMY_REC first_day;             /* 60: first day of validity */
+  DMY_REC last_day;              /* 72: last day of validity */
+  int language_count;            /* 84: N data languages */
+  char* letters;                 /* 88: their N letters ("CEG") */
+  char** names;                  /* 96: the timetable's name per language (499 characters at most) */
+  char** descriptions;           /* 104: its description per language, lines split by '|' */
+  char code[8];                  /* 112: the timetable code, not NUL-terminated at 8 bytes */
+  int station_count;             /* 120 */
+  int train_count;               /* 124 */
+  int has_distances;             /* 128: 1 when trains carry distances */
+  int has_station_remarks;       /* 132: 1 when stations have remarks */
+  int has_train_station_remarks; /* 136: 1 when trains have remarks at stations */
+  int has_change_times;          /* 140: 1 when the timetable has default change times */
+  char** decorations;            /* 144: per language the decoration, a second title shown
+                                    before the name: its own, else language 0's; NULL when
+                                    there is none */
+} TIMETABLEINFO_REC;
+
+/* Describes timetable `index`. Returns the kernel's one information record,
+ * the same address on every call. Failure: NULL with error 3 for a bad
+ * index, 31 on an internal fault. Lifetime: the record and its texts are
+ * kernel-owned until the next QoQoInfo call, which rebuilds them. */
+QO_API TIMETABLEINFO_REC* QoQoInfo(int index);
+
+/* The kind of timetable `index` (1 rail, 2 bus, 3 city transport, 4 air);
+ * *area (may be NULL) gets its area. Failure: 0 with error 3. */
+QO_API int QoTrCategory(int index, int* area);
+
+/* The position of language `letter` among the timetable's data languages;
+ * 0 when it has no such language (its first language serves). Failure: 0
+ * with error 3. */
+QO_API int QoGetLangIndex(int index, char letter);
+
+/* The number of extension files attached to the timetable. *list (may be
+ * NULL) gets their paths (NULL when there are none). Failure: 0 with error
+ * 3. Lifetime: the list is kernel-owned until the next QoGetExtensions. */
+QO_API int QoGetExtensions(int index, char*** list);
+
+/* The type of attached extension file i (0..QoGetExtensions()-1): 2 fares,
+ * 3 GIS map, 4 station keys, 0 any other (a QMap file). Failure: 0 with
+ * error 3 for a bad timetable, 20 for i out of range. */
+QO_API int QoGetExtensionType(int index, int i);
+
+/* The path of the timetable's resource library: its file's directory (up
+ * to the last '/' or '\') and the library's stored name. Failure: NULL with
+ * error 3. Lifetime: kernel-owned until the next QoGetResExtension. */
+QO_API const char* QoGetResExtension(int index);
+
+/* The decoration of data language `language` (0..N-1; its own, else
+ * language 0's), at most 79 characters, converted; "" when there is none.
+ * Failure: NULL with error 3 for a bad timetable, 5 for a bad language, 31
+ * on an internal fault. Lifetime: kernel-owned until the next
+ * QoGetDecoration. */
+QO_API const char* QoGetDecoration(int index, int language);
+
+/* Over the loaded timetables of `kind` and `area` (every timetable when
+ * kind is 0): the earliest first day of validity into *from and the latest
+ * last day into *to (either may be NULL); both all 0 when none qualifies.
+ * Never fails. */
+QO_API void QoGetValidityRange(int kind, int area, DMY_REC* from, DMY_REC* to);
+
+/* ---- Stations ---------------------------------------------------------- */
+
+/* Stations are numbered 0..QoStCount()-1. Every call taking a station sets
+ * error 3 for a bad timetable and 4 for a station out of range. */
+
+/* The number of stations. Failure: 0 with error 3. */
+QO_API int QoStCount(int timetable);
+
+/* The station's name as shown, in the process-wide region display mode,
+ * converted. Failure: NULL with error 3; "" with error 4. Lifetime:
+ * kernel-owned until the next QoStName. */
+QO_API const char* QoStName(int timetable, int station);
+
+/* The station's key (stable across timetables and versions). Failure: 0
+ * with error 3 or 4. */
+QO_API int QoStKey(int timetable, int station);
+
+/* The key as text: "" for key 0; in an air timetable the key's four bytes
+ * as letters, lowest first ("PRG"); otherwise decimal. Failure: NULL with
+ * error 3; "" with error 4. Lifetime: kernel-owned until the next
+ * QoStKeyChar. */
+QO_API const char* QoStKeyChar(int timetable, int station);
+
+/* The timetable's station keys (one int per station, preceded by the
+ * 8-byte counted-array header), NULL when it has none. Failure: NULL with
+ * error 3. Lifetime: while the timetable is loaded. */
+QO_API const int* QoStKeys(int timetable);
+
+/* The first station with `key`, -1 when none. Failure: -1 with error 3. */
+QO_API int QoSearchStKey(int timetable, int key);
+
+/* Stations that the station-key extension lists under `key` in `column`
+ * (1 TCV keys, 2 reservation keys); when it lists none (or there is no
+ * extension, or another column is given), the station with `key` itself,
+ * when there is one. *count (may be NULL) gets their number. Failure: NULL
+ * with error 3. Lifetime: kernel-owned until the next QoSearchStKeyEx. */
+QO_API const int* QoSearchStKeyEx(int timetable, int key, int column, int* count);
+
+/* The station's TCV key from the station-key extension; its own key when
+ * the extension does not list it. Failure: 0 with error 3, 4, or 23 when
+ * the timetable has no station-key extension or no station keys. */
+QO_API int QoStTCVKey(int timetable, int station);
+
+/* The same with the reservation-key column. */
+QO_API int QoStReservKey(int timetable, int station);
+
+/* The station's time shift in minutes for `value`: with shift lists, the
+ * last entry whose limit is at least the value (the first entry when none
+ * is); otherwise the station's single shift; 0 without shifts. Failure: 0
+ * with error 3 or 4. */
+QO_API int QoStTimeShift(int timetable, int station, int value);
+
+/* The station's type word. Failure: 0 with error 3 or 4; 0 without type
+ * words. */
+QO_API int QoStType(int timetable, int station);
+
+/* The timetable's station type words (one unsigned short per station,
+ * preceded by the counted-array header), NULL when it has none. Failure:
+ * NULL with error 3. Lifetime: until the set of loaded timetables changes. */
+QO_API const unsigned short* QoStTypes(int timetable);
+
+/* The station's remark, converted; "" when it has none. Failure: NULL with
+ * error 3; "" with error 4. Lifetime: kernel-owned until the next QoStRem. */
+QO_API const char* QoStRem(int timetable, int station);
+
+/* Looks for "{tag}" (NULL tag: "I") in the station's remark. Returns 1
+ * when found: *text gets what follows the tag up to the next '{', cut at a
+ * '|', and *second what follows that '|' ("" without one); either out may
+ * be NULL. Returns 0 when the station has no remark or the remark lacks the
+ * tag (both outs ""). Failure: 0 with error 3 or 4. Lifetime: the texts are
+ * kernel-owned until the next QoStRemType. */
+QO_API int QoStRemType(int timetable, int station, const char* tag, const char** text,
+                       const char** second);
+
+/* The station's fare-zone text, converted. The remark's "{Z}" part (the
+ * whole remark when it has no tags; "" when it has other tags only) holds
+ * either the zone or a list "[n]zone[m]zone..." from which the first zone
+ * with n at least the threshold is taken. The threshold: when the timetable
+ * has zone lines and `line` is not (const char*)-1, the line (train's main
+ * number for train >= 0, else the text `line`, 9 characters at most; NULL
+ * or "" gives none) picks the threshold of the first zone line that names
+ * it by text or number, and a line that no zone line names gives ""; in
+ * every other case `train` itself is the threshold. Failure: NULL with
+ * error 3; "" with error 4, or 6 for a train beyond the timetable's.
+ * Lifetime: kernel-owned until the next QoStZone. */
+QO_API const char* QoStZone(int timetable, int station, int train, const char* line);
+
+/* Shortest distances over the timetable's station graph from `station` to
+ * every station: *distances (may be NULL) gets one int per station, in the
+ * units of the arc lengths (metres), 0x7FFFFFFF for a station that cannot
+ * be reached; *predecessors (may be NULL) the station before each on a
+ * shortest path, -1 for `station` itself, 0 for one never reached. With
+ * `transfer` nonzero, walking links join stations at distance 0. Both
+ * arrays are counted arrays (8-byte header before the first element).
+ * Returns 1. Failure: 0 with both outs NULL; error 3, 4, 23 when the
+ * timetable has no station graph, 31 on an internal fault. Lifetime:
+ * kernel-owned until the next QoGetStationDist. */
+QO_API int QoGetStationDist(int timetable, int station, int** distances, int** predecessors,
+                            int transfer);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,6 +1,7 @@
 #include "writer/timetable_writer.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -559,7 +560,8 @@ class TimetableWriter {
 
   void WriteTrains() {
     StopContext context{m_.kind, S(), shifts_};
-    StoredStops stops = StoreStops(encoded_, context, options_.share_stop_patterns && !shiftLists_);
+    StoredStops stops = StoreStops(encoded_, context, options_.share_stop_patterns && !shiftLists_,
+                                   options_.share_patterns_over_a_day);
     sink_.Section("TrainCount");
     sink_.U32(static_cast<uint32_t>(T()));
     sink_.U32(stops.maxTrainStops);
@@ -1326,8 +1328,18 @@ WrittenFile WriteExtension(ExtensionModel const& model) {
     case ExtensionType::kStationKeys: {
       if (model.station_key_sets > 2) throw ModelError("station keys: at most 2 further sets");
       sink.U32(model.station_key_sets);
+      std::array<std::vector<int32_t>, 3> columns;
+      for (StationKeyRow const& row : model.station_key_rows) {
+        columns[0].push_back(row.station_key);
+        columns[1].push_back(row.tcv_key);
+        columns[2].push_back(row.reservation_key);
+      }
       for (uint32_t i = 0; i < 3 * (model.station_key_sets + 1); ++i) {
-        sink.EmptyArray("StationKeys/" + std::to_string(i));
+        if (i < 3) {
+          sink.ArrayOf("StationKeys/" + std::to_string(i), columns[i]);
+        } else {
+          sink.EmptyArray("StationKeys/" + std::to_string(i));
+        }
       }
       break;
     }

@@ -34,6 +34,9 @@ struct WriteOptions {
   bool share_stop_patterns = false;
   // Write the station event lists; without them the loader builds them.
   bool write_station_events = true;
+  // Also share patterns whose run is longer than a day: the decoding then
+  // reduces the minutes more than once (modulo 1440, 1440 kept at the end).
+  bool share_patterns_over_a_day = false;
 };
 
 // A named place in a written file: a section (body item or version
@@ -62,6 +65,14 @@ WrittenFile WriteTimetable(TimetableModel const& model, WriteOptions const& opti
 
 enum class ExtensionType : uint32_t { kFares = 2, kGis = 3, kStationKeys = 4, kQMap = 5 };
 
+// A row of the station-key extension: a station's key and its keys in two
+// other systems.
+struct StationKeyRow {
+  int32_t station_key = 0;
+  int32_t tcv_key = 0;
+  int32_t reservation_key = 0;
+};
+
 struct ExtensionModel {
   ExtensionType type = ExtensionType::kFares;
   int32_t owner_id = -1;  // -1: any timetable
@@ -69,6 +80,8 @@ struct ExtensionModel {
   uint16_t qmap_version = 1;
   uint8_t gis_languages = 1;
   uint32_t station_key_sets = 0;  // 0..2: further column triples
+  // The rows of the first column triple (the further triples stay empty).
+  std::vector<StationKeyRow> station_key_rows{};
 };
 
 WrittenFile WriteExtension(ExtensionModel const& model);

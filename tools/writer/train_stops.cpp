@@ -114,10 +114,11 @@ struct PatternKey {
 
 // What the kernel decodes from a reference to a pattern.
 std::vector<StopWord> DecodePattern(std::vector<StopWord> const& pattern, int start,
-                                    StopContext const& context) {
+                                    StopContext const& context, bool overADay) {
   std::vector<StopWord> decoded(pattern.size());
   for (size_t i = 0; i < pattern.size(); ++i) {
     int minute = start + (pattern[i].time & kMinuteMask);
+    if (overADay && minute > 1440) minute = (minute - 1) % 1440 + 1;
     if (minute > 1440) minute -= 1440;
     if (minute > 1440) return {};  // a run the reference cannot express
     if (minute == 1440 && i + 1 < pattern.size() && pattern[i + 1].station != pattern[i].station) {
@@ -145,7 +146,7 @@ void PutWord(std::vector<uint8_t>& out, uint16_t time, uint16_t station) {
 }  // namespace
 
 StoredStops StoreStops(std::vector<EncodedTrain> const& trains, StopContext const& context,
-                       bool sharePatterns) {
+                       bool sharePatterns, bool overADay) {
   // pattern[t] >= 0: train t is stored as a reference to that pattern.
   std::vector<int> patternOf(trains.size(), -1);
   std::vector<std::vector<StopWord>> patterns;
@@ -173,7 +174,7 @@ StoredStops StoreStops(std::vector<EncodedTrain> const& trains, StopContext cons
       int index = -1;
       for (size_t t : members) {
         auto const& words = trains[t].words;
-        auto decoded = DecodePattern(pattern, words.front().time & kMinuteMask, context);
+        auto decoded = DecodePattern(pattern, words.front().time & kMinuteMask, context, overADay);
         bool same = decoded.size() == words.size();
         for (size_t i = 0; i < words.size() && same; ++i) {
           same = decoded[i].time == words[i].time && decoded[i].station == words[i].station;

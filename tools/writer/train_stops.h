@@ -44,8 +44,10 @@ struct StoredStops {
   uint32_t maxTrainStops = 0;
 };
 
+// With overADay, patterns whose minutes run past the second midnight are
+// shared too, for a decoding that reduces the minutes modulo 1440.
 StoredStops StoreStops(std::vector<EncodedTrain> const& trains, StopContext const& context,
-                       bool sharePatterns);
+                       bool sharePatterns, bool overADay = false);
 
 // The 6-byte station events of all trains, grouped by station and sorted,
 // with their byte offsets (stationCount + 1 entries).
