@@ -8,8 +8,9 @@ namespace qo::gtfs {
 
 namespace {
 
-// Latin letters U+00C0..U+017F by their base letters; "" where Windows-1250
-// has the letter itself (never looked up) or no Latin form exists.
+// Latin letters U+00C0..U+017F by their base letters (the entries of
+// letters Windows-1250 has are never looked up).
+// clang-format off
 constexpr char const* kLatin[] = {
     // U+00C0
     "A", "A", "A", "A", "A", "A", "AE", "C", "E", "E", "E", "E", "I", "I", "I", "I",
@@ -36,19 +37,37 @@ constexpr char const* kLatin[] = {
     // U+0170
     "U", "u", "U", "u", "W", "w", "Y", "y", "Y", "Z", "z", "Z", "z", "Z", "z", "s",
 };
+// clang-format on
 
 // The ASCII stand-in of a character Windows-1250 lacks.
 std::string_view Transliterate(char32_t c) {
   if (c >= 0xC0 && c <= 0x17F) return kLatin[c - 0xC0];
   switch (c) {
-    case 0x0218: case 0x015E: return "S";
-    case 0x0219: return "s";
-    case 0x021A: return "T";
-    case 0x021B: return "t";
-    case 0x2010: case 0x2011: case 0x2012: case 0x2015: case 0x2212: return "-";
-    case 0x201F: case 0x2033: return "\"";
-    case 0x201B: case 0x2032: return "'";
-    case 0x2002: case 0x2003: case 0x2009: case 0x202F: return " ";
+    case 0x0218:
+      return "S";
+    case 0x0219:
+      return "s";
+    case 0x021A:
+      return "T";
+    case 0x021B:
+      return "t";
+    case 0x2010:
+    case 0x2011:
+    case 0x2012:
+    case 0x2015:
+    case 0x2212:
+      return "-";
+    case 0x201F:
+    case 0x2033:
+      return "\"";
+    case 0x201B:
+    case 0x2032:
+      return "'";
+    case 0x2002:
+    case 0x2003:
+    case 0x2009:
+    case 0x202F:
+      return " ";
   }
   if (c >= 0x0300 && c <= 0x036F) return "";  // a combining mark: its letter stays
   return "?";

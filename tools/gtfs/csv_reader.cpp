@@ -17,7 +17,8 @@ void FailAt(std::string const& file, size_t line, std::string const& why) {
   throw FeedError(file + ":" + std::to_string(line) + ": " + why);
 }
 
-CsvReader::CsvReader(std::string_view text, std::string file) : text_(text), file_(std::move(file)) {
+CsvReader::CsvReader(std::string_view text, std::string file)
+    : text_(text), file_(std::move(file)) {
   if (text_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;
   if (!ReadRecord(header_, headerCount_)) FailAt(file_, 0, "the file is empty (no header row)");
   header_.resize(headerCount_);

@@ -62,12 +62,14 @@ class ZipFeed : public FeedFiles {
     }
     std::string text(stat.size, '\0');
     zip_file_t* file = zip_fopen_index(archive_, index, 0);
-    if (!file) FailAt(path_ + ":" + name, 0, std::string("cannot be opened: ") + zip_strerror(archive_));
+    if (!file)
+      FailAt(path_ + ":" + name, 0, std::string("cannot be opened: ") + zip_strerror(archive_));
     zip_int64_t got = text.empty() ? 0 : zip_fread(file, text.data(), text.size());
     std::string why = got < 0 ? zip_file_strerror(file) : "";
     zip_fclose(file);
     if (got < 0 || static_cast<zip_uint64_t>(got) != stat.size) {
-      FailAt(path_ + ":" + name, 0, "cannot be read from the archive" + (why.empty() ? "" : ": " + why));
+      FailAt(path_ + ":" + name, 0,
+             "cannot be read from the archive" + (why.empty() ? "" : ": " + why));
     }
     return text;
   }
@@ -92,7 +94,8 @@ bool LooksLikeFeed(std::string const& path) {
   if (fs::is_directory(path, ec)) return true;
   if (path.size() < 4) return false;
   std::string tail = path.substr(path.size() - 4);
-  std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return std::tolower(c); });
+  std::transform(tail.begin(), tail.end(), tail.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
   return tail == ".zip";
 }
 

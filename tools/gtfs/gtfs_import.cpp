@@ -38,8 +38,22 @@ constexpr size_t kMaxCalendars = 0x7FFF;
 
 // The kinds of vehicle the import tells apart; each used one becomes a
 // train type, in this order.
-enum class Mode { kTram, kMetro, kTrolleybus, kBus, kCableTram, kFunicular, kAerialLift,
-                  kMonorail, kRail, kCoach, kFerry, kAir, kTaxi, kOther };
+enum class Mode {
+  kTram,
+  kMetro,
+  kTrolleybus,
+  kBus,
+  kCableTram,
+  kFunicular,
+  kAerialLift,
+  kMonorail,
+  kRail,
+  kCoach,
+  kFerry,
+  kAir,
+  kTaxi,
+  kOther
+};
 
 struct ModeText {
   char const* abbreviation;
@@ -64,32 +78,41 @@ constexpr ModeText kModeTexts[] = {
     {"Jiné", "Jiná doprava", false},
 };
 
-// The basic route types and the ranges of the extended ones.
+// The basic route types and the ranges of the extended ones; the first
+// range that holds a type wins.
 bool ModeOf(int type, Mode* mode) {
-  switch (type) {
-    case 0: *mode = Mode::kTram; return true;
-    case 1: *mode = Mode::kMetro; return true;
-    case 2: *mode = Mode::kRail; return true;
-    case 3: *mode = Mode::kBus; return true;
-    case 4: *mode = Mode::kFerry; return true;
-    case 5: *mode = Mode::kCableTram; return true;
-    case 6: *mode = Mode::kAerialLift; return true;
-    case 7: *mode = Mode::kFunicular; return true;
-    case 11: *mode = Mode::kTrolleybus; return true;
-    case 12: *mode = Mode::kMonorail; return true;
-  }
   struct Range {
     int first, last;
     Mode mode;
   };
-  static constexpr Range kExtended[] = {
-      {100, 199, Mode::kRail},      {200, 299, Mode::kCoach},      {400, 404, Mode::kMetro},
-      {405, 405, Mode::kMonorail},  {400, 499, Mode::kRail},       {700, 799, Mode::kBus},
-      {800, 899, Mode::kTrolleybus}, {900, 999, Mode::kTram},      {1000, 1099, Mode::kFerry},
-      {1100, 1199, Mode::kAir},     {1200, 1299, Mode::kFerry},    {1300, 1399, Mode::kAerialLift},
-      {1400, 1499, Mode::kFunicular}, {1500, 1599, Mode::kTaxi},   {1700, 1799, Mode::kOther},
+  static constexpr Range kRanges[] = {
+      {0, 0, Mode::kTram},
+      {1, 1, Mode::kMetro},
+      {2, 2, Mode::kRail},
+      {3, 3, Mode::kBus},
+      {4, 4, Mode::kFerry},
+      {5, 5, Mode::kCableTram},
+      {6, 6, Mode::kAerialLift},
+      {7, 7, Mode::kFunicular},
+      {11, 11, Mode::kTrolleybus},
+      {12, 12, Mode::kMonorail},
+      {100, 199, Mode::kRail},
+      {200, 299, Mode::kCoach},
+      {400, 404, Mode::kMetro},
+      {405, 405, Mode::kMonorail},
+      {400, 499, Mode::kRail},
+      {700, 799, Mode::kBus},
+      {800, 899, Mode::kTrolleybus},
+      {900, 999, Mode::kTram},
+      {1000, 1099, Mode::kFerry},
+      {1100, 1199, Mode::kAir},
+      {1200, 1299, Mode::kFerry},
+      {1300, 1399, Mode::kAerialLift},
+      {1400, 1499, Mode::kFunicular},
+      {1500, 1599, Mode::kTaxi},
+      {1700, 1799, Mode::kOther},
   };
-  for (Range const& r : kExtended) {
+  for (Range const& r : kRanges) {
     if (type >= r.first && type <= r.last) {
       *mode = r.mode;
       return true;
@@ -225,8 +248,8 @@ class Importer {
     if (!FitToCp1250(text, out, &changed)) csv.Fail(std::string(column) + " is not valid UTF-8");
     if (changed) {
       Warn("transliterated", csv,
-           std::string(column) + " " + Quote(text) + " has characters that Windows-1250 lacks, written " +
-               Quote(out));
+           std::string(column) + " " + Quote(text) +
+               " has characters that Windows-1250 lacks, written " + Quote(out));
     }
     return out;
   }
@@ -268,7 +291,9 @@ class Importer {
         csv.Fail("location_type " + Quote(csv.Field(type)) + " is not a number");
       }
       std::string stopName = Fit(csv, csv.Field(name), "stop_name");
-      if (!stopIds_.emplace(stopId, locationType == 0 ? static_cast<int>(pending.size()) : -1 - locationType)
+      if (!stopIds_
+               .emplace(stopId,
+                        locationType == 0 ? static_cast<int>(pending.size()) : -1 - locationType)
                .second) {
         csv.Fail("stop " + Quote(stopId) + " is listed twice");
       }
@@ -299,7 +324,8 @@ class Importer {
       }
       auto it = parentNames.find(p);
       if (it == parentNames.end()) {
-        FailAt("stops.txt", pending[s].line, "parent_station " + Quote(p) + " is not a station (location_type 1)");
+        FailAt("stops.txt", pending[s].line,
+               "parent_station " + Quote(p) + " is not a station (location_type 1)");
       }
       groupOf_[s] = it->second;
       childrenOf_[p].push_back(static_cast<uint16_t>(s));
@@ -317,7 +343,8 @@ class Importer {
     for (size_t s = 0; s < stations.size(); ++s) {
       std::string const& id = result_.station_ids[s];
       int value = 0;
-      if (id[0] != '0' && id[0] != '+' && ParseInt(id, &value) && value > 0 && used.emplace(value, true).second) {
+      if (id[0] != '0' && id[0] != '+' && ParseInt(id, &value) && value > 0 &&
+          used.emplace(value, true).second) {
         stations[s].key = value;
         numeric[s] = true;
         largest = std::max(largest, value);
@@ -366,7 +393,8 @@ class Importer {
         route.agency = a->second;
       } else if (agencyId.empty()) {
         if (agencyNames_.size() > 1) {
-          Warn("route agency", csv, "route " + Quote(routeId) + " names no agency; the first stands in");
+          Warn("route agency", csv,
+               "route " + Quote(routeId) + " names no agency; the first stands in");
         }
         route.agency = 0;
       } else {
@@ -392,20 +420,23 @@ class Importer {
     }
     if (calendar) {
       CsvReader csv(*calendar, "calendar.txt");
-      static constexpr char const* kWeekdays[] = {"monday", "tuesday", "wednesday", "thursday",
+      static constexpr char const* kWeekdays[] = {"monday", "tuesday",  "wednesday", "thursday",
                                                   "friday", "saturday", "sunday"};
-      int id = csv.Require("service_id"), start = csv.Require("start_date"), end = csv.Require("end_date");
+      int id = csv.Require("service_id"), start = csv.Require("start_date"),
+          end = csv.Require("end_date");
       int weekday[7];
       for (int w = 0; w < 7; ++w) weekday[w] = csv.Require(kWeekdays[w]);
       std::unordered_map<std::string, bool> seen;
       while (csv.Next()) {
         std::string serviceId(csv.Field(id));
-        if (!seen.emplace(serviceId, true).second) csv.Fail("service " + Quote(serviceId) + " is listed twice");
+        if (!seen.emplace(serviceId, true).second)
+          csv.Fail("service " + Quote(serviceId) + " is listed twice");
         Service& service = services_[ServiceOf(serviceId)];
         int mask = 0;
         for (int w = 0; w < 7; ++w) {
           std::string_view f = csv.Field(weekday[w]);
-          if (f != "0" && f != "1") csv.Fail(std::string(kWeekdays[w]) + " must be 0 or 1, not " + Quote(f));
+          if (f != "0" && f != "1")
+            csv.Fail(std::string(kWeekdays[w]) + " must be 0 or 1, not " + Quote(f));
           if (f == "1") mask |= 1 << w;
         }
         int first = ParseDate(csv, csv.Field(start), "start_date");
@@ -421,7 +452,8 @@ class Importer {
     }
     if (dates) {
       CsvReader csv(*dates, "calendar_dates.txt");
-      int id = csv.Require("service_id"), date = csv.Require("date"), type = csv.Require("exception_type");
+      int id = csv.Require("service_id"), date = csv.Require("date"),
+          type = csv.Require("exception_type");
       while (csv.Next()) {
         Service& service = services_[ServiceOf(std::string(csv.Field(id)))];
         int day = ParseDate(csv, csv.Field(date), "date");
@@ -447,8 +479,10 @@ class Importer {
       CsvReader csv(*info, "feed_info.txt");
       int start = csv.Column("feed_start_date"), end = csv.Column("feed_end_date");
       if (csv.Next()) {
-        if (!csv.Field(start).empty()) feedFirst_ = std::max(feedFirst_, ParseDate(csv, csv.Field(start), "feed_start_date"));
-        if (!csv.Field(end).empty()) feedLast_ = std::min(feedLast_, ParseDate(csv, csv.Field(end), "feed_end_date"));
+        if (!csv.Field(start).empty())
+          feedFirst_ = std::max(feedFirst_, ParseDate(csv, csv.Field(start), "feed_start_date"));
+        if (!csv.Field(end).empty())
+          feedLast_ = std::min(feedLast_, ParseDate(csv, csv.Field(end), "feed_end_date"));
       }
     }
   }
@@ -458,7 +492,8 @@ class Importer {
   void ReadTrips() {
     std::string text = *Read("trips.txt", true);
     CsvReader csv(text, "trips.txt");
-    int route = csv.Require("route_id"), service = csv.Require("service_id"), id = csv.Require("trip_id");
+    int route = csv.Require("route_id"), service = csv.Require("service_id"),
+        id = csv.Require("trip_id");
     int direction = csv.Column("direction_id");
     while (csv.Next()) {
       TripRow trip;
@@ -483,7 +518,8 @@ class Importer {
   void ReadStopTimes() {
     std::string text = *Read("stop_times.txt", true);
     CsvReader csv(text, "stop_times.txt");
-    int trip = csv.Require("trip_id"), stop = csv.Require("stop_id"), sequence = csv.Require("stop_sequence");
+    int trip = csv.Require("trip_id"), stop = csv.Require("stop_id"),
+        sequence = csv.Require("stop_sequence");
     int arrival = csv.Require("arrival_time"), departure = csv.Require("departure_time");
     int pickup = csv.Column("pickup_type"), dropOff = csv.Column("drop_off_type");
     std::string key;
@@ -495,7 +531,8 @@ class Importer {
       auto s = stopIds_.find(key);
       if (s == stopIds_.end()) csv.Fail("unknown stop " + Quote(key));
       if (s->second < 0) {
-        csv.Fail("stop " + Quote(key) + " is not a stop but location_type " + std::to_string(-1 - s->second));
+        csv.Fail("stop " + Quote(key) + " is not a stop but location_type " +
+                 std::to_string(-1 - s->second));
       }
       StopRow row;
       row.station = static_cast<uint16_t>(s->second);
@@ -509,7 +546,8 @@ class Importer {
         std::string_view f = csv.Field(column);
         int value = 0;
         if (!f.empty() && (!ParseInt(f, &value) || value < 0 || value > 3)) {
-          csv.Fail((column == pickup ? "pickup_type " : "drop_off_type ") + Quote(f) + " is not 0 to 3");
+          csv.Fail((column == pickup ? "pickup_type " : "drop_off_type ") + Quote(f) +
+                   " is not 0 to 3");
         }
         if (value == 1) row.flags |= column == pickup ? kNoBoarding : kNoAlighting;
         if (value >= 2) row.request = true;
@@ -534,7 +572,8 @@ class Importer {
     for (size_t i = 1; i < stops.size(); ++i) {
       if (stops[i].sequence == stops[i - 1].sequence) {
         FailAt("stop_times.txt", std::max(stops[i].line, stops[i - 1].line),
-               "trip " + Quote(trip.id) + " has stop_sequence " + std::to_string(stops[i].sequence) + " twice");
+               "trip " + Quote(trip.id) + " has stop_sequence " +
+                   std::to_string(stops[i].sequence) + " twice");
       }
     }
     for (StopRow& s : stops) {
@@ -543,8 +582,9 @@ class Importer {
     }
     for (size_t end : {size_t{0}, stops.size() - 1}) {
       if (stops[end].arrival < 0) {
-        FailAt("stop_times.txt", stops[end].line,
-               "trip " + Quote(trip.id) + ": its " + (end ? "last" : "first") + " stop has no time");
+        FailAt(
+            "stop_times.txt", stops[end].line,
+            "trip " + Quote(trip.id) + ": its " + (end ? "last" : "first") + " stop has no time");
       }
     }
     // Stops without times (not time points) are timed evenly between their
@@ -559,15 +599,16 @@ class Importer {
             from + (to - from) * static_cast<int>(k - i + 1) / static_cast<int>(next - i + 1);
       }
       WarnAt("interpolated", "stop_times.txt:" + std::to_string(stops[i].line) + ": trip " +
-                                 Quote(trip.id) + " has stops without times (timed between their neighbours)");
+                                 Quote(trip.id) +
+                                 " has stops without times (timed between their neighbours)");
       i = next - 1;
     }
     for (size_t i = 0; i < stops.size(); ++i) {
       StopRow const& s = stops[i];
       if (s.departure < s.arrival) {
         FailAt("stop_times.txt", s.line,
-               "trip " + Quote(trip.id) + ": departure " + TimeText(s.departure) + " lies before its arrival " +
-                   TimeText(s.arrival));
+               "trip " + Quote(trip.id) + ": departure " + TimeText(s.departure) +
+                   " lies before its arrival " + TimeText(s.arrival));
       }
       if (i == 0) continue;
       StopRow const& p = stops[i - 1];
@@ -577,9 +618,9 @@ class Importer {
                    " after the departure " + TimeText(p.departure) + " before it)");
       }
       if (s.station == p.station) {
-        WarnAt("repeated stop", "stop_times.txt:" + std::to_string(s.line) + ": trip " + Quote(trip.id) +
-                                    " calls at " + Quote(result_.station_ids[s.station]) +
-                                    " twice in a row (kept)");
+        WarnAt("repeated stop",
+               "stop_times.txt:" + std::to_string(s.line) + ": trip " + Quote(trip.id) +
+                   " calls at " + Quote(result_.station_ids[s.station]) + " twice in a row (kept)");
       }
     }
     return true;
@@ -593,12 +634,14 @@ class Importer {
     for (size_t m = 0; m < typeOfMode.size(); ++m) {
       if (typeOfMode[m] < 0) continue;
       typeOfMode[m] = static_cast<int>(result_.model.train_types.size());
-      result_.model.train_types.push_back({{kModeTexts[m].abbreviation}, {kModeTexts[m].description}});
+      result_.model.train_types.push_back(
+          {{kModeTexts[m].abbreviation}, {kModeTexts[m].description}});
       city = city && kModeTexts[m].city;
     }
     for (Route& r : routes_) r.type = typeOfMode[static_cast<int>(r.mode)];
     auto uses = [&](Mode m) { return typeOfMode[static_cast<int>(m)] >= 0; };
-    bool onlyAir = std::all_of(routes_.begin(), routes_.end(), [](Route const& r) { return r.mode == Mode::kAir; });
+    bool onlyAir = std::all_of(routes_.begin(), routes_.end(),
+                               [](Route const& r) { return r.mode == Mode::kAir; });
     result_.model.kind = city ? 3 : uses(Mode::kRail) ? 1 : onlyAir && !routes_.empty() ? 4 : 2;
 
     // Trips that run, with their first departure moved into its first day.
@@ -628,7 +671,8 @@ class Importer {
     }
     first = std::max({first, feedFirst_, kFirstUsableDay});
     last = std::min({last, feedLast_, kLastUsableDay});
-    if (first > last) FailAt(feed_.Label(), 0, "no service day lies within what the feed and the format allow");
+    if (first > last)
+      FailAt(feed_.Label(), 0, "no service day lies within what the feed and the format allow");
     result_.model.first_day = result_.model.data_from = static_cast<uint16_t>(first);
     result_.model.last_day = result_.model.data_to = static_cast<uint16_t>(last);
     result_.model.creation_date = static_cast<uint16_t>(first);
@@ -642,7 +686,7 @@ class Importer {
       return x.stops.front().departure < y.stops.front().departure;
     });
 
-    std::map<std::pair<int, int>, int> calendarOf;         // (service, shift)
+    std::map<std::pair<int, int>, int> calendarOf;        // (service, shift)
     std::map<std::vector<uint16_t>, int> calendarByDays;  // shared by equal days
     std::map<uint16_t, std::vector<int32_t>> requestTrains;
     auto& model = result_.model;
@@ -660,7 +704,8 @@ class Importer {
         } else if (days.size() == static_cast<size_t>(last - first + 1)) {
           c->second = -1;  // every day: the writer's class of daily trains
         } else {
-          auto [byDays, fresh] = calendarByDays.emplace(days, static_cast<int>(model.calendars.size()));
+          auto [byDays, fresh] =
+              calendarByDays.emplace(days, static_cast<int>(model.calendars.size()));
           if (fresh) {
             if (model.calendars.size() == kMaxCalendars) {
               FailAt("trips.txt", trip.line, "more than 32767 different sets of running days");
@@ -671,7 +716,8 @@ class Importer {
         }
       }
       if (c->second == -2) {
-        WarnAt("outside validity", "trips.txt:" + std::to_string(trip.line) + ": trip " + Quote(trip.id) +
+        WarnAt("outside validity", "trips.txt:" + std::to_string(trip.line) + ": trip " +
+                                       Quote(trip.id) +
                                        " runs on no day within the validity (left out)");
         continue;
       }
@@ -702,7 +748,8 @@ class Importer {
       result_.trip_ids.push_back(trip.id);
       result_.trip_day_shift.push_back(shift[t]);
     }
-    if (model.trains.size() >= (1u << 24)) FailAt("trips.txt", 0, "more trips than the format can hold");
+    if (model.trains.size() >= (1u << 24))
+      FailAt("trips.txt", 0, "more trips than the format can hold");
 
     // Stops on request: one note per station and run of consecutive trains.
     for (auto const& [station, trains] : requestTrains) {
@@ -739,8 +786,8 @@ class Importer {
       if (why.rfind("stop ", 0) == 0) {
         size_t end = why.find(": ");
         int k = 0;
-        if (end != std::string::npos && ParseInt(std::string_view(why).substr(5, end - 5), &k) && k >= 0 &&
-            static_cast<size_t>(k) < trip.stops.size()) {
+        if (end != std::string::npos && ParseInt(std::string_view(why).substr(5, end - 5), &k) &&
+            k >= 0 && static_cast<size_t>(k) < trip.stops.size()) {
           line = trip.stops[k].line;
           why = why.substr(end + 2);
         }
@@ -767,19 +814,20 @@ class Importer {
     CsvReader csv(*text, "transfers.txt");
     int from = csv.Require("from_stop_id"), to = csv.Require("to_stop_id");
     int type = csv.Column("transfer_type"), time = csv.Column("min_transfer_time");
-    int specific[] = {csv.Column("from_trip_id"), csv.Column("to_trip_id"), csv.Column("from_route_id"),
-                      csv.Column("to_route_id")};
+    int specific[] = {csv.Column("from_trip_id"), csv.Column("to_trip_id"),
+                      csv.Column("from_route_id"), csv.Column("to_route_id")};
     std::map<std::pair<uint16_t, uint16_t>, bool> seen;
     auto& model = result_.model;
     while (csv.Next()) {
       int transferType = 0;
-      if (!csv.Field(type).empty() && (!ParseInt(csv.Field(type), &transferType) || transferType < 0 ||
-                                        transferType > 5)) {
+      if (!csv.Field(type).empty() &&
+          (!ParseInt(csv.Field(type), &transferType) || transferType < 0 || transferType > 5)) {
         csv.Fail("transfer_type " + Quote(csv.Field(type)) + " is not 0 to 5");
       }
       std::vector<uint16_t> fromStations = StationsOf(csv, std::string(csv.Field(from)));
       std::vector<uint16_t> toStations = StationsOf(csv, std::string(csv.Field(to)));
-      if (std::any_of(std::begin(specific), std::end(specific), [&](int c) { return !csv.Field(c).empty(); }) ||
+      if (std::any_of(std::begin(specific), std::end(specific),
+                      [&](int c) { return !csv.Field(c).empty(); }) ||
           transferType >= 4) {
         Warn("trip transfer", csv, "a transfer between particular trips or routes (left out)");
         continue;
@@ -793,7 +841,8 @@ class Importer {
       }
       int minutes = seconds < 0 ? 0 : (seconds + 59) / 60;
       if (minutes > 127) {
-        Warn("long transfer", csv, "a transfer of " + std::to_string(minutes) + " minutes (cut to 127)");
+        Warn("long transfer", csv,
+             "a transfer of " + std::to_string(minutes) + " minutes (cut to 127)");
         minutes = 127;
       }
       if (transferType == 3) minutes = -1;  // a link switched off: no change there
@@ -801,7 +850,8 @@ class Importer {
         for (uint16_t b : toStations) {
           if (a == b) {
             // The minimal change time at one stop.
-            if (seconds >= 0 && transferType != 3) model.stations[a].change_time = static_cast<int16_t>(minutes);
+            if (seconds >= 0 && transferType != 3)
+              model.stations[a].change_time = static_cast<int16_t>(minutes);
             continue;
           }
           if (!seen.emplace(std::make_pair(a, b), true).second) {
@@ -849,12 +899,18 @@ class Importer {
     for (size_t i = 0; i < name.size() && characters < 99; ++characters) {
       size_t length = 1;
       uint8_t b = static_cast<uint8_t>(name[i]);
-      if (b >= 0xF0) length = 4; else if (b >= 0xE0) length = 3; else if (b >= 0xC0) length = 2;
+      if (b >= 0xF0)
+        length = 4;
+      else if (b >= 0xE0)
+        length = 3;
+      else if (b >= 0xC0)
+        length = 2;
       description.append(name, i, length);
       i += length;
     }
     model.description = description;
-    model.search.min_change_time = static_cast<uint32_t>(std::max<int16_t>(0, options_.default_change_time));
+    model.search.min_change_time =
+        static_cast<uint32_t>(std::max<int16_t>(0, options_.default_change_time));
   }
 
   FeedFiles& feed_;

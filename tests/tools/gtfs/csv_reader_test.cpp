@@ -77,7 +77,7 @@ TEST(FitToCp1250, KeepsWhatWindows1250HasAndTransliteratesTheRest) {
       {"Plzeň, Šťáhlavy – Čerňovice", "Plzeň, Šťáhlavy – Čerňovice", 0},
       {"Łódź Őrség ß", "Łódź Őrség ß", 0},
       {"Ørsted Æbeltoft Ŝ", "Orsted AEbeltoft S", 3},
-      {"e\xCC\x81", "e", 1},                 // a combining accent
+      {"e\xCC\x81", "e", 1},          // a combining accent
       {"東京 «x» ‐", "?? «x» -", 3},  // no Latin form; a hyphen Windows-1250 lacks
       {"", "", 0},
   };

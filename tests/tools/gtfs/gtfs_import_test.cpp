@@ -144,22 +144,21 @@ TEST(GtfsImport, SmallFeedReadsBackAsTheFeedSays) {
     }
     items.push_back({Cp1250ToUtf8(PoolString(list.Names[0], i + 1)), stations});
   }
-  EXPECT_EQ(items, (std::vector<std::pair<std::string, std::vector<int>>>{
-                       {"Náměstí Republiky", {0, 1}},
-                       {"Hlavní nádraží", {2}},
-                       {"Škoda", {3, 4}},
-                       {"Oresund", {5}}}));
+  EXPECT_EQ(items,
+            (std::vector<std::pair<std::string, std::vector<int>>>{{"Náměstí Republiky", {0, 1}},
+                                                                   {"Hlavní nádraží", {2}},
+                                                                   {"Škoda", {3, 4}},
+                                                                   {"Oresund", {5}}}));
 
   // Trains by route, direction and departure; times from midnight of the
   // day they leave, the one leaving after 24:00 moved to the next day.
   ASSERT_EQ(r.TrainCount, 3u);
   EXPECT_EQ(zip->import.trip_ids, (std::vector<std::string>{"T1", "T2", "T3"}));
-  EXPECT_EQ(DecodeTrain(r, 0), (std::vector<Word>{{0, 480, 0x1000},
-                                                  {2, 485, 0},
-                                                  {2, 486, 0},
-                                                  {3, 486, 0x8000},
-                                                  {5, 490, 0x0800}}));
-  EXPECT_EQ(DecodeTrain(r, 1), (std::vector<Word>{{2, 1430, 0}, {3, 1445, 0}, {3, 1446, 0}, {5, 1460, 0}}));
+  EXPECT_EQ(DecodeTrain(r, 0),
+            (std::vector<Word>{
+                {0, 480, 0x1000}, {2, 485, 0}, {2, 486, 0}, {3, 486, 0x8000}, {5, 490, 0x0800}}));
+  EXPECT_EQ(DecodeTrain(r, 1),
+            (std::vector<Word>{{2, 1430, 0}, {3, 1445, 0}, {3, 1446, 0}, {5, 1460, 0}}));
   EXPECT_EQ(DecodeTrain(r, 2), (std::vector<Word>{{2, 10, 0}, {4, 30, 0}}));
   EXPECT_EQ(testing::RunningDays(r, 0), Days(2026, 3, {2, 3, 5, 6, 7, 9, 10, 11, 12, 13}));
   EXPECT_EQ(testing::RunningDays(r, 1), Days(2026, 3, {6, 7}));
@@ -195,8 +194,9 @@ TEST(GtfsImport, SmallFeedReadsBackAsTheFeedSays) {
   // What was repaired or left out is counted.
   EXPECT_EQ(zip->import.WarningCount(), 2u);
   ASSERT_EQ(zip->import.warnings.size(), 2u);
-  EXPECT_EQ(zip->import.warnings[0].text,
-            "stops.txt:8: stop_name 'Øresund' has characters that Windows-1250 lacks, written 'Oresund'");
+  EXPECT_EQ(
+      zip->import.warnings[0].text,
+      "stops.txt:8: stop_name 'Øresund' has characters that Windows-1250 lacks, written 'Oresund'");
   EXPECT_EQ(zip->import.warnings[1].text,
             "transfers.txt:7: a transfer between particular trips or routes (left out)");
 }
@@ -206,8 +206,8 @@ TEST(GtfsImport, RepairsAreCountedAndKeepTheTrip) {
   FeedTables feed = SmallFeed();
   std::string& times = feed["stop_times.txt"];
   times.replace(times.find("T1,08:05:00,08:06:30"), 20, "T1,,");  // no times at HN
-  times += "T1,08:10:00,08:11:00,105,5,,\n";                        // 105 twice in a row
-  times += "T4,09:00:00,09:00:00,100,1,,\n";                        // one stop only
+  times += "T1,08:10:00,08:11:00,105,5,,\n";                      // 105 twice in a row
+  times += "T4,09:00:00,09:00:00,100,1,,\n";                      // one stop only
   feed["trips.txt"] += "R4,WD,T4,0\n";
   ImportResult result = ImportFeed(testing::WriteFeedFolder(feed, "repairs"));
   ASSERT_EQ(result.model.trains.size(), 3u);
@@ -217,14 +217,15 @@ TEST(GtfsImport, RepairsAreCountedAndKeepTheTrip) {
   EXPECT_EQ(t1.stops[4].station, t1.stops[3].station);
   std::vector<std::string> texts;
   for (Warning const& w : result.warnings) texts.push_back(w.text);
-  EXPECT_EQ(texts, (std::vector<std::string>{
-                       "stops.txt:8: stop_name 'Øresund' has characters that Windows-1250 lacks, "
-                       "written 'Oresund'",
-                       "stop_times.txt:2: trip 'T1' has stops without times (timed between their "
-                       "neighbours)",
-                       "stop_times.txt:11: trip 'T1' calls at '105' twice in a row (kept)",
-                       "trips.txt:5: trip 'T4' has 1 stop times (left out)",
-                       "transfers.txt:7: a transfer between particular trips or routes (left out)"}));
+  EXPECT_EQ(texts,
+            (std::vector<std::string>{
+                "stops.txt:8: stop_name 'Øresund' has characters that Windows-1250 lacks, "
+                "written 'Oresund'",
+                "stop_times.txt:2: trip 'T1' has stops without times (timed between their "
+                "neighbours)",
+                "stop_times.txt:11: trip 'T1' calls at '105' twice in a row (kept)",
+                "trips.txt:5: trip 'T4' has 1 stop times (left out)",
+                "transfers.txt:7: a transfer between particular trips or routes (left out)"}));
   // The repaired feed still writes and loads.
   std::vector<uint8_t> bytes = writer::WriteTimetable(result.model, result.options).bytes;
   TimetableRecord record;
@@ -242,7 +243,8 @@ TEST(GtfsImport, BrokenFeedsNameTheFileAndLine) {
       {"stops.txt", nullptr, nullptr, ": missing required file stops.txt"},
       {"calendar.txt calendar_dates.txt", nullptr, nullptr,
        ": missing required file calendar.txt (or calendar_dates.txt)"},
-      {"stop_times.txt", "stop_sequence", "seq", "stop_times.txt:1: missing required column stop_sequence"},
+      {"stop_times.txt", "stop_sequence", "seq",
+       "stop_times.txt:1: missing required column stop_sequence"},
       {"stop_times.txt", "T2,24:05:00,24:06:00,103", "T2,24:05:00,24:06:00,ZZ",
        "stop_times.txt:7: unknown stop 'ZZ'"},
       {"stop_times.txt", "T2,24:05:00,24:06:00,103", "T2,24:05:00,24:06:00,P1",
@@ -253,18 +255,23 @@ TEST(GtfsImport, BrokenFeedsNameTheFileAndLine) {
        "stop_times.txt:7: trip 'T2': departure 24:04 lies before its arrival 24:05"},
       {"stop_times.txt", "08:00:00,08:00:00", "8h00,8h00",
        "stop_times.txt:3: arrival_time '8h00' is not a time H:MM:SS"},
-      {"stop_times.txt", "T1,08:00:00,08:00:00", "T1,,", "stop_times.txt:3: trip 'T1': its first stop has no time"},
-      {"stop_times.txt", "103,3,3,3", "103,2,3,3", "stop_times.txt:4: trip 'T1' has stop_sequence 2 twice"},
+      {"stop_times.txt", "T1,08:00:00,08:00:00", "T1,,",
+       "stop_times.txt:3: trip 'T1': its first stop has no time"},
+      {"stop_times.txt", "103,3,3,3", "103,2,3,3",
+       "stop_times.txt:4: trip 'T1' has stop_sequence 2 twice"},
       {"stop_times.txt", "T1,08:10:00,08:10:00", "T1,45:00:00,45:00:00",
-       "stop_times.txt:5: trip 'T1': too long after the previous stop: the file cannot express the days"},
+       "stop_times.txt:5: trip 'T1': too long after the previous stop: the file cannot express the "
+       "days"},
       {"trips.txt", "R4,WD,T1", "R9,WD,T1", "trips.txt:3: unknown route 'R9'"},
       {"trips.txt", "R4,WD,T1", "R4,XX,T1", "trips.txt:3: unknown service 'XX'"},
       {"stops.txt", "Škoda,104", "Škoda,103", "stops.txt:7: stop '103' is listed twice"},
-      {"stops.txt", ",100,0,P1", ",100,0,P9", "stops.txt:3: parent_station 'P9' is not a station (location_type 1)"},
+      {"stops.txt", ",100,0,P1", ",100,0,P9",
+       "stops.txt:3: parent_station 'P9' is not a station (location_type 1)"},
       {"calendar_dates.txt", "WD,20260304,2", "WD,20260231,2",
        "calendar_dates.txt:2: date '20260231' is not a date YYYYMMDD"},
       {"transfers.txt", "100,HN,2,120", "100,XX,2,120", "transfers.txt:2: unknown stop 'XX'"},
-      {"routes.txt", "\"Košutka - Dobřany\",0", "\"Košutka - Dobřany,0", "routes.txt:2: a quoted field is not closed"},
+      {"routes.txt", "\"Košutka - Dobřany\",0", "\"Košutka - Dobřany,0",
+       "routes.txt:2: a quoted field is not closed"},
   };
   for (Case const& c : cases) {
     FeedTables feed = SmallFeed();

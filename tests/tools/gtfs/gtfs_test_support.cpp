@@ -20,7 +20,8 @@ constexpr uint16_t kMinute = 0x07FF;
 constexpr uint16_t kFlags = 0x0800 | 0x1000 | 0x4000 | 0x8000;
 
 fs::path FreshPath(std::string const& name) {
-  fs::path path = fs::path(::testing::TempDir()) / ("gtfs-" + std::to_string(::getpid()) + "-" + name);
+  fs::path path =
+      fs::path(::testing::TempDir()) / ("gtfs-" + std::to_string(::getpid()) + "-" + name);
   fs::remove_all(path);
   return path;
 }
@@ -91,7 +92,8 @@ std::vector<Word> DecodeTrain(TimetableRecord const& r, uint32_t train) {
   int day = 0;
   for (RawWord const& w : raw) {
     if (w.time & kMidnight) ++day;
-    words.push_back({w.station, day * 1440 + (w.time & kMinute), static_cast<uint16_t>(w.time & kFlags)});
+    words.push_back(
+        {w.station, day * 1440 + (w.time & kMinute), static_cast<uint16_t>(w.time & kFlags)});
   }
   return words;
 }

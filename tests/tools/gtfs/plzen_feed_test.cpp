@@ -74,7 +74,7 @@ TEST_F(PlzenFeed, ImportsAndReadsBackTripByTrip) {
     char const* name;
   };
   for (KnownStop k : {KnownStop{"27", "Anglické nábřeží"}, KnownStop{"712", "K Řečišti"},
-                     KnownStop{"450", "Nad Úhlavou"}}) {
+                      KnownStop{"450", "Nad Úhlavou"}}) {
     ASSERT_TRUE(station.count(k.id)) << k.id;
     EXPECT_EQ(testing::StationName(r, station[k.id]), k.name) << k.id;
     EXPECT_EQ(r.StationKeys[station[k.id]], std::stoi(k.id));
@@ -86,8 +86,10 @@ TEST_F(PlzenFeed, ImportsAndReadsBackTripByTrip) {
   {
     std::string text = *feed->Read("calendar.txt");
     CsvReader csv(text, "calendar.txt");
-    char const* names[] = {"monday", "tuesday", "wednesday", "thursday", "friday", "saturday", "sunday"};
-    int id = csv.Require("service_id"), start = csv.Require("start_date"), end = csv.Require("end_date");
+    char const* names[] = {"monday", "tuesday",  "wednesday", "thursday",
+                           "friday", "saturday", "sunday"};
+    int id = csv.Require("service_id"), start = csv.Require("start_date"),
+        end = csv.Require("end_date");
     while (csv.Next()) {
       std::set<int>& days = serviceDays[std::string(csv.Field(id))];
       for (int d = Day(csv.Field(start)); d <= Day(csv.Field(end)); ++d) {
@@ -99,11 +101,14 @@ TEST_F(PlzenFeed, ImportsAndReadsBackTripByTrip) {
   {
     std::string text = *feed->Read("calendar_dates.txt");
     CsvReader csv(text, "calendar_dates.txt");
-    int id = csv.Require("service_id"), date = csv.Require("date"), type = csv.Require("exception_type");
+    int id = csv.Require("service_id"), date = csv.Require("date"),
+        type = csv.Require("exception_type");
     while (csv.Next()) {
       std::set<int>& days = serviceDays[std::string(csv.Field(id))];
-      if (csv.Field(type) == "1") days.insert(Day(csv.Field(date)));
-      else days.erase(Day(csv.Field(date)));
+      if (csv.Field(type) == "1")
+        days.insert(Day(csv.Field(date)));
+      else
+        days.erase(Day(csv.Field(date)));
     }
   }
   std::unordered_map<std::string, std::string> serviceOf;
@@ -117,15 +122,17 @@ TEST_F(PlzenFeed, ImportsAndReadsBackTripByTrip) {
   {
     std::string text = *feed->Read("stop_times.txt");
     CsvReader csv(text, "stop_times.txt");
-    int trip = csv.Require("trip_id"), stop = csv.Require("stop_id"), seq = csv.Require("stop_sequence");
+    int trip = csv.Require("trip_id"), stop = csv.Require("stop_id"),
+        seq = csv.Require("stop_sequence");
     int arr = csv.Require("arrival_time"), dep = csv.Require("departure_time");
     int pickup = csv.Require("pickup_type"), dropOff = csv.Require("drop_off_type");
     while (csv.Next()) {
-      uint16_t flags = (csv.Field(pickup) == "1" ? 0x0800 : 0) | (csv.Field(dropOff) == "1" ? 0x1000 : 0);
+      uint16_t flags =
+          (csv.Field(pickup) == "1" ? 0x0800 : 0) | (csv.Field(dropOff) == "1" ? 0x1000 : 0);
       if (csv.Field(pickup) >= "2" || csv.Field(dropOff) >= "2") flags |= 0x8000;
-      stopsOf[std::string(csv.Field(trip))].push_back({std::stoi(std::string(csv.Field(seq))),
-                                                       std::string(csv.Field(stop)),
-                                                       Minutes(csv.Field(arr)), Minutes(csv.Field(dep)), flags});
+      stopsOf[std::string(csv.Field(trip))].push_back(
+          {std::stoi(std::string(csv.Field(seq))), std::string(csv.Field(stop)),
+           Minutes(csv.Field(arr)), Minutes(csv.Field(dep)), flags});
     }
   }
   EXPECT_EQ(stopsOf.size(), 7942u);
