@@ -564,7 +564,7 @@ class Importer {
     auto& stops = trip.stops;
     if (stops.size() < 2) {
       WarnAt("short trip", "trips.txt:" + std::to_string(trip.line) + ": trip " + Quote(trip.id) +
-                               " has " + std::to_string(stops.size()) + " stop times (left out)");
+                               " has fewer than two stop times (left out)");
       return false;
     }
     std::stable_sort(stops.begin(), stops.end(),

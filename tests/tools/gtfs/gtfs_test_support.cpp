@@ -48,7 +48,8 @@ std::string WriteFeedFolder(FeedTables const& tables, std::string const& name) {
   return dir.string();
 }
 
-std::string WriteFeedZip(FeedTables const& tables, std::string const& name) {
+std::string WriteFeedZip(FeedTables const& tables, std::string const& name,
+                         std::string const& folder) {
   fs::path path = FreshPath(name + ".zip");
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
@@ -56,7 +57,8 @@ std::string WriteFeedZip(FeedTables const& tables, std::string const& name) {
   for (auto const& [file, text] : tables) {
     // libzip reads the buffer when the archive is closed: keep the map alive.
     zip_source_t* source = zip_source_buffer(archive, text.data(), text.size(), 0);
-    if (!source || zip_file_add(archive, file.c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
+    if (!source || zip_file_add(archive, (folder.empty() ? file : folder + "/" + file).c_str(),
+                                source, ZIP_FL_ENC_UTF_8) < 0) {
       zip_source_free(source);
       zip_discard(archive);
       throw std::runtime_error("cannot add " + file);

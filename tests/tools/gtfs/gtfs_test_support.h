@@ -16,9 +16,11 @@ namespace qo::gtfs::testing {
 // File name to content.
 using FeedTables = std::map<std::string, std::string>;
 
-// A fresh folder (or zip archive) under the test's temporary directory.
+// A fresh folder (or zip archive) under the test's temporary directory. In
+// the archive the files go into `folder` when it is not empty.
 std::string WriteFeedFolder(FeedTables const& tables, std::string const& name);
-std::string WriteFeedZip(FeedTables const& tables, std::string const& name);
+std::string WriteFeedZip(FeedTables const& tables, std::string const& name,
+                         std::string const& folder = "");
 
 // One stop word of a decoded train: its station, its time in minutes from
 // midnight of the train's first day (1450 is 0:10 of the next day), and its

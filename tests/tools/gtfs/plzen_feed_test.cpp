@@ -165,6 +165,28 @@ TEST_F(PlzenFeed, ImportsAndReadsBackTripByTrip) {
     for (int d : serviceDays.at(serviceOf.at(id))) days.insert(d + shift);
     ASSERT_EQ(testing::RunningDays(r, t), days);
   }
+  // The notes of stops on request cover exactly the stops flagged so (rows
+  // of a train range end with the row of their last train).
+  std::set<std::pair<uint32_t, uint16_t>> flagged, noted;
+  for (uint32_t t = 0; t < r.TrainCount; ++t) {
+    for (Word const& w : testing::DecodeTrain(r, t)) {
+      if (w.flags & 0x8000) flagged.insert({t, w.station});
+    }
+  }
+  RecordArray const& rows = r.TrainStationRemarks;
+  for (int32_t i = 0; i < rows.size(); ++i) {
+    int32_t train = rows.Field<int32_t>(i, 0);
+    uint16_t at = rows.Field<uint16_t>(i, 4);
+    int32_t last = train;
+    if (train >= 0x40000000) {
+      train -= 0x40000000;
+      last = rows.Field<int32_t>(++i, 0);
+    }
+    for (int32_t t = train; t <= last; ++t) noted.insert({static_cast<uint32_t>(t), at});
+  }
+  EXPECT_EQ(noted, flagged);
+  EXPECT_FALSE(flagged.empty());
+
   // The feed has trips that run past midnight; the test must have met them.
   EXPECT_GT(pastMidnight, 0);
 }
