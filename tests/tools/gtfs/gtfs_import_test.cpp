@@ -234,6 +234,40 @@ TEST(GtfsImport, RepairsAreCountedAndKeepTheTrip) {
   EXPECT_EQ(ReadTimetableBytes(bytes.data(), bytes.size(), &record), 0);
 }
 
+// The kind follows the vehicles; each kind of vehicle is one train type.
+TEST(GtfsImport, RouteTypesGiveTheKindAndTheTrainTypes) {
+  struct Case {
+    char const* tram;  // route_type of R4
+    char const* bus;   // route_type of N1
+    int kind;
+    std::vector<std::string> types;
+  };
+  const Case cases[] = {
+      {"0", "11", 3, {"Tram", "Trol"}},
+      {"900", "715", 3, {"Tram", "Bus"}},  // extended types
+      {"1", "7", 3, {"Metro", "Lan"}},
+      {"2", "3", 1, {"Bus", "Vlak"}},
+      {"106", "1100", 1, {"Vlak", "Let"}},
+      {"1100", "1102", 4, {"Let"}},
+      {"4", "3", 2, {"Bus", "Loď"}},
+      {"200", "3", 2, {"Bus", "Bus"}},    // coach and city bus apart
+      {"0", "9999", 3, {"Tram", "Bus"}},  // unknown: a bus, with a warning
+  };
+  for (Case const& c : cases) {
+    FeedTables feed = SmallFeed();
+    std::string& routes = feed["routes.txt"];
+    std::string const tram = "Dobřany\",0", bus = ",3\n";
+    routes.replace(routes.find(tram), tram.size(), "Dobřany\"," + std::string(c.tram));
+    routes.replace(routes.rfind(bus), bus.size(), "," + std::string(c.bus) + "\n");
+    ImportResult result = ImportFeed(testing::WriteFeedFolder(feed, "kinds"));
+    std::vector<std::string> types;
+    for (writer::TrainType const& t : result.model.train_types) types.push_back(t.abbreviation[0]);
+    EXPECT_EQ(result.model.kind, c.kind) << c.tram << " " << c.bus;
+    EXPECT_EQ(types, c.types) << c.tram << " " << c.bus;
+    EXPECT_EQ(result.WarningCount(), std::string(c.bus) == "9999" ? 3u : 2u);
+  }
+}
+
 TEST(GtfsImport, BrokenFeedsNameTheFileAndLine) {
   struct Case {
     char const* file;
