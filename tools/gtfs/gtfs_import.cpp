@@ -71,7 +71,7 @@ constexpr ModeText kModeTexts[] = {
     {"LD", "Lanová dráha", true},
     {"Mono", "Jednokolejka", true},
     {"Vlak", "Vlak", false},
-    {"Bus", "Dálkový autobus", false},
+    {"DBus", "Dálkový autobus", false},
     {"Loď", "Loď", false},
     {"Let", "Letadlo", false},
     {"Taxi", "Taxi", false},

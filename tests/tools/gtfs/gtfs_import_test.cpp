@@ -250,7 +250,7 @@ TEST(GtfsImport, RouteTypesGiveTheKindAndTheTrainTypes) {
       {"106", "1100", 1, {"Vlak", "Let"}},
       {"1100", "1102", 4, {"Let"}},
       {"4", "3", 2, {"Bus", "Loď"}},
-      {"200", "3", 2, {"Bus", "Bus"}},    // coach and city bus apart
+      {"200", "3", 2, {"Bus", "DBus"}},   // coach and city bus apart
       {"0", "9999", 3, {"Tram", "Bus"}},  // unknown: a bus, with a warning
   };
   for (Case const& c : cases) {
