@@ -55,13 +55,13 @@ InfoRecord& Info() {
   return info;
 }
 
-void SetDate(DMY_REC& out, const DateTriple& date) {
+void SetDate(DMY_REC& out, DateTriple const& date) {
   out.day = date.day;
   out.month = date.month;
   out.year = date.year;
 }
 
-TIMETABLEINFO_REC* FillInfo(const TimetableRecord& t) {
+TIMETABLEINFO_REC* FillInfo(TimetableRecord const& t) {
   InfoRecord& info = Info();
   info.Clear();
   TimetableInfo& data = info.data;
@@ -89,8 +89,9 @@ TIMETABLEINFO_REC* FillInfo(const TimetableRecord& t) {
   for (size_t l = 0; l < n; ++l) {
     info.nameList.push_back(api::ConvertOut(data.Names[l], info.names[l]));
     info.descriptionList.push_back(api::ConvertOut(data.Descriptions[l], info.descriptions[l]));
-    info.decorationList.push_back(
-        data.HasDecoration[l] ? api::ConvertOut(data.Decorations[l], info.decorations[l]) : nullptr);
+    info.decorationList.push_back(data.HasDecoration[l]
+                                      ? api::ConvertOut(data.Decorations[l], info.decorations[l])
+                                      : nullptr);
   }
   r.names = info.nameList.empty() ? nullptr : info.nameList.data();
   r.descriptions = info.descriptionList.empty() ? nullptr : info.descriptionList.data();
@@ -162,9 +163,9 @@ QO_API int QoGetExtensionType(int index, int i) {
   });
 }
 
-QO_API const char* QoGetResExtension(int index) {
+QO_API char const* QoGetResExtension(int index) {
   static std::string path;
-  return api::Export<const char*>(nullptr, [&]() -> const char* {
+  return api::Export<char const*>(nullptr, [&]() -> char const* {
     TimetableRecord* t = api::CheckTimetable(index);
     if (!t) return nullptr;
     path = ResourcePath(*t);
@@ -172,10 +173,10 @@ QO_API const char* QoGetResExtension(int index) {
   });
 }
 
-QO_API const char* QoGetDecoration(int index, int language) {
+QO_API char const* QoGetDecoration(int index, int language) {
   static std::vector<char> buffer;
   static std::string decoration;
-  return api::GuardedExport<const char*>(nullptr, [&]() -> const char* {
+  return api::GuardedExport<char const*>(nullptr, [&]() -> char const* {
     TimetableRecord* t = api::CheckTimetable(index);
     if (!t) return nullptr;
     if (language < 0 || static_cast<uint32_t>(language) >= t->LanguageCount) {

@@ -21,14 +21,14 @@ using namespace qo;
 namespace {
 
 // The station index rule: 0..StationCount-1, anything else is error 4.
-bool CheckStation(const TimetableRecord& t, int station) {
+bool CheckStation(TimetableRecord const& t, int station) {
   if (station >= 0 && static_cast<uint32_t>(station) < t.StationCount) return true;
   SetKernelError(ErrStationIndex);
   return false;
 }
 
 // A caller's text in the kernel's Windows-1250, at most `limit` characters.
-std::string TextIn(const char* text, size_t limit) {
+std::string TextIn(char const* text, size_t limit) {
   std::vector<char> buffer(limit + 1, '\0');
   if (text) std::strncpy(buffer.data(), text, limit);
   ConvertTextIn(buffer.data());
@@ -59,10 +59,10 @@ QO_API int QoStCount(int timetable) {
   });
 }
 
-QO_API const char* QoStName(int timetable, int station) {
+QO_API char const* QoStName(int timetable, int station) {
   static std::string name;
   static std::vector<char> buffer;
-  return api::Export<const char*>(nullptr, [&]() -> const char* {
+  return api::Export<char const*>(nullptr, [&]() -> char const* {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t) return nullptr;
     if (int error = GetStationName(*t, station, RegionDisplayMode(), true, name))
@@ -79,10 +79,10 @@ QO_API int QoStKey(int timetable, int station) {
   });
 }
 
-QO_API const char* QoStKeyChar(int timetable, int station) {
+QO_API char const* QoStKeyChar(int timetable, int station) {
   static std::string text;
   static std::vector<char> buffer;
-  return api::Export<const char*>(nullptr, [&]() -> const char* {
+  return api::Export<char const*>(nullptr, [&]() -> char const* {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t) return nullptr;
     text.clear();
@@ -91,8 +91,8 @@ QO_API const char* QoStKeyChar(int timetable, int station) {
   });
 }
 
-QO_API const int* QoStKeys(int timetable) {
-  return api::Export<const int*>(nullptr, [&]() -> const int* {
+QO_API int const* QoStKeys(int timetable) {
+  return api::Export<int const*>(nullptr, [&]() -> int const* {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t || t->StationKeys.empty()) return nullptr;
     // The caller reads the stored array in place.
@@ -107,10 +107,10 @@ QO_API int QoSearchStKey(int timetable, int key) {
   });
 }
 
-QO_API const int* QoSearchStKeyEx(int timetable, int key, int column, int* count) {
+QO_API int const* QoSearchStKeyEx(int timetable, int key, int column, int* count) {
   static std::vector<int32_t> stations;
   if (count) *count = 0;
-  return api::Export<const int*>(nullptr, [&]() -> const int* {
+  return api::Export<int const*>(nullptr, [&]() -> int const* {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t) return nullptr;
     SearchStationKeyEx(*t, key, column, stations);
@@ -144,17 +144,17 @@ QO_API int QoStType(int timetable, int station) {
   });
 }
 
-QO_API const unsigned short* QoStTypes(int timetable) {
-  return api::Export<const unsigned short*>(nullptr, [&]() -> const unsigned short* {
+QO_API unsigned short const* QoStTypes(int timetable) {
+  return api::Export<unsigned short const*>(nullptr, [&]() -> unsigned short const* {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t || t->StationTypes.empty()) return nullptr;
     return reinterpret_cast<const unsigned short*>(t->StationTypes.handle());
   });
 }
 
-QO_API const char* QoStRem(int timetable, int station) {
+QO_API char const* QoStRem(int timetable, int station) {
   static std::vector<char> buffer;
-  return api::Export<const char*>(nullptr, [&]() -> const char* {
+  return api::Export<char const*>(nullptr, [&]() -> char const* {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t) return nullptr;
     std::string_view remark;
@@ -163,8 +163,8 @@ QO_API const char* QoStRem(int timetable, int station) {
   });
 }
 
-QO_API int QoStRemType(int timetable, int station, const char* tag, const char** text,
-                       const char** second) {
+QO_API int QoStRemType(int timetable, int station, char const* tag, char const** text,
+                       char const** second) {
   static std::string found, rest;
   static std::vector<char> textBuffer, secondBuffer;
   if (text) *text = "";
@@ -182,18 +182,18 @@ QO_API int QoStRemType(int timetable, int station, const char* tag, const char**
   });
 }
 
-QO_API const char* QoStZone(int timetable, int station, int train, const char* line) {
+QO_API char const* QoStZone(int timetable, int station, int train, char const* line) {
   static std::string zone;
   static std::vector<char> buffer;
-  return api::Export<const char*>(nullptr, [&]() -> const char* {
+  return api::Export<char const*>(nullptr, [&]() -> char const* {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t) return nullptr;
     zone.clear();
     if (CheckStation(*t, station)) {
       const bool useLines = line != reinterpret_cast<const char*>(-1);
       std::string lineText = useLines && line ? TextIn(line, 9) : std::string();
-      if (int error = StationZone(*t, static_cast<uint16_t>(station), train, useLines, lineText,
-                                  zone))
+      if (int error =
+              StationZone(*t, static_cast<uint16_t>(station), train, useLines, lineText, zone))
         SetKernelError(error);
     }
     return api::ConvertOut(zone, buffer);

@@ -30,23 +30,24 @@ struct TimetableInfo {
 inline constexpr size_t kMaxInfoNameLength = 499;
 inline constexpr size_t kMaxDecorationLength = 79;
 
-void GetTimetableInfo(const TimetableRecord& t, TimetableInfo& out);
+void GetTimetableInfo(TimetableRecord const& t, TimetableInfo& out);
 
 // The decoration of data language `language`: its own, else language 0's;
-// false when neither exists (a second title shown before the name). `language` must lie in 0..LanguageCount-1.
-bool GetDecoration(const TimetableRecord& t, int language, std::string& out);
+// false when neither exists (a second title shown before the name). `language` must lie in
+// 0..LanguageCount-1.
+bool GetDecoration(TimetableRecord const& t, int language, std::string& out);
 
 // The position of a language letter among the timetable's data languages;
 // 0 (the first language serves) when it is not among them.
-int GetLangIndex(const TimetableRecord& t, char letter);
+int GetLangIndex(TimetableRecord const& t, char letter);
 
 // The type of attached extension file i (below LoadedExtensions.size()): 3
 // GIS, 2 fares, 4 station keys, by its path; 0 for any other.
-int GetExtensionType(const TimetableRecord& t, size_t i);
+int GetExtensionType(TimetableRecord const& t, size_t i);
 
 // The path of the timetable's resource library: the directory of its file
 // (up to and including the last '/' or '\') and the stored resource name.
-std::string ResourcePath(const TimetableRecord& t);
+std::string ResourcePath(TimetableRecord const& t);
 
 // Over the loaded timetables of that kind and area (all of them for kind
 // 0): the earliest first day and the latest last day of validity. False, with

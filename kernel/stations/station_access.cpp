@@ -13,7 +13,7 @@ constexpr size_t kMaxLineText = 9;
 
 }  // namespace
 
-void StationKeyText(const TimetableRecord& t, uint16_t station, std::string& out) {
+void StationKeyText(TimetableRecord const& t, uint16_t station, std::string& out) {
   out.clear();
   if (station >= t.StationKeys.size()) return;
   int32_t key = t.StationKeys[station];
@@ -27,9 +27,9 @@ void StationKeyText(const TimetableRecord& t, uint16_t station, std::string& out
   out = std::to_string(key);
 }
 
-int32_t SearchStationKey(const TimetableRecord& t, int32_t key) {
-  const ImageArray<int32_t>& keys = t.StationKeys;
-  const ImageArray<uint16_t>& byKey = t.StationsByKey;
+int32_t SearchStationKey(TimetableRecord const& t, int32_t key) {
+  ImageArray<int32_t> const& keys = t.StationKeys;
+  ImageArray<uint16_t> const& byKey = t.StationsByKey;
   if (byKey.size() != keys.size()) {
     for (int32_t s = 0; s < keys.size(); ++s)
       if (keys[s] == key) return s;
@@ -51,12 +51,12 @@ int32_t SearchStationKey(const TimetableRecord& t, int32_t key) {
   return found;
 }
 
-void SearchStationKeyEx(const TimetableRecord& t, int32_t key, int column,
+void SearchStationKeyEx(TimetableRecord const& t, int32_t key, int column,
                         std::vector<int32_t>& out) {
   out.clear();
   if (t.StationKeyExt && (column == KeyColumnTcv || column == KeyColumnReservation)) {
-    for (const auto& group : t.StationKeyExt->Groups) {
-      const ImageArray<int32_t>& keys = group[static_cast<size_t>(column)];
+    for (auto const& group : t.StationKeyExt->Groups) {
+      ImageArray<int32_t> const& keys = group[static_cast<size_t>(column)];
       for (int32_t row = 0; row < keys.size(); ++row) {
         if (keys[row] != key) continue;
         int32_t station = SearchStationKey(t, group[KeyColumnStation][row]);
@@ -70,13 +70,13 @@ void SearchStationKeyEx(const TimetableRecord& t, int32_t key, int column,
   }
 }
 
-int StationExtensionKey(const TimetableRecord& t, uint16_t station, int column, int32_t* out) {
+int StationExtensionKey(TimetableRecord const& t, uint16_t station, int column, int32_t* out) {
   *out = 0;
   if (!t.StationKeyExt || t.StationKeys.empty()) return ErrNotSupported;
   int32_t key = t.StationKeys[station];
   *out = key;
-  for (const auto& group : t.StationKeyExt->Groups) {
-    const ImageArray<int32_t>& keys = group[KeyColumnStation];
+  for (auto const& group : t.StationKeyExt->Groups) {
+    ImageArray<int32_t> const& keys = group[KeyColumnStation];
     for (int32_t row = 0; row < keys.size(); ++row) {
       if (keys[row] == key) {
         *out = group[static_cast<size_t>(column)][row];
@@ -87,9 +87,9 @@ int StationExtensionKey(const TimetableRecord& t, uint16_t station, int column, 
   return 0;
 }
 
-int StationTimeShift(const TimetableRecord& t, uint16_t station, int32_t value) {
+int StationTimeShift(TimetableRecord const& t, uint16_t station, int32_t value) {
   if (station < t.StationShiftLists.size()) {
-    const RecordArray& list = t.StationShiftLists[station];
+    RecordArray const& list = t.StationShiftLists[station];
     if (list.empty()) return 0;
     for (int32_t i = list.size() - 1; i >= 0; --i)
       if (list.Field<int32_t>(i, 0) >= value) return list.Field<int16_t>(i, 4);
@@ -99,7 +99,7 @@ int StationTimeShift(const TimetableRecord& t, uint16_t station, int32_t value) 
   return 0;
 }
 
-std::string_view StationRemark(const TimetableRecord& t, uint16_t station) {
+std::string_view StationRemark(TimetableRecord const& t, uint16_t station) {
   if (station >= t.StationRemarkIndex.size()) return {};
   int16_t index = t.StationRemarkIndex[station];
   return index > 0 ? PoolString(t.StationRemarks, index - 1) : std::string_view();
@@ -153,7 +153,7 @@ void ZoneText(std::string_view remark, int32_t threshold, std::string& out) {
   out.assign(zone);
 }
 
-int StationZone(const TimetableRecord& t, uint16_t station, int32_t train, bool useLines,
+int StationZone(TimetableRecord const& t, uint16_t station, int32_t train, bool useLines,
                 std::string_view lineText, std::string& out) {
   out.clear();
   int32_t threshold = train;

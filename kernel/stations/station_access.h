@@ -14,10 +14,10 @@ namespace qo {
 // The station key as text: empty for key 0; in an air timetable the key's
 // four bytes as characters, lowest first, up to the first zero byte (a code
 // such as "PRG"); otherwise the key in decimal. Empty without keys.
-void StationKeyText(const TimetableRecord& t, uint16_t station, std::string& out);
+void StationKeyText(TimetableRecord const& t, uint16_t station, std::string& out);
 
 // The first station (lowest index) with the key, -1 when none.
-int32_t SearchStationKey(const TimetableRecord& t, int32_t key);
+int32_t SearchStationKey(TimetableRecord const& t, int32_t key);
 
 // Columns of the station-key extension.
 enum StationKeyColumn : int { KeyColumnStation = 0, KeyColumnTcv = 1, KeyColumnReservation = 2 };
@@ -26,22 +26,22 @@ enum StationKeyColumn : int { KeyColumnStation = 0, KeyColumnTcv = 1, KeyColumnR
 // (1 TCV, 2 reservation): for each row holding the key there, the station
 // whose key stands in the row's station-key column. When that gives none,
 // the station with the key itself (when there is one).
-void SearchStationKeyEx(const TimetableRecord& t, int32_t key, int column,
+void SearchStationKeyEx(TimetableRecord const& t, int32_t key, int column,
                         std::vector<int32_t>& out);
 
 // The station's key in another column of the station-key extension (1 TCV,
 // 2 reservation), or its own key when the extension does not list it.
 // Returns 0, or ErrNotSupported without the extension or without station
 // keys.
-int StationExtensionKey(const TimetableRecord& t, uint16_t station, int column, int32_t* out);
+int StationExtensionKey(TimetableRecord const& t, uint16_t station, int column, int32_t* out);
 
 // The station's time shift for `value`: from its shift list the last entry
 // whose limit is at least the value (entry 0 when none is), else its single
 // shift, else 0.
-int StationTimeShift(const TimetableRecord& t, uint16_t station, int32_t value);
+int StationTimeShift(TimetableRecord const& t, uint16_t station, int32_t value);
 
 // The station's remark as stored (Windows-1250); empty when it has none.
-std::string_view StationRemark(const TimetableRecord& t, uint16_t station);
+std::string_view StationRemark(TimetableRecord const& t, uint16_t station);
 
 // Looks for "{tag}" in a remark: the text after it up to the next '{' goes
 // to *text, cut at a '|' whose rest goes to *second (else empty). False
@@ -61,7 +61,7 @@ void ZoneText(std::string_view remark, int32_t threshold, std::string& out);
 // line that names it; a line named by no zone line gives the empty text.
 // Otherwise the train argument is the threshold. Returns 0, or
 // ErrTrainIndex for a train beyond the timetable's.
-int StationZone(const TimetableRecord& t, uint16_t station, int32_t train, bool useLines,
+int StationZone(TimetableRecord const& t, uint16_t station, int32_t train, bool useLines,
                 std::string_view lineText, std::string& out);
 
 }  // namespace qo

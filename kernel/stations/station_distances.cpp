@@ -2,7 +2,7 @@
 
 namespace qo {
 
-void ComputeStationDistances(const TimetableRecord& t, uint16_t source, bool transfers,
+void ComputeStationDistances(TimetableRecord const& t, uint16_t source, bool transfers,
                              std::vector<int32_t>& distances, std::vector<int32_t>& predecessors) {
   const int32_t stations = static_cast<int32_t>(t.StationCount);
   distances.assign(static_cast<size_t>(stations), kUnreachable);
@@ -26,7 +26,7 @@ void ComputeStationDistances(const TimetableRecord& t, uint16_t source, bool tra
   distances[source] = 0;
   predecessors[source] = -1;
   push(source, false);
-  const bool withTransfers = transfers && !t.TransferOffsets.empty();
+  bool const withTransfers = transfers && !t.TransferOffsets.empty();
   while (next[sentinel] != sentinel) {
     int32_t u = next[sentinel];
     next[sentinel] = next[u];

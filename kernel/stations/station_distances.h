@@ -20,7 +20,7 @@ inline constexpr int32_t kUnreachable = 0x7FFFFFFF;
 // goes in at the front. Arcs of negative length are not used (they would let
 // a damaged file keep the search running for ever); sums stop short of
 // kUnreachable.
-void ComputeStationDistances(const TimetableRecord& t, uint16_t source, bool transfers,
+void ComputeStationDistances(TimetableRecord const& t, uint16_t source, bool transfers,
                              std::vector<int32_t>& distances, std::vector<int32_t>& predecessors);
 
 }  // namespace qo

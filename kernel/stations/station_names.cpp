@@ -49,7 +49,7 @@ int& RegionDisplayMode() {
   return mode;
 }
 
-void AddRegionPart(int mode, const TimetableRecord& t, uint16_t station, std::string& name) {
+void AddRegionPart(int mode, TimetableRecord const& t, uint16_t station, std::string& name) {
   if (name.empty() || mode == NameModeNoRegion || t.StationRegions.empty() ||
       station >= t.StationRegions.size())
     return;
@@ -65,7 +65,7 @@ void AddRegionPart(int mode, const TimetableRecord& t, uint16_t station, std::st
   name.insert(comma == std::string::npos ? name.size() : comma, inserted);
 }
 
-int GetStationName(const TimetableRecord& t, int station, int mode, bool plain, std::string& out) {
+int GetStationName(TimetableRecord const& t, int station, int mode, bool plain, std::string& out) {
   out.clear();
   if (station < 0 || static_cast<uint32_t>(station) >= t.StationCount) return ErrStationIndex;
   std::string_view stored = PoolString(t.StationNames, station);
@@ -91,9 +91,8 @@ void SwapCommaParts(std::string& name) {
   size_t second = name.find(',', first + 1);
   size_t last = name.rfind(',');
   std::string_view all(name);
-  std::string swapped(Trim(all.substr(first + 1, second == std::string::npos
-                                                      ? std::string::npos
-                                                      : second - first - 1)));
+  std::string swapped(Trim(
+      all.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1)));
   swapped += '/';
   swapped.append(Trim(all.substr(0, first)));
   if (second != std::string::npos) {
@@ -103,7 +102,7 @@ void SwapCommaParts(std::string& name) {
   name = std::move(swapped);
 }
 
-void ExpandBracketRefs(const TimetableRecord& t, std::string_view text, const CodeMarkers& markers,
+void ExpandBracketRefs(TimetableRecord const& t, std::string_view text, CodeMarkers const& markers,
                        std::string& out) {
   out.clear();
   if (text.find('[') == std::string_view::npos) {
@@ -112,7 +111,7 @@ void ExpandBracketRefs(const TimetableRecord& t, std::string_view text, const Co
   }
   out.reserve(text.size() + 500);
   const int32_t codes = GetPoolCount(t.CodeNames);
-  const bool symbols = !markers.open1.empty() || !markers.close1.empty();
+  bool const symbols = !markers.open1.empty() || !markers.close1.empty();
   size_t at = 0;
   while (at < text.size()) {
     size_t open = text.find('[', at);

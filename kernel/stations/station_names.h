@@ -32,13 +32,13 @@ int& RegionDisplayMode();
 // flag is set, the mode is 0 and the timetable is not a bus timetable.
 // Returns 0, or ErrStationIndex with an empty name for a station outside
 // 0..StationCount-1.
-int GetStationName(const TimetableRecord& t, int station, int mode, bool plain, std::string& out);
+int GetStationName(TimetableRecord const& t, int station, int mode, bool plain, std::string& out);
 
 // Puts " [part]" into the name before its first ',' (else at its end), the
 // part chosen by the mode from the station's region name. Nothing changes
 // for an empty name, mode 2, a timetable without regions, a station without
 // region, or an empty part.
-void AddRegionPart(int mode, const TimetableRecord& t, uint16_t station, std::string& name);
+void AddRegionPart(int mode, TimetableRecord const& t, uint16_t station, std::string& name);
 
 // Cuts the name before its `which`-th ',' (1 or 2), dropping the commas and
 // blanks that would end it. A name with fewer commas stays as it is.
@@ -60,7 +60,7 @@ struct CodeMarkers {
 // becomes its symbol in pair 1; any other code of the timetable becomes the
 // code itself, in pair 0 when that is set; a bracketed text that is no code
 // stays with its brackets.
-void ExpandBracketRefs(const TimetableRecord& t, std::string_view text, const CodeMarkers& markers,
+void ExpandBracketRefs(TimetableRecord const& t, std::string_view text, CodeMarkers const& markers,
                        std::string& out);
 
 }  // namespace qo

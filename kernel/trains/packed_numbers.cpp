@@ -4,7 +4,7 @@
 
 namespace qo {
 
-void FormatPackedNumber(const PackedNumberTable& table, int32_t value, size_t maxLength,
+void FormatPackedNumber(PackedNumberTable const& table, int32_t value, size_t maxLength,
                         std::string& out) {
   out.clear();
   if (table.Values.empty()) return;
@@ -19,7 +19,7 @@ void FormatPackedNumber(const PackedNumberTable& table, int32_t value, size_t ma
   if (out.size() > maxLength) out.resize(maxLength);
 }
 
-void TrainNumberText(const TimetableRecord& t, uint32_t train, std::string& out) {
+void TrainNumberText(TimetableRecord const& t, uint32_t train, std::string& out) {
   if (t.MainNumbers.Values.empty()) {
     out.clear();
     return;

@@ -12,11 +12,11 @@ namespace qo {
 
 // The text of `value` in the table, cut at maxLength characters; empty for
 // an absent table.
-void FormatPackedNumber(const PackedNumberTable& table, int32_t value, size_t maxLength,
+void FormatPackedNumber(PackedNumberTable const& table, int32_t value, size_t maxLength,
                         std::string& out);
 
 // The train's main number text (at most 39 characters); empty without a
 // main number table. `train` must be below TrainCount.
-void TrainNumberText(const TimetableRecord& t, uint32_t train, std::string& out);
+void TrainNumberText(TimetableRecord const& t, uint32_t train, std::string& out);
 
 }  // namespace qo

@@ -4,8 +4,8 @@
 
 namespace qo {
 
-int IsTrainRunningOnDay(const SearchFilter& filter, const TimetableRecord& t, int dayIndex,
-                        const StationEvent& event, uint16_t station, int* calendarDay) {
+int IsTrainRunningOnDay(SearchFilter const& filter, TimetableRecord const& t, int dayIndex,
+                        StationEvent const& event, uint16_t station, int* calendarDay) {
   if (calendarDay) *calendarDay = -1;
   const uint32_t train = event.Train();
   if (!t.TrainTypeWords.empty()) {
@@ -24,12 +24,12 @@ int IsTrainRunningOnDay(const SearchFilter& filter, const TimetableRecord& t, in
       t.CalendarClass.empty() ? 0 : t.CalendarClass[static_cast<int32_t>(train)];
   if (filter.DayTypeMode) {
     if (day < 0 || day >= kDayTypeWindowCount) return 0;
-    const std::vector<uint8_t>& set = filter.DayTypeWindows[static_cast<size_t>(day)];
+    std::vector<uint8_t> const& set = filter.DayTypeWindows[static_cast<size_t>(day)];
     return ClassRunsIn(set.data(), static_cast<int32_t>(set.size()), calendarClass) ? 1 : 0;
   }
   if (day < 0 || day >= static_cast<int32_t>(t.RunningDayCalendar.size())) return 0;
   if (calendarDay) *calendarDay = day;
-  const RecordArray& set = t.RunningDayCalendar[static_cast<size_t>(day)];
+  RecordArray const& set = t.RunningDayCalendar[static_cast<size_t>(day)];
   return ClassRunsIn(set.At(0), set.bytes(), calendarClass) ? 1 : 0;
 }
 

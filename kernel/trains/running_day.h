@@ -9,7 +9,7 @@
 namespace qo {
 
 // True when the calendar class `calendarClass` has its bit in `set`.
-inline bool ClassRunsIn(const uint8_t* set, int32_t setBytes, int32_t calendarClass) {
+inline bool ClassRunsIn(uint8_t const* set, int32_t setBytes, int32_t calendarClass) {
   return calendarClass >= 0 && calendarClass / 8 < setBytes &&
          (set[calendarClass / 8] >> (calendarClass % 8) & 1) != 0;
 }
@@ -20,7 +20,7 @@ inline bool ClassRunsIn(const uint8_t* set, int32_t setBytes, int32_t calendarCl
 // the train's run one day earlier). *calendarDay (may be null) gets the
 // day of the running-day calendar that was read, -1 when none was (day-type
 // mode, filtered out, outside the calendar).
-int IsTrainRunningOnDay(const SearchFilter& filter, const TimetableRecord& t, int dayIndex,
-                        const StationEvent& event, uint16_t station, int* calendarDay);
+int IsTrainRunningOnDay(SearchFilter const& filter, TimetableRecord const& t, int dayIndex,
+                        StationEvent const& event, uint16_t station, int* calendarDay);
 
 }  // namespace qo

@@ -10,7 +10,7 @@ namespace {
 
 // One event as a key whose order is the list's: minute (signed), train,
 // then the rest of the word (whose low 24 bits are the train).
-uint64_t EventKey(const uint8_t* at) {
+uint64_t EventKey(uint8_t const* at) {
   auto minute = static_cast<uint64_t>(LoadLE<int16_t>(at) + 32768);
   uint32_t word = LoadLE<uint32_t>(at + 2);
   return minute << 32 | uint64_t{word & kEventTrainMask} << 8 | word >> 24;

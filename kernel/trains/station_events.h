@@ -27,11 +27,11 @@ struct StationEvent {
 };
 
 struct StationEventList {
-  const uint8_t* data = nullptr;
+  uint8_t const* data = nullptr;
   int32_t count = 0;
 
   StationEvent At(int32_t i) const {
-    const uint8_t* at = data + static_cast<size_t>(i) * kStationEventBytes;
+    uint8_t const* at = data + static_cast<size_t>(i) * kStationEventBytes;
     return StationEvent{LoadLE<uint16_t>(at), LoadLE<uint32_t>(at + 2)};
   }
 };

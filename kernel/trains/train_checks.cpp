@@ -5,7 +5,7 @@
 
 namespace qo {
 
-int CheckTrainContinuation(const TimetableRecord& t, uint32_t trainB, uint32_t trainA,
+int CheckTrainContinuation(TimetableRecord const& t, uint32_t trainB, uint32_t trainA,
                            uint16_t station) {
   for (int32_t i = 0; i < t.ContinuationTrainA.size(); ++i) {
     if (static_cast<uint32_t>(t.ContinuationTrainA[i]) == trainA &&
@@ -15,17 +15,17 @@ int CheckTrainContinuation(const TimetableRecord& t, uint32_t trainB, uint32_t t
   return 1;
 }
 
-bool IsStationBarrierFree(const TimetableRecord& t, uint16_t station) {
+bool IsStationBarrierFree(TimetableRecord const& t, uint16_t station) {
   return t.HasStationTypeBit10 && station < t.StationTypes.size() &&
          (t.StationTypes[station] & 0x0400) != 0;
 }
 
-bool IsDomesticStation(const TimetableRecord& t, uint16_t station) {
+bool IsDomesticStation(TimetableRecord const& t, uint16_t station) {
   return station >= t.StationTypes.size() || (t.StationTypes[station] & (0x02 | 0x08)) == 0;
 }
 
 int CheckSearchPlace(int timetable, int list, int item) {
-  const TimetableRecord* t = TimetableAt(timetable);
+  TimetableRecord const* t = TimetableAt(timetable);
   if (!t) return ErrTimetableIndex;
   if (list < 0) {
     return item >= 0 && static_cast<uint32_t>(item) < t->StationCount ? 0 : ErrStationIndex;

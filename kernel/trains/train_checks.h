@@ -8,15 +8,15 @@ namespace qo {
 
 // 0 when train A continues as train B at the station (the pair is listed
 // in the continuation table), else 1.
-int CheckTrainContinuation(const TimetableRecord& t, uint32_t trainB, uint32_t trainA,
+int CheckTrainContinuation(TimetableRecord const& t, uint32_t trainB, uint32_t trainA,
                            uint16_t station);
 
 // True when the timetable has barrier-free data and the station is marked
 // barrier-free (type bit 0x0400).
-bool IsStationBarrierFree(const TimetableRecord& t, uint16_t station);
+bool IsStationBarrierFree(TimetableRecord const& t, uint16_t station);
 
 // True unless the station's type word marks it foreign (0x02 or 0x08).
-bool IsDomesticStation(const TimetableRecord& t, uint16_t station);
+bool IsDomesticStation(TimetableRecord const& t, uint16_t station);
 
 // Checks a place as a caller names it: a timetable index, a virtual list
 // (negative: the item is a station) and an item. Returns 0 when it is

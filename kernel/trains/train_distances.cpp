@@ -4,9 +4,9 @@
 
 namespace qo {
 
-int32_t ArcLength(const TimetableRecord& t, uint16_t from, int32_t train, uint16_t to) {
+int32_t ArcLength(TimetableRecord const& t, uint16_t from, int32_t train, uint16_t to) {
   if (from == to) return 0;
-  const RecordArray& overrides = t.DistanceOverrides;
+  RecordArray const& overrides = t.DistanceOverrides;
   for (int32_t i = 0; i < overrides.size(); ++i) {
     if (overrides.Field<int32_t>(i, 0) == train && overrides.Field<uint16_t>(i, 4) == from &&
         overrides.Field<uint16_t>(i, 6) == to)
@@ -31,8 +31,8 @@ bool LoadTrainDistances(TimetableRecord& t, uint32_t train, ImageArray<int32_t>*
       count = begin(list + 1) - begin(list);
     }
     if (count >= 1) {
-      const uint8_t* first =
-          reinterpret_cast<const uint8_t*>(t.DistanceData.handle()) + int64_t{begin(list)} * 4;
+      uint8_t const* first =
+          reinterpret_cast<uint8_t const*>(t.DistanceData.handle()) + int64_t{begin(list)} * 4;
       *out = ImageArray<int32_t>(first, count);
       return true;
     }
@@ -43,15 +43,15 @@ bool LoadTrainDistances(TimetableRecord& t, uint32_t train, ImageArray<int32_t>*
   int64_t total = 0;
   for (int32_t i = 0; i < stops.size(); ++i) {
     if (i > 0) {
-      int32_t length = ArcLength(t, stops.Station(i - 1), static_cast<int32_t>(train),
-                                 stops.Station(i));
+      int32_t length =
+          ArcLength(t, stops.Station(i - 1), static_cast<int32_t>(train), stops.Station(i));
       if (length < 0) return false;
       total += length;
     }
     t.DistanceWorkBuffer[static_cast<size_t>(i)] =
         static_cast<int32_t>(total > INT32_MAX ? INT32_MAX : total);
   }
-  *out = ImageArray<int32_t>(reinterpret_cast<const uint8_t*>(t.DistanceWorkBuffer.data()),
+  *out = ImageArray<int32_t>(reinterpret_cast<uint8_t const*>(t.DistanceWorkBuffer.data()),
                              stops.size());
   return true;
 }

@@ -19,6 +19,6 @@ bool LoadTrainDistances(TimetableRecord& t, uint32_t train, ImageArray<int32_t>*
 // Length of the arc from one station to another as the train runs it: 0 for
 // the same station, the train's own override when it has one, else the
 // first arc of `from` that leads to `to`; -1 when there is none.
-int32_t ArcLength(const TimetableRecord& t, uint16_t from, int32_t train, uint16_t to);
+int32_t ArcLength(TimetableRecord const& t, uint16_t from, int32_t train, uint16_t to);
 
 }  // namespace qo

@@ -5,13 +5,13 @@ namespace {
 
 constexpr uint8_t kKindAir = 4;
 
-int32_t RangeBegin(const TimetableRecord& t, int64_t range) {
+int32_t RangeBegin(TimetableRecord const& t, int64_t range) {
   return static_cast<int32_t>(t.TrainStopOffsets[static_cast<int32_t>(range)] / kStopWordBytes);
 }
 
 }  // namespace
 
-StopRange::StopRange(const TimetableRecord& t, uint32_t train) {
+StopRange::StopRange(TimetableRecord const& t, uint32_t train) {
   int32_t first = RangeBegin(t, train);
   int32_t count = RangeBegin(t, int64_t{train} + 1) - first;
   if (count == 1) {
@@ -63,7 +63,7 @@ StopList DecodeTrainStops(TimetableRecord& t, uint32_t train) {
   return StopList{out, range.size()};
 }
 
-int GetStopDayStep(const TimetableRecord& t, uint16_t previousTime, uint16_t previousStation,
+int GetStopDayStep(TimetableRecord const& t, uint16_t previousTime, uint16_t previousStation,
                    uint16_t time, uint16_t station) {
   if (!(time & kStopMidnightBit)) return 0;
   int before = previousTime & kStopMinuteMask;

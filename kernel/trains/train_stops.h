@@ -23,7 +23,7 @@ inline constexpr int kStopWordBytes = 4;
 // or in the record's stop work buffer. Read as an unaligned u32 a word has
 // the time in the low and the station in the high 16 bits.
 struct StopList {
-  const uint8_t* words = nullptr;
+  uint8_t const* words = nullptr;
   int32_t count = 0;
 
   uint16_t Time(int32_t i) const { return LoadLE<uint16_t>(words + i * kStopWordBytes); }
@@ -38,7 +38,7 @@ struct StopList {
 // it.
 class StopRange {
  public:
-  StopRange(const TimetableRecord& t, uint32_t train);
+  StopRange(TimetableRecord const& t, uint32_t train);
 
   int32_t size() const { return count_; }
   uint16_t Station(int32_t i) const { return LoadLE<uint16_t>(At(i) + 2); }
@@ -48,16 +48,16 @@ class StopRange {
   bool IsReference() const { return reference_; }
 
  private:
-  const uint8_t* At(int32_t i) const { return data_ + static_cast<size_t>(i) * kStopWordBytes; }
+  uint8_t const* At(int32_t i) const { return data_ + static_cast<size_t>(i) * kStopWordBytes; }
 
-  const uint8_t* data_ = nullptr;
+  uint8_t const* data_ = nullptr;
   int32_t count_ = 0;
   int start_ = 0;
   bool reference_ = false;
 };
 
 // The stored time shift of a station (minutes), 0 without shifts.
-inline int StationShift(const TimetableRecord& t, uint16_t station) {
+inline int StationShift(TimetableRecord const& t, uint16_t station) {
   return t.StationTimeShifts.empty() ? 0 : t.StationTimeShifts[station];
 }
 
@@ -70,10 +70,10 @@ StopList DecodeTrainStops(TimetableRecord& t, uint32_t train);
 // Days between the previous stop word and this one: 0, 1, 2 (an air
 // timetable's jump across time zones of more than a day) or -1 (a backward
 // jump across time zones).
-int GetStopDayStep(const TimetableRecord& t, uint16_t previousTime, uint16_t previousStation,
+int GetStopDayStep(TimetableRecord const& t, uint16_t previousTime, uint16_t previousStation,
                    uint16_t time, uint16_t station);
 
-inline int GetStopDayStep(const TimetableRecord& t, const StopList& stops, int32_t i) {
+inline int GetStopDayStep(TimetableRecord const& t, StopList const& stops, int32_t i) {
   return i <= 0 ? 0
                 : GetStopDayStep(t, stops.Time(i - 1), stops.Station(i - 1), stops.Time(i),
                                  stops.Station(i));

@@ -13,9 +13,9 @@ constexpr uint8_t kKindRail = 1;
 // Calls f(text) for each general remark of the train, the last first, in
 // data language 0.
 template <class F>
-void ForEachRemarkBackwards(const TimetableRecord& t, uint32_t train, F&& f) {
+void ForEachRemarkBackwards(TimetableRecord const& t, uint32_t train, F&& f) {
   if (t.RemarkGroups.empty() || t.GeneralRemarkPools.empty()) return;
-  const StringPool& pool = t.GeneralRemarkPools[0];
+  StringPool const& pool = t.GeneralRemarkPools[0];
   int32_t group = t.RemarkGroups[static_cast<int32_t>(train)];
   if (t.RemarkListOffsets.empty()) {
     f(PoolString(pool, group));
@@ -46,9 +46,9 @@ std::string_view TypeNameAt(std::string_view remark, int minute) {
 
 // The type that a name stands for: physical types first, then train types,
 // each searched from the last back.
-bool LookUpType(const TimetableRecord& t, std::string_view name, int* bit, int* physical) {
+bool LookUpType(TimetableRecord const& t, std::string_view name, int* bit, int* physical) {
   if (!t.PhysicalTypeNames.empty()) {
-    const StringPool& pool = t.PhysicalTypeNames[0];
+    StringPool const& pool = t.PhysicalTypeNames[0];
     for (int32_t p = GetPoolCount(pool) - 1; p >= 0; --p) {
       if (PoolString(pool, p) != name) continue;
       *physical = p;
@@ -57,7 +57,7 @@ bool LookUpType(const TimetableRecord& t, std::string_view name, int* bit, int* 
     }
   }
   if (!t.TrainTypeNames.empty()) {
-    const StringPool& pool = t.TrainTypeNames[0];
+    StringPool const& pool = t.TrainTypeNames[0];
     for (int32_t i = GetPoolCount(pool) - 1; i >= 0; --i) {
       if (PoolString(pool, i) != name) continue;
       *physical = -1;
@@ -70,7 +70,7 @@ bool LookUpType(const TimetableRecord& t, std::string_view name, int* bit, int* 
 
 }  // namespace
 
-bool FindTypeAtStop(const TimetableRecord& t, uint32_t train, int32_t station, int* bit,
+bool FindTypeAtStop(TimetableRecord const& t, uint32_t train, int32_t station, int* bit,
                     int* physical) {
   StopRange stops(t, train);
   bool found = false;
@@ -91,7 +91,7 @@ bool FindTypeAtStop(const TimetableRecord& t, uint32_t train, int32_t station, i
   return found;
 }
 
-uint32_t GetTrainTypeWord(const TimetableRecord& t, uint32_t train, int32_t station) {
+uint32_t GetTrainTypeWord(TimetableRecord const& t, uint32_t train, int32_t station) {
   if (t.TrainTypeWords.empty()) return 0;
   uint32_t word = t.TrainTypeWords[static_cast<int32_t>(train)];
   if (t.Kind != kKindRail || !(word & kTypeChangesAlongRoute) || t.GeneralRemarkPools.empty())

@@ -14,13 +14,13 @@ inline constexpr uint32_t kTypeChangesAlongRoute = 0x400000;
 // train whose type changes along the route, the type bit of the type in
 // force at `station` (-1: the whole route) plus the stored attribute bits.
 // `train` must be below TrainCount.
-uint32_t GetTrainTypeWord(const TimetableRecord& t, uint32_t train, int32_t station);
+uint32_t GetTrainTypeWord(TimetableRecord const& t, uint32_t train, int32_t station);
 
 // The type in force at a station of a train whose type changes along its
 // route: the last type that a general remark names at a stop up to the
 // station. False when no remark names one. *bit is the type's bit index, and
 // *physical the physical type (-1 when the name is a train type's).
-bool FindTypeAtStop(const TimetableRecord& t, uint32_t train, int32_t station, int* bit,
+bool FindTypeAtStop(TimetableRecord const& t, uint32_t train, int32_t station, int* bit,
                     int* physical);
 
 }  // namespace qo

@@ -59,7 +59,7 @@ TEST_F(TimetableInformation, TheRecordDescribesTheTimetable) {
   plain.first_day = w::DayNumberOf(2026, 1, 1);
   plain.last_day = w::DayNumberOf(2026, 1, 31);
   ASSERT_EQ(Load({path, dir_.Write("plain.qo", plain)}), 2);
-  const int r = At(0).TimetableId == 1001 ? 0 : 1;
+  int const r = At(0).TimetableId == 1001 ? 0 : 1;
 
   TIMETABLEINFO_REC* info = QoQoInfo(r);
   ASSERT_NE(info, nullptr);
@@ -77,9 +77,9 @@ TEST_F(TimetableInformation, TheRecordDescribesTheTimetable) {
   EXPECT_STREQ(info->letters, "CEG");
   EXPECT_EQ(Texts(info->names, 3),
             (std::vector<std::string>{Cp("Železnice 2025"), "Railways 2025", "Eisenbahn 2025"}));
-  EXPECT_EQ(Texts(info->descriptions, 3),
-            (std::vector<std::string>{Cp("Vzorový řád|Platí celý rok"), "Sample|All year",
-                                      "Beispiel"}));
+  EXPECT_EQ(
+      Texts(info->descriptions, 3),
+      (std::vector<std::string>{Cp("Vzorový řád|Platí celý rok"), "Sample|All year", "Beispiel"}));
   EXPECT_EQ(Texts(info->decorations, 3),
             (std::vector<std::string>{Cp("Vzorová data"), Cp("Vzorová data"), "Beispieldaten"}));
   EXPECT_EQ(std::string(info->code, 8), std::string("ZJR25\0\0\0", 8));
@@ -112,7 +112,7 @@ TEST_F(TimetableInformation, KindLanguagesAndDecorations) {
   w::TimetableModel m = FullModel();
   m.decorations = {std::string(100, 'D'), "", "Beispieldaten"};
   ASSERT_EQ(Load({dir_.Write("rail.qo", m), dir_.Write("plain.qo", SmallModel(2, 4, 9, 2))}), 2);
-  const int r = At(0).TimetableId == 1001 ? 0 : 1, p = 1 - r;
+  int const r = At(0).TimetableId == 1001 ? 0 : 1, p = 1 - r;
 
   int area = -1;
   EXPECT_EQ(QoTrCategory(p, &area), 4);
@@ -152,7 +152,7 @@ TEST_F(TimetableInformation, AttachedFilesAndTheResourceLibrary) {
   dir_.Save("t.qok", w::WriteExtension({.type = w::ExtensionType::kStationKeys}).bytes);
   dir_.Save("t.qmap", w::WriteExtension({.type = w::ExtensionType::kQMap}).bytes);
   ASSERT_EQ(Load({dir_.Write("t.qo", m), dir_.Write("u.qo", SmallModel(2))}), 2);
-  const int t = At(0).TimetableId == 1 ? 0 : 1;
+  int const t = At(0).TimetableId == 1 ? 0 : 1;
   ASSERT_EQ(At(t).LoadedExtensions.size(), 4u);
 
   char** list = nullptr;  // an empty out still receives the list
@@ -182,8 +182,8 @@ TEST_F(TimetableInformation, AttachedFilesAndTheResourceLibrary) {
     char const* file;
     char const* resource;
   };
-  for (Case c : {Case{"C:\\data\\rail.qo", "C:\\data\\zjr.dll"}, Case{"d/x\\rail.qo", "d/x\\zjr.dll"},
-                 Case{"rail.qo", "zjr.dll"}}) {
+  for (Case c : {Case{"C:\\data\\rail.qo", "C:\\data\\zjr.dll"},
+                 Case{"d/x\\rail.qo", "d/x\\zjr.dll"}, Case{"rail.qo", "zjr.dll"}}) {
     TimetableRecord record;
     record.FilePath = c.file;
     record.ResourceName = "zjr.dll";
@@ -202,15 +202,16 @@ TEST_F(TimetableInformation, ValidityOverTimetablesOfAKind) {
     m.last_day = last;
     return m;
   };
-  ASSERT_EQ(Load({dir_.Write("a.qo", model(1, 1, 0, w::DayNumberOf(2025, 3, 1),
-                                           w::DayNumberOf(2025, 5, 31))),
-                  dir_.Write("b.qo", model(2, 1, 0, w::DayNumberOf(2025, 1, 1),
-                                           w::DayNumberOf(2025, 4, 30))),
-                  dir_.Write("c.qo", model(3, 1, 2, w::DayNumberOf(2024, 1, 1),
-                                           w::DayNumberOf(2024, 1, 2))),
-                  dir_.Write("d.qo", model(4, 3, 0, w::DayNumberOf(2025, 1, 1),
-                                           w::DayNumberOf(2026, 12, 31)))}),
-            4);
+  ASSERT_EQ(
+      Load({dir_.Write("a.qo",
+                       model(1, 1, 0, w::DayNumberOf(2025, 3, 1), w::DayNumberOf(2025, 5, 31))),
+            dir_.Write("b.qo",
+                       model(2, 1, 0, w::DayNumberOf(2025, 1, 1), w::DayNumberOf(2025, 4, 30))),
+            dir_.Write("c.qo",
+                       model(3, 1, 2, w::DayNumberOf(2024, 1, 1), w::DayNumberOf(2024, 1, 2))),
+            dir_.Write("d.qo",
+                       model(4, 3, 0, w::DayNumberOf(2025, 1, 1), w::DayNumberOf(2026, 12, 31)))}),
+      4);
   struct Case {
     int kind, area;
     char const* range;

@@ -22,7 +22,7 @@ constexpr int32_t AirCode(char a, char b, char c) {
 
 std::vector<int> Stations(int timetable, int key, int column) {
   int count = -1;
-  const int* found = QoSearchStKeyEx(timetable, key, column, &count);
+  int const* found = QoSearchStKeyEx(timetable, key, column, &count);
   EXPECT_NE(found, nullptr);
   return std::vector<int>(found, found + count);
 }
@@ -62,7 +62,7 @@ TEST_F(StationAccess, KeysAndKeyTexts) {
   EXPECT_EQ(QoSearchStKey(r, 5457076), 0);
   EXPECT_EQ(QoSearchStKey(r, 4), -1);
   EXPECT_EQ(QoSearchStKey(u, 1), -1);
-  const int* keys = QoStKeys(r);
+  int const* keys = QoStKeys(r);
   ASSERT_NE(keys, nullptr);
   ASSERT_EQ(GetArrayCount(keys), 3);
   EXPECT_EQ(LoadLE<int32_t>(keys + 1), 17);
@@ -75,15 +75,15 @@ TEST_F(StationAccess, KeysAndKeyTexts) {
 TEST_F(StationAccess, StationKeyExtension) {
   w::TimetableModel m = SmallModel(1, 1, 0, 4);  // keys 100, 200, 300, 400
   m.extension_names = {"keys.qok"};
-  dir_.Save("keys.qok", w::WriteExtension({.type = w::ExtensionType::kStationKeys,
-                                           .owner_id = 1,
-                                           .station_key_rows = {{100, 9100, 7100},
-                                                                {200, 9200, 7100},
-                                                                {999, 9100, 7999}}})
-                            .bytes);
+  dir_.Save("keys.qok",
+            w::WriteExtension(
+                {.type = w::ExtensionType::kStationKeys,
+                 .owner_id = 1,
+                 .station_key_rows = {{100, 9100, 7100}, {200, 9200, 7100}, {999, 9100, 7999}}})
+                .bytes);
   w::TimetableModel plain = SmallModel(2, 2, 0, 2);
   ASSERT_EQ(Load({dir_.Write("a.qo", m), dir_.Write("b.qo", plain)}), 2);
-  const int t = At(0).TimetableId == 1 ? 0 : 1;
+  int const t = At(0).TimetableId == 1 ? 0 : 1;
   ASSERT_NE(At(t).StationKeyExt, nullptr);
 
   EXPECT_EQ(QoStTCVKey(t, 0), 9100);
@@ -114,7 +114,7 @@ TEST_F(StationAccess, TypesAndTimeShiftsInBothForms) {
   lists.stations[0].time_shift_list = {{0, 60}, {kLimit, 120}};
   lists.stations[2].time_shift = -300;  // written as its one-entry list
   ASSERT_EQ(Load({dir_.Write("single.qo", single), dir_.Write("lists.qo", lists)}), 2);
-  const int s = At(0).TimetableId == 1 ? 0 : 1, l = 1 - s;
+  int const s = At(0).TimetableId == 1 ? 0 : 1, l = 1 - s;
   ASSERT_TRUE(At(s).StationShiftLists.empty());
   ASSERT_FALSE(At(l).StationShiftLists.empty());
 
@@ -124,12 +124,9 @@ TEST_F(StationAccess, TypesAndTimeShiftsInBothForms) {
     int station, value, shift;
   };
   const Case cases[] = {
-      {0, -5, 120},                  // the last entry whose limit is at least the value
-      {0, 0, 120},
-      {0, kLimit, 120},
-      {0, kLimit + 1, 60},   // no entry reaches it: entry 0
-      {2, 5, -300},
-      {1, 5, 0},
+      {0, -5, 120},  // the last entry whose limit is at least the value
+      {0, 0, 120},  {0, kLimit, 120}, {0, kLimit + 1, 60},  // no entry reaches it: entry 0
+      {2, 5, -300}, {1, 5, 0},
   };
   for (Case const& c : cases)
     EXPECT_EQ(QoStTimeShift(l, c.station, c.value), c.shift) << c.station << " " << c.value;
@@ -137,7 +134,7 @@ TEST_F(StationAccess, TypesAndTimeShiftsInBothForms) {
   EXPECT_EQ(QoError(), ErrStationIndex);
 
   EXPECT_EQ(QoStType(s, 2), 0x0002);
-  const unsigned short* types = QoStTypes(s);
+  unsigned short const* types = QoStTypes(s);
   ASSERT_NE(types, nullptr);
   EXPECT_EQ(GetArrayCount(types), 3);
   EXPECT_EQ(LoadLE<uint16_t>(types + 2), 0x0002);
@@ -175,8 +172,8 @@ TEST_F(StationAccess, RemarksAndTheirTags) {
       {2, nullptr, 0, "", ""},  // no remark
   };
   for (Case const& c : cases) {
-    const char* text = nullptr;
-    const char* second = nullptr;
+    char const* text = nullptr;
+    char const* second = nullptr;
     EXPECT_EQ(QoStRemType(0, c.station, c.tag, &text, &second), c.found) << c.station;
     EXPECT_STREQ(text, c.text);
     EXPECT_STREQ(second, c.second);
@@ -211,21 +208,20 @@ TEST_F(StationAccess, ZonesByLine) {
   w::TimetableModel m = SmallModel(1, 3, 0, 3);
   m.stations[0].remark = "{Z}[1]A[5]B";
   m.stations[2].remark = "{Z}C";
-  m.trains = {{.stops = {{.station = 0, .departure = 600}, {.station = 1, .arrival = 610}},
-               .number = "12"},
-              {.stops = {{.station = 0, .departure = 700}, {.station = 1, .arrival = 710}},
-               .number = "X7"},
-              {.stops = {{.station = 0, .departure = 800}, {.station = 1, .arrival = 810}},
-               .number = "44"}};
+  m.trains = {
+      {.stops = {{.station = 0, .departure = 600}, {.station = 1, .arrival = 610}}, .number = "12"},
+      {.stops = {{.station = 0, .departure = 700}, {.station = 1, .arrival = 710}}, .number = "X7"},
+      {.stops = {{.station = 0, .departure = 800}, {.station = 1, .arrival = 810}},
+       .number = "44"}};
   m.zone_lines = {{.number_value = 12, .threshold = 3}, {.number_value = ~0, .threshold = 6}};
   w::TimetableModel flat = SmallModel(2, 3, 0, 2);
   flat.stations[0].remark = "[1]A[5]B";
   ASSERT_EQ(Load({dir_.Write("lines.qo", m), dir_.Write("flat.qo", flat)}), 2);
-  const int t = At(0).TimetableId == 1 ? 0 : 1;
-  const char* none = reinterpret_cast<const char*>(-1);
+  int const t = At(0).TimetableId == 1 ? 0 : 1;
+  char const* none = reinterpret_cast<char const*>(-1);
   struct Case {
     int timetable, station, train;
-    const char* line;
+    char const* line;
     char const* zone;
   };
   const Case cases[] = {
@@ -233,18 +229,18 @@ TEST_F(StationAccess, ZonesByLine) {
       {t, 0, -1, "X7", ""},     // threshold 6
       {t, 0, -1, "44", ""},     // a line of no zone
       {t, 0, 0, nullptr, "B"},  // train 0 runs as line 12
-      {t, 0, 1, nullptr, ""},
-      {t, 0, 2, nullptr, ""},
-      {t, 0, 0, none, "A"},     // no line: the argument itself is the threshold
-      {t, 0, 4, none, "B"},
-      {t, 0, -1, nullptr, "A"},
-      {t, 2, -1, "12", "C"},
-      {t, 1, -1, "12", ""},      // no remark
-      {1 - t, 0, 3, "12", "B"},  // no zone lines
+      {t, 0, 1, nullptr, ""},   {t, 0, 2, nullptr, ""},
+      {t, 0, 0, none, "A"},  // no line: the argument itself is the threshold
+      {t, 0, 4, none, "B"},     {t, 0, -1, nullptr, "A"},
+      {t, 2, -1, "12", "C"},    {t, 1, -1, "12", ""},  // no remark
+      {1 - t, 0, 3, "12", "B"},                        // no zone lines
   };
   for (Case const& c : cases) {
     EXPECT_STREQ(QoStZone(c.timetable, c.station, c.train, c.line), c.zone)
-        << c.station << " " << c.train << " " << (c.line == none ? "-1" : c.line ? c.line : "null");
+        << c.station << " " << c.train << " "
+        << (c.line == none ? "-1"
+            : c.line       ? c.line
+                           : "null");
   }
   EXPECT_STREQ(QoStZone(t, 0, 3, nullptr), "");
   EXPECT_EQ(QoError(), ErrTrainIndex);

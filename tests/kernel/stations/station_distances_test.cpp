@@ -16,7 +16,7 @@
 namespace qo::test {
 namespace {
 
-std::vector<int> Copy(const int* array) {
+std::vector<int> Copy(int const* array) {
   return array ? std::vector<int>(array, array + GetArrayCount(array)) : std::vector<int>{};
 }
 
@@ -30,7 +30,7 @@ TEST_F(StationDistances, PathsLinksAndUnreachableStations) {
   m.transfers = {{.from = 2, .to = 3, .minutes = 5}};
   w::TimetableModel bare = SmallModel(2, 1, 0, 2);
   ASSERT_EQ(Load({dir_.Write("a.qo", m), dir_.Write("bare.qo", bare)}), 2);
-  const int t = At(0).TimetableId == 1 ? 0 : 1;
+  int const t = At(0).TimetableId == 1 ? 0 : 1;
 
   int* distances = nullptr;
   int* predecessors = nullptr;
@@ -48,8 +48,10 @@ TEST_F(StationDistances, PathsLinksAndUnreachableStations) {
   struct Case {
     int timetable, station, error;
   };
-  const Case cases[] = {{1 - t, 0, ErrNotSupported}, {t, 5, ErrStationIndex},
-                        {t, -1, ErrStationIndex}, {2, 0, ErrTimetableIndex}};
+  const Case cases[] = {{1 - t, 0, ErrNotSupported},
+                        {t, 5, ErrStationIndex},
+                        {t, -1, ErrStationIndex},
+                        {2, 0, ErrTimetableIndex}};
   for (Case const& c : cases) {
     distances = predecessors = reinterpret_cast<int*>(&m);
     EXPECT_EQ(QoGetStationDist(c.timetable, c.station, &distances, &predecessors, 1), 0);
@@ -75,7 +77,7 @@ TEST_F(StationDistances, EqualToDijkstraOnRandomGraphs) {
   for (int round = 0; round < 5; ++round) {
     SCOPED_TRACE(round);
     Clear();
-    const int n = 60;
+    int const n = 60;
     w::TimetableModel m = SmallModel(1, 1, 0, n);
     for (int a = 0; a < 4 * n; ++a) {
       m.arcs.push_back({static_cast<uint16_t>(random() % n), static_cast<uint16_t>(random() % n),

@@ -74,7 +74,7 @@ TEST_F(StationNames, RegionPartsByNameMode) {
 }
 
 TEST_F(StationNames, ShownNamesCrossInTheTextMode) {
-  const int rail = At(0).Kind == 1 ? 0 : 1;
+  int const rail = At(0).Kind == 1 ? 0 : 1;
   EXPECT_EQ(std::string(QoStName(rail, 1)), Cp("Nová Ves u Kolína"));
   RegionDisplayMode() = NameModeWholeRegion;
   QoSetDia(4);

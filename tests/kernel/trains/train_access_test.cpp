@@ -163,9 +163,9 @@ TEST_F(RunningTest, TypeMasksAndRequiredAttributes) {
     filter.TypeMask = c.mask;
     filter.RequiredAttributes = c.required;
     filter.WaiveRequired = c.waive;
-    EXPECT_EQ(IsTrainRunningOnDay(filter, t(), 0, EventOf(t(), c.station, c.train), c.station,
-                                  nullptr),
-              c.runs)
+    EXPECT_EQ(
+        IsTrainRunningOnDay(filter, t(), 0, EventOf(t(), c.station, c.train), c.station, nullptr),
+        c.runs)
         << c.name;
   }
 }
@@ -193,8 +193,8 @@ TEST_F(TrainAccess, TrainDistances) {
   m.trains = {
       withDistances({Dep(0, 600), Arr(1, 610), Arr(2, 630)}, {0, 1100, 3100}),
       withDistances({Dep(0, 700), Arr(1, 710), Arr(2, 730)}, {0, 1100, 3100}),  // stored once
-      {.stops = {Dep(0, 800), Pass(1, 810, 812), Arr(2, 830), Arr(3, 840)}},     // summed arcs
-      {.stops = {Dep(3, 900), Arr(0, 930)}},                                      // no arc 3 -> 0
+      {.stops = {Dep(0, 800), Pass(1, 810, 812), Arr(2, 830), Arr(3, 840)}},    // summed arcs
+      {.stops = {Dep(3, 900), Arr(0, 930)}},                                    // no arc 3 -> 0
   };
   m.distance_overrides = {{.train = 2, .from = 1, .to = 2, .length = 2500}};
   w::TimetableModel none = SmallModel(2, 1, 0, 2);
@@ -235,7 +235,7 @@ TEST_F(TrainAccess, StationAndTrainChecks) {
   w::TimetableModel plain = SmallModel(2, 1, 0, 2);
   plain.stations[1].type = 0x02;
   ASSERT_EQ(Load({dir_.Write("a.qo", m), dir_.Write("b.qo", plain)}), 2);
-  const int index = At(0).TimetableId == 1 ? 0 : 1;
+  int const index = At(0).TimetableId == 1 ? 0 : 1;
   TimetableRecord& t = At(index);
   TimetableRecord& other = At(1 - index);
 
@@ -254,9 +254,14 @@ TEST_F(TrainAccess, StationAndTrainChecks) {
     int timetable, list, item, error;
   };
   const Case cases[] = {
-      {index, -1, 3, 0},         {index, -1, 4, ErrStationIndex}, {index, -1, -1, ErrStationIndex},
-      {index, 0, 0, 0},          {index, 0, 1, ErrObjectIndex},   {index, 1, 0, ErrVirtListIndex},
-      {2, -1, 0, ErrTimetableIndex}, {-1, -1, 0, ErrTimetableIndex},
+      {index, -1, 3, 0},
+      {index, -1, 4, ErrStationIndex},
+      {index, -1, -1, ErrStationIndex},
+      {index, 0, 0, 0},
+      {index, 0, 1, ErrObjectIndex},
+      {index, 1, 0, ErrVirtListIndex},
+      {2, -1, 0, ErrTimetableIndex},
+      {-1, -1, 0, ErrTimetableIndex},
   };
   for (Case const& c : cases)
     EXPECT_EQ(CheckSearchPlace(c.timetable, c.list, c.item), c.error)

@@ -71,8 +71,8 @@ TEST_F(TrainStops, PatternReferencesDecodeToTheTrainsOwnWords) {
     w::TimetableModel m = SmallModel(1, 1, 0, 3);
     m.trains = c.trains;
     std::string own = dir_.Write("own.qo", m);
-    std::string shared = dir_.Write("shared.qo", m,
-                                    {.share_stop_patterns = true, .share_patterns_over_a_day = true});
+    std::string shared = dir_.Write(
+        "shared.qo", m, {.share_stop_patterns = true, .share_patterns_over_a_day = true});
     ASSERT_EQ(Load({own, shared}), 2);
     TimetableRecord& a = At(0);
     TimetableRecord& b = At(1);
@@ -88,8 +88,9 @@ TEST_F(TrainStops, PatternReferencesDecodeToTheTrainsOwnWords) {
 // timetable's work buffer, overwritten by the next decoding.
 TEST_F(TrainStops, FlagsSurviveAndTheWorkBufferIsReused) {
   w::TimetableModel m = SmallModel(1, 1, 0, 3);
-  m.trains = {{.stops = {Dep(0, 600), {.station = 1, .arrival = 610, .flags = 0x4000}, Arr(2, 620)}},
-              {.stops = {Dep(0, 700), {.station = 1, .arrival = 710, .flags = 0x4000}, Arr(2, 720)}}};
+  m.trains = {
+      {.stops = {Dep(0, 600), {.station = 1, .arrival = 610, .flags = 0x4000}, Arr(2, 620)}},
+      {.stops = {Dep(0, 700), {.station = 1, .arrival = 710, .flags = 0x4000}, Arr(2, 720)}}};
   ASSERT_EQ(Load({dir_.Write("a.qo", m, {.share_stop_patterns = true})}), 1);
   TimetableRecord& t = At(0);
   StopList first = DecodeTrainStops(t, 0);
@@ -137,12 +138,13 @@ TEST_F(TrainStops, DaySteps) {
     int step;
   };
   const Case cases[] = {
-      {600, 610, 0},                       // no midnight bit
-      {1430, 5 | kStopMidnightBit, 1},     // over midnight
-      {100, 900 | kStopMidnightBit, -1},   // far later: a jump back across time zones
-      {1380, 60 | kStopMidnightBit, 1},    // the rail timetable knows no two-day step
+      {600, 610, 0},                      // no midnight bit
+      {1430, 5 | kStopMidnightBit, 1},    // over midnight
+      {100, 900 | kStopMidnightBit, -1},  // far later: a jump back across time zones
+      {1380, 60 | kStopMidnightBit, 1},   // the rail timetable knows no two-day step
   };
-  for (Case const& c : cases) EXPECT_EQ(GetStopDayStep(r, c.before, 0, c.here, 1), c.step) << c.here;
+  for (Case const& c : cases)
+    EXPECT_EQ(GetStopDayStep(r, c.before, 0, c.here, 1), c.step) << c.here;
 }
 
 }  // namespace
