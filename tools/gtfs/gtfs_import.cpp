@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <map>
 #include <numeric>
 #include <unordered_map>
@@ -287,8 +288,9 @@ class Importer {
       std::string stopId(csv.Field(id));
       if (stopId.empty()) csv.Fail("a stop without stop_id");
       int locationType = 0;
-      if (!csv.Field(type).empty() && !ParseInt(csv.Field(type), &locationType)) {
-        csv.Fail("location_type " + Quote(csv.Field(type)) + " is not a number");
+      if (!csv.Field(type).empty() &&
+          (!ParseInt(csv.Field(type), &locationType) || locationType < 0 || locationType > 4)) {
+        csv.Fail("location_type " + Quote(csv.Field(type)) + " is not 0 to 4");
       }
       std::string stopName = Fit(csv, csv.Field(name), "stop_name");
       if (!stopIds_
@@ -298,13 +300,13 @@ class Importer {
         csv.Fail("stop " + Quote(stopId) + " is listed twice");
       }
       if (locationType == 1) {
-        parentNames[stopId] = stopName.empty() ? stopId : stopName;
+        parentNames[stopId] = stopName.empty() ? Fit(csv, stopId, "stop_id") : stopName;
         continue;
       }
       if (locationType != 0) continue;  // entrances, nodes, boarding areas: no trains call there
       if (stopName.empty()) {
         Warn("unnamed stop", csv, "stop " + Quote(stopId) + " has no name; its id stands in");
-        stopName = stopId;
+        stopName = Fit(csv, stopId, "stop_id");
       }
       if (pending.size() == kMaxStations) csv.Fail("more than 65535 stops");
       writer::Station station;
@@ -351,7 +353,10 @@ class Importer {
       }
     }
     for (size_t s = 0; s < stations.size(); ++s) {
-      if (!numeric[s]) stations[s].key = ++largest;
+      if (numeric[s]) continue;
+      if (largest == INT32_MAX)
+        FailAt("stops.txt", 0, "stop ids leave no key for stop " + Quote(result_.station_ids[s]));
+      stations[s].key = ++largest;
     }
   }
 
