@@ -435,6 +435,304 @@ QO_API const char* QoStZone(int timetable, int station, int train, const char* l
 QO_API int QoGetStationDist(int timetable, int station, int** distances, int** predecessors,
                             int transfer);
 
+/* ---- Trains, train types and routes ------------------------------------ */
+
+/* Trains are numbered 0..QoTrCount()-1. Every call taking a train sets
+ * error 3 for a bad timetable, 5 for a language index outside
+ * 0..language_count-1 and 6 for a train out of range. Out arguments may be
+ * NULL. Texts are converted to the text mode unless said otherwise. */
+
+/* The number of trains. Failure: 0 with error 3. */
+QO_API int QoTrCount(int timetable);
+
+/* The train's number (*number), second number or name (*name) and type
+ * abbreviation (*type), at most 39 characters each, in data language
+ * `language` (language 0's text where that one is empty); *type_bit the
+ * lowest bit of its type word that names a type (0 when none); with
+ * physical types the abbreviation is the physical type's and
+ * *physical_type that type, else *physical_type is the type bit. Failure:
+ * the outs untouched; error 3, 5, 6, or 31 on an internal fault. Lifetime:
+ * the texts are kernel-owned until the next QoTrainInfoExt. */
+QO_API void QoTrainInfoExt(int timetable, int language, int train, const char** number,
+                           const char** name, const char** type, int* type_bit,
+                           int* physical_type);
+
+/* QoTrainInfoExt without the physical type. Lifetime: until the next
+ * QoTrainInfo. */
+QO_API void QoTrainInfo(int timetable, int language, int train, const char** number,
+                        const char** name, const char** type, int* type_bit);
+
+/* A packed number table as stored: a number per train, printed with
+ * number_format when it is 0 or more, else text ~value of the pool (offsets
+ * and characters) printed with text_format. The arrays are counted arrays
+ * (8-byte header before the first element) inside the timetable's data;
+ * values is NULL for an absent table. Each format holds exactly one
+ * conversion (an integer one, a string one), not NUL-terminated at 10
+ * characters. 48 bytes on 64-bit systems, 32 on 32-bit. */
+typedef struct tagPACKEDNUMBERS_REC {
+  const int* values;       /* 0 */
+  const int* text_offsets; /* 8 */
+  const char* text_chars;  /* 16 */
+  char number_format[10];  /* 24 */
+  char text_format[10];    /* 34 */
+} PACKEDNUMBERS_REC;
+
+/* The number of trains; *main_numbers and *second_numbers get the two
+ * number tables. Failure: 0 with error 3. Lifetime: the records are
+ * kernel-owned until the next QoTrainNums; the arrays they point to live
+ * while the timetable is loaded. */
+QO_API int QoTrainNums(int timetable, const PACKEDNUMBERS_REC** main_numbers,
+                       const PACKEDNUMBERS_REC** second_numbers);
+
+/* The train's texts as they hold at `station` (negative: as stored): with
+ * `type` asked, the type in force there for a train that changes type along
+ * its route; the number of the station's region; the number announced by
+ * the train's remarks up to the station (the number shown before goes into
+ * the name after its first '/'); a group variant without remarks of its own
+ * shows the train before it. With `from` or `to` (-1 for none) the name is
+ * rebuilt from the numbers the train runs under between them. Returns 1.
+ * Failure: 0; error 3, 5, 6, 4 for a station, from or to beyond the
+ * timetable's, 31 on an internal fault. Lifetime: the texts are
+ * kernel-owned until the next QoTrainStationInfoExt. */
+QO_API int QoTrainStationInfoExt(int timetable, int language, int train, int station, int from,
+                                 int to, const char** number, const char** name, const char** type,
+                                 int* type_bit, int* physical_type);
+
+/* QoTrainStationInfoExt without from, to and the physical type. Lifetime:
+ * until the next QoTrainStationInfo. */
+QO_API int QoTrainStationInfo(int timetable, int language, int train, int station,
+                              const char** number, const char** name, const char** type,
+                              int* type_bit);
+
+/* 1 when the timetable has second numbers, else 0. Failure: 0 with error
+ * 3. */
+QO_API int QoHaveNum2(int timetable);
+
+/* The number of train types (type bits). Failure: 0 with error 3. */
+QO_API int QoTrTypeCount(int timetable);
+
+/* Abbreviation and description of train type `type` in data language
+ * `language`, each language 0's where that one is empty; both "" for a type
+ * the timetable lacks. Not converted: Windows-1250. Failure: the outs
+ * untouched; error 3 or 5. Lifetime: kernel-owned until the next
+ * QoTrTypeInfo. */
+QO_API void QoTrTypeInfo(int timetable, int language, int type, const char** abbreviation,
+                         const char** description);
+
+/* The number of physical (vehicle) types, or of train types when the
+ * timetable has none. Failure: 0 with error 3. */
+QO_API int QoTrTypePhysCount(int timetable);
+
+/* QoTrTypeInfo for a physical type; the train types stand in when the
+ * timetable has no physical types. Lifetime: until the next
+ * QoTrTypePhysInfo. */
+QO_API void QoTrTypePhysInfo(int timetable, int language, int type, const char** abbreviation,
+                             const char** description);
+
+/* One stop of a route, 16 bytes. */
+typedef struct tagROUTE2_REC {
+  unsigned short station;   /* 0 */
+  short arrival;            /* 2: minute of day, -1 where the train only departs */
+  short departure;          /* 4: minute of day, -1 at the last stop */
+  short arrival_day;        /* 6: midnights crossed since the first stop */
+  short departure_day;      /* 8 */
+  unsigned short flags;     /* 10: 0x0800 no boarding, 0x1000 no alighting,
+                               0x4000, 0x8000 marks or notes at the stop */
+  int distance;             /* 12: metres from the first stop, -1 without distances */
+} ROUTE2_REC;
+
+/* The train's route, one record per stop: a stop with arrival and departure
+ * is one record; the first stop has arrival -1, the last departure -1.
+ * *route gets the records. Returns their number. Failure: 0 with *route
+ * NULL; error 3, 6, 31 on an internal fault. Lifetime: kernel-owned until
+ * the next QoTrainRoute. */
+QO_API int QoTrainRoute(int timetable, int train, ROUTE2_REC** route);
+
+/* The train's route by regions: per stop word the station's region index
+ * (*regions, -1 none) and the distance from the first stop in metres
+ * (*distances); with `changes_only` only the first and last stop and the
+ * stops whose region differs from the stop before or after. Returns the
+ * number of entries, 0 when the timetable has no regions or the train no
+ * distances. Failure: 0; error 3, 6, 31. Lifetime: kernel-owned until the
+ * next QoTrainRegDist. */
+QO_API int QoTrainRegDist(int timetable, int train, int changes_only, int** regions,
+                          int** distances);
+
+/* Metres the train drives inside the regions selected by `selection` (one
+ * int per region, nonzero = selected; NULL: its whole route). A stretch
+ * across the selection's border counts by `mode`: 0 half of it in whole
+ * kilometres (an odd kilometre goes to the region with the higher index),
+ * 1 all of it when leaving the selection, 2 all of it when entering.
+ * *start_minute (may be NULL) gets the minute the train leaves its first
+ * stop. Failure: -1 when the train has no distances or a selection is given
+ * for a timetable without regions; error 3, 6, 8 for another mode, 31. */
+QO_API int QoTrainRegDist2(int timetable, int train, int mode, const int* selection,
+                           int* start_minute);
+
+/* 1 when every stop of the train is domestic (or it has none), 2 when
+ * every stop is foreign (station type 0x02), 3 when both occur. Failure: 0
+ * with error 3 or 6. */
+QO_API int QoTrTypeIntl(int timetable, int train);
+
+/* The type words of the trains (one per train, preceded by the 8-byte
+ * counted-array header); NULL without type words. Bits below the type count
+ * are type bits; 0x20000000 marks a train that runs on no further day
+ * (QoSetInvalid). Failure: NULL with error 3. Lifetime: while the timetable
+ * is loaded (QoSetInvalid may move it once). */
+QO_API const unsigned int* QoTrTypes(int timetable);
+
+/* The train's type word; 0 without type words. Failure: 0 with error 3 or
+ * 6. */
+QO_API unsigned int QoTrType(int timetable, int train);
+
+/* Marks with 0x20000000 the trains that run on no day from `first_day` (a
+ * day number; 0 or less: today; an earlier day counts from the first day
+ * of validity) to the last day of validity, and clears the mark on the
+ * others. The timetable's file data stay as read. Returns the number of
+ * trains marked. Failure: 0 with error 3 or 31. */
+QO_API int QoSetInvalid(int timetable, int first_day);
+
+/* The next train whose number text begins with `text` (trimmed, at most 99
+ * characters; its diacritics ignored when `fold` is set and the text has
+ * none, or the text mode drops them), whose main number equals the number
+ * the text begins with, or, in rail timetables, whose second number begins
+ * with the text; among trains whose type word lies inside `type_mask` (-1:
+ * all). Searches `list` (count trains) or, when NULL, all trains, from
+ * position `start` (negative: 0). Returns the position in the list (or the
+ * train), -1 when none matches. Failure: -1; error 3, 6 for a list entry
+ * that names no train, 31. */
+QO_API int QoSearchTrain(int timetable, int start, const char* text, int fold, int type_mask,
+                         const int* list, int count);
+
+/* The train numbered `number` of the owner whose description (language 0)
+ * holds `owner`, with its type word inside `type_mask`, that shows the
+ * number at one of its domestic stops; failing that, a train whose second
+ * number lists "/number". Of its group the last variant that runs on `date`
+ * (a day number within the validity), else the train found. `reserved` is
+ * not read. Returns the train, -1 when none. Failure: -1 with error 3 or
+ * 31. */
+QO_API int QoSearchCurrentTrain(int timetable, int number, const char* owner, int type_mask,
+                                int date, int reserved);
+
+/* ---- Remarks, owners, lines and fields --------------------------------- */
+
+/* Errors as for trains: 3 timetable, 5 language, 6 train; 4 for a station
+ * out of range. Texts are converted to the text mode unless said
+ * otherwise. */
+
+/* The number of remarks with a text that the train has at `station`.
+ * Failure: 0 with error 3, 4 or 6. */
+QO_API int QoTrStRemCount(int timetable, int train, int station);
+
+/* The n-th of those remarks: *code its code (up to 4 characters; a first
+ * character below 0x20 is a flag byte), *text its text in the language
+ * (at most 255 characters, "" when that language has none). Returns 1, 0
+ * when there is no n-th remark. Failure: 0; error 3, 4, 5, 6, 31.
+ * Lifetime: kernel-owned until the next QoTrStRemExt. */
+QO_API int QoTrStRemExt(int timetable, int language, int train, int station, int n,
+                        const char** code, const char** text);
+
+/* QoTrStRemExt with n = 0. Lifetime: until the next QoTrStRem. */
+QO_API int QoTrStRem(int timetable, int language, int train, int station, const char** code,
+                     const char** text);
+
+/* The number of general remarks of the train. Failure: 0 with error 3 or
+ * 6. */
+QO_API int QoTrRem1Count(int timetable, int train);
+
+/* General remark i of the train in the language (language 0's when the
+ * timetable has no texts in it), without its control part; bracketed
+ * service codes are written out. Failure: NULL; error 3, 5, 6, 20 for i
+ * outside 0..QoTrRem1Count()-1. Lifetime: until the next QoTrRem1. */
+QO_API const char* QoTrRem1(int timetable, int language, int train, int i);
+
+/* QoTrRem1 with a leading "$" taken off (*flag 1, else 0) and then a
+ * leading code in braces ("{L}") taken off into *code ("" when none).
+ * Lifetime: the texts until the next QoTrRem1Process. */
+QO_API const char* QoTrRem1Process(int timetable, int language, int train, int i, int* flag,
+                                   const char** code);
+
+/* QoTrRem1Process when the remark holds for a journey on the train from
+ * station `from` to station `to` (-1 for none) on `date` (a day number, 0
+ * for none): a remark limited to a section of the route holds when the
+ * section and the journey share a stretch, one limited to a calendar class
+ * when that class runs on the date; owner remarks hold only with bit 0 of
+ * `flags` set, the others only without it. *control gets the remark's
+ * control part (the codes after "\xA4\xA4", unconverted Windows-1250; ""
+ * when none). Returns NULL when the remark is empty or does not hold; errors
+ * as QoTrRem1, and 4 for a station beyond the timetable's. Lifetime: until
+ * the next QoTrRem1ProcessExt. */
+QO_API const char* QoTrRem1ProcessExt(int timetable, int language, int train, int from, int to,
+                                      int date, int i, int flags, int* flag, const char** code,
+                                      const char** control);
+
+/* The owners (carriers) of the train on the journey from `from` to `to`
+ * (-1 for none) on `date` (a day number, 0 for none): those its owner
+ * remarks name, in order, *texts[k] the sections they give for owner k
+ * (several joined by ", "; NULL for none); without owner remarks the train's
+ * own owner, without text. *owners gets the owner indexes. Returns their
+ * number, 0 when the train has none. Failure: 0; error 3, 4, 6, 31.
+ * Lifetime: both arrays kernel-owned until the next QoTrOwnerExt. */
+QO_API int QoTrOwnerExt(int timetable, int train, int from, int to, int date, const int** owners,
+                        const char* const** texts);
+
+/* 1 when the timetable's general remarks hold line remarks ("{L}"), else 0.
+ * Failure: 0 with error 3. */
+QO_API int QoHasLineRem(int timetable);
+
+/* The number of day (running-days) remarks of the train: its stored ones,
+ * else one worded by the kernel unless it runs every day. Failure: 0 with
+ * error 3 or 6. */
+QO_API int QoTrRem2Count(int timetable, int train);
+
+/* Day remark i of the train; `language` is a data language index below 33,
+ * or else a language letter. A stored text is followed by " (%+d)" with a
+ * nonzero `day_offset`; with `force` set, or without a stored text, the
+ * remark the kernel words for the train's running days. Failure: NULL;
+ * error 3, 5, 6, 31. Lifetime: until the next QoTrRem2. */
+QO_API const char* QoTrRem2(int timetable, int language, int train, int i, int day_offset,
+                            int force);
+
+/* 1 when the timetable stores day-remark texts, else 0. Failure: 0 with
+ * error 3. */
+QO_API int QoHaveRem2Txt(int timetable);
+
+/* The number of line descriptions. Failure: 0 with error 3. */
+QO_API int QoGetLinesCount(int timetable);
+
+/* The train's line, -1 when none. Failure: -1 with error 3 or 6. */
+QO_API int QoTrLine(int timetable, int train);
+
+/* The description of `line` in the language (language 0's pool when the
+ * timetable has none in it); "" for a line the timetable lacks. Failure:
+ * NULL with error 3 or 5. Lifetime: until the next QoLineDesc. */
+QO_API const char* QoLineDesc(int timetable, int language, int line);
+
+/* The number of owner descriptions. Failure: 0 with error 3. */
+QO_API int QoGetOwnersCount(int timetable);
+
+/* The train's owner, -1 when none. Failure: -1 with error 3 or 6. */
+QO_API int QoTrOwner(int timetable, int train);
+
+/* The raw description of `owner` ("{ON}name{OF}firm..."), as QoLineDesc.
+ * Lifetime: until the next QoOwnerDesc. */
+QO_API const char* QoOwnerDesc(int timetable, int language, int owner);
+
+/* The description of `owner` for display: the raw text when it has no
+ * fields, else the fields ON; OF, or else OD, or else OC; OT, joined by
+ * "; ". As QoLineDesc otherwise. Lifetime: until the next
+ * QoOwnerDescProcess. */
+QO_API const char* QoOwnerDescProcess(int timetable, int language, int owner);
+
+/* The value of field `name` in `text`: what follows "{name}" up to the next
+ * '{' or the end, unconverted. NULL when the field is absent, either
+ * argument is NULL or the name is longer than 10 characters. Sets no error.
+ * Lifetime: kernel-owned until the next QoGetField. */
+QO_API const char* QoGetField(const char* name, const char* text);
+
+/* 1 when `text` contains both '{' and '}', else 0. Sets no error. */
+QO_API int QoHasFields(const char* text);
+
 #ifdef __cplusplus
 }
 #endif

@@ -433,35 +433,6 @@ bool TakeExtension(TimetableRecord& t, ExtensionFile file, std::unique_ptr<Data>
   return true;
 }
 
-}  // namespace
-
-std::string OwnerDisplayText(std::string_view description) {
-  if (description.find('{') == std::string_view::npos ||
-      description.find('}') == std::string_view::npos)
-    return std::string(description);
-  auto field = [&](std::string_view name, std::string_view* value) {
-    std::string tag = "{" + std::string(name) + "}";
-    size_t at = description.find(tag);
-    if (at == std::string_view::npos) return false;
-    size_t begin = at + tag.size();
-    size_t end = description.find('{', begin);
-    *value = description.substr(begin, end == std::string_view::npos ? end : end - begin);
-    return true;
-  };
-  std::string text;
-  auto append = [&](std::string_view part) {
-    if (!text.empty()) text += "; ";
-    text += part;
-  };
-  std::string_view value;
-  if (field("ON", &value)) append(value);
-  if (field("OF", &value) || field("OD", &value) || field("OC", &value)) append(value);
-  if (field("OT", &value)) append(value);
-  return text;
-}
-
-namespace {
-
 enum class FrameVerdict { kTake, kIgnore, kBadSignature };
 
 // The frame tests before the image is read: signature, owner, type and the

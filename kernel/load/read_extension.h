@@ -13,6 +13,8 @@
 
 #include "load/load_events.h"
 #include "load/timetable_record.h"
+// The fare owner sets compare the owners' display texts (OwnerDisplayText).
+#include "remarks/owners.h"
 
 namespace qo {
 
@@ -41,9 +43,5 @@ int ReadExtensionFile(TimetableRecord* record, const char* path,
 // under. No progress events.
 int ReadExtensionBytes(TimetableRecord* record, const char* path, const void* data, size_t size,
                        const ExtensionReadOptions& options, bool* attached);
-
-// The display text of an owner description: the raw text when it has no
-// fields, else ON; then OF, or else OD, or else OC; then OT, joined by "; ".
-std::string OwnerDisplayText(std::string_view description);
 
 }  // namespace qo

@@ -20,6 +20,8 @@
 
 namespace qo {
 
+struct TrainSearchIndex;
+
 struct PackedNumberTable {
   ImageArray<int32_t> Values;  // one per train; empty for an absent table
   StringPool Texts;            // value v < 0 prints text ~v
@@ -249,6 +251,9 @@ struct TimetableRecord {
   PackedNumberTable MainNumbers;
   PackedNumberTable SecondNumbers;
   ImageArray<uint32_t> TrainTypeWords;
+  // A heap copy of the type words that the setters (QoSetInvalid) change;
+  // once made, TrainTypeWords views it and the image keeps its own words.
+  OwnedArray TrainTypeWordCopy;
   std::vector<StringPool> TrainTypeNames;      // per language
   std::vector<StringPool> TrainTypeLongNames;  // per language
 
@@ -370,6 +375,8 @@ struct TimetableRecord {
   int32_t FareGroup = -1;
 
   uint32_t TrainTypeMask = 0;
+  // The train search's folded number texts, built at the first search.
+  std::shared_ptr<TrainSearchIndex> TrainSearch;
   int32_t DayWindowMode = -1;  // the current day-type windows are not built
   int32_t DayWindowReference = 0;
 

@@ -1,0 +1,49 @@
+#pragma once
+// A train's route as the interface hands it out: one record per stop (a
+// stop of two stop words, arrival and departure, is one record), and its
+// route by regions with the distances driven.
+#include <cstdint>
+#include <vector>
+
+#include "load/timetable_record.h"
+
+namespace qo {
+
+// One stop, laid out as the interface's 16-byte route record.
+struct RouteRecord {
+  uint16_t Station = 0;
+  int16_t Arrival = -1;    // minute of day; -1 where the train only departs
+  int16_t Departure = -1;  // minute of day; -1 at the last stop
+  int16_t ArrivalDay = 0;  // midnights crossed since the first stop
+  int16_t DepartureDay = 0;
+  uint16_t Flags = 0;     // stop flags 0x0800, 0x1000, 0x4000, 0x8000
+  int32_t Distance = -1;  // from the first stop; -1 without distances
+};
+static_assert(sizeof(RouteRecord) == 16);
+
+// The train's route into `out` (cleared first). Decodes the train into the
+// timetable's stop list.
+void BuildTrainRoute(TimetableRecord& t, uint32_t train, std::vector<RouteRecord>& out);
+
+// Per stop word: the station's region and the cumulative distance; with
+// `changesOnly` only the first and the last stop and the stops whose region
+// differs from the stop before or after. Empty when the timetable has no
+// regions or the train no distances.
+void GetTrainRegionDistances(TimetableRecord& t, uint32_t train, bool changesOnly,
+                             std::vector<int32_t>& regions, std::vector<int32_t>& distances);
+
+// How a stretch that crosses the border of the selected regions counts.
+enum BorderMode : int {
+  BorderHalf = 0,      // half of it, in whole kilometres; an odd kilometre to the higher region
+  BorderLeaving = 1,   // all of it when leaving the selection
+  BorderEntering = 2,  // all of it when entering
+};
+
+// Metres driven inside the regions selected by `selection` (one int per
+// region, non-zero = selected; null: the whole route). *startMinute gets the
+// minute the train leaves its first stop. -1 when the train has no
+// distances, or a selection is given for a timetable without regions.
+int32_t TrainRegionDistance(TimetableRecord& t, uint32_t train, int mode, int const* selection,
+                            int* startMinute);
+
+}  // namespace qo
