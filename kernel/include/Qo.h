@@ -435,6 +435,227 @@ QO_API const char* QoStZone(int timetable, int station, int train, const char* l
 QO_API int QoGetStationDist(int timetable, int station, int** distances, int** predecessors,
                             int transfer);
 
+/* ---- Station and place search ------------------------------------------ */
+
+/* The first station whose shown name (region display mode, see
+ * QoSetRegMode) equals `text` exactly, -1 when none. Failure: -1 with
+ * error 3, 31 on an internal fault. */
+QO_API int QoSearchStationName(int timetable, const char* text);
+
+/* 1 when stations a and b are the same station or their names are equal
+ * ignoring case (and equally long), else 0. Failure: 0 with error 3 or 4. */
+QO_API int QoStationsEqual(int timetable, int a, int b);
+
+/* The name search of place inputs: the first station (list -1) or item of
+ * virtual list `list` at or after `start` whose name matches `text` (99
+ * characters at most), -1 when none. `language` is the data language of the
+ * item texts. With `fold` nonzero diacritics are ignored, unless the text
+ * carries diacritics itself (in text modes up to 3). `filter` (may be NULL)
+ * holds one byte per candidate; a candidate whose byte is 0 is passed over.
+ * The text's words must begin the name's words in order ("brno kr" finds
+ * "Brno-Královo Pole"; "praha hlavni" finds "Praha hl.n."). Leading '*'
+ * searches anywhere in the name, leading '@' keeps domestic places only. A
+ * text with '[' is matched against names with the second part of their
+ * region ("Nová Ves [Kolín]"), one with "[*" against names with the whole
+ * region, where a word "[*x" matches any region part containing x.
+ * Failure: -1 with error 3, 14 for a bad list, 5 for a bad language, 20
+ * for a negative start, 31 on an internal fault. */
+QO_API int QoSearchStation(int timetable, int list, int language, int start, const char* text,
+                           int fold, const unsigned char* filter);
+
+/* A place by key, then by name: a nonzero key is looked up first (with
+ * item kinds, only an item whose text equals `text` is taken when a text is
+ * given); a list with keys that lacks the key gives -1. Otherwise the first
+ * candidate whose shown name (QoItemName) equals `text`. -1 when none.
+ * Failure: -1 with error 3, 14, 5, 31. */
+QO_API int QoSearchStation2(int timetable, int list, int language, int key, const char* text);
+
+/* The first station (list -1) or item with `key`: items of positive kind
+ * are passed over; a list of kind 3 without keys is searched by its items'
+ * station keys. -1 for key 0 and when none. Failure: -1 with error 3, 14. */
+QO_API int QoSearchKey(int timetable, int list, int key);
+
+/* ---- Virtual lists and regions ----------------------------------------- */
+
+/* Virtual lists are numbered 0..QoVirtListCount()-1; list -1 stands for
+ * the plain station list, whose items are the stations. List types: 1
+ * towns, 2 stops, 3 the list that extends the stations; a timetable's own
+ * types 4..999 are renumbered type + kind * 100000 + area * 1000. Every call
+ * sets error 3 for a bad timetable and 14 for a bad list. */
+
+/* The number of virtual lists. Failure: 0 with error 3. */
+QO_API int QoVirtListCount(int timetable);
+
+/* The list a place input starts with: the last list of type 2 (modulo
+ * 1000), else the last of type 1, else of type 3, else 0; -1 when the
+ * timetable has no lists. Failure: -1 with error 3. */
+QO_API int QoDefaultVirtList(int timetable);
+
+/* The first list of type 3 (modulo 1000), -1 when none. Failure: -1 with
+ * error 3. */
+QO_API int QoStationsExtVirtList(int timetable);
+
+/* type > 0: the first list of that type; otherwise the first list whose
+ * name in data language `language` equals `name` ignoring case. -1 when
+ * none. Failure: -1 with error 3, 5. */
+QO_API int QoSearchVirtList(int timetable, int language, int type, const char* name);
+
+/* Describes a list: *type, *count (items) and *name (in data language
+ * `language`, else language 0's; 99 characters at most, converted); each
+ * out may be NULL. List -1 gives type 0, the station count and a NULL name.
+ * Returns 1. Failure: 0 with error 3, 14, 5. Lifetime: the name is
+ * kernel-owned until the next QoVirtListInfo. */
+QO_API int QoVirtListInfo(int timetable, int list, int language, int* type, int* count,
+                          const char** name);
+
+/* The text of an item as a place input shows it, built by the item's kind
+ * (its own name, or its first station's name whole, cut at a comma or with
+ * its comma parts swapped), with the region part that the region display
+ * mode chooses; converted. Failure: NULL with error 3, 14 (also for list
+ * -1), 5; "" with error 22 for an item out of range; 31 on an internal
+ * fault. Lifetime: kernel-owned until the next QoVirtListItem. */
+QO_API const char* QoVirtListItem(int timetable, int list, int language, int item);
+
+/* QoStName for list -1, else QoVirtListItem; errors and failure values as
+ * those (4 for a station out of range). Lifetime: kernel-owned until the
+ * next QoItemName. */
+QO_API const char* QoItemName(int timetable, int list, int language, int item);
+
+/* 1 when the item's (first) station is not domestic (type bits 0x02 or
+ * 0x08), else 0. Failure: 0 with error 3, 14, 22 for an item (4 for a
+ * station) out of range. */
+QO_API int QoVirtListItemIntl(int timetable, int list, int item);
+
+/* The item's stored key; QoStKey for list -1. 0 when the list has no keys
+ * or the item lies beyond them. Failure: 0 with error 3, 14, 4. */
+QO_API int QoVirtListItemKey(int timetable, int list, int item);
+
+/* The item's key as mapping and global search use it: its stored key; in
+ * a list of type 3 without keys, its first station's key; else 0. QoStKey
+ * for list -1. Failure: 0 with error 3, 14, 4. */
+QO_API int QoVirtListItemKeyEx(int timetable, int list, int item);
+
+/* The item's stations: returns their number (0 for an item out of range),
+ * *stations (may be NULL) points at the first, *bytes (may be NULL) at one
+ * byte per station when the list carries them, else NULL. The arrays lie
+ * in the timetable's data; for list -1 the one station lies in a kernel
+ * buffer. Failure: 0 with error 3, 14. Lifetime: while the timetable is
+ * loaded (list -1: until the next call). */
+QO_API int QoVirtListItemStations(int timetable, int list, int item,
+                                  const unsigned short** stations, const unsigned char** bytes);
+
+/* The item of list `target` (of the same timetable) that stands for the
+ * same place as item `item` of `list`; the item's first station for target
+ * -1. Parts of towns map to parts of towns, and in lists of type 3 an item
+ * of as many stations is preferred. -1 when none. Failure: -1 with error
+ * 3, 14, 22 for an item (4 for a station) out of range, 31. */
+QO_API int QoMapVirtListItem(int timetable, int list, int item, int target);
+
+/* The item (or station) of timetable `target_timetable` for item `item` of
+ * `list`, mapped by key, by the stations the item's station links to, or
+ * by name. *target_list is the target list (-1 stations); -2 (or a NULL
+ * pointer) lets the kernel choose the list of the same type, and receives
+ * the choice. -1 when nothing maps. Failure: -1 with error 3, 14 (also for
+ * a target list below -2), 22 or 4 for an item out of range, 31. */
+QO_API int QoMapVirtListItem2(int timetable, int list, int item, int target_timetable,
+                              int* target_list);
+
+/* The item of the first list of type 3 that holds the station, with that
+ * list in *list (may be NULL); without one, the station mapped into list 0
+ * (*list 0). -1 when none. Failure: -1 with error 3, 4, 31. */
+QO_API int QoMapStation(int timetable, int station, int* list);
+
+/* The station's region index, -1 for none and for a station out of range.
+ * Failure: -1 with error 3. */
+QO_API int QoStReg(int timetable, int station);
+
+/* The number of region texts. Failure: 0 with error 3. */
+QO_API int QoRegCount(int timetable);
+
+/* Region text `region` ("first part-second part" or one part), 49
+ * characters at most, converted; "" for an index out of range. Failure:
+ * NULL with error 3. Lifetime: kernel-owned until the next QoRegName. */
+QO_API const char* QoRegName(int timetable, int region);
+
+/* Sets the region display mode of shown names and item texts (0 by the
+ * station's type bits, 1 whole region, 2 none, 3 second part, 4 second part
+ * alone) and returns it. Never fails. */
+QO_API int QoSetRegMode(int mode);
+
+/* The region display mode. Never fails. */
+QO_API int QoGetRegMode(void);
+
+/* ---- Global lists and global search ------------------------------------ */
+
+/* A place found by global search: timetable, virtual list, item. 6 bytes,
+ * packed; the program keeps it in its place inputs, history and presets. */
+#pragma pack(push, 1)
+typedef struct tagGLOBALSEARCH_REC {
+  unsigned char timetable; /* 0: timetable index */
+  unsigned char list;      /* 1: virtual list of that timetable */
+  int item;                /* 2: item of that list */
+} GLOBALSEARCH_REC;
+#pragma pack(pop)
+
+/* Selections below are arrays of one int per loaded timetable (nonzero =
+ * selected), or NULL for every timetable. `language` is a language letter,
+ * taken as each timetable's data language (QoGetLangIndex). */
+
+/* Builds the global lists: each list type of the selected timetables once,
+ * named in `language` (names of one type from several timetables joined by
+ * "/"; names that could be confused carry their timetable's decoration in
+ * parentheses), sorted. *types and *names (each may be NULL) get the types
+ * and names (counted arrays; NULL when there are none), *default_type the
+ * type a place input starts with (1 when every selected timetable has
+ * towns, else 2 when every one has stops, else the first of type 3, else
+ * the first; 0 for none). Returns the number of lists. Failure: 0 with
+ * error 31. Lifetime: kernel-owned until the next QoGlobalLists, or until
+ * the next QoGlobalListID, QoGlobalListName or QoSearchGlobalList after the
+ * loaded timetables changed (which rebuild them for all timetables in
+ * Czech). */
+QO_API int QoGlobalLists(const int* selection, char language, int** types, char*** names,
+                         int* default_type);
+
+/* The type of global list `index`; 0 when out of range (no error). Builds
+ * the global lists (all timetables, Czech) when there are none. */
+QO_API int QoGlobalListID(int index);
+
+/* The name of global list `index`, converted; NULL when out of range (no
+ * error). Builds the lists as QoGlobalListID. Lifetime: as QoGlobalLists. */
+QO_API const char* QoGlobalListName(int index);
+
+/* The first global list of `type` (0: not given) or named `name` byte for
+ * byte (NULL: not given); -1 when none. Builds the lists as QoGlobalListID. */
+QO_API int QoSearchGlobalList(int type, const char* name);
+
+/* Starts a global search for `text` (the syntax of QoSearchStation) in the
+ * first list of `type` of each selected timetable. Returns 1. Failure: 0
+ * with error 21 when no selected timetable has such a list, 31. The search
+ * lives until the next QoInitGlobalSearch or QoGlobalIndex, or until the
+ * loaded timetables change. */
+QO_API int QoInitGlobalSearch(const int* selection, int type, char language, const char* text,
+                              int fold);
+
+/* The next place of the running global search into *place (may be NULL):
+ * places in name order (Czech collation; towns and stops in the order of
+ * their name parts, "Brno" < "Brno, Bystrc" < "Brno/Bystrc"), a place that
+ * several timetables hold under the same text and key once (from the lowest
+ * timetable index). Returns 1, or 0 when there are no more (or the loaded
+ * timetables changed since the start). Sets no error but 31. */
+QO_API int QoGlobalSearch(GLOBALSEARCH_REC* place);
+
+/* Every item of the first list of `type` of each selected timetable, in
+ * the order of QoGlobalSearch and each place once, into *entries (may be
+ * NULL); with `kinds` not NULL, *kinds gets one byte per entry with bit
+ * 1 << kind (2 rail, 4 bus, 8 city, 16 air) of every timetable that holds
+ * the place. Ends a running global search. Returns the number of entries
+ * (the kind array may be longer). Failure: 0 with *entries NULL and error
+ * 21 when no selected timetable has such a list or they are all empty, 31.
+ * Lifetime: both arrays (counted arrays) are kernel-owned until the next
+ * QoGlobalIndex. */
+QO_API int QoGlobalIndex(const int* selection, int type, char language, GLOBALSEARCH_REC** entries,
+                         unsigned char** kinds);
+
 /* ---- Trains, train types and routes ------------------------------------ */
 
 /* Trains are numbered 0..QoTrCount()-1. Every call taking a train sets

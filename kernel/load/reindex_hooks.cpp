@@ -6,8 +6,6 @@ namespace qo {
 // are no parameters to reset.
 void ResetConnParms() {}
 
-// The global lists module replaces this body: until it exists no station is
-// marked and there is no global-list set to drop.
-void MarkSameNameStations() {}
+// MarkSameNameStations lives with the global lists (global/same_names.cpp).
 
 }  // namespace qo

@@ -23,6 +23,7 @@ namespace qo {
 struct TrainSearchIndex;
 
 struct PackedNumberTable {
+struct NameSearchCache;
   ImageArray<int32_t> Values;  // one per train; empty for an absent table
   StringPool Texts;            // value v < 0 prints text ~v
   char NumberFormat[11] = {};  // checked at load: one integer conversion
@@ -391,5 +392,9 @@ struct TimetableRecord {
   int32_t ImageSize() const { return Image.bytes(); }
   const uint8_t* ImageBytes() const { return Image.get(); }
 };
+
+  // The name search's folded station and item names, built on first use
+  // (stations/station_search.h).
+  std::shared_ptr<NameSearchCache> NameSearch;
 
 }  // namespace qo

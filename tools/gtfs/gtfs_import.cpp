@@ -17,8 +17,9 @@ namespace {
 using writer::DayNumberOf;
 using writer::kNoTime;
 
-// Stop flags of a route stop.
-constexpr uint16_t kNoBoarding = 0x0800;
+// Stop flags as the boards and the connection search read them: 0x4000
+// alone lets nobody board, 0x1000 alone lets nobody alight.
+constexpr uint16_t kNoBoarding = 0x4000;
 constexpr uint16_t kNoAlighting = 0x1000;
 constexpr uint16_t kHasNotes = 0x8000;
 

@@ -10,6 +10,7 @@
 
 #include "core/crc32.h"
 #include "format/file_signatures.h"
+#include "virtlists/item_kinds.h"
 #include "writer/byte_sink.h"
 #include "writer/model_text.h"
 #include "writer/train_stops.h"
@@ -507,8 +508,10 @@ class TimetableWriter {
       sink_.U8(list.default_kind);
       std::vector<uint8_t> first(count), second(count);
       for (size_t i = 0; i < count; ++i) {
-        std::string const& text =
-            list.items[i].name.empty() ? names_[0][list.items[i].stations[0]] : itemNames[i][0];
+        // The letters of the text the kernel shows for the item's kind.
+        std::string text;
+        ItemBaseText(list.items[i].kind, names_[0][list.items[i].stations[0]], itemNames[i][0],
+                     text);
         SearchLetters(text, &first[i], &second[i]);
       }
       sink_.ArrayOf(name + "/first", first);

@@ -158,7 +158,7 @@ TEST(GtfsImport, SmallFeedReadsBackAsTheFeedSays) {
   EXPECT_EQ(zip->import.trip_ids, (std::vector<std::string>{"T1", "T2", "T3"}));
   EXPECT_EQ(DecodeTrain(r, 0),
             (std::vector<Word>{
-                {0, 480, 0x1000}, {2, 485, 0}, {2, 486, 0}, {3, 486, 0x8000}, {5, 490, 0x0800}}));
+                {0, 480, 0x1000}, {2, 485, 0}, {2, 486, 0}, {3, 486, 0x8000}, {5, 490, 0x4000}}));
   EXPECT_EQ(DecodeTrain(r, 1),
             (std::vector<Word>{{2, 1430, 0}, {3, 1445, 0}, {3, 1446, 0}, {5, 1460, 0}}));
   EXPECT_EQ(DecodeTrain(r, 2), (std::vector<Word>{{2, 10, 0}, {4, 30, 0}}));

@@ -128,7 +128,7 @@ TEST_F(PlzenFeed, ImportsAndReadsBackTripByTrip) {
     int pickup = csv.Require("pickup_type"), dropOff = csv.Require("drop_off_type");
     while (csv.Next()) {
       uint16_t flags =
-          (csv.Field(pickup) == "1" ? 0x0800 : 0) | (csv.Field(dropOff) == "1" ? 0x1000 : 0);
+          (csv.Field(pickup) == "1" ? 0x4000 : 0) | (csv.Field(dropOff) == "1" ? 0x1000 : 0);
       if (csv.Field(pickup) >= "2" || csv.Field(dropOff) >= "2") flags |= 0x8000;
       stopsOf[std::string(csv.Field(trip))].push_back(
           {std::stoi(std::string(csv.Field(seq))), std::string(csv.Field(stop)),
