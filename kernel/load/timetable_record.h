@@ -21,9 +21,9 @@
 namespace qo {
 
 struct TrainSearchIndex;
+struct NameSearchCache;
 
 struct PackedNumberTable {
-struct NameSearchCache;
   ImageArray<int32_t> Values;  // one per train; empty for an absent table
   StringPool Texts;            // value v < 0 prints text ~v
   char NumberFormat[11] = {};  // checked at load: one integer conversion
@@ -384,6 +384,10 @@ struct TimetableRecord {
   // Derived from the whole loaded set; rebuilt by every re-index.
   SetWideData SetWide;
 
+  // The name search's folded station and item names, built on first use
+  // (stations/station_search.h).
+  std::shared_ptr<NameSearchCache> NameSearch;
+
   // Where the body's sections ended (the description block or the trailer
   // begins there).
   uint32_t BodyEnd = 0;
@@ -392,9 +396,5 @@ struct TimetableRecord {
   int32_t ImageSize() const { return Image.bytes(); }
   const uint8_t* ImageBytes() const { return Image.get(); }
 };
-
-  // The name search's folded station and item names, built on first use
-  // (stations/station_search.h).
-  std::shared_ptr<NameSearchCache> NameSearch;
 
 }  // namespace qo
