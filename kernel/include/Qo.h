@@ -954,6 +954,226 @@ QO_API const char* QoGetField(const char* name, const char* text);
 /* 1 when `text` contains both '{' and '}', else 0. Sets no error. */
 QO_API int QoHasFields(const char* text);
 
+/* ---- Calendars of running days ----------------------------------------- */
+
+/* A train runs on the days of its calendar class, counted as the days on
+ * which it leaves its first stop. A date query at a later stop accounts
+ * for the midnights the train has crossed by then. Every call taking a
+ * train sets error 3 for a bad timetable and 6 for a train outside
+ * 0..QoTrCount()-1. A departure flag picks, at a station the train reaches
+ * with an arrival and a departure word, the later word; without it the
+ * first word counts. */
+
+/* Days between the train's first stop and its stop at `station` (the sum
+ * of the day steps up to it); 0 when the train does not call there.
+ * Failure: 0 with error 3, 6, or 4 for a station out of range. */
+QO_API int QoTrainCycle(int timetable, int train, int station, int departure);
+
+/* Nonzero when the train runs on the date at `station` (-1: its first
+ * stop). Failure: 0 with error 3, 6, 9 for a date that does not exist, 4
+ * for a station out of range or not on the route, 18 when the day the
+ * train left lies outside the calendar. */
+QO_API int QoTrainRuns(int timetable, int train, int day, int month, int year, int station,
+                       int departure);
+
+/* Nonzero when the train runs on a day type at `station` (-1: its first
+ * stop): 0 a working day, 1 a Sunday or holiday, 2 one of the weekdays of
+ * `weekday_mask` (bit 0 Monday .. bit 6 Sunday; the train must typically
+ * run on each), 3 some day from today to the end of validity, 5 any day.
+ * Working days, Sundays and weekdays are judged by the coming month. Leaves
+ * the running test of later queries on this day type. Failure: 0 with
+ * error 3, 6, 4 as QoTrainRuns, 9 for another day type or type 2 without a
+ * weekday in the low 7 bits of the mask. */
+QO_API int QoTrainRuns2(int timetable, int train, int day_type, int weekday_mask, int station,
+                        int departure);
+
+/* QoTrainRuns when `year` is not 0, else QoTrainRuns2 with `day` as the
+ * day type and `month` as the weekday mask. Failure: as those. */
+QO_API int QoTrainRunsExt(int timetable, int train, int day, int month, int year, int station,
+                          int departure);
+
+/* 1 when the train runs (as QoTrainRunsExt) and no other variant of its
+ * train group takes its place that day: a running variant that is not
+ * secondary and whose route holds the train's route replaces it when it
+ * comes earlier in the group or its route is longer. *variant (may be
+ * NULL) gets the last running variant whose route goes beyond the train's
+ * without continuing it, -1 when none. A train in no group gives 1 when it
+ * runs. Failure: 0 with the errors of QoTrainRunsExt for the train itself;
+ * variants that do not call at the station set no error. */
+QO_API int QoTrainRunsExcl(int timetable, int train, int day, int month, int year, int station,
+                           int departure, int* variant);
+
+/* The variant of the train's group that stands for it on the date: walking
+ * the group, a running variant whose route holds the chosen route becomes
+ * the choice (secondary variants only for a secondary train). The train
+ * itself when it is in no group or does not run. Failure: -1 with error 3
+ * or 6; the train itself with error 4, 9 or 18 as QoTrainRuns. */
+QO_API int QoMapTrainDate(int timetable, int train, int station, int day, int month, int year,
+                          int departure);
+
+/* 1 when the train's class runs on every day of the calendar, else 0.
+ * Failure: 0 with error 3 or 6. */
+QO_API int QoTrainRunsAlways(int timetable, int train);
+
+/* One byte per day of validity, 1 where the train leaves its first stop,
+ * as a counted array (the 8-byte header {byte size; count} before the
+ * first byte). NULL for a timetable without calendar. Failure: NULL with
+ * error 3 or 6. Lifetime: kernel-owned until the next QoTrainRunsFlags. */
+QO_API const unsigned char* QoTrainRunsFlags(int timetable, int train);
+
+/* The days-off table: one byte per day of validity from *first_day (a day
+ * number), 1 on a day off; the timetable's own table, or one that marks the
+ * Sundays when it brings none. Returns its length; either out may be NULL.
+ * Failure: 0 with error 3. Lifetime: while the timetable is loaded. */
+QO_API int QoGetHolidays(int timetable, int* first_day, const unsigned char** table);
+
+/* The trains that the timetable pairs with `train`, in its order: their
+ * number, and the trains through *trains (may be NULL; NULL when none).
+ * Failure: 0 with error 3 or 6. Lifetime: kernel-owned until the next
+ * QoMapTrain. */
+QO_API int QoMapTrain(int timetable, int train, const int** trains);
+
+/* ---- Links between stations and timetables ----------------------------- */
+
+/* The walking links of `station` to other stations of its timetable: their
+ * number, the target stations through *targets and the walking minutes
+ * through *minutes (negative: the link is switched off), both read in place
+ * from the timetable data (either out may be NULL; NULL when none). With
+ * `barrier_free` set and barrier-free minutes in the timetable, those
+ * minutes. Failure: 0 with error 3 or 4. Lifetime: while the timetable is
+ * loaded. */
+QO_API int QoInternLinkExt(int timetable, int station, const unsigned short** targets,
+                           const signed char** minutes, int barrier_free);
+
+/* QoInternLinkExt with `barrier_free` 0. */
+QO_API int QoInternLink(int timetable, int station, const unsigned short** targets,
+                        const signed char** minutes);
+
+/* The number of links of the timetable's stations to stations of other
+ * loaded timetables; *total (may be NULL) gets the number of entries of the
+ * link records the file brings. Failure: 0 with error 3. */
+QO_API int QoExternLinkCount(int timetable, int* total);
+
+/* The links of `station` to stations of other loaded timetables: their
+ * number, and three parallel arrays (each out may be NULL; NULL when none):
+ * the timetable index, the station there and the walking minutes. Failure:
+ * 0 with error 3 or 4. Lifetime: kernel-owned until the next
+ * QoExternLink. */
+QO_API int QoExternLink(int timetable, int station, const int** timetables,
+                        const unsigned short** stations, const signed char** minutes);
+
+/* Minutes of a change from station A to station B: within one timetable
+ * the first switched-on walking link from A to B; between timetables 0 when
+ * A and B are one place (the same-key ring of the loaded set, or a merge
+ * key naming the other), else the link between them, else the walking link
+ * to B from A's counterpart in B's timetable. With `barrier_free` set the
+ * barrier-free minutes where the timetable has them. 0 also when no link is
+ * known. Failure: 0 with error 3 or 4. */
+QO_API int QoGetLinkDistExt(int timetable_a, int station_a, int timetable_b, int station_b,
+                            int barrier_free);
+
+/* QoGetLinkDistExt with `barrier_free` 0. */
+QO_API int QoGetLinkDist(int timetable_a, int station_a, int timetable_b, int station_b);
+
+/* The default minimal change time at the station in minutes. Failure: 0
+ * with error 3, 4, or 23 when the timetable has no per-station times. */
+QO_API int QoGetDefaultMinTime(int timetable, int station);
+
+/* The same; without per-station times the value for the hour of `minute`
+ * (minutes from midnight; negative minutes fall into the hours of the days
+ * before: -30 is in hour 23). Failure: 0 with error 3, 4, or 23 when the
+ * timetable has neither table. */
+QO_API int QoGetDefaultMinTimeExt(int timetable, int station, int minute);
+
+/* ---- Service codes ----------------------------------------------------- */
+
+/* Service codes 0..QoFCCount()-1 (at most 64) mark trains and stations
+ * (low-floor vehicle, bicycles, ...). Lists of codes are handed out as
+ * bytes holding code numbers in ascending order, in a 64-byte buffer of the
+ * export that the next call of the same export overwrites; the result is
+ * their number and *list (may be NULL) gets the buffer. */
+
+/* The number of service codes. Failure: 0 with error 3. */
+QO_API int QoFCCount(int timetable);
+
+/* The texts of `code` (each out may be NULL): its name in the text mode,
+ * its symbol text (characters of the "Timetable" font, as stored) and its
+ * description in data language `language` in the text mode. A description
+ * with fields ("{0}...{1}...") gives the field of the train's type bit
+ * index + 1 for a train, else field "0" (train -1 asks for field "0"; a
+ * description without them is given whole). Returns 1. Failure: 0 with
+ * error 3, 6 for a train at or beyond the train count (negative trains
+ * pass), 5 for a bad language, 20 for a code outside 0..count-1. Lifetime:
+ * each text kernel-owned until the next QoFCValueExt or QoFCValue. */
+QO_API int QoFCValueExt(int timetable, int train, int code, int language, const char** name,
+                        const char** symbols, const char** description);
+
+/* QoFCValueExt with train -1. */
+QO_API int QoFCValue(int timetable, int code, int language, const char** name,
+                     const char** symbols, const char** description);
+
+/* The code that fills role 1..4 (2: the low-floor vehicle); -1 when the
+ * role is not filled or is not 1..4 (no error). Failure: -1 with error 3. */
+QO_API int QoFCLowDeck(int timetable, int role);
+
+/* The codes of the station. 0 when it has none. Failure: 0 with error 3 or
+ * 4. Lifetime: kernel-owned until the next QoFCStation. */
+QO_API int QoFCStation(int timetable, int station, const unsigned char** list);
+
+/* QoFCTrainExt with from -1, to -1 and day 0. Lifetime: until the next
+ * QoFCTrain. */
+QO_API int QoFCTrain(int timetable, int train, const unsigned char** list);
+
+/* The codes of the train; with `from` or `to` (stations, -1 open) or `day`
+ * (a day number, 0 any), those on that section of its route and that day:
+ * codes that its remarks tie to a section or a day are added where they
+ * hold and taken away where they do not. 0 when it has none. Failure: 0
+ * with error 3 or 6. Lifetime: kernel-owned until the next QoFCTrainExt. */
+QO_API int QoFCTrainExt(int timetable, int train, int from, int to, int day,
+                        const unsigned char** list);
+
+/* The codes the train carries at a station, from the timetable's
+ * train-at-station rows. 0 when none. Failure: 0 with error 3, 6, 31.
+ * Lifetime: kernel-owned until the next QoFCTrainStation. */
+QO_API int QoFCTrainStation(int timetable, int train, int station, const unsigned char** list);
+
+/* The letters a caller may pass to QoFCEnable: their number, and the
+ * letters through *letters (may be NULL; not NUL-terminated; NULL when
+ * none). Failure: 0 with error 3 or 31. Lifetime: while the timetable is
+ * loaded. */
+QO_API int QoFCConn(int timetable, const char** letters);
+
+/* The identifiers stored beside the filter letters: their number, and the
+ * identifiers through *ids (may be NULL; NULL when none). Failure: 0 with
+ * error 3 or 31. Lifetime: while the timetable is loaded. */
+QO_API int QoFCConnID(int timetable, const int** ids);
+
+/* Sets the connection filter of the timetable from `count` bytes. When the
+ * timetable has letter masks and every byte is one of its filter letters,
+ * the first five letters are taken: a train must offer a code of each
+ * letter's mask. Otherwise every byte is a code number (0..63; others are
+ * ignored) and a train must carry all of them. Count 0 clears the filter.
+ * Trains that miss the filter carry 0x4000000 in their type words
+ * (QoTrType) until the next QoFCEnable; the file data stays untouched.
+ * Sets error 3 for a bad timetable, 31 on an internal fault. */
+QO_API void QoFCEnable(int timetable, int count, const char* bytes);
+
+/* ---- Places of a search ------------------------------------------------ */
+
+/* The stations that a place stands for over the timetables that
+ * `selection` enables (one int per loaded timetable, 0 = left out; NULL =
+ * all): for list -1 the station `item` and the same place in the other
+ * timetables, for a virtual list the member stations of the item and of the
+ * items with its key in the other timetables' lists of its type. Returns
+ * their number with three parallel arrays (each out may be NULL; NULL when
+ * none), sorted by timetable: the timetable index, the station and the
+ * minutes to reach it within its place. Marks the timetables of the
+ * selection as taking part in the next search. Failure: 0 with error 3, 4,
+ * 14 or 22 for a bad place, 31 on an internal fault. Lifetime: kernel-owned
+ * until the next QoObjectStations. */
+QO_API int QoObjectStations(int timetable, int list, int item, const int* selection,
+                            const int** timetables, const int** stations, const int** minutes);
+
 #ifdef __cplusplus
 }
 #endif

@@ -17,6 +17,8 @@
 #include "core/string_pool.h"
 #include "format/image_array.h"
 #include "load/set_wide.h"
+#include "search/search_state.h"
+#include "servicecodes/code_filter_state.h"
 
 namespace qo {
 
@@ -380,6 +382,13 @@ struct TimetableRecord {
   std::shared_ptr<TrainSearchIndex> TrainSearch;
   int32_t DayWindowMode = -1;  // the current day-type windows are not built
   int32_t DayWindowReference = 0;
+
+  // What the last search (or calendar query) left here: inclusion word,
+  // day searched, day-type windows, days-off table, typical sets
+  // (search/day_type_calendars.h).
+  TimetableSearchState Search;
+  // The service-code filter of the last QoFCEnable (servicecodes/).
+  CodeFilterState CodeFilter;
 
   // Derived from the whole loaded set; rebuilt by every re-index.
   SetWideData SetWide;

@@ -130,6 +130,9 @@ struct StationRemark {
   uint16_t station = 0;
   std::string code{};  // at most 4 bytes
   LangText text{};     // empty: a row without text
+  // A row that gives the trains a service-code set at the station instead
+  // of a text (stored as -(set + 1) in the text field; needs no text).
+  int16_t service_set = -1;  // index into ServiceCodes::sets
 };
 
 struct Continuation {
@@ -303,6 +306,10 @@ struct TimetableModel {
   bool has_distances = false;  // also set by any stop with a distance
   std::vector<DistanceOverride> distance_overrides{};
   std::vector<TrainPair> train_pairs{};
+  // The stored typical sets of the day types (item 47): empty, or 225 class
+  // bit sets (each empty or of the calendar's set size) in the order of
+  // docs/timetable-format.md; empty ones leave the kernel to build them.
+  std::vector<std::vector<uint8_t>> day_type_windows{};
 
   // Search.
   SearchDefaults search{};

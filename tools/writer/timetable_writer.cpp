@@ -727,6 +727,12 @@ class TimetableWriter {
       std::string code = Cp(r.code, what + " code");
       if (code.size() > 4) Fail(what + ": a code has at most 4 bytes");
       int16_t text = r.text.empty() ? -1 : static_cast<int16_t>(texts.Add(Lang(r.text, what)));
+      if (r.service_set >= 0) {
+        if (!r.text.empty()) Fail(what + ": a service-code row has no text");
+        if (static_cast<size_t>(r.service_set) >= m_.service_codes.sets.size())
+          Fail(what + ": service-code set " + std::to_string(r.service_set) + " does not exist");
+        text = static_cast<int16_t>(-(r.service_set + 1));
+      }
       if (range) {
         rows.push_back({0x40000000 + r.train, r.station, code, text});
         rows.push_back({r.last_train, r.station, code, text});
@@ -837,7 +843,20 @@ class TimetableWriter {
       sink_.ArrayOf("RunningDays/" + std::to_string(d), runningDays_[d]);
     }
     sink_.Section("DayTypeWindows");
-    for (int i = 0; i < 9 * 25; ++i) sink_.EmptyArray("DayTypeWindows/" + std::to_string(i));
+    if (!m_.day_type_windows.empty() && m_.day_type_windows.size() != 9 * 25)
+      Fail("day-type windows: 225 sets needed");
+    for (int i = 0; i < 9 * 25; ++i) {
+      std::string name = "DayTypeWindows/" + std::to_string(i);
+      if (m_.day_type_windows.empty() || m_.day_type_windows[i].empty()) {
+        sink_.EmptyArray(name);
+        continue;
+      }
+      size_t setBytes = runningDays_.empty() ? 0 : runningDays_[0].size();
+      if (m_.day_type_windows[i].size() != setBytes)
+        Fail("day-type window " + std::to_string(i) + ": " + std::to_string(setBytes) +
+             " bytes needed");
+      sink_.ArrayOf(name, m_.day_type_windows[i]);
+    }
   }
 
   // N pools, text i of pool l = entry i in language l.

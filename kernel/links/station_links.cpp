@@ -1,0 +1,161 @@
+#include "links/station_links.h"
+
+#include "frame/error_codes.h"
+#include "load/loaded_set.h"
+#include "stations/station_access.h"
+#include "trains/station_events.h"
+
+namespace qo {
+namespace {
+
+// The first walking link from `from` to `to` that is switched on.
+int WalkingMinutes(const TimetableRecord& t, uint16_t from, uint16_t to, bool barrierFree) {
+  const InternLinkRange links = InternLinks(t, from, barrierFree);
+  for (int32_t i = 0; i < links.count; ++i)
+    if (links.Target(i) == to && links.Minutes(i) >= 0) return links.Minutes(i);
+  return 0;
+}
+
+int32_t EventCount(const TimetableRecord& t, uint16_t station) {
+  if (t.StationEventOffsets.empty()) return 0;
+  return static_cast<int32_t>((t.StationEventOffsets[station + 1] - t.StationEventOffsets[station]) /
+                              kStationEventBytes);
+}
+
+}  // namespace
+
+InternLinkRange InternLinks(const TimetableRecord& t, uint16_t station, bool barrierFree) {
+  if (t.TransferOffsets.empty()) return {};
+  const int32_t first = t.TransferOffsets[station];
+  const int32_t count = t.TransferOffsets[station + 1] - first;
+  const bool useBarrierFree = barrierFree && !t.BarrierFreeLinkMinutes.empty();
+  const uint8_t* minutes = useBarrierFree ? t.BarrierFreeLinkMinutes.handle() : t.TransferValues.handle();
+  if (count <= 0) return {};
+  return {t.TransferStations.handle() + 2 * first, minutes + first, count};
+}
+
+int32_t OwnLinkEntryCount(const TimetableRecord& t) {
+  int32_t total = 0;
+  for (const LinkRecord& record : t.LinkRecords) total += record.OwnStations.size();
+  return total;
+}
+
+void ExternLinks(const TimetableRecord& t, uint16_t station, ExternLinkList& out) {
+  out.timetables.clear();
+  out.stations.clear();
+  out.minutes.clear();
+  const CrossLinkTable& links = t.SetWide.CrossLinks;
+  if (links.Offsets.empty()) return;
+  for (int32_t i = links.Offsets[station]; i < links.Offsets[station + 1]; ++i) {
+    out.timetables.push_back(links.Timetables[static_cast<size_t>(i)]);
+    out.stations.push_back(links.Stations[static_cast<size_t>(i)]);
+    out.minutes.push_back(links.Values[static_cast<size_t>(i)]);
+  }
+}
+
+bool MergeKeyNames(const TimetableRecord& p, uint16_t x, const TimetableRecord& q, uint16_t y) {
+  if (p.MergeKind == 0 || p.MergeKind != q.Kind || p.MergeArea != q.Area) return false;
+  if (x >= p.StationCount || y >= q.StationCount || q.StationKeys.empty()) return false;
+  if (p.MergeStationKeys.empty()) return false;
+  int32_t key = p.MergeStationKeys[x];
+  if (key == 0) {
+    // A stop without a key of its own stands for the place of the stop it
+    // shares a platform with.
+    const InternLinkRange links = InternLinks(p, x, false);
+    for (int32_t i = 0; i < links.count && key == 0; ++i)
+      if (links.Minutes(i) == 0) key = p.MergeStationKeys[links.Target(i)];
+  }
+  return key != 0 && key == q.StationKeys[y];
+}
+
+bool IsSamePlace(int timetableA, uint16_t stationA, int timetableB, uint16_t stationB) {
+  if (timetableA == timetableB) return stationA == stationB;
+  const TimetableRecord* a = TimetableAt(timetableA);
+  const TimetableRecord* b = TimetableAt(timetableB);
+  if (!a || !b) return false;
+  const std::vector<int32_t>& numbersA = a->SetWide.SetStationNumbers;
+  const std::vector<int32_t>& numbersB = b->SetWide.SetStationNumbers;
+  if (stationA >= numbersA.size() || stationB >= numbersB.size()) return false;
+  const std::vector<int32_t>& ring = LoadedSetIndex().MergedStationRing;
+  const int32_t start = numbersA[stationA], target = numbersB[stationB];
+  int32_t at = start;
+  // The ring closes on itself; the bound only guards against a broken one.
+  for (size_t steps = 0; steps < ring.size(); ++steps) {
+    if (at < 0 || static_cast<size_t>(at) >= ring.size()) return false;
+    at = ring[static_cast<size_t>(at)];
+    if (at == target) return true;
+    if (at == start) return false;
+  }
+  return false;
+}
+
+int32_t MapStationToTimetable(int from, uint16_t station, int to) {
+  const TimetableRecord* a = TimetableAt(from);
+  const TimetableRecord* b = TimetableAt(to);
+  if (!a || !b || station >= a->StationCount) return -1;
+  if (from == to) return station;
+  if (a->Kind == b->Kind && a->Area == b->Area && !b->StationKeys.empty()) {
+    const int32_t key = a->StationKeys.empty() ? 0 : a->StationKeys[station];
+    return SearchStationKey(*b, key);
+  }
+  const CrossLinkTable& links = a->SetWide.CrossLinks;
+  if (links.Offsets.empty()) return -1;
+  int32_t best = -1, bestEvents = -1;
+  for (int32_t i = links.Offsets[station]; i < links.Offsets[station + 1]; ++i) {
+    if (links.Timetables[static_cast<size_t>(i)] != to) continue;
+    const uint16_t there = links.Stations[static_cast<size_t>(i)];
+    const int32_t events = EventCount(*b, there);
+    if (events > bestEvents) {
+      best = there;
+      bestEvents = events;
+    }
+  }
+  return best;
+}
+
+int LinkMinutes(int timetableA, uint16_t stationA, int timetableB, uint16_t stationB,
+                bool barrierFree) {
+  const TimetableRecord* a = TimetableAt(timetableA);
+  const TimetableRecord* b = TimetableAt(timetableB);
+  if (!a || !b) return 0;
+  if (timetableA == timetableB) return WalkingMinutes(*a, stationA, stationB, barrierFree);
+
+  if (IsSamePlace(timetableA, stationA, timetableB, stationB) ||
+      MergeKeyNames(*a, stationA, *b, stationB) || MergeKeyNames(*b, stationB, *a, stationA))
+    return 0;
+
+  const CrossLinkTable& links = a->SetWide.CrossLinks;
+  if (!links.Offsets.empty()) {
+    for (int32_t i = links.Offsets[stationA]; i < links.Offsets[stationA + 1]; ++i) {
+      if (links.Timetables[static_cast<size_t>(i)] == timetableB &&
+          links.Stations[static_cast<size_t>(i)] == stationB)
+        return links.Values[static_cast<size_t>(i)];
+    }
+  }
+
+  const int32_t counterpart = MapStationToTimetable(timetableA, stationA, timetableB);
+  if (counterpart < 0) return 0;
+  return WalkingMinutes(*b, static_cast<uint16_t>(counterpart), stationB, barrierFree);
+}
+
+int DefaultChangeMinutes(const TimetableRecord& t, uint16_t station, bool byHour, int minute,
+                         int* out) {
+  *out = 0;
+  if (!t.DefaultChangeTimes.empty()) {
+    *out = t.DefaultChangeTimes[station];
+    return 0;
+  }
+  if (byHour && t.HourlyChangeTimes.size() == 24) {
+    // Floor division: minute -30 lies in hour 23 of the day before, however
+    // many days back it reaches.
+    int hour = minute / 60;
+    if (minute % 60 < 0) --hour;
+    hour %= 24;
+    if (hour < 0) hour += 24;
+    *out = t.HourlyChangeTimes[hour];
+    return 0;
+  }
+  return ErrNotSupported;
+}
+
+}  // namespace qo

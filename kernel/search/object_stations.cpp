@@ -1,0 +1,139 @@
+#include "search/object_stations.h"
+
+#include <algorithm>
+
+#include "frame/error_codes.h"
+#include "load/loaded_set.h"
+#include "load/timetable_record.h"
+#include "trains/train_checks.h"
+
+namespace qo {
+namespace {
+
+constexpr uint16_t kNotAMember = 0x1000;  // station type bit: left out of town items
+
+int ListKind(const VirtListRecord& list) { return list.Type % 1000; }
+
+class Expansion {
+ public:
+  explicit Expansion(std::vector<PlaceStation>& out) : out_(out) { out_.clear(); }
+
+  void Add(int32_t timetable, int32_t station, int32_t minutes) {
+    const TimetableRecord* t = TimetableAt(timetable);
+    if (!t || t->Search.Filter.TypeMask == kIncludeNone) return;
+    for (PlaceStation& known : out_) {
+      if (known.timetable == timetable && known.station == station) {
+        known.minutes = std::min(known.minutes, minutes);
+        return;
+      }
+    }
+    out_.push_back({timetable, station, minutes});
+  }
+
+  // The station and the stations that are the same place elsewhere in the
+  // set (the ring of same-key stations).
+  void AddWithEquivalents(int32_t timetable, uint16_t station, int32_t minutes) {
+    Add(timetable, station, minutes);
+    const TimetableRecord* t = TimetableAt(timetable);
+    const SetIndex& index = LoadedSetIndex();
+    if (!t || station >= t->SetWide.SetStationNumbers.size()) return;
+    const int32_t start = t->SetWide.SetStationNumbers[station];
+    int32_t at = start;
+    for (size_t steps = 0; steps < index.MergedStationRing.size(); ++steps) {
+      if (at < 0 || static_cast<size_t>(at) >= index.MergedStationRing.size()) return;
+      at = index.MergedStationRing[static_cast<size_t>(at)];
+      if (at < 0 || at == start || static_cast<size_t>(at) >= index.StationIndex.size()) return;
+      Add(index.StationTimetable[static_cast<size_t>(at)], index.StationIndex[static_cast<size_t>(at)],
+          minutes);
+    }
+  }
+
+  void AddItem(int32_t timetable, int32_t list, int32_t item, int32_t minutes, bool mapOthers) {
+    TimetableRecord& t = *TimetableAt(timetable);
+    const VirtListRecord& l = t.VirtLists[static_cast<size_t>(list)];
+    if (!l.ItemStationRanges.empty()) {
+      for (int32_t k = l.ItemStationRanges[item]; k < l.ItemStationRanges[item + 1]; ++k) {
+        const uint16_t station = l.ItemStations[k];
+        if (ListKind(l) == 1 && !t.StationTypes.empty() && (t.StationTypes[station] & kNotAMember))
+          continue;
+        Add(timetable, station, minutes + (l.ItemStationBytes.empty() ? 0 : l.ItemStationBytes[k]));
+      }
+    } else if (!l.ItemStation.empty()) {
+      AddWithEquivalents(timetable, l.ItemStation[item], minutes);
+    }
+    if (!mapOthers || LoadedCount() < 2 || l.Type == 0) return;
+    for (int other = 0; other < LoadedCount(); ++other) {
+      if (other == timetable || TimetableAt(other)->Search.Filter.TypeMask == kIncludeNone) continue;
+      int32_t otherList = -1, otherItem = -1;
+      if (MapItemByKey(t, l, item, *TimetableAt(other), &otherList, &otherItem))
+        AddItem(other, otherList, otherItem, minutes, false);
+    }
+  }
+
+ private:
+  // The item's key: its stored one, else for a list that extends the
+  // stations the key of its first station.
+  static int32_t ItemKey(const TimetableRecord& t, const VirtListRecord& l, int32_t item) {
+    if (item < l.ItemKeys.size()) return l.ItemKeys[item];
+    if (ListKind(l) != 3 || t.StationKeys.empty()) return 0;
+    if (!l.ItemStationRanges.empty()) {
+      const int32_t first = l.ItemStationRanges[item];
+      return first < l.ItemStationRanges[item + 1] ? t.StationKeys[l.ItemStations[first]] : 0;
+    }
+    return l.ItemStation.empty() ? 0 : t.StationKeys[l.ItemStation[item]];
+  }
+
+  // The item of the other timetable's list of the same type with the same
+  // key. (Items are also carried across by their stations' links and by
+  // name; that belongs to the mapping of virtual-list items.)
+  static bool MapItemByKey(const TimetableRecord& t, const VirtListRecord& l, int32_t item,
+                           const TimetableRecord& other, int32_t* otherList, int32_t* otherItem) {
+    const int32_t key = ItemKey(t, l, item);
+    if (key == 0) return false;
+    for (size_t j = 0; j < other.VirtLists.size(); ++j) {
+      const VirtListRecord& candidate = other.VirtLists[j];
+      if (candidate.Type != l.Type) continue;
+      for (int32_t i = 0; i < candidate.ItemCount; ++i) {
+        if (ItemKey(other, candidate, i) == key) {
+          *otherList = static_cast<int32_t>(j);
+          *otherItem = i;
+          return true;
+        }
+      }
+      return false;
+    }
+    return false;
+  }
+
+  std::vector<PlaceStation>& out_;
+};
+
+}  // namespace
+
+int ObjectStations(int timetable, int list, int item, const int* selection,
+                   std::vector<PlaceStation>& out) {
+  out.clear();
+  if (list != kPlacePassThrough) {
+    if (int error = CheckSearchPlace(timetable, list, item)) return error;
+  } else if (!TimetableAt(timetable)) {
+    return ErrTimetableIndex;
+  }
+  for (int i = 0; i < LoadedCount(); ++i) {
+    TimetableAt(i)->Search.Filter.TypeMask =
+        !selection || selection[i] != 0 ? kIncludeAll : kIncludeNone;
+  }
+
+  Expansion expansion(out);
+  if (list == kPlacePassThrough)
+    expansion.Add(timetable, -item, 0);
+  else if (list < 0)
+    expansion.AddWithEquivalents(timetable, static_cast<uint16_t>(item), 0);
+  else
+    expansion.AddItem(timetable, list, item, 0, true);
+  std::stable_sort(out.begin(), out.end(), [](const PlaceStation& a, const PlaceStation& b) {
+    return a.timetable < b.timetable;
+  });
+  return 0;
+}
+
+}  // namespace qo
