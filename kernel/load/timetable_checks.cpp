@@ -325,10 +325,17 @@ bool IsSafeFormat(const char* format, bool textConversion) {
     ++p;
     if (*p == '%') continue;
     while (*p && std::strchr("-+ #0", *p)) ++p;
-    while (std::isdigit(static_cast<unsigned char>(*p))) ++p;
+    // A number is a few characters wide: a width or precision of more than
+    // two digits would have every number printed pad millions of blanks.
+    auto digits = [&p] {
+      int n = 0;
+      for (; std::isdigit(static_cast<unsigned char>(*p)); ++p) ++n;
+      return n;
+    };
+    if (digits() > 2) return false;
     if (*p == '.') {
       ++p;
-      while (std::isdigit(static_cast<unsigned char>(*p))) ++p;
+      if (digits() > 2) return false;
     }
     if (!*p || !IsConversion(*p, textConversion)) return false;
     ++conversions;

@@ -177,5 +177,26 @@ TEST_F(TrainTexts, AtStations) {
   EXPECT_EQ(bit, 0);
 }
 
+// The number formats come from the file and go to printf for every train:
+// only one conversion of the right kind, a few characters wide, is taken.
+TEST_F(TrainTexts, NumberFormatsFromTheFileAreRefusedUnlessHarmless) {
+  w::WrittenFile file = w::WriteTimetable(TextsModel());
+  size_t format = file.SectionOffset("MainNumbers") + 12;
+  auto withFormat = [&](std::string const& text) {
+    std::vector<uint8_t> bytes = file.bytes;
+    for (size_t i = 0; i < 10; ++i) bytes[format + i] = i < text.size() ? text[i] : 0;
+    w::Reseal(bytes);
+    return dir_.Save("f.qo", bytes);
+  };
+  for (char const* bad : {"%n", "%s", "%d%d", "%99999999d", "%.999d", "%x%n"}) {
+    EXPECT_EQ(Load({withFormat(bad)}), 0) << bad;
+    EXPECT_EQ(QoError(), 2) << bad;
+  }
+  ASSERT_EQ(Load({withFormat("No %05d")}), 1);
+  char const* number = nullptr;
+  QoTrainInfo(0, 0, 0, &number, nullptr, nullptr, nullptr);
+  EXPECT_STREQ(number, "No 01234");
+}
+
 }  // namespace
 }  // namespace qo::test
