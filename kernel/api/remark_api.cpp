@@ -21,7 +21,7 @@ namespace {
 constexpr int kLanguageLetterFloor = 33;
 
 int StationRemarkOut(int timetable, int language, int train, int station, int n, char const** code,
-                     char const** text, std::string& codeOut, std::vector<char>& textOut) {
+                     char const** text, std::vector<char>& codeOut, std::vector<char>& textOut) {
   return api::GuardedExport<int>(0, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t || !api::CheckLanguage(*t, language) || !api::CheckTrain(*t, train) ||
@@ -31,9 +31,9 @@ int StationRemarkOut(int timetable, int language, int train, int station, int n,
     if (!FindStationRemark(*t, static_cast<uint32_t>(train), static_cast<uint16_t>(station), n,
                            &remark))
       return 0;
-    // A code of all four characters is stored without its terminator.
-    codeOut.assign(remark.Code);
-    if (code) *code = codeOut.c_str();
+    // A code of all four characters is stored without its terminator: the
+    // copy has one.
+    if (code) *code = api::ConvertOut(remark.Code, codeOut);
     std::string_view remarkText = StationRemarkText(*t, language, remark.Text);
     if (text) *text = api::ConvertOut(remarkText, textOut);
     return 1;
@@ -51,15 +51,14 @@ bool CheckRemark(TimetableRecord const* t, int language, int train, int i) {
 // A processed remark handed out: its visible text shown, its "$" flag and
 // its code.
 struct ProcessedOut {
-  std::string shown, code;
-  std::vector<char> text;
+  std::string shown;
+  std::vector<char> code, text;
 
   char const* Hand(TimetableRecord const& t, RemarkParts const& parts, int* flag,
                    char const** codeOut) {
     RemarkDisplayText(t, parts.Visible, shown);
     if (flag) *flag = parts.Flag ? 1 : 0;
-    code.assign(parts.Code);
-    if (codeOut) *codeOut = code.c_str();
+    if (codeOut) *codeOut = api::ConvertOut(parts.Code, code);
     return api::ConvertOut(shown, text);
   }
 };
@@ -92,15 +91,13 @@ QO_API int QoTrStRemCount(int timetable, int train, int station) {
 
 QO_API int QoTrStRemExt(int timetable, int language, int train, int station, int n,
                         char const** code, char const** text) {
-  static std::string codeOut;
-  static std::vector<char> textOut;
+  static std::vector<char> codeOut, textOut;
   return StationRemarkOut(timetable, language, train, station, n, code, text, codeOut, textOut);
 }
 
 QO_API int QoTrStRem(int timetable, int language, int train, int station, char const** code,
                      char const** text) {
-  static std::string codeOut;
-  static std::vector<char> textOut;
+  static std::vector<char> codeOut, textOut;
   return StationRemarkOut(timetable, language, train, station, 0, code, text, codeOut, textOut);
 }
 
