@@ -686,10 +686,11 @@ QO_API void QoTrainInfo(int timetable, int language, int train, const char** num
 /* A packed number table as stored: a number per train, printed with
  * number_format when it is 0 or more, else text ~value of the pool (offsets
  * and characters) printed with text_format. The arrays are counted arrays
- * (8-byte header before the first element) inside the timetable's data;
- * values is NULL for an absent table. Each format holds exactly one
- * conversion (an integer one, a string one), not NUL-terminated at 10
- * characters. 48 bytes on 64-bit systems, 32 on 32-bit. */
+ * (8-byte header before the first element) inside the timetable's data,
+ * which keeps no alignment; values is NULL for an absent table. Each format
+ * holds exactly one conversion (an integer one, a string one) at most two
+ * digits wide, not NUL-terminated at 10 characters. 48 bytes on 64-bit
+ * systems, 32 on 32-bit. */
 typedef struct tagPACKEDNUMBERS_REC {
   const int* values;       /* 0 */
   const int* text_offsets; /* 8 */
