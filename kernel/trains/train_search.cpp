@@ -85,23 +85,27 @@ bool ListsNumber(std::string_view second, std::string_view number) {
 TrainSearchIndex const& EnsureTrainSearchIndex(TimetableRecord& t) {
   if (t.TrainSearch) return *t.TrainSearch;
   auto index = std::make_shared<TrainSearchIndex>();
-  index->Offsets.reserve(static_cast<size_t>(t.TrainCount) * TrainSearchIndex::kVariants + 1);
-  index->Texts.reserve(static_cast<size_t>(t.TrainCount) * 16);
+  bool const seconds = t.Kind == kKindRail && !t.SecondNumbers.Values.empty();
+  int const variants = seconds ? TrainSearchIndex::kVariants : TrainSearchIndex::SecondKey;
+  for (int v = 0; v < variants; ++v) {
+    index->Offsets[v].reserve(static_cast<size_t>(t.TrainCount) + 1);
+    index->Texts[v].reserve(static_cast<size_t>(t.TrainCount) * 8);
+  }
   std::string main, second;
   for (uint32_t train = 0; train < t.TrainCount; ++train) {
     TrainNumberText(t, train, main);
-    second.clear();
-    if (!t.SecondNumbers.Values.empty())
+    if (seconds)
       FormatPackedNumber(t.SecondNumbers, t.SecondNumbers.Values[static_cast<int32_t>(train)],
                          kMaxTrainTextLength, second);
-    for (int variant = 0; variant < TrainSearchIndex::kVariants; ++variant) {
-      index->Offsets.push_back(static_cast<uint32_t>(index->Texts.size()));
-      bool key = variant == TrainSearchIndex::MainKey || variant == TrainSearchIndex::SecondKey;
-      AppendFolded(variant < TrainSearchIndex::SecondKey ? main : second,
-                   key ? MakeSearchKey : MakeUpperCase, index->Texts);
+    for (int v = 0; v < variants; ++v) {
+      index->Offsets[v].push_back(static_cast<uint32_t>(index->Texts[v].size()));
+      bool key = v == TrainSearchIndex::MainKey || v == TrainSearchIndex::SecondKey;
+      AppendFolded(v < TrainSearchIndex::SecondKey ? main : second,
+                   key ? MakeSearchKey : MakeUpperCase, index->Texts[v]);
     }
   }
-  index->Offsets.push_back(static_cast<uint32_t>(index->Texts.size()));
+  for (int v = 0; v < variants; ++v)
+    index->Offsets[v].push_back(static_cast<uint32_t>(index->Texts[v].size()));
   t.TrainSearch = std::move(index);
   return *t.TrainSearch;
 }

@@ -3,6 +3,7 @@
 // search box, keystroke by keystroke), by number, owner and date (a train
 // named from outside), and the marking of trains that run on no further
 // day.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,17 +14,20 @@
 
 namespace qo {
 
-// Per timetable, built once at the first search: every train's main and
-// second number texts, folded both ways the search compares them (search
-// key and upper case), in one block of characters.
+// Per timetable, built once at the first search: every train's main number
+// text and, in rail timetables, its second number text, folded both ways the
+// search compares them (search key and upper case). Each of the four is one
+// block of characters with offsets, so that a scan reads one block in order.
 struct TrainSearchIndex {
   enum Variant : int { MainKey = 0, MainUpper = 1, SecondKey = 2, SecondUpper = 3, kVariants = 4 };
-  std::vector<uint32_t> Offsets;  // kVariants * TrainCount + 1
-  std::string Texts;
+  std::array<std::vector<uint32_t>, kVariants> Offsets;  // TrainCount + 1 each, or empty
+  std::array<std::string, kVariants> Texts;
 
+  bool Has(int variant) const { return !Offsets[variant].empty(); }
   std::string_view Text(uint32_t train, int variant) const {
-    size_t i = static_cast<size_t>(train) * kVariants + static_cast<size_t>(variant);
-    return std::string_view(Texts).substr(Offsets[i], Offsets[i + 1] - Offsets[i]);
+    std::vector<uint32_t> const& offsets = Offsets[variant];
+    return std::string_view(Texts[variant])
+        .substr(offsets[train], offsets[train + 1] - offsets[train]);
   }
 };
 
