@@ -188,14 +188,64 @@ int32_t SearchStation(TimetableRecord& t, int list, int language, int32_t start,
     first = &t.VirtLists[static_cast<size_t>(list)].FirstLetters;
     second = &t.VirtLists[static_cast<size_t>(list)].SecondLetters;
   }
-  const bool byLetters = q.wordCount > 0 && first->size() == n && second->size() == n;
-  for (int32_t c = start; c < n; ++c) {
-    if (byLetters && ((*first)[c] != q.first || (q.second && (*second)[c] != q.second))) continue;
+  auto matches = [&](int32_t c) {
     std::string_view name = chars.substr(static_cast<size_t>(offsets[c]),
                                          static_cast<size_t>(offsets[c + 1] - offsets[c] - 1));
-    if (MatchesWords(q, name) && Accepted(t, list, c, q, filter)) return c;
+    return MatchesWords(q, name) && Accepted(t, list, c, q, filter);
+  };
+  if (q.wordCount == 0 || first->size() != n || second->size() != n) {
+    for (int32_t c = start; c < n; ++c)
+      if (matches(c)) return c;
+    return -1;
   }
+
+  // Only the candidates whose letters begin the first word.
+  const LetterIndex& index = GetLetterIndex(t, list);
+  const int32_t* begin = nullptr;
+  const int32_t* end = nullptr;
+  if (q.second) {
+    begin = index.byPair.data() + index.offsets[q.first];
+    end = index.byPair.data() + index.offsets[q.first + 1u];
+    begin = std::lower_bound(begin, end, start, [&](int32_t c, int32_t from) {
+      return (*second)[c] != q.second ? (*second)[c] < q.second : c < from;
+    });
+    for (; begin != end && (*second)[*begin] == q.second; ++begin)
+      if (matches(*begin)) return *begin;
+    return -1;
+  }
+  begin = index.byFirst.data() + index.offsets[q.first];
+  end = index.byFirst.data() + index.offsets[q.first + 1u];
+  for (begin = std::lower_bound(begin, end, start); begin != end; ++begin)
+    if (matches(*begin)) return *begin;
   return -1;
+}
+
+const LetterIndex& GetLetterIndex(TimetableRecord& t, int list) {
+  if (!t.NameSearch) t.NameSearch = std::make_shared<NameSearchCache>();
+  for (auto& index : t.NameSearch->letters)
+    if (index->list == list) return *index;
+  t.NameSearch->letters.push_back(std::make_unique<LetterIndex>());
+  LetterIndex& index = *t.NameSearch->letters.back();
+  index.list = list;
+  const ImageArray<uint8_t>& first =
+      list < 0 ? t.StationFirstLetters : t.VirtLists[static_cast<size_t>(list)].FirstLetters;
+  const ImageArray<uint8_t>& second =
+      list < 0 ? t.StationSecondLetters : t.VirtLists[static_cast<size_t>(list)].SecondLetters;
+  const int32_t n = first.size();
+  // Counting sorts: by first letter, and by second letter within that.
+  std::array<int32_t, 257> counts{};
+  for (int32_t c = 0; c < n; ++c) ++counts[first[c] + 1u];
+  for (size_t f = 1; f < counts.size(); ++f) counts[f] += counts[f - 1];
+  index.offsets = counts;
+  index.byFirst.assign(static_cast<size_t>(n), 0);
+  std::array<int32_t, 257> at = counts;
+  for (int32_t c = 0; c < n; ++c) index.byFirst[static_cast<size_t>(at[first[c]]++)] = c;
+  index.byPair = index.byFirst;
+  for (size_t f = 0; f < 256; ++f) {
+    std::stable_sort(index.byPair.begin() + index.offsets[f], index.byPair.begin() + index.offsets[f + 1],
+                     [&](int32_t a, int32_t b) { return second[a] < second[b]; });
+  }
+  return index;
 }
 
 void ShownItemName(const TimetableRecord& t, int list, int language, int32_t item,

@@ -102,12 +102,29 @@ struct FoldedNames {
   std::string chars;
 };
 
+// The candidates of one list grouped by their search letters, so that a
+// prefix search visits only the names that begin with the typed letters:
+// group f (candidates whose first letter is f) is entries
+// offsets[f]..offsets[f + 1] - 1 of both arrays, in ascending candidate
+// order in byFirst and by second letter, then candidate, in byPair.
+struct LetterIndex {
+  int list = 0;
+  std::array<int32_t, 257> offsets{};
+  std::vector<int32_t> byFirst;
+  std::vector<int32_t> byPair;
+};
+
 struct NameSearchCache {
   std::vector<std::unique_ptr<FoldedNames>> variants;
+  std::vector<std::unique_ptr<LetterIndex>> letters;
 };
 
 // The folded names, built now when the timetable has none for this choice
 // or they were built before the loaded set last changed.
 const FoldedNames& GetFoldedNames(TimetableRecord& t, int list, int language, int mode, bool fold);
+
+// The letter groups of a list (-1: the stations), built on first use; the
+// list must have both letter arrays.
+const LetterIndex& GetLetterIndex(TimetableRecord& t, int list);
 
 }  // namespace qo
