@@ -7,9 +7,9 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
+#include "api/train_arguments.h"
 #include "calendars/train_calendar.h"
 #include "calendars/train_groups.h"
-#include "calendars/train_index.h"
 #include "core/counted_array.h"
 #include "dates/day_number.h"
 #include "load/timetable_record.h"
@@ -22,18 +22,13 @@ namespace {
 // The timetable and train rules (errors 3 and 6); null when either fails.
 TimetableRecord* CheckTrain(int timetable, int train) {
   TimetableRecord* t = api::CheckTimetable(timetable);
-  if (!t) return nullptr;
-  if (IsTrainIndex(*t, train)) return t;
-  SetKernelError(ErrTrainIndex);
-  return nullptr;
+  return t && api::CheckTrain(*t, train) ? t : nullptr;
 }
 
 // A station at or beyond the station count is error 4; a negative one
 // stands for the train's first stop.
 bool CheckStationOrFirst(const TimetableRecord& t, int station) {
-  if (station < 0 || static_cast<uint32_t>(station) < t.StationCount) return true;
-  SetKernelError(ErrStationIndex);
-  return false;
+  return station < 0 || api::CheckStation(t, station);
 }
 
 int Runs(int timetable, int train, const RunDay& when, int station, int departure) {
@@ -65,10 +60,7 @@ QO_API int QoTrainCycle(int timetable, int train, int station, int departure) {
   return api::Export<int>(0, [&] {
     TimetableRecord* t = CheckTrain(timetable, train);
     if (!t) return 0;
-    if (!IsStationIndex(*t, station)) {
-      SetKernelError(ErrStationIndex);
-      return 0;
-    }
+    if (!api::CheckStation(*t, station)) return 0;
     return TrainDayOffsetAt(*t, static_cast<uint32_t>(train), static_cast<uint16_t>(station),
                             departure != 0);
   });

@@ -5,7 +5,7 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
-#include "calendars/train_index.h"
+#include "api/train_arguments.h"
 #include "links/station_links.h"
 #include "load/timetable_record.h"
 
@@ -14,17 +14,14 @@ using namespace qo;
 namespace {
 
 // The timetable and station rules (errors 3 and 4).
-TimetableRecord* CheckStation(int timetable, int station) {
+TimetableRecord* CheckPlace(int timetable, int station) {
   TimetableRecord* t = api::CheckTimetable(timetable);
-  if (!t) return nullptr;
-  if (IsStationIndex(*t, station)) return t;
-  SetKernelError(ErrStationIndex);
-  return nullptr;
+  return t && api::CheckStation(*t, station) ? t : nullptr;
 }
 
 int DefaultMinTime(int timetable, int station, bool byHour, int minute) {
   return api::Export<int>(0, [&] {
-    TimetableRecord* t = CheckStation(timetable, station);
+    TimetableRecord* t = CheckPlace(timetable, station);
     if (!t) return 0;
     int minutes = 0;
     if (int error = DefaultChangeMinutes(*t, static_cast<uint16_t>(station), byHour, minute,
@@ -43,7 +40,7 @@ QO_API int QoInternLinkExt(int timetable, int station, const unsigned short** ta
   if (targets) *targets = nullptr;
   if (minutes) *minutes = nullptr;
   return api::Export<int>(0, [&] {
-    TimetableRecord* t = CheckStation(timetable, station);
+    TimetableRecord* t = CheckPlace(timetable, station);
     if (!t) return 0;
     const InternLinkRange links = InternLinks(*t, static_cast<uint16_t>(station), barrier_free != 0);
     if (links.count == 0) return 0;
@@ -76,7 +73,7 @@ QO_API int QoExternLink(int timetable, int station, const int** timetables,
   if (stations) *stations = nullptr;
   if (minutes) *minutes = nullptr;
   return api::Export<int>(0, [&] {
-    TimetableRecord* t = CheckStation(timetable, station);
+    TimetableRecord* t = CheckPlace(timetable, station);
     if (!t) return 0;
     ExternLinks(*t, static_cast<uint16_t>(station), links);
     if (links.stations.empty()) return 0;
@@ -90,7 +87,7 @@ QO_API int QoExternLink(int timetable, int station, const int** timetables,
 QO_API int QoGetLinkDistExt(int timetable_a, int station_a, int timetable_b, int station_b,
                             int barrier_free) {
   return api::Export<int>(0, [&] {
-    if (!CheckStation(timetable_a, station_a) || !CheckStation(timetable_b, station_b)) return 0;
+    if (!CheckPlace(timetable_a, station_a) || !CheckPlace(timetable_b, station_b)) return 0;
     return LinkMinutes(timetable_a, static_cast<uint16_t>(station_a), timetable_b,
                        static_cast<uint16_t>(station_b), barrier_free != 0);
   });

@@ -8,7 +8,7 @@
 #include "Qo.h"
 #include "api/export_support.h"
 #include "api/out_text.h"
-#include "calendars/train_index.h"
+#include "api/train_arguments.h"
 #include "load/timetable_record.h"
 #include "servicecodes/service_codes.h"
 
@@ -26,10 +26,7 @@ int HandOutCodes(bool has, uint64_t set, uint8_t (&buffer)[64], const unsigned c
 
 TimetableRecord* CheckTrain(int timetable, int train) {
   TimetableRecord* t = api::CheckTimetable(timetable);
-  if (!t) return nullptr;
-  if (IsTrainIndex(*t, train)) return t;
-  SetKernelError(ErrTrainIndex);
-  return nullptr;
+  return t && api::CheckTrain(*t, train) ? t : nullptr;
 }
 
 int TrainCodes(int timetable, int train, int from, int to, int day, uint8_t (&buffer)[64],
@@ -63,10 +60,7 @@ QO_API int QoFCValueExt(int timetable, int train, int code, int language, const 
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t) return 0;
     // Negative trains ask for no train's field.
-    if (train >= 0 && !IsTrainIndex(*t, train)) {
-      SetKernelError(ErrTrainIndex);
-      return 0;
-    }
+    if (train >= 0 && !api::CheckTrain(*t, train)) return 0;
     if (int error = GetCodeTexts(*t, train, code, language, &texts)) {
       SetKernelError(error);
       return 0;
@@ -101,10 +95,7 @@ QO_API int QoFCStation(int timetable, int station, const unsigned char** list) {
   return api::Export<int>(0, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t) return 0;
-    if (!IsStationIndex(*t, station)) {
-      SetKernelError(ErrStationIndex);
-      return 0;
-    }
+    if (!api::CheckStation(*t, station)) return 0;
     uint64_t set = 0;
     const bool has = StationCodeSet(*t, static_cast<uint16_t>(station), &set);
     return HandOutCodes(has, set, buffer, list);

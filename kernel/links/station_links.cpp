@@ -2,8 +2,7 @@
 
 #include "frame/error_codes.h"
 #include "load/loaded_set.h"
-#include "stations/station_access.h"
-#include "trains/station_events.h"
+#include "virtlists/virt_lists.h"
 
 namespace qo {
 namespace {
@@ -14,12 +13,6 @@ int WalkingMinutes(const TimetableRecord& t, uint16_t from, uint16_t to, bool ba
   for (int32_t i = 0; i < links.count; ++i)
     if (links.Target(i) == to && links.Minutes(i) >= 0) return links.Minutes(i);
   return 0;
-}
-
-int32_t EventCount(const TimetableRecord& t, uint16_t station) {
-  if (t.StationEventOffsets.empty()) return 0;
-  return static_cast<int32_t>((t.StationEventOffsets[station + 1] - t.StationEventOffsets[station]) /
-                              kStationEventBytes);
 }
 
 }  // namespace
@@ -89,30 +82,6 @@ bool IsSamePlace(int timetableA, uint16_t stationA, int timetableB, uint16_t sta
   return false;
 }
 
-int32_t MapStationToTimetable(int from, uint16_t station, int to) {
-  const TimetableRecord* a = TimetableAt(from);
-  const TimetableRecord* b = TimetableAt(to);
-  if (!a || !b || station >= a->StationCount) return -1;
-  if (from == to) return station;
-  if (a->Kind == b->Kind && a->Area == b->Area && !b->StationKeys.empty()) {
-    const int32_t key = a->StationKeys.empty() ? 0 : a->StationKeys[station];
-    return SearchStationKey(*b, key);
-  }
-  const CrossLinkTable& links = a->SetWide.CrossLinks;
-  if (links.Offsets.empty()) return -1;
-  int32_t best = -1, bestEvents = -1;
-  for (int32_t i = links.Offsets[station]; i < links.Offsets[station + 1]; ++i) {
-    if (links.Timetables[static_cast<size_t>(i)] != to) continue;
-    const uint16_t there = links.Stations[static_cast<size_t>(i)];
-    const int32_t events = EventCount(*b, there);
-    if (events > bestEvents) {
-      best = there;
-      bestEvents = events;
-    }
-  }
-  return best;
-}
-
 int LinkMinutes(int timetableA, uint16_t stationA, int timetableB, uint16_t stationB,
                 bool barrierFree) {
   const TimetableRecord* a = TimetableAt(timetableA);
@@ -133,8 +102,11 @@ int LinkMinutes(int timetableA, uint16_t stationA, int timetableB, uint16_t stat
     }
   }
 
-  const int32_t counterpart = MapStationToTimetable(timetableA, stationA, timetableB);
-  if (counterpart < 0) return 0;
+  // A's counterpart in B's timetable, then on foot there.
+  int targetList = -1, error = 0;
+  const int32_t counterpart =
+      MapVirtListItem2(timetableA, -1, stationA, timetableB, &targetList, &error);
+  if (counterpart < 0 || static_cast<uint32_t>(counterpart) >= b->StationCount) return 0;
   return WalkingMinutes(*b, static_cast<uint16_t>(counterpart), stationB, barrierFree);
 }
 

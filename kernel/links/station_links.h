@@ -50,11 +50,6 @@ bool MergeKeyNames(const TimetableRecord& p, uint16_t x, const TimetableRecord& 
 // or linked in the set-wide ring of same-key stations.
 bool IsSamePlace(int timetableA, uint16_t stationA, int timetableB, uint16_t stationB);
 
-// The station of timetable `to` that stands for a station of timetable
-// `from`: by station key between timetables of one kind and area, else the
-// busiest station it links to there. -1 when there is none.
-int32_t MapStationToTimetable(int from, uint16_t station, int to);
-
 // Minutes of the change from station A to station B (timetable indexes of
 // the loaded set): the walking link inside one timetable; between
 // timetables 0 for one place, else the set-wide link, else the walking link

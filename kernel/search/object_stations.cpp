@@ -5,14 +5,14 @@
 #include "frame/error_codes.h"
 #include "load/loaded_set.h"
 #include "load/timetable_record.h"
+#include "stations/station_names.h"
 #include "trains/train_checks.h"
+#include "virtlists/virt_lists.h"
 
 namespace qo {
 namespace {
 
 constexpr uint16_t kNotAMember = 0x1000;  // station type bit: left out of town items
-
-int ListKind(const VirtListRecord& list) { return list.Type % 1000; }
 
 class Expansion {
  public:
@@ -54,7 +54,8 @@ class Expansion {
     if (!l.ItemStationRanges.empty()) {
       for (int32_t k = l.ItemStationRanges[item]; k < l.ItemStationRanges[item + 1]; ++k) {
         const uint16_t station = l.ItemStations[k];
-        if (ListKind(l) == 1 && !t.StationTypes.empty() && (t.StationTypes[station] & kNotAMember))
+        if (ListKind(l) == kListKindTowns && !t.StationTypes.empty() &&
+            (t.StationTypes[station] & kNotAMember))
           continue;
         Add(timetable, station, minutes + (l.ItemStationBytes.empty() ? 0 : l.ItemStationBytes[k]));
       }
@@ -62,49 +63,27 @@ class Expansion {
       AddWithEquivalents(timetable, l.ItemStation[item], minutes);
     }
     if (!mapOthers || LoadedCount() < 2 || l.Type == 0) return;
+    // The item's counterparts in the other timetables, found (by key, links
+    // or name) with names shown with their whole region.
+    int& mode = RegionDisplayMode();
+    const int savedMode = mode;
+    mode = NameModeWholeRegion;
     for (int other = 0; other < LoadedCount(); ++other) {
       if (other == timetable || TimetableAt(other)->Search.Filter.TypeMask == kIncludeNone) continue;
-      int32_t otherList = -1, otherItem = -1;
-      if (MapItemByKey(t, l, item, *TimetableAt(other), &otherList, &otherItem))
+      int otherList = -2, error = 0;
+      const int32_t otherItem = MapVirtListItem2(timetable, list, item, other, &otherList, &error);
+      const TimetableRecord& there = *TimetableAt(other);
+      if (otherItem < 0) continue;
+      if (otherList >= 0 && static_cast<size_t>(otherList) < there.VirtLists.size() &&
+          otherItem < there.VirtLists[static_cast<size_t>(otherList)].ItemCount)
         AddItem(other, otherList, otherItem, minutes, false);
+      else if (otherList < 0 && static_cast<uint32_t>(otherItem) < there.StationCount)
+        AddWithEquivalents(other, static_cast<uint16_t>(otherItem), minutes);
     }
+    mode = savedMode;
   }
 
  private:
-  // The item's key: its stored one, else for a list that extends the
-  // stations the key of its first station.
-  static int32_t ItemKey(const TimetableRecord& t, const VirtListRecord& l, int32_t item) {
-    if (item < l.ItemKeys.size()) return l.ItemKeys[item];
-    if (ListKind(l) != 3 || t.StationKeys.empty()) return 0;
-    if (!l.ItemStationRanges.empty()) {
-      const int32_t first = l.ItemStationRanges[item];
-      return first < l.ItemStationRanges[item + 1] ? t.StationKeys[l.ItemStations[first]] : 0;
-    }
-    return l.ItemStation.empty() ? 0 : t.StationKeys[l.ItemStation[item]];
-  }
-
-  // The item of the other timetable's list of the same type with the same
-  // key. (Items are also carried across by their stations' links and by
-  // name; that belongs to the mapping of virtual-list items.)
-  static bool MapItemByKey(const TimetableRecord& t, const VirtListRecord& l, int32_t item,
-                           const TimetableRecord& other, int32_t* otherList, int32_t* otherItem) {
-    const int32_t key = ItemKey(t, l, item);
-    if (key == 0) return false;
-    for (size_t j = 0; j < other.VirtLists.size(); ++j) {
-      const VirtListRecord& candidate = other.VirtLists[j];
-      if (candidate.Type != l.Type) continue;
-      for (int32_t i = 0; i < candidate.ItemCount; ++i) {
-        if (ItemKey(other, candidate, i) == key) {
-          *otherList = static_cast<int32_t>(j);
-          *otherItem = i;
-          return true;
-        }
-      }
-      return false;
-    }
-    return false;
-  }
-
   std::vector<PlaceStation>& out_;
 };
 

@@ -8,7 +8,10 @@
 #include "calendars/train_calendar.h"
 #include "core/counted_array.h"
 #include "frame/error_codes.h"
-#include "servicecodes/remark_control.h"
+#include "remarks/general_remarks.h"
+#include "remarks/owners.h"
+#include "stations/station_access.h"
+#include "trains/train_info.h"
 
 namespace qo {
 namespace {
@@ -30,38 +33,68 @@ ArrayHandle WritableTypeWords(TimetableRecord& t) {
   return t.TrainTypeWordCopy.get();
 }
 
-// Each train's service-code remarks, parsed once: trains share remark
-// lists, so a text is parsed once too.
+// The leading decimal number of a code's value (blanks and a sign
+// allowed); false when it has none.
+bool ReadNumber(std::string_view value, int64_t* out) {
+  size_t i = 0;
+  while (i < value.size() && value[i] == ' ') ++i;
+  bool negative = false;
+  if (i < value.size() && (value[i] == '-' || value[i] == '+')) negative = value[i++] == '-';
+  int64_t number = 0;
+  size_t digits = 0;
+  for (; i < value.size() && value[i] >= '0' && value[i] <= '9' && digits < 10; ++i, ++digits)
+    number = number * 10 + (value[i] - '0');
+  *out = negative ? -number : number;
+  return digits > 0;
+}
+
+// The service code of a remark's control part ("¤C", 0..63); -1 when it
+// has none, names another number, or the remark belongs to an owner.
+int ServiceCodeOf(const RemarkParts& parts) {
+  std::string_view value;
+  int64_t code = 0;
+  if (!parts.HasControl || ControlValue(parts.Control, 'O', &value) ||
+      !ControlValue(parts.Control, 'C', &value) || !ReadNumber(value, &code) || code < 0 ||
+      code >= 64)
+    return -1;
+  return static_cast<int>(code);
+}
+
+// The station a section code names by its key.
+int32_t SectionEnd(const TimetableRecord& t, std::string_view control, char letter) {
+  std::string_view value;
+  if (!ControlValue(control, letter, &value)) return -1;
+  int64_t key = 0;
+  if (!ReadNumber(value, &key) || key < INT32_MIN || key > INT32_MAX) return kRuleNoSuchStation;
+  const int32_t station = SearchStationKey(t, static_cast<int32_t>(key));
+  return station >= 0 ? station : kRuleNoSuchStation;
+}
+
+// Each train's service-code remarks, parsed once for all the rides the
+// search will match.
 void BuildRules(TimetableRecord& t) {
   CodeFilterState& filter = t.CodeFilter;
   if (!filter.RuleOffsets.empty()) return;
   filter.Rules.clear();
   filter.RuleOffsets.assign(static_cast<size_t>(t.TrainCount) + 1, 0);
-  const int32_t texts = t.GeneralRemarkPools.empty() ? 0 : GetPoolCount(t.GeneralRemarkPools[0]);
-  constexpr int32_t kUnread = -2, kNoRule = -1;
-  std::vector<int32_t> ruleOfText(static_cast<size_t>(texts), kUnread);
-  std::vector<ServiceCodeRule> parsed;
-
   for (uint32_t train = 0; train < t.TrainCount; ++train) {
     filter.RuleOffsets[train] = static_cast<int32_t>(filter.Rules.size());
-    const int32_t count = ServiceRemarkCount(t, train);
-    for (int32_t i = 0; i < count; ++i) {
-      const int32_t text = ServiceRemarkTextIndex(t, train, i);
-      if (text < 0 || text >= texts) continue;
-      int32_t& rule = ruleOfText[static_cast<size_t>(text)];
-      if (rule == kUnread) {
-        rule = kNoRule;
-        ServiceControl control;
-        if (ReadServiceControl(t, PoolString(t.GeneralRemarkPools[0], text), &control) &&
-            control.serviceCode >= 0) {
-          rule = static_cast<int32_t>(parsed.size());
-          parsed.push_back({static_cast<uint8_t>(control.serviceCode),
-                            static_cast<int16_t>(control.dayClass), control.sectionFrom,
-                            control.sectionTo});
-        }
-      }
-      if (rule >= 0) filter.Rules.push_back(parsed[static_cast<size_t>(rule)]);
-    }
+    ForEachRemark(t, train, [&](std::string_view text) {
+      const RemarkParts parts = SplitRemark(text, false);
+      const int code = ServiceCodeOf(parts);
+      if (code < 0) return true;
+      ServiceCodeRule rule;
+      rule.Code = static_cast<uint8_t>(code);
+      std::string_view value;
+      int64_t dayClass = 0;
+      if (ControlValue(parts.Control, 'V', &value) && ReadNumber(value, &dayClass) &&
+          dayClass >= 0 && dayClass <= INT16_MAX)
+        rule.DayClass = static_cast<int16_t>(dayClass);
+      rule.From = SectionEnd(t, parts.Control, 'F');
+      rule.To = SectionEnd(t, parts.Control, 'T');
+      filter.Rules.push_back(rule);
+      return true;
+    });
   }
   filter.RuleOffsets[t.TrainCount] = static_cast<int32_t>(filter.Rules.size());
 }
@@ -127,18 +160,17 @@ bool TrainCodesOnJourney(const TimetableRecord& t, uint32_t train, int32_t from,
   if (!TrainCodeSet(t, train, set)) return false;
   if (from < 0 && to < 0 && date <= 0) return *set != 0;
   uint64_t added = 0;
-  const int32_t count = ServiceRemarkCount(t, train);
+  const Journey journey{from, to, date};
+  const int32_t count = CountGeneralRemarks(t, train);
   for (int32_t i = 0; i < count; ++i) {
-    const std::string_view text = ServiceRemarkText(t, train, i);
-    ServiceControl control;
     // Owner remarks and remarks without a control part carry no code here.
-    if (text.empty() || !ReadServiceControl(t, text, &control) || control.owner ||
-        control.serviceCode < 0)
-      continue;
-    if (ServiceRemarkHolds(t, train, control, from, to, date))
-      added |= CodeBit(control.serviceCode);
+    const int code = ServiceCodeOf(SplitRemark(GeneralRemarkText(t, 0, train, i), false));
+    if (code < 0) continue;
+    RemarkParts parts;
+    if (GeneralRemarkHolds(t, 0, train, i, journey, 0, &parts))
+      added |= CodeBit(code);
     else
-      *set &= ~CodeBit(control.serviceCode);
+      *set &= ~CodeBit(code);
   }
   *set |= added;
   return *set != 0;
@@ -192,15 +224,11 @@ int GetCodeTexts(const TimetableRecord& t, int32_t train, int32_t code, int32_t 
 
   std::string_view field;
   bool found = false;
-  if (train >= 0 && !t.TrainTypeWords.empty()) {
-    // The train's type: the lowest type bit of its word.
-    const uint32_t types = t.TrainTypeWords[train] & t.TrainTypeMask;
-    const int bit = types ? __builtin_ctz(types) : 0;
-    found = FindDescriptionField(description, std::to_string(bit + 1), &field);
-  } else if (train >= 0) {
-    found = FindDescriptionField(description, "1", &field);
+  if (train >= 0) {
+    const uint32_t word = t.TrainTypeWords.empty() ? 0 : t.TrainTypeWords[train];
+    found = GetField(std::to_string(TypeBitIndex(t, word) + 1), description, &field);
   }
-  if (!found) found = FindDescriptionField(description, "0", &field);
+  if (!found) found = GetField("0", description, &field);
   if (found) out->description = field;
   return 0;
 }
