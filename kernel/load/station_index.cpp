@@ -3,75 +3,15 @@
 #include <algorithm>
 #include <vector>
 
+#include "trains/train_stops.h"
+
 namespace qo {
 namespace {
 
-constexpr int32_t kStopWordBytes = 4;
 constexpr int32_t kEventBytes = 6;
-constexpr uint16_t kMinuteMask = 0x07FF;
-constexpr uint16_t kMidnightBit = 0x2000;
-constexpr uint16_t kKeptStopFlags = 0x0800 | 0x1000 | 0x4000 | 0x8000;
 constexpr uint16_t kEndStationBit = 0x0800;
 constexpr uint32_t kDepartsBit = 0x1000000;
 constexpr uint32_t kArrivesBit = 0x2000000;
-constexpr uint8_t kKindAir = 4;
-
-struct StopWord {
-  uint16_t time;
-  uint16_t station;
-};
-
-int16_t Shift(TimetableRecord const& t, uint16_t station) {
-  return t.StationTimeShifts.empty() ? 0 : t.StationTimeShifts[station];
-}
-
-// A train's stop words with pattern references expanded, as the train data
-// access decodes them: minutes moved by the start minute (once back over
-// midnight), bit 13 set where local time runs backwards.
-void DecodeStops(TimetableRecord const& t, uint32_t train, std::vector<StopWord>& out) {
-  out.clear();
-  auto begin = [&](int64_t range) {
-    return static_cast<int32_t>(t.TrainStopOffsets[static_cast<int32_t>(range)] / kStopWordBytes);
-  };
-  auto word = [&](int32_t w) {
-    return StopWord{t.TrainStopData.Field<uint16_t>(w, 0), t.TrainStopData.Field<uint16_t>(w, 2)};
-  };
-  int32_t first = begin(train);
-  int32_t length = begin(int64_t{train} + 1) - first;
-  if (length != 1) {
-    for (int32_t w = first; w < first + length; ++w) out.push_back(word(w));
-    return;
-  }
-  StopWord reference = word(first);
-  int64_t pattern =
-      int64_t{t.TrainCount} + ((reference.time >> 12) & 0xF) * 65536 + reference.station;
-  int32_t from = begin(pattern), to = begin(pattern + 1);
-  int start = reference.time & kMinuteMask;
-  for (int32_t w = from; w < to; ++w) {
-    StopWord stop = word(w);
-    int minute = start + (stop.time & kMinuteMask);
-    if (minute > 1440) minute -= 1440;
-    if (minute == 1440 && w + 1 < to && word(w + 1).station != stop.station) minute = 0;
-    stop.time = static_cast<uint16_t>((stop.time & kKeptStopFlags) | (minute & kMinuteMask));
-    if (!out.empty()) {
-      StopWord const& previous = out.back();
-      int here = minute - Shift(t, stop.station);
-      int before = (previous.time & kMinuteMask) - Shift(t, previous.station);
-      if (here < before) stop.time |= kMidnightBit;
-    }
-    out.push_back(stop);
-  }
-}
-
-// Days between the previous stop word and this one.
-int DayStep(TimetableRecord const& t, StopWord const& previous, StopWord const& stop) {
-  if (!(stop.time & kMidnightBit)) return 0;
-  int before = previous.time & kMinuteMask, here = stop.time & kMinuteMask;
-  if (before + 720 < here) return -1;  // a backward jump across time zones
-  if (t.Kind != kKindAir) return 1;
-  int shiftGap = Shift(t, stop.station) - Shift(t, previous.station);
-  return here - before + 1440 < shiftGap ? 2 : 1;
-}
 
 // Every step-th item reports progress, step the largest power of two below
 // a tenth of the items (at least 1).
@@ -134,12 +74,10 @@ bool BuildStationIndex(TimetableRecord& t, bool sort, bool progress, LoadCallbac
 
   // The stops must fill each station's range exactly: a range left short
   // would hand out events that no train has, a long one would overrun.
-  std::vector<StopWord> stops;
-  stops.reserve(t.MaxTrainStops);
   std::vector<int32_t> cursor(stations + 1, 0);
   for (uint32_t train = 0; train < trains; ++train) {
-    DecodeStops(t, train, stops);
-    for (StopWord const& stop : stops) ++cursor[stop.station];
+    StopRange const stops(t, train);
+    for (int32_t i = 0; i < stops.size(); ++i) ++cursor[stops.Station(i)];
   }
   for (uint32_t s = 0; s < stations; ++s)
     if (cursor[s] != rangeBegin(s + 1) - rangeBegin(s)) return false;
@@ -154,22 +92,22 @@ bool BuildStationIndex(TimetableRecord& t, bool sort, bool progress, LoadCallbac
   const uint32_t trainStep = ProgressStep(trains);
   for (uint32_t train = 0; train < trains; ++train) {
     if ((train & (trainStep - 1)) == 0) Report(progress, callback, train, buildTotal);
-    DecodeStops(t, train, stops);
+    StopList const stops = DecodeTrainStops(t, train);
     int day = 0;
-    for (size_t i = 0; i < stops.size(); ++i) {
-      StopWord const& stop = stops[i];
-      if (i > 0) day += DayStep(t, stops[i - 1], stop);
-      bool departs = i + 1 < stops.size() && stops[i + 1].station != stop.station;
-      bool arrives = i > 0 && stops[i - 1].station != stop.station;
+    for (int32_t i = 0; i < stops.count; ++i) {
+      uint16_t const station = stops.Station(i);
+      day += GetStopDayStep(t, stops, i);
+      bool departs = i + 1 < stops.count && stops.Station(i + 1) != station;
+      bool arrives = i > 0 && stops.Station(i - 1) != station;
       uint32_t word = train | (departs ? kDepartsBit : 0) | (arrives ? kArrivesBit : 0) |
                       (static_cast<uint32_t>(day) & 0x3F) << 26;
-      uint8_t* at = events + static_cast<size_t>(cursor[stop.station]++) * kEventBytes;
-      StoreLE<uint16_t>(at, static_cast<uint16_t>(stop.time & kMinuteMask));
+      uint8_t* at = events + static_cast<size_t>(cursor[station]++) * kEventBytes;
+      StoreLE<uint16_t>(at, static_cast<uint16_t>(stops.Minute(i)));
       StoreLE<uint32_t>(at + 2, word);
     }
-    if (!stops.empty()) {
-      MarkEndStation(t, stops.front().station);
-      MarkEndStation(t, stops.back().station);
+    if (stops.count > 0) {
+      MarkEndStation(t, stops.Station(0));
+      MarkEndStation(t, stops.Station(stops.count - 1));
     }
   }
   // Building is the first half of the work when sorting follows.
