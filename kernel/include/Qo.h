@@ -902,6 +902,41 @@ QO_API int QoTrOwnerExt(int timetable, int train, int from, int to, int date, co
  * Failure: 0 with error 3. */
 QO_API int QoHasLineRem(int timetable);
 
+/* Running-days remarks. `days` is a counted array of bytes, one per day from
+ * `first_day` (a day number), non-zero where the train runs; the dates of
+ * the text are moved by `day_offset`. The text names weekdays ("X" working
+ * days, "+" days off), date ranges, week or day parity and exceptions, in
+ * the kernel language of the letter, whichever of the runs and runs-not
+ * forms reads shorter; "runs never"/"runs daily" words for no/every day.
+ * At most 5,999 bytes, cut at a whole word. Lifetime: kernel-owned until
+ * the next call of the same export. QoGetDateRemTxt never fails. */
+QO_API const char* QoGetDateRemTxt(int first_day, const unsigned char* days, char language,
+                                   int day_offset);
+/* As QoGetDateRemTxt, for a timetable: its air words and, unless
+ * QoSetSpecDayOptions chose 1, its days-off table. Failure: null with error
+ * 3, 8 (the days do not lie within the validity), 31. */
+QO_API const char* QoGetDateRemTxtExt(int timetable, int first_day, const unsigned char* days,
+                                      char language, int day_offset);
+/* Non-zero: both marker pairs become "{" and "}"; zero: no markers. */
+QO_API void QoDateRemMarks(int flag);
+/* Replaces the marker pairs (copies are kept; null = none). The symbols "X"
+ * and "+" take the second pair when it is set, weekday words too unless the
+ * language is English; otherwise the first. Markers count in no length. */
+QO_API void QoFCMarks(const char* open1, const char* close1, const char* open2,
+                      const char* close2);
+/* Reads the options (any pointer may be null). */
+QO_API void QoGetDateRemOptions(int* from_base_day, int* limit, int* max_days);
+/* Train remarks describe from the base day (else from the first day of
+ * validity) and, with `limit`, at most `max_days` days (kept only in
+ * 1..999). Returns `max_days` as passed. */
+QO_API int QoSetDateRemOptions(int from_base_day, int limit, int max_days);
+/* The base day of train remarks; 0 or less means today. Returns `day`. */
+QO_API int QoSetBaseDate(int day);
+/* Days-off handling of train remarks: 0 unless the train type word carries
+ * 0x40000000, 1 never, 2 always; other values are ignored. Returns the
+ * option in force. */
+QO_API int QoSetSpecDayOptions(int option);
+
 /* The number of day (running-days) remarks of the train: its stored ones,
  * else one worded by the kernel unless it runs every day. Failure: 0 with
  * error 3 or 6. */
@@ -1165,7 +1200,8 @@ QO_API void QoFCEnable(int timetable, int count, const char* bytes);
  * `selection` enables (one int per loaded timetable, 0 = left out; NULL =
  * all): for list -1 the station `item` and the same place in the other
  * timetables, for a virtual list the member stations of the item and of the
- * items with its key in the other timetables' lists of its type. Returns
+ * items that stand for it in the other timetables' lists of its type and
+ * name (as QoMapVirtListItem2 maps them). Returns
  * their number with three parallel arrays (each out may be NULL; NULL when
  * none), sorted by timetable: the timetable index, the station and the
  * minutes to reach it within its place. Marks the timetables of the
@@ -1174,6 +1210,51 @@ QO_API void QoFCEnable(int timetable, int count, const char* bytes);
  * until the next QoObjectStations. */
 QO_API int QoObjectStations(int timetable, int list, int item, const int* selection,
                             const int** timetables, const int** stations, const int** minutes);
+
+/* One entry of an arrivals or departures board, 12 bytes. */
+typedef struct tagARRDEP_REC {
+  unsigned short station;    /* 0: the board's own station */
+  unsigned short other;      /* 2: the other station of the request as the train calls
+                                there (an equal-named one may stand in), 0xFFFF for none */
+  int train;                 /* 4 */
+  unsigned short minute;     /* 8: minute of day of the event (bits 0-10) */
+  unsigned short day_offset; /* 10: signed days from the train's first day */
+} ARRDEP_REC;
+
+/* Board masks: a train passes when its type word at the station (bit
+ * 0x20000000 cleared) lies within mask1 and meets mask2. Bit 0x20000000 of
+ * mask1 keeps trains that run on no further day of validity; without it
+ * only trains that run from today (less the event's day offset) on are
+ * listed. */
+
+/* The departures of station a (towards b, or b -1) when `departures` is set
+ * or b is -1, else the arrivals at b (from a, or a -1), in minute order.
+ * *out gets the entries. a equal to b gives 0 without error and leaves *out
+ * as it was. Failure: 0 with error 3, 7 (both negative), 4 (a station not
+ * below the station count), 8 (departures without a), 31. Lifetime:
+ * kernel-owned until the next QoArrDep. */
+QO_API int QoArrDep(int timetable, int a, int b, int departures, unsigned int mask1,
+                    unsigned int mask2, ARRDEP_REC** out);
+
+/* The board over sets of stations: one board per (From, To) pair (From
+ * none when from_count is 0, To none when to_count is 0), a station of the
+ * same name standing in for the other station; a train is listed by the
+ * first pair that lists it. Sorted by minute, then train. Failure: 0 with
+ * error 3, 4 (any station negative or too large), 31. Lifetime:
+ * kernel-owned until the next QoArrDepExt. */
+QO_API int QoArrDepExt(int timetable, const int* from, int from_count, const int* to,
+                       int to_count, int departures, unsigned int mask1, unsigned int mask2,
+                       ARRDEP_REC** out);
+
+/* The board between two places: each an item of a virtual list, a station
+ * (list -1) or none (item -1). Items are expanded into their member
+ * stations (15 members for lists of kinds 1 and 2, 1000 otherwise; members
+ * of a station type with 0x800 past that where one side is a station).
+ * Sorted as QoArrDepExt. Failure: 0 with error 3, 14 (bad list), 7 (item
+ * out of its list), 4, 31. Lifetime: kernel-owned until the next
+ * QoArrDepVL. */
+QO_API int QoArrDepVL(int timetable, int from_item, int from_list, int to_item, int to_list,
+                      int departures, unsigned int mask1, unsigned int mask2, ARRDEP_REC** out);
 
 #ifdef __cplusplus
 }

@@ -397,6 +397,10 @@ struct TimetableRecord {
   // (stations/station_search.h).
   std::shared_ptr<NameSearchCache> NameSearch;
 
+  // Per calendar class its last running day (calendar day index, -1 for
+  // none), built on first use by the boards (boards/board_core.h).
+  std::vector<int32_t> ClassLastRunDay;
+
   // Where the body's sections ended (the description block or the trailer
   // begins there).
   uint32_t BodyEnd = 0;

@@ -1,0 +1,210 @@
+// Arrivals and departures boards: single stations, towards and from a
+// second station, sets of stations and places of the virtual lists.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "Qo.h"
+#include "dates/clock.h"
+#include "frame/error_codes.h"
+#include "kernel/loading/loading_test_support.h"
+
+namespace qo::test {
+namespace {
+
+constexpr uint16_t D(int month, int day) { return w::DayNumberOf(2025, month, day); }
+constexpr unsigned kAll = 0xFFFFFFFF;
+constexpr unsigned kAllTypes = 0xDFFFFFFF;  // no keeping of trains that run no more
+
+w::Stop Dep(uint16_t s, int m, uint16_t flags = 0) {
+  return {.station = s, .departure = m, .flags = flags};
+}
+w::Stop Arr(uint16_t s, int m, uint16_t flags = 0) {
+  return {.station = s, .arrival = m, .flags = flags};
+}
+w::Stop Pass(uint16_t s, int a, int d) { return {.station = s, .arrival = a, .departure = d}; }
+
+using Row = std::tuple<int, int, int, int>;  // station, other, train, minute
+
+std::vector<Row> Rows(ARRDEP_REC const* r, int n) {
+  std::vector<Row> rows;
+  for (int i = 0; i < n; ++i)
+    rows.emplace_back(r[i].station, r[i].other == 0xFFFF ? -1 : r[i].other, r[i].train,
+                      r[i].minute);
+  return rows;
+}
+
+// Stations: 0 Hub, 1 Mid, 2 End, 3 End (a second stop of the same name),
+// 4 North (region "*CZ-a"), 5 South (region "*SK-b"), 6 East (region "*CZ-c").
+enum Station { kHub, kMid, kEnd, kEnd2, kNorth, kSouth, kEast };
+
+class BoardTest : public LoadingTest {
+ protected:
+  enum Train { kToEnd, kLoop, kToEnd2, kBack, kOld, kGroupSouth, kGroupEast, kNoAlight, kBus };
+
+  void SetUp() override {
+    LoadingTest::SetUp();
+    SetClockForTesting(D(6, 2), 600);
+    w::TimetableModel m = SmallModel(1, 1, 0, 0);
+    for (char const* name : {"Hub", "Mid", "End", "End", "North", "South", "East"})
+      m.stations.push_back({.name = {name}, .key = static_cast<int32_t>(m.stations.size() + 1)});
+    m.regions = {"*CZ-a", "*SK-b", "*CZ-c"};
+    m.stations[kNorth].region = 0;
+    m.stations[kSouth].region = 1;
+    m.stations[kEast].region = 2;
+    m.train_types = {{.abbreviation = {"Os"}, .description = {"Train"}},
+                     {.abbreviation = {"R"}, .description = {"Fast"}}};
+    m.calendars = {{.days = {D(1, 5)}}};
+    m.trains = {
+        {.stops = {Dep(kHub, 480), Pass(kMid, 490, 491), Arr(kEnd, 500)}, .number = "1"},
+        // Calls at the hub twice.
+        {.stops = {Dep(kHub, 600), Pass(kMid, 610, 611), Pass(kHub, 620, 621), Arr(kEnd, 640)},
+         .number = "2"},
+        {.stops = {Dep(kHub, 700), Arr(kEnd2, 720)}, .number = "3", .type = 1},
+        {.stops = {Dep(kEnd, 800), Pass(kMid, 810, 811), Arr(kHub, 820)}, .number = "4"},
+        // Ran in January only.
+        {.stops = {Dep(kHub, 900), Arr(kEnd, 920)}, .number = "5", .calendar = 0},
+        {.stops = {Dep(kNorth, 1000), Arr(kSouth, 1010)}, .number = "6", .attributes = 0x80000000},
+        {.stops = {Dep(kNorth, 1020), Arr(kEast, 1030)}, .number = "7", .attributes = 0x80000000},
+        {.stops = {Dep(kHub, 1100), Arr(kMid, 1110, 0x1000)}, .number = "8"},
+    };
+    ASSERT_EQ(Load({dir_.Write("a.qo", m)}), 1);
+    QoError();
+  }
+  void TearDown() override {
+    ResetClockForTesting();
+    LoadingTest::TearDown();
+  }
+};
+
+TEST_F(BoardTest, DeparturesAndArrivalsOfAStation) {
+  ARRDEP_REC* r = nullptr;
+  int n = QoArrDep(0, kHub, -1, 1, kAll, kAll, &r);
+  EXPECT_EQ(Rows(r, n), (std::vector<Row>{{kHub, -1, kToEnd, 480},
+                                          {kHub, -1, kLoop, 600},
+                                          {kHub, -1, kLoop, 621},
+                                          {kHub, -1, kToEnd2, 700},
+                                          {kHub, -1, kOld, 900},
+                                          {kHub, -1, kNoAlight, 1100}}));
+  // Towards End: the second stop named End is not End without the switch,
+  // and a stop where no one alights does not count.
+  n = QoArrDep(0, kHub, kEnd, 1, kAll, kAll, &r);
+  EXPECT_EQ(Rows(r, n), (std::vector<Row>{{kHub, kEnd, kToEnd, 480},
+                                          {kHub, kEnd, kLoop, 600},
+                                          {kHub, kEnd, kLoop, 621},
+                                          {kHub, kEnd, kOld, 900}}));
+  n = QoArrDep(0, kHub, kMid, 1, kAll, kAll, &r);
+  EXPECT_EQ(Rows(r, n), (std::vector<Row>{{kHub, kMid, kToEnd, 480}, {kHub, kMid, kLoop, 600}}));
+  // Arrivals at Hub from Mid.
+  n = QoArrDep(0, kMid, kHub, 0, kAll, kAll, &r);
+  EXPECT_EQ(Rows(r, n), (std::vector<Row>{{kHub, kMid, kLoop, 620}, {kHub, kMid, kBack, 820}}));
+  n = QoArrDep(0, -1, kEnd, 0, kAll, kAll, &r);
+  EXPECT_EQ(n, 3);
+  EXPECT_EQ(QoError(), 0);
+}
+
+TEST_F(BoardTest, MasksAndTheRunningTest) {
+  ARRDEP_REC* r = nullptr;
+  struct Case {
+    char const* name;
+    unsigned mask1, mask2;
+    std::vector<int> trains;
+  };
+  const Case cases[] = {
+      {"everything, the old train kept", kAll, kAll,
+       {kToEnd, kLoop, kLoop, kToEnd2, kOld, kNoAlight}},
+      {"only trains that still run", kAllTypes, kAll, {kToEnd, kLoop, kLoop, kToEnd2, kNoAlight}},
+      {"within type 0 only", 0x20000001, kAll, {kToEnd, kLoop, kLoop, kOld, kNoAlight}},
+      {"meeting type 1", kAll, 0x2, {kToEnd2}},
+  };
+  for (const Case& c : cases) {
+    int n = QoArrDep(0, kHub, -1, 1, c.mask1, c.mask2, &r);
+    std::vector<int> trains;
+    for (int i = 0; i < n; ++i) trains.push_back(r[i].train);
+    EXPECT_EQ(trains, c.trains) << c.name;
+  }
+}
+
+TEST_F(BoardTest, ErrorsAndTheSameStation) {
+  struct Case {
+    int timetable, a, b, departures, error;
+  };
+  const Case cases[] = {
+      {1, kHub, -1, 1, ErrTimetableIndex}, {0, -1, -1, 1, ErrFromToMissing},
+      {0, kHub, 99, 1, ErrStationIndex},   {0, 99, -1, 0, ErrStationIndex},
+      {0, -1, kHub, 1, ErrParameters},
+  };
+  for (const Case& c : cases) {
+    ARRDEP_REC* r = nullptr;
+    EXPECT_EQ(QoArrDep(c.timetable, c.a, c.b, c.departures, kAll, kAll, &r), 0);
+    EXPECT_EQ(QoError(), c.error) << c.a << " " << c.b;
+  }
+  ARRDEP_REC sentinel{};
+  ARRDEP_REC* r = &sentinel;
+  EXPECT_EQ(QoArrDep(0, kMid, kMid, 1, kAll, kAll, &r), 0);
+  EXPECT_EQ(r, &sentinel);
+  EXPECT_EQ(QoError(), 0);
+}
+
+TEST_F(BoardTest, RegionGroupOnlyTrains) {
+  ARRDEP_REC* r = nullptr;
+  // North and South lie in different groups, North and East in one.
+  EXPECT_EQ(QoArrDep(0, kNorth, kSouth, 1, kAll, kAll, &r), 0);
+  ASSERT_EQ(QoArrDep(0, kNorth, kEast, 1, kAll, kAll, &r), 1);
+  EXPECT_EQ(r[0].train, kGroupEast);
+  EXPECT_EQ(QoArrDep(0, kNorth, kSouth, 0, kAll, kAll, &r), 0);
+  EXPECT_EQ(QoArrDep(0, kNorth, -1, 1, kAll, kAll, &r), 2);
+}
+
+TEST_F(BoardTest, SetsOfStationsAndTheEqualNamedStation) {
+  ARRDEP_REC* r = nullptr;
+  int from[] = {kHub};
+  int to[] = {kEnd};
+  // The stop named End like End stands in for it and is reported.
+  int n = QoArrDepExt(0, from, 1, to, 1, 1, kAll, kAll, &r);
+  EXPECT_EQ(Rows(r, n), (std::vector<Row>{{kHub, kEnd, kToEnd, 480},
+                                          {kHub, kEnd, kLoop, 600},
+                                          {kHub, kEnd, kLoop, 621},
+                                          {kHub, kEnd2, kToEnd2, 700},
+                                          {kHub, kEnd, kOld, 900}}));
+  // Two pairs: a train is listed by the first pair only, sorted by minute.
+  int from2[] = {kMid, kHub};
+  n = QoArrDepExt(0, from2, 2, to, 1, 1, kAll, kAll, &r);
+  std::vector<Row> rows = Rows(r, n);
+  std::vector<Row> expected = {{kMid, kEnd, kToEnd, 491},
+                               {kMid, kEnd, kLoop, 611},
+                               {kHub, kEnd2, kToEnd2, 700},
+                               {kHub, kEnd, kOld, 900}};
+  EXPECT_EQ(rows, expected);
+  // Arrivals at End from anywhere.
+  n = QoArrDepExt(0, nullptr, 0, to, 1, 0, kAll, kAll, &r);
+  EXPECT_EQ(n, 3);
+  int bad[] = {-1};
+  EXPECT_EQ(QoArrDepExt(0, bad, 1, to, 1, 1, kAll, kAll, &r), 0);
+  EXPECT_EQ(QoError(), ErrStationIndex);
+}
+
+TEST_F(BoardTest, AnEarlierErrorDoesNotEmptyTheBoard) {
+  ARRDEP_REC* r = nullptr;
+  EXPECT_EQ(QoArrDep(0, 99, -1, 1, kAll, kAll, &r), 0);  // leaves error 4
+  int from[] = {kHub};
+  EXPECT_EQ(QoArrDepExt(0, from, 1, nullptr, 0, 1, kAll, kAll, &r), 6);
+  EXPECT_EQ(QoArrDepVL(0, kHub, -1, -1, -1, 1, kAll, kAll, &r), 6);
+  EXPECT_EQ(QoPeekError(), ErrStationIndex);  // the caller's code is left alone
+}
+
+TEST_F(BoardTest, ABoardSurvivesTheOtherBoards) {
+  ARRDEP_REC* held = nullptr;
+  int n = QoArrDep(0, kHub, -1, 1, kAll, kAll, &held);
+  std::vector<Row> before = Rows(held, n);
+  ARRDEP_REC* r = nullptr;
+  int from[] = {kMid};
+  QoArrDepExt(0, from, 1, nullptr, 0, 1, kAll, kAll, &r);
+  QoArrDepVL(0, kEnd, -1, -1, -1, 1, kAll, kAll, &r);
+  EXPECT_EQ(Rows(held, n), before);
+}
+
+}  // namespace
+}  // namespace qo::test
