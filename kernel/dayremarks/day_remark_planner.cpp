@@ -1,0 +1,488 @@
+// The planner: cuts a bit set of days into segments that read well. It
+// tries the cheap shapes first (one clean weekday pattern, a few dates, one
+// or two runs), then splits at long gaps and long runs, and lastly lets the
+// decomposer find the longest stretch that a weekday pattern with a few
+// exceptions describes. Every path plans a strictly smaller range or emits
+// segments, and the tolerance only falls, so the planner always ends.
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
+#include "dates/day_number.h"
+#include "dayremarks/day_remark_text.h"
+
+namespace qo {
+namespace {
+
+struct ClassStats {
+  std::array<int32_t, 9> set{};
+  std::array<int32_t, 9> unset{};
+  uint8_t mode = 0;  // 0 weekdays, 1 days off (Saturday holidays are days off), 2 Saturdays apart
+
+  int32_t Mixed() const {
+    int32_t m = 0;
+    for (size_t c = 0; c < 9; ++c) m += std::min(set[c], unset[c]);
+    return m;
+  }
+  bool Clean() const { return Mixed() == 0; }
+  uint16_t SetClasses() const {
+    uint16_t flags = 0;
+    for (int c = 0; c < 9; ++c)
+      if (set[static_cast<size_t>(c)]) flags |= static_cast<uint16_t>(1u << c);
+    return flags;
+  }
+};
+
+int IsoWeekParity(int32_t day) {
+  int weekday = WeekdayOf(day);  // 0 Sunday
+  if (weekday == 0) weekday = 7;
+  int32_t thursday = day - weekday + 4;
+  int d, m, y;
+  DayToDmy(thursday, &d, &m, &y);
+  if (y == 0) return 1;
+  int32_t week = (thursday - DmyToDay(y, 1, 1)) / 7 + 1;
+  return week % 2 ? 1 : 2;
+}
+
+int DayOfYearParity(int32_t day) {
+  int d, m, y;
+  DayToDmy(day, &d, &m, &y);
+  if (y == 0) return 3;
+  int32_t number = day - DmyToDay(y, 1, 1) + 1;
+  return number % 2 ? 3 : 4;
+}
+
+class Planner {
+ public:
+  Planner(const uint8_t* days, int32_t n, int32_t firstDay, const DayRemarkContext& context,
+          DayRemarkPlan& plan)
+      : n_(n), plan_(plan) {
+    set_.resize(static_cast<size_t>(n));
+    weekday_.resize(static_cast<size_t>(n));
+    off_.resize(static_cast<size_t>(n));
+    weekParity_.resize(static_cast<size_t>(n));
+    dayParity_.resize(static_cast<size_t>(n));
+    daysOff_ = context.daysOff != nullptr;
+    for (int32_t p = 0; p < n; ++p) {
+      size_t k = static_cast<size_t>(p);
+      int32_t day = firstDay + p;
+      set_[k] = days[p] != 0;
+      int w = WeekdayOf(day);
+      weekday_[k] = static_cast<uint8_t>(w == 0 ? 6 : w - 1);
+      off_[k] = daysOff_ && p < context.daysOffCount && context.daysOff[p] != 0;
+      weekParity_[k] = static_cast<uint8_t>(IsoWeekParity(day));
+      dayParity_[k] = static_cast<uint8_t>(DayOfYearParity(day));
+    }
+  }
+
+  void Run(int32_t tolerance) {
+    Plan(0, n_ - 1, tolerance);
+    Merge();
+  }
+
+ private:
+  bool S(int32_t p) const { return set_[static_cast<size_t>(p)] != 0; }
+
+  int ClassOf(int32_t p, uint8_t mode) const {
+    size_t k = static_cast<size_t>(p);
+    if (mode == 0) return weekday_[k];
+    if (mode == 2 && weekday_[k] == 5) return 5;
+    if (off_[k]) return kDayClassOff;
+    return weekday_[k] == 5 ? 5 : kDayClassWork;
+  }
+
+  ClassStats Count(int32_t i, int32_t t, int parity, uint8_t mode) const {
+    ClassStats s;
+    s.mode = mode;
+    for (int32_t p = i; p <= t; ++p) {
+      if (parity && weekParity_[static_cast<size_t>(p)] != parity) continue;
+      size_t c = static_cast<size_t>(ClassOf(p, mode));
+      (S(p) ? s.set[c] : s.unset[c])++;
+    }
+    return s;
+  }
+
+  // Weekday classes, or with days-off handling the working days, days off
+  // and Saturdays when they describe the range better.
+  ClassStats Stats(int32_t i, int32_t t, int parity) const {
+    ClassStats weekdays = Count(i, t, parity, 0);
+    if (!daysOff_) return weekdays;
+    ClassStats apart = Count(i, t, parity, 2);
+    ClassStats off = apart.set[5] > 2 * apart.unset[5] ? apart : Count(i, t, parity, 1);
+    return off.Mixed() < weekdays.Mixed() ? off : weekdays;
+  }
+
+  void AddRange(int32_t from, int32_t till) {
+    DayRemarkSegment s;
+    s.from = from;
+    s.till = till;
+    plan_.push_back(std::move(s));
+  }
+
+  // Each run of set days in i..j as a plain range.
+  void AddRuns(int32_t i, int32_t j) {
+    for (int32_t p = i; p <= j; ++p) {
+      if (!S(p)) continue;
+      int32_t q = p;
+      while (q < j && S(q + 1)) ++q;
+      AddRange(p, q);
+      p = q;
+    }
+  }
+
+  void Plan(int32_t i, int32_t j, int32_t tolerance) {
+    while (i <= j && !S(i)) ++i;
+    while (j >= i && !S(j)) --j;
+    if (i > j) return;
+    if (WeekdayStrategy(i, j) || RunStrategy(i, j)) return;
+    for (;;) {
+      if (GapSplit(i, j, tolerance) || LongRun(i, j, tolerance) || EdgeRuns(i, j, tolerance) ||
+          Decompose(i, j, tolerance))
+        return;
+      if (tolerance <= 1) {  // unreachable: a one-day gap always splits
+        AddRuns(i, j);
+        return;
+      }
+      tolerance -= std::max<int32_t>(1, tolerance / 2);
+    }
+  }
+
+  bool WeekdayStrategy(int32_t i, int32_t j) {
+    ClassStats st = Stats(i, j, 0);
+    int32_t setDays = 0, unsetDays = 0;
+    for (size_t c = 0; c < 9; ++c) setDays += st.set[c], unsetDays += st.unset[c];
+    if (st.Clean() && j - i + 1 > 9) {
+      DayRemarkSegment s;
+      s.classes = st.SetClasses();
+      auto unsetOfClass = [&](int32_t p) {
+        return !S(p) && (s.classes >> ClassOf(p, st.mode) & 1);
+      };
+      s.from = i;
+      if (i < 7) {
+        bool clear = true;
+        for (int32_t p = 0; p < i; ++p) clear = clear && !unsetOfClass(p);
+        if (clear) s.from = 0;
+      }
+      s.till = j;
+      if (j >= n_ - 7) {
+        bool clear = true;
+        for (int32_t p = j + 1; p < n_; ++p) clear = clear && !unsetOfClass(p);
+        if (clear) s.till = n_ - 1;
+      }
+      plan_.push_back(std::move(s));
+      return true;
+    }
+    if (st.Clean() || (setDays <= 6 && unsetDays >= setDays - 1)) {
+      // One list, so that dates of one month share the month word.
+      size_t first = plan_.size();
+      AddRuns(i, j);
+      DayRemarkSegment& head = plan_[first];
+      for (size_t k = first + 1; k < plan_.size(); ++k)
+        head.extra.push_back({plan_[k].from, plan_[k].till});
+      plan_.resize(first + 1);
+      return true;
+    }
+    return false;
+  }
+
+  bool RunStrategy(int32_t i, int32_t j) {
+    int32_t runs = 0, gapDays = 0, setDays = 0;
+    for (int32_t p = i; p <= j; ++p) {
+      if (S(p)) {
+        ++setDays;
+        if (p == i || !S(p - 1)) ++runs;
+      } else {
+        ++gapDays;
+      }
+    }
+    if (runs == 1 || (runs == 2 && gapDays >= setDays)) {
+      AddRuns(i, j);
+      return true;
+    }
+    return false;
+  }
+
+  bool GapSplit(int32_t i, int32_t j, int32_t tolerance) {
+    std::vector<std::pair<int32_t, int32_t>> parts;
+    int32_t partStart = i;
+    for (int32_t p = i; p <= j; ++p) {
+      if (S(p)) continue;
+      int32_t q = p;
+      while (q < j && !S(q + 1)) ++q;
+      if (q - p + 1 >= tolerance) {
+        parts.emplace_back(partStart, p - 1);
+        partStart = q + 1;
+      }
+      p = q;
+    }
+    if (parts.empty()) return false;
+    parts.emplace_back(partStart, j);
+    for (auto [a, b] : parts) Plan(a, b, tolerance);
+    return true;
+  }
+
+  bool LongRun(int32_t i, int32_t j, int32_t tolerance) {
+    for (int32_t p = i; p <= j; ++p) {
+      if (!S(p)) continue;
+      int32_t q = p;
+      while (q < j && S(q + 1)) ++q;
+      if (q - p + 1 >= 30) {
+        if (p > i) Plan(i, p - 1, tolerance);
+        AddRange(p, q);
+        if (q < j) Plan(q + 1, j, tolerance);
+        return true;
+      }
+      p = q;
+    }
+    return false;
+  }
+
+  bool EdgeRuns(int32_t i, int32_t j, int32_t tolerance) {
+    int32_t q = i;
+    while (q < j && S(q + 1)) ++q;
+    if (q - i + 1 >= 14) {
+      AddRange(i, q);
+      Plan(q + 1, j, tolerance);
+      return true;
+    }
+    int32_t p = j;
+    while (p > i && S(p - 1)) --p;
+    if (j - p + 1 >= 14) {
+      Plan(i, p - 1, tolerance);
+      AddRange(p, j);
+      return true;
+    }
+    return false;
+  }
+
+  bool SameWeek(int32_t a, int32_t b) const {
+    for (int32_t k = 0; k < 7; ++k)
+      if (S(a + k) != S(b + k)) return false;
+    return true;
+  }
+
+  bool Decompose(int32_t i, int32_t last, int32_t tolerance) {
+    if (last - i + 1 < 8) return false;
+    for (int32_t t = last; t >= i + 7; --t) {
+      if (t != last && !S(t)) continue;
+      if (TrySegment(i, t, last, tolerance)) return true;
+    }
+    return false;
+  }
+
+  bool TrySegment(int32_t i, int32_t t, int32_t last, int32_t tolerance) {
+    const int32_t u = t - i;
+    int parity = 0;
+    if (u > 45) {
+      bool odd = true, even = true;
+      for (int32_t p = i; p <= t; ++p) {
+        if (!S(p)) continue;
+        (weekParity_[static_cast<size_t>(p)] == 1 ? even : odd) = false;
+      }
+      parity = odd ? 1 : even ? 2 : 0;
+    }
+    if (!parity && u > 30 && DayParity(i, t, last, tolerance)) return true;
+
+    ClassStats st = Stats(i, t, parity);
+    uint16_t pattern = 0;
+    for (int c = 0; c < 9; ++c) {
+      size_t k = static_cast<size_t>(c);
+      if (st.set[k] && 2 * st.unset[k] < st.set[k] && st.unset[k] <= 8)
+        pattern |= static_cast<uint16_t>(1u << c);
+    }
+    if (!pattern) return false;
+    const uint8_t mode = st.mode;
+    auto inPattern = [&](int32_t p) { return (pattern >> ClassOf(p, mode) & 1) != 0; };
+    auto patternDay = [&](int32_t p) {
+      return inPattern(p) && (!parity || weekParity_[static_cast<size_t>(p)] == parity);
+    };
+
+    int32_t extras = 0, missing = 0;
+    bool inExtra = false, inMissing = false;
+    for (int32_t p = i; p <= t; ++p) {
+      bool pat = patternDay(p);
+      if (S(p) && !pat) {
+        if (!inExtra) ++extras;
+        inExtra = true;
+      } else {
+        inExtra = false;
+      }
+      if (pat) {
+        if (!S(p) && !inMissing) ++missing;
+        inMissing = !S(p);
+      }
+    }
+    if (!(extras + missing < (u > 350 ? 20 : 14) || parity)) return false;
+
+    if (missing) {
+      int32_t q = t;
+      while (q >= i && !patternDay(q)) --q;
+      if (q < i || !S(q)) return false;
+    }
+
+    const int32_t edge = parity ? 21 : 7;
+    int32_t from = i;
+    if (i < edge) {
+      bool clear = true;
+      for (int32_t p = 0; p <= i; ++p) clear = clear && !(patternDay(p) && !S(p));
+      if (clear) {
+        from = 0;
+      } else {
+        while (from < t && !patternDay(from)) ++from;
+      }
+    }
+    int32_t till = t;
+    if (t >= n_ - edge) {
+      bool clear = true;
+      for (int32_t p = t + 1; p < n_; ++p) clear = clear && !(patternDay(p) && !S(p));
+      if (clear) {
+        till = n_ - 1;
+      } else {
+        while (till > from && !patternDay(till)) --till;
+      }
+    }
+    if (t == last && till != n_ - 1) {
+      for (int32_t p = std::max(i, t - 6); p <= t; ++p)
+        if (S(p) != inPattern(p)) return false;
+    }
+
+    if (extras + missing && t > 13 && t < last - 21 && t + 28 < n_) {
+      bool first = SameWeek(t - 6, t + 1) && SameWeek(t - 6, t + 8) && SameWeek(t - 6, t + 15);
+      bool second = t >= 13 && SameWeek(t - 13, t + 1) && SameWeek(t - 13, t + 8) &&
+                    SameWeek(t - 13, t + 15);
+      if (first || second) return false;
+    }
+
+    // A leading run of days outside the pattern reads better as a date.
+    if (S(from) && !patternDay(from)) {
+      int32_t q = from;
+      while (q < t && S(q + 1) && !patternDay(q + 1)) ++q;
+      AddRange(from, q);
+      from = q + 1;
+      while (from <= t && !S(from)) ++from;
+      if (from > t) {
+        Plan(t + 1, last, tolerance);
+        return true;
+      }
+    }
+
+    DayRemarkSegment s;
+    s.from = from;
+    s.till = till;
+    s.classes = from == till ? 0 : pattern;
+    s.parity = static_cast<uint8_t>(parity);
+    for (int32_t p = from; p <= t; ++p) {
+      if (!S(p) || patternDay(p)) continue;
+      int32_t q = p;
+      while (q < t && S(q + 1) && !patternDay(q + 1)) ++q;
+      s.extra.push_back({p, q});
+      p = q;
+    }
+    if (s.classes) {
+      int32_t lastSet = -1;  // last set pattern day so far
+      for (int32_t p = from; p <= till; ++p) {
+        if (!patternDay(p)) continue;
+        if (S(p)) {
+          lastSet = p;
+          continue;
+        }
+        // A run of unset pattern days, up to the next set pattern day.
+        std::vector<int32_t> gap{p};
+        int32_t q = p + 1;
+        for (; q <= till; ++q) {
+          if (!patternDay(q)) continue;
+          if (S(q)) break;
+          gap.push_back(q);
+        }
+        if (gap.size() > 2) {
+          s.exceptions.push_back({lastSet < from ? from : lastSet + 1, q > till ? till : q - 1});
+        } else {
+          for (int32_t g : gap) s.exceptions.push_back({g, g});
+        }
+        p = q - 1;
+      }
+    }
+    plan_.push_back(std::move(s));
+    Plan(t + 1, last, tolerance);
+    return true;
+  }
+
+  bool DayParity(int32_t i, int32_t t, int32_t last, int32_t tolerance) {
+    int parity = 0;
+    int32_t firstSet = -1;
+    for (int32_t p = i; p <= t; ++p) {
+      if (!S(p)) continue;
+      int dp = dayParity_[static_cast<size_t>(p)];
+      if (!parity) parity = dp, firstSet = p;
+      if (dp != parity) return false;
+    }
+    if (!parity) return false;
+    for (int32_t p = firstSet; p <= t; ++p)
+      if (dayParity_[static_cast<size_t>(p)] == parity && !S(p)) return false;
+    DayRemarkSegment s;
+    s.from = i == 0 ? 0 : i;
+    s.till = t;
+    if (t >= n_ - 2) {
+      bool clear = true;
+      for (int32_t p = t + 1; p < n_; ++p)
+        clear = clear && !(dayParity_[static_cast<size_t>(p)] == parity && !S(p));
+      if (clear) s.till = n_ - 1;
+    }
+    s.parity = static_cast<uint8_t>(parity);
+    plan_.push_back(std::move(s));
+    Plan(t + 1, last, tolerance);
+    return true;
+  }
+
+  // Two segments with the same weekday pattern close together become one,
+  // the days between them an exception, when either already has exceptions.
+  void Merge() {
+    std::sort(plan_.begin(), plan_.end(),
+              [](const DayRemarkSegment& a, const DayRemarkSegment& b) { return a.from < b.from; });
+    for (size_t k = 0; k + 1 < plan_.size();) {
+      DayRemarkSegment& a = plan_[k];
+      DayRemarkSegment& b = plan_[k + 1];
+      bool restricted = a.classes != 0;
+      bool close = b.from > a.till && b.from - a.till < 60;
+      bool lists = !a.extra.empty() || !a.exceptions.empty() || !b.extra.empty() ||
+                   !b.exceptions.empty();
+      bool extraInGap = false;
+      for (const DayRemarkRange& r : a.extra)
+        extraInGap = extraInGap || (r.from > a.till && r.from < b.from) ||
+                     (r.till > a.till && r.till < b.from);
+      // The gap must hold no running day at all, or its exception would
+      // contradict another segment.
+      bool gapEmpty = true;
+      for (int32_t p = a.till + 1; p < b.from && gapEmpty; ++p) gapEmpty = !S(p);
+      if (!(restricted && a.classes == b.classes && a.parity == b.parity && close && lists &&
+            !extraInGap && gapEmpty && a.negative == b.negative)) {
+        ++k;
+        continue;
+      }
+      DayRemarkRange gap{a.till + 1, b.from - 1};
+      a.till = b.till;
+      if (gap.from <= gap.till) a.exceptions.push_back(gap);
+      a.extra.insert(a.extra.end(), b.extra.begin(), b.extra.end());
+      a.exceptions.insert(a.exceptions.end(), b.exceptions.begin(), b.exceptions.end());
+      std::sort(a.exceptions.begin(), a.exceptions.end(),
+                [](const DayRemarkRange& x, const DayRemarkRange& y) { return x.from < y.from; });
+      plan_.erase(plan_.begin() + static_cast<std::ptrdiff_t>(k + 1));
+    }
+  }
+
+  int32_t n_;
+  DayRemarkPlan& plan_;
+  bool daysOff_ = false;
+  std::vector<uint8_t> set_, weekday_, off_, weekParity_, dayParity_;
+};
+
+}  // namespace
+
+void PlanDays(const uint8_t* days, int32_t n, int32_t firstDay, const DayRemarkContext& context,
+              DayRemarkPlan& plan) {
+  plan.clear();
+  if (n <= 0) return;
+  Planner(days, n, firstDay, context, plan).Run(80);
+}
+
+}  // namespace qo
