@@ -10,6 +10,7 @@
 
 #include "Qo.h"
 #include "load/loaded_set.h"
+#include "load/reindex.h"
 #include "load/timetable_record.h"
 #include "text/collate.h"
 #include "writer/timetable_writer.h"
@@ -24,9 +25,9 @@ constexpr int kTimetables = 10;
 // A made-up town name from syllables; `variant` shifts the syllables so
 // that timetables share some names and not others.
 std::string TownName(int n, int variant) {
-  static const char* const kSyllables[] = {"bra", "no", "ko", "lin", "pra", "ha", "os", "tra",
-                                           "va", "zli", "ber", "ou", "cheb", "hra", "dec", "pi",
-                                           "sek", "tab", "or", "mel", "nik", "kla", "dno", "jih"};
+  static char const* const kSyllables[] = {"bra", "no",  "ko",  "lin", "pra",  "ha",  "os",  "tra",
+                                           "va",  "zli", "ber", "ou",  "cheb", "hra", "dec", "pi",
+                                           "sek", "tab", "or",  "mel", "nik",  "kla", "dno", "jih"};
   constexpr int kCount = sizeof kSyllables / sizeof kSyllables[0];
   std::string name;
   int v = n * 7 + variant * 131;
@@ -58,14 +59,17 @@ w::TimetableModel LargeModel(uint32_t id, int variant) {
   m.id = id;
   m.kind = static_cast<uint8_t>(1 + id % 3);
   m.area = static_cast<uint8_t>(id);
+  for (int r = 0; r < 40; ++r) m.regions.push_back("CZ-Okres " + std::to_string(r));
   w::VirtList townList{.type = 1, .name = {"Obce"}};
   w::VirtList stopList{.type = 2, .name = {"Zastávky"}};
   for (Town const& town : towns) {
-    const auto first = static_cast<uint16_t>(m.stations.size());
+    auto const first = static_cast<uint16_t>(m.stations.size());
     int32_t part = 0;
-    for (const char* suffix : {"", ",Dolni", ",Horni,nadr."}) {
+    for (char const* suffix : {"", ",Dolni", ",Horni,nadr."}) {
       const int32_t key = town.number * 4 + ++part;
-      m.stations.push_back({.name = {town.name + suffix}, .key = key});
+      m.stations.push_back({.name = {town.name + suffix},
+                            .key = key,
+                            .region = static_cast<int16_t>(town.number % 40)});
       stopList.items.push_back(
           {.stations = {static_cast<uint16_t>(m.stations.size() - 1)}, .key = key, .kind = -1});
     }
@@ -89,7 +93,7 @@ void LoadLarge(int count) {
     w::SaveFile(path, w::WriteTimetable(LargeModel(100 + static_cast<uint32_t>(i), i)).bytes);
     paths.push_back(path);
   }
-  std::vector<const char*> raw;
+  std::vector<char const*> raw;
   for (std::string const& p : paths) raw.push_back(p.c_str());
   QoInit2(raw.data(), count, nullptr);
   loaded = count;
@@ -97,14 +101,15 @@ void LoadLarge(int count) {
 
 // One keystroke: the first match from the start of the stations or stops.
 // A text that matches nothing walks every candidate.
-void BM_SearchStation(benchmark::State& state, int list, const char* text) {
+void BM_SearchStation(benchmark::State& state, int list, char const* text) {
   LoadLarge(kTimetables);
   QoSearchStation(0, list, 0, 0, text, 1, nullptr);  // folds the names once
   for (auto _ : state) benchmark::DoNotOptimize(QoSearchStation(0, list, 0, 0, text, 1, nullptr));
   state.counters["stations"] = QoStCount(0);
 }
 BENCHMARK_CAPTURE(BM_SearchStation, prefix_hit, -1, "pino")->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_SearchStation, prefix_two_words, -1, "zli horni")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_SearchStation, prefix_two_words, -1, "zli horni")
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_SearchStation, prefix_none, -1, "qqq")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_SearchStation, prefix_letters_none, -1, "brx")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_SearchStation, substring_none, -1, "*xyz")->Unit(benchmark::kMicrosecond);
@@ -125,7 +130,7 @@ BENCHMARK(BM_FoldStationNames)->Unit(benchmark::kMillisecond);
 // One step of a global search over the stops of ten timetables, for a
 // typed text and for the whole list; a search that runs out starts again
 // (its start is timed apart below).
-void BM_GlobalSearchStep(benchmark::State& state, const char* text) {
+void BM_GlobalSearchStep(benchmark::State& state, char const* text) {
   LoadLarge(kTimetables);
   GLOBALSEARCH_REC place;
   QoInitGlobalSearch(nullptr, 2, 'C', text, 1);
@@ -146,7 +151,7 @@ BENCHMARK_CAPTURE(BM_GlobalSearchStep, everything, "")->Unit(benchmark::kMicrose
 
 // Starting a global search and taking its first place: a name search in
 // each of the ten timetables.
-void BM_GlobalSearchFirst(benchmark::State& state, const char* text) {
+void BM_GlobalSearchFirst(benchmark::State& state, char const* text) {
   LoadLarge(kTimetables);
   GLOBALSEARCH_REC place;
   for (auto _ : state) {
@@ -162,9 +167,18 @@ void BM_GlobalIndex(benchmark::State& state) {
   LoadLarge(kTimetables);
   GLOBALSEARCH_REC* entries = nullptr;
   int count = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(count = QoGlobalIndex(nullptr, 1, 'C', &entries, nullptr));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(count = QoGlobalIndex(nullptr, 1, 'C', &entries, nullptr));
   state.counters["entries"] = count;
 }
 BENCHMARK(BM_GlobalIndex)->Unit(benchmark::kMillisecond);
+
+// The re-index after a load or close, which marks same-named towns of
+// different places across the ten timetables.
+void BM_ReindexWithSameNames(benchmark::State& state) {
+  LoadLarge(kTimetables);
+  for (auto _ : state) qo::ReindexLoadedSet();
+}
+BENCHMARK(BM_ReindexWithSameNames)->Unit(benchmark::kMillisecond);
 
 }  // namespace

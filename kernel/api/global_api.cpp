@@ -39,9 +39,9 @@ struct ListSet {
   std::vector<std::vector<char>> names;
   OwnedArray namePointers;  // char* per list
 
-  void Build(const int* selection, char letter) {
+  void Build(int const* selection, char letter) {
     BuildGlobalLists(selection, letter, lists);
-    const auto n = static_cast<int32_t>(lists.types.size());
+    auto const n = static_cast<int32_t>(lists.types.size());
     types.reset();
     namePointers.reset();
     names.assign(static_cast<size_t>(n), {});
@@ -51,7 +51,8 @@ struct ListSet {
     }
     for (int32_t i = 0; i < n; ++i) {
       ArraySet<int32_t>(types.get(), i, lists.types[static_cast<size_t>(i)]);
-      char* name = api::ConvertOut(lists.names[static_cast<size_t>(i)], names[static_cast<size_t>(i)]);
+      char* name =
+          api::ConvertOut(lists.names[static_cast<size_t>(i)], names[static_cast<size_t>(i)]);
       std::memcpy(namePointers.get() + static_cast<size_t>(i) * sizeof(char*), &name, sizeof name);
     }
     built = true;
@@ -81,7 +82,7 @@ GlobalSearch& Search() {
 
 extern "C" {
 
-QO_API int QoGlobalLists(const int* selection, char language, int** types, char*** names,
+QO_API int QoGlobalLists(int const* selection, char language, int** types, char*** names,
                          int* default_type) {
   return api::GuardedExport<int>(0, [&] {
     ListSet& set = Lists();
@@ -102,8 +103,8 @@ QO_API int QoGlobalListID(int index) {
   });
 }
 
-QO_API const char* QoGlobalListName(int index) {
-  return api::GuardedExport<const char*>(nullptr, [&]() -> const char* {
+QO_API char const* QoGlobalListName(int index) {
+  return api::GuardedExport<char const*>(nullptr, [&]() -> char const* {
     ListSet& set = Lists();
     set.Ensure();
     if (index < 0 || index >= set.Count()) return nullptr;
@@ -111,7 +112,7 @@ QO_API const char* QoGlobalListName(int index) {
   });
 }
 
-QO_API int QoSearchGlobalList(int type, const char* name) {
+QO_API int QoSearchGlobalList(int type, char const* name) {
   static api::TextInBuffer<kMaxGlobalListName> in;
   return api::GuardedExport<int>(-1, [&] {
     ListSet& set = Lists();
@@ -126,7 +127,7 @@ QO_API int QoSearchGlobalList(int type, const char* name) {
   });
 }
 
-QO_API int QoInitGlobalSearch(const int* selection, int type, char language, const char* text,
+QO_API int QoInitGlobalSearch(int const* selection, int type, char language, char const* text,
                               int fold) {
   static api::TextInBuffer<kMaxSearchTextLength> in;
   return api::GuardedExport<int>(0, [&] {
@@ -151,7 +152,7 @@ QO_API int QoGlobalSearch(GLOBALSEARCH_REC* place) {
   });
 }
 
-QO_API int QoGlobalIndex(const int* selection, int type, char language, GLOBALSEARCH_REC** entries,
+QO_API int QoGlobalIndex(int const* selection, int type, char language, GLOBALSEARCH_REC** entries,
                          unsigned char** kinds) {
   static OwnedArray records;
   static OwnedArray kindBytes;

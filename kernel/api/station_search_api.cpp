@@ -15,20 +15,20 @@ using namespace qo;
 namespace {
 
 // -1 or a list of the timetable; anything else is error 14.
-bool CheckList(const TimetableRecord& t, int list) {
+bool CheckList(TimetableRecord const& t, int list) {
   if (list == -1 || ListAt(t, list)) return true;
   SetKernelError(ErrVirtListIndex);
   return false;
 }
 
 // Item texts of lists come in the timetable's data languages.
-bool CheckLanguage(const TimetableRecord& t, int list, int language) {
+bool CheckLanguage(TimetableRecord const& t, int list, int language) {
   if (list < 0 || (language >= 0 && static_cast<uint32_t>(language) < t.LanguageCount)) return true;
   SetKernelError(ErrLanguageIndex);
   return false;
 }
 
-bool CheckStation(const TimetableRecord& t, int station) {
+bool CheckStation(TimetableRecord const& t, int station) {
   if (station >= 0 && static_cast<uint32_t>(station) < t.StationCount) return true;
   SetKernelError(ErrStationIndex);
   return false;
@@ -38,7 +38,7 @@ bool CheckStation(const TimetableRecord& t, int station) {
 
 extern "C" {
 
-QO_API int QoSearchStationName(int timetable, const char* text) {
+QO_API int QoSearchStationName(int timetable, char const* text) {
   static api::TextInBuffer<kMaxSearchTextLength> in;
   return api::GuardedExport<int>(-1, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
@@ -55,8 +55,8 @@ QO_API int QoStationsEqual(int timetable, int a, int b) {
   });
 }
 
-QO_API int QoSearchStation(int timetable, int list, int language, int start, const char* text,
-                           int fold, const unsigned char* filter) {
+QO_API int QoSearchStation(int timetable, int list, int language, int start, char const* text,
+                           int fold, unsigned char const* filter) {
   static api::TextInBuffer<kMaxSearchTextLength> in;
   static NameQuery query;
   return api::GuardedExport<int>(-1, [&] {
@@ -72,7 +72,7 @@ QO_API int QoSearchStation(int timetable, int list, int language, int start, con
   });
 }
 
-QO_API int QoSearchStation2(int timetable, int list, int language, int key, const char* text) {
+QO_API int QoSearchStation2(int timetable, int list, int language, int key, char const* text) {
   static api::TextInBuffer<kMaxSearchTextLength> in;
   return api::GuardedExport<int>(-1, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);

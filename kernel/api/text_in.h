@@ -15,7 +15,7 @@ template <size_t Limit>
 class TextInBuffer {
  public:
   // NULL is the empty text.
-  std::string_view Take(const char* text) {
+  std::string_view Take(char const* text) {
     bytes_.fill(0);
     if (!text) return {};
     if (GetTextMode() == TextModeUtf16) {

@@ -21,20 +21,20 @@ constexpr size_t kMaxListNameText = 99;
 constexpr size_t kMaxRegionNameLength = 49;
 
 // A list of the timetable, or -1 where the call allows the stations.
-bool CheckList(const TimetableRecord& t, int list, bool stations) {
+bool CheckList(TimetableRecord const& t, int list, bool stations) {
   if ((stations && list == -1) || ListAt(t, list)) return true;
   SetKernelError(ErrVirtListIndex);
   return false;
 }
 
-bool CheckLanguage(const TimetableRecord& t, int language) {
+bool CheckLanguage(TimetableRecord const& t, int language) {
   if (language >= 0 && static_cast<uint32_t>(language) < t.LanguageCount) return true;
   SetKernelError(ErrLanguageIndex);
   return false;
 }
 
 // An item of the list, or a station for list -1: error 22 or 4.
-bool CheckItem(const TimetableRecord& t, int list, int item) {
+bool CheckItem(TimetableRecord const& t, int list, int item) {
   if (item >= 0 && item < CandidateCount(t, list)) return true;
   SetKernelError(list < 0 ? ErrStationIndex : ErrObjectIndex);
   return false;
@@ -42,7 +42,7 @@ bool CheckItem(const TimetableRecord& t, int list, int item) {
 
 // The item's text in the region display mode, converted; "" with error 22
 // for an item that does not exist.
-const char* ItemText(TimetableRecord& t, int list, int language, int item, std::string& text,
+char const* ItemText(TimetableRecord& t, int list, int language, int item, std::string& text,
                      std::vector<char>& buffer) {
   text.clear();
   if (CheckItem(t, list, item)) ShownItemName(t, list, language, item, text);
@@ -55,7 +55,8 @@ int ItemKey(int timetable, int list, int item, bool extended) {
     if (!t || !CheckList(*t, list, true)) return 0;
     if (list < 0) return CheckItem(*t, list, item) ? static_cast<int>(ItemKeyEx(*t, -1, item)) : 0;
     if (item < 0 || item >= CandidateCount(*t, list)) return 0;
-    if (!extended) return static_cast<int>(StoredItemKey(t->VirtLists[static_cast<size_t>(list)], item));
+    if (!extended)
+      return static_cast<int>(StoredItemKey(t->VirtLists[static_cast<size_t>(list)], item));
     return static_cast<int>(ItemKeyEx(*t, list, item));
   });
 }
@@ -85,7 +86,7 @@ QO_API int QoStationsExtVirtList(int timetable) {
   });
 }
 
-QO_API int QoSearchVirtList(int timetable, int language, int type, const char* name) {
+QO_API int QoSearchVirtList(int timetable, int language, int type, char const* name) {
   static api::TextInBuffer<kMaxListNameText> in;
   return api::Export<int>(-1, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
@@ -95,7 +96,7 @@ QO_API int QoSearchVirtList(int timetable, int language, int type, const char* n
 }
 
 QO_API int QoVirtListInfo(int timetable, int list, int language, int* type, int* count,
-                          const char** name) {
+                          char const** name) {
   static std::string text;
   static std::vector<char> buffer;
   return api::Export<int>(0, [&] {
@@ -118,20 +119,20 @@ QO_API int QoVirtListInfo(int timetable, int list, int language, int* type, int*
   });
 }
 
-QO_API const char* QoVirtListItem(int timetable, int list, int language, int item) {
+QO_API char const* QoVirtListItem(int timetable, int list, int language, int item) {
   static std::string text;
   static std::vector<char> buffer;
-  return api::GuardedExport<const char*>(nullptr, [&]() -> const char* {
+  return api::GuardedExport<char const*>(nullptr, [&]() -> char const* {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t || !CheckList(*t, list, false) || !CheckLanguage(*t, language)) return nullptr;
     return ItemText(*t, list, language, item, text, buffer);
   });
 }
 
-QO_API const char* QoItemName(int timetable, int list, int language, int item) {
+QO_API char const* QoItemName(int timetable, int list, int language, int item) {
   static std::string text;
   static std::vector<char> buffer;
-  return api::GuardedExport<const char*>(nullptr, [&]() -> const char* {
+  return api::GuardedExport<char const*>(nullptr, [&]() -> char const* {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t || !CheckList(*t, list, true)) return nullptr;
     if (list >= 0 && !CheckLanguage(*t, language)) return nullptr;
@@ -156,7 +157,7 @@ QO_API int QoVirtListItemKeyEx(int timetable, int list, int item) {
 }
 
 QO_API int QoVirtListItemStations(int timetable, int list, int item,
-                                  const unsigned short** stations, const unsigned char** bytes) {
+                                  unsigned short const** stations, unsigned char const** bytes) {
   static unsigned short station;
   if (stations) *stations = nullptr;
   if (bytes) *bytes = nullptr;
@@ -233,9 +234,9 @@ QO_API int QoRegCount(int timetable) {
   });
 }
 
-QO_API const char* QoRegName(int timetable, int region) {
+QO_API char const* QoRegName(int timetable, int region) {
   static std::vector<char> buffer;
-  return api::Export<const char*>(nullptr, [&]() -> const char* {
+  return api::Export<char const*>(nullptr, [&]() -> char const* {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t) return nullptr;
     std::string_view name = PoolString(t->RegionNames, region);

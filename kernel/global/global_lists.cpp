@@ -17,7 +17,7 @@ constexpr uint8_t kKindCity = 3;
 constexpr size_t kMaxGlobalNameLength = 499;
 constexpr size_t kMaxFoldedPrefix = 127;
 
-bool Selected(const int* selection, int i) { return !selection || selection[i] != 0; }
+bool Selected(int const* selection, int i) { return !selection || selection[i] != 0; }
 
 std::string Upper(std::string_view text) {
   std::string s(text);
@@ -39,21 +39,21 @@ bool BeginsWith(std::string_view text, std::string_view prefix) {
 
 bool IsStructuredListType(int32_t type) { return type == 1 || type == 2 || type == 200003; }
 
-void BuildGlobalLists(const int* selection, char letter, GlobalLists& out) {
+void BuildGlobalLists(int const* selection, char letter, GlobalLists& out) {
   out = GlobalLists();
   std::vector<std::string> decorations;
   bool everyHasTowns = true, everyHasStops = true, anySelected = false;
   int cities = 0;
   std::string name;
-  const int count = LoadedCount();
+  int const count = LoadedCount();
   for (int i = 0; i < count; ++i) {
     if (!Selected(selection, i)) continue;
-    const TimetableRecord& t = *TimetableAt(i);
+    TimetableRecord const& t = *TimetableAt(i);
     anySelected = true;
     if (t.Kind == kKindCity) ++cities;
-    const int language = GetLangIndex(t, letter);
+    int const language = GetLangIndex(t, letter);
     bool towns = false, stops = false;
-    for (const VirtListRecord& list : t.VirtLists) {
+    for (VirtListRecord const& list : t.VirtLists) {
       if (list.Type < 1) continue;
       towns = towns || list.Type == 1;
       stops = stops || list.Type == 2;
@@ -61,7 +61,8 @@ void BuildGlobalLists(const int* selection, char letter, GlobalLists& out) {
       auto at = std::find(out.types.begin(), out.types.end(), list.Type);
       if (at != out.types.end()) {
         std::string& joined = out.names[static_cast<size_t>(at - out.types.begin())];
-        if (!name.empty() && joined.find(name) == std::string::npos && Upper(joined) != Upper(name)) {
+        if (!name.empty() && joined.find(name) == std::string::npos &&
+            Upper(joined) != Upper(name)) {
           joined += '/';
           joined += name;
           if (joined.size() > kMaxGlobalNameLength) joined.resize(kMaxGlobalNameLength);

@@ -25,6 +25,6 @@ struct GlobalLists {
 // timetable kind of renumbered types, then name. The default type: 1 when
 // every selected timetable has a list of type 1, else 2 when every one has
 // type 2, else the first of kind 3, else the first.
-void BuildGlobalLists(const int* selection, char letter, GlobalLists& out);
+void BuildGlobalLists(int const* selection, char letter, GlobalLists& out);
 
 }  // namespace qo

@@ -17,9 +17,9 @@ namespace {
 
 constexpr size_t kMaxHeadLength = 99;
 
-bool Selected(const int* selection, int i) { return !selection || selection[i] != 0; }
+bool Selected(int const* selection, int i) { return !selection || selection[i] != 0; }
 
-int FirstListOfType(const TimetableRecord& t, int32_t type) {
+int FirstListOfType(TimetableRecord const& t, int32_t type) {
   for (size_t i = 0; i < t.VirtLists.size(); ++i)
     if (t.VirtLists[i].Type == type) return static_cast<int>(i);
   return -1;
@@ -33,7 +33,7 @@ struct CText {
     std::memcpy(bytes.data(), text.data(), n);
     bytes[n] = '\0';
   }
-  const char* get() const { return bytes.data(); }
+  char const* get() const { return bytes.data(); }
 };
 
 int Czech(std::string_view a, std::string_view b) {
@@ -64,7 +64,7 @@ Parts Split(std::string_view text) {
 // The bit that marks a timetable kind in the index's kind bytes.
 uint8_t KindBit(uint8_t kind) { return kind < 8 ? static_cast<uint8_t>(1u << kind) : 0; }
 
-int Compare(bool structured, const std::string& a, const std::string& b) {
+int Compare(bool structured, std::string const& a, std::string const& b) {
   return structured ? CompareStructured(a, b) : CompareCzech(a.c_str(), b.c_str(), true);
 }
 
@@ -81,14 +81,14 @@ int CompareStructured(std::string_view a, std::string_view b) {
   return CompareStructured(x.rest, y.rest);
 }
 
-bool GlobalSearch::Start(const int* selection, int32_t type, char letter, std::string_view text,
+bool GlobalSearch::Start(int const* selection, int32_t type, char letter, std::string_view text,
                          bool fold, int textMode) {
-  const int count = LoadedCount();
+  int const count = LoadedCount();
   lanes_.assign(static_cast<size_t>(count), Lane());
   bool any = false;
   for (int i = 0; i < count; ++i) {
     if (!Selected(selection, i)) continue;
-    const TimetableRecord& t = *TimetableAt(i);
+    TimetableRecord const& t = *TimetableAt(i);
     Lane& lane = lanes_[static_cast<size_t>(i)];
     lane.list = FirstListOfType(t, type);
     if (lane.list < 0) continue;
@@ -109,9 +109,10 @@ bool GlobalSearch::Start(const int* selection, int32_t type, char letter, std::s
 }
 
 bool GlobalSearch::Next(GlobalPlace& out) {
-  if (generation_ != LoadedSetIndex().DataGeneration || static_cast<int>(lanes_.size()) != LoadedCount())
+  if (generation_ != LoadedSetIndex().DataGeneration ||
+      static_cast<int>(lanes_.size()) != LoadedCount())
     return false;
-  const int mode = structured_ ? NameModeWholeRegion : NameModeByType;
+  int const mode = structured_ ? NameModeWholeRegion : NameModeByType;
   int best = -1;
   for (size_t i = 0; i < lanes_.size(); ++i) {
     Lane& lane = lanes_[i];
@@ -139,7 +140,7 @@ bool GlobalSearch::Next(GlobalPlace& out) {
       best = static_cast<int>(i);
   }
   if (best < 0) return false;
-  const Lane& winner = lanes_[static_cast<size_t>(best)];
+  Lane const& winner = lanes_[static_cast<size_t>(best)];
   out.timetable = static_cast<uint8_t>(best);
   out.list = static_cast<uint8_t>(winner.list);
   out.item = winner.cursor;
@@ -148,7 +149,7 @@ bool GlobalSearch::Next(GlobalPlace& out) {
   return true;
 }
 
-int32_t BuildGlobalIndex(const int* selection, int32_t type, char letter,
+int32_t BuildGlobalIndex(int const* selection, int32_t type, char letter,
                          std::vector<GlobalPlace>& entries, std::vector<uint8_t>* kinds) {
   entries.clear();
   if (kinds) kinds->clear();
@@ -160,12 +161,12 @@ int32_t BuildGlobalIndex(const int* selection, int32_t type, char letter,
     std::string text;
     int32_t key = 0;
   };
-  const int count = LoadedCount();
+  int const count = LoadedCount();
   std::vector<Lane> lanes(static_cast<size_t>(count));
   int64_t total = 0;
   for (int i = 0; i < count; ++i) {
     if (!Selected(selection, i)) continue;
-    const TimetableRecord& t = *TimetableAt(i);
+    TimetableRecord const& t = *TimetableAt(i);
     Lane& lane = lanes[static_cast<size_t>(i)];
     lane.list = FirstListOfType(t, type);
     if (lane.list < 0) continue;
@@ -177,8 +178,8 @@ int32_t BuildGlobalIndex(const int* selection, int32_t type, char letter,
   entries.reserve(static_cast<size_t>(total));
   if (kinds) kinds->assign(static_cast<size_t>(total), 0);
 
-  const bool structured = IsStructuredListType(type);
-  const int mode = structured ? NameModeWholeRegion : NameModeByType;
+  bool const structured = IsStructuredListType(type);
+  int const mode = structured ? NameModeWholeRegion : NameModeByType;
   // Item texts carry their region parts the way structured lists need them
   // while the index is built.
   struct DisplayMode {
@@ -194,7 +195,7 @@ int32_t BuildGlobalIndex(const int* selection, int32_t type, char letter,
     for (size_t i = 0; i < lanes.size(); ++i) {
       Lane& lane = lanes[i];
       if (lane.list < 0) continue;
-      const TimetableRecord& t = *TimetableAt(static_cast<int>(i));
+      TimetableRecord const& t = *TimetableAt(static_cast<int>(i));
       while (lane.cursor < lane.count) {
         if (!lane.ready) {
           GetListItemText(t, lane.list, lane.language, lane.cursor, mode, lane.text);
@@ -213,7 +214,8 @@ int32_t BuildGlobalIndex(const int* selection, int32_t type, char letter,
     }
     if (best < 0) break;
     Lane& winner = lanes[static_cast<size_t>(best)];
-    entries.push_back({static_cast<uint8_t>(best), static_cast<uint8_t>(winner.list), winner.cursor});
+    entries.push_back(
+        {static_cast<uint8_t>(best), static_cast<uint8_t>(winner.list), winner.cursor});
     if (kinds) (*kinds)[entries.size() - 1] = KindBit(TimetableAt(best)->Kind);
     lastText = winner.text;
     lastKey = winner.key;

@@ -32,7 +32,7 @@ class GlobalSearch {
   // selected timetable (`selection`: one int per loaded timetable, non-zero
   // = selected; null = all), item texts in the data language of `letter`.
   // False when no selected timetable has such a list.
-  bool Start(const int* selection, int32_t type, char letter, std::string_view text, bool fold,
+  bool Start(int const* selection, int32_t type, char letter, std::string_view text, bool fold,
              int textMode);
   // The next place in name order; false when every timetable is exhausted,
   // or when the loaded set changed since the start.
@@ -62,7 +62,7 @@ class GlobalSearch {
 // 1 << TimetableKind for every timetable that holds the place. Returns the
 // number of entries, -1 when no selected timetable has such a list or they
 // are all empty.
-int32_t BuildGlobalIndex(const int* selection, int32_t type, char letter,
+int32_t BuildGlobalIndex(int const* selection, int32_t type, char letter,
                          std::vector<GlobalPlace>& entries, std::vector<uint8_t>* kinds);
 
 }  // namespace qo

@@ -21,7 +21,7 @@ constexpr uint16_t kShowDistrict = 0x04;
 
 struct Lane {
   TimetableRecord* t = nullptr;
-  const VirtListRecord* list = nullptr;
+  VirtListRecord const* list = nullptr;
   int listIndex = 0;
   int language = 0;
   int32_t cursor = 0;
@@ -31,7 +31,7 @@ struct Lane {
 };
 
 // The region text of a station, empty without one.
-std::string_view RegionText(const TimetableRecord& t, int32_t station) {
+std::string_view RegionText(TimetableRecord const& t, int32_t station) {
   int region = RegionOfStation(t, station);
   return region < 0 ? std::string_view() : PoolString(t.RegionNames, region);
 }
@@ -45,7 +45,7 @@ bool SameCountry(std::string_view first, std::string_view other) {
   return other.substr(0, country.size()) == country;
 }
 
-uint16_t TypeWord(const TimetableRecord& t, int32_t station) {
+uint16_t TypeWord(TimetableRecord const& t, int32_t station) {
   return station >= 0 && station < t.StationTypes.size() ? t.StationTypes[station] : 0;
 }
 
@@ -57,7 +57,7 @@ void MarkSameNameStations() {
   std::vector<Lane> lanes;
   for (TimetableRecord* t : set) {
     for (size_t i = 0; i < t->VirtLists.size(); ++i) {
-      const VirtListRecord& list = t->VirtLists[i];
+      VirtListRecord const& list = t->VirtLists[i];
       if (list.Type != kTownListType) continue;
       if (!list.ItemKeys.empty() && !t->StationRegions.empty() && list.ItemCount > 0)
         lanes.push_back({t, &list, static_cast<int>(i), GetLangIndex(*t, 'C')});
@@ -88,7 +88,7 @@ void MarkSameNameStations() {
     std::string_view country = RegionText(*head.t, head.station);
     gathered.assign(1, static_cast<size_t>(first));
     for (size_t i = 0; i < lanes.size(); ++i) {
-      const Lane& lane = lanes[i];
+      Lane const& lane = lanes[i];
       if (static_cast<int>(i) == first || lane.cursor >= lane.list->ItemCount) continue;
       if (lane.text == head.text && SameCountry(country, RegionText(*lane.t, lane.station)))
         gathered.push_back(i);
@@ -100,7 +100,7 @@ void MarkSameNameStations() {
       const int32_t key = StoredItemKey(*head.list, head.cursor);
       const uint16_t bit = TypeWord(*head.t, head.station) & kShowDistrict;
       for (size_t i : gathered) {
-        const Lane& lane = lanes[i];
+        Lane const& lane = lanes[i];
         alike = alike && StoredItemKey(*lane.list, lane.cursor) == key &&
                 (TypeWord(*lane.t, lane.station) & kShowDistrict) == bit;
       }

@@ -41,8 +41,8 @@ bool MatchRegionWord(std::string_view word, std::string_view name, size_t& at) {
   return true;
 }
 
-bool Accepted(const TimetableRecord& t, int list, int32_t candidate, const NameQuery& query,
-              const uint8_t* filter) {
+bool Accepted(TimetableRecord const& t, int list, int32_t candidate, NameQuery const& query,
+              uint8_t const* filter) {
   if (filter && filter[candidate] == 0) return false;
   return !query.domestic || !IsInternationalItem(t, list, candidate);
 }
@@ -57,7 +57,7 @@ void PrepareNameQuery(std::string_view text, bool fold, int textMode, NameQuery&
       if (static_cast<uint8_t>(c) > 128) fold = false;
   }
   q.fold = fold;
-  q.mode = text.find("[*") != std::string_view::npos ? NameModeWholeRegion
+  q.mode = text.find("[*") != std::string_view::npos  ? NameModeWholeRegion
            : text.find('[') != std::string_view::npos ? NameModeSecondOnly
                                                       : NameModeNoRegion;
   q.substring = q.domestic = false;
@@ -89,7 +89,7 @@ void PrepareNameQuery(std::string_view text, bool fold, int textMode, NameQuery&
   }
 }
 
-bool MatchesWords(const NameQuery& q, std::string_view name) {
+bool MatchesWords(NameQuery const& q, std::string_view name) {
   if (name == q.whole) return true;
   size_t at = 0;
   for (int i = 0; i < q.wordCount; ++i) {
@@ -97,7 +97,7 @@ bool MatchesWords(const NameQuery& q, std::string_view name) {
                           q.words[static_cast<size_t>(i)].length);
     while (at < name.size() && IsDelimiter(name[at])) ++at;
     if (at >= name.size()) return false;
-    const bool bracket = word[0] == '[';
+    bool const bracket = word[0] == '[';
     if (bracket && word.size() >= 2 && word[1] == '*') {
       if (!MatchRegionWord(word, name, at)) return false;
     } else {
@@ -124,8 +124,7 @@ bool MatchesWords(const NameQuery& q, std::string_view name) {
   return true;
 }
 
-const FoldedNames& GetFoldedNames(TimetableRecord& t, int list, int language, int mode,
-                                  bool fold) {
+FoldedNames const& GetFoldedNames(TimetableRecord& t, int list, int language, int mode, bool fold) {
   if (list < 0) language = 0;
   const uint32_t generation = LoadedSetIndex().DataGeneration;
   if (!t.NameSearch) t.NameSearch = std::make_shared<NameSearchCache>();
@@ -161,13 +160,13 @@ const FoldedNames& GetFoldedNames(TimetableRecord& t, int list, int language, in
   return *names;
 }
 
-int32_t SearchStation(TimetableRecord& t, int list, int language, int32_t start,
-                      const NameQuery& q, const uint8_t* filter) {
+int32_t SearchStation(TimetableRecord& t, int list, int language, int32_t start, NameQuery const& q,
+                      uint8_t const* filter) {
   const int32_t n = CandidateCount(t, list);
   if (start < 0 || start >= n) return -1;
-  const FoldedNames& names = GetFoldedNames(t, list, language, q.mode, q.fold);
+  FoldedNames const& names = GetFoldedNames(t, list, language, q.mode, q.fold);
   const std::string_view chars(names.chars);
-  const int32_t* offsets = names.offsets.data();
+  int32_t const* offsets = names.offsets.data();
 
   if (q.substring) {
     size_t from = static_cast<size_t>(offsets[start]);
@@ -182,8 +181,8 @@ int32_t SearchStation(TimetableRecord& t, int list, int language, int32_t start,
     }
   }
 
-  const ImageArray<uint8_t>* first = &t.StationFirstLetters;
-  const ImageArray<uint8_t>* second = &t.StationSecondLetters;
+  ImageArray<uint8_t> const* first = &t.StationFirstLetters;
+  ImageArray<uint8_t> const* second = &t.StationSecondLetters;
   if (list >= 0) {
     first = &t.VirtLists[static_cast<size_t>(list)].FirstLetters;
     second = &t.VirtLists[static_cast<size_t>(list)].SecondLetters;
@@ -200,9 +199,9 @@ int32_t SearchStation(TimetableRecord& t, int list, int language, int32_t start,
   }
 
   // Only the candidates whose letters begin the first word.
-  const LetterIndex& index = GetLetterIndex(t, list);
-  const int32_t* begin = nullptr;
-  const int32_t* end = nullptr;
+  LetterIndex const& index = GetLetterIndex(t, list);
+  int32_t const* begin = nullptr;
+  int32_t const* end = nullptr;
   if (q.second) {
     begin = index.byPair.data() + index.offsets[q.first];
     end = index.byPair.data() + index.offsets[q.first + 1u];
@@ -220,16 +219,16 @@ int32_t SearchStation(TimetableRecord& t, int list, int language, int32_t start,
   return -1;
 }
 
-const LetterIndex& GetLetterIndex(TimetableRecord& t, int list) {
+LetterIndex const& GetLetterIndex(TimetableRecord& t, int list) {
   if (!t.NameSearch) t.NameSearch = std::make_shared<NameSearchCache>();
   for (auto& index : t.NameSearch->letters)
     if (index->list == list) return *index;
   t.NameSearch->letters.push_back(std::make_unique<LetterIndex>());
   LetterIndex& index = *t.NameSearch->letters.back();
   index.list = list;
-  const ImageArray<uint8_t>& first =
+  ImageArray<uint8_t> const& first =
       list < 0 ? t.StationFirstLetters : t.VirtLists[static_cast<size_t>(list)].FirstLetters;
-  const ImageArray<uint8_t>& second =
+  ImageArray<uint8_t> const& second =
       list < 0 ? t.StationSecondLetters : t.VirtLists[static_cast<size_t>(list)].SecondLetters;
   const int32_t n = first.size();
   // Counting sorts: by first letter, and by second letter within that.
@@ -242,13 +241,14 @@ const LetterIndex& GetLetterIndex(TimetableRecord& t, int list) {
   for (int32_t c = 0; c < n; ++c) index.byFirst[static_cast<size_t>(at[first[c]]++)] = c;
   index.byPair = index.byFirst;
   for (size_t f = 0; f < 256; ++f) {
-    std::stable_sort(index.byPair.begin() + index.offsets[f], index.byPair.begin() + index.offsets[f + 1],
+    std::stable_sort(index.byPair.begin() + index.offsets[f],
+                     index.byPair.begin() + index.offsets[f + 1],
                      [&](int32_t a, int32_t b) { return second[a] < second[b]; });
   }
   return index;
 }
 
-void ShownItemName(const TimetableRecord& t, int list, int language, int32_t item,
+void ShownItemName(TimetableRecord const& t, int list, int language, int32_t item,
                    std::string& out) {
   GetListItemText(t, list, language, item, RegionDisplayMode(), out);
 }
@@ -256,8 +256,8 @@ void ShownItemName(const TimetableRecord& t, int list, int language, int32_t ite
 int32_t SearchKey(TimetableRecord& t, int list, int32_t key, std::string_view text, int language) {
   if (key == 0) return -1;
   if (list < 0) return t.StationKeys.empty() ? -1 : SearchStationKey(t, key);
-  const VirtListRecord& l = t.VirtLists[static_cast<size_t>(list)];
-  const bool kinds = !l.ItemKinds.empty();
+  VirtListRecord const& l = t.VirtLists[static_cast<size_t>(list)];
+  bool const kinds = !l.ItemKinds.empty();
   if (!l.ItemKeys.empty()) {
     std::string name;
     for (int32_t i = 0; i < l.ItemCount; ++i) {
@@ -286,8 +286,8 @@ int32_t SearchStation2(TimetableRecord& t, int list, int language, int32_t key,
   if (key != 0) {
     int32_t hit = SearchKey(t, list, key, text, language);
     if (hit >= 0) return hit;
-    const bool keyed =
-        list < 0 ? !t.StationKeys.empty() : !t.VirtLists[static_cast<size_t>(list)].ItemKeys.empty();
+    bool const keyed = list < 0 ? !t.StationKeys.empty()
+                                : !t.VirtLists[static_cast<size_t>(list)].ItemKeys.empty();
     if (keyed) return -1;
   }
   if (text.empty()) return -1;
@@ -302,7 +302,7 @@ int32_t SearchStation2(TimetableRecord& t, int list, int language, int32_t key,
   return -1;
 }
 
-int32_t SearchStationName(const TimetableRecord& t, std::string_view text) {
+int32_t SearchStationName(TimetableRecord const& t, std::string_view text) {
   std::string name;
   for (uint32_t s = 0; s < t.StationCount; ++s) {
     if (PoolString(t.StationNames, static_cast<int32_t>(s)).size() != text.size()) continue;
@@ -312,7 +312,7 @@ int32_t SearchStationName(const TimetableRecord& t, std::string_view text) {
   return -1;
 }
 
-bool StationsEqual(const TimetableRecord& t, int a, int b) {
+bool StationsEqual(TimetableRecord const& t, int a, int b) {
   if (a == b) return true;
   if (PoolString(t.StationNames, a).size() != PoolString(t.StationNames, b).size()) return false;
   std::string x, y;

@@ -55,7 +55,7 @@ void PrepareNameQuery(std::string_view text, bool fold, int textMode, NameQuery&
 
 // True when a folded name matches the query's words (the search letters
 // are not looked at here).
-bool MatchesWords(const NameQuery& query, std::string_view name);
+bool MatchesWords(NameQuery const& query, std::string_view name);
 
 // The first station (list -1) or item of `list` at or after `start` that
 // matches, -1 when none. A candidate whose byte in `filter` (when given) is
@@ -63,7 +63,7 @@ bool MatchesWords(const NameQuery& query, std::string_view name);
 // places. The list must be -1 or a list of the timetable, the language one
 // of its data languages, start not negative.
 int32_t SearchStation(TimetableRecord& t, int list, int language, int32_t start,
-                      const NameQuery& query, const uint8_t* filter);
+                      NameQuery const& query, uint8_t const* filter);
 
 // The first station or item with the key (0 finds nothing). With item kinds,
 // an item of positive kind is passed over when no text is given; with a text
@@ -80,16 +80,16 @@ int32_t SearchStation2(TimetableRecord& t, int list, int language, int32_t key,
 
 // The first station whose shown name (region display mode, plain) equals
 // the text, -1 when none.
-int32_t SearchStationName(const TimetableRecord& t, std::string_view text);
+int32_t SearchStationName(TimetableRecord const& t, std::string_view text);
 
 // True for the same station or two whose plain names in name mode 0 are
 // equal ignoring case and whose stored names are equally long. Both
 // stations must exist.
-bool StationsEqual(const TimetableRecord& t, int a, int b);
+bool StationsEqual(TimetableRecord const& t, int a, int b);
 
 // The shown name of a station or list item as QoItemName gives it: a
 // station's plain name, an item's text, both in the region display mode.
-void ShownItemName(const TimetableRecord& t, int list, int language, int32_t item,
+void ShownItemName(TimetableRecord const& t, int list, int language, int32_t item,
                    std::string& out);
 
 // The folded names of one list in one language and name mode: name i is
@@ -121,10 +121,10 @@ struct NameSearchCache {
 
 // The folded names, built now when the timetable has none for this choice
 // or they were built before the loaded set last changed.
-const FoldedNames& GetFoldedNames(TimetableRecord& t, int list, int language, int mode, bool fold);
+FoldedNames const& GetFoldedNames(TimetableRecord& t, int list, int language, int mode, bool fold);
 
 // The letter groups of a list (-1: the stations), built on first use; the
 // list must have both letter arrays.
-const LetterIndex& GetLetterIndex(TimetableRecord& t, int list);
+LetterIndex const& GetLetterIndex(TimetableRecord& t, int list);
 
 }  // namespace qo

@@ -28,17 +28,17 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 // Train events at a station: how busy it is, without decoding anything.
-int32_t EventCount(const TimetableRecord& t, uint16_t station) {
+int32_t EventCount(TimetableRecord const& t, uint16_t station) {
   if (t.StationEventOffsets.size() <= station + 1) return 0;
-  return static_cast<int32_t>((t.StationEventOffsets[station + 1] - t.StationEventOffsets[station]) /
-                              6);
+  return static_cast<int32_t>(
+      (t.StationEventOffsets[station + 1] - t.StationEventOffsets[station]) / 6);
 }
 
 // Of the stations of `target` that the source station links to, the one
 // with the most train events (the first on a tie); -1 without links there.
-int32_t BusiestLinkedStation(const TimetableRecord& source, uint16_t station, int target,
-                             const TimetableRecord& t) {
-  const CrossLinkTable& links = source.SetWide.CrossLinks;
+int32_t BusiestLinkedStation(TimetableRecord const& source, uint16_t station, int target,
+                             TimetableRecord const& t) {
+  CrossLinkTable const& links = source.SetWide.CrossLinks;
   if (links.Offsets.size() <= static_cast<size_t>(station) + 1) return -1;
   int32_t best = -1, bestEvents = -1;
   for (int32_t j = links.Offsets[station]; j < links.Offsets[station + 1]; ++j) {
@@ -54,18 +54,18 @@ int32_t BusiestLinkedStation(const TimetableRecord& source, uint16_t station, in
 
 }  // namespace
 
-const VirtListRecord* ListAt(const TimetableRecord& t, int list) {
+VirtListRecord const* ListAt(TimetableRecord const& t, int list) {
   if (list < 0 || static_cast<size_t>(list) >= t.VirtLists.size()) return nullptr;
   return &t.VirtLists[static_cast<size_t>(list)];
 }
 
-int32_t CandidateCount(const TimetableRecord& t, int list) {
+int32_t CandidateCount(TimetableRecord const& t, int list) {
   if (list < 0) return static_cast<int32_t>(t.StationCount);
-  const VirtListRecord* l = ListAt(t, list);
+  VirtListRecord const* l = ListAt(t, list);
   return l ? l->ItemCount : 0;
 }
 
-int DefaultVirtList(const TimetableRecord& t) {
+int DefaultVirtList(TimetableRecord const& t) {
   if (t.VirtLists.empty()) return -1;
   for (int kind : {kListKindStops, kListKindTowns, kListKindStations}) {
     for (int i = static_cast<int>(t.VirtLists.size()) - 1; i >= 0; --i)
@@ -74,16 +74,16 @@ int DefaultVirtList(const TimetableRecord& t) {
   return 0;
 }
 
-int StationsExtVirtList(const TimetableRecord& t) {
+int StationsExtVirtList(TimetableRecord const& t) {
   for (size_t i = 0; i < t.VirtLists.size(); ++i)
     if (ListKind(t.VirtLists[i]) == kListKindStations) return static_cast<int>(i);
   return -1;
 }
 
-int SearchVirtList(const TimetableRecord& t, int language, int type, std::string_view name) {
+int SearchVirtList(TimetableRecord const& t, int language, int type, std::string_view name) {
   std::string listName;
   for (size_t i = 0; i < t.VirtLists.size(); ++i) {
-    const VirtListRecord& list = t.VirtLists[i];
+    VirtListRecord const& list = t.VirtLists[i];
     if (type > 0) {
       if (list.Type == type) return static_cast<int>(i);
       continue;
@@ -95,7 +95,7 @@ int SearchVirtList(const TimetableRecord& t, int language, int type, std::string
   return -1;
 }
 
-void VirtListName(const TimetableRecord&, const VirtListRecord& list, int language,
+void VirtListName(TimetableRecord const&, VirtListRecord const& list, int language,
                   std::string& out) {
   std::string_view name;
   if (language >= 0 && static_cast<size_t>(language) < list.Names.size())
@@ -104,41 +104,43 @@ void VirtListName(const TimetableRecord&, const VirtListRecord& list, int langua
   out.assign(name.substr(0, kMaxListNameLength));
 }
 
-int ItemKind(const VirtListRecord& list, int32_t item) {
+int ItemKind(VirtListRecord const& list, int32_t item) {
   if (!list.ItemKinds.empty()) return list.ItemKinds[item];
   return static_cast<int8_t>(list.DefaultItemKind);
 }
 
-int32_t FirstStationOfItem(const VirtListRecord& list, int32_t item) {
+int32_t FirstStationOfItem(VirtListRecord const& list, int32_t item) {
   return ItemStationCount(list, item) > 0 ? StationOfItem(list, item, 0) : -1;
 }
 
-void GetListItemText(const TimetableRecord& t, int list, int language, int32_t item, int mode,
+void GetListItemText(TimetableRecord const& t, int list, int language, int32_t item, int mode,
                      std::string& out) {
   if (list < 0) {
     GetStationName(t, item, mode, true, out);
     return;
   }
-  const VirtListRecord& l = t.VirtLists[static_cast<size_t>(list)];
+  VirtListRecord const& l = t.VirtLists[static_cast<size_t>(list)];
   int32_t station = FirstStationOfItem(l, item);
   std::string_view stationName;
-  if (station >= 0) stationName = PoolString(t.StationNames, station).substr(0, kMaxStoredNameLength);
+  if (station >= 0)
+    stationName = PoolString(t.StationNames, station).substr(0, kMaxStoredNameLength);
   std::string_view own;
   if (language >= 0 && static_cast<size_t>(language) < l.Names.size())
-    own = PoolString(l.Names[static_cast<size_t>(language)], item + 1).substr(0, kMaxItemNameLength);
+    own =
+        PoolString(l.Names[static_cast<size_t>(language)], item + 1).substr(0, kMaxItemNameLength);
   ItemBaseText(ItemKind(l, item), stationName, own, out);
   if (station >= 0) AddRegionPart(mode, t, static_cast<uint16_t>(station), out);
 }
 
-int32_t StoredItemKey(const VirtListRecord& list, int32_t item) {
+int32_t StoredItemKey(VirtListRecord const& list, int32_t item) {
   return item >= 0 && item < list.ItemKeys.size() ? list.ItemKeys[item] : 0;
 }
 
-int32_t ItemKeyEx(const TimetableRecord& t, int list, int32_t item) {
+int32_t ItemKeyEx(TimetableRecord const& t, int list, int32_t item) {
   if (list < 0) {
     return item >= 0 && item < t.StationKeys.size() ? t.StationKeys[item] : 0;
   }
-  const VirtListRecord& l = t.VirtLists[static_cast<size_t>(list)];
+  VirtListRecord const& l = t.VirtLists[static_cast<size_t>(list)];
   if (!l.ItemKeys.empty()) return StoredItemKey(l, item);
   if (ListKind(l) == kListKindStations && !t.StationKeys.empty()) {
     int32_t station = FirstStationOfItem(l, item);
@@ -147,8 +149,8 @@ int32_t ItemKeyEx(const TimetableRecord& t, int list, int32_t item) {
   return 0;
 }
 
-int32_t ItemStations(const VirtListRecord& list, int32_t item, const uint8_t** stations,
-                     const uint8_t** bytes) {
+int32_t ItemStations(VirtListRecord const& list, int32_t item, uint8_t const** stations,
+                     uint8_t const** bytes) {
   *stations = nullptr;
   *bytes = nullptr;
   int32_t n = ItemStationCount(list, item);
@@ -163,18 +165,19 @@ int32_t ItemStations(const VirtListRecord& list, int32_t item, const uint8_t** s
   return n;
 }
 
-bool IsInternationalItem(const TimetableRecord& t, int list, int32_t item) {
-  int32_t station = list < 0 ? item : FirstStationOfItem(t.VirtLists[static_cast<size_t>(list)], item);
+bool IsInternationalItem(TimetableRecord const& t, int list, int32_t item) {
+  int32_t station =
+      list < 0 ? item : FirstStationOfItem(t.VirtLists[static_cast<size_t>(list)], item);
   if (station < 0 || static_cast<uint32_t>(station) >= t.StationCount) return false;
   return !IsDomesticStation(t, static_cast<uint16_t>(station));
 }
 
-int32_t MapVirtListItem(const TimetableRecord& t, int list, int32_t item, int target) {
+int32_t MapVirtListItem(TimetableRecord const& t, int list, int32_t item, int target) {
   int32_t station = item;
   int32_t n = 1;
   int sourceClass = 0;
   if (list >= 0) {
-    const VirtListRecord& source = t.VirtLists[static_cast<size_t>(list)];
+    VirtListRecord const& source = t.VirtLists[static_cast<size_t>(list)];
     n = ItemStationCount(source, item);
     if (n <= 0) return -1;
     station = StationOfItem(source, item, 0);
@@ -182,11 +185,11 @@ int32_t MapVirtListItem(const TimetableRecord& t, int list, int32_t item, int ta
   }
   if (target < 0) return station;
 
-  const VirtListRecord& to = t.VirtLists[static_cast<size_t>(target)];
-  const bool kinds = !to.ItemKinds.empty();
+  VirtListRecord const& to = t.VirtLists[static_cast<size_t>(target)];
+  bool const kinds = !to.ItemKinds.empty();
   int32_t fallback = -1;
   if (!to.ItemStationRanges.empty()) {
-    const bool sameSize = ListKind(to) == kListKindStations;
+    bool const sameSize = ListKind(to) == kListKindStations;
     for (int32_t i = 0; i < to.ItemCount; ++i) {
       const int32_t count = ItemStationCount(to, i);
       for (int32_t k = 0; k < count; ++k) {
@@ -219,8 +222,8 @@ int32_t MapVirtListItem(const TimetableRecord& t, int list, int32_t item, int ta
   return fallback;
 }
 
-int32_t MapVirtListItem2(int sourceIndex, int list, int32_t item, int targetIndex,
-                         int* targetList, int* error) {
+int32_t MapVirtListItem2(int sourceIndex, int list, int32_t item, int targetIndex, int* targetList,
+                         int* error) {
   *error = 0;
   TimetableRecord& source = *TimetableAt(sourceIndex);
   TimetableRecord& target = *TimetableAt(targetIndex);
@@ -229,12 +232,13 @@ int32_t MapVirtListItem2(int sourceIndex, int list, int32_t item, int targetInde
   if (to == -2) {
     to = -1;
     if (list >= 0) {
-      const VirtListRecord& from = source.VirtLists[static_cast<size_t>(list)];
+      VirtListRecord const& from = source.VirtLists[static_cast<size_t>(list)];
       std::string name;
       VirtListName(source, from, 0, name);
       to = SearchVirtList(target, 0, from.Type, name);
-      const bool mergesWith = (source.Kind == target.MergeKind && source.Area == target.MergeArea) ||
-                              source.Kind == kKindRail;
+      bool const mergesWith =
+          (source.Kind == target.MergeKind && source.Area == target.MergeArea) ||
+          source.Kind == kKindRail;
       if (to < 0 && ListKind(from) == kListKindStations && !target.StationKeys.empty() &&
           mergesWith) {
         const int32_t wanted = target.Area * 1000 + target.Kind * 100000 + kListKindStations;
@@ -242,8 +246,7 @@ int32_t MapVirtListItem2(int sourceIndex, int list, int32_t item, int targetInde
           if (target.VirtLists[i].Type != wanted) continue;
           *targetList = static_cast<int>(i);
           int32_t station = SearchStationKey(target, ItemKeyEx(source, list, item));
-          return station < 0 ? -1
-                             : MapVirtListItem(target, -1, station, static_cast<int>(i));
+          return station < 0 ? -1 : MapVirtListItem(target, -1, station, static_cast<int>(i));
         }
       }
       *targetList = to;
@@ -254,14 +257,14 @@ int32_t MapVirtListItem2(int sourceIndex, int list, int32_t item, int targetInde
 
   if (sourceIndex == targetIndex) return MapVirtListItem(source, list, item, to);
 
-  const bool sameKindAndArea = source.Kind == target.Kind && source.Area == target.Area;
-  const bool sameType = list >= 0 && to >= 0 &&
+  bool const sameKindAndArea = source.Kind == target.Kind && source.Area == target.Area;
+  bool const sameType = list >= 0 && to >= 0 &&
                         source.VirtLists[static_cast<size_t>(list)].Type ==
                             target.VirtLists[static_cast<size_t>(to)].Type;
   if ((list < 0 && to < 0 && sameKindAndArea) || sameType) {
     int32_t hit = SearchKey(target, to, ItemKeyEx(source, list, item), {}, 0);
     if (hit >= 0) return hit;
-    const bool keyTable = to < 0 ? !target.StationKeys.empty()
+    bool const keyTable = to < 0 ? !target.StationKeys.empty()
                                  : !target.VirtLists[static_cast<size_t>(to)].ItemKeys.empty();
     if (keyTable) return -1;
   }
@@ -275,7 +278,8 @@ int32_t MapVirtListItem2(int sourceIndex, int list, int32_t item, int targetInde
   }
   GetListItemText(source, list, 0, item, RegionDisplayMode(), name);
 
-  int32_t linked = BusiestLinkedStation(source, static_cast<uint16_t>(station), targetIndex, target);
+  int32_t linked =
+      BusiestLinkedStation(source, static_cast<uint16_t>(station), targetIndex, target);
   if (linked < 0 && list >= 0 && sameKindAndArea && !source.StationKeys.empty())
     linked = SearchStationKey(target, source.StationKeys[station]);
   if (linked >= 0) {
@@ -285,7 +289,7 @@ int32_t MapVirtListItem2(int sourceIndex, int list, int32_t item, int targetInde
   return SearchStation2(target, to, 0, 0, name);
 }
 
-int32_t MapStation(const TimetableRecord& t, uint16_t station, int* list) {
+int32_t MapStation(TimetableRecord const& t, uint16_t station, int* list) {
   for (size_t i = 0; i < t.VirtLists.size(); ++i) {
     if (ListKind(t.VirtLists[i]) != kListKindStations) continue;
     int32_t item = MapVirtListItem(t, -1, station, static_cast<int>(i));
@@ -298,7 +302,7 @@ int32_t MapStation(const TimetableRecord& t, uint16_t station, int* list) {
   return t.VirtLists.empty() ? -1 : MapVirtListItem(t, -1, station, 0);
 }
 
-int RegionOfStation(const TimetableRecord& t, int station) {
+int RegionOfStation(TimetableRecord const& t, int station) {
   if (station < 0 || station >= t.StationRegions.size()) return -1;
   int region = t.StationRegions[station];
   return region < 0 ? -1 : region;

@@ -20,67 +20,67 @@ inline constexpr int kListKindTowns = 1;
 inline constexpr int kListKindStops = 2;
 inline constexpr int kListKindStations = 3;  // the list that extends the stations
 
-inline int ListKind(const VirtListRecord& list) { return list.Type % 1000; }
+inline int ListKind(VirtListRecord const& list) { return list.Type % 1000; }
 
 // The list at `list`, or null for -1 and for anything out of range.
-const VirtListRecord* ListAt(const TimetableRecord& t, int list);
+VirtListRecord const* ListAt(TimetableRecord const& t, int list);
 
 // The number of candidates of a list: its items, or the stations for -1.
-int32_t CandidateCount(const TimetableRecord& t, int list);
+int32_t CandidateCount(TimetableRecord const& t, int list);
 
 // The last list of kind 2, else of kind 1, else of kind 3, else 0; -1 when
 // the timetable has no lists.
-int DefaultVirtList(const TimetableRecord& t);
+int DefaultVirtList(TimetableRecord const& t);
 
 // The first list of kind 3, -1 when none.
-int StationsExtVirtList(const TimetableRecord& t);
+int StationsExtVirtList(TimetableRecord const& t);
 
 // type > 0: the first list of that type. Otherwise, with a non-empty name,
 // the first list whose name in `language` equals it ignoring case. -1 when
 // none. `language` must be a data language of the timetable.
-int SearchVirtList(const TimetableRecord& t, int language, int type, std::string_view name);
+int SearchVirtList(TimetableRecord const& t, int language, int type, std::string_view name);
 
 // The list's name in `language` (language 0's when that is empty), at most
 // 99 characters.
-void VirtListName(const TimetableRecord& t, const VirtListRecord& list, int language,
+void VirtListName(TimetableRecord const& t, VirtListRecord const& list, int language,
                   std::string& out);
 
 // The item's kind: its own, or the list's default kind without a kind array.
-int ItemKind(const VirtListRecord& list, int32_t item);
+int ItemKind(VirtListRecord const& list, int32_t item);
 
 // The item's first station, -1 when it has none.
-int32_t FirstStationOfItem(const VirtListRecord& list, int32_t item);
+int32_t FirstStationOfItem(VirtListRecord const& list, int32_t item);
 
 // The text of an item as shown: built by its kind (item_kinds.h), with the
 // region part of its first station chosen by the name mode. For list -1 the
 // station's name with its region part by the mode. `language` must be a data
 // language; the item must exist.
-void GetListItemText(const TimetableRecord& t, int list, int language, int32_t item, int mode,
+void GetListItemText(TimetableRecord const& t, int list, int language, int32_t item, int mode,
                      std::string& out);
 
 // The item's stored key; 0 when the list has no keys.
-int32_t StoredItemKey(const VirtListRecord& list, int32_t item);
+int32_t StoredItemKey(VirtListRecord const& list, int32_t item);
 
 // The item's key as mapping and global search use it: its stored key when
 // the list has keys; else, in a list of kind 3 of a timetable with station
 // keys, the key of its first station; else 0. For list -1 the station key.
-int32_t ItemKeyEx(const TimetableRecord& t, int list, int32_t item);
+int32_t ItemKeyEx(TimetableRecord const& t, int list, int32_t item);
 
 // The item's stations as they lie in the timetable's data: a pointer to
 // the first (into the image) and, for multi-station lists with station
 // bytes, a pointer to the parallel bytes. Returns their number, 0 for an
 // item out of range.
-int32_t ItemStations(const VirtListRecord& list, int32_t item, const uint8_t** stations,
-                     const uint8_t** bytes);
+int32_t ItemStations(VirtListRecord const& list, int32_t item, uint8_t const** stations,
+                     uint8_t const** bytes);
 
 // True when the item's first station is not domestic (type bits 0x02 or
 // 0x08). For list -1 the station itself.
-bool IsInternationalItem(const TimetableRecord& t, int list, int32_t item);
+bool IsInternationalItem(TimetableRecord const& t, int list, int32_t item);
 
 // The item of `target` (a list of the same timetable) that stands for the
 // same place as item `item` of `list`; the station when target is -1. -1
 // when none. list and item must be valid, target -1 or a list.
-int32_t MapVirtListItem(const TimetableRecord& t, int list, int32_t item, int target);
+int32_t MapVirtListItem(TimetableRecord const& t, int list, int32_t item, int target);
 
 // The same across timetables: the item or station of timetable `target`
 // (a set index) for item `item` of `list` in timetable `source`. *targetList
@@ -92,9 +92,9 @@ int32_t MapVirtListItem2(int source, int list, int32_t item, int target, int* ta
 
 // The item of the first kind-3 list that holds the station, with that list
 // in *list; without one, the station mapped into list 0 (and *list 0).
-int32_t MapStation(const TimetableRecord& t, uint16_t station, int* list);
+int32_t MapStation(TimetableRecord const& t, uint16_t station, int* list);
 
 // The station's region index, -1 for none.
-int RegionOfStation(const TimetableRecord& t, int station);
+int RegionOfStation(TimetableRecord const& t, int station);
 
 }  // namespace qo

@@ -18,7 +18,7 @@ namespace {
 std::string Cp(std::string const& utf8) { return w::ToCp1250(utf8, "test text"); }
 
 struct Town {
-  const char* name;
+  char const* name;
   int32_t key;
   int16_t region = -1;
 };
@@ -31,10 +31,11 @@ w::TimetableModel TownsModel(uint32_t id, uint8_t kind, std::vector<Town> const&
   m.stations.clear();
   w::VirtList list{.type = 1, .name = listName};
   for (size_t i = 0; i < towns.size(); ++i) {
-    m.stations.push_back({.name = {towns[i].name}, .key = 100 * static_cast<int32_t>(id) + static_cast<int32_t>(i),
+    m.stations.push_back({.name = {towns[i].name},
+                          .key = 100 * static_cast<int32_t>(id) + static_cast<int32_t>(i),
                           .region = towns[i].region});
-    list.items.push_back({.stations = {static_cast<uint16_t>(i)}, .key = towns[i].key,
-                          .name = {towns[i].name}});
+    list.items.push_back(
+        {.stations = {static_cast<uint16_t>(i)}, .key = towns[i].key, .name = {towns[i].name}});
   }
   m.trains.clear();
   m.virtual_lists = {list};
@@ -45,8 +46,8 @@ class GlobalSearchTest : public LoadingTest {
  protected:
   void SetUp() override {
     LoadingTest::SetUp();
-    w::TimetableModel rail = TownsModel(
-        1, 1, {{"Brno", 1}, {"Cerhenice", 8}, {"Cheb", 9}, {"Kolín", 2}, {"Praha", 3}});
+    w::TimetableModel rail =
+        TownsModel(1, 1, {{"Brno", 1}, {"Cerhenice", 8}, {"Cheb", 9}, {"Kolín", 2}, {"Praha", 3}});
     rail.virtual_lists.push_back({.type = 5, .name = {"Tratě"}, .items = {{.stations = {0}}}});
     rail.virtual_lists.push_back({.type = 6, .name = {"Prázdný"}});
     w::TimetableModel bus = TownsModel(
@@ -54,9 +55,9 @@ class GlobalSearchTest : public LoadingTest {
         {"Towns"});
     bus.virtual_lists.push_back({.type = 5, .name = {"Linky"}, .items = {{.stations = {0}}}});
     w::TimetableModel city = TownsModel(3, 3, {{"Brno, Bystrc", 6}, {"Brno/Bystrc", 7}});
-    ASSERT_EQ(Load({dir_.Write("city.qo", city), dir_.Write("bus.qo", bus),
-                    dir_.Write("rail.qo", rail)}),
-              3);
+    ASSERT_EQ(
+        Load({dir_.Write("city.qo", city), dir_.Write("bus.qo", bus), dir_.Write("rail.qo", rail)}),
+        3);
     ASSERT_EQ(At(0).Kind, 1);
     ASSERT_EQ(At(2).Kind, 3);
   }
@@ -76,8 +77,8 @@ class GlobalSearchTest : public LoadingTest {
 
 TEST(StructuredOrder, HeadsSeparatorsRegionsAndRests) {
   struct Case {
-    const char* a;
-    const char* b;
+    char const* a;
+    char const* b;
     int sign;
   };
   const Case cases[] = {
@@ -112,7 +113,7 @@ TEST_F(GlobalSearchTest, MergesTimetablesInOneCzechOrder) {
   EXPECT_EQ(Places(), "0:Brno | 2:Brno, Bystrc | 2:Brno/Bystrc");
   ASSERT_EQ(QoInitGlobalSearch(nullptr, 1, 'C', "*ol", 1), 1);
   EXPECT_EQ(Places(), Cp("0:Kolín | 1:Kolín"));
-  const int busAndCity[] = {0, 1, 1};
+  int const busAndCity[] = {0, 1, 1};
   ASSERT_EQ(QoInitGlobalSearch(busAndCity, 1, 'C', Cp("č").c_str(), 1), 1);
   EXPECT_EQ(Places(), Cp("1:Čáslav"));
 
@@ -139,7 +140,7 @@ TEST_F(GlobalSearchTest, IndexWithKindBytes) {
   // (2) and bus (4) timetables.
   EXPECT_EQ(bytes, "6 8 8 2 4 4 2 4 2 4 2 ");
 
-  const int busOnly[] = {0, 1, 0};
+  int const busOnly[] = {0, 1, 0};
   EXPECT_EQ(QoGlobalIndex(busOnly, 1, 'C', &entries, nullptr), 5);
   const GLOBALSEARCH_REC last = entries[4];  // packed: read by copy
   EXPECT_EQ(last.timetable, 1);
@@ -148,10 +149,10 @@ TEST_F(GlobalSearchTest, IndexWithKindBytes) {
 }
 
 TEST_F(GlobalSearchTest, ListsWithoutPlacesAreError21) {
-  const int none[] = {0, 0, 0};
+  int const none[] = {0, 0, 0};
   EXPECT_EQ(QoInitGlobalSearch(none, 1, 'C', "", 1), 0);
   EXPECT_EQ(QoError(), ErrGlobalSearchList);
-  const int cityOnly[] = {0, 0, 1};
+  int const cityOnly[] = {0, 0, 1};
   EXPECT_EQ(QoInitGlobalSearch(cityOnly, 100005, 'C', "", 1), 0);
   EXPECT_EQ(QoError(), ErrGlobalSearchList);
   GLOBALSEARCH_REC* entries = reinterpret_cast<GLOBALSEARCH_REC*>(1);
@@ -180,7 +181,7 @@ TEST_F(GlobalSearchTest, GlobalListsJoinNamesOfOneType) {
   EXPECT_EQ(QoSearchGlobalList(100006, nullptr), 3);
   EXPECT_EQ(QoSearchGlobalList(0, "linky"), -1);  // byte for byte
 
-  const int busOnly[] = {0, 1, 0};
+  int const busOnly[] = {0, 1, 0};
   ASSERT_EQ(QoGlobalLists(busOnly, 'C', &types, nullptr, &defaultType), 2);
   EXPECT_EQ(defaultType, 1);
   // After the set changed, the readers rebuild the lists for all timetables.
@@ -220,9 +221,9 @@ class SameNames : public LoadingTest {
     m.regions = {"CZ-Kolín"};
     return dir_.Write("rail.qo", m);
   }
-  std::string Bus(uint32_t id, const char* region) {
-    w::TimetableModel m = TownsModel(id, 2, {{"Nová Ves", 500 + static_cast<int32_t>(id), 0},
-                                             {"Praha", 600, 0}});
+  std::string Bus(uint32_t id, char const* region) {
+    w::TimetableModel m =
+        TownsModel(id, 2, {{"Nová Ves", 500 + static_cast<int32_t>(id), 0}, {"Praha", 600, 0}});
     m.regions = {region};
     return dir_.Write("bus" + std::to_string(id) + ".qo", m);
   }

@@ -21,13 +21,13 @@ std::string Cp(std::string const& utf8) { return w::ToCp1250(utf8, "test text");
 // The item stations as the caller reads them: the array may lie unaligned
 // in the timetable's image.
 std::vector<int> Stations(int timetable, int list, int item, std::vector<int>* bytes = nullptr) {
-  const unsigned short* stations = nullptr;
-  const unsigned char* parallel = nullptr;
+  unsigned short const* stations = nullptr;
+  unsigned char const* parallel = nullptr;
   int n = QoVirtListItemStations(timetable, list, item, &stations, &parallel);
   std::vector<int> out;
   for (int k = 0; k < n; ++k) {
     uint16_t s;
-    std::memcpy(&s, reinterpret_cast<const char*>(stations) + 2 * k, 2);
+    std::memcpy(&s, reinterpret_cast<char const*>(stations) + 2 * k, 2);
     out.push_back(s);
     if (bytes && parallel) bytes->push_back(parallel[k]);
   }
@@ -60,14 +60,16 @@ w::TimetableModel RailModel() {
       {.type = 2,
        .name = {"Zastávky"},
        .items = {{.stations = {0}, .kind = -1},
-                 {.stations = {2}, .kind = -4},    // a part of a town
+                 {.stations = {2}, .kind = -4},  // a part of a town
                  {.stations = {2}, .kind = -1},
-                 {.stations = {3}, .kind = -8},    // a part of a town
-                 {.stations = {3}, .kind = 2},     // a second entry
+                 {.stations = {3}, .kind = -8},  // a part of a town
+                 {.stations = {3}, .kind = 2},   // a second entry
                  {.stations = {3}, .kind = -3}}},
       {.type = 3,
        .name = {"Stanice", ""},
-       .items = {{.stations = {0}}, {.stations = {0, 1}, .station_bytes = {5, 6}}, {.stations = {4}}}},
+       .items = {{.stations = {0}},
+                 {.stations = {0, 1}, .station_bytes = {5, 6}},
+                 {.stations = {4}}}},
       {.type = 3, .name = {"Uzly"}, .items = {{.stations = {0, 1}}, {.stations = {0}}}},
       {.type = 5, .name = {"Linky"}, .items = {{.stations = {0}, .name = {"Linka 1"}}}},
   };
@@ -88,10 +90,14 @@ w::TimetableModel BusModel() {
        .name = {"Obce"},
        .items = {{.stations = {0, 1}, .key = 533165, .name = {"Kolín"}},
                  {.stations = {2}, .key = 534676, .name = {"Kutná Hora"}}}},
-      {.type = 2, .name = {"Zastávky"}, .items = {{.stations = {0}}, {.stations = {1}}, {.stations = {2}}}},
+      {.type = 2,
+       .name = {"Zastávky"},
+       .items = {{.stations = {0}}, {.stations = {1}}, {.stations = {2}}}},
   };
-  m.links = {{.kind = 1, .area = 0, .entries = {{.station = 0, .other_key = 100, .value = 3},
-                                                {.station = 0, .other_key = 101, .value = 4}}}};
+  m.links = {{.kind = 1,
+              .area = 0,
+              .entries = {{.station = 0, .other_key = 100, .value = 3},
+                          {.station = 0, .other_key = 101, .value = 4}}}};
   return m;
 }
 
@@ -115,17 +121,14 @@ TEST_F(VirtLists, DefaultListRules) {
     int defaultList, stationsList;
   };
   const Case cases[] = {
-      {{}, -1, -1},
-      {{4, 5}, 0, -1},  // only the timetable's own lists
-      {{2, 1, 2}, 2, -1},
-      {{1, 3, 1}, 2, 1},
-      {{3, 4, 3}, 2, 0},
-      {{4, 3}, 1, 1},
+      {{}, -1, -1},       {{4, 5}, 0, -1},  // only the timetable's own lists
+      {{2, 1, 2}, 2, -1}, {{1, 3, 1}, 2, 1}, {{3, 4, 3}, 2, 0}, {{4, 3}, 1, 1},
   };
   for (Case const& c : cases) {
     Clear();
     w::TimetableModel m = SmallModel(3);
-    for (uint32_t type : c.types) m.virtual_lists.push_back({.type = type, .items = {{.stations = {0}}}});
+    for (uint32_t type : c.types)
+      m.virtual_lists.push_back({.type = type, .items = {{.stations = {0}}}});
     ASSERT_EQ(Load({dir_.Write("lists.qo", m)}), 1);
     EXPECT_EQ(QoDefaultVirtList(0), c.defaultList) << c.types.size() << " lists";
     EXPECT_EQ(QoStationsExtVirtList(0), c.stationsList);
@@ -137,7 +140,7 @@ TEST_F(VirtLists, DefaultListRules) {
 TEST_F(VirtLists, ListsAndTheirNames) {
   EXPECT_EQ(QoVirtListCount(kRail), 5);
   int type = -9, count = -9;
-  const char* name = "x";
+  char const* name = "x";
   EXPECT_EQ(QoVirtListInfo(kRail, -1, 0, &type, &count, &name), 1);
   EXPECT_EQ(type, 0);
   EXPECT_EQ(count, 5);
@@ -241,16 +244,14 @@ TEST_F(VirtLists, MappingWithinATimetable) {
     int list, item, target, mapped;
   };
   const Case cases[] = {
-      {1, 1, 0, 0},   // a stop into the towns: the town that holds its station
-      {0, 1, -1, 3},  // an item to its first station
-      {-1, 2, 1, 2},  // a station prefers a whole stop to a part of a town ...
-      {1, 1, 1, 1},   // ... a part of a town another part
-      {1, 5, 1, 5},   // second entries are never the result
-      {1, 3, 1, 3},
-      {2, 1, 3, 0},   // two stations map to the node of two stations ...
-      {2, 0, 3, 1},   // ... one to the node of one
-      {-1, 4, 3, -1},
-      {-1, 3, 0, 1},
+      {1, 1, 0, 0},                  // a stop into the towns: the town that holds its station
+      {0, 1, -1, 3},                 // an item to its first station
+      {-1, 2, 1, 2},                 // a station prefers a whole stop to a part of a town ...
+      {1, 1, 1, 1},                  // ... a part of a town another part
+      {1, 5, 1, 5},                  // second entries are never the result
+      {1, 3, 1, 3},   {2, 1, 3, 0},  // two stations map to the node of two stations ...
+      {2, 0, 3, 1},                  // ... one to the node of one
+      {-1, 4, 3, -1}, {-1, 3, 0, 1},
   };
   for (Case const& c : cases)
     EXPECT_EQ(QoMapVirtListItem(kRail, c.list, c.item, c.target), c.mapped)
@@ -266,7 +267,7 @@ TEST_F(VirtLists, MappingWithinATimetable) {
     int list, item, target, error;
   };
   const Error errors[] = {
-      {0, 0, 5, ErrVirtListIndex}, {5, 0, 0, ErrVirtListIndex}, {0, 3, 1, ErrObjectIndex},
+      {0, 0, 5, ErrVirtListIndex}, {5, 0, 0, ErrVirtListIndex},  {0, 3, 1, ErrObjectIndex},
       {-1, 5, 1, ErrStationIndex}, {0, 0, -2, ErrVirtListIndex},
   };
   for (Error const& e : errors) {
@@ -303,9 +304,9 @@ TEST_F(VirtLists, MappingAcrossTimetables) {
     int list, item, to, targetList, error;
   };
   const Error errors[] = {
-      {0, 0, kBus, -3, ErrVirtListIndex},  {0, 0, kBus, 2, ErrVirtListIndex},
-      {5, 0, kBus, -2, ErrVirtListIndex},  {0, 3, kBus, -2, ErrObjectIndex},
-      {-1, 9, kBus, -1, ErrStationIndex},  {0, 0, 2, -2, ErrTimetableIndex},
+      {0, 0, kBus, -3, ErrVirtListIndex}, {0, 0, kBus, 2, ErrVirtListIndex},
+      {5, 0, kBus, -2, ErrVirtListIndex}, {0, 3, kBus, -2, ErrObjectIndex},
+      {-1, 9, kBus, -1, ErrStationIndex}, {0, 0, 2, -2, ErrTimetableIndex},
   };
   for (Error const& e : errors) {
     int chosen = e.targetList;
