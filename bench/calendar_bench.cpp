@@ -86,8 +86,8 @@ w::TimetableModel CityModel() {
     m.stations.push_back({.name = {"D" + std::to_string(s)}, .key = 95000 + s});
   }
   for (size_t s = 0; s + 1 < m.stations.size(); s += 2)
-    m.transfers.push_back({.from = static_cast<uint16_t>(s), .to = static_cast<uint16_t>(s + 1),
-                           .minutes = 3});
+    m.transfers.push_back(
+        {.from = static_cast<uint16_t>(s), .to = static_cast<uint16_t>(s + 1), .minutes = 3});
   return m;
 }
 
@@ -172,8 +172,8 @@ BENCHMARK(BM_PrepareDayTypeWindows)->Unit(benchmark::kMicrosecond);
 // stop for the trains whose codes depend on the section.
 void BM_MatchTrainServiceCodes(benchmark::State& state) {
   qo::TimetableRecord& t = Rail();
-  qo::EnableServiceCodes(t, reinterpret_cast<const uint8_t*>("AC"), 2);
-  const bool atStop = state.range(0) != 0;
+  qo::EnableServiceCodes(t, reinterpret_cast<uint8_t const*>("AC"), 2);
+  bool const atStop = state.range(0) != 0;
   uint32_t train = 0;
   for (auto _ : state) {
     int byDay = 0, bySection = 0;

@@ -27,24 +27,24 @@ TimetableRecord* CheckTrain(int timetable, int train) {
 
 // A station at or beyond the station count is error 4; a negative one
 // stands for the train's first stop.
-bool CheckStationOrFirst(const TimetableRecord& t, int station) {
+bool CheckStationOrFirst(TimetableRecord const& t, int station) {
   return station < 0 || api::CheckStation(t, station);
 }
 
-int Runs(int timetable, int train, const RunDay& when, int station, int departure) {
+int Runs(int timetable, int train, RunDay const& when, int station, int departure) {
   return api::Export<int>(0, [&] {
     TimetableRecord* t = CheckTrain(timetable, train);
     if (!t || !CheckStationOrFirst(*t, station)) return 0;
     bool runs = false;
-    if (int error = TrainRunsOn(*t, static_cast<uint32_t>(train), when, station, departure != 0,
-                                &runs))
+    if (int error =
+            TrainRunsOn(*t, static_cast<uint32_t>(train), when, station, departure != 0, &runs))
       SetKernelError(error);
     return runs ? 1 : 0;
   });
 }
 
 // A byte array handed out with its counted-array header.
-const unsigned char* HandOut(const std::vector<uint8_t>& bytes, OwnedArray& array) {
+unsigned char const* HandOut(std::vector<uint8_t> const& bytes, OwnedArray& array) {
   array.reset();
   if (bytes.empty()) return nullptr;
   AllocArrayRaw(array.address(), static_cast<int32_t>(bytes.size()), 1);
@@ -111,8 +111,8 @@ QO_API int QoMapTrainDate(int timetable, int train, int station, int day, int mo
       return train;
     }
     uint32_t chosen = static_cast<uint32_t>(train);
-    if (int error = MapTrainToDate(*t, static_cast<uint32_t>(train), station, date,
-                                   departure != 0, &chosen))
+    if (int error = MapTrainToDate(*t, static_cast<uint32_t>(train), station, date, departure != 0,
+                                   &chosen))
       SetKernelError(error);
     return static_cast<int>(chosen);
   });
@@ -125,10 +125,10 @@ QO_API int QoTrainRunsAlways(int timetable, int train) {
   });
 }
 
-QO_API const unsigned char* QoTrainRunsFlags(int timetable, int train) {
+QO_API unsigned char const* QoTrainRunsFlags(int timetable, int train) {
   static std::vector<uint8_t> days;
   static OwnedArray array;
-  return api::Export<const unsigned char*>(nullptr, [&]() -> const unsigned char* {
+  return api::Export<unsigned char const*>(nullptr, [&]() -> unsigned char const* {
     TimetableRecord* t = CheckTrain(timetable, train);
     if (!t) return nullptr;
     TrainRunningDays(*t, static_cast<uint32_t>(train), days);
@@ -136,7 +136,7 @@ QO_API const unsigned char* QoTrainRunsFlags(int timetable, int train) {
   });
 }
 
-QO_API int QoGetHolidays(int timetable, int* first_day, const unsigned char** table) {
+QO_API int QoGetHolidays(int timetable, int* first_day, unsigned char const** table) {
   if (first_day) *first_day = 0;
   if (table) *table = nullptr;
   return api::Export<int>(0, [&] {
@@ -149,7 +149,7 @@ QO_API int QoGetHolidays(int timetable, int* first_day, const unsigned char** ta
   });
 }
 
-QO_API int QoMapTrain(int timetable, int train, const int** trains) {
+QO_API int QoMapTrain(int timetable, int train, int const** trains) {
   static std::vector<int32_t> paired;
   if (trains) *trains = nullptr;
   return api::Export<int>(0, [&] {

@@ -24,8 +24,8 @@ int DefaultMinTime(int timetable, int station, bool byHour, int minute) {
     TimetableRecord* t = CheckPlace(timetable, station);
     if (!t) return 0;
     int minutes = 0;
-    if (int error = DefaultChangeMinutes(*t, static_cast<uint16_t>(station), byHour, minute,
-                                         &minutes))
+    if (int error =
+            DefaultChangeMinutes(*t, static_cast<uint16_t>(station), byHour, minute, &minutes))
       SetKernelError(error);
     return minutes;
   });
@@ -35,14 +35,15 @@ int DefaultMinTime(int timetable, int station, bool byHour, int minute) {
 
 extern "C" {
 
-QO_API int QoInternLinkExt(int timetable, int station, const unsigned short** targets,
-                           const signed char** minutes, int barrier_free) {
+QO_API int QoInternLinkExt(int timetable, int station, unsigned short const** targets,
+                           signed char const** minutes, int barrier_free) {
   if (targets) *targets = nullptr;
   if (minutes) *minutes = nullptr;
   return api::Export<int>(0, [&] {
     TimetableRecord* t = CheckPlace(timetable, station);
     if (!t) return 0;
-    const InternLinkRange links = InternLinks(*t, static_cast<uint16_t>(station), barrier_free != 0);
+    const InternLinkRange links =
+        InternLinks(*t, static_cast<uint16_t>(station), barrier_free != 0);
     if (links.count == 0) return 0;
     // The caller reads the stored arrays in place.
     if (targets) *targets = reinterpret_cast<const unsigned short*>(links.targets);
@@ -51,8 +52,8 @@ QO_API int QoInternLinkExt(int timetable, int station, const unsigned short** ta
   });
 }
 
-QO_API int QoInternLink(int timetable, int station, const unsigned short** targets,
-                        const signed char** minutes) {
+QO_API int QoInternLink(int timetable, int station, unsigned short const** targets,
+                        signed char const** minutes) {
   return QoInternLinkExt(timetable, station, targets, minutes, 0);
 }
 
@@ -66,8 +67,8 @@ QO_API int QoExternLinkCount(int timetable, int* total) {
   });
 }
 
-QO_API int QoExternLink(int timetable, int station, const int** timetables,
-                        const unsigned short** stations, const signed char** minutes) {
+QO_API int QoExternLink(int timetable, int station, int const** timetables,
+                        unsigned short const** stations, signed char const** minutes) {
   static ExternLinkList links;
   if (timetables) *timetables = nullptr;
   if (stations) *stations = nullptr;

@@ -10,8 +10,8 @@ using namespace qo;
 
 extern "C" {
 
-QO_API int QoObjectStations(int timetable, int list, int item, const int* selection,
-                            const int** timetables, const int** stations, const int** minutes) {
+QO_API int QoObjectStations(int timetable, int list, int item, int const* selection,
+                            int const** timetables, int const** stations, int const** minutes) {
   static std::vector<PlaceStation> found;
   static std::vector<int> timetableOut, stationOut, minuteOut;
   if (timetables) *timetables = nullptr;

@@ -18,8 +18,8 @@ namespace {
 
 // A code list handed out: the export's own 64-byte buffer, filled from a
 // set. Returns the number of codes.
-int HandOutCodes(bool has, uint64_t set, uint8_t (&buffer)[64], const unsigned char** list) {
-  const int n = has ? ListCodes(set, buffer) : 0;
+int HandOutCodes(bool has, uint64_t set, uint8_t (&buffer)[64], unsigned char const** list) {
+  int const n = has ? ListCodes(set, buffer) : 0;
   if (list) *list = buffer;
   return n;
 }
@@ -30,7 +30,7 @@ TimetableRecord* CheckTrain(int timetable, int train) {
 }
 
 int TrainCodes(int timetable, int train, int from, int to, int day, uint8_t (&buffer)[64],
-               const unsigned char** list) {
+               unsigned char const** list) {
   if (list) *list = nullptr;
   return api::Export<int>(0, [&] {
     TimetableRecord* t = CheckTrain(timetable, train);
@@ -52,8 +52,8 @@ QO_API int QoFCCount(int timetable) {
   });
 }
 
-QO_API int QoFCValueExt(int timetable, int train, int code, int language, const char** name,
-                        const char** symbols, const char** description) {
+QO_API int QoFCValueExt(int timetable, int train, int code, int language, char const** name,
+                        char const** symbols, char const** description) {
   static CodeTexts texts;
   static std::vector<char> nameBuffer, symbolBuffer, descriptionBuffer;
   return api::Export<int>(0, [&] {
@@ -77,8 +77,8 @@ QO_API int QoFCValueExt(int timetable, int train, int code, int language, const 
   });
 }
 
-QO_API int QoFCValue(int timetable, int code, int language, const char** name,
-                     const char** symbols, const char** description) {
+QO_API int QoFCValue(int timetable, int code, int language, char const** name, char const** symbols,
+                     char const** description) {
   return QoFCValueExt(timetable, -1, code, language, name, symbols, description);
 }
 
@@ -89,7 +89,7 @@ QO_API int QoFCLowDeck(int timetable, int role) {
   });
 }
 
-QO_API int QoFCStation(int timetable, int station, const unsigned char** list) {
+QO_API int QoFCStation(int timetable, int station, unsigned char const** list) {
   static uint8_t buffer[64];
   if (list) *list = nullptr;
   return api::Export<int>(0, [&] {
@@ -102,18 +102,18 @@ QO_API int QoFCStation(int timetable, int station, const unsigned char** list) {
   });
 }
 
-QO_API int QoFCTrain(int timetable, int train, const unsigned char** list) {
+QO_API int QoFCTrain(int timetable, int train, unsigned char const** list) {
   static uint8_t buffer[64];
   return TrainCodes(timetable, train, -1, -1, 0, buffer, list);
 }
 
 QO_API int QoFCTrainExt(int timetable, int train, int from, int to, int day,
-                        const unsigned char** list) {
+                        unsigned char const** list) {
   static uint8_t buffer[64];
   return TrainCodes(timetable, train, from, to, day, buffer, list);
 }
 
-QO_API int QoFCTrainStation(int timetable, int train, int station, const unsigned char** list) {
+QO_API int QoFCTrainStation(int timetable, int train, int station, unsigned char const** list) {
   static uint8_t buffer[64];
   if (list) *list = nullptr;
   return api::GuardedExport<int>(0, [&] {
@@ -125,7 +125,7 @@ QO_API int QoFCTrainStation(int timetable, int train, int station, const unsigne
   });
 }
 
-QO_API int QoFCConn(int timetable, const char** letters) {
+QO_API int QoFCConn(int timetable, char const** letters) {
   if (letters) *letters = nullptr;
   return api::GuardedExport<int>(0, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
@@ -137,7 +137,7 @@ QO_API int QoFCConn(int timetable, const char** letters) {
   });
 }
 
-QO_API int QoFCConnID(int timetable, const int** ids) {
+QO_API int QoFCConnID(int timetable, int const** ids) {
   if (ids) *ids = nullptr;
   return api::GuardedExport<int>(0, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
@@ -148,7 +148,7 @@ QO_API int QoFCConnID(int timetable, const int** ids) {
   });
 }
 
-QO_API void QoFCEnable(int timetable, int count, const char* bytes) {
+QO_API void QoFCEnable(int timetable, int count, char const* bytes) {
   api::GuardedExport<int>(0, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (t) EnableServiceCodes(*t, reinterpret_cast<const uint8_t*>(bytes), count);

@@ -46,16 +46,16 @@ int TrainRunsOnDayType(TimetableRecord& t, uint32_t train, int dayType, int week
   PrepareDayTypeCalendars(t, dayType, weekdayMask);
   CalendarStop stop;
   if (!FindCalendarStop(t, train, station, departure, &stop)) return ErrStationIndex;
-  const int offset = -dayShift - stop.dayOffset;
+  int const offset = -dayShift - stop.dayOffset;
   if (offset < -kDayTypeWindowCentre || offset > kDayTypeWindowCentre) return 0;
-  const std::vector<uint8_t>& window =
+  std::vector<uint8_t> const& window =
       t.Search.Filter.DayTypeWindows[static_cast<size_t>(offset + kDayTypeWindowCentre)];
-  *runs = ClassRunsIn(window.data(), static_cast<int32_t>(window.size()),
-                      TrainCalendarClass(t, train));
+  *runs =
+      ClassRunsIn(window.data(), static_cast<int32_t>(window.size()), TrainCalendarClass(t, train));
   return 0;
 }
 
-int TrainRunsOn(TimetableRecord& t, uint32_t train, const RunDay& when, int32_t station,
+int TrainRunsOn(TimetableRecord& t, uint32_t train, RunDay const& when, int32_t station,
                 bool departure, bool* runs) {
   if (when.year == 0)
     return TrainRunsOnDayType(t, train, when.day, when.month, station, departure, 0, runs);
@@ -70,14 +70,14 @@ int TrainDayOffsetAt(TimetableRecord& t, uint32_t train, uint16_t station, bool 
   return FindCalendarStop(t, train, station, departure, &stop) ? stop.dayOffset : 0;
 }
 
-bool TrainRunsEveryDay(const TimetableRecord& t, uint32_t train) {
+bool TrainRunsEveryDay(TimetableRecord const& t, uint32_t train) {
   const int32_t calendarClass = TrainCalendarClass(t, train);
   for (size_t day = 0; day < t.RunningDayCalendar.size(); ++day)
     if (!ClassRunsOnCalendarDay(t, calendarClass, static_cast<int64_t>(day))) return false;
   return true;
 }
 
-void TrainRunningDays(const TimetableRecord& t, uint32_t train, std::vector<uint8_t>& out) {
+void TrainRunningDays(TimetableRecord const& t, uint32_t train, std::vector<uint8_t>& out) {
   const int32_t calendarClass = TrainCalendarClass(t, train);
   out.resize(t.RunningDayCalendar.size());
   for (size_t day = 0; day < out.size(); ++day)

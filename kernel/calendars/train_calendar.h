@@ -22,16 +22,16 @@ namespace qo {
 
 // The train's calendar class (0 for a timetable without classes). `train`
 // is below TrainCount.
-inline int32_t TrainCalendarClass(const TimetableRecord& t, uint32_t train) {
+inline int32_t TrainCalendarClass(TimetableRecord const& t, uint32_t train) {
   return t.CalendarClass.empty() ? 0 : t.CalendarClass[static_cast<int32_t>(train)];
 }
 
 // True when the class runs on calendar day `dayIndex` (counted from the
 // first day of validity); false outside the calendar.
-inline bool ClassRunsOnCalendarDay(const TimetableRecord& t, int32_t calendarClass,
+inline bool ClassRunsOnCalendarDay(TimetableRecord const& t, int32_t calendarClass,
                                    int64_t dayIndex) {
   if (dayIndex < 0 || dayIndex >= static_cast<int64_t>(t.RunningDayCalendar.size())) return false;
-  const RecordArray& set = t.RunningDayCalendar[static_cast<size_t>(dayIndex)];
+  RecordArray const& set = t.RunningDayCalendar[static_cast<size_t>(dayIndex)];
   return !set.empty() && ClassRunsIn(set.At(0), set.bytes(), calendarClass);
 }
 
@@ -74,7 +74,7 @@ int TrainRunsOnDayType(TimetableRecord& t, uint32_t train, int dayType, int week
                        int32_t station, bool departure, int dayShift, bool* runs);
 
 // Either of the two. ErrDate also for a date that does not exist.
-int TrainRunsOn(TimetableRecord& t, uint32_t train, const RunDay& when, int32_t station,
+int TrainRunsOn(TimetableRecord& t, uint32_t train, RunDay const& when, int32_t station,
                 bool departure, bool* runs);
 
 // Days between the train's first stop and its stop at the station (0 when
@@ -82,9 +82,9 @@ int TrainRunsOn(TimetableRecord& t, uint32_t train, const RunDay& when, int32_t 
 int TrainDayOffsetAt(TimetableRecord& t, uint32_t train, uint16_t station, bool departure);
 
 // True when the train's class runs on every day of the calendar.
-bool TrainRunsEveryDay(const TimetableRecord& t, uint32_t train);
+bool TrainRunsEveryDay(TimetableRecord const& t, uint32_t train);
 
 // One byte per calendar day, 1 where the train runs.
-void TrainRunningDays(const TimetableRecord& t, uint32_t train, std::vector<uint8_t>& out);
+void TrainRunningDays(TimetableRecord const& t, uint32_t train, std::vector<uint8_t>& out);
 
 }  // namespace qo

@@ -6,7 +6,7 @@
 namespace qo {
 namespace {
 
-uint32_t TypeWord(const TimetableRecord& t, uint32_t train) {
+uint32_t TypeWord(TimetableRecord const& t, uint32_t train) {
   return t.TrainTypeWords[static_cast<int32_t>(train)];
 }
 
@@ -22,7 +22,7 @@ RouteScratch& Scratch() {
 
 }  // namespace
 
-bool TrainGroup(const TimetableRecord& t, uint32_t train, uint32_t* first, uint32_t* last) {
+bool TrainGroup(TimetableRecord const& t, uint32_t train, uint32_t* first, uint32_t* last) {
   if (t.TrainTypeWords.empty()) return false;
   uint32_t begin = train, end = train;
   while (begin > 0 && (TypeWord(t, begin) & kContinuesGroup)) --begin;
@@ -32,7 +32,7 @@ bool TrainGroup(const TimetableRecord& t, uint32_t train, uint32_t* first, uint3
   return begin != end;
 }
 
-void RouteStations(const TimetableRecord& t, uint32_t train, std::vector<uint16_t>& out) {
+void RouteStations(TimetableRecord const& t, uint32_t train, std::vector<uint16_t>& out) {
   out.clear();
   const StopRange stops(t, train);
   for (int32_t i = 0; i < stops.size(); ++i) {
@@ -41,7 +41,7 @@ void RouteStations(const TimetableRecord& t, uint32_t train, std::vector<uint16_
   }
 }
 
-bool RouteContains(const std::vector<uint16_t>& outer, const std::vector<uint16_t>& inner) {
+bool RouteContains(std::vector<uint16_t> const& outer, std::vector<uint16_t> const& inner) {
   if (outer.size() < inner.size()) return false;
   size_t matched = 0;
   for (size_t i = 0; i < outer.size() && matched < inner.size(); ++i)
@@ -49,12 +49,12 @@ bool RouteContains(const std::vector<uint16_t>& outer, const std::vector<uint16_
   return matched == inner.size();
 }
 
-bool RoutesJoined(const std::vector<uint16_t>& a, const std::vector<uint16_t>& b) {
+bool RoutesJoined(std::vector<uint16_t> const& a, std::vector<uint16_t> const& b) {
   if (a.empty() || b.empty()) return false;
   return a.back() == b.front() || a.front() == b.back();
 }
 
-int TrainRunsExclusively(TimetableRecord& t, uint32_t train, const RunDay& when, int32_t station,
+int TrainRunsExclusively(TimetableRecord& t, uint32_t train, RunDay const& when, int32_t station,
                          bool departure, bool* runs, int32_t* variant) {
   *variant = -1;
   if (int error = TrainRunsOn(t, train, when, station, departure, runs)) return error;
@@ -70,8 +70,8 @@ int TrainRunsExclusively(TimetableRecord& t, uint32_t train, const RunDay& when,
     // A variant that does not call at the station simply does not run there.
     if (TrainRunsOn(t, i, when, station, departure, &other) != 0 || !other) continue;
     RouteStations(t, i, routes.other);
-    const bool containsTrain = RouteContains(routes.other, routes.train);
-    const bool insideTrain = RouteContains(routes.train, routes.other);
+    bool const containsTrain = RouteContains(routes.other, routes.train);
+    bool const insideTrain = RouteContains(routes.train, routes.other);
     if (containsTrain && (i < train || !insideTrain)) {
       *runs = false;
       *variant = -1;
@@ -91,7 +91,7 @@ int MapTrainToDate(TimetableRecord& t, uint32_t train, int32_t station, int32_t 
   uint32_t first, last;
   if (!runs || !TrainGroup(t, train, &first, &last)) return 0;
 
-  const bool secondary = (TypeWord(t, train) & kSecondaryVariant) != 0;
+  bool const secondary = (TypeWord(t, train) & kSecondaryVariant) != 0;
   RouteScratch& routes = Scratch();
   RouteStations(t, train, routes.train);  // the chosen variant's route
   for (uint32_t i = first; i <= last; ++i) {
@@ -107,7 +107,7 @@ int MapTrainToDate(TimetableRecord& t, uint32_t train, int32_t station, int32_t 
   return 0;
 }
 
-void PairedTrains(const TimetableRecord& t, uint32_t train, std::vector<int32_t>& out) {
+void PairedTrains(TimetableRecord const& t, uint32_t train, std::vector<int32_t>& out) {
   out.clear();
   for (int32_t i = 0; i < t.TrainPairs.size(); ++i)
     if (t.TrainPairs.Field<int32_t>(i, 0) == static_cast<int32_t>(train))

@@ -19,17 +19,17 @@ inline constexpr uint32_t kContinuesGroup = 0x10000000;
 
 // The first and last train of the train's group; false when the timetable
 // has no type words or the train is in no group.
-bool TrainGroup(const TimetableRecord& t, uint32_t train, uint32_t* first, uint32_t* last);
+bool TrainGroup(TimetableRecord const& t, uint32_t train, uint32_t* first, uint32_t* last);
 
 // The train's stations in route order, consecutive repeats removed.
-void RouteStations(const TimetableRecord& t, uint32_t train, std::vector<uint16_t>& out);
+void RouteStations(TimetableRecord const& t, uint32_t train, std::vector<uint16_t>& out);
 
 // True when the stations of `inner` appear, in the same order, among those
 // of `outer` (which needs at least as many).
-bool RouteContains(const std::vector<uint16_t>& outer, const std::vector<uint16_t>& inner);
+bool RouteContains(std::vector<uint16_t> const& outer, std::vector<uint16_t> const& inner);
 
 // True when one route ends where the other begins.
-bool RoutesJoined(const std::vector<uint16_t>& a, const std::vector<uint16_t>& b);
+bool RoutesJoined(std::vector<uint16_t> const& a, std::vector<uint16_t> const& b);
 
 // Whether the train runs on the day (date or day type) and no other variant
 // of its group takes its place: a running primary variant whose route
@@ -37,7 +37,7 @@ bool RoutesJoined(const std::vector<uint16_t>& a, const std::vector<uint16_t>& b
 // is longer. *variant gets the last running primary variant that goes
 // beyond the train's route without joining it (-1 when none). Errors of
 // the train's own running test; the variants' are not errors.
-int TrainRunsExclusively(TimetableRecord& t, uint32_t train, const RunDay& when, int32_t station,
+int TrainRunsExclusively(TimetableRecord& t, uint32_t train, RunDay const& when, int32_t station,
                          bool departure, bool* runs, int32_t* variant);
 
 // The variant of the train's group that stands for it on the date (a day
@@ -48,6 +48,6 @@ int MapTrainToDate(TimetableRecord& t, uint32_t train, int32_t station, int32_t 
                    bool departure, uint32_t* out);
 
 // The trains that the train-pair list pairs with the train, in list order.
-void PairedTrains(const TimetableRecord& t, uint32_t train, std::vector<int32_t>& out);
+void PairedTrains(TimetableRecord const& t, uint32_t train, std::vector<int32_t>& out);
 
 }  // namespace qo

@@ -8,7 +8,7 @@ namespace qo {
 namespace {
 
 // The first walking link from `from` to `to` that is switched on.
-int WalkingMinutes(const TimetableRecord& t, uint16_t from, uint16_t to, bool barrierFree) {
+int WalkingMinutes(TimetableRecord const& t, uint16_t from, uint16_t to, bool barrierFree) {
   const InternLinkRange links = InternLinks(t, from, barrierFree);
   for (int32_t i = 0; i < links.count; ++i)
     if (links.Target(i) == to && links.Minutes(i) >= 0) return links.Minutes(i);
@@ -17,27 +17,28 @@ int WalkingMinutes(const TimetableRecord& t, uint16_t from, uint16_t to, bool ba
 
 }  // namespace
 
-InternLinkRange InternLinks(const TimetableRecord& t, uint16_t station, bool barrierFree) {
+InternLinkRange InternLinks(TimetableRecord const& t, uint16_t station, bool barrierFree) {
   if (t.TransferOffsets.empty()) return {};
   const int32_t first = t.TransferOffsets[station];
   const int32_t count = t.TransferOffsets[station + 1] - first;
-  const bool useBarrierFree = barrierFree && !t.BarrierFreeLinkMinutes.empty();
-  const uint8_t* minutes = useBarrierFree ? t.BarrierFreeLinkMinutes.handle() : t.TransferValues.handle();
+  bool const useBarrierFree = barrierFree && !t.BarrierFreeLinkMinutes.empty();
+  uint8_t const* minutes =
+      useBarrierFree ? t.BarrierFreeLinkMinutes.handle() : t.TransferValues.handle();
   if (count <= 0) return {};
   return {t.TransferStations.handle() + 2 * first, minutes + first, count};
 }
 
-int32_t OwnLinkEntryCount(const TimetableRecord& t) {
+int32_t OwnLinkEntryCount(TimetableRecord const& t) {
   int32_t total = 0;
-  for (const LinkRecord& record : t.LinkRecords) total += record.OwnStations.size();
+  for (LinkRecord const& record : t.LinkRecords) total += record.OwnStations.size();
   return total;
 }
 
-void ExternLinks(const TimetableRecord& t, uint16_t station, ExternLinkList& out) {
+void ExternLinks(TimetableRecord const& t, uint16_t station, ExternLinkList& out) {
   out.timetables.clear();
   out.stations.clear();
   out.minutes.clear();
-  const CrossLinkTable& links = t.SetWide.CrossLinks;
+  CrossLinkTable const& links = t.SetWide.CrossLinks;
   if (links.Offsets.empty()) return;
   for (int32_t i = links.Offsets[station]; i < links.Offsets[station + 1]; ++i) {
     out.timetables.push_back(links.Timetables[static_cast<size_t>(i)]);
@@ -46,7 +47,7 @@ void ExternLinks(const TimetableRecord& t, uint16_t station, ExternLinkList& out
   }
 }
 
-bool MergeKeyNames(const TimetableRecord& p, uint16_t x, const TimetableRecord& q, uint16_t y) {
+bool MergeKeyNames(TimetableRecord const& p, uint16_t x, TimetableRecord const& q, uint16_t y) {
   if (p.MergeKind == 0 || p.MergeKind != q.Kind || p.MergeArea != q.Area) return false;
   if (x >= p.StationCount || y >= q.StationCount || q.StationKeys.empty()) return false;
   if (p.MergeStationKeys.empty()) return false;
@@ -63,13 +64,13 @@ bool MergeKeyNames(const TimetableRecord& p, uint16_t x, const TimetableRecord& 
 
 bool IsSamePlace(int timetableA, uint16_t stationA, int timetableB, uint16_t stationB) {
   if (timetableA == timetableB) return stationA == stationB;
-  const TimetableRecord* a = TimetableAt(timetableA);
-  const TimetableRecord* b = TimetableAt(timetableB);
+  TimetableRecord const* a = TimetableAt(timetableA);
+  TimetableRecord const* b = TimetableAt(timetableB);
   if (!a || !b) return false;
-  const std::vector<int32_t>& numbersA = a->SetWide.SetStationNumbers;
-  const std::vector<int32_t>& numbersB = b->SetWide.SetStationNumbers;
+  std::vector<int32_t> const& numbersA = a->SetWide.SetStationNumbers;
+  std::vector<int32_t> const& numbersB = b->SetWide.SetStationNumbers;
   if (stationA >= numbersA.size() || stationB >= numbersB.size()) return false;
-  const std::vector<int32_t>& ring = LoadedSetIndex().MergedStationRing;
+  std::vector<int32_t> const& ring = LoadedSetIndex().MergedStationRing;
   const int32_t start = numbersA[stationA], target = numbersB[stationB];
   int32_t at = start;
   // The ring closes on itself; the bound only guards against a broken one.
@@ -84,8 +85,8 @@ bool IsSamePlace(int timetableA, uint16_t stationA, int timetableB, uint16_t sta
 
 int LinkMinutes(int timetableA, uint16_t stationA, int timetableB, uint16_t stationB,
                 bool barrierFree) {
-  const TimetableRecord* a = TimetableAt(timetableA);
-  const TimetableRecord* b = TimetableAt(timetableB);
+  TimetableRecord const* a = TimetableAt(timetableA);
+  TimetableRecord const* b = TimetableAt(timetableB);
   if (!a || !b) return 0;
   if (timetableA == timetableB) return WalkingMinutes(*a, stationA, stationB, barrierFree);
 
@@ -93,7 +94,7 @@ int LinkMinutes(int timetableA, uint16_t stationA, int timetableB, uint16_t stat
       MergeKeyNames(*a, stationA, *b, stationB) || MergeKeyNames(*b, stationB, *a, stationA))
     return 0;
 
-  const CrossLinkTable& links = a->SetWide.CrossLinks;
+  CrossLinkTable const& links = a->SetWide.CrossLinks;
   if (!links.Offsets.empty()) {
     for (int32_t i = links.Offsets[stationA]; i < links.Offsets[stationA + 1]; ++i) {
       if (links.Timetables[static_cast<size_t>(i)] == timetableB &&
@@ -110,7 +111,7 @@ int LinkMinutes(int timetableA, uint16_t stationA, int timetableB, uint16_t stat
   return WalkingMinutes(*b, static_cast<uint16_t>(counterpart), stationB, barrierFree);
 }
 
-int DefaultChangeMinutes(const TimetableRecord& t, uint16_t station, bool byHour, int minute,
+int DefaultChangeMinutes(TimetableRecord const& t, uint16_t station, bool byHour, int minute,
                          int* out) {
   *out = 0;
   if (!t.DefaultChangeTimes.empty()) {

@@ -16,8 +16,8 @@ namespace qo {
 // The walking links of a station as stored: `count` entries of u16 target
 // stations and i8 minutes (negative: switched off), in the image.
 struct InternLinkRange {
-  const uint8_t* targets = nullptr;
-  const uint8_t* minutes = nullptr;
+  uint8_t const* targets = nullptr;
+  uint8_t const* minutes = nullptr;
   int32_t count = 0;
 
   uint16_t Target(int32_t i) const { return LoadLE<uint16_t>(targets + 2 * i); }
@@ -26,11 +26,11 @@ struct InternLinkRange {
 
 // The station's walking links; with `barrierFree` and barrier-free minutes
 // in the timetable, those minutes instead of the plain ones.
-InternLinkRange InternLinks(const TimetableRecord& t, uint16_t station, bool barrierFree);
+InternLinkRange InternLinks(TimetableRecord const& t, uint16_t station, bool barrierFree);
 
 // Entries in the timetable's own link records (links to other timetables
 // as the file stores them, by station key).
-int32_t OwnLinkEntryCount(const TimetableRecord& t);
+int32_t OwnLinkEntryCount(TimetableRecord const& t);
 
 // A station's links to stations of other loaded timetables, in the order of
 // the set-wide table.
@@ -39,12 +39,12 @@ struct ExternLinkList {
   std::vector<uint16_t> stations;
   std::vector<int8_t> minutes;
 };
-void ExternLinks(const TimetableRecord& t, uint16_t station, ExternLinkList& out);
+void ExternLinks(TimetableRecord const& t, uint16_t station, ExternLinkList& out);
 
 // True when station x of timetable p stands for station y of timetable q
 // by its merge station key (or, without one, by the key of a neighbour it
 // reaches on foot in 0 minutes).
-bool MergeKeyNames(const TimetableRecord& p, uint16_t x, const TimetableRecord& q, uint16_t y);
+bool MergeKeyNames(TimetableRecord const& p, uint16_t x, TimetableRecord const& q, uint16_t y);
 
 // True when two stations of the loaded set are one place: the same station,
 // or linked in the set-wide ring of same-key stations.
@@ -60,7 +60,7 @@ int LinkMinutes(int timetableA, uint16_t stationA, int timetableB, uint16_t stat
 // Default minimal change time at a station: the per-station table; else,
 // with `byHour`, the value for the hour of `minute` (minutes of earlier days
 // negative). ErrNotSupported when the timetable has no such table.
-int DefaultChangeMinutes(const TimetableRecord& t, uint16_t station, bool byHour, int minute,
+int DefaultChangeMinutes(TimetableRecord const& t, uint16_t station, bool byHour, int minute,
                          int* out);
 
 }  // namespace qo

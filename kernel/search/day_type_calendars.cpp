@@ -14,15 +14,15 @@ namespace {
 // Monday 0 .. Sunday 6.
 int MondayBasedWeekday(int64_t day) { return static_cast<int>(day % 7); }
 
-int64_t ValidityDays(const TimetableRecord& t) {
+int64_t ValidityDays(TimetableRecord const& t) {
   return t.LastDay >= t.FirstDay ? int64_t{t.LastDay} - t.FirstDay + 1 : 0;
 }
 
 // The calendar's set of day `index` (from the first day of validity), or
 // null outside the calendar.
-const uint8_t* CalendarDay(const TimetableRecord& t, int64_t index) {
+uint8_t const* CalendarDay(TimetableRecord const& t, int64_t index) {
   if (index < 0 || index >= static_cast<int64_t>(t.RunningDayCalendar.size())) return nullptr;
-  const RecordArray& set = t.RunningDayCalendar[static_cast<size_t>(index)];
+  RecordArray const& set = t.RunningDayCalendar[static_cast<size_t>(index)];
   return set.empty() ? nullptr : set.At(0);
 }
 
@@ -38,7 +38,7 @@ class ClassCounter {
     days_ = 0;
   }
   // A day outside the calendar is not counted.
-  void Count(const uint8_t* set) {
+  void Count(uint8_t const* set) {
     if (!set) return;
     ++days_;
     for (int32_t b = 0; b < setBytes_; ++b) {
@@ -63,9 +63,9 @@ class ClassCounter {
   int32_t days_ = 0;
 };
 
-bool HasStoredTypicalSets(const TimetableRecord& t) {
+bool HasStoredTypicalSets(TimetableRecord const& t) {
   return std::any_of(t.StoredDayTypeWindows.begin(), t.StoredDayTypeWindows.end(),
-                     [](const RecordArray& set) { return !set.empty(); });
+                     [](RecordArray const& set) { return !set.empty(); });
 }
 
 // The typical sets over the coming month: today (the first day of validity
@@ -99,7 +99,7 @@ void BuildTypicalSets(TimetableRecord& t) {
   }
   for (int w = 0; w < 7; ++w) {
     for (int window = 0; window < kDayTypeWindowCount; ++window) {
-      const int weekday = ((w + window - kDayTypeWindowCentre) % 7 + 7) % 7;
+      int const weekday = ((w + window - kDayTypeWindowCentre) % 7 + 7) % 7;
       std::memcpy(setAt(kTypicalMonday + w, window), weekdays[weekday].data(),
                   static_cast<size_t>(setBytes));
     }
@@ -108,12 +108,12 @@ void BuildTypicalSets(TimetableRecord& t) {
   // Working days and Sundays or holidays: window k tests each such day of
   // the month k - 12 days later.
   for (int window = 0; window < kDayTypeWindowCount; ++window) {
-    const int offset = window - kDayTypeWindowCentre;
+    int const offset = window - kDayTypeWindowCentre;
     for (int kind : {kTypicalWorkingDay, kTypicalSundayOrHoliday}) {
       counter.Reset();
       for (int64_t day = first; day <= last; ++day) {
-        const bool holiday = IsSundayOrHoliday(t, static_cast<int32_t>(day));
-        const bool working = IsWorkingDay(t, static_cast<int32_t>(day));
+        bool const holiday = IsSundayOrHoliday(t, static_cast<int32_t>(day));
+        bool const working = IsWorkingDay(t, static_cast<int32_t>(day));
         if (kind == kTypicalWorkingDay ? working : holiday)
           counter.Count(CalendarDay(t, day + offset - t.FirstDay));
       }
@@ -154,20 +154,19 @@ DaysOffTable EnsureDaysOffTable(TimetableRecord& t) {
 }
 
 bool IsWorkingDay(TimetableRecord& t, int32_t day) {
-  const int weekday = WeekdayOf(day);
-  return weekday >= 1 && weekday <= 5 &&
-         !EnsureDaysOffTable(t).Marked(int64_t{day} - t.FirstDay);
+  int const weekday = WeekdayOf(day);
+  return weekday >= 1 && weekday <= 5 && !EnsureDaysOffTable(t).Marked(int64_t{day} - t.FirstDay);
 }
 
 bool IsSundayOrHoliday(TimetableRecord& t, int32_t day) {
   return WeekdayOf(day) == 0 || EnsureDaysOffTable(t).Marked(int64_t{day} - t.FirstDay);
 }
 
-const uint8_t* TypicalSet(TimetableRecord& t, int kind, int window) {
+uint8_t const* TypicalSet(TimetableRecord& t, int kind, int window) {
   const size_t index = static_cast<size_t>(kind) * kDayTypeWindowCount + window;
   if (HasStoredTypicalSets(t)) {
     // The load checked that a stored set has the calendar's size.
-    const RecordArray& set = t.StoredDayTypeWindows[index];
+    RecordArray const& set = t.StoredDayTypeWindows[index];
     return set.empty() ? nullptr : set.At(0);
   }
   if (!t.StoredWindowsBuilt) BuildTypicalSets(t);
@@ -179,7 +178,7 @@ void PrepareDayTypeCalendars(TimetableRecord& t, int dayType, int weekdayMask) {
   filter.DayTypeMode = true;
   // Always from the middle: a date search in between moved the offset.
   filter.DayOffset = kDayTypeWindowCentre;
-  const int mask = dayType == DayTypeWeekdays ? weekdayMask & 0x7F : 0;
+  int const mask = dayType == DayTypeWeekdays ? weekdayMask & 0x7F : 0;
   if (t.DayWindowMode == dayType && t.Search.WindowMask == mask) return;
   t.DayWindowMode = dayType;
   t.Search.WindowMask = mask;
@@ -192,9 +191,9 @@ void PrepareDayTypeCalendars(TimetableRecord& t, int dayType, int weekdayMask) {
     switch (dayType) {
       case DayTypeWorkingDay:
       case DayTypeSundayOrHoliday: {
-        const int kind =
+        int const kind =
             dayType == DayTypeWorkingDay ? kTypicalWorkingDay : kTypicalSundayOrHoliday;
-        if (const uint8_t* set = TypicalSet(t, kind, window))
+        if (uint8_t const* set = TypicalSet(t, kind, window))
           std::memcpy(out.data(), set, static_cast<size_t>(setBytes));
         break;
       }
@@ -203,7 +202,7 @@ void PrepareDayTypeCalendars(TimetableRecord& t, int dayType, int weekdayMask) {
         std::fill(out.begin(), out.end(), 0xFF);
         for (int w = 0; w < 7; ++w) {
           if (!(mask & (1 << w))) continue;
-          const uint8_t* set = TypicalSet(t, kTypicalMonday + w, window);
+          uint8_t const* set = TypicalSet(t, kTypicalMonday + w, window);
           for (int32_t b = 0; b < setBytes; ++b) out[static_cast<size_t>(b)] &= set ? set[b] : 0;
         }
         break;
@@ -215,7 +214,7 @@ void PrepareDayTypeCalendars(TimetableRecord& t, int dayType, int weekdayMask) {
         }
         const int64_t from = std::max<int64_t>(GetToday(), t.FirstDay) - t.FirstDay;
         for (int64_t day = from; day <= int64_t{t.LastDay} - t.FirstDay; ++day) {
-          const uint8_t* set = CalendarDay(t, day);
+          uint8_t const* set = CalendarDay(t, day);
           if (!set) continue;
           for (int32_t b = 0; b < setBytes; ++b) out[static_cast<size_t>(b)] |= set[b];
         }

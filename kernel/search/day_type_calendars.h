@@ -34,7 +34,7 @@ bool IsValidDayType(int dayType, int weekdayMask);
 // off). The file's own table, or else one made from the Sundays on first
 // use (TimetableRecord::HolidaysBuilt is then 1).
 struct DaysOffTable {
-  const uint8_t* days = nullptr;
+  uint8_t const* days = nullptr;
   int32_t count = 0;
 
   // `dayIndex` counts from the first day of validity; outside: not marked.
@@ -51,7 +51,7 @@ bool IsSundayOrHoliday(TimetableRecord& t, int32_t day);
 
 // Bytes of one class bit set (a day of the calendar, a window); 0 for a
 // timetable without calendar.
-inline int32_t CalendarSetBytes(const TimetableRecord& t) {
+inline int32_t CalendarSetBytes(TimetableRecord const& t) {
   return t.RunningDayCalendar.empty() ? 0 : t.RunningDayCalendar[0].bytes();
 }
 
@@ -60,7 +60,7 @@ inline int32_t CalendarSetBytes(const TimetableRecord& t) {
 // the file's stored set when it brings them, else the one built here on
 // first use. CalendarSetBytes(t) bytes; null for a stored set left empty
 // (no class).
-const uint8_t* TypicalSet(TimetableRecord& t, int kind, int window);
+uint8_t const* TypicalSet(TimetableRecord& t, int kind, int window);
 
 // Makes the timetable's running test read the windows of the day type
 // (built anew when they were built for another type or mask) around the

@@ -19,7 +19,7 @@ class Expansion {
   explicit Expansion(std::vector<PlaceStation>& out) : out_(out) { out_.clear(); }
 
   void Add(int32_t timetable, int32_t station, int32_t minutes) {
-    const TimetableRecord* t = TimetableAt(timetable);
+    TimetableRecord const* t = TimetableAt(timetable);
     if (!t || t->Search.Filter.TypeMask == kIncludeNone) return;
     for (PlaceStation& known : out_) {
       if (known.timetable == timetable && known.station == station) {
@@ -34,8 +34,8 @@ class Expansion {
   // set (the ring of same-key stations).
   void AddWithEquivalents(int32_t timetable, uint16_t station, int32_t minutes) {
     Add(timetable, station, minutes);
-    const TimetableRecord* t = TimetableAt(timetable);
-    const SetIndex& index = LoadedSetIndex();
+    TimetableRecord const* t = TimetableAt(timetable);
+    SetIndex const& index = LoadedSetIndex();
     if (!t || station >= t->SetWide.SetStationNumbers.size()) return;
     const int32_t start = t->SetWide.SetStationNumbers[station];
     int32_t at = start;
@@ -43,14 +43,14 @@ class Expansion {
       if (at < 0 || static_cast<size_t>(at) >= index.MergedStationRing.size()) return;
       at = index.MergedStationRing[static_cast<size_t>(at)];
       if (at < 0 || at == start || static_cast<size_t>(at) >= index.StationIndex.size()) return;
-      Add(index.StationTimetable[static_cast<size_t>(at)], index.StationIndex[static_cast<size_t>(at)],
-          minutes);
+      Add(index.StationTimetable[static_cast<size_t>(at)],
+          index.StationIndex[static_cast<size_t>(at)], minutes);
     }
   }
 
   void AddItem(int32_t timetable, int32_t list, int32_t item, int32_t minutes, bool mapOthers) {
     TimetableRecord& t = *TimetableAt(timetable);
-    const VirtListRecord& l = t.VirtLists[static_cast<size_t>(list)];
+    VirtListRecord const& l = t.VirtLists[static_cast<size_t>(list)];
     if (!l.ItemStationRanges.empty()) {
       for (int32_t k = l.ItemStationRanges[item]; k < l.ItemStationRanges[item + 1]; ++k) {
         const uint16_t station = l.ItemStations[k];
@@ -66,13 +66,14 @@ class Expansion {
     // The item's counterparts in the other timetables, found (by key, links
     // or name) with names shown with their whole region.
     int& mode = RegionDisplayMode();
-    const int savedMode = mode;
+    int const savedMode = mode;
     mode = NameModeWholeRegion;
     for (int other = 0; other < LoadedCount(); ++other) {
-      if (other == timetable || TimetableAt(other)->Search.Filter.TypeMask == kIncludeNone) continue;
+      if (other == timetable || TimetableAt(other)->Search.Filter.TypeMask == kIncludeNone)
+        continue;
       int otherList = -2, error = 0;
       const int32_t otherItem = MapVirtListItem2(timetable, list, item, other, &otherList, &error);
-      const TimetableRecord& there = *TimetableAt(other);
+      TimetableRecord const& there = *TimetableAt(other);
       if (otherItem < 0) continue;
       if (otherList >= 0 && static_cast<size_t>(otherList) < there.VirtLists.size() &&
           otherItem < there.VirtLists[static_cast<size_t>(otherList)].ItemCount)
@@ -89,7 +90,7 @@ class Expansion {
 
 }  // namespace
 
-int ObjectStations(int timetable, int list, int item, const int* selection,
+int ObjectStations(int timetable, int list, int item, int const* selection,
                    std::vector<PlaceStation>& out) {
   out.clear();
   if (list != kPlacePassThrough) {
@@ -109,7 +110,7 @@ int ObjectStations(int timetable, int list, int item, const int* selection,
     expansion.AddWithEquivalents(timetable, static_cast<uint16_t>(item), 0);
   else
     expansion.AddItem(timetable, list, item, 0, true);
-  std::stable_sort(out.begin(), out.end(), [](const PlaceStation& a, const PlaceStation& b) {
+  std::stable_sort(out.begin(), out.end(), [](PlaceStation const& a, PlaceStation const& b) {
     return a.timetable < b.timetable;
   });
   return 0;

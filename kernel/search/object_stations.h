@@ -26,7 +26,7 @@ struct PlaceStation {
 // sorted by timetable and otherwise in the order found, each once with its
 // smallest minutes. Returns 0, or the error code of a bad place (3, 4, 14,
 // 22).
-int ObjectStations(int timetable, int list, int item, const int* selection,
+int ObjectStations(int timetable, int list, int item, int const* selection,
                    std::vector<PlaceStation>& out);
 
 }  // namespace qo

@@ -18,7 +18,7 @@ namespace {
 
 constexpr uint32_t kRangeRow = 0x40000000;
 
-uint64_t Read64(const RecordArray& records, int32_t i) {
+uint64_t Read64(RecordArray const& records, int32_t i) {
   return records.Field<uint32_t>(i, 0) | uint64_t{records.Field<uint32_t>(i, 4)} << 32;
 }
 
@@ -49,11 +49,13 @@ bool ReadNumber(std::string_view value, int64_t* out) {
 }
 
 // The service code of a remark's control part ("¤C", 0..63); -1 when it
-// has none, names another number, or the remark belongs to an owner.
-int ServiceCodeOf(const RemarkParts& parts) {
+// has none or names another number, and, unless `owners`, when the remark
+// belongs to an owner (the train's codes leave those out; the matcher
+// reads every remark).
+int ServiceCodeOf(RemarkParts const& parts, bool owners) {
   std::string_view value;
   int64_t code = 0;
-  if (!parts.HasControl || ControlValue(parts.Control, 'O', &value) ||
+  if (!parts.HasControl || (!owners && ControlValue(parts.Control, 'O', &value)) ||
       !ControlValue(parts.Control, 'C', &value) || !ReadNumber(value, &code) || code < 0 ||
       code >= 64)
     return -1;
@@ -61,7 +63,7 @@ int ServiceCodeOf(const RemarkParts& parts) {
 }
 
 // The station a section code names by its key.
-int32_t SectionEnd(const TimetableRecord& t, std::string_view control, char letter) {
+int32_t SectionEnd(TimetableRecord const& t, std::string_view control, char letter) {
   std::string_view value;
   if (!ControlValue(control, letter, &value)) return -1;
   int64_t key = 0;
@@ -81,7 +83,7 @@ void BuildRules(TimetableRecord& t) {
     filter.RuleOffsets[train] = static_cast<int32_t>(filter.Rules.size());
     ForEachRemark(t, train, [&](std::string_view text) {
       const RemarkParts parts = SplitRemark(text, false);
-      const int code = ServiceCodeOf(parts);
+      const int code = ServiceCodeOf(parts, true);
       if (code < 0) return true;
       ServiceCodeRule rule;
       rule.Code = static_cast<uint8_t>(code);
@@ -101,7 +103,7 @@ void BuildRules(TimetableRecord& t) {
 
 // Whether a set offers every enabled letter: one code of the union, and one
 // of each mask after the first (the first is inside the union).
-bool OffersEveryLetter(const CodeFilterState& filter, uint64_t set) {
+bool OffersEveryLetter(CodeFilterState const& filter, uint64_t set) {
   if ((set & filter.EnabledUnion) == 0) return false;
   for (size_t k = filter.EnabledMasks.size(); k-- > 1;)
     if ((set & filter.EnabledMasks[k]) == 0) return false;
@@ -110,7 +112,7 @@ bool OffersEveryLetter(const CodeFilterState& filter, uint64_t set) {
 
 // Whether a code that a remark limits to the section from F to T holds at
 // the station, walking the train's stops.
-bool SectionCodeHolds(const ServiceCodeRule& rule, const StopList& stops, int32_t station) {
+bool SectionCodeHolds(ServiceCodeRule const& rule, StopList const& stops, int32_t station) {
   bool passedFrom = false;
   for (int32_t i = 0; i < stops.count; ++i) {
     const int32_t at = stops.Station(i);
@@ -126,7 +128,7 @@ bool SectionCodeHolds(const ServiceCodeRule& rule, const StopList& stops, int32_
 
 }  // namespace
 
-uint64_t CodeSetAt(const TimetableRecord& t, int32_t index) {
+uint64_t CodeSetAt(TimetableRecord const& t, int32_t index) {
   return index >= 0 && index < t.CodeSets.size() ? Read64(t.CodeSets, index) : 0;
 }
 
@@ -137,7 +139,7 @@ int ListCodes(uint64_t set, uint8_t* out) {
   return n;
 }
 
-bool TrainCodeSet(const TimetableRecord& t, uint32_t train, uint64_t* set) {
+bool TrainCodeSet(TimetableRecord const& t, uint32_t train, uint64_t* set) {
   *set = 0;
   if (t.TrainCodeSet.empty()) return false;
   const int16_t index = t.TrainCodeSet[static_cast<int32_t>(train)];
@@ -146,7 +148,7 @@ bool TrainCodeSet(const TimetableRecord& t, uint32_t train, uint64_t* set) {
   return true;
 }
 
-bool StationCodeSet(const TimetableRecord& t, uint16_t station, uint64_t* set) {
+bool StationCodeSet(TimetableRecord const& t, uint16_t station, uint64_t* set) {
   *set = 0;
   if (t.StationCodeSet.empty()) return false;
   const int16_t index = t.StationCodeSet[station];
@@ -155,7 +157,7 @@ bool StationCodeSet(const TimetableRecord& t, uint16_t station, uint64_t* set) {
   return true;
 }
 
-bool TrainCodesOnJourney(const TimetableRecord& t, uint32_t train, int32_t from, int32_t to,
+bool TrainCodesOnJourney(TimetableRecord const& t, uint32_t train, int32_t from, int32_t to,
                          int32_t date, uint64_t* set) {
   if (!TrainCodeSet(t, train, set)) return false;
   if (from < 0 && to < 0 && date <= 0) return *set != 0;
@@ -164,7 +166,7 @@ bool TrainCodesOnJourney(const TimetableRecord& t, uint32_t train, int32_t from,
   const int32_t count = CountGeneralRemarks(t, train);
   for (int32_t i = 0; i < count; ++i) {
     // Owner remarks and remarks without a control part carry no code here.
-    const int code = ServiceCodeOf(SplitRemark(GeneralRemarkText(t, 0, train, i), false));
+    int const code = ServiceCodeOf(SplitRemark(GeneralRemarkText(t, 0, train, i), false), false);
     if (code < 0) continue;
     RemarkParts parts;
     if (GeneralRemarkHolds(t, 0, train, i, journey, 0, &parts))
@@ -176,19 +178,18 @@ bool TrainCodesOnJourney(const TimetableRecord& t, uint32_t train, int32_t from,
   return *set != 0;
 }
 
-bool TrainCodesAtStation(const TimetableRecord& t, uint32_t train, int32_t station,
-                         uint64_t* set) {
+bool TrainCodesAtStation(TimetableRecord const& t, uint32_t train, int32_t station, uint64_t* set) {
   *set = 0;
-  const RecordArray& rows = t.TrainStationRemarks;
+  RecordArray const& rows = t.TrainStationRemarks;
   for (int32_t i = 0; i < rows.size(); ++i) {
     const int32_t at = rows.Field<uint16_t>(i, 4);
     if (at > station) return false;
     if (at != station) continue;
     const int32_t who = rows.Field<int32_t>(i, 0);
     const int16_t value = rows.Field<int16_t>(i, 10);
-    const bool range = who >= 0 && (static_cast<uint32_t>(who) & kRangeRow) != 0;
+    bool const range = who >= 0 && (static_cast<uint32_t>(who) & kRangeRow) != 0;
     // The load checked that a range row has the row of its last train after it.
-    const bool applies = who < 0 || who == static_cast<int32_t>(train) ||
+    bool const applies = who < 0 || who == static_cast<int32_t>(train) ||
                          (range && i + 1 < rows.size() &&
                           static_cast<int64_t>(train) >= (who & ~static_cast<int32_t>(kRangeRow)) &&
                           static_cast<int64_t>(train) <= rows.Field<int32_t>(i + 1, 0));
@@ -202,14 +203,14 @@ bool TrainCodesAtStation(const TimetableRecord& t, uint32_t train, int32_t stati
   return false;
 }
 
-int32_t RoleCode(const TimetableRecord& t, int role) {
+int32_t RoleCode(TimetableRecord const& t, int role) {
   // The record keeps the roles in the order 1, 2, 4, 3.
   static constexpr int kSlot[] = {0, 1, 3, 2};
   if (role < 1 || role > 4) return -1;
   return static_cast<int32_t>(t.CodeRoles[static_cast<size_t>(kSlot[role - 1])]) - 1;
 }
 
-int GetCodeTexts(const TimetableRecord& t, int32_t train, int32_t code, int32_t language,
+int GetCodeTexts(TimetableRecord const& t, int32_t train, int32_t code, int32_t language,
                  CodeTexts* out) {
   if (language < 0 || static_cast<uint32_t>(language) >= t.LanguageCount) return ErrLanguageIndex;
   if (code < 0 || code >= t.CodeCount) return ErrIndexOutOfRange;
@@ -233,7 +234,7 @@ int GetCodeTexts(const TimetableRecord& t, int32_t train, int32_t code, int32_t 
   return 0;
 }
 
-void EnableServiceCodes(TimetableRecord& t, const uint8_t* bytes, int count) {
+void EnableServiceCodes(TimetableRecord& t, uint8_t const* bytes, int count) {
   CodeFilterState& filter = t.CodeFilter;
   filter.EnabledUnion = 0;
   if (t.TrainTypeWords.empty()) return;
@@ -248,14 +249,15 @@ void EnableServiceCodes(TimetableRecord& t, const uint8_t* bytes, int count) {
     return;
   }
 
-  const ImageArray<uint8_t>& letters = t.CodeFilterLetters;
+  ImageArray<uint8_t> const& letters = t.CodeFilterLetters;
   auto letterIndex = [&](uint8_t byte) {
     for (int32_t k = 0; k < letters.size(); ++k)
       if (letters[k] == byte) return k;
     return -1;
   };
-  const bool letterForm = !t.CodeLetterMasks.empty() &&
-                          std::all_of(bytes, bytes + count, [&](uint8_t b) { return letterIndex(b) >= 0; });
+  bool const letterForm =
+      !t.CodeLetterMasks.empty() &&
+      std::all_of(bytes, bytes + count, [&](uint8_t b) { return letterIndex(b) >= 0; });
   if (letterForm) {
     filter.EnabledMasks.clear();
     for (int i = 0; i < std::min(count, kMaxEnabledLetters); ++i) {
@@ -266,7 +268,7 @@ void EnableServiceCodes(TimetableRecord& t, const uint8_t* bytes, int count) {
     BuildRules(t);
     for (int32_t train = 0; train < trains; ++train) {
       uint64_t set;
-      const bool has = TrainCodeSet(t, static_cast<uint32_t>(train), &set);
+      bool const has = TrainCodeSet(t, static_cast<uint32_t>(train), &set);
       bool misses = !has;
       for (uint64_t mask : filter.EnabledMasks) misses = misses || (set & mask) == 0;
       mark(train, misses);
@@ -278,36 +280,37 @@ void EnableServiceCodes(TimetableRecord& t, const uint8_t* bytes, int count) {
   // not involved in this form (the union stays 0).
   uint64_t required = 0;
   for (int i = 0; i < count; ++i) {
-    const int code = static_cast<int8_t>(bytes[i]);
+    int const code = static_cast<int8_t>(bytes[i]);
     if (code >= 0 && code < 64) required |= CodeBit(code);
   }
   for (int32_t train = 0; train < trains; ++train) {
     uint64_t set;
-    const bool has = TrainCodeSet(t, static_cast<uint32_t>(train), &set);
+    bool const has = TrainCodeSet(t, static_cast<uint32_t>(train), &set);
     mark(train, !has || (set & required) != required);
   }
 }
 
-int MatchTrainServiceCodes(const TimetableRecord& t, uint32_t train, const StopList& stops,
+int MatchTrainServiceCodes(TimetableRecord const& t, uint32_t train, StopList const& stops,
                            int32_t station, int32_t dayIndex, int* dayDependent,
                            int* sectionDependent) {
   *dayDependent = 0;
   *sectionDependent = 0;
-  const CodeFilterState& filter = t.CodeFilter;
+  CodeFilterState const& filter = t.CodeFilter;
   const uint64_t wanted = filter.EnabledUnion;
   if (wanted == 0) return 1;
   uint64_t own;
   if (!TrainCodeSet(t, train, &own) || !OffersEveryLetter(filter, own)) return 0;
 
-  const uint32_t word = t.TrainTypeWords.empty() ? 0 : t.TrainTypeWords[static_cast<int32_t>(train)];
-  const bool byDay = (word & t.DayDependentTypeMask) != 0;
-  const bool bySection = (word & t.SectionDependentTypeMask) != 0;
+  const uint32_t word =
+      t.TrainTypeWords.empty() ? 0 : t.TrainTypeWords[static_cast<int32_t>(train)];
+  bool const byDay = (word & t.DayDependentTypeMask) != 0;
+  bool const bySection = (word & t.SectionDependentTypeMask) != 0;
   if (!byDay && !bySection) return 1;
 
   uint64_t set = own, added = 0;
   if (filter.RuleOffsets.size() > train + 1) {
     for (int32_t r = filter.RuleOffsets[train]; r < filter.RuleOffsets[train + 1]; ++r) {
-      const ServiceCodeRule& rule = filter.Rules[static_cast<size_t>(r)];
+      ServiceCodeRule const& rule = filter.Rules[static_cast<size_t>(r)];
       const uint64_t bit = CodeBit(rule.Code);
       if (!(bit & wanted)) continue;
       if (byDay) {

@@ -23,7 +23,7 @@ inline constexpr int kMaxEnabledLetters = 5;
 inline constexpr uint64_t CodeBit(int code) { return uint64_t{1} << code; }
 
 // Set `index` of the timetable's code sets (0 outside them).
-uint64_t CodeSetAt(const TimetableRecord& t, int32_t index);
+uint64_t CodeSetAt(TimetableRecord const& t, int32_t index);
 
 // The codes of a set in ascending order into out[0..63]; returns their
 // number.
@@ -31,23 +31,22 @@ int ListCodes(uint64_t set, uint8_t* out);
 
 // The train's (station's) own set; false when it has none. The index is
 // checked by the caller.
-bool TrainCodeSet(const TimetableRecord& t, uint32_t train, uint64_t* set);
-bool StationCodeSet(const TimetableRecord& t, uint16_t station, uint64_t* set);
+bool TrainCodeSet(TimetableRecord const& t, uint32_t train, uint64_t* set);
+bool StationCodeSet(TimetableRecord const& t, uint16_t station, uint64_t* set);
 
 // The train's codes on a journey from `from` to `to` (stations, -1 open)
 // on `date` (a day number, 0 any): codes that remarks attach to a section
 // or a day are added where they hold and taken away where they do not.
 // False when the train has no set.
-bool TrainCodesOnJourney(const TimetableRecord& t, uint32_t train, int32_t from, int32_t to,
+bool TrainCodesOnJourney(TimetableRecord const& t, uint32_t train, int32_t from, int32_t to,
                          int32_t date, uint64_t* set);
 
 // The codes the train carries at a station, from the rows of the
 // train-station remarks that name a code set. False when none does.
-bool TrainCodesAtStation(const TimetableRecord& t, uint32_t train, int32_t station,
-                         uint64_t* set);
+bool TrainCodesAtStation(TimetableRecord const& t, uint32_t train, int32_t station, uint64_t* set);
 
 // The code that fills role 1..4 (2: the low-floor vehicle), -1 when none.
-int32_t RoleCode(const TimetableRecord& t, int role);
+int32_t RoleCode(TimetableRecord const& t, int role);
 
 // The texts of a code: its name and description in the data language, and
 // its symbol text. A description with fields ("{0}day{1}night") gives the
@@ -59,7 +58,7 @@ struct CodeTexts {
 };
 // ErrLanguageIndex, ErrIndexOutOfRange (code). The train is checked by the
 // caller (-1 or more).
-int GetCodeTexts(const TimetableRecord& t, int32_t train, int32_t code, int32_t language,
+int GetCodeTexts(TimetableRecord const& t, int32_t train, int32_t code, int32_t language,
                  CodeTexts* out);
 
 // Sets the timetable's filter from `count` bytes. Letters (all of them
@@ -67,13 +66,13 @@ int GetCodeTexts(const TimetableRecord& t, int32_t train, int32_t code, int32_t 
 // require one code of the letter's mask; other bytes are code numbers that
 // a train must all carry. Count 0 clears the filter. Marks the trains
 // that miss it in their type word (a working copy, never the image).
-void EnableServiceCodes(TimetableRecord& t, const uint8_t* bytes, int count);
+void EnableServiceCodes(TimetableRecord& t, uint8_t const* bytes, int count);
 
 // Whether the train meets the enabled filter: as a whole (station -1, no
 // stops) or at one stop of its decoded list; `dayIndex` is the calendar day
 // (-1 none). *dayDependent and *sectionDependent tell that the answer
 // depends on the day or on the stop, so that the caller asks again.
-int MatchTrainServiceCodes(const TimetableRecord& t, uint32_t train, const StopList& stops,
+int MatchTrainServiceCodes(TimetableRecord const& t, uint32_t train, StopList const& stops,
                            int32_t station, int32_t dayIndex, int* dayDependent,
                            int* sectionDependent);
 

@@ -166,7 +166,7 @@ TEST_F(CalendarTest, DayShiftIsAnArgumentAndTheWindowsRestartInTheMiddle) {
 
 TEST_F(CalendarTest, DaysOffTable) {
   int first = 0;
-  const unsigned char* table = nullptr;
+  unsigned char const* table = nullptr;
   ASSERT_EQ(QoGetHolidays(0, &first, &table), 365);
   EXPECT_EQ(first, D(1, 1));
   EXPECT_EQ(table[D(6, 11) - D(1, 1)], 1);
@@ -189,7 +189,7 @@ class SundaysOnlyTest : public CalendarTest {
 
 TEST_F(SundaysOnlyTest, DaysOffAreTheSundays) {
   int first = 0;
-  const unsigned char* table = nullptr;
+  unsigned char const* table = nullptr;
   ASSERT_EQ(QoGetHolidays(0, &first, &table), 365);
   std::vector<int> marked;
   for (int i = 0; i < 365; ++i)
@@ -216,7 +216,7 @@ TEST_F(StoredSetsTest, StoredWorkingDaySetsStandForTheCalendar) {
 }
 
 TEST_F(CalendarTest, RunningDaysEveryDayAndPairs) {
-  const unsigned char* days = QoTrainRunsFlags(0, kNight);
+  unsigned char const* days = QoTrainRunsFlags(0, kNight);
   ASSERT_NE(days, nullptr);
   ASSERT_EQ(GetArrayCount(days), 365);
   int running = 0;
@@ -227,7 +227,7 @@ TEST_F(CalendarTest, RunningDaysEveryDayAndPairs) {
   EXPECT_EQ(QoTrainRunsAlways(0, kDaily), 1);
   EXPECT_EQ(QoTrainRunsAlways(0, kWorkdays), 0);
 
-  const int* paired = nullptr;
+  int const* paired = nullptr;
   ASSERT_EQ(QoMapTrain(0, 1, &paired), 2);
   EXPECT_EQ(paired[0], 3);
   EXPECT_EQ(paired[1], 4);

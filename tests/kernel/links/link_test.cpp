@@ -24,11 +24,12 @@ class LinkTest : public LoadingTest {
                       {.from = 0, .to = 2, .minutes = -3},
                       {.from = 1, .to = 0, .minutes = 5}};
     // Links a change would take if the same-place rules did not come first.
-    rail.links = {{.kind = 3,
-                   .area = 0,
-                   .entries = {{.station = 3, .other_key = 1001, .value = 4},
-                               {.station = 1, .other_key = 1001, .value = 9}}},
-                  {.kind = 1, .area = 0, .entries = {{.station = 0, .other_key = 100, .value = 9}}}};
+    rail.links = {
+        {.kind = 3,
+         .area = 0,
+         .entries = {{.station = 3, .other_key = 1001, .value = 4},
+                     {.station = 1, .other_key = 1001, .value = 9}}},
+        {.kind = 1, .area = 0, .entries = {{.station = 0, .other_key = 100, .value = 9}}}};
     for (int hour = 0; hour < 24; ++hour)
       rail.hourly_change_times.push_back(static_cast<int16_t>(2 * hour + 1));
 
@@ -64,15 +65,15 @@ class LinkTest : public LoadingTest {
 };
 
 // The stations are read in place from the image, which has no alignment.
-std::vector<int> Stations(const unsigned short* stations, int n) {
+std::vector<int> Stations(unsigned short const* stations, int n) {
   std::vector<int> out;
   for (int i = 0; i < n; ++i) out.push_back(LoadLE<uint16_t>(stations + i));
   return out;
 }
 
 TEST_F(LinkTest, WalkingLinksAsStored) {
-  const unsigned short* targets = nullptr;
-  const signed char* minutes = nullptr;
+  unsigned short const* targets = nullptr;
+  signed char const* minutes = nullptr;
   ASSERT_EQ(QoInternLink(rail_, 0, &targets, &minutes), 2);
   EXPECT_EQ(Stations(targets, 2), (std::vector<int>{1, 2}));
   EXPECT_EQ(std::vector<int>(minutes, minutes + 2), (std::vector<int>{5, -3}))
@@ -95,9 +96,9 @@ TEST_F(LinkTest, LinksToOtherTimetables) {
   EXPECT_EQ(total, 0);
   EXPECT_EQ(QoExternLinkCount(second_, nullptr), 1);
 
-  const int* timetables = nullptr;
-  const unsigned short* stations = nullptr;
-  const signed char* minutes = nullptr;
+  int const* timetables = nullptr;
+  unsigned short const* stations = nullptr;
+  signed char const* minutes = nullptr;
   ASSERT_EQ(QoExternLink(rail_, 3, &timetables, &stations, &minutes), 1);
   EXPECT_EQ(timetables[0], city_);
   EXPECT_EQ(stations[0], 0);
@@ -147,9 +148,8 @@ TEST_F(LinkTest, DefaultChangeTimes) {
     int minute, hour;
   };
   // Hour h has 2h + 1 minutes.
-  const Case cases[] = {{0, 0},      {59, 0},     {60, 1},     {1439, 23},  {1500, 1},
-                        {-1, 23},    {-30, 23},   {-60, 23},   {-61, 22},   {-1441, 23},
-                        {-144030, 23}, {-500000, 18}};
+  const Case cases[] = {{0, 0},    {59, 0},   {60, 1},   {1439, 23},  {1500, 1},     {-1, 23},
+                        {-30, 23}, {-60, 23}, {-61, 22}, {-1441, 23}, {-144030, 23}, {-500000, 18}};
   for (Case const& c : cases)
     EXPECT_EQ(QoGetDefaultMinTimeExt(rail_, 0, c.minute), 2 * c.hour + 1) << c.minute;
   EXPECT_EQ(QoError(), 0);

@@ -25,8 +25,9 @@ class ObjectStationsTest : public LoadingTest {
     w::TimetableModel second = SmallModel(2, 1, 0, 2);
     second.stations[0].key = 100;
     second.stations[1].key = 500;
-    second.virtual_lists = {
-        {.type = 1, .name = {"Obce"}, .items = {{.stations = {1}, .station_bytes = {3}, .key = 7}}}};
+    second.virtual_lists = {{.type = 1,
+                             .name = {"Obce"},
+                             .items = {{.stations = {1}, .station_bytes = {3}, .key = 7}}}};
     ASSERT_EQ(Load({dir_.Write("first.qo", first), dir_.Write("second.qo", second)}), 2);
     first_ = At(0).TimetableId == 1 ? 0 : 1;
     second_ = 1 - first_;
@@ -34,8 +35,8 @@ class ObjectStationsTest : public LoadingTest {
   }
 
   // "timetable:station+minutes" per station found.
-  std::string Stations(int timetable, int list, int item, const int* selection) {
-    const int *timetables = nullptr, *stations = nullptr, *minutes = nullptr;
+  std::string Stations(int timetable, int list, int item, int const* selection) {
+    int const *timetables = nullptr, *stations = nullptr, *minutes = nullptr;
     int n = QoObjectStations(timetable, list, item, selection, &timetables, &stations, &minutes);
     std::string out;
     for (int i = 0; i < n; ++i) {
@@ -48,11 +49,11 @@ class ObjectStationsTest : public LoadingTest {
 };
 
 TEST_F(ObjectStationsTest, PlacesOverTheLoadedTimetables) {
-  const int onlyFirst[2] = {first_ == 0, first_ == 1};
+  int const onlyFirst[2] = {first_ == 0, first_ == 1};
   struct Case {
     char const* name;
     int timetable, list, item;
-    const int* selection;
+    int const* selection;
     std::string stations;
   };
   const std::string a = first_ == 0 ? "A:0+0 B:0+0" : "B:0+0 A:0+0";

@@ -24,7 +24,7 @@ w::Stop Pass(uint16_t station, int minute) {
 }
 
 // By reference: the list is read after the call that fills it.
-std::vector<int> Codes(int n, const unsigned char* const& list) {
+std::vector<int> Codes(int n, unsigned char const* const& list) {
   return n > 0 ? std::vector<int>(list, list + n) : std::vector<int>{};
 }
 
@@ -41,13 +41,14 @@ class ServiceCodeTest : public LoadingTest {
     m.names = {"Test"};
     m.train_types = {{.abbreviation = {"Os"}}, {.abbreviation = {"R"}}, {.abbreviation = {"Sp"}}};
     w::ServiceCodes& c = m.service_codes;
-    c.codes = {{.name = "WC", .short_text = "a", .description = {"Záchod", "Toilet"}},
-               {.name = "Kolo", .short_text = "b", .description = {"{0}Kola{1}Kola ve voze", "Bikes"}},
-               {.name = "Nízkopodlažní", .short_text = "c"},
-               {.name = "Wifi", .short_text = "d"},
-               {.name = "Restaurace", .short_text = "e"},
-               {.name = "Bistro", .short_text = "f"},
-               {.name = "Lůžka", .short_text = "g"}};
+    c.codes = {
+        {.name = "WC", .short_text = "a", .description = {"Záchod", "Toilet"}},
+        {.name = "Kolo", .short_text = "b", .description = {"{0}Kola{1}Kola ve voze", "Bikes"}},
+        {.name = "Nízkopodlažní", .short_text = "c"},
+        {.name = "Wifi", .short_text = "d"},
+        {.name = "Restaurace", .short_text = "e"},
+        {.name = "Bistro", .short_text = "f"},
+        {.name = "Lůžka", .short_text = "g"}};
     c.sets = {0b11, 0b100, 0b100000, 0b1010, 0b11111};
     c.filter_letters = "ABCDEF";
     c.letter_masks = {1 << 0, 1 << 1, 1 << 2, 1 << 3, 1 << 4, 1 << 5};
@@ -71,7 +72,10 @@ class ServiceCodeTest : public LoadingTest {
          .remarks = {{"Bistro¤¤¤C5¤V0"}, {"Lůžka¤¤¤C6¤V0"}, {"Jede denně."}},
          .service_set = 2},
         // Low floor from station 1 (key 200) to station 2 (key 300).
-        {.stops = route, .type = 2, .remarks = {{"Nízkopodlažní¤¤¤C2¤F200¤T300"}}, .service_set = 1},
+        {.stops = route,
+         .type = 2,
+         .remarks = {{"Nízkopodlažní¤¤¤C2¤F200¤T300"}},
+         .service_set = 1},
         {.stops = route, .service_set = 4},
     };
     m.station_remarks = {
@@ -103,7 +107,7 @@ class ServiceCodeTest : public LoadingTest {
 
 TEST_F(ServiceCodeTest, CodesAndTheirTexts) {
   EXPECT_EQ(QoFCCount(0), 7);
-  const char *name = nullptr, *symbols = nullptr, *description = nullptr;
+  char const *name = nullptr, *symbols = nullptr, *description = nullptr;
   ASSERT_EQ(QoFCValue(0, 0, 1, &name, &symbols, &description), 1);
   EXPECT_STREQ(name, "WC");
   EXPECT_STREQ(symbols, "a");
@@ -114,9 +118,9 @@ TEST_F(ServiceCodeTest, CodesAndTheirTexts) {
     char const* description;
   };
   const Case cases[] = {
-      {-1, "Kola"},                  // field 0
-      {kPlain, "Kola ve voze"},      // type bit 0: field 1
-      {kByDay, "Kola"},              // type bit 1: no field 2, field 0
+      {-1, "Kola"},                    // field 0
+      {kPlain, "Kola ve voze"},        // type bit 0: field 1
+      {kByDay, "Kola"},                // type bit 1: no field 2, field 0
       {-2, "{0}Kola{1}Kola ve voze"},  // no train's field asked for
   };
   for (Case const& c : cases) {
@@ -145,16 +149,16 @@ TEST_F(ServiceCodeTest, CodesAndTheirTexts) {
   EXPECT_EQ(QoPeekError(), ErrTimetableIndex) << "a role out of range leaves the error alone";
   QoError();
 
-  const char* letters = nullptr;
+  char const* letters = nullptr;
   ASSERT_EQ(QoFCConn(0, &letters), 6);
   EXPECT_EQ(std::string(letters, 6), "ABCDEF");
-  const int* ids = nullptr;
+  int const* ids = nullptr;
   ASSERT_EQ(QoFCConnID(0, &ids), 6);
   EXPECT_EQ(LoadLE<int32_t>(ids + 5), 16);
 }
 
 TEST_F(ServiceCodeTest, CodesOfStationsAndTrains) {
-  const unsigned char* list = nullptr;
+  unsigned char const* list = nullptr;
   EXPECT_EQ(Codes(QoFCStation(0, 0, &list), list), (std::vector<int>{2}));
   EXPECT_EQ(QoFCStation(0, 1, &list), 0);
   EXPECT_EQ(QoError(), 0) << "a station without codes";
@@ -214,7 +218,8 @@ TEST_F(ServiceCodeTest, TheFilterByLettersOrByNumbers) {
       {"a toilet and bicycles", "AB", {false, true, true, true, false}},
       {"six letters: the sixth is not taken", "ABCDEF", {true, true, true, true, false}},
       {"code numbers: 1 and 3", std::string("\x01\x03", 2), {true, true, true, true, false}},
-      {"not all letters: numbers (65 names none)", std::string("A\x02", 2),
+      {"not all letters: numbers (65 names none)",
+       std::string("A\x02", 2),
        {true, true, true, false, false}},
       {"a negative byte names none", std::string("\xFF\x05", 2), {true, true, false, true, true}},
       {"count 0 clears", "", {false, false, false, false, false}},
