@@ -7,6 +7,8 @@
 #include "Qo.h"
 #include "api/export_support.h"
 #include "boards/board_core.h"
+#include "boards/board_filters.h"
+#include "virtlists/virt_lists.h"
 #include "load/timetable_record.h"
 
 using namespace qo;
@@ -14,6 +16,10 @@ using namespace qo;
 static_assert(sizeof(ARRDEP_REC) == sizeof(BoardEntry));
 static_assert(offsetof(ARRDEP_REC, train) == offsetof(BoardEntry, train));
 static_assert(offsetof(ARRDEP_REC, day_offset) == offsetof(BoardEntry, dayOffset));
+
+static_assert(sizeof(ARRDEP_EXT_REC) == sizeof(MergedBoardEntry));
+static_assert(sizeof(DEPLINE_REC) == sizeof(LineTrip));
+static_assert(offsetof(DEPLINE_REC, minute) == offsetof(LineTrip, minute));
 
 namespace {
 
@@ -81,6 +87,89 @@ QO_API int QoArrDepVL(int timetable, int fromItem, int fromList, int toItem, int
       return 0;
     }
     return HandOut(board, out);
+  });
+}
+
+QO_API int QoArrDepDate(int timetable, int departures, int day, int month, int year, int count,
+                        ARRDEP_REC** entries) {
+  static std::vector<BoardEntry> kept;
+  return api::GuardedExport<int>(0, [&] {
+    TimetableRecord* t = api::CheckTimetable(timetable);
+    if (!t || !entries) return 0;
+    const BoardEntry* in = reinterpret_cast<const BoardEntry*>(*entries);
+    int error = KeepBoardDate(*t, departures != 0, day, month, year, in, in ? count : 0, kept);
+    if (error) SetKernelError(error);
+    return HandOut(kept, entries);
+  });
+}
+
+QO_API int QoArrDepReduce(int timetable, int departures, int list, int item, int count,
+                          ARRDEP_REC** entries) {
+  static std::vector<BoardEntry> kept;
+  static std::vector<uint8_t> group;
+  return api::GuardedExport<int>(0, [&] {
+    TimetableRecord* t = api::CheckTimetable(timetable);
+    if (!t || !entries || !*entries) return 0;
+    if (list >= 0 && static_cast<uint32_t>(list) >= t->VirtLists.size()) {
+      SetKernelError(ErrVirtListIndex);
+      return 0;
+    }
+    if (list < 0 || item < 0 || item >= CandidateCount(*t, list)) return count;
+    const uint8_t* members = nullptr;
+    const uint8_t* bytes = nullptr;
+    int32_t n = ItemStations(t->VirtLists[static_cast<size_t>(list)], item, &members, &bytes);
+    if (n < 2) return count;
+    ReduceBoardToPlace(*t, departures != 0, members, n,
+                       reinterpret_cast<const BoardEntry*>(*entries), count, group, kept);
+    return HandOut(kept, entries);
+  });
+}
+
+QO_API int QoDepLine(int timetable, int train, int day, int month, int year, DEPLINE_REC** out) {
+  static std::vector<LineTrip> trips;
+  return api::GuardedExport<int>(0, [&] {
+    TimetableRecord* t = api::CheckTimetable(timetable);
+    if (!t) return 0;
+    if (train < 0 || static_cast<uint32_t>(train) >= t->TrainCount) {
+      SetKernelError(ErrTrainIndex);
+      return 0;
+    }
+    if (int error = CollectLineTrips(*t, timetable, static_cast<uint32_t>(train), day, month,
+                                     year, trips))
+      SetKernelError(error);
+    if (out) *out = reinterpret_cast<DEPLINE_REC*>(trips.data());
+    return static_cast<int>(trips.size());
+  });
+}
+
+QO_API int QoArrDepVLExt(int fromTimetable, int fromItem, int fromList, int toTimetable,
+                         int toItem, int toList, int departures, const unsigned int* masks1,
+                         const unsigned int* masks2, int reduce, int day, int month, int year,
+                         ARRDEP_EXT_REC** out) {
+  static std::vector<MergedBoardEntry> board;
+  static MergedBoardWork work;
+  TakeKernelError();  // the merged board starts from a clear error code
+  return api::GuardedExport<int>(0, [&] {
+    MergedBoardRequest request;
+    request.fromTimetable = fromTimetable;
+    request.fromItem = fromItem;
+    request.fromList = fromList;
+    request.toTimetable = toTimetable;
+    request.toItem = toItem;
+    request.toList = toList;
+    request.departures = departures != 0;
+    request.masks1 = masks1;
+    request.masks2 = masks2;
+    request.reduce = reduce != 0;
+    request.day = day;
+    request.month = month;
+    request.year = year;
+    if (int error = CollectMergedBoard(request, work, board)) {
+      SetKernelError(error);
+      return 0;
+    }
+    if (out) *out = reinterpret_cast<ARRDEP_EXT_REC*>(board.data());
+    return static_cast<int>(board.size());
   });
 }
 

@@ -1256,6 +1256,63 @@ QO_API int QoArrDepExt(int timetable, const int* from, int from_count, const int
 QO_API int QoArrDepVL(int timetable, int from_item, int from_list, int to_item, int to_list,
                       int departures, unsigned int mask1, unsigned int mask2, ARRDEP_REC** out);
 
+/* One entry of the board over all timetables, 16 bytes. */
+typedef struct tagARRDEP_EXT_REC {
+  int timetable;    /* 0 */
+  ARRDEP_REC entry; /* 4 */
+} ARRDEP_EXT_REC;
+
+/* One trip of a line, 16 bytes. */
+typedef struct tagDEPLINE_REC {
+  int timetable;         /* 0 */
+  unsigned short first;  /* 4: first station of the trip */
+  unsigned short last;   /* 6: last station of the trip */
+  int train;             /* 8 */
+  int minute;            /* 12: minute of the first departure */
+} DEPLINE_REC;
+
+/* The board between two places over every loaded timetable whose masks1
+ * entry is non-zero (all when masks1 is NULL; masks -1 when NULL): each side
+ * (timetable, item, list; item -1 none) is mapped into the timetable, which
+ * is skipped when a side does not map. With day and month non-zero only the
+ * trains that run on the date (a date outside a timetable's calendar leaves
+ * it out without error); with `reduce` only the trains that leave (or come
+ * from) beyond the item's member stations. Sorted by minute, then by
+ * timetable kind and area, train number and name; of timetables of one
+ * kind, area and first day a train shown by both is listed once. Clears the
+ * error code first. Failure: 0 with error 3, 4, 7, 14, 31. Lifetime:
+ * kernel-owned until the next QoArrDepVLExt. */
+QO_API int QoArrDepVLExt(int from_timetable, int from_item, int from_list, int to_timetable,
+                         int to_item, int to_list, int departures, const unsigned int* masks1,
+                         const unsigned int* masks2, int reduce, int day, int month, int year,
+                         ARRDEP_EXT_REC** out);
+
+/* The trips of the line of `train`: it and the trains after it with its
+ * number; with year non-zero only those that run on the date (year 0: day
+ * is a day type, month its weekday mask). Sorted by first minute, then
+ * train. Failure: 0 with error 3, 6 (bad train), 31; a running-test error
+ * (9, or 18 for a date outside validity) is set beside the result.
+ * Lifetime: kernel-owned until the next QoDepLine. */
+QO_API int QoDepLine(int timetable, int train, int day, int month, int year, DEPLINE_REC** out);
+
+/* Keeps the `count` board entries of *entries whose trains run on the date
+ * at the entry's station (departing when `departures`); *entries gets the
+ * kept array. Returns the kept count. A date outside the calendar of a
+ * timetable valid then is no error. Failure: 0 with error 3, 9, 18, 31.
+ * Lifetime: kernel-owned until the next QoArrDepDate. */
+QO_API int QoArrDepDate(int timetable, int departures, int day, int month, int year, int count,
+                        ARRDEP_REC** entries);
+
+/* Keeps the `count` board entries of *entries whose trains leave the place
+ * (item of list): departures that call at a station outside the item's
+ * member stations after the board's stop, arrivals that called at one
+ * before it. An item of fewer than two stations (or list -1) returns count
+ * with *entries unchanged; otherwise *entries gets the kept array. Failure:
+ * 0 with error 3, 14, 31. Lifetime: kernel-owned until the next
+ * QoArrDepReduce. */
+QO_API int QoArrDepReduce(int timetable, int departures, int list, int item, int count,
+                          ARRDEP_REC** entries);
+
 #ifdef __cplusplus
 }
 #endif

@@ -42,7 +42,7 @@ enum Station { kHub, kMid, kEnd, kEnd2, kNorth, kSouth, kEast };
 
 class BoardTest : public LoadingTest {
  protected:
-  enum Train { kToEnd, kLoop, kToEnd2, kBack, kOld, kGroupSouth, kGroupEast, kNoAlight, kBus };
+  enum Train { kToEnd, kLoop, kToEnd2, kBack, kOld, kGroupSouth, kGroupEast, kNoAlight, kLine1, kLine2 };
 
   void SetUp() override {
     LoadingTest::SetUp();
@@ -69,7 +69,15 @@ class BoardTest : public LoadingTest {
         {.stops = {Dep(kNorth, 1000), Arr(kSouth, 1010)}, .number = "6", .attributes = 0x80000000},
         {.stops = {Dep(kNorth, 1020), Arr(kEast, 1030)}, .number = "7", .attributes = 0x80000000},
         {.stops = {Dep(kHub, 1100), Arr(kMid, 1110, 0x1000)}, .number = "8"},
+        // Two trips of line 9.
+        {.stops = {Dep(kEnd, 1200), Arr(kMid, 1210)}, .number = "9", .calendar = 0},
+        {.stops = {Dep(kMid, 1150), Arr(kHub, 1160)}, .number = "9"},
     };
+    // A place of Hub and Mid, and one of East alone.
+    m.virtual_lists = {{.type = 3,
+                        .name = {"Places"},
+                        .items = {{.stations = {kHub, kMid}, .name = {"Centre"}},
+                                  {.stations = {kEast}, .name = {"East"}}}}};
     ASSERT_EQ(Load({dir_.Write("a.qo", m)}), 1);
     QoError();
   }
@@ -99,7 +107,7 @@ TEST_F(BoardTest, DeparturesAndArrivalsOfAStation) {
   EXPECT_EQ(Rows(r, n), (std::vector<Row>{{kHub, kMid, kToEnd, 480}, {kHub, kMid, kLoop, 600}}));
   // Arrivals at Hub from Mid.
   n = QoArrDep(0, kMid, kHub, 0, kAll, kAll, &r);
-  EXPECT_EQ(Rows(r, n), (std::vector<Row>{{kHub, kMid, kLoop, 620}, {kHub, kMid, kBack, 820}}));
+  EXPECT_EQ(Rows(r, n), (std::vector<Row>{{kHub, kMid, kLoop, 620}, {kHub, kMid, kBack, 820}, {kHub, kMid, kLine2, 1160}}));
   n = QoArrDep(0, -1, kEnd, 0, kAll, kAll, &r);
   EXPECT_EQ(n, 3);
   EXPECT_EQ(QoError(), 0);
@@ -204,6 +212,111 @@ TEST_F(BoardTest, ABoardSurvivesTheOtherBoards) {
   QoArrDepExt(0, from, 1, nullptr, 0, 1, kAll, kAll, &r);
   QoArrDepVL(0, kEnd, -1, -1, -1, 1, kAll, kAll, &r);
   EXPECT_EQ(Rows(held, n), before);
+}
+
+TEST_F(BoardTest, EntriesOfADate) {
+  ARRDEP_REC* r = nullptr;
+  int n = QoArrDep(0, kHub, -1, 1, kAll, kAll, &r);
+  ASSERT_EQ(n, 6);
+  ARRDEP_REC* kept = r;
+  EXPECT_EQ(QoArrDepDate(0, 1, 5, 1, 2025, n, &kept), 6);
+  EXPECT_NE(kept, r);
+  kept = r;
+  ASSERT_EQ(QoArrDepDate(0, 1, 2, 6, 2025, n, &kept), 5);
+  for (int i = 0; i < 5; ++i) EXPECT_NE(kept[i].train, kOld);
+  EXPECT_EQ(QoError(), 0);
+  kept = r;
+  EXPECT_EQ(QoArrDepDate(0, 1, 2, 6, 2030, n, &kept), 0);
+  EXPECT_EQ(QoError(), ErrDateOutOfRange);
+}
+
+TEST_F(BoardTest, ReduceToTrainsLeavingThePlace) {
+  ARRDEP_REC* r = nullptr;
+  int n = QoArrDep(0, kHub, -1, 1, kAll, kAll, &r);
+  ASSERT_EQ(n, 6);
+  // One station: nothing to reduce.
+  ARRDEP_REC* kept = r;
+  EXPECT_EQ(QoArrDepReduce(0, 1, 0, 1, n, &kept), n);
+  EXPECT_EQ(kept, r);
+  // Centre is Hub and Mid: the train that only reaches Mid stays inside.
+  n = QoArrDepReduce(0, 1, 0, 0, n, &kept);
+  std::vector<int> trains;
+  for (int i = 0; i < n; ++i) trains.push_back(kept[i].train);
+  EXPECT_EQ(trains, (std::vector<int>{kToEnd, kLoop, kLoop, kToEnd2, kOld}));
+  // Arrivals at Hub: the trip from Mid came from inside.
+  n = QoArrDep(0, -1, kHub, 0, kAll, kAll, &r);
+  kept = r;
+  n = QoArrDepReduce(0, 0, 0, 0, n, &kept);
+  trains.clear();
+  for (int i = 0; i < n; ++i) trains.push_back(kept[i].train);
+  EXPECT_EQ(trains, (std::vector<int>{kBack}));
+  EXPECT_EQ(QoArrDepReduce(0, 0, 5, 0, n, &kept), 0);
+  EXPECT_EQ(QoError(), ErrVirtListIndex);
+}
+
+TEST_F(BoardTest, BoardBetweenPlaces) {
+  ARRDEP_REC* r = nullptr;
+  // From the Centre item to End: Mid's and Hub's trains, each listed once.
+  int n = QoArrDepVL(0, 0, 0, kEnd, -1, 1, kAll, kAll, &r);
+  EXPECT_EQ(Rows(r, n), (std::vector<Row>{{kHub, kEnd, kToEnd, 480},
+                                          {kHub, kEnd, kLoop, 600},
+                                          {kHub, kEnd, kLoop, 621},
+                                          {kHub, kEnd2, kToEnd2, 700},
+                                          {kHub, kEnd, kOld, 900}}));
+  EXPECT_EQ(QoArrDepVL(0, 0, 3, -1, -1, 1, kAll, kAll, &r), 0);
+  EXPECT_EQ(QoError(), ErrVirtListIndex);
+  EXPECT_EQ(QoArrDepVL(0, 7, 0, -1, -1, 1, kAll, kAll, &r), 0);
+  EXPECT_EQ(QoError(), ErrFromToMissing);
+}
+
+TEST_F(BoardTest, TripsOfALine) {
+  DEPLINE_REC* r = nullptr;
+  ASSERT_EQ(QoDepLine(0, kLine1, 0, 0, 0, &r), 2);
+  EXPECT_EQ(r[0].train, kLine2);
+  EXPECT_EQ(r[0].first, kMid);
+  EXPECT_EQ(r[0].last, kHub);
+  EXPECT_EQ(r[0].minute, 1150);
+  EXPECT_EQ(r[1].train, kLine1);
+  ASSERT_EQ(QoDepLine(0, kLine1, 2, 6, 2025, &r), 1);
+  EXPECT_EQ(r[0].train, kLine2);
+  EXPECT_EQ(QoDepLine(0, 99, 0, 0, 0, &r), 0);
+  EXPECT_EQ(QoError(), ErrTrainIndex);
+}
+
+// Two timetables of one kind, area and first day that both carry train 10.
+class MergedBoardTest : public LoadingTest {
+ protected:
+  void SetUp() override {
+    LoadingTest::SetUp();
+    SetClockForTesting(D(6, 2), 600);
+    auto model = [](uint32_t id, std::vector<std::pair<std::string, int>> trains) {
+      w::TimetableModel m = SmallModel(id, 1, 0, 2);
+      m.trains.clear();
+      for (auto& [number, minute] : trains)
+        m.trains.push_back({.stops = {Dep(0, minute), Arr(1, minute + 20)}, .number = number});
+      return m;
+    };
+    ASSERT_EQ(Load({dir_.Write("a.qo", model(1, {{"10", 480}})),
+                    dir_.Write("b.qo", model(2, {{"9", 480}, {"10", 480}, {"11", 470}}))}),
+              2);
+    QoError();
+  }
+  void TearDown() override {
+    ResetClockForTesting();
+    LoadingTest::TearDown();
+  }
+};
+
+TEST_F(MergedBoardTest, SortedByNumberAndTheSecondCopyDropped) {
+  ARRDEP_EXT_REC* r = nullptr;
+  int n = QoArrDepVLExt(0, 0, -1, -1, -1, -1, 1, nullptr, nullptr, 0, 0, 0, 0, &r);
+  std::vector<std::pair<int, int>> rows;  // timetable, train
+  for (int i = 0; i < n; ++i) rows.emplace_back(r[i].timetable, r[i].entry.train);
+  EXPECT_EQ(rows, (std::vector<std::pair<int, int>>{{1, 2}, {1, 0}, {0, 0}}));
+  // Only the first timetable asked for.
+  unsigned masks[] = {kAll, 0};
+  EXPECT_EQ(QoArrDepVLExt(0, 0, -1, -1, -1, -1, 1, masks, nullptr, 0, 0, 0, 0, &r), 1);
+  EXPECT_EQ(QoError(), 0);
 }
 
 }  // namespace
