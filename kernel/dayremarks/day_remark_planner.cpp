@@ -371,12 +371,20 @@ class Planner {
     s.till = till;
     s.classes = from == till ? 0 : pattern;
     s.parity = static_cast<uint8_t>(parity);
-    for (int32_t p = from; p <= t; ++p) {
+    // Extras from i: a start moved forward to the first pattern day may
+    // have passed set days of other classes.
+    for (int32_t p = std::min(i, from); p <= t; ++p) {
       if (!S(p) || patternDay(p)) continue;
       int32_t q = p;
       while (q < t && S(q + 1) && !patternDay(q + 1)) ++q;
       s.extra.push_back({p, q});
       p = q;
+    }
+    if (from == till && !S(from)) {
+      // Nothing of the pattern is left: the extras are all there is.
+      for (const DayRemarkRange& r : s.extra) AddRange(r.from, r.till);
+      Plan(t + 1, last, tolerance);
+      return true;
     }
     if (s.classes) {
       int32_t lastSet = -1;  // last set pattern day so far
@@ -394,10 +402,24 @@ class Planner {
           if (S(q)) break;
           gap.push_back(q);
         }
-        if (gap.size() > 2) {
-          s.exceptions.push_back({lastSet < from ? from : lastSet + 1, q > till ? till : q - 1});
-        } else {
-          for (int32_t g : gap) s.exceptions.push_back({g, g});
+        // The range may hold no running day (another class's, or another
+        // segment's): a reader would take that day as not running too.
+        int32_t a = lastSet < from ? from : lastSet + 1;
+        int32_t b = q > till ? till : q - 1;
+        size_t g = 0;
+        while (a <= b && S(a)) ++a;
+        for (int32_t pieceFrom = a; pieceFrom <= b && g < gap.size();) {
+          int32_t pieceTill = pieceFrom;
+          while (pieceTill < b && !S(pieceTill + 1)) ++pieceTill;
+          size_t firstGap = g;
+          while (g < gap.size() && gap[g] <= pieceTill) ++g;
+          if (g - firstGap > 2) {
+            s.exceptions.push_back({pieceFrom, pieceTill});
+          } else {
+            for (size_t k = firstGap; k < g; ++k) s.exceptions.push_back({gap[k], gap[k]});
+          }
+          pieceFrom = pieceTill + 1;
+          while (pieceFrom <= b && S(pieceFrom)) ++pieceFrom;
         }
         p = q - 1;
       }

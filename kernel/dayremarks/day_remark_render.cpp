@@ -171,7 +171,7 @@ class Renderer {
     ForgetMonth();
     if (k > 0) Separator();
     const bool whole = s.from == 0 && s.till == n_ - 1;
-    if (whole && s.classes && CoversEveryDay(s.classes) && !s.parity) {
+    if (whole && s.classes && CoversEveryDay(s.classes) && !s.parity && !s.negative) {
       // The exceptions still follow: dropping them would claim days on
       // which the train does not run.
       out_ += KernelText(air_ ? kAirRuns + 2 : kDaily);
@@ -295,6 +295,13 @@ void MakeDayRemarkText(int32_t firstDay, const uint8_t* days, int32_t n, char le
   const bool dailyBut = positivePlan.size() == 1 && positivePlan[0].from == 0 &&
                         positivePlan[0].till == n - 1 && positivePlan[0].extra.empty() &&
                         (positivePlan[0].classes & kAllWeekdays) == kAllWeekdays;
+  // Not running on every day but a few is the positive list, worded
+  // better by the other plan.
+  bool negativeEvery = false;
+  for (const DayRemarkSegment& s : negativePlan)
+    negativeEvery = negativeEvery || (s.from == 0 && s.till == n - 1 &&
+                                      (s.classes & kAllWeekdays) == kAllWeekdays);
+  if (negativeEvery) return;
   if (negativeVisible + margin < positiveVisible ||
       (negativeVisible < positiveVisible &&
        (negativePlan.size() < positivePlan.size() || dailyBut)))
