@@ -20,12 +20,6 @@ namespace {
 
 constexpr uint16_t D(int month, int day) { return w::DayNumberOf(2025, month, day); }
 
-w::Stop Dep(uint16_t station, int minute) { return {.station = station, .departure = minute}; }
-w::Stop Arr(uint16_t station, int minute) { return {.station = station, .arrival = minute}; }
-w::Stop Pass(uint16_t station, int arrival, int departure) {
-  return {.station = station, .arrival = arrival, .departure = departure};
-}
-
 // The days of 2025 whose weekday (0 Sunday .. 6 Saturday) is in `weekdays`.
 w::Calendar Weekly(std::vector<int> weekdays) {
   w::Calendar c;

@@ -20,6 +20,15 @@ namespace qo::test {
 
 namespace w = qo::writer;
 
+// Stops of a train in a model: departing, arriving (last stop), or both.
+inline w::Stop Dep(uint16_t station, int minute) {
+  return {.station = station, .departure = minute};
+}
+inline w::Stop Arr(uint16_t station, int minute) { return {.station = station, .arrival = minute}; }
+inline w::Stop Pass(uint16_t station, int arrival, int departure) {
+  return {.station = station, .arrival = arrival, .departure = departure};
+}
+
 class TempDir {
  public:
   TempDir() {

@@ -12,12 +12,6 @@
 namespace qo::test {
 namespace {
 
-w::Stop Dep(uint16_t station, int minute) { return {.station = station, .departure = minute}; }
-w::Stop Arr(uint16_t station, int minute) { return {.station = station, .arrival = minute}; }
-w::Stop Pass(uint16_t station, int arrival, int departure) {
-  return {.station = station, .arrival = arrival, .departure = departure};
-}
-
 // "code:text" of each remark of the train at the station.
 std::string StationRemarks(int train, int station) {
   std::string out;

@@ -19,12 +19,6 @@
 namespace qo::test {
 namespace {
 
-w::Stop Dep(uint16_t station, int minute) { return {.station = station, .departure = minute}; }
-w::Stop Arr(uint16_t station, int minute) { return {.station = station, .arrival = minute}; }
-w::Stop Pass(uint16_t station, int arrival, int departure) {
-  return {.station = station, .arrival = arrival, .departure = departure};
-}
-
 std::vector<std::pair<int, uint32_t>> Events(StationEventList const& list) {
   std::vector<std::pair<int, uint32_t>> events;
   for (int32_t i = 0; i < list.count; ++i) events.emplace_back(list.At(i).minute, list.At(i).word);

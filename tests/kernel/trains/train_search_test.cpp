@@ -16,12 +16,6 @@
 namespace qo::test {
 namespace {
 
-w::Stop Dep(uint16_t station, int minute) { return {.station = station, .departure = minute}; }
-w::Stop Arr(uint16_t station, int minute) { return {.station = station, .arrival = minute}; }
-w::Stop Pass(uint16_t station, int arrival, int departure) {
-  return {.station = station, .arrival = arrival, .departure = departure};
-}
-
 w::Train Numbered(std::string number, std::string second = {}, int type = 0) {
   return {.stops = {Dep(0, 480), Arr(1, 540)},
           .number = std::move(number),

@@ -31,12 +31,6 @@ std::vector<Word> Decoded(TimetableRecord& t, uint32_t train) {
   return words;
 }
 
-w::Stop Dep(uint16_t station, int minute) { return {.station = station, .departure = minute}; }
-w::Stop Arr(uint16_t station, int minute) { return {.station = station, .arrival = minute}; }
-w::Stop Pass(uint16_t station, int arrival, int departure) {
-  return {.station = station, .arrival = arrival, .departure = departure};
-}
-
 using TrainStops = LoadingTest;
 
 // Each train has a twin shifted in time, so that sharing turns one of the

@@ -13,12 +13,6 @@
 namespace qo::test {
 namespace {
 
-w::Stop Dep(uint16_t station, int minute) { return {.station = station, .departure = minute}; }
-w::Stop Arr(uint16_t station, int minute) { return {.station = station, .arrival = minute}; }
-w::Stop Pass(uint16_t station, int arrival, int departure) {
-  return {.station = station, .arrival = arrival, .departure = departure};
-}
-
 // Number, name and type of a train at a station, as one text.
 std::string AtStation(int train, int station, int from = -1, int to = -1) {
   char const *number = nullptr, *name = nullptr, *type = nullptr;
