@@ -8,6 +8,7 @@
 #include "api/export_support.h"
 #include "boards/board_core.h"
 #include "boards/board_filters.h"
+#include "boards/local_train.h"
 #include "virtlists/virt_lists.h"
 #include "load/timetable_record.h"
 
@@ -170,6 +171,27 @@ QO_API int QoArrDepVLExt(int fromTimetable, int fromItem, int fromList, int toTi
     }
     if (out) *out = reinterpret_cast<ARRDEP_EXT_REC*>(board.data());
     return static_cast<int>(board.size());
+  });
+}
+
+QO_API int QoLocalTrain(int timetable, int train, int station, int day, int month, int year,
+                        int departure) {
+  return api::GuardedExport<int>(-1, [&] {
+    TimetableRecord* t = api::CheckTimetable(timetable);
+    if (!t) return -1;
+    if (train < 0 || static_cast<uint32_t>(train) >= t->TrainCount) {
+      SetKernelError(ErrTrainIndex);
+      return -1;
+    }
+    if (station >= static_cast<int64_t>(t->StationCount)) {
+      SetKernelError(ErrStationIndex);
+      return train;
+    }
+    int error = 0;
+    int32_t shown = FindLocalTrain(*t, static_cast<uint32_t>(train), station,
+                                   RunDay{day, month, year}, departure != 0, &error);
+    if (error) SetKernelError(error);
+    return static_cast<int>(shown);
   });
 }
 

@@ -1,6 +1,8 @@
 #include "boards/board_core.h"
 
 #include <algorithm>
+#include <string>
+#include <unordered_map>
 #include <cstddef>
 
 #include "boards/region_group.h"
@@ -8,7 +10,10 @@
 #include "core/byte_order.h"
 #include "dates/clock.h"
 #include "frame/error_codes.h"
+#include "core/string_pool.h"
+#include "stations/station_names.h"
 #include "stations/station_search.h"
+#include "text/text_fold.h"
 #include "trains/station_events.h"
 #include "trains/train_stops.h"
 #include "trains/train_type.h"
@@ -36,6 +41,29 @@ const std::vector<int32_t>& ClassLastRunDays(TimetableRecord& t) {
       if (set.At(0)[c / 8] >> (c % 8) & 1) t.ClassLastRunDay[static_cast<size_t>(c)] = day;
   }
   return t.ClassLastRunDay;
+}
+
+// Equal names are tested at every stop a board walks: each station gets the
+// first station of its name once per timetable, and the test becomes one
+// comparison.
+const std::vector<int32_t>& NameClasses(TimetableRecord& t) {
+  if (t.StationNameClass.size() == t.StationCount) return t.StationNameClass;
+  std::vector<int32_t> classes(t.StationCount);
+  std::unordered_map<std::string, int32_t> first;
+  std::string name;
+  for (uint32_t s = 0; s < t.StationCount; ++s) {
+    GetStationName(t, static_cast<int>(s), NameModeByType, true, name);
+    name += '\x01';
+    name += std::to_string(PoolString(t.StationNames, static_cast<int32_t>(s)).size());
+    MakeUpperCase(name.data());
+    classes[s] = first.emplace(name, static_cast<int32_t>(s)).first->second;
+  }
+  t.StationNameClass.swap(classes);
+  return t.StationNameClass;
+}
+
+bool SameName(const std::vector<int32_t>& classes, int a, int b) {
+  return classes[static_cast<size_t>(a)] == classes[static_cast<size_t>(b)];
 }
 
 uint16_t StopFlags(const StopList& stops, int32_t i) { return stops.Time(i) & kStopFlagBits; }
@@ -102,6 +130,8 @@ int CollectBoard(TimetableRecord& t, int a, int b, bool departures, const BoardF
   if (int error = CheckBoardRequest(t, a, b, departures)) return error;
   if (a == b) return ErrNone;
   const bool bus = t.Kind == 2;
+  static const std::vector<int32_t> kNoClasses;
+  const std::vector<int32_t>& names = equalNames ? NameClasses(t) : kNoClasses;
 
   if (b < 0 || departures) {
     const StationEventList events = SelectStationEvents(t, static_cast<uint16_t>(a));
@@ -126,10 +156,10 @@ int CollectBoard(TimetableRecord& t, int a, int b, bool departures, const BoardF
           const int s = stops.Station(i);
           if (s == b) {
             found = i;
-          } else if (equalNames && StationsEqual(t, s, b)) {
+          } else if (equalNames && SameName(names, s, b)) {
             found = i;
             b = s;  // the equal-named station stands for B from now on
-          } else if (equalNames && s != a && StationsEqual(t, s, a)) {
+          } else if (equalNames && s != a && SameName(names, s, a)) {
             break;  // the equal-named station's own board lists this train
           }
         }
@@ -168,10 +198,10 @@ int CollectBoard(TimetableRecord& t, int a, int b, bool departures, const BoardF
         }
         if (s == a) {
           passed = true;
-        } else if (equalNames && StationsEqual(t, s, a)) {
+        } else if (equalNames && SameName(names, s, a)) {
           passed = true;
           a = s;  // the equal-named station stands for A from now on
-        } else if (equalNames && passed && s != b && StationsEqual(t, s, b)) {
+        } else if (equalNames && passed && s != b && SameName(names, s, b)) {
           refused = true;
           break;
         }

@@ -1313,6 +1313,18 @@ QO_API int QoArrDepDate(int timetable, int departures, int day, int month, int y
 QO_API int QoArrDepReduce(int timetable, int departures, int list, int item, int count,
                           ARRDEP_REC** entries);
 
+/* The train to show instead of `train` at `station` (negative: none) on the
+ * date (year 0: day type `day`, weekday mask `month`), departing with
+ * `departure`, else arriving: of the trains at the station at the same
+ * minute whose stops there (their whole route for trains of type word 0 or
+ * with 0x8000000 or 0x10000000) lie unchanged within the shown train's and
+ * that run then, the last one with the same number or such a type bit
+ * (on either) replaces it. The train itself when the station is negative or
+ * it does not run then. Leaves every board result as it was. Failure: -1
+ * with error 3 or 6; the train with error 4, 9 or 18; 31. */
+QO_API int QoLocalTrain(int timetable, int train, int station, int day, int month, int year,
+                        int departure);
+
 #ifdef __cplusplus
 }
 #endif

@@ -400,6 +400,9 @@ struct TimetableRecord {
   // Per calendar class its last running day (calendar day index, -1 for
   // none), built on first use by the boards (boards/board_core.h).
   std::vector<int32_t> ClassLastRunDay;
+  // Per station the index of the first station of an equal name, built on
+  // first use by the boards.
+  std::vector<int32_t> StationNameClass;
 
   // Where the body's sections ended (the description block or the trailer
   // begins there).

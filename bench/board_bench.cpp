@@ -1,0 +1,144 @@
+// A board is what a user opens most: the departures of a busy hub, towards
+// a second station, and the board between two towns of many stops each.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "boards/board_core.h"
+#include "dates/clock.h"
+#include "load/close_timetables.h"
+#include "load/load_timetables.h"
+#include "load/loaded_set.h"
+#include "load/timetable_record.h"
+#include "writer/timetable_writer.h"
+
+namespace {
+
+namespace w = qo::writer;
+
+constexpr uint32_t kBoardTimetableId = 4711;
+constexpr int kHubTrains = 2000;
+constexpr int kLines = 40;
+constexpr int kLineStops = 12;
+constexpr int kTownStops = 30;
+constexpr int kCalendars = 200;
+
+// Station 0 is the hub; every line leaves it through its own stops. Towns
+// A and B are items of a place list, 30 stops each, joined by many trips.
+w::TimetableModel HubModel() {
+  w::TimetableModel m;
+  m.id = kBoardTimetableId;
+  m.stations.push_back({.name = {"Hub"}, .key = 1});
+  for (int l = 0; l < kLines; ++l)
+    for (int k = 0; k < kLineStops; ++k)
+      m.stations.push_back({.name = {"L" + std::to_string(l) + "-" + std::to_string(k)},
+                            .key = static_cast<int32_t>(m.stations.size() + 1)});
+  const int townA = static_cast<int>(m.stations.size());
+  for (int k = 0; k < 2 * kTownStops; ++k)
+    m.stations.push_back({.name = {(k < kTownStops ? "A" : "B") + std::to_string(k)},
+                          .key = static_cast<int32_t>(m.stations.size() + 1)});
+  m.train_types = {{.abbreviation = {"Os"}}, {.abbreviation = {"R"}}};
+  for (int c = 0; c < kCalendars; ++c) {
+    w::Calendar calendar;
+    for (uint16_t day = m.first_day; day <= m.last_day; ++day)
+      if ((day * 3 + c) % (2 + c % 4) != 0) calendar.days.push_back(day);
+    m.calendars.push_back(calendar);
+  }
+  for (int t = 0; t < kHubTrains; ++t) {
+    w::Train train;
+    const int line = t % kLines;
+    const int start = (t * 7) % 1380;
+    train.stops.push_back({.station = 0, .departure = start});
+    for (int k = 0; k < kLineStops; ++k) {
+      w::Stop stop{.station = static_cast<uint16_t>(1 + line * kLineStops + k),
+                   .arrival = start + 3 * k + 3};
+      if (k + 1 < kLineStops) stop.departure = start + 3 * k + 4;
+      train.stops.push_back(stop);
+    }
+    train.calendar = t % kCalendars;
+    train.type = t % 2;
+    train.number = std::to_string(100 + line);
+    m.trains.push_back(train);
+  }
+  // Trips from town A to town B: each calls at three stops of A, then
+  // three of B.
+  for (int t = 0; t < 1500; ++t) {
+    w::Train train;
+    const int start = (t * 11) % 1380;
+    for (int k = 0; k < 6; ++k) {
+      int town = k < 3 ? townA : townA + kTownStops;
+      w::Stop stop{.station = static_cast<uint16_t>(town + (t + k * 7) % kTownStops)};
+      if (k > 0) stop.arrival = start + 5 * k;
+      if (k < 5) stop.departure = start + 5 * k + 1;
+      train.stops.push_back(stop);
+    }
+    train.calendar = t % kCalendars;
+    m.trains.push_back(train);
+  }
+  w::VirtList places{.type = 3, .name = {"Towns"}};
+  for (int town = 0; town < 2; ++town) {
+    w::VirtListItem item{.name = {town == 0 ? "A" : "B"}};
+    for (int k = 0; k < kTownStops; ++k)
+      item.stations.push_back(static_cast<uint16_t>(townA + town * kTownStops + k));
+    places.items.push_back(item);
+  }
+  m.virtual_lists = {places};
+  return m;
+}
+
+// The hub timetable, loaded again when another benchmark loaded its own.
+qo::TimetableRecord& Hub() {
+  for (int i = 0; i < qo::LoadedCount(); ++i)
+    if (qo::TimetableAt(i)->TimetableId == kBoardTimetableId) return *qo::TimetableAt(i);
+  std::string path = std::string(P_tmpdir) + "/qo_bench_board_hub.qo";
+  w::SaveFile(path, w::WriteTimetable(HubModel()).bytes);
+  qo::CloseAllTimetables();
+  qo::LoadTimetableFiles({path}, nullptr);
+  qo::SetClockForTesting(static_cast<qo::DayNumber>(w::DayNumberOf(2025, 3, 3)), 600);
+  return *qo::TimetableAt(0);
+}
+
+// All departures of the hub with the running test: 2,000 entries.
+void BM_HubDepartures(benchmark::State& state) {
+  qo::TimetableRecord& t = Hub();
+  std::vector<qo::BoardEntry> board;
+  for (auto _ : state) {
+    qo::BoardFilter filter = qo::MakeBoardFilter(t, 0xDFFFFFFF, 0xFFFFFFFF);
+    qo::CollectBoard(t, 0, -1, true, filter, false, board);
+    benchmark::DoNotOptimize(board.data());
+  }
+  state.counters["entries"] = static_cast<double>(board.size());
+}
+BENCHMARK(BM_HubDepartures);
+
+// Departures of the hub towards the last stop of one line: every train is
+// decoded and walked.
+void BM_HubDeparturesTowards(benchmark::State& state) {
+  qo::TimetableRecord& t = Hub();
+  std::vector<qo::BoardEntry> board;
+  for (auto _ : state) {
+    qo::BoardFilter filter = qo::MakeBoardFilter(t, 0xDFFFFFFF, 0xFFFFFFFF);
+    qo::CollectBoard(t, 0, kLineStops, true, filter, true, board);
+    benchmark::DoNotOptimize(board.data());
+  }
+  state.counters["entries"] = static_cast<double>(board.size());
+}
+BENCHMARK(BM_HubDeparturesTowards);
+
+// The board from town A to town B: 30 x 30 station pairs.
+void BM_BoardBetweenTowns(benchmark::State& state) {
+  qo::TimetableRecord& t = Hub();
+  qo::BoardWork work;
+  std::vector<qo::BoardEntry> board;
+  for (auto _ : state) {
+    qo::BoardFilter filter = qo::MakeBoardFilter(t, 0xDFFFFFFF, 0xFFFFFFFF);
+    qo::CollectBoardVL(t, 0, 0, 1, 0, true, filter, work, board);
+    benchmark::DoNotOptimize(board.data());
+  }
+  state.counters["entries"] = static_cast<double>(board.size());
+}
+BENCHMARK(BM_BoardBetweenTowns);
+
+}  // namespace
