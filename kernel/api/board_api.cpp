@@ -9,6 +9,7 @@
 #include "boards/board_core.h"
 #include "boards/board_filters.h"
 #include "boards/local_train.h"
+#include "boards/reachable_stations.h"
 #include "virtlists/virt_lists.h"
 #include "load/timetable_record.h"
 
@@ -192,6 +193,38 @@ QO_API int QoLocalTrain(int timetable, int train, int station, int day, int mont
                                    RunDay{day, month, year}, departure != 0, &error);
     if (error) SetKernelError(error);
     return static_cast<int>(shown);
+  });
+}
+
+QO_API unsigned char* QoStationsFrom(int timetable, int station, unsigned int mask1,
+                                     unsigned int mask2) {
+  static std::vector<uint8_t> marks;
+  return api::GuardedExport<unsigned char*>(nullptr, [&]() -> unsigned char* {
+    TimetableRecord* t = api::CheckTimetable(timetable);
+    if (!t) return nullptr;
+    if (station < 0 || static_cast<uint32_t>(station) >= t->StationCount) {
+      SetKernelError(ErrStationIndex);
+      return nullptr;
+    }
+    marks.assign(t->StationCount, 0);
+    MarkReachableStations(*t, static_cast<uint16_t>(station), true, mask1, mask2, marks);
+    return marks.data();
+  });
+}
+
+QO_API unsigned char* QoStationsTo(int timetable, int station, unsigned int mask1,
+                                   unsigned int mask2) {
+  static std::vector<uint8_t> marks;
+  return api::GuardedExport<unsigned char*>(nullptr, [&]() -> unsigned char* {
+    TimetableRecord* t = api::CheckTimetable(timetable);
+    if (!t) return nullptr;
+    if (station < 0 || static_cast<uint32_t>(station) >= t->StationCount) {
+      SetKernelError(ErrStationIndex);
+      return nullptr;
+    }
+    marks.assign(t->StationCount, 0);
+    MarkReachableStations(*t, static_cast<uint16_t>(station), false, mask1, mask2, marks);
+    return marks.data();
   });
 }
 

@@ -1325,6 +1325,17 @@ QO_API int QoArrDepReduce(int timetable, int departures, int list, int item, int
 QO_API int QoLocalTrain(int timetable, int train, int station, int day, int month, int year,
                         int departure);
 
+/* One byte per station of the timetable, 1 for every station that a train
+ * leaving `station` calls at after it (QoStationsFrom), or that a train
+ * reaching it called at before (QoStationsTo); never the station itself.
+ * Trains pass when their type word lies within mask1 and meets mask2; no
+ * running test. Failure: NULL with error 3, 4 (bad station), 31. Lifetime:
+ * kernel-owned until the next call of the same export. */
+QO_API unsigned char* QoStationsFrom(int timetable, int station, unsigned int mask1,
+                                     unsigned int mask2);
+QO_API unsigned char* QoStationsTo(int timetable, int station, unsigned int mask1,
+                                   unsigned int mask2);
+
 #ifdef __cplusplus
 }
 #endif

@@ -283,6 +283,21 @@ TEST_F(BoardTest, TripsOfALine) {
   EXPECT_EQ(QoError(), ErrTrainIndex);
 }
 
+TEST_F(BoardTest, StationsReachedFromAndLeadingTo) {
+  auto marked = [](unsigned char const* marks) {
+    std::vector<int> stations;
+    for (int s = 0; s <= kEast; ++s)
+      if (marks && marks[s]) stations.push_back(s);
+    return stations;
+  };
+  // The loop train calls at Hub twice: Hub itself is never marked.
+  EXPECT_EQ(marked(QoStationsFrom(0, kHub, kAll, kAll)), (std::vector<int>{kMid, kEnd, kEnd2}));
+  EXPECT_EQ(marked(QoStationsFrom(0, kHub, kAll, 0x2)), (std::vector<int>{kEnd2}));
+  EXPECT_EQ(marked(QoStationsTo(0, kHub, kAll, kAll)), (std::vector<int>{kMid, kEnd}));
+  EXPECT_EQ(QoStationsFrom(0, 99, kAll, kAll), nullptr);
+  EXPECT_EQ(QoError(), ErrStationIndex);
+}
+
 // Two timetables of one kind, area and first day that both carry train 10.
 class MergedBoardTest : public LoadingTest {
  protected:
