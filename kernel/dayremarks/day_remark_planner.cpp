@@ -69,7 +69,9 @@ class Planner {
       set_[k] = days[p] != 0;
       int w = WeekdayOf(day);
       weekday_[k] = static_cast<uint8_t>(w == 0 ? 6 : w - 1);
-      off_[k] = daysOff_ && p < context.daysOffCount && context.daysOff[p] != 0;
+      // Sundays are days off whether or not the table marks them.
+      off_[k] = daysOff_ && (weekday_[k] == 6 ||
+                             (p < context.daysOffCount && context.daysOff[p] != 0));
       weekParity_[k] = static_cast<uint8_t>(IsoWeekParity(day));
       dayParity_[k] = static_cast<uint8_t>(DayOfYearParity(day));
     }
