@@ -1,6 +1,7 @@
 // Board exports: arrivals and departures of a station, of sets of stations
 // and of places of the virtual lists.
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "boards/board_filters.h"
 #include "boards/local_train.h"
 #include "boards/reachable_stations.h"
+#include "boards/station_lines.h"
 #include "virtlists/virt_lists.h"
 #include "load/timetable_record.h"
 
@@ -22,6 +24,8 @@ static_assert(offsetof(ARRDEP_REC, day_offset) == offsetof(BoardEntry, dayOffset
 static_assert(sizeof(ARRDEP_EXT_REC) == sizeof(MergedBoardEntry));
 static_assert(sizeof(DEPLINE_REC) == sizeof(LineTrip));
 static_assert(offsetof(DEPLINE_REC, minute) == offsetof(LineTrip, minute));
+
+static_assert(sizeof(STLINE_REC) == sizeof(StationLine));
 
 namespace {
 
@@ -225,6 +229,33 @@ QO_API unsigned char* QoStationsTo(int timetable, int station, unsigned int mask
     marks.assign(t->StationCount, 0);
     MarkReachableStations(*t, static_cast<uint16_t>(station), false, mask1, mask2, marks);
     return marks.data();
+  });
+}
+
+QO_API int QoStLines(int timetable, int station, int departures, int arrivals,
+                     unsigned int mask1, unsigned int mask2, STLINE_REC** out) {
+  static std::vector<StationLine> lines;
+  return api::GuardedExport<int>(0, [&] {
+    TimetableRecord* t = api::CheckTimetable(timetable);
+    if (!t) return 0;
+    if (station < 0 || static_cast<uint32_t>(station) >= t->StationCount) {
+      SetKernelError(ErrStationIndex);
+      return 0;
+    }
+    if (!departures && !arrivals) {
+      SetKernelError(ErrParameters);
+      return 0;
+    }
+    lines.clear();
+    BoardFilter filter = MakeBoardFilter(*t, mask1, mask2);
+    CollectStationLines(*t, static_cast<uint16_t>(station), departures != 0, arrivals != 0,
+                        filter, lines);
+    if (out) {
+      std::sort(lines.begin(), lines.end(),
+                [](const StationLine& a, const StationLine& b) { return a.train < b.train; });
+      *out = reinterpret_cast<STLINE_REC*>(lines.data());
+    }
+    return static_cast<int>(lines.size());
   });
 }
 

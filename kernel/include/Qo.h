@@ -1336,6 +1336,22 @@ QO_API unsigned char* QoStationsFrom(int timetable, int station, unsigned int ma
 QO_API unsigned char* QoStationsTo(int timetable, int station, unsigned int mask1,
                                    unsigned int mask2);
 
+/* One line at a station, 8 bytes. */
+typedef struct tagSTLINE_REC {
+  int train;                /* 0: the first train met with the number */
+  unsigned short departs;   /* 4: 1 when a train of the number departs */
+  unsigned short arrives;   /* 6: 1 when a train of the number arrives */
+} STLINE_REC;
+
+/* The lines (train numbers) at a station: its departing (`departures`)
+ * and/or arriving (`arrivals`) trains that pass the board masks, one record
+ * per number with the flags of all its trains; sorted by train when `out`
+ * is given. Failure: 0 with error 3, 4 (bad station), 8 (neither
+ * departures nor arrivals), 31. Lifetime: kernel-owned until the next
+ * QoStLines. */
+QO_API int QoStLines(int timetable, int station, int departures, int arrivals,
+                     unsigned int mask1, unsigned int mask2, STLINE_REC** out);
+
 #ifdef __cplusplus
 }
 #endif

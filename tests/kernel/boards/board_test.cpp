@@ -298,6 +298,19 @@ TEST_F(BoardTest, StationsReachedFromAndLeadingTo) {
   EXPECT_EQ(QoError(), ErrStationIndex);
 }
 
+TEST_F(BoardTest, LinesOfAStation) {
+  STLINE_REC* r = nullptr;
+  // Line 9: one trip leaves Mid, the other arrives there (on another day).
+  int n = QoStLines(0, kMid, 1, 1, kAll, kAll, &r);
+  std::vector<std::tuple<int, int, int>> lines;
+  for (int i = 0; i < n; ++i) lines.emplace_back(r[i].train, r[i].departs, r[i].arrives);
+  EXPECT_EQ(lines, (std::vector<std::tuple<int, int, int>>{
+                       {kToEnd, 1, 1}, {kLoop, 1, 1}, {kBack, 1, 1}, {kNoAlight, 0, 1},
+                       {kLine2, 1, 1}}));
+  EXPECT_EQ(QoStLines(0, kMid, 0, 0, kAll, kAll, &r), 0);
+  EXPECT_EQ(QoError(), ErrParameters);
+}
+
 // Two timetables of one kind, area and first day that both carry train 10.
 class MergedBoardTest : public LoadingTest {
  protected:
