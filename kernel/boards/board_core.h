@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "load/timetable_record.h"
+#include "trains/type_word_bits.h"
 
 namespace qo {
 
@@ -27,9 +28,9 @@ static_assert(offsetof(BoardEntry, other) == 2 && offsetof(BoardEntry, train) ==
 
 inline constexpr uint16_t kNoBoardStation = 0xFFFF;
 // Bit of mask 1 that keeps trains that run on no further day.
-inline constexpr uint32_t kKeepNotRunning = 0x20000000;
+inline constexpr uint32_t kKeepNotRunning = kRunsNoFurther;
 // Type-word bit of trains offered only within one region group.
-inline constexpr uint32_t kRegionGroupOnly = 0x80000000;
+inline constexpr uint32_t kRegionGroupOnly = kNoLocalTraffic;
 
 // The type masks of a request and the day the running test starts from,
 // worked out once per request.

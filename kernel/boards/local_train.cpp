@@ -5,11 +5,12 @@
 #include "boards/board_core.h"
 #include "trains/train_stops.h"
 #include "trains/train_type.h"
+#include "trains/type_word_bits.h"
 
 namespace qo {
 namespace {
 
-constexpr uint32_t kThroughParts = 0x8000000 | 0x10000000;
+constexpr uint32_t kThroughParts = kSecondaryVariant | kContinuesGroup;
 
 void CopyWords(const StopList& stops, int32_t from, int32_t to, std::vector<uint32_t>& out) {
   out.clear();

@@ -11,11 +11,9 @@
 
 #include "calendars/train_calendar.h"
 #include "load/timetable_record.h"
+#include "trains/type_word_bits.h"
 
 namespace qo {
-
-inline constexpr uint32_t kSecondaryVariant = 0x08000000;
-inline constexpr uint32_t kContinuesGroup = 0x10000000;
 
 // The first and last train of the train's group; false when the timetable
 // has no type words or the train is in no group.

@@ -11,6 +11,7 @@
 #include "frame/message_tables.h"
 #include "load/loaded_set.h"
 #include "search/day_type_calendars.h"
+#include "trains/type_word_bits.h"
 
 namespace qo {
 namespace {
@@ -47,7 +48,6 @@ Cache& TheCache() {
   return cache;
 }
 
-constexpr uint32_t kNoDaysOffHandling = 0x40000000;
 constexpr uint8_t kKindAir = 4;
 
 }  // namespace

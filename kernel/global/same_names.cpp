@@ -59,8 +59,13 @@ void MarkSameNameStations() {
     for (size_t i = 0; i < t->VirtLists.size(); ++i) {
       VirtListRecord const& list = t->VirtLists[i];
       if (list.Type != kTownListType) continue;
-      if (!list.ItemKeys.empty() && !t->StationRegions.empty() && list.ItemCount > 0)
-        lanes.push_back({t, &list, static_cast<int>(i), GetLangIndex(*t, 'C')});
+      if (!list.ItemKeys.empty() && !t->StationRegions.empty() && list.ItemCount > 0) {
+        Lane& lane = lanes.emplace_back();
+        lane.t = t;
+        lane.list = &list;
+        lane.listIndex = static_cast<int>(i);
+        lane.language = GetLangIndex(*t, 'C');
+      }
       break;
     }
   }

@@ -14,10 +14,10 @@
 
 #include "load/timetable_record.h"
 #include "trains/train_stops.h"
+#include "trains/type_word_bits.h"
 
 namespace qo {
 
-inline constexpr uint32_t kLacksServiceCode = 0x04000000;
 inline constexpr int kMaxEnabledLetters = 5;
 
 inline constexpr uint64_t CodeBit(int code) { return uint64_t{1} << code; }

@@ -45,7 +45,7 @@ bool HasRemarkWithColon(TimetableRecord const& t, uint32_t train) {
 // texts of the train before it when both carry the same number.
 uint32_t StandInTrain(TimetableRecord const& t, uint32_t train) {
   if (t.TrainTypeWords.empty() || t.MainNumbers.Values.empty()) return train;
-  while (train > 0 && (t.TrainTypeWords[static_cast<int32_t>(train)] & kGroupVariant) &&
+  while (train > 0 && (t.TrainTypeWords[static_cast<int32_t>(train)] & kContinuesGroup) &&
          t.MainNumbers.Values[static_cast<int32_t>(train)] ==
              t.MainNumbers.Values[static_cast<int32_t>(train - 1)] &&
          !HasRemarkWithColon(t, train))

@@ -12,13 +12,11 @@
 
 #include "core/string_pool.h"
 #include "load/timetable_record.h"
+#include "trains/type_word_bits.h"
 
 namespace qo {
 
 inline constexpr size_t kMaxTrainTextLength = 39;
-inline constexpr uint32_t kGroupVariant = 0x10000000;
-inline constexpr uint32_t kSecondaryVariant = 0x8000000;
-inline constexpr uint32_t kRunsNoFurther = 0x20000000;
 
 // The pool of a data language, or language 0's when that language has none;
 // null when there is no pool at all.

@@ -191,7 +191,7 @@ int32_t SearchCurrentTrain(TimetableRecord& t, int32_t number, std::string_view 
   // The variant of the train's group that runs that day.
   uint32_t last = static_cast<uint32_t>(found);
   while (last + 1 < t.TrainCount &&
-         (t.TrainTypeWords[static_cast<int32_t>(last + 1)] & kGroupVariant))
+         (t.TrainTypeWords[static_cast<int32_t>(last + 1)] & kContinuesGroup))
     ++last;
   size_t day = static_cast<uint32_t>(date) - t.FirstDay;
   for (uint32_t variant = last; variant > static_cast<uint32_t>(found); --variant)

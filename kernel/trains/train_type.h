@@ -5,10 +5,9 @@
 #include <cstdint>
 
 #include "load/timetable_record.h"
+#include "trains/type_word_bits.h"
 
 namespace qo {
-
-inline constexpr uint32_t kTypeChangesAlongRoute = 0x400000;
 
 // The stored type word of the train (0 without type words); for a rail
 // train whose type changes along the route, the type bit of the type in
