@@ -27,25 +27,6 @@ constexpr SourceEntry kCzech[] = {
     {7, "v sudých týdnech"},
     {8, "jede denně"},
     {9, "t.č. nejede"},
-    {10, "I."},
-    {11, "II."},
-    {12, "III."},
-    {13, "IV."},
-    {14, "V."},
-    {15, "VI."},
-    {16, "VII."},
-    {17, "VIII."},
-    {18, "IX."},
-    {19, "X."},
-    {20, "XI."},
-    {21, "XII."},
-    {22, "1"},
-    {23, "2"},
-    {24, "3"},
-    {25, "4"},
-    {26, "5"},
-    {27, "6"},
-    {28, "7"},
     {29, "v liché dny"},
     {30, "v sudé dny"},
     {31, "%d."},
@@ -97,18 +78,6 @@ constexpr SourceEntry kEnglish[] = {
     {7, "in even weeks"},
     {8, "runs daily"},
     {9, "runs never"},
-    {10, "I."},
-    {11, "II."},
-    {12, "III."},
-    {13, "IV."},
-    {14, "V."},
-    {15, "VI."},
-    {16, "VII."},
-    {17, "VIII."},
-    {18, "IX."},
-    {19, "X."},
-    {20, "XI."},
-    {21, "XII."},
     {22, "Mo"},
     {23, "Tu"},
     {24, "We"},
@@ -167,18 +136,6 @@ constexpr SourceEntry kGerman[] = {
     {7, "in geraden Wochen"},
     {8, "verkehrt täglich"},
     {9, "verkehrt zurzeit nicht"},
-    {10, "I."},
-    {11, "II."},
-    {12, "III."},
-    {13, "IV."},
-    {14, "V."},
-    {15, "VI."},
-    {16, "VII."},
-    {17, "VIII."},
-    {18, "IX."},
-    {19, "X."},
-    {20, "XI."},
-    {21, "XII."},
     {22, "Mo"},
     {23, "Di"},
     {24, "Mi"},
@@ -237,25 +194,6 @@ constexpr SourceEntry kSlovak[] = {
     {7, "v párnych týždňoch"},
     {8, "premáva denne"},
     {9, "t.č. nepremáva"},
-    {10, "I."},
-    {11, "II."},
-    {12, "III."},
-    {13, "IV."},
-    {14, "V."},
-    {15, "VI."},
-    {16, "VII."},
-    {17, "VIII."},
-    {18, "IX."},
-    {19, "X."},
-    {20, "XI."},
-    {21, "XII."},
-    {22, "1"},
-    {23, "2"},
-    {24, "3"},
-    {25, "4"},
-    {26, "5"},
-    {27, "6"},
-    {28, "7"},
     {29, "v nepárne dni"},
     {30, "v párne dni"},
     {31, "%d."},
@@ -307,25 +245,6 @@ constexpr SourceEntry kPolish[] = {
     {7, "w tygodnie parzyste"},
     {8, "kursuje codziennie"},
     {9, "obecnie nie kursuje"},
-    {10, "I."},
-    {11, "II."},
-    {12, "III."},
-    {13, "IV."},
-    {14, "V."},
-    {15, "VI."},
-    {16, "VII."},
-    {17, "VIII."},
-    {18, "IX."},
-    {19, "X."},
-    {20, "XI."},
-    {21, "XII."},
-    {22, "1"},
-    {23, "2"},
-    {24, "3"},
-    {25, "4"},
-    {26, "5"},
-    {27, "6"},
-    {28, "7"},
     {29, "w dni nieparzyste"},
     {30, "w dni parzyste"},
     {31, "%d."},
@@ -367,16 +286,34 @@ constexpr SourceEntry kPolish[] = {
 
 using Table = std::array<std::string, kKernelTextEntries>;
 
+// Entries that read the same in several languages: the month numerals in
+// all five, the weekdays as digits in Czech, Slovak and Polish.
+constexpr SourceEntry kMonthNumerals[] = {
+    {10, "I."}, {11, "II."},  {12, "III."}, {13, "IV."}, {14, "V."},  {15, "VI."},
+    {16, "VII."}, {17, "VIII."}, {18, "IX."}, {19, "X."}, {20, "XI."}, {21, "XII."},
+};
+constexpr SourceEntry kWeekdayDigits[] = {
+    {22, "1"}, {23, "2"}, {24, "3"}, {25, "4"}, {26, "5"}, {27, "6"}, {28, "7"},
+};
+
 template <size_t N>
-Table Convert(const SourceEntry (&source)[N]) {
-  Table table;
+void Fill(Table& table, const SourceEntry (&source)[N]) {
   for (const SourceEntry& e : source) table[static_cast<size_t>(e.entry)] = Utf8ToCp1250(e.utf8);
+}
+
+template <size_t N>
+Table Convert(const SourceEntry (&source)[N], bool weekdaysAsDigits) {
+  Table table;
+  Fill(table, kMonthNumerals);
+  if (weekdaysAsDigits) Fill(table, kWeekdayDigits);
+  Fill(table, source);
   return table;
 }
 
 const std::array<Table, kKernelLanguageCount>& Tables() {
   static const std::array<Table, kKernelLanguageCount> tables = {
-      Convert(kCzech), Convert(kEnglish), Convert(kGerman), Convert(kSlovak), Convert(kPolish)};
+      Convert(kCzech, true), Convert(kEnglish, false), Convert(kGerman, false),
+      Convert(kSlovak, true), Convert(kPolish, true)};
   return tables;
 }
 
