@@ -12,6 +12,7 @@
 #include "boards/local_train.h"
 #include "boards/reachable_stations.h"
 #include "boards/station_lines.h"
+#include "boards/station_sets.h"
 #include "virtlists/virt_lists.h"
 #include "load/timetable_record.h"
 
@@ -256,6 +257,69 @@ QO_API int QoStLines(int timetable, int station, int departures, int arrivals,
       *out = reinterpret_cast<STLINE_REC*>(lines.data());
     }
     return static_cast<int>(lines.size());
+  });
+}
+
+QO_API int QoStLinesVL(int timetable, int item, int list, int departures, int arrivals,
+                       unsigned int mask1, unsigned int mask2, STLINE_REC** out) {
+  static std::vector<StationLine> lines;
+  return api::GuardedExport<int>(0, [&] {
+    TimetableRecord* t = api::CheckTimetable(timetable);
+    if (!t) return 0;
+    if (!departures && !arrivals) {
+      SetKernelError(ErrParameters);
+      return 0;
+    }
+    BoardFilter filter = MakeBoardFilter(*t, mask1, mask2);
+    if (int error = CollectStationLinesVL(*t, item, list, departures != 0, arrivals != 0, filter,
+                                          lines)) {
+      SetKernelError(error);
+      return 0;
+    }
+    if (out) {
+      std::sort(lines.begin(), lines.end(),
+                [](const StationLine& a, const StationLine& b) { return a.train < b.train; });
+      *out = reinterpret_cast<STLINE_REC*>(lines.data());
+    }
+    return static_cast<int>(lines.size());
+  });
+}
+
+static unsigned char* StationsVL(int timetable, int item, int list, int target, bool from,
+                                 unsigned int mask1, unsigned int mask2,
+                                 std::vector<uint8_t>& marks) {
+  static std::vector<uint8_t> scratch;
+  return api::GuardedExport<unsigned char*>(nullptr, [&]() -> unsigned char* {
+    TimetableRecord* t = api::CheckTimetable(timetable);
+    if (!t) return nullptr;
+    if (int error = MarkReachableStationsVL(*t, item, list, target, from, mask1, mask2, scratch,
+                                            marks)) {
+      SetKernelError(error);
+      return nullptr;
+    }
+    return marks.data();
+  });
+}
+
+QO_API unsigned char* QoStationsFromVL(int timetable, int item, int list, int target,
+                                       unsigned int mask1, unsigned int mask2) {
+  static std::vector<uint8_t> marks;
+  return StationsVL(timetable, item, list, target, true, mask1, mask2, marks);
+}
+
+QO_API unsigned char* QoStationsToVL(int timetable, int item, int list, int target,
+                                     unsigned int mask1, unsigned int mask2) {
+  static std::vector<uint8_t> marks;
+  return StationsVL(timetable, item, list, target, false, mask1, mask2, marks);
+}
+
+QO_API void QoArrDepTypes(int timetable, const unsigned short* stations, int count,
+                          unsigned int* out) {
+  api::GuardedExport<int>(0, [&] {
+    TimetableRecord* t = api::CheckTimetable(timetable);
+    if (!t || !stations || !out || count <= 0) return 0;
+    CollectArrDepTypes(*t, stations, count, out);
+    return 0;
   });
 }
 

@@ -1352,6 +1352,31 @@ typedef struct tagSTLINE_REC {
 QO_API int QoStLines(int timetable, int station, int departures, int arrivals,
                      unsigned int mask1, unsigned int mask2, STLINE_REC** out);
 
+/* As QoStLines over the member stations of item `item` of virtual list
+ * `list` (list negative: the item is a station). Failure: 0 with error 3,
+ * 4 (bad item or station), 8, 14 (bad list), 31. Lifetime: kernel-owned
+ * until the next QoStLinesVL. */
+QO_API int QoStLinesVL(int timetable, int item, int list, int departures, int arrivals,
+                       unsigned int mask1, unsigned int mask2, STLINE_REC** out);
+
+/* As QoStationsFrom / QoStationsTo over the member stations of item `item`
+ * of virtual list `list` (list negative: the item is a station), their
+ * union. With `target` not negative, one byte per item of that list
+ * instead: 1 when any member station of the item is marked. Failure: NULL
+ * with error 3, 4 (bad item or station), 14 (bad list or target), 31.
+ * Lifetime: kernel-owned until the next call of the same export. */
+QO_API unsigned char* QoStationsFromVL(int timetable, int item, int list, int target,
+                                       unsigned int mask1, unsigned int mask2);
+QO_API unsigned char* QoStationsToVL(int timetable, int item, int list, int target,
+                                     unsigned int mask1, unsigned int mask2);
+
+/* out[i] = OR of the type words of all trains with an event at
+ * stations[i], 0 for a station out of range; no masks, no running test.
+ * Failure: nothing written with error 3 or 31. The caller owns `out`
+ * (`count` words). */
+QO_API void QoArrDepTypes(int timetable, const unsigned short* stations, int count,
+                          unsigned int* out);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,0 +1,130 @@
+// Station queries over places of the virtual lists: stations reached from
+// and leading to a place, the lines of a place, and the type words of the
+// trains at stations.
+#include <gtest/gtest.h>
+
+#include <tuple>
+#include <vector>
+
+#include "Qo.h"
+#include "dates/clock.h"
+#include "frame/error_codes.h"
+#include "kernel/loading/loading_test_support.h"
+
+namespace qo::test {
+namespace {
+
+constexpr uint16_t D(int month, int day) { return w::DayNumberOf(2025, month, day); }
+constexpr unsigned kAll = 0xFFFFFFFF;
+
+w::Stop Dep(uint16_t s, int m) { return {.station = s, .departure = m}; }
+w::Stop Arr(uint16_t s, int m) { return {.station = s, .arrival = m}; }
+w::Stop Pass(uint16_t s, int a, int d) { return {.station = s, .arrival = a, .departure = d}; }
+
+enum Station { kA, kB, kC, kD };
+enum Train { kAC, kDA, kCD };
+// Items of list 0: {A, D}, {B}, {C}.
+enum Item { kPlaceAD, kPlaceB, kPlaceC };
+
+class StationSetTest : public LoadingTest {
+ protected:
+  void SetUp() override {
+    LoadingTest::SetUp();
+    SetClockForTesting(D(6, 2), 600);
+    w::TimetableModel m = SmallModel(1, 1, 0, 0);
+    for (char const* name : {"A", "B", "C", "D"})
+      m.stations.push_back({.name = {name}, .key = static_cast<int32_t>(m.stations.size() + 1)});
+    m.train_types = {{.abbreviation = {"Os"}, .description = {"Train"}},
+                     {.abbreviation = {"R"}, .description = {"Fast"}}};
+    m.trains = {
+        {.stops = {Dep(kA, 480), Pass(kB, 490, 491), Arr(kC, 500)}, .number = "1"},
+        {.stops = {Dep(kD, 600), Pass(kB, 610, 611), Arr(kA, 620)}, .number = "2", .type = 1},
+        {.stops = {Dep(kC, 700), Arr(kD, 710)}, .number = "3", .attributes = 0x80000000},
+    };
+    m.virtual_lists = {{.type = 3,
+                        .name = {"Places"},
+                        .items = {{.stations = {kA, kD}, .name = {"AD"}},
+                                  {.stations = {kB}, .name = {"B"}},
+                                  {.stations = {kC}, .name = {"C"}}}}};
+    ASSERT_EQ(Load({dir_.Write("a.qo", m)}), 1);
+    QoError();
+  }
+  void TearDown() override {
+    ResetClockForTesting();
+    LoadingTest::TearDown();
+  }
+};
+
+std::vector<int> Marked(unsigned char const* marks, int n) {
+  std::vector<int> out;
+  for (int i = 0; i < n; ++i)
+    if (marks && marks[i]) out.push_back(i);
+  return out;
+}
+
+TEST_F(StationSetTest, StationsReachedFromAndLeadingToAPlace) {
+  struct Case {
+    char const* name;
+    bool from;
+    int item, list, target;
+    std::vector<int> marked;
+  };
+  const Case cases[] = {
+      // A is a member, yet D's train goes on to A: one member never
+      // unmarks what another reaches.
+      {"from A and D", true, kPlaceAD, 0, -1, {kA, kB, kC}},
+      {"leading to B", false, kPlaceB, 0, -1, {kA, kD}},
+      {"a station for an item", true, kC, -1, -1, {kD}},
+      {"from C, by items", true, kPlaceC, 0, 0, {kPlaceAD}},
+      {"to A and D, by items", false, kPlaceAD, 0, 0, {kPlaceAD, kPlaceB, kPlaceC}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    unsigned char* marks = c.from ? QoStationsFromVL(0, c.item, c.list, c.target, kAll, kAll)
+                                  : QoStationsToVL(0, c.item, c.list, c.target, kAll, kAll);
+    EXPECT_EQ(Marked(marks, c.target < 0 ? 4 : 3), c.marked);  // 3 items
+    EXPECT_EQ(QoError(), 0);
+  }
+  // Masks: only trains of type 1 (the D-A train) from A and D.
+  EXPECT_EQ(Marked(QoStationsFromVL(0, kPlaceAD, 0, -1, kAll, 0x2), 4),
+            (std::vector<int>{kA, kB}));
+
+  struct Bad {
+    int item, list, target, error;
+  };
+  for (const Bad& b : {Bad{kPlaceB, 5, -1, ErrVirtListIndex}, Bad{kPlaceB, 0, 5, ErrVirtListIndex},
+                       Bad{9, 0, -1, ErrStationIndex}, Bad{99, -1, -1, ErrStationIndex}}) {
+    EXPECT_EQ(QoStationsToVL(0, b.item, b.list, b.target, kAll, kAll), nullptr);
+    EXPECT_EQ(QoError(), b.error);
+  }
+  EXPECT_EQ(QoStationsFromVL(7, 0, 0, -1, kAll, kAll), nullptr);
+  EXPECT_EQ(QoError(), ErrTimetableIndex);
+}
+
+TEST_F(StationSetTest, LinesOfAPlace) {
+  STLINE_REC* r = nullptr;
+  int n = QoStLinesVL(0, kPlaceAD, 0, 1, 1, kAll, kAll, &r);
+  std::vector<std::tuple<int, int, int>> lines;
+  for (int i = 0; i < n; ++i) lines.emplace_back(r[i].train, r[i].departs, r[i].arrives);
+  // The D-A train departs at D and arrives at A: one record, both flags.
+  EXPECT_EQ(lines, (std::vector<std::tuple<int, int, int>>{{kAC, 1, 0}, {kDA, 1, 1}, {kCD, 0, 1}}));
+  EXPECT_EQ(QoStLinesVL(0, kB, -1, 0, 1, kAll, kAll, nullptr), 2);
+  EXPECT_EQ(QoStLinesVL(0, kPlaceAD, 0, 0, 0, kAll, kAll, &r), 0);
+  EXPECT_EQ(QoError(), ErrParameters);
+  EXPECT_EQ(QoStLinesVL(0, kPlaceAD, 3, 1, 1, kAll, kAll, &r), 0);
+  EXPECT_EQ(QoError(), ErrVirtListIndex);
+}
+
+TEST_F(StationSetTest, TypeWordsOfTheTrainsAtStations) {
+  const unsigned short stations[] = {kA, kC, kD, 999};
+  unsigned out[4] = {7, 7, 7, 7};
+  QoArrDepTypes(0, stations, 4, out);
+  EXPECT_EQ(out[0] & 0x80000003u, 0x3u);         // types 0 and 1
+  EXPECT_EQ(out[1] & 0x80000003u, 0x80000001u);  // type 0, one train with the high bit
+  EXPECT_EQ(out[2] & 0x80000003u, 0x80000003u);
+  EXPECT_EQ(out[3], 0u);
+  EXPECT_EQ(QoError(), 0);
+}
+
+}  // namespace
+}  // namespace qo::test
