@@ -7,6 +7,7 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
+#include "boards/board2.h"
 #include "boards/board_core.h"
 #include "boards/board_filters.h"
 #include "boards/local_train.h"
@@ -27,6 +28,8 @@ static_assert(sizeof(DEPLINE_REC) == sizeof(LineTrip));
 static_assert(offsetof(DEPLINE_REC, minute) == offsetof(LineTrip, minute));
 
 static_assert(sizeof(STLINE_REC) == sizeof(StationLine));
+static_assert(sizeof(ARRDEP2_REC) == 52 && sizeof(ARRDEP2_REC) == sizeof(Board2Entry));
+static_assert(sizeof(ROUTE2_REC) == sizeof(RouteRecord));
 
 namespace {
 
@@ -320,6 +323,31 @@ QO_API void QoArrDepTypes(int timetable, const unsigned short* stations, int cou
     if (!t || !stations || !out || count <= 0) return 0;
     CollectArrDepTypes(*t, stations, count, out);
     return 0;
+  });
+}
+
+QO_API int QoArrDep2(int timetable, int station, int towards, int usePassVia, int arrivals,
+                      int departures, unsigned int mask1, unsigned int mask2, int mergeFlags,
+                      ARRDEP2_REC** out) {
+  static std::vector<Board2Entry> board;
+  static Board2Work work;
+  (void)usePassVia;  // the timetables carry no pass-via table yet
+  return api::GuardedExport<int>(0, [&] {
+    TimetableRecord* t = api::CheckTimetable(timetable);
+    if (!t) return 0;
+    if (station < 0 || static_cast<uint32_t>(station) >= t->StationCount ||
+        (towards >= 0 && static_cast<uint32_t>(towards) >= t->StationCount)) {
+      SetKernelError(ErrStationIndex);
+      return 0;
+    }
+    BoardFilter filter = MakeBoardFilter(*t, mask1, mask2);
+    if (int error = CollectBoard2(*t, static_cast<uint16_t>(station), towards, arrivals != 0,
+                                  departures != 0, filter, mergeFlags, work, board)) {
+      SetKernelError(error);
+      return 0;
+    }
+    if (out) *out = reinterpret_cast<ARRDEP2_REC*>(board.data());
+    return static_cast<int>(board.size());
   });
 }
 

@@ -1377,6 +1377,29 @@ QO_API unsigned char* QoStationsToVL(int timetable, int item, int list, int targ
 QO_API void QoArrDepTypes(int timetable, const unsigned short* stations, int count,
                           unsigned int* out);
 
+/* One entry of QoArrDep2, 52 bytes. */
+typedef struct tagARRDEP2_REC {
+  int train;          /* 0 */
+  ROUTE2_REC first;   /* 4: the train's first stop */
+  ROUTE2_REC last;    /* 20: its last stop */
+  ROUTE2_REC stop;    /* 36: its stop at the board's station; an intermediate
+                         stop without arrival minute gets its departure minute */
+} ARRDEP2_REC;
+
+/* The board of `station` with each train's first and last stop: its
+ * departures and/or arrivals (neither: departures) that pass the board
+ * masks and the running test; with `towards` (-1 none) only stops from
+ * which the train goes on to it (departures) or that it came from
+ * (arrivals). Sorted by the minute at the stop, then by train. Merge flags
+ * drop an entry that agrees with the one before in: 0x01 departure and
+ * 0x02 arrival minute at the stop, 0x04 first and 0x08 last station, 0x10
+ * departure at the first and 0x20 arrival at the last stop. Failure: 0 with
+ * error 3, 4 (bad station or towards station), 31. Lifetime: kernel-owned
+ * until the next QoArrDep2. */
+QO_API int QoArrDep2(int timetable, int station, int towards, int use_pass_via, int arrivals,
+                     int departures, unsigned int mask1, unsigned int mask2, int merge_flags,
+                     ARRDEP2_REC** out);
+
 #ifdef __cplusplus
 }
 #endif

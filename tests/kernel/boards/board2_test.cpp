@@ -22,7 +22,7 @@ w::Stop Arr(uint16_t s, int m) { return {.station = s, .arrival = m}; }
 w::Stop Pass(uint16_t s, int a, int d) { return {.station = s, .arrival = a, .departure = d}; }
 
 enum Station { kA, kB, kC, kD };
-enum Train { kAC, kDA, kCD };
+enum Train { kAC, kDA, kCD, kAC2 };
 // Items of list 0: {A, D}, {B}, {C}.
 enum Item { kPlaceAD, kPlaceB, kPlaceC };
 
@@ -40,6 +40,8 @@ class StationSetTest : public LoadingTest {
         {.stops = {Dep(kA, 480), Pass(kB, 490, 491), Arr(kC, 500)}, .number = "1"},
         {.stops = {Dep(kD, 600), Pass(kB, 610, 611), Arr(kA, 620)}, .number = "2", .type = 1},
         {.stops = {Dep(kC, 700), Arr(kD, 710)}, .number = "3", .attributes = 0x80000000},
+        // A later trip of line 1.
+        {.stops = {Dep(kA, 495), Pass(kB, 505, 506), Arr(kC, 515)}, .number = "1"},
     };
     m.virtual_lists = {{.type = 3,
                         .name = {"Places"},
@@ -124,6 +126,53 @@ TEST_F(StationSetTest, TypeWordsOfTheTrainsAtStations) {
   EXPECT_EQ(out[2] & 0x80000003u, 0x80000003u);
   EXPECT_EQ(out[3], 0u);
   EXPECT_EQ(QoError(), 0);
+}
+
+using Entry = std::tuple<int, int, int, int, int>;  // train, first, last, stop arrival, departure
+
+std::vector<Entry> Entries(ARRDEP2_REC const* r, int n) {
+  std::vector<Entry> out;
+  for (int i = 0; i < n; ++i)
+    out.emplace_back(r[i].train, r[i].first.station, r[i].last.station, r[i].stop.arrival,
+                     r[i].stop.departure);
+  return out;
+}
+
+TEST_F(StationSetTest, BoardWithFirstAndLastStops) {
+  ARRDEP2_REC* r = nullptr;
+  struct Case {
+    char const* name;
+    int station, towards, arrivals, departures, merge;
+    std::vector<Entry> entries;
+  };
+  const Case cases[] = {
+      {"neither asked means departures", kB, -1, 0, 0, 0,
+       {{kAC, kA, kC, 490, 491}, {kAC2, kA, kC, 505, 506}, {kDA, kD, kA, 610, 611}}},
+      {"departures towards C", kB, kC, 0, 1, 0,
+       {{kAC, kA, kC, 490, 491}, {kAC2, kA, kC, 505, 506}}},
+      {"arrivals from D", kB, kD, 1, 0, 0, {{kDA, kD, kA, 610, 611}}},
+      {"arrivals at the last stop", kA, -1, 1, 0, 0, {{kDA, kD, kA, 620, -1}}},
+      {"no departure from the last stop", kA, -1, 0, 1, 0,
+       {{kAC, kA, kC, -1, 480}, {kAC2, kA, kC, -1, 495}}},
+      {"same first and last station merged", kB, -1, 0, 1, 0x04 | 0x08,
+       {{kAC, kA, kC, 490, 491}, {kDA, kD, kA, 610, 611}}},
+      {"a differing minute keeps both", kB, -1, 0, 1, 0x04 | 0x01,
+       {{kAC, kA, kC, 490, 491}, {kAC2, kA, kC, 505, 506}, {kDA, kD, kA, 610, 611}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    int n = QoArrDep2(0, c.station, c.towards, 0, c.arrivals, c.departures, kAll, kAll, c.merge,
+                      &r);
+    EXPECT_EQ(Entries(r, n), c.entries);
+    EXPECT_EQ(QoError(), 0);
+  }
+  // Masks: only type 1.
+  ASSERT_EQ(QoArrDep2(0, kB, -1, 0, 1, 1, kAll, 0x2, 0, &r), 1);
+  EXPECT_EQ(r[0].train, kDA);
+  EXPECT_EQ(QoArrDep2(0, 99, -1, 0, 0, 1, kAll, kAll, 0, &r), 0);
+  EXPECT_EQ(QoError(), ErrStationIndex);
+  EXPECT_EQ(QoArrDep2(0, kB, 99, 0, 0, 1, kAll, kAll, 0, &r), 0);
+  EXPECT_EQ(QoError(), ErrStationIndex);
 }
 
 }  // namespace
