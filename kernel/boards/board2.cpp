@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "frame/error_codes.h"
+#include "stations/station_distances.h"
 
 namespace qo {
 
@@ -50,6 +51,23 @@ int CollectBoard2(TimetableRecord& t, uint16_t station, int towards, bool arriva
   if (departures)
     if (int error = mark(true)) return error;
 
+  // A train that ends (or starts) on a shortest path between the two
+  // stations heads that way even when it does not call at the second one.
+  const bool paths = towards >= 0 && !t.ArcOffsets.empty();
+  int32_t between = kUnreachable;
+  if (paths) {
+    ComputeStationDistances(t, station, false, work.fromStation, work.predecessors);
+    ComputeStationDistances(t, static_cast<uint16_t>(towards), false, work.fromTowards,
+                            work.predecessors);
+    between = work.fromStation[static_cast<size_t>(towards)];
+  }
+  auto onShortestPath = [&](uint16_t s) {
+    if (!paths || s == station || between == kUnreachable) return false;
+    const int64_t a = work.fromStation[s];
+    const int64_t b = work.fromTowards[s];
+    return a != kUnreachable && b != kUnreachable && a + b == between;
+  };
+
   for (int32_t train : work.trains) {
     BuildTrainRoute(t, static_cast<uint32_t>(train), work.route);
     const int32_t n = static_cast<int32_t>(work.route.size());
@@ -65,6 +83,8 @@ int CollectBoard2(TimetableRecord& t, uint16_t station, int towards, bool arriva
         bool calls = false;
         for (int32_t k = begin; k <= end && !calls; ++k)
           calls = k != i && work.route[static_cast<size_t>(k)].Station == towards;
+        if (!calls && departures) calls = onShortestPath(work.route.back().Station);
+        if (!calls && arrivals) calls = onShortestPath(work.route.front().Station);
         if (!calls) continue;
       }
       const bool leaves = departures && stop.Departure >= 0;

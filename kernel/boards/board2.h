@@ -35,6 +35,7 @@ struct Board2Work {
   std::vector<int32_t> trains;
   std::vector<BoardEntry> board;
   std::vector<RouteRecord> route;
+  std::vector<int32_t> fromStation, fromTowards, predecessors;
 };
 
 // The board of `station` (below StationCount); `towards` -1 or a station

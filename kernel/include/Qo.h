@@ -1390,7 +1390,8 @@ typedef struct tagARRDEP2_REC {
  * departures and/or arrivals (neither: departures) that pass the board
  * masks and the running test; with `towards` (-1 none) only stops from
  * which the train goes on to it (departures) or that it came from
- * (arrivals). Sorted by the minute at the stop, then by train. Merge flags
+ * (arrivals), or whose last (departures) or first (arrivals) station lies
+ * on a shortest path between the two in the station graph. Sorted by the minute at the stop, then by train. Merge flags
  * drop an entry that agrees with the one before in: 0x01 departure and
  * 0x02 arrival minute at the stop, 0x04 first and 0x08 last station, 0x10
  * departure at the first and 0x20 arrival at the last stop. Failure: 0 with

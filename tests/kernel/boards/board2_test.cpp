@@ -43,6 +43,8 @@ class StationSetTest : public LoadingTest {
         // A later trip of line 1.
         {.stops = {Dep(kA, 495), Pass(kB, 505, 506), Arr(kC, 515)}, .number = "1"},
     };
+    // A line A - B - C - D; the shortest way from B to D runs through C.
+    m.arcs = {{kA, kB, 10}, {kB, kA, 10}, {kB, kC, 10}, {kC, kB, 10}, {kC, kD, 10}, {kD, kC, 10}};
     m.virtual_lists = {{.type = 3,
                         .name = {"Places"},
                         .items = {{.stations = {kA, kD}, .name = {"AD"}},
@@ -151,6 +153,8 @@ TEST_F(StationSetTest, BoardWithFirstAndLastStops) {
       {"departures towards C", kB, kC, 0, 1, 0,
        {{kAC, kA, kC, 490, 491}, {kAC2, kA, kC, 505, 506}}},
       {"arrivals from D", kB, kD, 1, 0, 0, {{kDA, kD, kA, 610, 611}}},
+      {"departures ending on the way to D", kB, kD, 0, 1, 0,
+       {{kAC, kA, kC, 490, 491}, {kAC2, kA, kC, 505, 506}}},
       {"arrivals at the last stop", kA, -1, 1, 0, 0, {{kDA, kD, kA, 620, -1}}},
       {"no departure from the last stop", kA, -1, 0, 1, 0,
        {{kAC, kA, kC, -1, 480}, {kAC2, kA, kC, -1, 495}}},
