@@ -44,6 +44,23 @@ BoardWork& SharedWork() {
   return work;
 }
 
+// One byte per station of the timetable: reached from `station` (from) or
+// reaching it (to). Each export passes its own result buffer.
+unsigned char* ReachableStations(int timetable, int station, bool from, unsigned int mask1,
+                                 unsigned int mask2, std::vector<uint8_t>& marks) {
+  return api::GuardedExport<unsigned char*>(nullptr, [&]() -> unsigned char* {
+    TimetableRecord* t = api::CheckTimetable(timetable);
+    if (!t) return nullptr;
+    if (station < 0 || static_cast<uint32_t>(station) >= t->StationCount) {
+      SetKernelError(ErrStationIndex);
+      return nullptr;
+    }
+    marks.assign(t->StationCount, 0);
+    MarkReachableStations(*t, static_cast<uint16_t>(station), from, mask1, mask2, marks);
+    return marks.data();
+  });
+}
+
 }  // namespace
 
 extern "C" {
@@ -207,33 +224,13 @@ QO_API int QoLocalTrain(int timetable, int train, int station, int day, int mont
 QO_API unsigned char* QoStationsFrom(int timetable, int station, unsigned int mask1,
                                      unsigned int mask2) {
   static std::vector<uint8_t> marks;
-  return api::GuardedExport<unsigned char*>(nullptr, [&]() -> unsigned char* {
-    TimetableRecord* t = api::CheckTimetable(timetable);
-    if (!t) return nullptr;
-    if (station < 0 || static_cast<uint32_t>(station) >= t->StationCount) {
-      SetKernelError(ErrStationIndex);
-      return nullptr;
-    }
-    marks.assign(t->StationCount, 0);
-    MarkReachableStations(*t, static_cast<uint16_t>(station), true, mask1, mask2, marks);
-    return marks.data();
-  });
+  return ReachableStations(timetable, station, true, mask1, mask2, marks);
 }
 
 QO_API unsigned char* QoStationsTo(int timetable, int station, unsigned int mask1,
                                    unsigned int mask2) {
   static std::vector<uint8_t> marks;
-  return api::GuardedExport<unsigned char*>(nullptr, [&]() -> unsigned char* {
-    TimetableRecord* t = api::CheckTimetable(timetable);
-    if (!t) return nullptr;
-    if (station < 0 || static_cast<uint32_t>(station) >= t->StationCount) {
-      SetKernelError(ErrStationIndex);
-      return nullptr;
-    }
-    marks.assign(t->StationCount, 0);
-    MarkReachableStations(*t, static_cast<uint16_t>(station), false, mask1, mask2, marks);
-    return marks.data();
-  });
+  return ReachableStations(timetable, station, false, mask1, mask2, marks);
 }
 
 QO_API int QoStLines(int timetable, int station, int departures, int arrivals,
