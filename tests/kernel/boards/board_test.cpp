@@ -214,6 +214,67 @@ TEST_F(BoardTest, ABoardSurvivesTheOtherBoards) {
   EXPECT_EQ(Rows(held, n), before);
 }
 
+// The exports that build on boards, routes and date filters leave every
+// result the caller holds as it was. Each held result is shorter than the
+// one the later exports work with, so a replaced buffer is read after it
+// was freed.
+TEST_F(BoardTest, HeldResultsSurviveTheExportsBuiltOnThem) {
+  // Arrivals at Hub reduced to those from beyond the Centre place.
+  ARRDEP_REC* reduced = nullptr;
+  int reducedCount = QoArrDep(0, -1, kHub, 0, kAll, kAll, &reduced);
+  reducedCount = QoArrDepReduce(0, 0, 0, 0, reducedCount, &reduced);
+  ARRDEP_REC* board = nullptr;
+  int boardCount = QoArrDep(0, kEnd, -1, 1, kAll, kAll, &board);
+  ARRDEP_REC* dated = board;
+  int datedCount = QoArrDepDate(0, 1, 2, 6, 2025, boardCount, &dated);
+  ARRDEP_REC* place = nullptr;
+  int placeCount = QoArrDepVL(0, kEnd, -1, -1, -1, 1, kAll, kAll, &place);
+  ROUTE2_REC* route = nullptr;
+  int routeCount = QoTrainRoute(0, kBack, &route);
+  ASSERT_EQ(std::make_tuple(boardCount, placeCount, datedCount, reducedCount, routeCount),
+            std::make_tuple(2, 2, 1, 1, 3));
+  auto routeRows = [&] {
+    std::vector<Row> rows;
+    for (int i = 0; i < routeCount; ++i)
+      rows.emplace_back(route[i].station, route[i].arrival, route[i].departure, route[i].flags);
+    return rows;
+  };
+  const std::vector<Row> boardRows = Rows(board, boardCount), placeRows = Rows(place, placeCount),
+                         datedRows = Rows(dated, datedCount),
+                         reducedRows = Rows(reduced, reducedCount), stops = routeRows();
+
+  EXPECT_EQ(QoLocalTrain(0, kLoop, kHub, 2, 6, 2025, 1), kLoop);
+  EXPECT_EQ(QoLocalTrain(0, kBack, kHub, 2, 6, 2025, 0), kBack);
+  ARRDEP2_REC* r2 = nullptr;
+  EXPECT_GT(QoArrDep2(0, kHub, kEnd, 0, 1, 1, kAll, kAll, 0, &r2), 0);
+  ARRDEP_EXT_REC* merged = nullptr;
+  // From the Centre place on 2 June, reduced to the trains that leave it.
+  EXPECT_GT(QoArrDepVLExt(0, 0, 0, -1, -1, -1, 1, nullptr, nullptr, 1, 2, 6, 2025, &merged), 0);
+  EXPECT_EQ(QoError(), 0);
+
+  EXPECT_EQ(Rows(board, boardCount), boardRows);
+  EXPECT_EQ(Rows(place, placeCount), placeRows);
+  EXPECT_EQ(Rows(dated, datedCount), datedRows);
+  EXPECT_EQ(Rows(reduced, reducedCount), reducedRows);
+  EXPECT_EQ(routeRows(), stops);
+}
+
+TEST_F(BoardTest, BoardWithRouteEndsListsDeparturesWhenNeitherSideIsAsked) {
+  ARRDEP2_REC* r = nullptr;
+  auto trains = [&](int arrivals, int departures) {
+    std::vector<int> out;
+    int n = QoArrDep2(0, kHub, -1, 0, arrivals, departures, kAll, kAll, 0, &r);
+    for (int i = 0; i < n; ++i) out.push_back(r[i].train);
+    return out;
+  };
+  // Trains that end at Hub (the return trip, line 9) only arrive there.
+  const std::vector<int> departures = {kToEnd, kLoop, kLoop, kToEnd2, kOld, kNoAlight};
+  EXPECT_EQ(trains(0, 1), departures);
+  EXPECT_EQ(trains(0, 0), departures);
+  EXPECT_EQ(trains(1, 0), (std::vector<int>{kLoop, kBack, kLine2}));
+  EXPECT_EQ(QoError(), 0);
+}
+
 TEST_F(BoardTest, EntriesOfADate) {
   ARRDEP_REC* r = nullptr;
   int n = QoArrDep(0, kHub, -1, 1, kAll, kAll, &r);
@@ -311,21 +372,25 @@ TEST_F(BoardTest, LinesOfAStation) {
   EXPECT_EQ(QoError(), ErrParameters);
 }
 
+// A timetable of the given area whose trains (number, minute) leave
+// station 0 for station 1.
+w::TimetableModel TrainsFrom0(uint32_t id, uint8_t area,
+                              std::vector<std::pair<std::string, int>> trains) {
+  w::TimetableModel m = SmallModel(id, 1, area, 2);
+  m.trains.clear();
+  for (auto& [number, minute] : trains)
+    m.trains.push_back({.stops = {Dep(0, minute), Arr(1, minute + 20)}, .number = number});
+  return m;
+}
+
 // Two timetables of one kind, area and first day that both carry train 10.
 class MergedBoardTest : public LoadingTest {
  protected:
   void SetUp() override {
     LoadingTest::SetUp();
     SetClockForTesting(D(6, 2), 600);
-    auto model = [](uint32_t id, std::vector<std::pair<std::string, int>> trains) {
-      w::TimetableModel m = SmallModel(id, 1, 0, 2);
-      m.trains.clear();
-      for (auto& [number, minute] : trains)
-        m.trains.push_back({.stops = {Dep(0, minute), Arr(1, minute + 20)}, .number = number});
-      return m;
-    };
-    ASSERT_EQ(Load({dir_.Write("a.qo", model(1, {{"10", 480}})),
-                    dir_.Write("b.qo", model(2, {{"9", 480}, {"10", 480}, {"11", 470}}))}),
+    ASSERT_EQ(Load({dir_.Write("a.qo", TrainsFrom0(1, 0, {{"10", 480}})),
+                    dir_.Write("b.qo", TrainsFrom0(2, 0, {{"9", 480}, {"10", 480}, {"11", 470}}))}),
               2);
     QoError();
   }
@@ -336,14 +401,33 @@ class MergedBoardTest : public LoadingTest {
 };
 
 TEST_F(MergedBoardTest, SortedByNumberAndTheSecondCopyDropped) {
+  // The order reads train texts; texts the caller holds stay as they were.
+  char const* number = nullptr;
+  ASSERT_EQ(QoTrainStationInfo(1, 0, 2, -1, &number, nullptr, nullptr, nullptr), 1);
+  const std::string heldNumber = number;
   ARRDEP_EXT_REC* r = nullptr;
   int n = QoArrDepVLExt(0, 0, -1, -1, -1, -1, 1, nullptr, nullptr, 0, 0, 0, 0, &r);
+  EXPECT_EQ(number, heldNumber);
   std::vector<std::pair<int, int>> rows;  // timetable, train
   for (int i = 0; i < n; ++i) rows.emplace_back(r[i].timetable, r[i].entry.train);
   EXPECT_EQ(rows, (std::vector<std::pair<int, int>>{{1, 2}, {1, 0}, {0, 0}}));
   // Only the first timetable asked for.
   unsigned masks[] = {kAll, 0};
   EXPECT_EQ(QoArrDepVLExt(0, 0, -1, -1, -1, -1, 1, masks, nullptr, 0, 0, 0, 0, &r), 1);
+  EXPECT_EQ(QoError(), 0);
+}
+
+TEST_F(MergedBoardTest, TimetablesOfAnotherAreaKeepBothCopiesInTimetableOrder) {
+  Clear();
+  ASSERT_EQ(Load({dir_.Write("a.qo", TrainsFrom0(1, 0, {{"10", 480}})),
+                  dir_.Write("c.qo", TrainsFrom0(3, 1, {{"9", 480}, {"10", 480}}))}),
+            2);
+  QoError();
+  ARRDEP_EXT_REC* r = nullptr;
+  int n = QoArrDepVLExt(0, 0, -1, -1, -1, -1, 1, nullptr, nullptr, 0, 0, 0, 0, &r);
+  std::vector<std::pair<int, int>> rows;  // timetable, train
+  for (int i = 0; i < n; ++i) rows.emplace_back(r[i].timetable, r[i].entry.train);
+  EXPECT_EQ(rows, (std::vector<std::pair<int, int>>{{0, 0}, {1, 0}, {1, 1}}));
   EXPECT_EQ(QoError(), 0);
 }
 
