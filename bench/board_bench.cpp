@@ -3,10 +3,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "boards/board2.h"
 #include "boards/board_core.h"
+#include "boards/board_filters.h"
 #include "dates/clock.h"
 #include "load/close_timetables.h"
 #include "load/load_timetables.h"
@@ -88,16 +91,35 @@ w::TimetableModel HubModel() {
   return m;
 }
 
-// The hub timetable, loaded again when another benchmark loaded its own.
-qo::TimetableRecord& Hub() {
+// The hub timetable and a like copy of it (another id, same kind, area and
+// validity), as two operators publishing one network would; loaded again
+// when another benchmark loaded its own.
+qo::TimetableRecord* FindHub() {
   for (int i = 0; i < qo::LoadedCount(); ++i)
-    if (qo::TimetableAt(i)->TimetableId == kBoardTimetableId) return *qo::TimetableAt(i);
-  std::string path = std::string(P_tmpdir) + "/qo_bench_board_hub.qo";
-  w::SaveFile(path, w::WriteTimetable(HubModel()).bytes);
+    if (qo::TimetableAt(i)->TimetableId == kBoardTimetableId && qo::LoadedCount() == 2)
+      return qo::TimetableAt(i);
+  return nullptr;
+}
+
+qo::TimetableRecord& Hub() {
+  if (qo::TimetableRecord* hub = FindHub()) return *hub;
+  std::vector<std::string> paths;
+  for (uint32_t copy = 0; copy < 2; ++copy) {
+    w::TimetableModel m = HubModel();
+    m.id = kBoardTimetableId + copy;
+    m.names = {"Hub " + std::to_string(copy)};
+    paths.push_back(std::string(P_tmpdir) + "/qo_bench_board_hub" + std::to_string(copy) + ".qo");
+    w::SaveFile(paths.back(), w::WriteTimetable(m).bytes);
+  }
   qo::CloseAllTimetables();
-  qo::LoadTimetableFiles({path}, nullptr);
+  qo::LoadTimetableFiles(paths, nullptr);
   qo::SetClockForTesting(static_cast<qo::DayNumber>(w::DayNumberOf(2025, 3, 3)), 600);
-  return *qo::TimetableAt(0);
+  qo::TimetableRecord* hub = FindHub();
+  if (!hub) {
+    std::fprintf(stderr, "board benchmark: the hub timetables did not load\n");
+    std::exit(1);
+  }
+  return *hub;
 }
 
 // All departures of the hub with the running test: 2,000 entries.
@@ -140,5 +162,45 @@ void BM_BoardBetweenTowns(benchmark::State& state) {
   state.counters["entries"] = static_cast<double>(board.size());
 }
 BENCHMARK(BM_BoardBetweenTowns);
+
+// The board from town A to town B over both like timetables: every entry
+// is found twice, sorted by minute, number and name, and the copy dropped.
+void BM_MergedBoardBetweenTowns(benchmark::State& state) {
+  qo::TimetableRecord& t = Hub();
+  qo::MergedBoardRequest request;
+  request.fromTimetable = request.toTimetable = 0;
+  request.fromItem = 0;
+  request.toItem = 1;
+  request.fromList = request.toList = 0;
+  request.departures = true;
+  const unsigned masks1[2] = {0xDFFFFFFF, 0xDFFFFFFF};
+  request.masks1 = masks1;
+  qo::MergedBoardWork work;
+  std::vector<qo::MergedBoardEntry> board;
+  for (auto _ : state) {
+    qo::CollectMergedBoard(request, work, board);
+    benchmark::DoNotOptimize(board.data());
+  }
+  (void)t;
+  state.counters["entries"] = static_cast<double>(board.size());
+}
+BENCHMARK(BM_MergedBoardBetweenTowns)->Unit(benchmark::kMillisecond);
+
+// The hub's departures with each train's first and last stop, towards the
+// last stop of one line, merged by number and type.
+void BM_HubBoardWithRouteEnds(benchmark::State& state) {
+  qo::TimetableRecord& t = Hub();
+  qo::Board2Work work;
+  std::vector<qo::Board2Entry> board;
+  qo::Board2Request request{.station = 0, .towards = kLineStops, .departures = true,
+                            .mergeFlags = 0x040 | 0x100};
+  for (auto _ : state) {
+    qo::BoardFilter filter = qo::MakeBoardFilter(t, 0xDFFFFFFF, 0xFFFFFFFF);
+    qo::CollectBoard2(t, request, filter, work, board);
+    benchmark::DoNotOptimize(board.data());
+  }
+  state.counters["entries"] = static_cast<double>(board.size());
+}
+BENCHMARK(BM_HubBoardWithRouteEnds);
 
 }  // namespace

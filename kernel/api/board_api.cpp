@@ -328,7 +328,6 @@ QO_API int QoArrDep2(int timetable, int station, int towards, int usePassVia, in
                       ARRDEP2_REC** out) {
   static std::vector<Board2Entry> board;
   static Board2Work work;
-  (void)usePassVia;  // the timetables carry no pass-via table yet
   return api::GuardedExport<int>(0, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t) return 0;
@@ -337,9 +336,14 @@ QO_API int QoArrDep2(int timetable, int station, int towards, int usePassVia, in
       SetKernelError(ErrStationIndex);
       return 0;
     }
+    Board2Request request{.station = static_cast<uint16_t>(station),
+                          .towards = towards < 0 ? -1 : towards,
+                          .usePassVia = usePassVia != 0,
+                          .arrivals = arrivals != 0,
+                          .departures = departures != 0,
+                          .mergeFlags = mergeFlags};
     BoardFilter filter = MakeBoardFilter(*t, mask1, mask2);
-    if (int error = CollectBoard2(*t, static_cast<uint16_t>(station), towards, arrivals != 0,
-                                  departures != 0, filter, mergeFlags, work, board)) {
+    if (int error = CollectBoard2(*t, request, filter, work, board)) {
       SetKernelError(error);
       return 0;
     }

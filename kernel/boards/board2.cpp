@@ -2,41 +2,40 @@
 
 #include <algorithm>
 
+#include "calendars/train_groups.h"
+#include "dayremarks/day_remark_text.h"
 #include "frame/error_codes.h"
+#include "remarks/day_remarks.h"
+#include "remarks/general_remarks.h"
 #include "stations/station_distances.h"
+#include "trains/train_info.h"
 
 namespace qo {
 
 namespace {
+
+// Day remarks are compared up to this many bytes.
+constexpr size_t kDayRemarkReach = 1023;
 
 int SortMinute(const RouteRecord& r, bool departures) {
   if (departures) return r.Departure >= 0 ? r.Departure : r.Arrival;
   return r.Arrival >= 0 ? r.Arrival : r.Departure;
 }
 
-bool Merges(const Board2Entry& a, const Board2Entry& b, int flags) {
-  if ((flags & kMergeStopDeparture) && a.stop.Departure != b.stop.Departure) return false;
-  if ((flags & kMergeStopArrival) && a.stop.Arrival != b.stop.Arrival) return false;
-  if ((flags & kMergeFirstStation) && a.first.Station != b.first.Station) return false;
-  if ((flags & kMergeLastStation) && a.last.Station != b.last.Station) return false;
-  if ((flags & kMergeFirstDeparture) && a.first.Departure != b.first.Departure) return false;
-  if ((flags & kMergeLastArrival) && a.last.Arrival != b.last.Arrival) return false;
-  return true;
+// The day offset the running test used for the entry's stop.
+int StopDay(const RouteRecord& stop, bool departures) {
+  return departures && stop.Departure >= 0 ? stop.DepartureDay : stop.ArrivalDay;
 }
 
-}  // namespace
-
-int CollectBoard2(TimetableRecord& t, uint16_t station, int towards, bool arrivals,
-                  bool departures, const BoardFilter& filter, int mergeFlags, Board2Work& work,
-                  std::vector<Board2Entry>& out) {
-  out.clear();
-  if (!arrivals && !departures) departures = true;
+void MarkBoardTrains(TimetableRecord& t, const Board2Request& r, const BoardFilter& filter,
+                     Board2Work& work, int* error) {
   work.marked.assign(t.TrainCount, 0);
   work.trains.clear();
-  auto mark = [&](bool dep) {
-    const int a = dep ? station : -1;
-    const int b = dep ? -1 : station;
-    if (int error = CollectBoard(t, a, b, dep, filter, false, work.board)) return error;
+  auto mark = [&](bool departures) {
+    const int a = departures ? r.station : -1;
+    const int b = departures ? -1 : r.station;
+    if (*error) return;
+    *error = CollectBoard(t, a, b, departures, filter, false, work.board);
     for (const BoardEntry& e : work.board) {
       const uint32_t train = static_cast<uint32_t>(e.train);
       if (train < work.marked.size() && !work.marked[train]) {
@@ -44,15 +43,117 @@ int CollectBoard2(TimetableRecord& t, uint16_t station, int towards, bool arriva
         work.trains.push_back(e.train);
       }
     }
-    return static_cast<int>(ErrNone);
   };
-  if (arrivals)
-    if (int error = mark(false)) return error;
-  if (departures)
-    if (int error = mark(true)) return error;
+  if (r.arrivals) mark(false);
+  if (r.departures) mark(true);
+}
 
-  // A train that ends (or starts) on a shortest path between the two
-  // stations heads that way even when it does not call at the second one.
+// Whether the route between stops `begin` and `end` runs along an arc that
+// the pass-via table marks.
+bool RunsAlongMarkedArc(const TimetableRecord& t, const std::vector<RouteRecord>& route,
+                        int32_t begin, int32_t end, const std::vector<uint8_t>& arcMarks) {
+  for (int32_t k = begin; k < end; ++k) {
+    const uint16_t from = route[static_cast<size_t>(k)].Station;
+    const uint16_t to = route[static_cast<size_t>(k) + 1].Station;
+    for (int32_t arc = t.ArcOffsets[from]; arc < t.ArcOffsets[from + 1]; ++arc)
+      if (t.ArcStations[arc] == to && arcMarks[static_cast<size_t>(arc)]) return true;
+  }
+  return false;
+}
+
+// Group variants of one train listed side by side: 1 when the first entry
+// gives way to the second, 2 when the second gives way, 0 when both stay.
+// A variant gives way when both say the same running days and its route
+// lies within the other's.
+int VariantGivingWay(TimetableRecord& t, const Board2Entry& a, const Board2Entry& b,
+                     bool departures, Board2Work& work) {
+  const uint32_t ta = static_cast<uint32_t>(a.train), tb = static_cast<uint32_t>(b.train);
+  if (t.TrainTypeWords.empty()) return 0;
+  if (((t.TrainTypeWords[static_cast<int32_t>(ta)] | t.TrainTypeWords[static_cast<int32_t>(tb)]) &
+       kContinuesGroup) == 0)
+    return 0;
+  if (!t.MainNumbers.Values.empty() && t.MainNumbers.Values[static_cast<int32_t>(ta)] !=
+                                           t.MainNumbers.Values[static_cast<int32_t>(tb)])
+    return 0;
+  auto firstDayRemark = [&](uint32_t train, const RouteRecord& stop, std::string& text) {
+    text.clear();
+    if (DayRemarkCount(t, train) == 0) return;
+    const char letter = t.LanguageLetters.empty() ? 'C' : t.LanguageLetters[0];
+    GetDayRemark(t, 0, letter, train, 0, StopDay(stop, departures), false, text);
+    if (text.size() > kDayRemarkReach) text.resize(kDayRemarkReach);
+  };
+  firstDayRemark(ta, a.stop, work.remarkA);
+  firstDayRemark(tb, b.stop, work.remarkB);
+  if (work.remarkA != work.remarkB) return 0;
+  RouteStations(t, ta, work.routeA);
+  RouteStations(t, tb, work.routeB);
+  if (RouteContains(work.routeB, work.routeA)) return 1;
+  if (RouteContains(work.routeA, work.routeB)) return 2;
+  return 0;
+}
+
+// The texts the merge flags 0x40 to 0x100 compare, per entry.
+void PrepareMergeTexts(TimetableRecord& t, const Board2Request& r,
+                       const std::vector<Board2Entry>& entries, Board2Work& work) {
+  const size_t n = entries.size();
+  work.numbers.resize(n);
+  work.names.resize(n);
+  work.types.resize(n);
+  TrainTexts texts;
+  const bool wantType = (r.mergeFlags & kMergeType) != 0;
+  for (size_t k = 0; k < n; ++k) {
+    GetTrainStationTexts(t, 0, static_cast<uint32_t>(entries[k].train), r.station, -1, -1,
+                         wantType, texts);
+    work.numbers[k].assign(texts.Number, 0, kMaxTrainTextLength);
+    work.names[k].assign(texts.Second, 0, kMaxTrainTextLength);
+    work.types[k] = texts.TypeBit;
+  }
+}
+
+// Whether entry y (at position `py` before merging) agrees with entry x
+// (at `px`) in every field the flags name.
+bool Merges(const TimetableRecord& t, const Board2Work& work, int flags, const Board2Entry& x,
+            size_t px, const Board2Entry& y, size_t py) {
+  if ((flags & kMergeStopDeparture) && x.stop.Departure != y.stop.Departure) return false;
+  if ((flags & kMergeStopArrival) && x.stop.Arrival != y.stop.Arrival) return false;
+  if ((flags & kMergeFirstStation) && x.first.Station != y.first.Station) return false;
+  if ((flags & kMergeLastStation) && x.last.Station != y.last.Station) return false;
+  if ((flags & kMergeFirstDeparture) && x.first.Departure != y.first.Departure) return false;
+  if ((flags & kMergeLastArrival) && x.last.Arrival != y.last.Arrival) return false;
+  if ((flags & kMergeNumber) && work.numbers[px] != work.numbers[py]) return false;
+  if ((flags & kMergeName) && work.names[px] != work.names[py]) return false;
+  if ((flags & kMergeType) && work.types[px] != work.types[py]) return false;
+  if ((flags & kMergeGeneralRemarks) &&
+      !SameGeneralRemarks(t, static_cast<uint32_t>(x.train), static_cast<uint32_t>(y.train)))
+    return false;
+  return true;
+}
+
+}  // namespace
+
+int CollectBoard2(TimetableRecord& t, const Board2Request& request, const BoardFilter& filter,
+                  Board2Work& work, std::vector<Board2Entry>& out) {
+  out.clear();
+  Board2Request r = request;
+  if (!r.arrivals && !r.departures) r.departures = true;
+  const uint16_t station = r.station;
+  const int towards = r.towards;
+  int error = ErrNone;
+  MarkBoardTrains(t, r, filter, work, &error);
+  if (error) return error;
+
+  // A train that runs along an arc the timetable lists as leading towards
+  // the second station heads that way even when it does not call there.
+  const bool passVia = towards >= 0 && r.usePassVia && !t.PassViaOffsets.empty() &&
+                       !t.ArcOffsets.empty();
+  if (passVia) {
+    work.arcMarks.assign(t.ArcStations.size(), 0);
+    for (int32_t k = t.PassViaOffsets[towards]; k < t.PassViaOffsets[towards + 1]; ++k)
+      work.arcMarks[static_cast<size_t>(t.PassViaArcs[k])] = 1;
+  }
+
+  // So does a train that ends (or starts) on a shortest path between the
+  // two stations.
   const bool paths = towards >= 0 && !t.ArcOffsets.empty();
   int32_t between = kUnreachable;
   if (paths) {
@@ -74,36 +175,61 @@ int CollectBoard2(TimetableRecord& t, uint16_t station, int towards, bool arriva
     for (int32_t i = 0; i < n; ++i) {
       const RouteRecord& stop = work.route[static_cast<size_t>(i)];
       if (stop.Station != station) continue;
-      if (i == 0 && !departures) continue;
-      if (i == n - 1 && !arrivals) continue;
+      if (i == 0 && !r.departures) continue;
+      if (i == n - 1 && !r.arrivals) continue;
       if (towards >= 0) {
         // Departures look on from the stop, arrivals back to the first stop.
-        const int32_t begin = arrivals ? 0 : i;
-        const int32_t end = departures ? n - 1 : i;
-        bool calls = false;
-        for (int32_t k = begin; k <= end && !calls; ++k)
-          calls = k != i && work.route[static_cast<size_t>(k)].Station == towards;
-        if (!calls && departures) calls = onShortestPath(work.route.back().Station);
-        if (!calls && arrivals) calls = onShortestPath(work.route.front().Station);
-        if (!calls) continue;
+        const int32_t begin = r.arrivals ? 0 : i;
+        const int32_t end = r.departures ? n - 1 : i;
+        bool heads = false;
+        for (int32_t k = begin; k <= end && !heads; ++k)
+          heads = k != i && work.route[static_cast<size_t>(k)].Station == towards;
+        if (!heads && passVia) heads = RunsAlongMarkedArc(t, work.route, begin, end, work.arcMarks);
+        if (!heads && r.departures) heads = onShortestPath(work.route.back().Station);
+        if (!heads && r.arrivals) heads = onShortestPath(work.route.front().Station);
+        if (!heads) continue;
       }
-      const bool leaves = departures && stop.Departure >= 0;
-      const int day = leaves ? stop.DepartureDay : stop.ArrivalDay;
-      if (!PassesBoardFilter(t, filter, static_cast<uint32_t>(train), station, day)) continue;
+      if (!PassesBoardFilter(t, filter, static_cast<uint32_t>(train), station,
+                             StopDay(stop, r.departures)))
+        continue;
       Board2Entry e{train, work.route.front(), work.route.back(), stop};
       if (i > 0 && i < n - 1 && e.stop.Arrival < 0) e.stop.Arrival = e.stop.Departure;
       out.push_back(e);
     }
   }
   std::sort(out.begin(), out.end(), [&](const Board2Entry& a, const Board2Entry& b) {
-    const int ma = SortMinute(a.stop, departures);
-    const int mb = SortMinute(b.stop, departures);
+    const int ma = SortMinute(a.stop, r.departures);
+    const int mb = SortMinute(b.stop, r.departures);
     return ma != mb ? ma < mb : a.train < b.train;
   });
-  if (mergeFlags & 0x3F) {
+
+  // One train in several variants shows once when the variants say the
+  // same running days: the longer route stands for them.
+  if (GetDayRemarkOptions().fromBaseDay) {
     size_t kept = 0;
-    for (size_t i = 0; i < out.size(); ++i)
-      if (kept == 0 || !Merges(out[kept - 1], out[i], mergeFlags)) out[kept++] = out[i];
+    for (size_t i = 0; i < out.size(); ++i) {
+      if (kept > 0) {
+        const int givesWay = VariantGivingWay(t, out[kept - 1], out[i], r.departures, work);
+        if (givesWay == 1) {
+          out[kept - 1] = out[i];
+          continue;
+        }
+        if (givesWay == 2) continue;
+      }
+      out[kept++] = out[i];
+    }
+    out.resize(kept);
+  }
+
+  if (r.mergeFlags & 0x3FF) {
+    if (r.mergeFlags & (kMergeNumber | kMergeName | kMergeType))
+      PrepareMergeTexts(t, r, out, work);
+    size_t kept = 0, previous = 0;  // `previous`: position of the last kept entry
+    for (size_t i = 0; i < out.size(); ++i) {
+      if (kept > 0 && Merges(t, work, r.mergeFlags, out[kept - 1], previous, out[i], i)) continue;
+      out[kept++] = out[i];
+      previous = i;
+    }
     out.resize(kept);
   }
   return ErrNone;

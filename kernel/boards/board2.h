@@ -3,6 +3,7 @@
 // stop at the board's station, optionally only trains heading towards (or
 // coming from) a second station.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "boards/board_core.h"
@@ -28,6 +29,21 @@ inline constexpr int kMergeFirstStation = 0x004;
 inline constexpr int kMergeLastStation = 0x008;
 inline constexpr int kMergeFirstDeparture = 0x010;
 inline constexpr int kMergeLastArrival = 0x020;
+inline constexpr int kMergeNumber = 0x040;  // number text at the board's station
+inline constexpr int kMergeName = 0x080;    // name text there
+inline constexpr int kMergeType = 0x100;    // type there
+inline constexpr int kMergeGeneralRemarks = 0x200;
+
+struct Board2Request {
+  uint16_t station = 0;  // below StationCount
+  int towards = -1;      // -1 or a station below StationCount
+  // Trains that pass the arcs the timetable lists as leading towards
+  // `towards` head that way too.
+  bool usePassVia = false;
+  bool arrivals = false;
+  bool departures = false;  // neither: departures
+  int mergeFlags = 0;
+};
 
 // Work arrays kept from call to call.
 struct Board2Work {
@@ -36,13 +52,18 @@ struct Board2Work {
   std::vector<BoardEntry> board;
   std::vector<RouteRecord> route;
   std::vector<int32_t> fromStation, fromTowards, predecessors;
+  std::vector<uint8_t> arcMarks;  // per arc: leads towards the second station
+  // Texts of the entries at the board's station, for the merge flags.
+  std::vector<std::string> numbers, names;
+  std::vector<int32_t> types;
+  std::vector<uint16_t> routeA, routeB;
+  std::string remarkA, remarkB;
 };
 
-// The board of `station` (below StationCount); `towards` -1 or a station
-// below StationCount. Neither arrivals nor departures means departures.
-// `out` is replaced; sorted by the minute at the stop, then by train.
-int CollectBoard2(TimetableRecord& t, uint16_t station, int towards, bool arrivals,
-                  bool departures, const BoardFilter& filter, int mergeFlags, Board2Work& work,
-                  std::vector<Board2Entry>& out);
+// The board; `out` is replaced, sorted by the minute at the stop, then by
+// train, with group variants of one train that say the same running days
+// and entries that agree in the merge flags' fields folded into one.
+int CollectBoard2(TimetableRecord& t, const Board2Request& request, const BoardFilter& filter,
+                  Board2Work& work, std::vector<Board2Entry>& out);
 
 }  // namespace qo

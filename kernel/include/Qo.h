@@ -1390,16 +1390,19 @@ typedef struct tagARRDEP2_REC {
  * departures and/or arrivals (neither: departures) that pass the board
  * masks and the running test; with `towards` (-1 none) only stops from
  * which the train goes on to it (departures) or that it came from
- * (arrivals), or whose last (departures) or first (arrivals) station lies
- * on a shortest path between the two in the station graph. Sorted by the
- * minute at the stop, then by train. Merge flags drop an entry that agrees
- * with the one before in: 0x01 departure and 0x02 arrival minute at the
- * stop, 0x04 first and 0x08 last station, 0x10 departure at the first and
- * 0x20 arrival at the last stop. Not yet honoured: `use_pass_via`, merge
- * flags 0x40 to 0x200, and the dropping of a group variant with the same
- * day remark. Failure: 0 with
- * error 3, 4 (bad station or towards station), 31. Lifetime: kernel-owned
- * until the next QoArrDep2. */
+ * (arrivals), or, with `use_pass_via`, runs along an arc the timetable
+ * lists as leading towards it, or whose last (departures) or first
+ * (arrivals) station lies on a shortest path between the two in the
+ * station graph. Sorted by the minute at the stop, then by train. When the
+ * first day-remark option (QoSetDateRemOptions) is on, of two neighbouring
+ * group variants of one number that say the same running days the one
+ * whose route lies within the other's is dropped. Merge flags drop an entry
+ * that agrees with the one before in: 0x01 departure and 0x02 arrival
+ * minute at the stop, 0x04 first and 0x08 last station, 0x10 departure at
+ * the first and 0x20 arrival at the last stop, 0x40 number and 0x80 name at
+ * the station (first 39 characters), 0x100 type at the station, 0x200
+ * general remarks. Failure: 0 with error 3, 4 (bad station or towards
+ * station), 31. Lifetime: kernel-owned until the next QoArrDep2. */
 QO_API int QoArrDep2(int timetable, int station, int towards, int use_pass_via, int arrivals,
                      int departures, unsigned int mask1, unsigned int mask2, int merge_flags,
                      ARRDEP2_REC** out);

@@ -172,6 +172,15 @@ int32_t CountGeneralRemarks(TimetableRecord const& t, uint32_t train) {
   return t.RemarkListOffsets[group + 1] - t.RemarkListOffsets[group];
 }
 
+bool SameGeneralRemarks(TimetableRecord const& t, uint32_t a, uint32_t b) {
+  if (GroupOf(t, a) == GroupOf(t, b)) return true;
+  const int32_t n = CountGeneralRemarks(t, a);
+  if (n != CountGeneralRemarks(t, b)) return false;
+  for (int32_t i = 0; i < n; ++i)
+    if (GeneralRemarkText(t, 0, a, i) != GeneralRemarkText(t, 0, b, i)) return false;
+  return true;
+}
+
 std::string_view GeneralRemarkText(TimetableRecord const& t, int language, uint32_t train,
                                    int32_t i) {
   StringPool const* pool = PoolOfLanguage(t.GeneralRemarkPools, language);

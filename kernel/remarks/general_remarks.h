@@ -28,6 +28,11 @@ int32_t CountGeneralRemarks(TimetableRecord const& t, uint32_t train);
 std::string_view GeneralRemarkText(TimetableRecord const& t, int language, uint32_t train,
                                    int32_t i);
 
+// True when two trains carry the same general remarks, in the same order
+// (always when the timetable has none). Both trains must be below
+// TrainCount.
+bool SameGeneralRemarks(TimetableRecord const& t, uint32_t a, uint32_t b);
+
 // Calls f(text) for each language-0 remark of the train, in order; f returns
 // false to stop.
 template <class F>

@@ -3,6 +3,7 @@
 // trains at stations.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 #include <vector>
 
@@ -177,6 +178,124 @@ TEST_F(StationSetTest, BoardWithFirstAndLastStops) {
   EXPECT_EQ(QoError(), ErrStationIndex);
   EXPECT_EQ(QoArrDep2(0, kB, 99, 0, 0, 1, kAll, kAll, 0, &r), 0);
   EXPECT_EQ(QoError(), ErrStationIndex);
+}
+
+// Trains at B heading out over a small graph: A - B - C - D with a branch
+// C - E. The timetable lists the arc B -> C as leading towards D.
+class Board2Test : public LoadingTest {
+ protected:
+  enum { kA, kB, kC, kD, kE };
+  void SetUp() override {
+    LoadingTest::SetUp();
+    SetClockForTesting(D(6, 2), 600);
+    w::TimetableModel m = SmallModel(1, 1, 0, 0);
+    for (char const* name : {"A", "B", "C", "D", "E"})
+      m.stations.push_back({.name = {name}, .key = static_cast<int32_t>(m.stations.size() + 1)});
+    m.train_types = {{.abbreviation = {"Os"}}, {.abbreviation = {"R"}}};
+    for (int c = 0; c < 3; ++c) {
+      w::Calendar calendar;
+      for (uint16_t day = m.first_day; day <= m.last_day; ++day)
+        if ((day - m.first_day) % (2 + c) == 0) calendar.days.push_back(day);
+      m.calendars.push_back(calendar);
+    }
+    auto trip = [](std::vector<uint16_t> stations, int atB) {
+      std::vector<w::Stop> stops;
+      int minute = atB - 10 * static_cast<int>(std::find(stations.begin(), stations.end(), kB) -
+                                             stations.begin());
+      for (size_t i = 0; i < stations.size(); ++i, minute += 10)
+        stops.push_back(i == 0                    ? Dep(stations[i], minute)
+                        : i + 1 == stations.size() ? Arr(stations[i], minute)
+                                                   : Pass(stations[i], minute - 1, minute));
+      return stops;
+    };
+    constexpr uint32_t kVariant = 0x10000000;
+    m.trains = {
+        {.stops = trip({kB, kC, kE}, 500), .number = "10"},
+        // One train in two variants with the same days: the longer stands.
+        {.stops = trip({kA, kB, kC}, 600), .number = "20", .type = 1, .calendar = 0},
+        {.stops = trip({kA, kB, kC, kD}, 600),
+         .number = "20",
+         .type = 1,
+         .attributes = kVariant,
+         .calendar = 0},
+        {.stops = trip({kB, kC}, 700), .number = "30", .second_number = "Alfa", .remarks = {{"x"}}},
+        {.stops = trip({kB, kC, kD}, 710),
+         .number = "30",
+         .second_number = "Alfa",
+         .type = 1,
+         .remarks = {{"y"}}},
+        {.stops = trip({kB, kC, kD}, 720),
+         .number = "31",
+         .second_number = "Alfa",
+         .type = 1,
+         .remarks = {{"y"}}},
+        // Here the first variant is the longer one.
+        {.stops = trip({kA, kB, kC, kD}, 800), .number = "40", .calendar = 1},
+        {.stops = trip({kB, kC}, 800), .number = "40", .attributes = kVariant, .calendar = 1},
+        // Variants on other days both stay.
+        {.stops = trip({kA, kB, kC}, 900), .number = "50", .calendar = 1},
+        {.stops = trip({kB, kC}, 900), .number = "50", .attributes = kVariant, .calendar = 2},
+    };
+    m.arcs = {{kA, kB, 10}, {kB, kA, 10}, {kB, kC, 10}, {kC, kB, 10},
+              {kC, kD, 10}, {kD, kC, 10}, {kC, kE, 10}, {kE, kC, 10}};
+    m.pass_via = {{}, {}, {}, {2}, {}};  // B -> C leads towards D
+    ASSERT_EQ(Load({dir_.Write("a.qo", m)}), 1);
+    QoError();
+    QoGetDateRemOptions(&fromBaseDay_, &limit_, &maxDays_);
+  }
+  void TearDown() override {
+    QoSetDateRemOptions(fromBaseDay_, limit_, maxDays_);
+    ResetClockForTesting();
+    LoadingTest::TearDown();
+  }
+  // The trains of B's departures.
+  static std::vector<int> Trains(int towards, int passVia, int merge) {
+    ARRDEP2_REC* r = nullptr;
+    int n = QoArrDep2(0, kB, towards, passVia, 0, 1, kAll, kAll, merge, &r);
+    std::vector<int> out;
+    for (int i = 0; i < n; ++i) out.push_back(r[i].train);
+    return out;
+  }
+  int fromBaseDay_ = 0, limit_ = 0, maxDays_ = 0;
+};
+
+TEST_F(Board2Test, MergeFlagsOnTextsTypesAndRemarks) {
+  QoSetDateRemOptions(0, limit_, maxDays_);
+  struct Case {
+    char const* name;
+    int merge;
+    std::vector<int> trains;
+  };
+  const Case cases[] = {
+      {"none", 0, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
+      {"number", 0x040, {0, 1, 3, 5, 6, 8}},
+      {"name", 0x080, {0, 3, 6}},
+      {"type", 0x100, {0, 1, 3, 4, 6}},
+      {"general remarks", 0x200, {0, 3, 4, 6}},
+      {"number and general remarks", 0x040 | 0x200, {0, 1, 3, 4, 5, 6, 8}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Trains(-1, 0, c.merge), c.trains);
+  }
+}
+
+TEST_F(Board2Test, VariantsWithTheSameDaysShowOnce) {
+  QoSetDateRemOptions(1, limit_, maxDays_);
+  // 1 lies within 2's route and goes; 7 within 6's; 8 and 9 run on other
+  // days.
+  EXPECT_EQ(Trains(-1, 0, 0), (std::vector<int>{0, 2, 3, 4, 5, 6, 8, 9}));
+  QoSetDateRemOptions(0, limit_, maxDays_);
+  EXPECT_EQ(Trains(-1, 0, 0).size(), 10u);
+}
+
+TEST_F(Board2Test, PassViaArcsLeadTowardsTheStation) {
+  QoSetDateRemOptions(0, limit_, maxDays_);
+  // Train 0 ends at E, off every shortest path to D, yet leaves over B -> C.
+  EXPECT_EQ(Trains(kD, 0, 0), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_EQ(Trains(kD, 1, 0), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  // Nothing is listed towards E: the flag changes nothing there.
+  EXPECT_EQ(Trains(kE, 1, 0), Trains(kE, 0, 0));
 }
 
 }  // namespace
