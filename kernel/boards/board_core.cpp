@@ -10,6 +10,7 @@
 #include "core/byte_order.h"
 #include "dates/clock.h"
 #include "frame/error_codes.h"
+#include "load/loaded_set.h"
 #include "core/string_pool.h"
 #include "stations/station_names.h"
 #include "stations/station_search.h"
@@ -47,7 +48,9 @@ const std::vector<int32_t>& ClassLastRunDays(TimetableRecord& t) {
 // first station of its name once per timetable, and the test becomes one
 // comparison.
 const std::vector<int32_t>& NameClasses(TimetableRecord& t) {
-  if (t.StationNameClass.size() == t.StationCount) return t.StationNameClass;
+  const uint32_t generation = LoadedSetIndex().DataGeneration;
+  if (t.StationNameClass.size() == t.StationCount && t.StationNameClassGeneration == generation)
+    return t.StationNameClass;
   std::vector<int32_t> classes(t.StationCount);
   std::unordered_map<std::string, int32_t> first;
   std::string name;
@@ -59,6 +62,7 @@ const std::vector<int32_t>& NameClasses(TimetableRecord& t) {
     classes[s] = first.emplace(name, static_cast<int32_t>(s)).first->second;
   }
   t.StationNameClass.swap(classes);
+  t.StationNameClassGeneration = generation;
   return t.StationNameClass;
 }
 

@@ -401,8 +401,10 @@ struct TimetableRecord {
   // none), built on first use by the boards (boards/board_core.h).
   std::vector<int32_t> ClassLastRunDay;
   // Per station the index of the first station of an equal name, built on
-  // first use by the boards.
+  // first use by the boards and again after a re-index changed the shown
+  // names (same-name marks add the region to some).
   std::vector<int32_t> StationNameClass;
+  uint32_t StationNameClassGeneration = 0;
 
   // Where the body's sections ended (the description block or the trailer
   // begins there).
