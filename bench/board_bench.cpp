@@ -38,7 +38,7 @@ w::TimetableModel HubModel() {
     for (int k = 0; k < kLineStops; ++k)
       m.stations.push_back({.name = {"L" + std::to_string(l) + "-" + std::to_string(k)},
                             .key = static_cast<int32_t>(m.stations.size() + 1)});
-  const int townA = static_cast<int>(m.stations.size());
+  int const townA = static_cast<int>(m.stations.size());
   for (int k = 0; k < 2 * kTownStops; ++k)
     m.stations.push_back({.name = {(k < kTownStops ? "A" : "B") + std::to_string(k)},
                           .key = static_cast<int32_t>(m.stations.size() + 1)});
@@ -51,8 +51,8 @@ w::TimetableModel HubModel() {
   }
   for (int t = 0; t < kHubTrains; ++t) {
     w::Train train;
-    const int line = t % kLines;
-    const int start = (t * 7) % 1380;
+    int const line = t % kLines;
+    int const start = (t * 7) % 1380;
     train.stops.push_back({.station = 0, .departure = start});
     for (int k = 0; k < kLineStops; ++k) {
       w::Stop stop{.station = static_cast<uint16_t>(1 + line * kLineStops + k),
@@ -69,7 +69,7 @@ w::TimetableModel HubModel() {
   // three of B.
   for (int t = 0; t < 1500; ++t) {
     w::Train train;
-    const int start = (t * 11) % 1380;
+    int const start = (t * 11) % 1380;
     for (int k = 0; k < 6; ++k) {
       int town = k < 3 ? townA : townA + kTownStops;
       w::Stop stop{.station = static_cast<uint16_t>(town + (t + k * 7) % kTownStops)};
@@ -173,7 +173,7 @@ void BM_MergedBoardBetweenTowns(benchmark::State& state) {
   request.toItem = 1;
   request.fromList = request.toList = 0;
   request.departures = true;
-  const unsigned masks1[2] = {0xDFFFFFFF, 0xDFFFFFFF};
+  unsigned const masks1[2] = {0xDFFFFFFF, 0xDFFFFFFF};
   request.masks1 = masks1;
   qo::MergedBoardWork work;
   std::vector<qo::MergedBoardEntry> board;
@@ -192,8 +192,8 @@ void BM_HubBoardWithRouteEnds(benchmark::State& state) {
   qo::TimetableRecord& t = Hub();
   qo::Board2Work work;
   std::vector<qo::Board2Entry> board;
-  qo::Board2Request request{.station = 0, .towards = kLineStops, .departures = true,
-                            .mergeFlags = 0x040 | 0x100};
+  qo::Board2Request request{
+      .station = 0, .towards = kLineStops, .departures = true, .mergeFlags = 0x040 | 0x100};
   for (auto _ : state) {
     qo::BoardFilter filter = qo::MakeBoardFilter(t, 0xDFFFFFFF, 0xFFFFFFFF);
     qo::CollectBoard2(t, request, filter, work, board);
@@ -202,5 +202,65 @@ void BM_HubBoardWithRouteEnds(benchmark::State& state) {
   state.counters["entries"] = static_cast<double>(board.size());
 }
 BENCHMARK(BM_HubBoardWithRouteEnds);
+
+// Two towns of 1,000 stops each (the most a place of this list kind
+// takes), joined by 20,000 trips: the board between them forms a million
+// station pairs.
+constexpr uint32_t kLargeTownsId = 4800;
+constexpr int kLargeTownStops = 1000;
+
+qo::TimetableRecord& LargeTowns() {
+  for (int i = 0; i < qo::LoadedCount(); ++i)
+    if (qo::TimetableAt(i)->TimetableId == kLargeTownsId) return *qo::TimetableAt(i);
+  w::TimetableModel m;
+  m.id = kLargeTownsId;
+  for (int k = 0; k < 2 * kLargeTownStops; ++k)
+    m.stations.push_back(
+        {.name = {(k < kLargeTownStops ? "A" : "B") + std::to_string(k)}, .key = k + 1});
+  m.train_types = {{.abbreviation = {"Bus"}}};
+  for (int n = 0; n < 20000; ++n) {
+    w::Train train;
+    int const start = (n * 13) % 1380;
+    for (int k = 0; k < 10; ++k) {
+      int const town = k < 5 ? 0 : kLargeTownStops;
+      w::Stop stop{.station = static_cast<uint16_t>(town + (n * 7 + k * 131) % kLargeTownStops)};
+      if (k > 0) stop.arrival = start + 3 * k;
+      if (k < 9) stop.departure = start + 3 * k + 1;
+      train.stops.push_back(stop);
+    }
+    m.trains.push_back(train);
+  }
+  w::VirtList places{.type = 3, .name = {"Towns"}};
+  for (int town = 0; town < 2; ++town) {
+    w::VirtListItem item{.name = {town == 0 ? "A" : "B"}};
+    for (int k = 0; k < kLargeTownStops; ++k)
+      item.stations.push_back(static_cast<uint16_t>(town * kLargeTownStops + k));
+    places.items.push_back(item);
+  }
+  m.virtual_lists = {places};
+  std::string path = std::string(P_tmpdir) + "/qo_bench_board_large_towns.qo";
+  w::SaveFile(path, w::WriteTimetable(m).bytes);
+  qo::CloseAllTimetables();
+  qo::LoadTimetableFiles({path}, nullptr);
+  if (qo::LoadedCount() != 1) {
+    std::fprintf(stderr, "board benchmark: the large towns did not load\n");
+    std::exit(1);
+  }
+  return *qo::TimetableAt(0);
+}
+
+void BM_BoardBetweenLargeTowns(benchmark::State& state) {
+  qo::TimetableRecord& t = LargeTowns();
+  qo::BoardWork work;
+  std::vector<qo::BoardEntry> board;
+  bool const departures = state.range(0) != 0;
+  for (auto _ : state) {
+    qo::BoardFilter filter = qo::MakeBoardFilter(t, 0xFFFFFFFF, 0xFFFFFFFF);
+    qo::CollectBoardVL(t, 0, 0, 1, 0, departures, filter, work, board);
+    benchmark::DoNotOptimize(board.data());
+  }
+  state.counters["entries"] = static_cast<double>(board.size());
+}
+BENCHMARK(BM_BoardBetweenLargeTowns)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 }  // namespace

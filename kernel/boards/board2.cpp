@@ -17,17 +17,17 @@ namespace {
 // Day remarks are compared up to this many bytes.
 constexpr size_t kDayRemarkReach = 1023;
 
-int SortMinute(const RouteRecord& r, bool departures) {
+int SortMinute(RouteRecord const& r, bool departures) {
   if (departures) return r.Departure >= 0 ? r.Departure : r.Arrival;
   return r.Arrival >= 0 ? r.Arrival : r.Departure;
 }
 
 // The day offset the running test used for the entry's stop.
-int StopDay(const RouteRecord& stop, bool departures) {
+int StopDay(RouteRecord const& stop, bool departures) {
   return departures && stop.Departure >= 0 ? stop.DepartureDay : stop.ArrivalDay;
 }
 
-void MarkBoardTrains(TimetableRecord& t, const Board2Request& r, const BoardFilter& filter,
+void MarkBoardTrains(TimetableRecord& t, Board2Request const& r, BoardFilter const& filter,
                      Board2Work& work, int* error) {
   work.marked.assign(t.TrainCount, 0);
   work.trains.clear();
@@ -50,8 +50,8 @@ void MarkBoardTrains(TimetableRecord& t, const Board2Request& r, const BoardFilt
 
 // Whether the route between stops `begin` and `end` runs along an arc that
 // the pass-via table marks.
-bool RunsAlongMarkedArc(const TimetableRecord& t, const std::vector<RouteRecord>& route,
-                        int32_t begin, int32_t end, const std::vector<uint8_t>& arcMarks) {
+bool RunsAlongMarkedArc(TimetableRecord const& t, std::vector<RouteRecord> const& route,
+                        int32_t begin, int32_t end, std::vector<uint8_t> const& arcMarks) {
   for (int32_t k = begin; k < end; ++k) {
     const uint16_t from = route[static_cast<size_t>(k)].Station;
     const uint16_t to = route[static_cast<size_t>(k) + 1].Station;
@@ -65,7 +65,7 @@ bool RunsAlongMarkedArc(const TimetableRecord& t, const std::vector<RouteRecord>
 // gives way to the second, 2 when the second gives way, 0 when both stay.
 // A variant gives way when both say the same running days and its route
 // lies within the other's.
-int VariantGivingWay(TimetableRecord& t, const Board2Entry& a, const Board2Entry& b,
+int VariantGivingWay(TimetableRecord& t, Board2Entry const& a, Board2Entry const& b,
                      bool departures, Board2Work& work) {
   const uint32_t ta = static_cast<uint32_t>(a.train), tb = static_cast<uint32_t>(b.train);
   if (t.TrainTypeWords.empty()) return 0;
@@ -75,7 +75,7 @@ int VariantGivingWay(TimetableRecord& t, const Board2Entry& a, const Board2Entry
   if (!t.MainNumbers.Values.empty() && t.MainNumbers.Values[static_cast<int32_t>(ta)] !=
                                            t.MainNumbers.Values[static_cast<int32_t>(tb)])
     return 0;
-  auto firstDayRemark = [&](uint32_t train, const RouteRecord& stop, std::string& text) {
+  auto firstDayRemark = [&](uint32_t train, RouteRecord const& stop, std::string& text) {
     text.clear();
     if (DayRemarkCount(t, train) == 0) return;
     const char letter = t.LanguageLetters.empty() ? 'C' : t.LanguageLetters[0];
@@ -93,17 +93,17 @@ int VariantGivingWay(TimetableRecord& t, const Board2Entry& a, const Board2Entry
 }
 
 // The texts the merge flags 0x40 to 0x100 compare, per entry.
-void PrepareMergeTexts(TimetableRecord& t, const Board2Request& r,
-                       const std::vector<Board2Entry>& entries, Board2Work& work) {
+void PrepareMergeTexts(TimetableRecord& t, Board2Request const& r,
+                       std::vector<Board2Entry> const& entries, Board2Work& work) {
   const size_t n = entries.size();
   work.numbers.resize(n);
   work.names.resize(n);
   work.types.resize(n);
   TrainTexts texts;
-  const bool wantType = (r.mergeFlags & kMergeType) != 0;
+  bool const wantType = (r.mergeFlags & kMergeType) != 0;
   for (size_t k = 0; k < n; ++k) {
-    GetTrainStationTexts(t, 0, static_cast<uint32_t>(entries[k].train), r.station, -1, -1,
-                         wantType, texts);
+    GetTrainStationTexts(t, 0, static_cast<uint32_t>(entries[k].train), r.station, -1, -1, wantType,
+                         texts);
     work.numbers[k].assign(texts.Number, 0, kMaxTrainTextLength);
     work.names[k].assign(texts.Second, 0, kMaxTrainTextLength);
     work.types[k] = texts.TypeBit;
@@ -112,8 +112,8 @@ void PrepareMergeTexts(TimetableRecord& t, const Board2Request& r,
 
 // Whether entry y (at position `py` before merging) agrees with entry x
 // (at `px`) in every field the flags name.
-bool Merges(const TimetableRecord& t, const Board2Work& work, int flags, const Board2Entry& x,
-            size_t px, const Board2Entry& y, size_t py) {
+bool Merges(TimetableRecord const& t, Board2Work const& work, int flags, Board2Entry const& x,
+            size_t px, Board2Entry const& y, size_t py) {
   if ((flags & kMergeStopDeparture) && x.stop.Departure != y.stop.Departure) return false;
   if ((flags & kMergeStopArrival) && x.stop.Arrival != y.stop.Arrival) return false;
   if ((flags & kMergeFirstStation) && x.first.Station != y.first.Station) return false;
@@ -131,21 +131,21 @@ bool Merges(const TimetableRecord& t, const Board2Work& work, int flags, const B
 
 }  // namespace
 
-int CollectBoard2(TimetableRecord& t, const Board2Request& request, const BoardFilter& filter,
+int CollectBoard2(TimetableRecord& t, Board2Request const& request, BoardFilter const& filter,
                   Board2Work& work, std::vector<Board2Entry>& out) {
   out.clear();
   Board2Request r = request;
   if (!r.arrivals && !r.departures) r.departures = true;
   const uint16_t station = r.station;
-  const int towards = r.towards;
+  int const towards = r.towards;
   int error = ErrNone;
   MarkBoardTrains(t, r, filter, work, &error);
   if (error) return error;
 
   // A train that runs along an arc the timetable lists as leading towards
   // the second station heads that way even when it does not call there.
-  const bool passVia = towards >= 0 && r.usePassVia && !t.PassViaOffsets.empty() &&
-                       !t.ArcOffsets.empty();
+  bool const passVia =
+      towards >= 0 && r.usePassVia && !t.PassViaOffsets.empty() && !t.ArcOffsets.empty();
   if (passVia) {
     work.arcMarks.assign(t.ArcStations.size(), 0);
     for (int32_t k = t.PassViaOffsets[towards]; k < t.PassViaOffsets[towards + 1]; ++k)
@@ -154,7 +154,7 @@ int CollectBoard2(TimetableRecord& t, const Board2Request& request, const BoardF
 
   // So does a train that ends (or starts) on a shortest path between the
   // two stations.
-  const bool paths = towards >= 0 && !t.ArcOffsets.empty();
+  bool const paths = towards >= 0 && !t.ArcOffsets.empty();
   int32_t between = kUnreachable;
   if (paths) {
     ComputeStationDistances(t, station, false, work.fromStation, work.predecessors);
@@ -173,7 +173,7 @@ int CollectBoard2(TimetableRecord& t, const Board2Request& request, const BoardF
     BuildTrainRoute(t, static_cast<uint32_t>(train), work.route);
     const int32_t n = static_cast<int32_t>(work.route.size());
     for (int32_t i = 0; i < n; ++i) {
-      const RouteRecord& stop = work.route[static_cast<size_t>(i)];
+      RouteRecord const& stop = work.route[static_cast<size_t>(i)];
       if (stop.Station != station) continue;
       if (i == 0 && !r.departures) continue;
       if (i == n - 1 && !r.arrivals) continue;
@@ -197,7 +197,7 @@ int CollectBoard2(TimetableRecord& t, const Board2Request& request, const BoardF
       out.push_back(e);
     }
   }
-  std::sort(out.begin(), out.end(), [&](const Board2Entry& a, const Board2Entry& b) {
+  std::sort(out.begin(), out.end(), [&](Board2Entry const& a, Board2Entry const& b) {
     const int ma = SortMinute(a.stop, r.departures);
     const int mb = SortMinute(b.stop, r.departures);
     return ma != mb ? ma < mb : a.train < b.train;
@@ -209,7 +209,7 @@ int CollectBoard2(TimetableRecord& t, const Board2Request& request, const BoardF
     size_t kept = 0;
     for (size_t i = 0; i < out.size(); ++i) {
       if (kept > 0) {
-        const int givesWay = VariantGivingWay(t, out[kept - 1], out[i], r.departures, work);
+        int const givesWay = VariantGivingWay(t, out[kept - 1], out[i], r.departures, work);
         if (givesWay == 1) {
           out[kept - 1] = out[i];
           continue;
@@ -222,8 +222,7 @@ int CollectBoard2(TimetableRecord& t, const Board2Request& request, const BoardF
   }
 
   if (r.mergeFlags & 0x3FF) {
-    if (r.mergeFlags & (kMergeNumber | kMergeName | kMergeType))
-      PrepareMergeTexts(t, r, out, work);
+    if (r.mergeFlags & (kMergeNumber | kMergeName | kMergeType)) PrepareMergeTexts(t, r, out, work);
     size_t kept = 0, previous = 0;  // `previous`: position of the last kept entry
     for (size_t i = 0; i < out.size(); ++i) {
       if (kept > 0 && Merges(t, work, r.mergeFlags, out[kept - 1], previous, out[i], i)) continue;

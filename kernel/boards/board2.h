@@ -63,7 +63,7 @@ struct Board2Work {
 // The board; `out` is replaced, sorted by the minute at the stop, then by
 // train, with group variants of one train that say the same running days
 // and entries that agree in the merge flags' fields folded into one.
-int CollectBoard2(TimetableRecord& t, const Board2Request& request, const BoardFilter& filter,
+int CollectBoard2(TimetableRecord& t, Board2Request const& request, BoardFilter const& filter,
                   Board2Work& work, std::vector<Board2Entry>& out);
 
 }  // namespace qo

@@ -45,51 +45,88 @@ BoardFilter MakeBoardFilter(TimetableRecord& t, uint32_t mask1, uint32_t mask2);
 // True when the train passes the filter's type masks and, unless the
 // filter keeps all, runs on some day from today (less the event's day
 // offset) to the end of validity.
-bool PassesBoardFilter(TimetableRecord& t, const BoardFilter& filter, uint32_t train,
+bool PassesBoardFilter(TimetableRecord& t, BoardFilter const& filter, uint32_t train,
                        uint16_t station, int dayOffset);
 
 // The checks of a board request: ErrFromToMissing (both negative),
 // ErrStationIndex (one not below the station count), ErrParameters
 // (departures asked without a station to leave from).
-int CheckBoardRequest(const TimetableRecord& t, int a, int b, bool departures);
+int CheckBoardRequest(TimetableRecord const& t, int a, int b, bool departures);
 
 // The board of A (towards B) or of B (from A). `equalNames` lets a
 // station equal-named with the other station stand for it. A request with
 // A equal to B gives no entries. `out` is replaced.
-int CollectBoard(TimetableRecord& t, int a, int b, bool departures, const BoardFilter& filter,
+int CollectBoard(TimetableRecord& t, int a, int b, bool departures, BoardFilter const& filter,
                  bool equalNames, std::vector<BoardEntry>& out);
+
+// The trains at one board station that pass the request's filter, found
+// once per multi-pair board and shared by every pair with that station: the
+// stop index at the board station, and per name class of the far side the
+// trains that visit it beyond that stop (after it for departures, before
+// it for arrivals), so that a pair walks only the trains that can reach its
+// other station.
+struct BoardStationTrains {
+  struct Train {
+    uint32_t train;
+    int32_t at;  // the stop at the board station
+    uint16_t minute;
+    uint16_t dayOffset;
+  };
+  std::vector<Train> trains;     // in the station's event order
+  std::vector<int32_t> offsets;  // per far-side class rank, into `visits`
+  std::vector<int32_t> visits;   // indexes into `trains`, in order
+};
 
 // Work arrays the multi-pair boards reuse from call to call.
 struct BoardWork {
   std::vector<uint8_t> taken;  // per train: already listed by an earlier pair
   std::vector<BoardEntry> pair;
+  // Per station: its board-station trains (index into `stations`, -1 when
+  // not yet found), and per name class its rank among the far side's
+  // classes (-1 when no far-side station has that name).
+  std::vector<int32_t> stationTrains;
+  std::vector<int32_t> farRank;
+  int32_t farClasses = 0;
+  std::vector<BoardStationTrains> stations;
+  size_t stationsUsed = 0;
+  std::vector<int32_t> lastTrain, visitRanks, visitTrains;
 };
 
+// Starts a multi-pair board: no train taken, no station's trains known, no
+// far-side station yet.
+void ResetBoardWork(TimetableRecord& t, BoardWork& work);
+// Names a station the pairs will ask for on the far side (To for
+// departures, From for arrivals); every far-side station must be named
+// before the first pair.
+void AddFarStation(TimetableRecord& t, BoardWork& work, int station);
+
 // One (From, To) pair of a multi-pair board: appends to `out` the entries
-// whose trains no earlier pair listed, then marks this pair's trains.
-// `work.taken` must hold TrainCount bytes.
+// whose trains no earlier pair listed, then marks this pair's trains. The
+// entries are those of CollectBoard with the equal-name switch on unless
+// the two stations are distinct and equal-named. `work` must have been
+// reset for this board (and this filter and direction).
 int CollectBoardForPair(TimetableRecord& t, int from, int to, bool departures,
-                        const BoardFilter& filter, BoardWork& work, std::vector<BoardEntry>& out);
+                        BoardFilter const& filter, BoardWork& work, std::vector<BoardEntry>& out);
 
 // Sorts by minute (bits 0-10), then train.
 void SortBoard(std::vector<BoardEntry>& entries);
 
 // The board over sets of stations; ErrStationIndex for any bad station.
-int CollectBoardExt(TimetableRecord& t, const int* from, int fromCount, const int* to,
-                    int toCount, bool departures, const BoardFilter& filter, BoardWork& work,
+int CollectBoardExt(TimetableRecord& t, int const* from, int fromCount, int const* to, int toCount,
+                    bool departures, BoardFilter const& filter, BoardWork& work,
                     std::vector<BoardEntry>& out);
 
 // The board between two places, each a station (list negative, or an item
 // negative for none) or an item of a virtual list. ErrVirtListIndex for a
 // bad list, ErrFromToMissing for an item out of its list's range.
 int CollectBoardVL(TimetableRecord& t, int fromItem, int fromList, int toItem, int toList,
-                   bool departures, const BoardFilter& filter, BoardWork& work,
+                   bool departures, BoardFilter const& filter, BoardWork& work,
                    std::vector<BoardEntry>& out);
 
 // How many members of a group are taken: 15 for lists of kinds 1 and 2.
-int GetGroupStationLimit(const VirtListRecord& list);
+int GetGroupStationLimit(VirtListRecord const& list);
 // Members of kind-1 lists marked 0x1000 stand for no place of their own.
-bool IsStationSkippedInGroup(const TimetableRecord& t, const VirtListRecord& list,
+bool IsStationSkippedInGroup(TimetableRecord const& t, VirtListRecord const& list,
                              uint16_t station);
 
 }  // namespace qo

@@ -83,7 +83,7 @@ TEST_F(StationSetTest, StationsReachedFromAndLeadingToAPlace) {
       {"from C, by items", true, kPlaceC, 0, 0, {kPlaceAD}},
       {"to A and D, by items", false, kPlaceAD, 0, 0, {kPlaceAD, kPlaceB, kPlaceC}},
   };
-  for (const Case& c : cases) {
+  for (Case const& c : cases) {
     SCOPED_TRACE(c.name);
     unsigned char* marks = c.from ? QoStationsFromVL(0, c.item, c.list, c.target, kAll, kAll)
                                   : QoStationsToVL(0, c.item, c.list, c.target, kAll, kAll);
@@ -91,13 +91,12 @@ TEST_F(StationSetTest, StationsReachedFromAndLeadingToAPlace) {
     EXPECT_EQ(QoError(), 0);
   }
   // Masks: only trains of type 1 (the D-A train) from A and D.
-  EXPECT_EQ(Marked(QoStationsFromVL(0, kPlaceAD, 0, -1, kAll, 0x2), 4),
-            (std::vector<int>{kA, kB}));
+  EXPECT_EQ(Marked(QoStationsFromVL(0, kPlaceAD, 0, -1, kAll, 0x2), 4), (std::vector<int>{kA, kB}));
 
   struct Bad {
     int item, list, target, error;
   };
-  for (const Bad& b : {Bad{kPlaceB, 5, -1, ErrVirtListIndex}, Bad{kPlaceB, 0, 5, ErrVirtListIndex},
+  for (Bad const& b : {Bad{kPlaceB, 5, -1, ErrVirtListIndex}, Bad{kPlaceB, 0, 5, ErrVirtListIndex},
                        Bad{9, 0, -1, ErrStationIndex}, Bad{99, -1, -1, ErrStationIndex}}) {
     EXPECT_EQ(QoStationsToVL(0, b.item, b.list, b.target, kAll, kAll), nullptr);
     EXPECT_EQ(QoError(), b.error);
@@ -121,7 +120,7 @@ TEST_F(StationSetTest, LinesOfAPlace) {
 }
 
 TEST_F(StationSetTest, TypeWordsOfTheTrainsAtStations) {
-  const unsigned short stations[] = {kA, kC, kD, 999};
+  unsigned short const stations[] = {kA, kC, kD, 999};
   unsigned out[4] = {7, 7, 7, 7};
   QoArrDepTypes(0, stations, 4, out);
   EXPECT_EQ(out[0] & 0x80000003u, 0x3u);         // types 0 and 1
@@ -149,25 +148,55 @@ TEST_F(StationSetTest, BoardWithFirstAndLastStops) {
     std::vector<Entry> entries;
   };
   const Case cases[] = {
-      {"neither asked means departures", kB, -1, 0, 0, 0,
+      {"neither asked means departures",
+       kB,
+       -1,
+       0,
+       0,
+       0,
        {{kAC, kA, kC, 490, 491}, {kAC2, kA, kC, 505, 506}, {kDA, kD, kA, 610, 611}}},
-      {"departures towards C", kB, kC, 0, 1, 0,
+      {"departures towards C",
+       kB,
+       kC,
+       0,
+       1,
+       0,
        {{kAC, kA, kC, 490, 491}, {kAC2, kA, kC, 505, 506}}},
       {"arrivals from D", kB, kD, 1, 0, 0, {{kDA, kD, kA, 610, 611}}},
-      {"departures ending on the way to D", kB, kD, 0, 1, 0,
+      {"departures ending on the way to D",
+       kB,
+       kD,
+       0,
+       1,
+       0,
        {{kAC, kA, kC, 490, 491}, {kAC2, kA, kC, 505, 506}}},
       {"arrivals at the last stop", kA, -1, 1, 0, 0, {{kDA, kD, kA, 620, -1}}},
-      {"no departure from the last stop", kA, -1, 0, 1, 0,
+      {"no departure from the last stop",
+       kA,
+       -1,
+       0,
+       1,
+       0,
        {{kAC, kA, kC, -1, 480}, {kAC2, kA, kC, -1, 495}}},
-      {"same first and last station merged", kB, -1, 0, 1, 0x04 | 0x08,
+      {"same first and last station merged",
+       kB,
+       -1,
+       0,
+       1,
+       0x04 | 0x08,
        {{kAC, kA, kC, 490, 491}, {kDA, kD, kA, 610, 611}}},
-      {"a differing minute keeps both", kB, -1, 0, 1, 0x04 | 0x01,
+      {"a differing minute keeps both",
+       kB,
+       -1,
+       0,
+       1,
+       0x04 | 0x01,
        {{kAC, kA, kC, 490, 491}, {kAC2, kA, kC, 505, 506}, {kDA, kD, kA, 610, 611}}},
   };
-  for (const Case& c : cases) {
+  for (Case const& c : cases) {
     SCOPED_TRACE(c.name);
-    int n = QoArrDep2(0, c.station, c.towards, 0, c.arrivals, c.departures, kAll, kAll, c.merge,
-                      &r);
+    int n =
+        QoArrDep2(0, c.station, c.towards, 0, c.arrivals, c.departures, kAll, kAll, c.merge, &r);
     EXPECT_EQ(Entries(r, n), c.entries);
     EXPECT_EQ(QoError(), 0);
   }
@@ -201,9 +230,9 @@ class Board2Test : public LoadingTest {
     auto trip = [](std::vector<uint16_t> stations, int atB) {
       std::vector<w::Stop> stops;
       int minute = atB - 10 * static_cast<int>(std::find(stations.begin(), stations.end(), kB) -
-                                             stations.begin());
+                                               stations.begin());
       for (size_t i = 0; i < stations.size(); ++i, minute += 10)
-        stops.push_back(i == 0                    ? Dep(stations[i], minute)
+        stops.push_back(i == 0                     ? Dep(stations[i], minute)
                         : i + 1 == stations.size() ? Arr(stations[i], minute)
                                                    : Pass(stations[i], minute - 1, minute));
       return stops;
@@ -274,7 +303,7 @@ TEST_F(Board2Test, MergeFlagsOnTextsTypesAndRemarks) {
       {"general remarks", 0x200, {0, 3, 4, 6}},
       {"number and general remarks", 0x040 | 0x200, {0, 1, 3, 4, 5, 6, 8}},
   };
-  for (const Case& c : cases) {
+  for (Case const& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Trains(-1, 0, c.merge), c.trains);
   }

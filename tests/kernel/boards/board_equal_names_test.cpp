@@ -24,9 +24,8 @@ class BoardEqualNames : public LoadingTest {
     w::TimetableModel m = SmallModel(1, 2, 0, 0);
     m.regions = {"CZ-Kolín"};
     for (char const* name : {"Nová Ves", "Praha", "Nová Ves"})
-      m.stations.push_back({.name = {name},
-                            .key = static_cast<int32_t>(m.stations.size() + 1),
-                            .region = 0});
+      m.stations.push_back(
+          {.name = {name}, .key = static_cast<int32_t>(m.stations.size() + 1), .region = 0});
     m.virtual_lists = {{.type = 1,
                         .name = {"Obce"},
                         .items = {{.stations = {kNovaVesTown}, .key = 500, .name = {"Nová Ves"}},
@@ -56,7 +55,7 @@ class BoardEqualNames : public LoadingTest {
   // The departures from Praha towards the halt: the trains and the station
   // each entry reports at +2.
   static std::vector<std::pair<int, int>> TowardsHalt() {
-    const int from[] = {kPraha}, to[] = {kNovaVesHalt};
+    int const from[] = {kPraha}, to[] = {kNovaVesHalt};
     ARRDEP_REC* r = nullptr;
     int n = QoArrDepExt(BusTimetable(), from, 1, to, 1, 1, kAll, kAll, &r);
     std::vector<std::pair<int, int>> out;
