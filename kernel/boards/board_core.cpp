@@ -135,6 +135,19 @@ int32_t EventStop(StopList const& stops, int station, uint16_t eventMinute) {
   return -1;
 }
 
+// The tests a ride from A to B passes after the walk found both stops:
+// trains offered only within a region group stay inside one (their type
+// word read at the board's station), and a bus trip that stops at both only
+// on request in a way that makes it no ride of its own is refused. `flags`
+// are those of the stop at B.
+bool RideOffered(TimetableRecord& t, StopList const& stops, uint16_t flags, uint32_t train,
+                 int boardStation, int a, int b) {
+  if ((GetTrainTypeWord(t, train, boardStation) & kRegionGroupOnly) != 0 &&
+      !AreStationsInSameRegionGroup(t, a, b))
+    return false;
+  return !(t.Kind == 2 && HasBoth(flags) && IsRestrictedBusTrip(stops, a, b));
+}
+
 // Whether the train leaving A at stop `at` takes passengers on to B. With
 // equal names a station of B's name stands for B (and becomes B for the
 // rest of the board), and one of A's name ends the walk: its own board
@@ -156,10 +169,7 @@ bool DepartureGoesTo(TimetableRecord& t, StopList const& stops, int32_t at, uint
   if (found < 0) return false;
   const uint16_t flags = StopFlags(stops, found);
   if ((flags & kNoAlighting) != 0 && (flags & kRequestStop) == 0) return false;
-  if ((GetTrainTypeWord(t, train, a) & kRegionGroupOnly) != 0 &&
-      !AreStationsInSameRegionGroup(t, a, b))
-    return false;
-  return !(t.Kind == 2 && HasBoth(flags) && IsRestrictedBusTrip(stops, a, b));
+  return RideOffered(t, stops, flags, train, a, a, b);
 }
 
 // Whether the train reaching B at stop `at` took passengers from A; the
@@ -182,10 +192,7 @@ bool ArrivalComesFrom(TimetableRecord& t, StopList const& stops, int32_t at, uin
   if (!passed) return false;
   const uint16_t flags = StopFlags(stops, at);
   if ((flags & kNoBoardingMark) != 0) return false;
-  if ((GetTrainTypeWord(t, train, b) & kRegionGroupOnly) != 0 &&
-      !AreStationsInSameRegionGroup(t, a, b))
-    return false;
-  return !(t.Kind == 2 && HasBoth(flags) && IsRestrictedBusTrip(stops, a, b));
+  return RideOffered(t, stops, flags, train, b, a, b);
 }
 
 }  // namespace
