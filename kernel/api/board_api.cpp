@@ -7,6 +7,7 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
+#include "api/train_arguments.h"
 #include "boards/board2.h"
 #include "boards/board_core.h"
 #include "boards/board_filters.h"
@@ -50,11 +51,7 @@ unsigned char* ReachableStations(int timetable, int station, bool from, unsigned
                                  unsigned int mask2, std::vector<uint8_t>& marks) {
   return api::GuardedExport<unsigned char*>(nullptr, [&]() -> unsigned char* {
     TimetableRecord* t = api::CheckTimetable(timetable);
-    if (!t) return nullptr;
-    if (station < 0 || static_cast<uint32_t>(station) >= t->StationCount) {
-      SetKernelError(ErrStationIndex);
-      return nullptr;
-    }
+    if (!t || !api::CheckStation(*t, station)) return nullptr;
     marks.assign(t->StationCount, 0);
     MarkReachableStations(*t, static_cast<uint16_t>(station), from, mask1, mask2, marks);
     return marks.data();
@@ -156,11 +153,7 @@ QO_API int QoDepLine(int timetable, int train, int day, int month, int year, DEP
   static std::vector<LineTrip> trips;
   return api::GuardedExport<int>(0, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
-    if (!t) return 0;
-    if (train < 0 || static_cast<uint32_t>(train) >= t->TrainCount) {
-      SetKernelError(ErrTrainIndex);
-      return 0;
-    }
+    if (!t || !api::CheckTrain(*t, train)) return 0;
     if (int error = CollectLineTrips(*t, timetable, static_cast<uint32_t>(train), day, month,
                                      year, trips))
       SetKernelError(error);
@@ -204,11 +197,7 @@ QO_API int QoLocalTrain(int timetable, int train, int station, int day, int mont
                         int departure) {
   return api::GuardedExport<int>(-1, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
-    if (!t) return -1;
-    if (train < 0 || static_cast<uint32_t>(train) >= t->TrainCount) {
-      SetKernelError(ErrTrainIndex);
-      return -1;
-    }
+    if (!t || !api::CheckTrain(*t, train)) return -1;
     if (station >= static_cast<int64_t>(t->StationCount)) {
       SetKernelError(ErrStationIndex);
       return train;
@@ -238,11 +227,7 @@ QO_API int QoStLines(int timetable, int station, int departures, int arrivals,
   static std::vector<StationLine> lines;
   return api::GuardedExport<int>(0, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
-    if (!t) return 0;
-    if (station < 0 || static_cast<uint32_t>(station) >= t->StationCount) {
-      SetKernelError(ErrStationIndex);
-      return 0;
-    }
+    if (!t || !api::CheckStation(*t, station)) return 0;
     if (!departures && !arrivals) {
       SetKernelError(ErrParameters);
       return 0;
