@@ -197,7 +197,8 @@ int CollectBoard2(TimetableRecord& t, Board2Request const& request, BoardFilter 
       out.push_back(e);
     }
   }
-  std::sort(out.begin(), out.end(), [&](Board2Entry const& a, Board2Entry const& b) {
+  // Stable: a train at the station twice in one minute keeps its route order.
+  std::stable_sort(out.begin(), out.end(), [&](Board2Entry const& a, Board2Entry const& b) {
     const int ma = SortMinute(a.stop, r.departures);
     const int mb = SortMinute(b.stop, r.departures);
     return ma != mb ? ma < mb : a.train < b.train;
@@ -221,11 +222,15 @@ int CollectBoard2(TimetableRecord& t, Board2Request const& request, BoardFilter 
     out.resize(kept);
   }
 
-  if (r.mergeFlags & 0x3FF) {
-    if (r.mergeFlags & (kMergeNumber | kMergeName | kMergeType)) PrepareMergeTexts(t, r, out, work);
+  // Without general remarks their flag names no field: alone it must not
+  // fold the whole board into one entry.
+  int mergeFlags = r.mergeFlags & 0x3FF;
+  if (!HasGeneralRemarks(t)) mergeFlags &= ~kMergeGeneralRemarks;
+  if (mergeFlags) {
+    if (mergeFlags & (kMergeNumber | kMergeName | kMergeType)) PrepareMergeTexts(t, r, out, work);
     size_t kept = 0, previous = 0;  // `previous`: position of the last kept entry
     for (size_t i = 0; i < out.size(); ++i) {
-      if (kept > 0 && Merges(t, work, r.mergeFlags, out[kept - 1], previous, out[i], i)) continue;
+      if (kept > 0 && Merges(t, work, mergeFlags, out[kept - 1], previous, out[i], i)) continue;
       out[kept++] = out[i];
       previous = i;
     }

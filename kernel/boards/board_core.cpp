@@ -310,6 +310,9 @@ bool CollectPair(TimetableRecord& t, int a, int b, bool departures, BoardFilter 
   if (rank < 0) return false;
   int const station = departures ? a : b;
   BoardStationTrains const& trains = StationTrains(t, station, departures, filter, names, work);
+  // A far station named after this station's trains were found has no
+  // group of its own there.
+  if (static_cast<size_t>(rank) + 1 >= trains.offsets.size()) return false;
   for (int32_t v = trains.offsets[static_cast<size_t>(rank)];
        v < trains.offsets[static_cast<size_t>(rank) + 1]; ++v) {
     BoardStationTrains::Train const& train =

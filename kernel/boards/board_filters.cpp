@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 
 #include "calendars/train_groups.h"
 #include "core/byte_order.h"
@@ -21,16 +22,19 @@ bool DateWithinValidity(TimetableRecord const& t, int day, int month, int year) 
 
 int WrappedMinute(int minute) { return (minute + 14400) % 1440; }
 
-// Keeps, in order, the entries `keep` accepts. `in` may be out's own data:
-// the kept entries then move down in place.
+// Keeps, in order, the entries `keep` accepts. `in` may point into out's
+// own entries: the kept ones then move down in place (writes trail reads).
 template <class Keep>
 void KeepEntries(BoardEntry const* in, int count, std::vector<BoardEntry>& out, Keep&& keep) {
-  if (in != out.data()) {
+  BoardEntry const* begin = out.data();
+  const std::less<BoardEntry const*> before;  // a total order over any pointers
+  if (before(in, begin) || !before(in, begin + out.size())) {
     out.clear();
     for (int i = 0; i < count; ++i)
       if (keep(in[i])) out.push_back(in[i]);
     return;
   }
+  count = std::min(count, static_cast<int>(begin + out.size() - in));
   size_t kept = 0;
   for (int i = 0; i < count; ++i)
     if (keep(in[i])) out[kept++] = in[i];

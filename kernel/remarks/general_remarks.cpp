@@ -165,8 +165,12 @@ bool PlainRemarkHolds(TimetableRecord const& t, uint32_t train, std::string_view
 
 }  // namespace
 
+bool HasGeneralRemarks(TimetableRecord const& t) {
+  return !t.GeneralRemarkPools.empty() && GetPoolCount(t.GeneralRemarkPools[0]) != 0;
+}
+
 int32_t CountGeneralRemarks(TimetableRecord const& t, uint32_t train) {
-  if (t.GeneralRemarkPools.empty() || GetPoolCount(t.GeneralRemarkPools[0]) == 0) return 0;
+  if (!HasGeneralRemarks(t)) return 0;
   if (t.RemarkListOffsets.empty()) return 1;
   int32_t group = GroupOf(t, train);
   return t.RemarkListOffsets[group + 1] - t.RemarkListOffsets[group];

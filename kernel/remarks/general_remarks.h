@@ -28,6 +28,9 @@ int32_t CountGeneralRemarks(TimetableRecord const& t, uint32_t train);
 std::string_view GeneralRemarkText(TimetableRecord const& t, int language, uint32_t train,
                                    int32_t i);
 
+// True when the timetable has general remark texts.
+bool HasGeneralRemarks(TimetableRecord const& t);
+
 // True when two trains carry the same general remarks, in the same order
 // (always when the timetable has none). Both trains must be below
 // TrainCount.
