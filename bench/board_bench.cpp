@@ -2,8 +2,6 @@
 // a second station, and the board between two towns of many stops each.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -11,11 +9,9 @@
 #include "boards/board_core.h"
 #include "boards/board_filters.h"
 #include "dates/clock.h"
-#include "load/close_timetables.h"
-#include "load/load_timetables.h"
 #include "load/loaded_set.h"
 #include "load/timetable_record.h"
-#include "writer/timetable_writer.h"
+#include "loaded_models.h"
 
 namespace {
 
@@ -103,23 +99,15 @@ qo::TimetableRecord* FindHub() {
 
 qo::TimetableRecord& Hub() {
   if (qo::TimetableRecord* hub = FindHub()) return *hub;
-  std::vector<std::string> paths;
+  std::vector<w::TimetableModel> models;
   for (uint32_t copy = 0; copy < 2; ++copy) {
-    w::TimetableModel m = HubModel();
-    m.id = kBoardTimetableId + copy;
-    m.names = {"Hub " + std::to_string(copy)};
-    paths.push_back(std::string(P_tmpdir) + "/qo_bench_board_hub" + std::to_string(copy) + ".qo");
-    w::SaveFile(paths.back(), w::WriteTimetable(m).bytes);
+    models.push_back(HubModel());
+    models.back().id = kBoardTimetableId + copy;
+    models.back().names = {"Hub " + std::to_string(copy)};
   }
-  qo::CloseAllTimetables();
-  qo::LoadTimetableFiles(paths, nullptr);
+  qo::bench::LoadModels(models, "board_hub");
   qo::SetClockForTesting(static_cast<qo::DayNumber>(w::DayNumberOf(2025, 3, 3)), 600);
-  qo::TimetableRecord* hub = FindHub();
-  if (!hub) {
-    std::fprintf(stderr, "board benchmark: the hub timetables did not load\n");
-    std::exit(1);
-  }
-  return *hub;
+  return *FindHub();
 }
 
 // All departures of the hub with the running test: 2,000 entries.
@@ -238,14 +226,7 @@ qo::TimetableRecord& LargeTowns() {
     places.items.push_back(item);
   }
   m.virtual_lists = {places};
-  std::string path = std::string(P_tmpdir) + "/qo_bench_board_large_towns.qo";
-  w::SaveFile(path, w::WriteTimetable(m).bytes);
-  qo::CloseAllTimetables();
-  qo::LoadTimetableFiles({path}, nullptr);
-  if (qo::LoadedCount() != 1) {
-    std::fprintf(stderr, "board benchmark: the large towns did not load\n");
-    std::exit(1);
-  }
+  qo::bench::LoadModels({m}, "board_large_towns");
   return *qo::TimetableAt(0);
 }
 

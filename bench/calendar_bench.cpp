@@ -3,17 +3,15 @@
 // stay small next to the rest of the work a train costs there.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "calendars/train_calendar.h"
 #include "dates/clock.h"
 #include "links/station_links.h"
-#include "load/close_timetables.h"
-#include "load/load_timetables.h"
 #include "load/loaded_set.h"
 #include "load/timetable_record.h"
+#include "loaded_models.h"
 #include "search/day_type_calendars.h"
 #include "servicecodes/service_codes.h"
 #include "trains/train_stops.h"
@@ -98,14 +96,7 @@ struct Set {
 };
 Set const& Loaded() {
   static Set set = [] {
-    std::vector<std::string> paths;
-    for (auto const& [model, name] : {std::pair{RailModel(), "rail"}, {CityModel(), "city"}}) {
-      std::string path = std::string(P_tmpdir) + "/qo_bench_calendar_" + name + ".qo";
-      w::SaveFile(path, w::WriteTimetable(model).bytes);
-      paths.push_back(path);
-    }
-    qo::CloseAllTimetables();
-    qo::LoadTimetableFiles(paths, nullptr);
+    qo::bench::LoadModels({RailModel(), CityModel()}, "calendar");
     // The typical sets describe the month from today: keep today inside
     // the validity.
     qo::SetClockForTesting(static_cast<qo::DayNumber>(w::DayNumberOf(2025, 3, 3)), 600);
