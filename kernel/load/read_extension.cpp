@@ -273,13 +273,10 @@ void SetUpGis(const TimetableRecord& t, GisData& gis) {
   gis.PointStation.clear();
   if (gis.Layers[2].empty()) return;
   const RecordArray& points = gis.Layers[2][0].Points;
-  gis.PointStation.resize(static_cast<size_t>(points.size()));
-  if (!HasKeyOrder(t)) {
-    for (int32_t p = 0; p < points.size(); ++p)
-      gis.PointStation[static_cast<size_t>(p)] = points.Field<int32_t>(p, 8);
-    return;
-  }
-  std::fill(gis.PointStation.begin(), gis.PointStation.end(), -1);
+  // A point no station claims is -1; its stored key is never mistaken for a
+  // station index, also in a timetable whose stations have no key order.
+  gis.PointStation.assign(static_cast<size_t>(points.size()), -1);
+  if (!HasKeyOrder(t)) return;
   // Both sides in ascending key order at once; stations sharing a key all
   // get the first point of that key.
   int32_t s = 0, p = 0;

@@ -181,6 +181,18 @@ TEST_F(ReadExtension, GisExtentAndStationPoints) {
   // The stored points keep their keys: derived values live beside the image.
   EXPECT_EQ(std::memcmp(gis.File.Image.get(), bytes.data(), bytes.size()), 0);
 
+  // Without key order no station claims a point, and no stored key may pass
+  // for a station index: every point is -1.
+  w::TimetableModel unkeyed = RichModel(23);
+  unkeyed.write_station_keys = false;
+  TimetableRecord plain;
+  ASSERT_EQ(ReadImage(w::WriteTimetable(unkeyed).bytes, &plain), 0);
+  ExtensionReadOptions options{};
+  ASSERT_EQ(ReadExtensionBytes(&plain, "x.ext", bytes.data(), bytes.size(), options, &attached), 0);
+  ASSERT_TRUE(attached);
+  EXPECT_EQ(plain.Gis->StationPoint, (std::vector<int32_t>{0, 0, 0, 0}));
+  EXPECT_EQ(plain.Gis->PointStation, (std::vector<int32_t>{-1, -1, -1}));
+
   // A label text that runs into the trailer is a damaged file.
   std::vector<uint8_t> body = GisBody();
   auto at = std::search(body.begin(), body.end(), std::begin("Beroun"), std::end("Beroun"));
