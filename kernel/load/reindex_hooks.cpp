@@ -2,9 +2,7 @@
 
 namespace qo {
 
-// The search parameters module replaces this body: until it exists there
-// are no parameters to reset.
-void ResetConnParms() {}
+// ResetConnParms lives with the search parameters (search/search_params.cpp).
 
 // MarkSameNameStations lives with the global lists (global/same_names.cpp).
 

@@ -1,0 +1,30 @@
+#pragma once
+// The search handle: a finished search's request and found connections.
+// The kernel keeps one current handle; a caller may take it out (and owns
+// it then) and give it back. Its fields are filled by StoreSearchInHandle.
+#include <cstdint>
+
+#include "search/search_run.h"
+
+namespace qo {
+
+struct SearchHandle {
+  SearchRequest Request;
+  // Window times of the earliest and the latest window searched, minutes
+  // from midnight of the search day (may leave 0..1439).
+  int32_t EarlierWindowTime = 0;
+  int32_t LaterWindowTime = 0;
+  int32_t EarlierAllowed = 0;
+  int32_t LaterAllowed = 0;
+  int32_t WindowLength = 0;
+  uint32_t Stamp = 0;
+  ConnectionList Connections;
+};
+
+SearchHandle& CurrentSearchHandle();
+
+// After a search: the request (a new search only), the day and the found
+// connections of `run` go into the current handle.
+void StoreSearchInHandle(SearchRun& run, bool newSearch);
+
+}  // namespace qo

@@ -1,0 +1,134 @@
+#pragma once
+// What the request front hands an engine, and what an engine hands back.
+//
+// The front (search_request.cpp) checks a request, expands its places into
+// the working sets below, prepares the per-timetable fields (inclusion word,
+// day, marks) and runs the time-window loop; for every window it calls
+// RunSearchEngine, which runs the forward engine by departure and the
+// backward engine by arrival. An engine reads the request, the settings
+// (search_params.h) and the marks (TimetableRecord::Search.Marks), appends
+// what it finds to the working connection list and returns its count.
+//
+// One search runs at a time (the program keeps every other call away while
+// it runs); only the progress record and the stop flag are shared with
+// another thread (search_control.h).
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "dates/day_number.h"
+#include "search/search_limits.h"
+
+namespace qo {
+
+struct TimetableRecord;
+
+// One station of a working set. `station` is minus the key for a
+// pass-through point of a via list.
+struct SearchStation {
+  TimetableRecord* timetable = nullptr;
+  int32_t station = 0;
+  int32_t minutes = 0;  // access minutes (From and To sets only)
+};
+using StationSet = std::vector<SearchStation>;
+
+// The working sets and the request's terms; rebuilt by every new search.
+struct SearchRequest {
+  StationSet From;
+  StationSet To;
+  int32_t ViaCount = 0;  // 0..kMaxViaPoints
+  std::array<StationSet, kMaxViaPoints> Via;
+  StationSet ChangePoints;
+
+  // The search time: minutes from midnight of the search day (0..1440 as
+  // asked; the window loop moves WindowTime, not this).
+  int32_t Time = 0;
+  bool ByDeparture = true;
+  bool ChangesAllowed = true;
+  // By date: the day searched. By day type: the type and its weekday mask.
+  bool ByDayType = false;
+  DayNumber Day = 0;
+  int32_t DayType = 0;
+  int32_t WeekdayMask = 0;
+};
+
+// One train leg of a found connection, as the kernel keeps it. Days count
+// from the search day; minutes are of the day.
+struct ConnectionLeg {
+  int32_t FromStation = 0;
+  int32_t ToStation = 0;
+  int32_t DepartureMinute = 0;
+  int32_t ArrivalMinute = 0;
+  int32_t DepartureDay = 0;
+  int32_t ArrivalDay = 0;
+  int32_t BoardingDayOffset = 0;  // days from the train's first stop to the boarding stop
+  int32_t Train = -1;
+  int32_t Distance = -1;  // metres, -1 none
+  int32_t ConnectionId = 0;  // first leg only; 0 none yet
+  int32_t ViaLevel = 0;
+  int32_t FirstViaStation = -1;
+  int32_t LastViaStation = -1;
+  int32_t Timetable = 0;
+  int32_t NewMark = 0;
+  int32_t RemovalMark = 0;  // first leg only
+};
+static_assert(sizeof(ConnectionLeg) == 64);
+
+using Connection = std::vector<ConnectionLeg>;
+using ConnectionList = std::vector<Connection>;
+
+// What one engine run is asked to do.
+struct EngineCall {
+  bool ComputeBounds = false;  // build the corridor and lower bounds (first window)
+  bool ChangesAllowed = true;
+  bool ContinueLater = false;
+  bool ContinueEarlier = false;
+  bool ReportProgress = true;
+};
+
+enum class SearchDirection { Forward, Backward };
+
+// The state of the search in progress: the request, the window, and the
+// working connection list the engines fill.
+struct SearchRun {
+  SearchRequest Request;
+  // Minutes from midnight of the search day of the current window (may
+  // leave 0..1439 as the window loop shifts it), and its minute of day.
+  int32_t WindowTime = 0;
+  int32_t WindowMinute = 0;
+  int32_t WindowLength = 0;
+  ConnectionList Found;
+  // A continued search's earlier list, which the clean-up compares with
+  // (null for a new search).
+  ConnectionList const* Earlier = nullptr;
+  // The first From and To stations (destination of the bounds).
+  SearchStation FirstFrom;
+  SearchStation FirstTo;
+  // 0 domestic, 1 open, 2 one region; and the region's common name.
+  int32_t ScopeMode = 1;
+  char CommonRegion[10] = {};
+  // Stops-in-via as set; a search may switch it off for itself.
+  int32_t SavedStopsInVia = 1;
+};
+
+SearchRun& CurrentSearchRun();
+
+SearchDirection DirectionOf(SearchRequest const& request);
+
+// The engines. Each runs one window of CurrentSearchRun() and returns the
+// number of connections in its Found list.
+int SearchForward(EngineCall const& call);
+int SearchBackward(EngineCall const& call);
+
+// Runs the engine of the request's direction, or the replacement a test
+// installed.
+int RunSearchEngine(EngineCall const& call);
+
+// Tests only: replaces both engines (null restores them).
+using SearchEngineFunction = int (*)(SearchRun& run, EngineCall const& call);
+void SetSearchEngineForTesting(SearchEngineFunction engine);
+
+// The day of a leg relative to the base the window loop started from.
+void RebaseConnectionDays(SearchRun& run);
+
+}  // namespace qo
