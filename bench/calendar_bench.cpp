@@ -12,7 +12,7 @@
 #include "load/loaded_set.h"
 #include "load/timetable_record.h"
 #include "loaded_models.h"
-#include "search/day_type_calendars.h"
+#include "calendars/day_type_calendars.h"
 #include "servicecodes/service_codes.h"
 #include "trains/train_stops.h"
 #include "writer/timetable_writer.h"

@@ -11,7 +11,7 @@
 #include "load/loaded_set.h"
 #include "load/read_timetable.h"
 #include "load/reindex.h"
-#include "load/station_index.h"
+#include "trains/station_index.h"
 #include "writer/timetable_writer.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "load/read_timetable.h"
-#include "search/search_filter.h"
+#include "trains/search_filter.h"
 #include "stations/station_distances.h"
 #include "trains/running_day.h"
 #include "trains/station_events.h"

@@ -13,7 +13,7 @@
 #include "core/counted_array.h"
 #include "dates/day_number.h"
 #include "load/timetable_record.h"
-#include "search/day_type_calendars.h"
+#include "calendars/day_type_calendars.h"
 
 using namespace qo;
 

@@ -9,7 +9,7 @@
 #include "api/out_text.h"
 #include "core/counted_array.h"
 #include "dayremarks/day_remark_text.h"
-#include "search/day_type_calendars.h"
+#include "calendars/day_type_calendars.h"
 
 using namespace qo;
 

@@ -2,7 +2,7 @@
 
 #include "dates/day_number.h"
 #include "frame/error_codes.h"
-#include "search/day_type_calendars.h"
+#include "calendars/day_type_calendars.h"
 #include "trains/train_stops.h"
 
 namespace qo {

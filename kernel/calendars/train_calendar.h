@@ -8,7 +8,7 @@
 // train leaves its first stop; a train met at a later stop after midnight
 // left one or more days earlier, which the day steps of its stops tell.
 //
-// By day type (search/day_type_calendars.h) 25 windows around the day
+// By day type (calendars/day_type_calendars.h) 25 windows around the day
 // asked for stand in for the calendar.
 //
 // Cores return 0 or a kernel error code and never set the last error.

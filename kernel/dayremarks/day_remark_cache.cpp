@@ -10,7 +10,7 @@
 #include "dayremarks/day_remark_text.h"
 #include "frame/message_tables.h"
 #include "load/loaded_set.h"
-#include "search/day_type_calendars.h"
+#include "calendars/day_type_calendars.h"
 #include "trains/type_word_bits.h"
 
 namespace qo {

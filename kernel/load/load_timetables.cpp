@@ -11,7 +11,7 @@
 #include "load/read_timetable.h"
 #include "load/reindex.h"
 #include "load/sort_set.h"
-#include "load/station_index.h"
+#include "trains/station_index.h"
 #include "load/timetable_record.h"
 #include "platform/file_system.h"
 

@@ -385,7 +385,7 @@ struct TimetableRecord {
 
   // What the last search (or calendar query) left here: inclusion word,
   // day searched, day-type windows, days-off table, typical sets
-  // (search/day_type_calendars.h).
+  // (calendars/day_type_calendars.h).
   TimetableSearchState Search;
   // The service-code filter of the last QoFCEnable (servicecodes/).
   CodeFilterState CodeFilter;

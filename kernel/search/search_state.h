@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "search/search_filter.h"
+#include "trains/search_filter.h"
 
 namespace qo {
 

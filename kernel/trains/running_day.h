@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "load/timetable_record.h"
-#include "search/search_filter.h"
+#include "trains/search_filter.h"
 #include "trains/station_events.h"
 
 namespace qo {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "load/station_index.h"
+#include "trains/station_index.h"
 
 namespace qo {
 namespace {

@@ -13,7 +13,7 @@
 #include "dates/clock.h"
 #include "frame/error_codes.h"
 #include "kernel/loading/loading_test_support.h"
-#include "search/day_type_calendars.h"
+#include "calendars/day_type_calendars.h"
 
 namespace qo::test {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "frame/error_codes.h"
 #include "kernel/loading/loading_test_support.h"
-#include "load/station_index.h"
+#include "trains/station_index.h"
 
 namespace qo::test {
 namespace {

@@ -1,5 +1,5 @@
 // Station event lists built at load against the lists the writer stores.
-#include "load/station_index.h"
+#include "trains/station_index.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 
 #include "frame/error_codes.h"
 #include "kernel/loading/loading_test_support.h"
-#include "search/search_filter.h"
+#include "trains/search_filter.h"
 #include "trains/running_day.h"
 #include "trains/station_events.h"
 #include "trains/train_checks.h"

@@ -1,4 +1,4 @@
-#include "load/station_index.h"
+#include "trains/station_index.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "search/day_type_calendars.h"
+#include "calendars/day_type_calendars.h"
 
 #include <algorithm>
 #include <array>
