@@ -20,8 +20,8 @@ constexpr int kMinutesPerDay = 1440;
 
 // Words that open a property line inside a train; a station id may not be
 // one of them, or a stop line could not be told from a property.
-const std::set<std::string> kTrainWords = {"days", "line",  "owner",     "remark",
-                                           "note", "every", "attributes"};
+const std::set<std::string> kTrainWords = {"days",  "line",  "owner",     "remark",
+                                           "note",  "every", "attributes", "validity"};
 
 bool IsDigits(std::string_view s) {
   return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -345,6 +345,8 @@ class Compiler {
       }
     } else if (k == "note") {
       NoteLine(a, -1, -1);
+    } else if (k == "validity") {
+      ValidityStatement(a);
     } else {
       Fail(line, "unknown statement '" + k + "'");
     }
@@ -436,6 +438,67 @@ class Compiler {
   void AddArc(uint16_t from, uint16_t to, int32_t length, bool oneway) {
     model().arcs.push_back({from, to, length});
     if (!oneway) model().arcs.push_back({to, from, length});
+  }
+
+  // "Mo-Fr,Su": bit 0 Monday .. bit 6 Sunday.
+  uint8_t WeekdayBits(int line, std::string const& text) const {
+    static const std::vector<std::string> names = {"mo", "tu", "we", "th", "fr", "sa", "su"};
+    auto index = [&](std::string const& n) {
+      auto it = std::find(names.begin(), names.end(), Lower(n));
+      if (it == names.end()) {
+        Fail(line, "unknown weekdays '" + text + "' (Mo..Su, ranges such as Mo-Fr, joined by ',')");
+      }
+      return static_cast<int>(it - names.begin());
+    };
+    uint8_t bits = 0;
+    size_t start = 0;
+    while (start <= text.size()) {
+      size_t comma = text.find(',', start);
+      std::string part = text.substr(start, comma == std::string::npos ? comma : comma - start);
+      size_t dash = part.find('-');
+      int from = index(part.substr(0, dash));
+      int to = dash == std::string::npos ? from : index(part.substr(dash + 1));
+      for (int i = from;; i = (i + 1) % 7) {
+        bits = static_cast<uint8_t>(bits | (1u << i));
+        if (i == to) break;
+      }
+      if (comma == std::string::npos) break;
+      start = comma + 1;
+    }
+    return bits;
+  }
+
+  // "validity ID line=KEY from=DATE [until=DATE] [days=Mo-Fr] [second-kind] [substitute]"
+  void ValidityStatement(Args& a) {
+    int line = a.line();
+    std::string id = a.Word("validity id");
+    writer::LineValidity r;
+    auto key = a.Option("line");
+    if (!key) Fail(line, "a validity record needs the key of its line (line=N)");
+    r.line_key = static_cast<int32_t>(Integer(line, *key, "line key", 0, INT32_MAX));
+    auto from = a.Option("from");
+    if (!from) Fail(line, "a validity record needs its first day (from=DATE)");
+    r.first_day = Date(line, *from);
+    if (auto v = a.Option("until")) {
+      r.last_day = Date(line, *v);
+      if (r.last_day < r.first_day) Fail(line, "the validity record ends before it begins");
+    }
+    if (auto v = a.Option("days")) r.weekdays = WeekdayBits(line, *v);
+    while (a.More()) {
+      std::string w = a.Word("'second-kind' or 'substitute'");
+      if (w == "second-kind") {
+        r.weekdays |= 0x80;
+      } else if (w == "substitute") {
+        r.flags = static_cast<int32_t>(0x80000000u);
+      } else {
+        Fail(line, "a validity record takes the words 'second-kind' and 'substitute', not '" + w +
+                       "'");
+      }
+    }
+    if (validity_.size() >= 0xFFFF) Fail(line, "more than 65535 validity records");
+    Declare(line, validityIds_, id, static_cast<int>(validity_.size()), "validity record");
+    validity_.push_back(r);
+    NeedVersion(line, 18, "a line validity record");
   }
 
   void StationStatement(Statement const& s) {
@@ -722,6 +785,7 @@ class Compiler {
     std::vector<RawStop> stops;
     std::vector<StationNote> notes;
     std::vector<Series> series;
+    std::vector<uint16_t> validity;
     for (Line const& b : s.body) {
       Token const& first = b.tokens[0];
       if (first.kind != Token::Kind::kWord) Fail(b.number, "a line of a train starts with a word");
@@ -737,6 +801,12 @@ class Compiler {
         train.line = static_cast<int16_t>(Named(b.number, lines_, p.Word("line"), "line"));
       } else if (k == "owner") {
         train.owner = static_cast<int16_t>(Named(b.number, owners_, p.Word("owner"), "owner"));
+      } else if (k == "validity") {
+        while (p.More()) {
+          validity.push_back(static_cast<uint16_t>(
+              Named(b.number, validityIds_, p.Word("validity id"), "validity record")));
+        }
+        if (validity.empty()) Fail(b.number, "'validity' needs the ids of validity records");
       } else if (k == "attributes") {
         train.attributes =
             static_cast<uint32_t>(Integer(b.number, p.Word("bits"), "attributes", 0, UINT32_MAX));
@@ -800,6 +870,7 @@ class Compiler {
         }
         model().trains.push_back(std::move(copy));
         out_.train_lines.push_back(line);
+        trainValidity_.push_back(validity);
       }
     }
     int32_t lastTrain = static_cast<int32_t>(model().trains.size()) - 1;
@@ -944,8 +1015,32 @@ class Compiler {
       }
     }
     for (uint16_t d : holidays_) m.days_off.push_back(d);
+    FinishValidity();
     if (!summarySet_) m.description = CutCharacters(m.names[0], 99);
     for (ExtensionFile& e : out_.extensions) e.model.owner_id = static_cast<int32_t>(m.id);
+  }
+
+  // The kernel walks the records of one line in order of their first day,
+  // so the file holds them sorted by line and first day whatever order the
+  // source gives.
+  void FinishValidity() {
+    auto& m = model();
+    if (validity_.empty()) return;
+    std::vector<uint16_t> order(validity_.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<uint16_t>(i);
+    std::stable_sort(order.begin(), order.end(), [&](uint16_t x, uint16_t y) {
+      return std::pair(validity_[x].line_key, validity_[x].first_day) <
+             std::pair(validity_[y].line_key, validity_[y].first_day);
+    });
+    std::vector<uint16_t> position(order.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+      m.line_validity.push_back(validity_[order[i]]);
+      position[order[i]] = static_cast<uint16_t>(i);
+    }
+    for (std::vector<uint16_t>& list : trainValidity_) {
+      for (uint16_t& i : list) i = position[i];
+    }
+    m.train_validity = trainValidity_;
   }
 
   struct VersionNeed {
@@ -961,6 +1056,9 @@ class Compiler {
   std::map<int64_t, int> stationKeys_;
   std::map<std::string, int> regions_, types_, calendars_, lines_, owners_, lists_;
   std::map<std::string, LangText> remarks_;
+  std::map<std::string, int> validityIds_;
+  std::vector<writer::LineValidity> validity_;
+  std::vector<std::vector<uint16_t>> trainValidity_;  // per model train, source order
   std::set<uint16_t> holidays_;
   std::vector<VersionNeed> versionNeeds_;
 };
