@@ -19,6 +19,7 @@
 #ifndef QO_H
 #define QO_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #if defined(QO_BUILDING_KERNEL)
@@ -1406,6 +1407,167 @@ typedef struct tagARRDEP2_REC {
 QO_API int QoArrDep2(int timetable, int station, int towards, int use_pass_via, int arrivals,
                      int departures, unsigned int mask1, unsigned int mask2, int merge_flags,
                      ARRDEP2_REC** out);
+
+/* ---- Connection search: parameters and limits --------------------------- */
+
+/* The parameters of the connection search. The kernel reads as much of a
+ * record as the client version (QoSetClientVersion) says: version 0 up to
+ * prefer_trains (QO_CONNPARMS_SIZE_V0), version 1 up to code_values
+ * (QO_CONNPARMS_SIZE_V1), version 2 all of it (QO_CONNPARMS_SIZE_V2).
+ * Integer fields are 32-bit; the five arrays are kernel-made counted arrays
+ * with one element per loaded timetable, in timetable order (from
+ * QoGetConnectionParms or QoCopyConnectionParms); a NULL array leaves that
+ * setting unchanged when the record is applied. */
+typedef struct tagCONNPARMS_REC {
+  int max_changes;                /* 0..15 */
+  int* max_change_times;          /* per timetable, each 0..1439 minutes */
+  int* min_change_times;          /* per timetable, each 0..its maximum */
+  int* default_min_times;         /* per timetable: use its own per-station minimums */
+  int* change_penalties;          /* per timetable, minutes added per change, 0..480 */
+  unsigned char*** penalty_tables; /* per timetable its rows of penalties by change type */
+  int window_direct;              /* 60..1440: minutes of one window, direct only */
+  int window_changes;             /* 60..1440: the same with changes */
+  int stops_in_via;               /* via points must be stops of the train */
+  int delta_max_type;             /* 0..2: which detour tolerance applies */
+  int delta_max_percent;          /* 0..1000 */
+  int delta_max_metres;           /* 0..10000000 */
+  int retries_direct;             /* 0..32: further windows when one finds nothing */
+  int retries_changes;            /* 0..32 */
+  int use_beds;                   /* 2: leave out rail trains with type bit 0x01000000;
+                                     a value outside 0..2 is ignored */
+  /* version 1 */
+  int prefer_trains;
+  int arc_length;                 /* 0..120 walking minutes (else ignored) */
+  int arc_length_city;            /* 0..120 in city timetables (else ignored) */
+  int search_by_coordinates;
+  int limit_on_target;
+  int arc_length_from;            /* walking minutes from the From places, -1 none */
+  int arc_length_to;              /* the same to the To places */
+  int from_same_group;            /* add city stations of the same key group */
+  int to_same_group;
+  int limit_walk_arcs;            /* walks only within one place */
+  int low_floor_only;             /* barrier-free stations and walks only */
+  int auto_strategy;
+  /* version 2 */
+  int code_values[5];             /* codes looked up in each timetable's code table */
+} CONNPARMS_REC;
+
+#define QO_CONNPARMS_SIZE_V0 offsetof(CONNPARMS_REC, prefer_trains)
+#define QO_CONNPARMS_SIZE_V1 offsetof(CONNPARMS_REC, code_values)
+#define QO_CONNPARMS_SIZE_V2 sizeof(CONNPARMS_REC)
+
+/* The ranges QoSetConnectionParms checks, 13 ints. */
+typedef struct tagCONNPARMSLIMITS_REC {
+  int max_changes_low, max_changes_high;
+  int change_time_low, change_time_high;
+  int change_penalty_low, change_penalty_high;
+  int window_low, window_high;
+  int delta_percent_low, delta_percent_high;
+  int delta_metres_low, delta_metres_high;
+  int retries_high;
+} CONNPARMSLIMITS_REC;
+
+/* Asked by the search before a boarding, an alighting or a change: the
+ * timetable, the station, its key, the time there (minutes from the search
+ * day), the arriving train (-1 none), the departing train's minute (-1),
+ * the departing train (-1) and, at a change, the change time it may
+ * replace (else NULL). Nonzero accepts. */
+typedef int (*QoChangeTimeCallback)(int timetable, int station, int key, int time,
+                                    int arriving_train, int departure_minute,
+                                    int departing_train, int* change_time);
+
+/* The limits. Never fails. Lifetime: static. */
+QO_API CONNPARMSLIMITS_REC* QoGetConnectionParmsLimits(void);
+
+/* Tells the kernel which layout of CONNPARMS_REC the caller uses (0 at
+ * load). Stored while the stored version is 0, 1 or 2; once a value above 2
+ * is stored later calls change nothing. Returns the stored version. */
+QO_API int QoSetClientVersion(int version);
+
+/* Checks the whole record (as much of it as the client version reads) and
+ * applies it. Returns 0. Failure: 19 with error 19 when a value is out of
+ * range or a minimum change time lies above the maximum that would be in
+ * force (given in the record or else the current one); nothing is changed
+ * then. Error 31 on an internal fault. */
+QO_API int QoSetConnectionParms(const CONNPARMS_REC* parms);
+
+/* The settings in force, with arrays for the timetables now loaded.
+ * Lifetime: kernel-owned until the next QoGetConnectionParms (which
+ * replaces the arrays). NULL with error 31 on an internal fault. */
+QO_API CONNPARMS_REC* QoGetConnectionParms(void);
+
+/* Copies as much of `source` as the client version reads into `dest` and
+ * gives `dest` its own copies of the arrays; release them with
+ * QoFreeConnectionParms. Returns dest (NULL when either is NULL). */
+QO_API CONNPARMS_REC* QoCopyConnectionParms(CONNPARMS_REC* dest, const CONNPARMS_REC* source);
+
+/* Frees the arrays of a record made by QoCopyConnectionParms and sets them
+ * to NULL. */
+QO_API void QoFreeConnectionParms(CONNPARMS_REC* parms);
+
+/* 1 when the two records steer a search alike (prefer_trains is not
+ * compared), else 0. */
+QO_API int QoParmsEqual(const CONNPARMS_REC* a, const CONNPARMS_REC* b);
+
+/* Resets the settings from the defaults of the timetables `selection`
+ * enables (one int per timetable, 0 = left out; NULL = all): the largest of
+ * their defaults, or the built-in ones when one of them has none. Change
+ * times and penalties of the selected timetables go back to their
+ * defaults. stops_in_via keeps its value. Returns 0. */
+QO_API int QoResetConnParms(const int* selection);
+
+/* Makes `length` (60..1440, else nothing happens and 0 is returned) the
+ * timetable's default window length for direct searches (`direct` 1) or
+ * with changes (0) when `force` is set or it is shorter than the current
+ * one, with retries that cover min(span, old length x (old retries + 1)).
+ * Returns the new retries, 0 when nothing changed or the timetable has no
+ * defaults. Failure: 0 with error 3. */
+QO_API int QoSetDefaultSearchInterval(int timetable, int direct, int length, int span, int force);
+
+/* Sets the timetable's default maximum of changes when forced or when
+ * `value` does not exceed the current default; a value above 15 is
+ * ignored. Returns the default in force. Failure: 0 with error 3. */
+QO_API int QoSetDefaultMaxChange(int timetable, int value, int force);
+
+/* Sets the walking minutes allowed from the From and to the To places. */
+QO_API void QoSetMaxArcLengthFromTo(int minutes);
+/* The longest walking link and the one in city timetables (each may be
+ * NULL). */
+QO_API void QoGetMaxArcLengths(int* arc_length, int* arc_length_city);
+/* Stores each of the two when it lies in 0..120. */
+QO_API void QoSetMaxArcLengths(int arc_length, int arc_length_city);
+
+/* 1 when the timetable has pass-through data / change-type penalty tables.
+ * Failure: 0 with error 3. */
+QO_API int QoPassViaSupported(int timetable);
+QO_API int QoChangeTypePenalSupported(int timetable);
+
+/* 1 when a timetable of the last reset's selection carries barrier-free
+ * connection data. */
+QO_API int QoLowDeckConnAvail(void);
+
+/* The prefer-trains flag (also through `out` when not NULL). */
+QO_API int QoGetPrefereTrains(int* out);
+/* Each stores its flag as 0 or 1 and returns it: prefer trains, the
+ * default a reset gives it, pruning towards the destination, search near
+ * coordinates, skipping the ride bounds. */
+QO_API int QoSetPrefereTrains(int flag);
+QO_API int QoSetPrefereTrainsDefault(int flag);
+QO_API int QoSetLimitOnTarget(int flag);
+QO_API int QoSetSearchCoors(int flag);
+QO_API int QoSetSkipBoundsT(int flag);
+
+/* Installs the change-time callback (NULL removes it). */
+QO_API void QoSetChangeFun(QoChangeTimeCallback callback);
+
+/* The largest distance of stations near given coordinates. */
+QO_API void QoSetMaxSearchDist(int distance);
+
+/* Switches the walking links between the stations of keys a and b (both
+ * ways) off (`enable` 0) or on. The loaded file is not changed (its CRC
+ * still holds). Returns 1 when a link was switched, else 0 (no links or
+ * keys, a key not found, the same station twice). Failure: 0 with error 3. */
+QO_API int QoEnableWalk(int timetable, int key_a, int key_b, int enable);
 
 #ifdef __cplusplus
 }

@@ -5,6 +5,7 @@
 // the packed parameter record; the front and the engines read them here.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace qo {
@@ -66,12 +67,37 @@ inline int32_t WindowRetries(ConnParms const& p, bool changesAllowed) {
   return changesAllowed ? p.RetriesChanges : p.RetriesDirect;
 }
 
+// A parameter record as a caller gives it, unpacked: the kernel-wide values
+// and, per timetable, the values of each array the record carries (an
+// absent array leaves that setting as it is).
+struct ConnParmsInput {
+  uint32_t Version = 0;
+  ConnParms Values;
+  std::optional<std::vector<int32_t>> MaxChangeTimes;
+  std::optional<std::vector<int32_t>> MinChangeTimes;
+  std::optional<std::vector<int32_t>> DefaultMinTimes;
+  std::optional<std::vector<int32_t>> ChangePenalties;
+  // Per timetable its rows (an empty table leaves the rows as they are).
+  std::optional<std::vector<std::vector<std::vector<uint8_t>>>> PenaltyTables;
+};
+
+// Checks the whole record and applies it only when every value is in
+// range: 0, or 19 with nothing changed.
+int ApplyConnParms(ConnParmsInput const& input);
+
 // Resets the settings from the defaults of the selected timetables (null:
 // all; entry 0: left out).
 void ResetConnParms(int const* selection);
 
-// The timetable's minimum and maximum change times as the search uses them.
-int32_t CurrentMinChangeTime(TimetableRecord const& t);
-int32_t CurrentMaxChangeTime(TimetableRecord const& t);
+// The timetable's search defaults, taken from its file on first use.
+struct TimetableSearchDefaults;
+TimetableSearchDefaults& SearchDefaultsOf(TimetableRecord& t);
+
+// Whether the timetable brings per-station minimum change times.
+bool HasMinChangeTimeData(TimetableRecord const& t);
+
+// QoSetDefaultSearchInterval without its argument checks: the new default
+// retries, or 0 when nothing changed.
+int SetDefaultSearchInterval(TimetableRecord& t, bool direct, int length, int span, bool force);
 
 }  // namespace qo
