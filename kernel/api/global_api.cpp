@@ -26,8 +26,6 @@ static_assert(offsetof(GLOBALSEARCH_REC, item) == 2);
 
 namespace {
 
-constexpr size_t kMaxGlobalListName = 499;
-
 // The global-list set as handed out: the types and the converted names as
 // counted arrays, rebuilt by QoGlobalLists and, after the loaded set
 // changed, by the first call that reads it.
@@ -113,14 +111,15 @@ QO_API char const* QoGlobalListName(int index) {
 }
 
 QO_API int QoSearchGlobalList(int type, char const* name) {
-  static api::TextInBuffer<kMaxGlobalListName> in;
   return api::GuardedExport<int>(-1, [&] {
     ListSet& set = Lists();
     set.Ensure();
-    std::string_view wanted = in.Take(name);
+    // Names are compared as QoGlobalListName hands them out: taking the
+    // caller's text back in would miss every name with letters the text
+    // mode cannot carry (ASCII drops the diacritics).
     for (int i = 0; i < set.Count(); ++i) {
       if ((type != 0 && set.lists.types[static_cast<size_t>(i)] == type) ||
-          (name && set.lists.names[static_cast<size_t>(i)] == wanted))
+          (name && std::strcmp(name, set.names[static_cast<size_t>(i)].data()) == 0))
         return i;
     }
     return -1;

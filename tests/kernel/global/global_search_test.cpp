@@ -180,6 +180,15 @@ TEST_F(GlobalSearchTest, GlobalListsJoinNamesOfOneType) {
   EXPECT_EQ(QoSearchGlobalList(0, "Linky"), 2);
   EXPECT_EQ(QoSearchGlobalList(100006, nullptr), 3);
   EXPECT_EQ(QoSearchGlobalList(0, "linky"), -1);  // byte for byte
+  // Every name handed out is found again, also where the text mode drops
+  // letters the kernel's names hold.
+  for (int mode : {4, 2}) {
+    QoSetDia(mode);
+    ASSERT_EQ(QoGlobalLists(nullptr, 'C', nullptr, nullptr, nullptr), 4);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(QoSearchGlobalList(0, QoGlobalListName(i)), i) << mode;
+  }
+  QoSetDia(3);
+  ASSERT_EQ(QoGlobalLists(nullptr, 'C', nullptr, nullptr, nullptr), 4);
 
   int const busOnly[] = {0, 1, 0};
   ASSERT_EQ(QoGlobalLists(busOnly, 'C', &types, nullptr, &defaultType), 2);
