@@ -49,14 +49,11 @@ bool ReadNumber(std::string_view value, int64_t* out) {
 }
 
 // The service code of a remark's control part ("¤C", 0..63); -1 when it
-// has none or names another number, and, unless `owners`, when the remark
-// belongs to an owner (the train's codes leave those out; the matcher
-// reads every remark).
-int ServiceCodeOf(RemarkParts const& parts, bool owners) {
+// has none or names another number.
+int ServiceCodeOf(RemarkParts const& parts) {
   std::string_view value;
   int64_t code = 0;
-  if (!parts.HasControl || (!owners && ControlValue(parts.Control, 'O', &value)) ||
-      !ControlValue(parts.Control, 'C', &value) || !ReadNumber(value, &code) || code < 0 ||
+  if (!parts.HasControl || !ControlValue(parts.Control, 'C', &value) || !ReadNumber(value, &code) || code < 0 ||
       code >= 64)
     return -1;
   return static_cast<int>(code);
@@ -83,7 +80,7 @@ void BuildRules(TimetableRecord& t) {
     filter.RuleOffsets[train] = static_cast<int32_t>(filter.Rules.size());
     ForEachRemark(t, train, [&](std::string_view text) {
       const RemarkParts parts = SplitRemark(text, false);
-      const int code = ServiceCodeOf(parts, true);
+      const int code = ServiceCodeOf(parts);
       if (code < 0) return true;
       ServiceCodeRule rule;
       rule.Code = static_cast<uint8_t>(code);
@@ -165,8 +162,10 @@ bool TrainCodesOnJourney(TimetableRecord const& t, uint32_t train, int32_t from,
   const Journey journey{from, to, date};
   const int32_t count = CountGeneralRemarks(t, train);
   for (int32_t i = 0; i < count; ++i) {
-    // Owner remarks and remarks without a control part carry no code here.
-    int const code = ServiceCodeOf(SplitRemark(GeneralRemarkText(t, 0, train, i), false), false);
+    // A remark without a control part carries no code. An owner remark's
+    // code is read too: the remark is not the train's own, so it never
+    // holds and its code leaves the set.
+    int const code = ServiceCodeOf(SplitRemark(GeneralRemarkText(t, 0, train, i), false));
     if (code < 0) continue;
     RemarkParts parts;
     if (GeneralRemarkHolds(t, 0, train, i, journey, 0, &parts))

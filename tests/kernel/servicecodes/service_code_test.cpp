@@ -76,7 +76,8 @@ class ServiceCodeTest : public LoadingTest {
          .type = 2,
          .remarks = {{"Nízkopodlažní¤¤¤C2¤F200¤T300"}},
          .service_set = 1},
-        {.stops = route, .service_set = 4},
+        // An owner remark is not the train's own: its code counts nowhere.
+        {.stops = route, .remarks = {{"Dopravce¤¤¤O1¤C4"}}, .service_set = 4},
     };
     m.station_remarks = {
         {.station = 2, .service_set = 3},
@@ -183,6 +184,7 @@ TEST_F(ServiceCodeTest, CodesOfStationsAndTrains) {
       {"a journey that ends where the section starts", kBySection, 0, 1, 0, {}},
       {"a journey that starts where the section ends", kBySection, 2, 3, 0, {}},
       {"a journey over the section", kBySection, 0, 3, 0, {2}},
+      {"an owner remark's code", kAll, 0, 3, 0, {0, 1, 2, 3}},
   };
   for (Case const& c : cases)
     EXPECT_EQ(Codes(QoFCTrainExt(0, c.train, c.from, c.to, c.day, &list), list), c.codes) << c.name;
