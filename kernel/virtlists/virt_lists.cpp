@@ -81,7 +81,6 @@ int StationsExtVirtList(TimetableRecord const& t) {
 }
 
 int SearchVirtList(TimetableRecord const& t, int language, int type, std::string_view name) {
-  std::string listName;
   for (size_t i = 0; i < t.VirtLists.size(); ++i) {
     VirtListRecord const& list = t.VirtLists[i];
     if (type > 0) {
@@ -89,8 +88,11 @@ int SearchVirtList(TimetableRecord const& t, int language, int type, std::string
       continue;
     }
     if (name.empty()) return -1;
-    VirtListName(t, list, language, listName);
-    if (EqualIgnoringCase(listName, name)) return static_cast<int>(i);
+    // Only the name in the asked language: the language-0 name the list
+    // info falls back to would match lists that have no name there.
+    if (static_cast<size_t>(language) >= list.Names.size()) continue;
+    std::string_view own = PoolString(list.Names[static_cast<size_t>(language)], 0);
+    if (EqualIgnoringCase(own.substr(0, kMaxListNameLength), name)) return static_cast<int>(i);
   }
   return -1;
 }

@@ -158,6 +158,10 @@ TEST_F(VirtLists, ListsAndTheirNames) {
   EXPECT_EQ(QoSearchVirtList(kRail, 0, 3, "Obce"), 2);  // a type wins over the name
   EXPECT_EQ(QoSearchVirtList(kRail, 0, 100005, nullptr), 4);
   EXPECT_EQ(QoSearchVirtList(kRail, 0, 0, "Trasy"), -1);
+  // The search asks for the name in the language given: an empty English
+  // name does not stand in for the Czech one the list info falls back to.
+  EXPECT_EQ(QoSearchVirtList(kRail, 1, 0, "Stanice"), -1);
+  EXPECT_EQ(QoSearchVirtList(kRail, 0, 0, "Stanice"), 2);
 
   EXPECT_EQ(QoVirtListInfo(kRail, 5, 0, &type, &count, &name), 0);
   EXPECT_EQ(QoError(), ErrVirtListIndex);
