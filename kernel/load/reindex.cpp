@@ -16,6 +16,7 @@ constexpr uint8_t kKindBus = 2;
 constexpr uint8_t kKindCity = 3;
 constexpr uint16_t kLinkedStationBits = 0x0021;
 constexpr int32_t kTownListType = 1;
+constexpr uint16_t kSameNameBit = 0x0004;
 
 using Set = std::vector<TimetableRecord*>;
 
@@ -345,9 +346,28 @@ void MarkLinkedCities(Set const& set, SetIndex& index) {
 
 void AdvanceDataGeneration() { ++LoadedSetIndex().DataGeneration; }
 
+// The same-name marks of each timetable that loading did not derive.
+std::vector<std::vector<uint16_t>> SameNameMarks(Set const& set) {
+  std::vector<std::vector<uint16_t>> marks(set.size());
+  for (size_t i = 0; i < set.size(); ++i) {
+    SetWideData const& w = set[i]->SetWide;
+    if (!w.StationTypeWords.get() || !w.LoadedStationTypes.get()) continue;
+    for (int32_t s = 0; s < w.StationTypeWords.count(); ++s) {
+      if ((ArrayAt<uint16_t>(w.StationTypeWords.get(), s) & kSameNameBit) &&
+          !(ArrayAt<uint16_t>(w.LoadedStationTypes.get(), s) & kSameNameBit))
+        marks[i].push_back(static_cast<uint16_t>(s));
+    }
+  }
+  return marks;
+}
+
 void Reindex(bool full) {
   Set const& set = LoadedSet();
   SetIndex& index = LoadedSetIndex();
+  // A close without re-index keeps the same-name marks as they are; only
+  // the next full re-index judges the names again.
+  std::vector<std::vector<uint16_t>> kept;
+  if (!full) kept = SameNameMarks(set);
   for (TimetableRecord* t : set) ResetStationTypeWords(*t);
   NumberStations(set, index);
   MarkCityRemarks(set);
@@ -356,7 +376,12 @@ void Reindex(bool full) {
   BuildCrossLinks(set);
   MergeStations(set, index);
   MarkTownSharedStations(set, index);
-  if (full) MarkSameNameStations();
+  if (full) {
+    MarkSameNameStations();
+  } else {
+    for (size_t i = 0; i < set.size(); ++i)
+      for (uint16_t station : kept[i]) SetDerivedStationTypeBits(*set[i], station, kSameNameBit);
+  }
   MarkLinkedCities(set, index);
   AdvanceDataGeneration();
 }

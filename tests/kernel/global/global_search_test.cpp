@@ -249,6 +249,12 @@ TEST_F(SameNames, MarksComeAndGoWithThePartner) {
   EXPECT_EQ(QoStType(0, 0) & 0x04, 0x04);
   EXPECT_EQ(QoStType(0, 1) & 0x04, 0);
 
+  // A close without re-index keeps them until the next full one.
+  QoCloseQo(1, 0);
+  EXPECT_EQ(Towns(0), Cp("Nová Ves [Kolín], Praha"));
+  EXPECT_EQ(QoStType(0, 0) & 0x04, 0x04);
+  ASSERT_EQ(Load({Bus(2, "CZ-Beroun")}), 2);
+
   QoCloseQo(1, 1);
   EXPECT_EQ(Towns(0), Cp("Nová Ves, Praha"));
   EXPECT_EQ(QoStType(0, 0) & 0x04, 0);
