@@ -125,7 +125,7 @@ extern "C" {
 
 QO_API int QoInit(char const* directory, QoLoadCallback callback) {
   return api::GuardedExport<int>(0, [&] {
-    if (int error = LoadTimetableDirectory(directory, callback)) SetKernelError(error);
+    LoadTimetableDirectory(directory, callback, SetKernelError);
     return LoadedCount();
   });
 }
@@ -135,7 +135,7 @@ QO_API int QoInit2(char const* const* paths, int count, QoLoadCallback callback)
     if (!paths || count < 1) return LoadedCount();
     std::vector<std::string> list;
     for (int i = 0; i < count; ++i) list.emplace_back(paths[i] ? paths[i] : "");
-    if (int error = LoadTimetableFiles(list, callback)) SetKernelError(error);
+    LoadTimetableFiles(list, callback, SetKernelError);
     return LoadedCount();
   });
 }

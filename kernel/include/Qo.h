@@ -147,7 +147,11 @@ QO_API char* QoDiaImport(char* text, int mode);
  *  10     progress of a read or build            per mille      ignored
  *
  * "timetables" is QoQoCount() at that moment, so the new timetable's index
- * is value - 1 at events 1 and 2. The callback may close timetables with
+ * is value - 1 at events 1 and 2. The new timetable joins the set only once
+ * its file is read whole: during the read progress of event 0's answer 3,
+ * QoQoCount() does not count it yet. An error of a failed file (1, 2, 25)
+ * is set the moment the file fails, so later events already read it with
+ * QoPeekError(). The callback may close timetables with
  * QoCloseQo(i, 0), the one being loaded included (which cancels it); other
  * indexes move down as usual. A NULL callback answers 0 to everything. */
 typedef intptr_t (*QoLoadCallback)(int event, intptr_t value);
@@ -195,7 +199,8 @@ QO_API int QoLoadExtension(const char* path, QoLoadCallback callback);
  * after it move down by one. With `reindex` nonzero the set is re-indexed
  * (as after loading: search parameters reset to the defaults, same-named
  * stations marked); with 0 only what refers to other timetables is rebuilt,
- * for callers that close several or close from inside a load. Returns 1.
+ * for callers that close several or close from inside a load (same-named
+ * stations keep their marks until the next full re-index). Returns 1.
  * Failure: 0 with error 3 for a bad index, 31 on an internal fault. */
 QO_API int QoCloseQo(int index, int reindex);
 

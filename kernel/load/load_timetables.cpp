@@ -87,11 +87,16 @@ uint32_t TrainTypeBits(TimetableRecord const& t) {
   return types >= 32 ? 0xFFFFFFFFu : (1u << types) - 1;
 }
 
+int Reported(LoadErrorSink report, int error) {
+  if (report && error) report(error);
+  return error;
+}
+
 // One timetable file. The answer 1 to events 0, 1 and 2 skips or cancels it
 // without an error.
-int LoadOneFile(std::string const& path, LoadCallback callback) {
+int LoadOneFile(std::string const& path, LoadCallback callback, LoadErrorSink report) {
   uint32_t id = 0;
-  if (int error = ProbeTimetableFile(path.c_str(), &id)) return error;
+  if (int error = ProbeTimetableFile(path.c_str(), &id)) return Reported(report, error);
   if (IsDuplicate(path, id)) return 0;
 
   intptr_t answer = RaiseLoadEvent(callback, LoadEvFile, reinterpret_cast<intptr_t>(path.c_str()));
@@ -102,7 +107,7 @@ int LoadOneFile(std::string const& path, LoadCallback callback) {
   LoadingRecord loading;
   TimetableRecord& t = *loading.get();
   if (int error = ReadTimetableImage(path.c_str(), answer == kLoadAnswerProgress, callback, &t))
-    return error;
+    return Reported(report, error);
   loading.Append();
 
   answer = RaiseLoadEvent(callback, LoadEvAdded, SetCount());
@@ -114,7 +119,7 @@ int LoadOneFile(std::string const& path, LoadCallback callback) {
 
   if (int error = TakeTimetableSections(&t)) {
     loading.Close();
-    return error;
+    return Reported(report, error);
   }
   PrepareSetWideData(t);
 
@@ -133,7 +138,7 @@ int LoadOneFile(std::string const& path, LoadCallback callback) {
       bool progress = answer == kIndexSortedWithProgress || answer == kIndexWithProgress;
       if (!BuildStationIndex(t, sort, progress, callback)) {
         loading.Close();
-        return ErrDataFileHeader;
+        return Reported(report, ErrDataFileHeader);
       }
       if (!loading.InSet()) return 0;
     }
@@ -149,7 +154,8 @@ int LoadOneFile(std::string const& path, LoadCallback callback) {
     options.skipTypes = LoadOptions().SkippedExtensionTypes;
     options.setCount = SetCount();
     bool attached = false;
-    if (int error = ReadExtensionFile(&t, extension.c_str(), options, &attached)) lastError = error;
+    if (int error = ReadExtensionFile(&t, extension.c_str(), options, &attached))
+      lastError = Reported(report, error);
     if (!loading.InSet()) return lastError;
   }
 
@@ -161,12 +167,14 @@ int LoadOneFile(std::string const& path, LoadCallback callback) {
 
 }  // namespace
 
-int LoadTimetableFiles(std::vector<std::string> const& paths, LoadCallback callback) {
+int LoadTimetableFiles(std::vector<std::string> const& paths, LoadCallback callback,
+                       LoadErrorSink report) {
   int lastError = 0;
   for (std::string const& given : paths) {
     std::string full = FullPath(given);
-    int error = IsUsablePath(full.c_str()) ? LoadOneFile(ResolveExistingPath(full), callback)
-                                           : static_cast<int>(ErrOpenDataFile);
+    int error = IsUsablePath(full.c_str())
+                    ? LoadOneFile(ResolveExistingPath(full), callback, report)
+                    : Reported(report, ErrOpenDataFile);
     if (error) lastError = error;
   }
   if (LoadedCount() > 0) RaiseLoadEvent(callback, LoadEvSetDone, SetCount());
@@ -175,7 +183,7 @@ int LoadTimetableFiles(std::vector<std::string> const& paths, LoadCallback callb
   return lastError;
 }
 
-int LoadTimetableDirectory(char const* directory, LoadCallback callback) {
+int LoadTimetableDirectory(char const* directory, LoadCallback callback, LoadErrorSink report) {
   if (directory) SetDataDirectory(directory);
   std::string folder = ResolveExistingPath(DataDirectory());
   if (!folder.empty() && folder.back() != '/') folder += '/';
@@ -183,7 +191,7 @@ int LoadTimetableDirectory(char const* directory, LoadCallback callback) {
   for (DirectoryEntry const& entry : ListDirectory(folder))
     if (entry.regular && !entry.hidden && MatchesMask(entry.name, "*.qo"))
       paths.push_back(folder + entry.name);
-  return LoadTimetableFiles(paths, callback);
+  return LoadTimetableFiles(paths, callback, report);
 }
 
 int LoadLoneExtension(char const* path, LoadCallback callback, bool* attached) {

@@ -2,7 +2,9 @@
 // Loading timetable files into the set, with the caller's load callback told
 // of each step. These are cores: they return the kernel error code of the
 // last file that failed (0 when none did) and leave the last-error code to
-// the export. A failed file does not stop the others.
+// the export. A failed file does not stop the others; each failure is also
+// handed at once to the export's error sink, so that the callback of a later
+// step already reads it (and may clear it).
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,14 +13,19 @@
 
 namespace qo {
 
+// Where a failure goes the moment it happens; null: nowhere.
+using LoadErrorSink = void (*)(int error);
+
 // Each path in turn (made a full path), then event 5 when the set is not
 // empty, the sort and the full re-index.
-int LoadTimetableFiles(std::vector<std::string> const& paths, LoadCallback callback);
+int LoadTimetableFiles(std::vector<std::string> const& paths, LoadCallback callback,
+                       LoadErrorSink report = nullptr);
 
 // Every "*.qo" file of the directory (the data directory when null), by name,
 // skipping hidden files and whatever is not a plain file. A directory given
 // becomes the data directory.
-int LoadTimetableDirectory(char const* directory, LoadCallback callback);
+int LoadTimetableDirectory(char const* directory, LoadCallback callback,
+                           LoadErrorSink report = nullptr);
 
 // Closes every timetable and reads one extension file into a new empty
 // record alone; on failure closes all again. *attached tells success.

@@ -207,6 +207,20 @@ TEST_F(LoadEvents, FailedFilesLeaveTheirErrorAndTheOthersLoad) {
     EXPECT_EQ(Load(c.paths), 1);
     EXPECT_EQ(QoError(), c.error);
   }
+
+  // The error is there the moment the file fails: the callback of the next
+  // file reads it, and one that clears it leaves no error behind.
+  for (bool clear : {false, true}) {
+    Clear();
+    int seen = -1;
+    LoadLog::Reset([&](int event, intptr_t) -> intptr_t {
+      if (event == LoadEvFile) seen = clear ? QoError() : QoPeekError();
+      return 0;
+    });
+    EXPECT_EQ(Load({dir_ / "missing.qo", good}, LoadLog::Callback), 1);
+    EXPECT_EQ(seen, ErrOpenDataFile);
+    EXPECT_EQ(QoPeekError(), clear ? 0 : ErrOpenDataFile);
+  }
 }
 
 TEST_F(LoadEvents, InitLoadsTheDirectoryByName) {
