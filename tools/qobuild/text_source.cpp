@@ -20,8 +20,9 @@ constexpr int kMinutesPerDay = 1440;
 
 // Words that open a property line inside a train; a station id may not be
 // one of them, or a stop line could not be told from a property.
-const std::set<std::string> kTrainWords = {"days",  "line",  "owner",     "remark",
-                                           "note",  "every", "attributes", "validity"};
+const std::set<std::string> kTrainWords = {
+    "days",  "line",       "owner",    "remark",   "note",
+    "every", "attributes", "validity", "services", "region-number"};
 
 bool IsDigits(std::string_view s) {
   return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -232,6 +233,9 @@ class Compiler {
     if (k == "track") return TrackStatement(s);
     if (k == "link") return LinkStatement(s);
     if (k == "traintype") return TrainTypeStatement(s);
+    if (k == "physicaltype") return PhysicalTypeStatement(s);
+    if (k == "service") return ServiceStatement(s);
+    if (k == "day-types") return DayTypesStatement(s);
     NoBody(s);
     Args a(*this, s.head, k);
     if (k == "id") {
@@ -347,6 +351,16 @@ class Compiler {
       NoteLine(a, -1, -1);
     } else if (k == "validity") {
       ValidityStatement(a);
+    } else if (k == "service-filter") {
+      ServiceFilterStatement(a);
+    } else if (k == "service-types") {
+      ServiceTypesStatement(a);
+    } else if (k == "merge") {
+      MergeStatement(a);
+    } else if (k == "continuation") {
+      ContinuationStatement(a);
+    } else if (k == "pass-via") {
+      PassViaStatement(a);
     } else {
       Fail(line, "unknown statement '" + k + "'");
     }
@@ -440,6 +454,204 @@ class Compiler {
     if (!oneway) model().arcs.push_back({to, from, length});
   }
 
+  static std::vector<std::string> Split(std::string const& list) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (true) {
+      size_t comma = list.find(',', start);
+      parts.push_back(list.substr(start, comma == std::string::npos ? comma : comma - start));
+      if (comma == std::string::npos) return parts;
+      start = comma + 1;
+    }
+  }
+
+  uint64_t CodeMask(int line, std::vector<std::string> const& codes) const {
+    if (codes.empty()) Fail(line, "missing service codes");
+    uint64_t mask = 0;
+    for (std::string const& c : codes) mask |= uint64_t{1} << Named(line, services_, c, "service code");
+    return mask;
+  }
+
+  // The set of the codes, shared with every other holder of the same set.
+  int16_t SetOf(int line, std::vector<std::string> const& codes) {
+    uint64_t mask = CodeMask(line, codes);
+    auto& sets = model().service_codes.sets;
+    auto it = std::find(sets.begin(), sets.end(), mask);
+    if (it != sets.end()) return static_cast<int16_t>(it - sets.begin());
+    if (sets.size() >= 0x7FFF) Fail(line, "more than 32767 sets of service codes");
+    sets.push_back(mask);
+    return static_cast<int16_t>(sets.size() - 1);
+  }
+
+  // "service ID NAME [symbol=TEXT] [role=1..4] [barrier-free]" + "long TEXTS"
+  void ServiceStatement(Statement const& s) {
+    int line = s.head.number;
+    Args a(*this, s.head, "service");
+    std::string id = a.Word("service code id");
+    writer::ServiceCode code;
+    code.name = OneText(a, "service code name");
+    if (auto v = a.Option("symbol")) code.short_text = *v;
+    size_t index = model().service_codes.codes.size();
+    if (index >= 64) Fail(line, "a timetable has at most 64 service codes");
+    if (auto v = a.Option("role")) {
+      int role = static_cast<int>(Integer(line, *v, "role", 1, 4));
+      int32_t& slot = model().service_codes.roles[role - 1];
+      if (slot >= 0) Fail(line, "role " + *v + " is filled twice");
+      slot = static_cast<int32_t>(index);
+      NeedVersion(line, role == 4 ? 21 : 14, "service-code role " + *v);
+    }
+    while (a.More()) {
+      if (a.Word("'barrier-free'") != "barrier-free")
+        Fail(line, "a service code takes the word 'barrier-free' after its name");
+      model().service_codes.barrier_free_station_mask |= uint64_t{1} << index;
+    }
+    a.Finish();
+    for (Line const& b : s.body) {
+      Args p(*this, b, b.tokens[0].value);
+      if (b.tokens[0].value != "long") Fail(b.number, "a service code takes only 'long' lines");
+      code.description = p.Texts("description", true);
+      p.Finish();
+    }
+    Declare(line, services_, id, static_cast<int>(index), "service code");
+    model().service_codes.codes.push_back(std::move(code));
+    NeedVersion(line, 12, "a service code");
+  }
+
+  // "service-filter LETTER CODE... [id=N]"
+  void ServiceFilterStatement(Args& a) {
+    int line = a.line();
+    std::string letter = a.Word("filter letter");
+    if (letter.size() != 1 || static_cast<unsigned char>(letter[0]) >= 0x80)
+      Fail(line, "a filter letter is one character, not '" + letter + "'");
+    auto& c = model().service_codes;
+    if (c.filter_letters.find(letter[0]) != std::string::npos)
+      Fail(line, "filter letter " + letter + " is given twice");
+    std::vector<std::string> codes;
+    while (a.More()) codes.push_back(a.Word("service code"));
+    c.filter_letters += letter;
+    c.letter_masks.push_back(CodeMask(line, codes));
+    int32_t id = 0;
+    if (auto v = a.Option("id")) id = static_cast<int32_t>(Integer(line, *v, "filter id", INT32_MIN, INT32_MAX));
+    c.filter_ids.push_back(id);
+    NeedVersion(line, 22, "a service filter");
+  }
+
+  // "service-types by-day=TYPE,... by-section=TYPE,..."
+  void ServiceTypesStatement(Args& a) {
+    int line = a.line();
+    auto bits = [&](std::string const& list) {
+      uint32_t mask = 0;
+      for (std::string const& type : Split(list)) mask |= 1u << Named(line, types_, type, "train type");
+      return mask;
+    };
+    if (auto v = a.Option("by-day")) model().service_codes.day_type_mask = bits(*v);
+    if (auto v = a.Option("by-section")) model().service_codes.section_type_mask = bits(*v);
+    NeedVersion(line, 22, "service-code train types");
+  }
+
+  // "merge kind=rail|bus|city|air|N [area=N]"
+  void MergeStatement(Args& a) {
+    int line = a.line();
+    auto kind = a.Option("kind");
+    if (!kind) Fail(line, "'merge' needs the kind of the timetable merged with (kind=rail, ...)");
+    static const std::map<std::string, uint8_t> kinds = {
+        {"rail", 1}, {"bus", 2}, {"city", 3}, {"air", 4}};
+    auto it = kinds.find(Lower(*kind));
+    model().merge_kind =
+        it != kinds.end() ? it->second : static_cast<uint8_t>(Integer(line, *kind, "kind", 1, 255));
+    if (auto v = a.Option("area"))
+      model().merge_area = static_cast<uint8_t>(Integer(line, *v, "area", 0, 255));
+    NeedVersion(line, 15, "a merge");
+  }
+
+  // "continuation REF STATION REF": the first train goes on as the second.
+  void ContinuationStatement(Args& a) {
+    int line = a.line();
+    writer::Continuation c;
+    c.train_a = Named(line, trainRefs_, a.Word("train ref"), "train ref");
+    c.station = Station(line, a.Next("station"));
+    c.train_b = static_cast<uint16_t>(Named(line, trainRefs_, a.Word("train ref"), "train ref"));
+    if (c.train_b > 0xFFFF) Fail(line, "the continuing train lies beyond train 65535");
+    model().continuations.push_back(c);
+  }
+
+  // "pass-via STATION FROM>TO ...": the arcs that lead towards the station.
+  void PassViaStatement(Args& a) {
+    int line = a.line();
+    uint16_t target = Station(line, a.Next("station"));
+    std::vector<int32_t> arcs;
+    while (a.More()) {
+      std::string word = a.Word("arc FROM>TO");
+      size_t gt = word.find('>');
+      if (gt == std::string::npos) Fail(line, "an arc is written FROM>TO, not '" + word + "'");
+      Token from, to;
+      from.value = word.substr(0, gt);
+      to.value = word.substr(gt + 1);
+      uint16_t f = Station(line, from), t = Station(line, to);
+      auto& all = model().arcs;
+      auto it = std::find_if(all.begin(), all.end(),
+                             [&](writer::Arc const& arc) { return arc.from == f && arc.to == t; });
+      if (it == all.end()) Fail(line, "no arc leads from " + from.value + " to " + to.value);
+      arcs.push_back(static_cast<int32_t>(it - all.begin()));
+    }
+    if (arcs.empty()) Fail(line, "'pass-via' needs arcs FROM>TO");
+    if (!passVia_.emplace(target, arcs).second)
+      Fail(line, "the station has a pass-via line already");
+  }
+
+  // "physicaltype ID [ABBREVIATION...] type=TRAINTYPE" + "long TEXTS"
+  void PhysicalTypeStatement(Statement const& s) {
+    int line = s.head.number;
+    Args a(*this, s.head, "physicaltype");
+    std::string id = a.Word("physical type id");
+    writer::TrainType type;
+    type.abbreviation = a.More() ? a.Texts("abbreviation", true) : LangText{id};
+    CheckText(line, type.abbreviation[0], "type abbreviation");
+    auto of = a.Option("type");
+    if (!of) Fail(line, "a physical type names the train type it belongs to (type=ID)");
+    type.type_bit = static_cast<uint8_t>(Named(line, types_, *of, "train type"));
+    a.Finish();
+    for (Line const& b : s.body) {
+      Args p(*this, b, b.tokens[0].value);
+      if (b.tokens[0].value != "long") Fail(b.number, "a physical type takes only 'long' lines");
+      type.description = p.Texts("long name", true);
+      p.Finish();
+    }
+    if (model().physical_types.size() >= 255) Fail(line, "more than 255 physical types");
+    Declare(line, physicalIds_, id, static_cast<int>(model().physical_types.size()),
+            "physical type");
+    model().physical_types.push_back(std::move(type));
+    NeedVersion(line, 20, "a physical type");
+  }
+
+  // "day-types" with lines "KIND OFFSET CALENDAR...": the stored typical sets.
+  void DayTypesStatement(Statement const& s) {
+    Args a(*this, s.head, "day-types");
+    a.Finish();
+    if (s.body.empty()) Fail(s.head.number, "'day-types' needs lines 'KIND OFFSET CALENDAR...'");
+    static const std::vector<std::string> kinds = {"mo", "tu", "we", "th", "fr",
+                                                   "sa", "su", "workdays", "holidays"};
+    for (Line const& b : s.body) {
+      Args p(*this, b, "day type", 0);
+      std::string kind = Lower(p.Word("kind of day"));
+      auto it = std::find(kinds.begin(), kinds.end(), kind);
+      if (it == kinds.end()) {
+        Fail(b.number, "a kind of day is Mo..Su, workdays or holidays, not '" + kind + "'");
+      }
+      int offset = static_cast<int>(Integer(b.number, p.Word("day offset"), "day offset", -12, 12));
+      DayTypeSet set;
+      set.line = b.number;
+      set.index = static_cast<int>(it - kinds.begin()) * 25 + offset + 12;
+      while (p.More()) set.calendars.push_back(CalendarOf(b.number, p.Word("calendar")));
+      if (set.calendars.empty()) Fail(b.number, "a day-type line names calendars");
+      p.Finish();
+      for (DayTypeSet const& other : dayTypes_) {
+        if (other.index == set.index) Fail(b.number, "this kind of day and offset is given twice");
+      }
+      dayTypes_.push_back(std::move(set));
+    }
+  }
+
   // "Mo-Fr,Su": bit 0 Monday .. bit 6 Sunday.
   uint8_t WeekdayBits(int line, std::string const& text) const {
     static const std::vector<std::string> names = {"mo", "tu", "we", "th", "fr", "sa", "su"};
@@ -528,12 +740,38 @@ class Compiler {
       CheckText(line, *v, "station remark");
       st.remark = *v;
     }
+    if (auto v = a.Option("merge")) {
+      st.merge_key = static_cast<int32_t>(Integer(line, *v, "merge key", 1, INT32_MAX));
+      mergeKeyLines_.push_back(line);
+    }
+    if (auto v = a.Option("services")) st.service_set = SetOf(line, Split(*v));
     a.Finish();
+    std::vector<std::pair<int32_t, int16_t>> shifts;  // until day, shift; in source order
     for (Line const& b : s.body) {
-      Args p(*this, b, b.tokens[0].value);
-      if (b.tokens[0].value != "remark") Fail(b.number, "a station takes only 'remark' lines");
-      st.remark = OneText(p, "station remark");
+      std::string const& k = b.tokens[0].value;
+      Args p(*this, b, k);
+      if (k == "remark") {
+        st.remark = OneText(p, "station remark");
+      } else if (k == "shift") {
+        // "shift MINUTES until DATE": the shift up to and including that day.
+        int16_t minutes =
+            static_cast<int16_t>(Integer(b.number, p.Word("minutes"), "time shift", -1440, 1440));
+        if (p.Word("'until'") != "until") Fail(b.number, "write 'shift MINUTES until DATE'");
+        int32_t until = Date(b.number, p.Word("last day"));
+        if (!shifts.empty() && until <= shifts.back().first)
+          Fail(b.number, "the shift lines of a station go by their last days, earliest first");
+        shifts.push_back({until, minutes});
+      } else {
+        Fail(b.number, "a station takes only 'remark' and 'shift' lines");
+      }
       p.Finish();
+    }
+    if (!shifts.empty()) {
+      // The kernel scans a list from its end and takes the first entry that
+      // still holds on the day; the first entry serves every later day.
+      st.time_shift_list.push_back({INT32_MAX, st.time_shift});
+      for (auto it = shifts.rbegin(); it != shifts.rend(); ++it)
+        st.time_shift_list.push_back({it->first, it->second});
     }
     uint16_t index = static_cast<uint16_t>(model().stations.size());
     Declare(line, stationIds_, id, index, "station");
@@ -780,12 +1018,17 @@ class Compiler {
       train.line = static_cast<int16_t>(Named(line, lines_, *v, "line"));
     if (auto v = a.Option("owner"))
       train.owner = static_cast<int16_t>(Named(line, owners_, *v, "owner"));
+    if (auto v = a.Option("physical"))
+      train.physical_type = static_cast<int16_t>(Named(line, physicalIds_, *v, "physical type"));
+    std::optional<std::string> ref = a.Option("ref");
     a.Finish();
 
     std::vector<RawStop> stops;
     std::vector<StationNote> notes;
     std::vector<Series> series;
     std::vector<uint16_t> validity;
+    std::vector<std::pair<uint16_t, int16_t>> stationSets;  // station, service-code set
+    std::vector<std::pair<std::string, std::string>> regionNumbers;
     for (Line const& b : s.body) {
       Token const& first = b.tokens[0];
       if (first.kind != Token::Kind::kWord) Fail(b.number, "a line of a train starts with a word");
@@ -807,6 +1050,26 @@ class Compiler {
               Named(b.number, validityIds_, p.Word("validity id"), "validity record")));
         }
         if (validity.empty()) Fail(b.number, "'validity' needs the ids of validity records");
+      } else if (k == "services") {
+        std::vector<std::string> codes;
+        while (p.More()) codes.push_back(p.Word("service code"));
+        int16_t set = SetOf(b.number, codes);
+        if (auto v = p.Option("at")) {
+          Token at;
+          at.value = *v;
+          stationSets.push_back({Station(b.number, at), set});
+        } else {
+          train.service_set = set;
+        }
+      } else if (k == "region-number") {
+        std::string code = OneText(p, "region code");
+        std::string number = OneText(p, "number");
+        if (writer::ToCp1250(code, "region code").size() > 4)
+          Fail(b.number, "a region code has at most 4 characters");
+        if (writer::ToCp1250(number, "number").size() > 8)
+          Fail(b.number, "a regional number has at most 8 characters");
+        regionNumbers.push_back({code, number});
+        NeedVersion(b.number, 13, "a regional number");
       } else if (k == "attributes") {
         train.attributes =
             static_cast<uint32_t>(Integer(b.number, p.Word("bits"), "attributes", 0, UINT32_MAX));
@@ -874,6 +1137,22 @@ class Compiler {
       }
     }
     int32_t lastTrain = static_cast<int32_t>(model().trains.size()) - 1;
+    if (ref) {
+      if (firstTrain != lastTrain)
+        Fail(line, "ref= names one train, but 'every' lines make several of this one");
+      Declare(line, trainRefs_, *ref, firstTrain, "train ref");
+    }
+    for (auto const& [station, set] : stationSets) {
+      writer::StationRemark r;
+      r.train = firstTrain;
+      r.last_train = lastTrain;
+      r.station = station;
+      r.service_set = set;
+      model().station_remarks.push_back(std::move(r));
+    }
+    for (auto const& [code, number] : regionNumbers) {
+      model().region_numbers.push_back({firstTrain, lastTrain, code, number});
+    }
     for (StationNote& n : notes) {
       writer::StationRemark r;
       r.train = firstTrain;
@@ -1016,6 +1295,7 @@ class Compiler {
     }
     for (uint16_t d : holidays_) m.days_off.push_back(d);
     FinishValidity();
+    FinishTrainData();
     if (!summarySet_) m.description = CutCharacters(m.names[0], 99);
     for (ExtensionFile& e : out_.extensions) e.model.owner_id = static_cast<int32_t>(m.id);
   }
@@ -1043,6 +1323,41 @@ class Compiler {
     m.train_validity = trainValidity_;
   }
 
+  void FinishTrainData() {
+    auto& m = model();
+    if (!m.physical_types.empty()) {
+      for (size_t t = 0; t < m.trains.size(); ++t) {
+        if (m.trains[t].physical_type < 0)
+          Fail(out_.train_lines[t], "the timetable has physical types: give this train one (physical=ID)");
+      }
+    }
+    if (m.merge_kind == 0 && !mergeKeyLines_.empty())
+      Fail(mergeKeyLines_.front(), "merge= needs a 'merge' line naming the merged timetable's kind");
+    if (!passVia_.empty()) {
+      m.pass_via.assign(m.stations.size(), {});
+      for (auto const& [station, arcs] : passVia_) m.pass_via[station] = arcs;
+    }
+    if (!dayTypes_.empty()) {
+      bool everyDay = std::any_of(m.trains.begin(), m.trains.end(),
+                                  [](writer::Train const& t) { return t.calendar < 0; });
+      size_t classes = m.calendars.size() + (everyDay ? 1 : 0);
+      m.day_type_windows.assign(9 * 25, std::vector<uint8_t>((classes + 7) / 8, 0));
+      for (DayTypeSet const& set : dayTypes_) {
+        for (int c : set.calendars) {
+          if (c < 0 && !everyDay) Fail(set.line, "no train runs daily, so 'daily' is no class here");
+          size_t cls = c < 0 ? m.calendars.size() : static_cast<size_t>(c);
+          m.day_type_windows[set.index][cls / 8] |= static_cast<uint8_t>(1u << (cls % 8));
+        }
+      }
+    }
+  }
+
+  struct DayTypeSet {
+    int line = 0;
+    int index = 0;
+    std::vector<int> calendars;  // -1: the class of daily trains
+  };
+
   struct VersionNeed {
     int line;
     uint32_t version;
@@ -1056,7 +1371,10 @@ class Compiler {
   std::map<int64_t, int> stationKeys_;
   std::map<std::string, int> regions_, types_, calendars_, lines_, owners_, lists_;
   std::map<std::string, LangText> remarks_;
-  std::map<std::string, int> validityIds_;
+  std::map<std::string, int> validityIds_, services_, physicalIds_, trainRefs_;
+  std::vector<int> mergeKeyLines_;
+  std::map<uint16_t, std::vector<int32_t>> passVia_;
+  std::vector<DayTypeSet> dayTypes_;
   std::vector<writer::LineValidity> validity_;
   std::vector<std::vector<uint16_t>> trainValidity_;  // per model train, source order
   std::set<uint16_t> holidays_;

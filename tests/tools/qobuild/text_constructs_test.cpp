@@ -107,5 +107,188 @@ TEST_F(TextConstructs, LineValidityRecords) {
             "gives 17)");
 }
 
+// By reference: the list is read after the call that fills it.
+std::vector<int> Codes(int n, unsigned char const* const& list) {
+  return n > 0 ? std::vector<int>(list, list + n) : std::vector<int>{};
+}
+
+TEST_F(TextConstructs, ServiceCodesWithRolesFiltersAndSets) {
+  Compile(
+      "service KOLO \"Kolo\" symbol=\"b\"\n"
+      "  long \"Přeprava kol\" \"Bicycles\"\n"
+      "service VOZ \"Vozík\" symbol=\"v\" role=3 barrier-free\n"
+      "service NIZ \"Nízkopodlažní\" symbol=\"n\" role=2\n"
+      "service JID \"Jídelní vůz\" symbol=\"j\" role=4\n"
+      "service-filter K KOLO id=11\n"
+      "service-filter B VOZ NIZ id=12\n"
+      "service-types by-day=Bus\n"
+      "station D 14 \"Delta\" services=VOZ,KOLO\n"
+      "train Bus 1\n"
+      "  services NIZ KOLO\n"
+      "  services JID at=B\n"
+      "  A 8:00\n"
+      "  B 8:10\n"
+      "  D 8:20\n"
+      "train Bus 2\n"
+      "  A 9:00\n"
+      "  B 9:10\n");
+  ASSERT_EQ(QoFCCount(0), 4);
+  char const *name = nullptr, *symbol = nullptr, *description = nullptr;
+  ASSERT_EQ(QoFCValue(0, 0, 1, &name, &symbol, &description), 1);
+  EXPECT_STREQ(name, "Kolo");
+  EXPECT_STREQ(symbol, "b");
+  EXPECT_STREQ(description, "Bicycles");
+  EXPECT_EQ(QoFCLowDeck(0, 1), -1);
+  EXPECT_EQ(QoFCLowDeck(0, 2), 2);
+  EXPECT_EQ(QoFCLowDeck(0, 3), 1);
+  EXPECT_EQ(QoFCLowDeck(0, 4), 3);
+  unsigned char const* list = nullptr;
+  EXPECT_EQ(Codes(QoFCTrain(0, 0, &list), list), (std::vector<int>{0, 2}));
+  EXPECT_EQ(Codes(QoFCTrain(0, 1, &list), list), std::vector<int>{});
+  EXPECT_EQ(Codes(QoFCTrainStation(0, 0, 1, &list), list), std::vector<int>{3});
+  EXPECT_EQ(Codes(QoFCTrainStation(0, 0, 0, &list), list), std::vector<int>{});
+  EXPECT_EQ(Codes(QoFCStation(0, 3, &list), list), (std::vector<int>{0, 1}));
+  EXPECT_EQ(Codes(QoFCStation(0, 0, &list), list), std::vector<int>{});
+  char const* letters = nullptr;
+  ASSERT_EQ(QoFCConn(0, &letters), 2);
+  EXPECT_EQ(std::string(letters, 2), "KB");
+  int const* ids = nullptr;
+  ASSERT_EQ(QoFCConnID(0, &ids), 2);
+  EXPECT_EQ(std::vector<int>(ids, ids + 2), (std::vector<int>{11, 12}));
+  TimetableRecord& t = At(0);
+  EXPECT_EQ(t.BarrierFreeCodeMask, uint64_t{1} << 1);
+  EXPECT_EQ(t.DayDependentTypeMask, 1u);
+
+  EXPECT_EQ(ErrorOf("train Bus 1\n  services WIFI\n  A 8:00\n  B 8:10\n"),
+            "t.txt:11: unknown service code WIFI");
+  EXPECT_EQ(ErrorOf("service A \"a\" role=2\nservice B \"b\" role=2\n"),
+            "t.txt:11: role 2 is filled twice");
+  EXPECT_EQ(ErrorOf("version 20\nservice A \"a\" role=4\n"),
+            "t.txt:11: service-code role 4 needs format version 21 or later (the source gives 20)");
+}
+
+TEST_F(TextConstructs, TimeShiftLists) {
+  // Central European time with summer time: +60 until 28.3.2026, +120
+  // until 24.10.2026, +60 from then on; the other stations keep one shift.
+  Compile(
+      "station D 14 \"Delta\" shift=60\n"
+      "  shift 60 until 28.3.2026\n"
+      "  shift 120 until 24.10.2026\n"
+      "station E 15 \"Epsilon\" shift=-30\n");
+  struct Case {
+    int station;
+    uint16_t day;
+    int shift;
+  };
+  Case const cases[] = {
+      {3, w::DayNumberOf(2025, 12, 14), 60}, {3, w::DayNumberOf(2026, 3, 28), 60},
+      {3, w::DayNumberOf(2026, 3, 29), 120}, {3, w::DayNumberOf(2026, 10, 24), 120},
+      {3, w::DayNumberOf(2026, 10, 25), 60}, {4, w::DayNumberOf(2026, 6, 1), -30},
+      {0, w::DayNumberOf(2026, 6, 1), 0},
+  };
+  for (Case const& c : cases) {
+    SCOPED_TRACE(c.day);
+    EXPECT_EQ(QoStTimeShift(0, c.station, c.day), c.shift);
+  }
+  EXPECT_EQ(ErrorOf("station D 14 \"Delta\"\n  shift 60 until 1.5.2026\n  shift 0 until 1.4.2026\n"),
+            "t.txt:12: the shift lines of a station go by their last days, earliest first");
+}
+
+TEST_F(TextConstructs, TrainLinksTypesAndTables) {
+  TimetableRecord& t = Compile(
+      "track \"1\"\n"
+      "  A 0\n"
+      "  B 2\n"
+      "  C 5\n"
+      "merge kind=bus area=4\n"
+      "station D 14 \"Delta\" merge=900\n"
+      "physicaltype Solo type=Bus\n"
+      "  long \"Sólo\" \"Single\"\n"
+      "physicaltype Klb \"Kloub\" \"Artic\" type=Bus\n"
+      "pass-via C A>B B>C\n"
+      "calendar weekends\n"
+      "  run Sa Su\n"
+      "day-types\n"
+      "  Sa 0 weekends\n"
+      "  workdays -1 daily weekends\n"
+      "train Bus 5 physical=Klb ref=in\n"
+      "  region-number \"PHA\" \"100005\"\n"
+      "  A 8:00\n"
+      "  B 8:10\n"
+      "train Bus 6 physical=Solo ref=out days=weekends\n"
+      "  B 8:12\n"
+      "  C 8:20\n"
+      "continuation in B out\n");
+  // Continuations: the first train goes on as the second at B.
+  ASSERT_EQ(t.ContinuationTrainA.size(), 1);
+  EXPECT_EQ(t.ContinuationTrainA[0], 0);
+  EXPECT_EQ(t.ContinuationStation[0], 1);
+  EXPECT_EQ(t.ContinuationTrainB[0], 1);
+  // Merge keys.
+  EXPECT_EQ(t.MergeKind, 2);
+  EXPECT_EQ(t.MergeArea, 4);
+  ASSERT_EQ(t.MergeStationKeys.size(), 4);
+  EXPECT_EQ(t.MergeStationKeys[3], 900);
+  EXPECT_EQ(t.MergeStationKeys[0], 0);
+  // Physical types, read through the exports.
+  ASSERT_EQ(QoTrTypePhysCount(0), 2);
+  char const *abbreviation = nullptr, *description = nullptr;
+  QoTrTypePhysInfo(0, 1, 1, &abbreviation, &description);
+  EXPECT_STREQ(abbreviation, "Artic");
+  QoTrTypePhysInfo(0, 1, 0, &abbreviation, &description);
+  EXPECT_STREQ(abbreviation, "Solo");
+  EXPECT_STREQ(description, "Single");
+  ASSERT_EQ(t.PhysicalTypes.size(), 2);
+  EXPECT_EQ(t.PhysicalTypes[0], 1);
+  EXPECT_EQ(t.PhysicalTypes[1], 0);
+  // Regional numbers: train 0 only.
+  ASSERT_EQ(t.RegionNumberRows.size(), 1);
+  EXPECT_EQ(t.RegionNumberRows.Field<int32_t>(0, 0), 0);
+  EXPECT_EQ(t.RegionNumberRows.Field<int32_t>(0, 4), 0);
+  EXPECT_EQ(std::string(reinterpret_cast<char const*>(t.RegionNumberRows.At(0) + 8), 3), "PHA");
+  EXPECT_EQ(std::string(reinterpret_cast<char const*>(t.RegionNumberRows.At(0) + 12), 6), "100005");
+  // Pass-via: station C lists the arcs A>B and B>C as the file orders arcs.
+  ASSERT_EQ(t.PassViaOffsets.size(), 5);
+  std::vector<std::pair<int, int>> arcs;
+  for (int32_t i = t.PassViaOffsets[2]; i < t.PassViaOffsets[3]; ++i) {
+    int32_t arc = t.PassViaArcs[i];
+    int from = 0;
+    while (t.ArcOffsets[from + 1] <= arc) ++from;
+    arcs.push_back({from, t.ArcStations[arc]});
+  }
+  EXPECT_EQ(arcs, (std::vector<std::pair<int, int>>{{0, 1}, {1, 2}}));
+  EXPECT_EQ(t.PassViaOffsets[2], t.PassViaOffsets[1]);
+  // Typical day sets: class 0 the weekends, class 1 the daily trains.
+  auto set = [&](int kind, int offset) {
+    RecordArray const& a = t.StoredDayTypeWindows[kind * 25 + offset + 12];
+    return a.empty() ? -1 : a.Field<uint8_t>(0, 0);
+  };
+  EXPECT_EQ(set(5, 0), 0b01);
+  EXPECT_EQ(set(7, -1), 0b11);
+  EXPECT_EQ(set(7, 0), 0);
+
+  struct Case {
+    char const* body;
+    char const* message;
+  };
+  Case const faults[] = {
+      {"physicaltype S type=Bus\ntrain Bus 1\n  A 8:00\n  B 8:10\n",
+       "t.txt:11: the timetable has physical types: give this train one (physical=ID)"},
+      {"station D 14 \"D\" merge=5\n",
+       "t.txt:10: merge= needs a 'merge' line naming the merged timetable's kind"},
+      {"train Bus 1 ref=x\n  every 10 until 9:00\n  A 8:00\n  B 8:10\n",
+       "t.txt:10: ref= names one train, but 'every' lines make several of this one"},
+      {"pass-via C A>C\n", "t.txt:10: no arc leads from A to C"},
+      {"day-types\n  Xy 0 daily\n", "t.txt:11: a kind of day is Mo..Su, workdays or holidays, not 'xy'"},
+      {"day-types\n  Mo 0 daily\n", "t.txt:11: no train runs daily, so 'daily' is no class here"},
+      {"train Bus 1\n  region-number \"ABCDE\" \"1\"\n  A 8:00\n  B 8:10\n",
+       "t.txt:11: a region code has at most 4 characters"},
+  };
+  for (Case const& c : faults) {
+    SCOPED_TRACE(c.body);
+    EXPECT_EQ(ErrorOf(c.body), c.message);
+  }
+}
+
 }  // namespace
 }  // namespace qo::test

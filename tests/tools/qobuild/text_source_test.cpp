@@ -318,6 +318,13 @@ TEST(TextSource, SamplesLoadAndShareTheirTowns) {
       EXPECT_EQ(railKeys.count(e.other_key), 1u) << e.other_key;
   }
 
+  // What the program's windows show beyond routes: service codes, a
+  // continuation and a pass-via table on rail, line validity in the city.
+  EXPECT_GE(rail.service_codes.codes.size(), 3u);
+  EXPECT_EQ(rail.continuations.size(), 1u);
+  EXPECT_FALSE(rail.pass_via.empty());
+  EXPECT_FALSE(city.line_validity.empty());
+
   // Overnight trains, and both directions of every city line.
   EXPECT_TRUE(std::any_of(rail.trains.begin(), rail.trains.end(),
                           [](writer::Train const& t) { return t.stops.back().arrival >= 1440; }));
