@@ -8,8 +8,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "gtfs/gtfs_import.h"
+#include "qobuild/output_files.h"
 #include "qobuild/text_source.h"
 #include "writer/timetable_writer.h"
 
@@ -31,23 +33,43 @@ std::string DefaultOutput(std::string source) {
   return source.substr(0, dot) + ".qo";
 }
 
+std::vector<uint8_t> const kNoBytes;
+
 int ImportGtfs(std::string const& feed, std::string const& output) {
-  try {
-    qo::gtfs::ImportResult result = qo::gtfs::ImportFeed(feed);
-    qo::writer::WrittenFile file = qo::writer::WriteTimetable(result.model, result.options);
-    qo::writer::SaveFile(output, file.bytes);
-    for (qo::gtfs::Warning const& w : result.warnings) {
-      std::fprintf(stderr, "warning: %s", w.text.c_str());
-      if (w.count > 1) std::fprintf(stderr, " (and %zu more like it)", w.count - 1);
-      std::fputc('\n', stderr);
-    }
-    std::printf("%s: %zu stations, %zu trains, %zu calendars, %zu bytes, %zu warnings\n",
-                output.c_str(), result.model.stations.size(), result.model.trains.size(),
-                result.model.calendars.size(), file.bytes.size(), result.WarningCount());
-  } catch (std::exception const& e) {
-    std::fprintf(stderr, "%s\n", e.what());
+  qo::gtfs::ImportResult result = qo::gtfs::ImportFeed(feed);
+  qo::writer::WrittenFile file = qo::writer::WriteTimetable(result.model, result.options);
+  qo::textsource::WriteOutputs({{output, "timetable file", &file.bytes}}, {feed});
+  for (qo::gtfs::Warning const& w : result.warnings) {
+    std::fprintf(stderr, "warning: %s", w.text.c_str());
+    if (w.count > 1) std::fprintf(stderr, " (and %zu more like it)", w.count - 1);
+    std::fputc('\n', stderr);
+  }
+  std::printf("%s: %zu stations, %zu trains, %zu calendars, %zu bytes, %zu warnings\n",
+              output.c_str(), result.model.stations.size(), result.model.trains.size(),
+              result.model.calendars.size(), file.bytes.size(), result.WarningCount());
+  return 0;
+}
+
+int Compile(std::string const& source, std::string const& output) {
+  std::ifstream in(source, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "qobuild: cannot read %s\n", source.c_str());
     return 1;
   }
+  std::stringstream text;
+  text << in.rdbuf();
+  qo::textsource::CompiledSource parsed = qo::textsource::ParseTimetableSource(text.str(), source);
+  qo::textsource::CompiledFiles files = qo::textsource::WriteCompiledSource(parsed);
+  std::vector<qo::textsource::OutputFile> outputs = {
+      {output, "timetable file", &files.timetable.bytes}};
+  for (auto const& [name, file] : files.extensions) {
+    outputs.push_back(
+        {qo::textsource::ExtensionPath(output, name), "extension file " + name, &file.bytes});
+  }
+  qo::textsource::WriteOutputs(outputs, {source});
+  std::printf("%s: %zu stations, %zu trains, %zu calendars\n", output.c_str(),
+              parsed.model.stations.size(), parsed.model.trains.size(),
+              parsed.model.calendars.size());
   return 0;
 }
 
@@ -75,33 +97,17 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (output.empty()) output = DefaultOutput(source);
-  if (qo::gtfs::LooksLikeFeed(source)) return ImportGtfs(source, output);
-
-  std::ifstream in(source, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "qobuild: cannot read %s\n", source.c_str());
-    return 1;
-  }
-  std::stringstream text;
-  text << in.rdbuf();
-
   try {
-    qo::textsource::CompiledSource parsed =
-        qo::textsource::ParseTimetableSource(text.str(), source);
-    qo::textsource::CompiledFiles files = qo::textsource::WriteCompiledSource(parsed);
-    qo::writer::SaveFile(output, files.timetable.bytes);
-    for (auto const& [name, file] : files.extensions) {
-      qo::writer::SaveFile(qo::textsource::ExtensionPath(output, name), file.bytes);
-    }
-    std::printf("%s: %zu stations, %zu trains, %zu calendars\n", output.c_str(),
-                parsed.model.stations.size(), parsed.model.trains.size(),
-                parsed.model.calendars.size());
+    // A clash of the output with its own input is refused before any work.
+    qo::textsource::CheckOutputNames({{output, "timetable file", &kNoBytes}}, {source});
+    if (qo::gtfs::LooksLikeFeed(source)) return ImportGtfs(source, output);
+    return Compile(source, output);
   } catch (qo::textsource::SourceError const& e) {
     std::fprintf(stderr, "%s\n", e.what());
-    return 1;
-  } catch (std::exception const& e) {
+  } catch (qo::textsource::OutputError const& e) {
     std::fprintf(stderr, "qobuild: %s\n", e.what());
-    return 1;
+  } catch (std::exception const& e) {
+    std::fprintf(stderr, "%s\n", e.what());
   }
-  return 0;
+  return 1;
 }
