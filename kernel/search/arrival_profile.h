@@ -1,0 +1,87 @@
+#pragma once
+// The best arrival at a station over the departures from the origin: a
+// step function kept as entries ordered by origin departure and by key,
+// both rising (a later departure never arrives earlier). A key is
+// arrival × 65536 + distance in kilometres, so keys compare by arrival
+// first.
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace qo {
+
+inline constexpr int32_t kNoKey = 0x7FFFFFFF;
+
+inline int32_t ProfileKey(int32_t arrival, int32_t distance) { return arrival * 65536 + distance; }
+inline int32_t KeyArrival(int32_t key) { return key >> 16; }
+
+struct ProfileEntry {
+  int32_t Key = 0;
+  int32_t Departure = 0;
+};
+
+class ArrivalProfile {
+ public:
+  void Clear() { entries_.clear(); }
+  bool Empty() const { return entries_.empty(); }
+  std::vector<ProfileEntry> const& Entries() const { return entries_; }
+
+  // The key of the first entry that departs at `departure` or later
+  // (kNoKey when none); *exact tells whether it departs at `departure`.
+  int32_t Query(int32_t departure, bool* exact = nullptr) const {
+    auto at = std::lower_bound(entries_.begin(), entries_.end(), departure,
+                               [](ProfileEntry const& e, int32_t d) { return e.Departure < d; });
+    if (at == entries_.end()) {
+      if (exact) *exact = false;
+      return kNoKey;
+    }
+    if (exact) *exact = at->Departure == departure;
+    return at->Key;
+  }
+
+  bool Improves(int32_t key, int32_t departure) const { return key < Query(departure); }
+
+  // Adds a candidate that improves the profile: the entry it replaces
+  // takes its departure and key, and earlier-departing entries that
+  // arrive later take its key (the later departure serves them too). A
+  // candidate that does not improve changes nothing, so the profile stays
+  // a step function.
+  void Insert(int32_t key, int32_t departure) {
+    if (!Improves(key, departure)) return;
+    int32_t i = static_cast<int32_t>(entries_.size()) - 1;
+    while (i >= 0 && entries_[static_cast<size_t>(i)].Departure > departure) --i;
+    if (i < 0) {
+      entries_.insert(entries_.begin(), ProfileEntry{key, departure});
+      return;
+    }
+    ProfileEntry& at = entries_[static_cast<size_t>(i)];
+    if (at.Key < key) {
+      // Improving means it departs earlier than that entry's follower.
+      if (at.Departure != departure)
+        entries_.insert(entries_.begin() + i + 1, ProfileEntry{key, departure});
+      return;
+    }
+    at = ProfileEntry{key, departure};
+    for (int32_t j = i - 1; j >= 0 && entries_[static_cast<size_t>(j)].Key > key; --j)
+      entries_[static_cast<size_t>(j)].Key = key;
+  }
+
+  // From the second round on distance no longer decides: a journey with
+  // more changes must arrive strictly earlier.
+  void DropDistances() {
+    for (ProfileEntry& e : entries_) e.Key &= ~0xFFFF;
+  }
+
+  // The start entry of a From station: nothing arrives there after the
+  // window opens.
+  void Start(int32_t windowTime) {
+    if (entries_.empty()) entries_.push_back({ProfileKey(windowTime, 0), kNoTimeDeparture});
+  }
+
+  static constexpr int32_t kNoTimeDeparture = 0x7FFF;
+
+ private:
+  std::vector<ProfileEntry> entries_;
+};
+
+}  // namespace qo

@@ -1,0 +1,594 @@
+// The forward engine (by departure). Round 0 boards trains at the From
+// stations within the window; round r continues from every label that
+// round r - 1 left. A label survives only while no journey with as few
+// changes departs no earlier from the origin and arrives no later, so the
+// chains at the To stations hold the answer for the whole window.
+#include <algorithm>
+#include <mutex>
+#include <tuple>
+
+#include "load/loaded_set.h"
+#include "load/timetable_record.h"
+#include "search/change_time.h"
+#include "search/search_engine.h"
+#include "search/search_scratch.h"
+#include "trains/running_day.h"
+#include "trains/station_events.h"
+#include "trains/train_checks.h"
+#include "trains/train_stops.h"
+
+namespace qo {
+namespace {
+
+constexpr int32_t kNoBound = 0x7FFFFFFF;
+constexpr uint16_t kNoBoarding = 0x4000;
+constexpr uint16_t kRequestStop = 0x1000;
+
+int32_t FloorDiv(int32_t a, int32_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+int32_t FloorMod(int32_t a, int32_t b) { return a - FloorDiv(a, b) * b; }
+
+// The first event at or after the minute (the count when none).
+int32_t FirstEventAtOrAfter(StationEventList const& events, int32_t minute) {
+  int32_t lo = 0, hi = events.count;
+  while (lo < hi) {
+    int32_t mid = lo + (hi - lo) / 2;
+    if (events.At(mid).minute < minute)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  return lo;
+}
+
+class ForwardPass {
+ public:
+  ForwardPass(EngineRequest const& request, SearchScratch& scratch, ConnectionList& list)
+      : r_(request), s_(scratch), list_(list) {}
+
+  EngineOutcome Run();
+
+ private:
+  bool StopAsked() const {
+    return r_.Control.Stop && r_.Control.Stop->load(std::memory_order_relaxed) != 0;
+  }
+  TimetableRecord& Record(int32_t tt) { return *LoadedSet()[static_cast<size_t>(tt)]; }
+  TimetableScratch& Scratch(int32_t tt) { return s_.Timetables[static_cast<size_t>(tt)]; }
+  void Progress(int phase, int stepsAdded);
+
+  void PrepareTimetables();
+  int32_t DestinationBound(int32_t originDeparture);
+  void StartFromOrigin(int32_t tt);
+  void ProcessStation(int32_t tt, int32_t station);
+  void ProcessChain(int32_t tt, int32_t station, StationEventList const& events, bool limitByLater);
+  void RideTrain(int32_t tt, uint32_t train, int32_t station, int32_t boarding, int eventMinute,
+                 int32_t originDeparture, int via, int32_t parent);
+  void InsertLabel(int32_t tt, int32_t station, int via, int32_t arrival, int32_t distance,
+                   int32_t originDeparture, int32_t boardStation, int32_t train, int32_t parent);
+  void Extract(int32_t tt);
+  Connection Trace(int32_t label);
+  bool TraceLeg(Label const& label, int32_t toStation, ConnectionLeg& leg);
+
+  EngineRequest const& r_;
+  SearchScratch& s_;
+  ConnectionList& list_;
+  std::vector<int32_t> takingPart_;
+  int maxChanges_ = 0;
+  int viaCount_ = 0;
+  int round_ = 0;
+  int32_t endMarker_ = 0;
+  int32_t destTimetable_ = -1;
+  int32_t destStation_ = 0;
+  bool secondPass_ = false;
+  bool stopped_ = false;
+};
+
+void ForwardPass::Progress(int phase, int stepsAdded) {
+  EngineProgress* p = r_.Control.Progress;
+  if (!p) return;
+  if (phase) p->Phase.store(phase, std::memory_order_relaxed);
+  p->StepsDone.fetch_add(stepsAdded, std::memory_order_relaxed);
+}
+
+EngineOutcome ForwardPass::Run() {
+  EngineOutcome outcome;
+  maxChanges_ = r_.ChangesAllowed ? std::clamp(r_.MaxChanges, 0, kMaxChangesLimit) : 0;
+  if (EngineProgress* p = r_.Control.Progress) {
+    std::unique_lock<std::mutex> lock;
+    if (r_.Control.ProgressLock) lock = std::unique_lock<std::mutex>(*r_.Control.ProgressLock);
+    p->PassesStarted.fetch_add(1, std::memory_order_relaxed);
+    p->WindowTime.store(r_.WindowTime, std::memory_order_relaxed);
+    p->Phase.store(1, std::memory_order_relaxed);
+    p->StepsTotal.store(maxChanges_ + 3, std::memory_order_relaxed);
+    p->StepsDone.store(0, std::memory_order_relaxed);
+  }
+  if (r_.From.empty() || r_.To.empty()) return outcome;
+
+  takingPart_.clear();
+  for (size_t i = 0; i < LoadedSet().size(); ++i)
+    if (LoadedSet()[i]->Search.Filter.TypeMask != 0) takingPart_.push_back(static_cast<int32_t>(i));
+  s_.ResetLabels();
+  if (!StopAsked()) PrepareTimetables();
+  Progress(2, 1);
+  endMarker_ = r_.WindowTime + r_.Interval + (r_.ContinueEarlier ? 0 : 1);
+
+  // Round 0, from each distinct From timetable in the order first named.
+  round_ = 0;
+  std::vector<int32_t>& fromTimetables = s_.FromTimetables;
+  fromTimetables.clear();
+  for (EnginePlace const& p : r_.From)
+    if (Record(p.Timetable).Search.Filter.TypeMask != 0 &&
+        std::find(fromTimetables.begin(), fromTimetables.end(), p.Timetable) ==
+            fromTimetables.end())
+      fromTimetables.push_back(p.Timetable);
+  for (int32_t tt : fromTimetables) {
+    if (stopped_ || StopAsked()) break;
+    StartFromOrigin(tt);
+  }
+  stopped_ = stopped_ || StopAsked();
+  if (!stopped_) outcome.RoundsDone = 1;
+  Progress(0, 1);
+
+  for (round_ = 1; round_ <= maxChanges_ && !stopped_; ++round_) {
+    if (r_.Control.TimeUp && r_.Control.TimeUp(r_.Control.TimeUpContext)) {
+      outcome.TimedOut = true;
+      break;
+    }
+    for (int32_t tt : takingPart_) {
+      TimetableScratch& ts = Scratch(tt);
+      for (int32_t p : ts.TouchedProfiles) ts.Profiles[static_cast<size_t>(p)].DropDistances();
+      for (int32_t station = 0; station < ts.Stations && !stopped_; ++station) {
+        if (ts.Head(round_ - 1, station) == kNoLabel) continue;
+        ProcessStation(tt, station);
+        if (StopAsked()) stopped_ = true;
+      }
+      if (stopped_) break;
+    }
+    if (!stopped_) outcome.RoundsDone = round_ + 1;
+    Progress(0, 1);
+  }
+
+  // Whatever the finished rounds found is handed out, also after a stop or
+  // when the time ran out.
+  Progress(3, 0);
+  round_ = std::min(round_, maxChanges_);
+  const size_t before = list_.size();
+  for (int32_t tt : takingPart_) Extract(tt);
+  if (list_.size() != before) SortConnectionsByDeparture(list_);
+  Progress(0, 1);
+  outcome.Stopped = stopped_;
+  outcome.Found = static_cast<int32_t>(list_.size());
+  return outcome;
+}
+
+void ForwardPass::PrepareTimetables() {
+  viaCount_ = 0;
+  const int levels = viaCount_ + 1;
+  for (int32_t tt : takingPart_) {
+    TimetableRecord& t = Record(tt);
+    s_.Prepare(tt, t, levels, maxChanges_ + 1);
+    TimetableScratch& ts = Scratch(tt);
+    // A journey alights where the station allows it (every station when
+    // the timetable has no station flags), and always at its ends.
+    for (int32_t station = 0; station < ts.Stations; ++station)
+      ts.Alighting[static_cast<size_t>(station)] =
+          t.StationTypes.empty() || (t.StationTypes[station] & 0x01) != 0 ? 1 : 0;
+  }
+  for (EnginePlace const& p : r_.From)
+    if (Record(p.Timetable).Search.Filter.TypeMask != 0)
+      Scratch(p.Timetable).Alighting[p.Station] = 1;
+  // The To stations in their order, a new group wherever the station
+  // changes; more than 120 groups share the last number.
+  int group = -1;
+  EnginePlace const* previous = nullptr;
+  for (EnginePlace const& p : r_.To) {
+    if (Record(p.Timetable).Search.Filter.TypeMask == 0) continue;
+    if (!previous || previous->Station != p.Station || previous->Timetable != p.Timetable)
+      group = std::min(group + 1, 119);
+    previous = &p;
+    TimetableScratch& ts = Scratch(p.Timetable);
+    ts.Alighting[p.Station] = 1;
+    if (ts.Target[p.Station] == 0) ts.Target[p.Station] = static_cast<uint8_t>(2 * group + 1);
+    if (destTimetable_ < 0) {
+      destTimetable_ = p.Timetable;
+      destStation_ = p.Station;
+    }
+  }
+  for (EnginePlace const& p : r_.From) {
+    if (Record(p.Timetable).Search.Filter.TypeMask == 0) continue;
+    TimetableScratch& ts = Scratch(p.Timetable);
+    ArrivalProfile& profile = ts.Profile(0, p.Station);
+    if (profile.Empty()) {
+      profile.Start(r_.WindowTime);
+      ts.TouchedProfiles.push_back(p.Station);
+    }
+  }
+}
+
+int32_t ForwardPass::DestinationBound(int32_t originDeparture) {
+  if (destTimetable_ < 0) return kNoBound;
+  int32_t key = Scratch(destTimetable_).Profile(viaCount_, destStation_).Query(originDeparture);
+  return key == kNoKey ? kNoBound : KeyArrival(key);
+}
+
+void ForwardPass::StartFromOrigin(int32_t tt) {
+  TimetableRecord& t = Record(tt);
+  const bool slack = r_.ChangesAllowed;  // the change-time callback joins this test
+  const int32_t length =
+      std::min(r_.Interval + (slack ? std::min(r_.Interval / 2, 120) : 0), 1439);
+  const int32_t windowEnd = r_.WindowTime + length;
+  int entries = 0;
+  for (EnginePlace const& from : r_.From) {
+    if (from.Timetable != tt) continue;
+    if (++entries > kMaxFromEntries) break;
+    StationEventList events = SelectStationEvents(t, from.Station);
+    if (events.count == 0) continue;
+    const int32_t start = r_.WindowTime + std::max(from.Minutes, 0);
+    int32_t day = FloorDiv(start, 1440);
+    int32_t at = FirstEventAtOrAfter(events, start - day * 1440);
+    for (;; ++at) {
+      if (at == events.count) {
+        at = 0;
+        ++day;
+      }
+      StationEvent ev = events.At(at);
+      const int32_t time = day * 1440 + ev.minute;
+      if (time > windowEnd) break;
+      if (!ev.Departs()) continue;
+      if (r_.ContinueLater && time == r_.WindowTime) continue;
+      if (!IsTrainRunningOnDay(t.Search.Filter, t, day, ev, from.Station, nullptr)) continue;
+      RideTrain(tt, ev.Train(), from.Station, time, ev.minute, time, 0, kNoLabel);
+      if (StopAsked()) {
+        stopped_ = true;
+        return;
+      }
+    }
+  }
+}
+
+void ForwardPass::ProcessStation(int32_t tt, int32_t station) {
+  StationEventList events = SelectStationEvents(Record(tt), static_cast<uint16_t>(station));
+  secondPass_ = false;
+  ProcessChain(tt, station, events, true);
+  // A continuation that could not be boarded asks for the rest of the
+  // chain's departures as well.
+  if (secondPass_ && !stopped_) ProcessChain(tt, station, events, false);
+}
+
+void ForwardPass::ProcessChain(int32_t tt, int32_t station, StationEventList const& events,
+                               bool limitByLater) {
+  TimetableRecord& t = Record(tt);
+  const int32_t maxWait = GetMaxChangeTime(t);
+  for (int32_t c = Scratch(tt).Head(round_ - 1, station); c != kNoLabel;
+       c = s_.At(c).Next) {
+    const Label label = s_.At(c);
+    TimetableScratch& ts = Scratch(tt);
+    int32_t latestUseful = kNoBound;
+    if (r_.LimitOnTarget && (round_ > 0 || label.ViaLevel < viaCount_)) {
+      int32_t bound = DestinationBound(label.OriginDeparture);
+      if (bound != kNoBound) latestUseful = bound - ts.Alighting[static_cast<size_t>(station)];
+      if (label.Arrival > latestUseful) continue;
+      if (ts.Target[static_cast<size_t>(station)] && label.ViaLevel == viaCount_) continue;
+    }
+    // The change-time callback and the change-type penalties join here.
+    const int32_t change = GetChangeTime(t, static_cast<uint16_t>(station), label.Arrival);
+    const int32_t earliest = label.Arrival + change;
+    int32_t latest = label.Arrival + maxWait;
+    if (limitByLater) {
+      // A later label that left the origin no earlier covers the
+      // departures from its own arrival on.
+      for (int32_t n = label.Next; n != kNoLabel; n = s_.At(n).Next) {
+        Label const& later = s_.At(n);
+        if (later.ViaLevel >= label.ViaLevel && later.OriginDeparture >= label.OriginDeparture) {
+          latest = std::min(latest, later.Arrival + change - 1);
+          break;
+        }
+      }
+    }
+    latest = std::min(latest, latestUseful);
+    if (events.count == 0 || latest < earliest) continue;
+    int32_t day = FloorDiv(earliest, 1440);
+    int32_t at = FirstEventAtOrAfter(events, earliest - day * 1440);
+    for (;; ++at) {
+      if (at == events.count) {
+        at = 0;
+        ++day;
+      }
+      StationEvent ev = events.At(at);
+      const int32_t time = day * 1440 + ev.minute;
+      if (time > latest) break;
+      if (!ev.Departs()) continue;
+      if (!IsTrainRunningOnDay(t.Search.Filter, t, day, ev, static_cast<uint16_t>(station),
+                               nullptr))
+        continue;
+      RideTrain(tt, ev.Train(), station, time, ev.minute, label.OriginDeparture, label.ViaLevel,
+                c);
+      if (StopAsked()) {
+        stopped_ = true;
+        return;
+      }
+    }
+    // Walks and external links from a station reached by train join here.
+  }
+}
+
+void ForwardPass::RideTrain(int32_t tt, uint32_t train, int32_t station, int32_t boarding,
+                            int eventMinute, int32_t originDeparture, int via, int32_t parent) {
+  if (parent != kNoLabel) {
+    Label const& p = s_.At(parent);
+    if (p.Train == static_cast<int32_t>(train) && p.Timetable == tt) return;
+  }
+  const int32_t limit = r_.LimitOnTarget && (round_ > 0 || via < viaCount_)
+                            ? DestinationBound(originDeparture)
+                            : kNoBound;
+  if (boarding >= limit) return;
+
+  TimetableRecord& t = Record(tt);
+  TimetableScratch& ts = Scratch(tt);
+  int32_t endAt = kNoBound;
+  RideMark* mark = r_.SkipBounds ? nullptr : &ts.Mark(via, train);
+  if (mark && mark->OriginDeparture >= originDeparture) {
+    // A journey that left no earlier is on this train already: only an
+    // earlier boarding adds anything, and only up to where it boarded.
+    if (boarding >= mark->Boarding) return;
+    if (via < viaCount_ || round_ == 0) endAt = mark->Boarding;
+  }
+
+  StopList stops = DecodeTrainStops(t, train);
+  int32_t board = -1;
+  for (int32_t i = 0; i + 1 < stops.count; ++i) {
+    if (stops.Station(i) == station && stops.Minute(i) == eventMinute &&
+        stops.Station(i + 1) != station) {
+      board = i;
+      break;
+    }
+  }
+  if (board < 0) return;
+  const uint16_t boardFlags = stops.Time(board);
+  if ((boardFlags & kNoBoarding) && !(boardFlags & kRequestStop)) {
+    if (round_ > 0 && parent != kNoLabel && s_.At(parent).Train >= 0 &&
+        CheckTrainContinuation(t, train, static_cast<uint32_t>(s_.At(parent).Train),
+                               static_cast<uint16_t>(station)))
+      secondPass_ = true;
+    return;
+  }
+  if (mark && originDeparture >= mark->OriginDeparture) {
+    mark->OriginDeparture = static_cast<int16_t>(originDeparture);
+    mark->Boarding = static_cast<int16_t>(boarding);
+  }
+
+  const int32_t distance = parent == kNoLabel ? 0 : s_.At(parent).Distance;
+  int32_t days = 0;
+  for (int32_t j = board + 1; j < stops.count; ++j) {
+    days += GetStopDayStep(t, stops, j);
+    const int32_t e = stops.Station(j);
+    if (e == stops.Station(j - 1)) continue;  // the departure word of a stop
+    const int32_t arrival = boarding + days * 1440 + stops.Minute(j) - stops.Minute(board);
+    if (arrival > kLatestTime || arrival > limit || arrival > endAt) break;
+    const bool target = ts.Target[static_cast<size_t>(e)] != 0;
+    if (e == station || ts.Alighting[static_cast<size_t>(e)] == 0) continue;
+    const uint16_t flags = stops.Time(j);
+    if ((flags & kRequestStop) && !(flags & kNoBoarding)) continue;  // no alighting
+    if (round_ == maxChanges_ && !target) continue;
+    const int32_t key = ProfileKey(arrival, distance);
+    if (!(round_ == 0 && target && via == viaCount_)) {
+      if (!ts.Profile(via, e).Improves(key, originDeparture)) continue;
+      if (via < viaCount_ && !ts.Profile(viaCount_, e).Improves(key, originDeparture)) continue;
+    }
+    InsertLabel(tt, e, via, arrival, distance, originDeparture, station,
+                static_cast<int32_t>(train), parent);
+    if (via == viaCount_ && target && (round_ == 0 || ts.Target[static_cast<size_t>(e)] == 1))
+      break;
+  }
+}
+
+void ForwardPass::InsertLabel(int32_t tt, int32_t station, int via, int32_t arrival,
+                              int32_t distance, int32_t originDeparture, int32_t boardStation,
+                              int32_t train, int32_t parent) {
+  TimetableScratch& ts = Scratch(tt);
+  ArrivalProfile& profile = ts.Profile(via, station);
+  if (profile.Empty()) ts.TouchedProfiles.push_back(via * ts.Stations + station);
+  const int32_t key = ProfileKey(arrival, distance);
+  profile.Insert(key, originDeparture);
+
+  // The place in the chain: by key rising, equal keys by origin departure
+  // falling.
+  int32_t& head = ts.Head(round_, station);
+  int32_t before = kNoLabel;
+  int32_t c = head;
+  while (c != kNoLabel) {
+    Label const& l = s_.At(c);
+    int32_t lkey = ProfileKey(l.Arrival, l.Distance);
+    if (lkey > key || (lkey == key && l.OriginDeparture <= originDeparture)) break;
+    before = c;
+    c = l.Next;
+  }
+  // What follows and left the origin no later is dominated.
+  const bool keepTargets = round_ == 0 && ts.Target[static_cast<size_t>(station)] != 0 &&
+                           via == viaCount_;
+  int32_t previous = before;
+  while (c != kNoLabel) {
+    Label& l = s_.At(c);
+    const int32_t next = l.Next;
+    if (l.OriginDeparture <= originDeparture && l.ViaLevel <= via) {
+      if (l.OriginDeparture == originDeparture && l.ViaLevel == via && l.Train == train &&
+          l.Timetable == tt) {
+        if (ProfileKey(l.Arrival, l.Distance) <= key) return;
+        // The same ride found a better way on: take the label out and
+        // put it back where it now belongs.
+        if (previous == kNoLabel)
+          head = next;
+        else
+          s_.At(previous).Next = next;
+        l.Arrival = arrival;
+        l.Distance = distance;
+        l.BoardStation = boardStation;
+        l.Parent = parent;
+        l.Next = before == kNoLabel ? head : s_.At(before).Next;
+        if (before == kNoLabel)
+          head = c;
+        else
+          s_.At(before).Next = c;
+        if (parent != kNoLabel) s_.At(parent).Referenced = 1;
+        return;
+      }
+      if (!keepTargets) {
+        if (previous == kNoLabel)
+          head = next;
+        else
+          s_.At(previous).Next = next;
+        if (!l.Referenced) s_.ReturnLabel(c);
+        c = next;
+        continue;
+      }
+    }
+    previous = c;
+    c = next;
+  }
+
+  const int32_t fresh = s_.TakeLabel();
+  Label& l = s_.At(fresh);
+  l.Arrival = arrival;
+  l.OriginDeparture = originDeparture;
+  l.BoardStation = boardStation;
+  l.Train = train;
+  l.ViaLevel = static_cast<int16_t>(via);
+  l.Timetable = tt;
+  l.Parent = parent;
+  l.Distance = distance;
+  l.Station = station;
+  l.Next = before == kNoLabel ? head : s_.At(before).Next;
+  if (before == kNoLabel)
+    head = fresh;
+  else
+    s_.At(before).Next = fresh;
+  if (parent != kNoLabel) s_.At(parent).Referenced = 1;
+  // Walks and external links right after alighting join here.
+}
+
+void ForwardPass::Extract(int32_t tt) {
+  TimetableScratch& ts = Scratch(tt);
+  for (int round = 0; round <= round_; ++round) {
+    for (EnginePlace const& to : r_.To) {
+      if (to.Timetable != tt) continue;
+      for (int32_t c = ts.Head(round, to.Station); c != kNoLabel; c = s_.At(c).Next) {
+        if (s_.At(c).ViaLevel != viaCount_) continue;
+        Connection connection = Trace(c);
+        if (connection.empty()) continue;
+        if (s_.At(c).OriginDeparture >= endMarker_) connection.front().RemovalMark = 1;
+        // Legs of one train in a row become one leg.
+        size_t kept = 0;
+        for (size_t i = 1; i < connection.size(); ++i) {
+          ConnectionLeg& last = connection[kept];
+          if (connection[i].Train == last.Train && connection[i].Timetable == last.Timetable) {
+            last.ToStation = connection[i].ToStation;
+            last.ArrivalMinute = connection[i].ArrivalMinute;
+            last.ArrivalDay = connection[i].ArrivalDay;
+            last.ViaLevel = connection[i].ViaLevel;
+          } else {
+            connection[++kept] = connection[i];
+          }
+        }
+        connection.resize(kept + 1);
+        list_.push_back(std::move(connection));
+      }
+    }
+  }
+}
+
+Connection ForwardPass::Trace(int32_t from) {
+  Connection legs;
+  const int32_t origin = s_.At(from).OriginDeparture;
+  int32_t station = s_.At(from).Station;
+  for (int32_t c = from; c != kNoLabel; c = s_.At(c).Parent) {
+    Label const& l = s_.At(c);
+    // A label updated in place belongs to another journey now.
+    if (l.OriginDeparture != origin) return {};
+    if (l.Train >= 0) {
+      ConnectionLeg leg;
+      if (!TraceLeg(l, station, leg)) return {};
+      legs.push_back(leg);
+    }
+    station = l.BoardStation;
+  }
+  std::reverse(legs.begin(), legs.end());
+  return legs;
+}
+
+bool ForwardPass::TraceLeg(Label const& l, int32_t toStation, ConnectionLeg& leg) {
+  TimetableRecord& t = Record(l.Timetable);
+  StopList stops = DecodeTrainStops(t, static_cast<uint32_t>(l.Train));
+  // An arrival at midnight is minute 1440 of the day before.
+  const int32_t arrivalMinute = l.Arrival > 0 ? FloorMod(l.Arrival - 1, 1440) + 1 : 0;
+  const int32_t arrivalDay = l.Arrival > 0 ? FloorDiv(l.Arrival - 1, 1440) : 0;
+  int32_t alight = -1;
+  for (int32_t j = stops.count - 1; j > 0; --j) {
+    if (stops.Station(j) != toStation || stops.Minute(j) % 1440 != arrivalMinute % 1440) continue;
+    if (stops.Station(j - 1) == stops.Station(j) && stops.Minute(j - 1) == stops.Minute(j))
+      continue;
+    alight = j;
+    break;
+  }
+  if (alight < 0) return false;
+  int32_t day = arrivalDay;
+  if (arrivalMinute == 1440 && (stops.Time(alight) & kStopMidnightBit)) ++day;
+  int32_t board = alight;
+  while (board > 0) {
+    day -= GetStopDayStep(t, stops, board);
+    --board;
+    if (stops.Station(board) == l.BoardStation) break;
+  }
+  if (stops.Station(board) != l.BoardStation || board == alight) return false;
+  int32_t offset = 0;
+  for (int32_t i = 1; i <= board; ++i) offset += GetStopDayStep(t, stops, i);
+  leg.FromStation = l.BoardStation;
+  leg.ToStation = toStation;
+  leg.DepartureMinute = stops.Minute(board);
+  leg.ArrivalMinute = arrivalMinute;
+  leg.DepartureDay = day;
+  leg.ArrivalDay = arrivalDay;
+  leg.BoardingDayOffset = offset;
+  leg.Train = l.Train;
+  leg.ViaLevel = l.ViaLevel;
+  leg.Timetable = l.Timetable;
+  return true;
+}
+
+int32_t StationKeyOf(int32_t tt, int32_t station) {
+  TimetableRecord const& t = *LoadedSet()[static_cast<size_t>(tt)];
+  return station >= 0 && station < t.StationKeys.size() ? t.StationKeys[station] : station;
+}
+
+}  // namespace
+
+EngineOutcome SearchForward(EngineRequest const& request, ConnectionList& list) {
+  ForwardPass pass(request, EngineScratch(), list);
+  return pass.Run();
+}
+
+void SortConnectionsByDeparture(ConnectionList& list) {
+  auto firstTrainLate = [](ConnectionLeg const& leg) {
+    TimetableRecord const& t = *LoadedSet()[static_cast<size_t>(leg.Timetable)];
+    if (leg.Train < 0 || t.TrainTypeWords.empty()) return 0;
+    return (t.TrainTypeWords[leg.Train] & 0x8000000) != 0 ? 1 : 0;
+  };
+  std::stable_sort(list.begin(), list.end(), [&](Connection const& a, Connection const& b) {
+    ConnectionLeg const& af = a.front();
+    ConnectionLeg const& bf = b.front();
+    ConnectionLeg const& al = a.back();
+    ConnectionLeg const& bl = b.back();
+    auto key = [&](Connection const& c, ConnectionLeg const& f, ConnectionLeg const& l) {
+      return std::make_tuple(f.DepartureDay, f.DepartureMinute, l.ArrivalDay, l.ArrivalMinute,
+                             c.size(), StationKeyOf(f.Timetable, f.FromStation),
+                             StationKeyOf(l.Timetable, l.ToStation), f.Timetable);
+    };
+    auto ka = key(a, af, al);
+    auto kb = key(b, bf, bl);
+    if (ka != kb) return ka < kb;
+    auto tail = [&](ConnectionLeg const& f) {
+      return std::make_tuple(firstTrainLate(f), f.Train, f.ConnectionId);
+    };
+    return tail(af) < tail(bf);
+  });
+}
+
+}  // namespace qo

@@ -1,0 +1,88 @@
+#pragma once
+// The working state of engine passes: per timetable the arrival profiles
+// (per via level and station), the label chains (per round and station)
+// and the ride marks (per via level and train), and one label pool. It is
+// sized once for the loaded set and reused by every pass, so a pass does
+// not allocate once the first searches have grown it.
+#include <cstdint>
+#include <vector>
+
+#include "search/arrival_profile.h"
+
+namespace qo {
+
+struct TimetableRecord;
+
+inline constexpr int32_t kNoLabel = -1;
+
+struct Label {
+  int32_t Arrival = 0;          // minutes from midnight of the search day
+  int32_t OriginDeparture = 0;  // the journey's departure from its From station
+  int32_t BoardStation = 0;     // where the ride that made the label began
+  int32_t Train = -1;           // -1: a walk or an external link
+  int16_t ViaLevel = 0;
+  int16_t Rail = 0;
+  int32_t Timetable = 0;        // loaded-set index of the boarding timetable
+  int32_t Next = kNoLabel;      // in the same chain
+  int32_t Parent = kNoLabel;    // the label at the boarding station
+  int32_t Distance = 0;         // kilometres from the origin
+  uint8_t Referenced = 0;       // a child names it: never reused in this pass
+  int32_t Station = 0;          // where the label sits
+};
+
+struct RideMark {
+  int16_t Boarding = 0x7FFF;
+  int16_t OriginDeparture = -1;
+  int16_t Distance = 0;
+};
+
+struct TimetableScratch {
+  TimetableRecord* Record = nullptr;
+  int32_t Stations = 0;
+  int32_t Trains = 0;
+  int32_t Levels = 0;  // via levels 0..V
+  int32_t Rounds = 0;  // rounds 0..maximum changes
+  std::vector<ArrivalProfile> Profiles;  // [level * Stations + station]
+  std::vector<int32_t> TouchedProfiles;
+  std::vector<int32_t> ChainHeads;  // [round * Stations + station]
+  std::vector<RideMark> RideMarks;  // [level * Trains + train]
+  std::vector<int16_t> Alighting;   // per station: 0 = no ride alights there
+  std::vector<uint8_t> Target;      // per station: 0 or the To group mark
+
+  ArrivalProfile& Profile(int level, int32_t station) {
+    return Profiles[static_cast<size_t>(level * Stations + station)];
+  }
+  int32_t& Head(int round, int32_t station) {
+    return ChainHeads[static_cast<size_t>(round * Stations + station)];
+  }
+  RideMark& Mark(int level, uint32_t train) {
+    return RideMarks[static_cast<size_t>(level) * static_cast<size_t>(Trains) + train];
+  }
+};
+
+struct SearchScratch {
+  std::vector<TimetableScratch> Timetables;  // one per loaded timetable
+  std::vector<Label> Labels;
+  int32_t FreeLabel = kNoLabel;
+  std::vector<int32_t> FromTimetables;  // distinct, in the order named
+
+  // Makes one timetable's state ready for a pass with `levels` via levels
+  // and `rounds` rounds: empty profiles and chains, fresh ride marks.
+  void Prepare(int32_t index, TimetableRecord& record, int levels, int rounds);
+  // Makes the pool empty again; its memory stays for the next pass.
+  void ResetLabels() {
+    Labels.clear();
+    FreeLabel = kNoLabel;
+  }
+  int32_t TakeLabel();
+  void ReturnLabel(int32_t label) {
+    Labels[static_cast<size_t>(label)].Next = FreeLabel;
+    FreeLabel = label;
+  }
+  Label& At(int32_t label) { return Labels[static_cast<size_t>(label)]; }
+};
+
+// The kernel's one set of engine scratch (one search runs at a time).
+SearchScratch& EngineScratch();
+
+}  // namespace qo
