@@ -4,13 +4,8 @@
 
 namespace qo {
 
-namespace {
-constexpr int kMaxChangeSetting = 0;
-constexpr int kMinChangeSetting = 1;
-}  // namespace
-
 int32_t GetChangeTime(TimetableRecord const& t, uint16_t station, int32_t minute) {
-  if (t.DefaultChangeTimesFlag) {
+  if (t.Search.Change.DefaultMinTimes) {
     if (!t.DefaultChangeTimes.empty() && station < t.DefaultChangeTimes.size()) {
       int16_t own = t.DefaultChangeTimes[station];
       if (own >= 0) return own;
@@ -19,11 +14,11 @@ int32_t GetChangeTime(TimetableRecord const& t, uint16_t station, int32_t minute
       return t.HourlyChangeTimes[((minute + 144000) / 60) % 24];
     }
   }
-  return static_cast<int32_t>(t.SearchDefaults[kMinChangeSetting].Current);
+  return t.Search.Change.MinChangeTime;
 }
 
 int32_t GetMaxChangeTime(TimetableRecord const& t) {
-  return static_cast<int32_t>(t.SearchDefaults[kMaxChangeSetting].Current);
+  return t.Search.Change.MaxChangeTime;
 }
 
 }  // namespace qo

@@ -4,8 +4,6 @@
 
 namespace qo {
 
-int SearchForward(EngineCall const&) { return static_cast<int>(CurrentSearchRun().Found.size()); }
-
 int SearchBackward(EngineCall const&) { return static_cast<int>(CurrentSearchRun().Found.size()); }
 
 }  // namespace qo

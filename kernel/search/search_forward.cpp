@@ -10,7 +10,13 @@
 #include "load/loaded_set.h"
 #include "load/timetable_record.h"
 #include "search/change_time.h"
-#include "search/search_engine.h"
+#include "search/connection_order.h"
+#include "search/floor_math.h"
+#include "search/search_control.h"
+#include "search/search_limits.h"
+#include "search/search_marks.h"
+#include "search/search_params.h"
+#include "search/search_run.h"
 #include "search/search_scratch.h"
 #include "trains/running_day.h"
 #include "trains/station_events.h"
@@ -24,8 +30,19 @@ constexpr int32_t kNoBound = 0x7FFFFFFF;
 constexpr uint16_t kNoBoarding = 0x4000;
 constexpr uint16_t kRequestStop = 0x1000;
 
-int32_t FloorDiv(int32_t a, int32_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
-int32_t FloorMod(int32_t a, int32_t b) { return a - FloorDiv(a, b) * b; }
+// Times of a pass are minutes from midnight of the search day, kept in 16
+// bits; a ride that would go beyond ends there.
+constexpr int32_t kLatestTime = 0x7FFE;
+
+int32_t Div1440(int32_t t) { return static_cast<int32_t>(FloorDiv(t, 1440)); }
+int32_t Mod1440(int32_t t) { return static_cast<int32_t>(FloorMod(t, 1440)); }
+
+int32_t IndexOf(TimetableRecord const* t) {
+  std::vector<TimetableRecord*> const& set = LoadedSet();
+  return static_cast<int32_t>(std::find(set.begin(), set.end(), t) - set.begin());
+}
+
+bool TakesPart(TimetableRecord const& t) { return t.Search.Filter.TypeMask != 0; }
 
 // The first event at or after the minute (the count when none).
 int32_t FirstEventAtOrAfter(StationEventList const& events, int32_t minute) {
@@ -42,18 +59,29 @@ int32_t FirstEventAtOrAfter(StationEventList const& events, int32_t minute) {
 
 class ForwardPass {
  public:
-  ForwardPass(EngineRequest const& request, SearchScratch& scratch, ConnectionList& list)
-      : r_(request), s_(scratch), list_(list) {}
+  ForwardPass(SearchRun& run, EngineCall const& call, LabelPool& labels)
+      : run_(run), call_(call), s_(labels), list_(run.Found),
+        parms_(CurrentSearchSettings().Parms) {}
 
-  EngineOutcome Run();
+  int Run();
 
  private:
-  bool StopAsked() const {
-    return r_.Control.Stop && r_.Control.Stop->load(std::memory_order_relaxed) != 0;
-  }
+  bool StopAsked() const { return SearchStopRequested(); }
   TimetableRecord& Record(int32_t tt) { return *LoadedSet()[static_cast<size_t>(tt)]; }
-  TimetableScratch& Scratch(int32_t tt) { return s_.Timetables[static_cast<size_t>(tt)]; }
-  void Progress(int phase, int stepsAdded);
+  EngineScratch& Scratch(int32_t tt) { return *Record(tt).Search.Engine; }
+  SearchMarks const& Marks(int32_t tt) { return Record(tt).Search.Marks; }
+  int16_t Alighting(int32_t tt, int32_t station) {
+    return Marks(tt).Alighting[static_cast<size_t>(station)];
+  }
+  uint8_t Target(int32_t tt, int32_t station) {
+    return Marks(tt).Target[static_cast<size_t>(station)];
+  }
+  void Step() {
+    if (call_.ReportProgress) AddSearchStep();
+  }
+  void Phase(SearchPhase phase) {
+    if (call_.ReportProgress) SetSearchPhase(phase);
+  }
 
   void PrepareTimetables();
   int32_t DestinationBound(int32_t originDeparture);
@@ -68,10 +96,14 @@ class ForwardPass {
   Connection Trace(int32_t label);
   bool TraceLeg(Label const& label, int32_t toStation, ConnectionLeg& leg);
 
-  EngineRequest const& r_;
-  SearchScratch& s_;
+  SearchRun& run_;
+  EngineCall const& call_;
+  LabelPool& s_;
   ConnectionList& list_;
-  std::vector<int32_t> takingPart_;
+  ConnParms const& parms_;
+  std::vector<int32_t>& takingPart_ = s_.TakingPart;
+  int32_t windowTime_ = 0;
+  int32_t interval_ = 0;
   int maxChanges_ = 0;
   int viaCount_ = 0;
   int round_ = 0;
@@ -82,59 +114,45 @@ class ForwardPass {
   bool stopped_ = false;
 };
 
-void ForwardPass::Progress(int phase, int stepsAdded) {
-  EngineProgress* p = r_.Control.Progress;
-  if (!p) return;
-  if (phase) p->Phase.store(phase, std::memory_order_relaxed);
-  p->StepsDone.fetch_add(stepsAdded, std::memory_order_relaxed);
-}
-
-EngineOutcome ForwardPass::Run() {
-  EngineOutcome outcome;
-  maxChanges_ = r_.ChangesAllowed ? std::clamp(r_.MaxChanges, 0, kMaxChangesLimit) : 0;
-  if (EngineProgress* p = r_.Control.Progress) {
-    std::unique_lock<std::mutex> lock;
-    if (r_.Control.ProgressLock) lock = std::unique_lock<std::mutex>(*r_.Control.ProgressLock);
-    p->PassesStarted.fetch_add(1, std::memory_order_relaxed);
-    p->WindowTime.store(r_.WindowTime, std::memory_order_relaxed);
-    p->Phase.store(1, std::memory_order_relaxed);
-    p->StepsTotal.store(maxChanges_ + 3, std::memory_order_relaxed);
-    p->StepsDone.store(0, std::memory_order_relaxed);
-  }
-  if (r_.From.empty() || r_.To.empty()) return outcome;
+int ForwardPass::Run() {
+  maxChanges_ = call_.ChangesAllowed ? std::clamp(parms_.MaxChanges, 0, kMaxChanges) : 0;
+  windowTime_ = run_.WindowMinute;
+  interval_ = run_.WindowLength;
+  if (call_.ReportProgress) BeginSearchPass(windowTime_, maxChanges_);
+  if (run_.Request.From.empty() || run_.Request.To.empty())
+    return static_cast<int>(list_.size());
 
   takingPart_.clear();
   for (size_t i = 0; i < LoadedSet().size(); ++i)
-    if (LoadedSet()[i]->Search.Filter.TypeMask != 0) takingPart_.push_back(static_cast<int32_t>(i));
+    if (TakesPart(*LoadedSet()[i])) takingPart_.push_back(static_cast<int32_t>(i));
   s_.ResetLabels();
   if (!StopAsked()) PrepareTimetables();
-  Progress(2, 1);
-  endMarker_ = r_.WindowTime + r_.Interval + (r_.ContinueEarlier ? 0 : 1);
+  Step();
+  Phase(PhaseStartLabelled);
+  endMarker_ = windowTime_ + interval_ + (call_.ContinueEarlier ? 0 : 1);
 
   // Round 0, from each distinct From timetable in the order first named.
   round_ = 0;
   std::vector<int32_t>& fromTimetables = s_.FromTimetables;
   fromTimetables.clear();
-  for (EnginePlace const& p : r_.From)
-    if (Record(p.Timetable).Search.Filter.TypeMask != 0 &&
-        std::find(fromTimetables.begin(), fromTimetables.end(), p.Timetable) ==
-            fromTimetables.end())
-      fromTimetables.push_back(p.Timetable);
+  for (SearchStation const& p : run_.Request.From) {
+    const int32_t tt = IndexOf(p.timetable);
+    if (p.timetable && TakesPart(*p.timetable) && p.station >= 0 &&
+        std::find(fromTimetables.begin(), fromTimetables.end(), tt) == fromTimetables.end())
+      fromTimetables.push_back(tt);
+  }
   for (int32_t tt : fromTimetables) {
     if (stopped_ || StopAsked()) break;
     StartFromOrigin(tt);
   }
   stopped_ = stopped_ || StopAsked();
-  if (!stopped_) outcome.RoundsDone = 1;
-  Progress(0, 1);
+  Step();
 
   for (round_ = 1; round_ <= maxChanges_ && !stopped_; ++round_) {
-    if (r_.Control.TimeUp && r_.Control.TimeUp(r_.Control.TimeUpContext)) {
-      outcome.TimedOut = true;
-      break;
-    }
+    // Out of time: what the finished rounds found is handed out.
+    if (IsSearchTimeUp()) break;
     for (int32_t tt : takingPart_) {
-      TimetableScratch& ts = Scratch(tt);
+      EngineScratch& ts = Scratch(tt);
       for (int32_t p : ts.TouchedProfiles) ts.Profiles[static_cast<size_t>(p)].DropDistances();
       for (int32_t station = 0; station < ts.Stations && !stopped_; ++station) {
         if (ts.Head(round_ - 1, station) == kNoLabel) continue;
@@ -143,63 +161,46 @@ EngineOutcome ForwardPass::Run() {
       }
       if (stopped_) break;
     }
-    if (!stopped_) outcome.RoundsDone = round_ + 1;
-    Progress(0, 1);
+    Step();
   }
 
   // Whatever the finished rounds found is handed out, also after a stop or
   // when the time ran out.
-  Progress(3, 0);
-  round_ = std::min(round_, maxChanges_);
+  Phase(PhaseExtracting);
+  round_ = std::min(round_ - 1, maxChanges_);
   const size_t before = list_.size();
   for (int32_t tt : takingPart_) Extract(tt);
   if (list_.size() != before) SortConnectionsByDeparture(list_);
-  Progress(0, 1);
-  outcome.Stopped = stopped_;
-  outcome.Found = static_cast<int32_t>(list_.size());
-  return outcome;
+  // The clean-up of the list joins here.
+  Step();
+  return static_cast<int>(list_.size());
 }
 
 void ForwardPass::PrepareTimetables() {
-  viaCount_ = 0;
-  const int levels = viaCount_ + 1;
+  viaCount_ = 0;  // via points join with their marks
+  if (call_.ComputeBounds) ComputeSearchCorridor(run_);
   for (int32_t tt : takingPart_) {
     TimetableRecord& t = Record(tt);
-    s_.Prepare(tt, t, levels, maxChanges_ + 1);
-    TimetableScratch& ts = Scratch(tt);
-    // A journey alights where the station allows it (every station when
-    // the timetable has no station flags), and always at its ends.
-    for (int32_t station = 0; station < ts.Stations; ++station)
-      ts.Alighting[static_cast<size_t>(station)] =
-          t.StationTypes.empty() || (t.StationTypes[station] & 0x01) != 0 ? 1 : 0;
-  }
-  for (EnginePlace const& p : r_.From)
-    if (Record(p.Timetable).Search.Filter.TypeMask != 0)
-      Scratch(p.Timetable).Alighting[p.Station] = 1;
-  // The To stations in their order, a new group wherever the station
-  // changes; more than 120 groups share the last number.
-  int group = -1;
-  EnginePlace const* previous = nullptr;
-  for (EnginePlace const& p : r_.To) {
-    if (Record(p.Timetable).Search.Filter.TypeMask == 0) continue;
-    if (!previous || previous->Station != p.Station || previous->Timetable != p.Timetable)
-      group = std::min(group + 1, 119);
-    previous = &p;
-    TimetableScratch& ts = Scratch(p.Timetable);
-    ts.Alighting[p.Station] = 1;
-    if (ts.Target[p.Station] == 0) ts.Target[p.Station] = static_cast<uint8_t>(2 * group + 1);
-    if (destTimetable_ < 0) {
-      destTimetable_ = p.Timetable;
-      destStation_ = p.Station;
+    if (t.Search.Marks.Alighting.size() != t.StationCount ||
+        t.Search.Marks.Target.size() != t.StationCount) {
+      ComputeSearchCorridor(run_);
+      break;
     }
   }
-  for (EnginePlace const& p : r_.From) {
-    if (Record(p.Timetable).Search.Filter.TypeMask == 0) continue;
-    TimetableScratch& ts = Scratch(p.Timetable);
-    ArrivalProfile& profile = ts.Profile(0, p.Station);
+  for (int32_t tt : takingPart_) PrepareEngineScratch(Record(tt), viaCount_ + 1, maxChanges_ + 1);
+  for (SearchStation const& p : run_.Request.To) {
+    if (!p.timetable || !TakesPart(*p.timetable) || p.station < 0) continue;
+    destTimetable_ = IndexOf(p.timetable);
+    destStation_ = p.station;
+    break;
+  }
+  for (SearchStation const& p : run_.Request.From) {
+    if (!p.timetable || !TakesPart(*p.timetable) || p.station < 0) continue;
+    EngineScratch& ts = *p.timetable->Search.Engine;
+    ArrivalProfile& profile = ts.Profile(0, p.station);
     if (profile.Empty()) {
-      profile.Start(r_.WindowTime);
-      ts.TouchedProfiles.push_back(p.Station);
+      profile.Start(windowTime_);
+      ts.TouchedProfiles.push_back(p.station);
     }
   }
 }
@@ -212,18 +213,18 @@ int32_t ForwardPass::DestinationBound(int32_t originDeparture) {
 
 void ForwardPass::StartFromOrigin(int32_t tt) {
   TimetableRecord& t = Record(tt);
-  const bool slack = r_.ChangesAllowed;  // the change-time callback joins this test
-  const int32_t length =
-      std::min(r_.Interval + (slack ? std::min(r_.Interval / 2, 120) : 0), 1439);
-  const int32_t windowEnd = r_.WindowTime + length;
+  const bool slack = call_.ChangesAllowed && !CurrentSearchSettings().ChangeFun;
+  const int32_t length = std::min(interval_ + (slack ? std::min(interval_ / 2, 120) : 0), 1439);
+  const int32_t windowEnd = windowTime_ + length;
   int entries = 0;
-  for (EnginePlace const& from : r_.From) {
-    if (from.Timetable != tt) continue;
-    if (++entries > kMaxFromEntries) break;
-    StationEventList events = SelectStationEvents(t, from.Station);
+  for (SearchStation const& from : run_.Request.From) {
+    if (from.timetable != &t || from.station < 0) continue;
+    if (++entries > kMaxFromStationsPerTimetable) break;
+    const uint16_t station = static_cast<uint16_t>(from.station);
+    StationEventList events = SelectStationEvents(t, station);
     if (events.count == 0) continue;
-    const int32_t start = r_.WindowTime + std::max(from.Minutes, 0);
-    int32_t day = FloorDiv(start, 1440);
+    const int32_t start = windowTime_ + std::max(from.minutes, 0);
+    int32_t day = Div1440(start);
     int32_t at = FirstEventAtOrAfter(events, start - day * 1440);
     for (;; ++at) {
       if (at == events.count) {
@@ -234,9 +235,9 @@ void ForwardPass::StartFromOrigin(int32_t tt) {
       const int32_t time = day * 1440 + ev.minute;
       if (time > windowEnd) break;
       if (!ev.Departs()) continue;
-      if (r_.ContinueLater && time == r_.WindowTime) continue;
-      if (!IsTrainRunningOnDay(t.Search.Filter, t, day, ev, from.Station, nullptr)) continue;
-      RideTrain(tt, ev.Train(), from.Station, time, ev.minute, time, 0, kNoLabel);
+      if (call_.ContinueLater && time == windowTime_) continue;
+      if (!IsTrainRunningOnDay(t.Search.Filter, t, day, ev, station, nullptr)) continue;
+      RideTrain(tt, ev.Train(), station, time, ev.minute, time, 0, kNoLabel);
       if (StopAsked()) {
         stopped_ = true;
         return;
@@ -261,13 +262,12 @@ void ForwardPass::ProcessChain(int32_t tt, int32_t station, StationEventList con
   for (int32_t c = Scratch(tt).Head(round_ - 1, station); c != kNoLabel;
        c = s_.At(c).Next) {
     const Label label = s_.At(c);
-    TimetableScratch& ts = Scratch(tt);
     int32_t latestUseful = kNoBound;
-    if (r_.LimitOnTarget && (round_ > 0 || label.ViaLevel < viaCount_)) {
+    if (parms_.LimitOnTarget && (round_ > 0 || label.ViaLevel < viaCount_)) {
       int32_t bound = DestinationBound(label.OriginDeparture);
-      if (bound != kNoBound) latestUseful = bound - ts.Alighting[static_cast<size_t>(station)];
+      if (bound != kNoBound) latestUseful = bound - Alighting(tt, station);
       if (label.Arrival > latestUseful) continue;
-      if (ts.Target[static_cast<size_t>(station)] && label.ViaLevel == viaCount_) continue;
+      if (Target(tt, station) && label.ViaLevel == viaCount_) continue;
     }
     // The change-time callback and the change-type penalties join here.
     const int32_t change = GetChangeTime(t, static_cast<uint16_t>(station), label.Arrival);
@@ -286,7 +286,7 @@ void ForwardPass::ProcessChain(int32_t tt, int32_t station, StationEventList con
     }
     latest = std::min(latest, latestUseful);
     if (events.count == 0 || latest < earliest) continue;
-    int32_t day = FloorDiv(earliest, 1440);
+    int32_t day = Div1440(earliest);
     int32_t at = FirstEventAtOrAfter(events, earliest - day * 1440);
     for (;; ++at) {
       if (at == events.count) {
@@ -317,15 +317,15 @@ void ForwardPass::RideTrain(int32_t tt, uint32_t train, int32_t station, int32_t
     Label const& p = s_.At(parent);
     if (p.Train == static_cast<int32_t>(train) && p.Timetable == tt) return;
   }
-  const int32_t limit = r_.LimitOnTarget && (round_ > 0 || via < viaCount_)
+  const int32_t limit = parms_.LimitOnTarget && (round_ > 0 || via < viaCount_)
                             ? DestinationBound(originDeparture)
                             : kNoBound;
   if (boarding >= limit) return;
 
   TimetableRecord& t = Record(tt);
-  TimetableScratch& ts = Scratch(tt);
+  EngineScratch& ts = Scratch(tt);
   int32_t endAt = kNoBound;
-  RideMark* mark = r_.SkipBounds ? nullptr : &ts.Mark(via, train);
+  RideMark* mark = CurrentSearchSettings().SkipBounds ? nullptr : &ts.Mark(via, train);
   if (mark && mark->OriginDeparture >= originDeparture) {
     // A journey that left no earlier is on this train already: only an
     // earlier boarding adds anything, and only up to where it boarded.
@@ -364,8 +364,8 @@ void ForwardPass::RideTrain(int32_t tt, uint32_t train, int32_t station, int32_t
     if (e == stops.Station(j - 1)) continue;  // the departure word of a stop
     const int32_t arrival = boarding + days * 1440 + stops.Minute(j) - stops.Minute(board);
     if (arrival > kLatestTime || arrival > limit || arrival > endAt) break;
-    const bool target = ts.Target[static_cast<size_t>(e)] != 0;
-    if (e == station || ts.Alighting[static_cast<size_t>(e)] == 0) continue;
+    const uint8_t target = Target(tt, e);
+    if (e == station || Alighting(tt, e) == 0) continue;
     const uint16_t flags = stops.Time(j);
     if ((flags & kRequestStop) && !(flags & kNoBoarding)) continue;  // no alighting
     if (round_ == maxChanges_ && !target) continue;
@@ -376,7 +376,7 @@ void ForwardPass::RideTrain(int32_t tt, uint32_t train, int32_t station, int32_t
     }
     InsertLabel(tt, e, via, arrival, distance, originDeparture, station,
                 static_cast<int32_t>(train), parent);
-    if (via == viaCount_ && target && (round_ == 0 || ts.Target[static_cast<size_t>(e)] == 1))
+    if (via == viaCount_ && target && (round_ == 0 || target == 1))
       break;
   }
 }
@@ -384,7 +384,7 @@ void ForwardPass::RideTrain(int32_t tt, uint32_t train, int32_t station, int32_t
 void ForwardPass::InsertLabel(int32_t tt, int32_t station, int via, int32_t arrival,
                               int32_t distance, int32_t originDeparture, int32_t boardStation,
                               int32_t train, int32_t parent) {
-  TimetableScratch& ts = Scratch(tt);
+  EngineScratch& ts = Scratch(tt);
   ArrivalProfile& profile = ts.Profile(via, station);
   if (profile.Empty()) ts.TouchedProfiles.push_back(via * ts.Stations + station);
   const int32_t key = ProfileKey(arrival, distance);
@@ -403,8 +403,7 @@ void ForwardPass::InsertLabel(int32_t tt, int32_t station, int via, int32_t arri
     c = l.Next;
   }
   // What follows and left the origin no later is dominated.
-  const bool keepTargets = round_ == 0 && ts.Target[static_cast<size_t>(station)] != 0 &&
-                           via == viaCount_;
+  const bool keepTargets = round_ == 0 && Target(tt, station) != 0 && via == viaCount_;
   int32_t previous = before;
   while (c != kNoLabel) {
     Label& l = s_.At(c);
@@ -466,11 +465,12 @@ void ForwardPass::InsertLabel(int32_t tt, int32_t station, int via, int32_t arri
 }
 
 void ForwardPass::Extract(int32_t tt) {
-  TimetableScratch& ts = Scratch(tt);
+  EngineScratch& ts = Scratch(tt);
+  TimetableRecord const* t = &Record(tt);
   for (int round = 0; round <= round_; ++round) {
-    for (EnginePlace const& to : r_.To) {
-      if (to.Timetable != tt) continue;
-      for (int32_t c = ts.Head(round, to.Station); c != kNoLabel; c = s_.At(c).Next) {
+    for (SearchStation const& to : run_.Request.To) {
+      if (to.timetable != t || to.station < 0) continue;
+      for (int32_t c = ts.Head(round, to.station); c != kNoLabel; c = s_.At(c).Next) {
         if (s_.At(c).ViaLevel != viaCount_) continue;
         Connection connection = Trace(c);
         if (connection.empty()) continue;
@@ -518,8 +518,8 @@ bool ForwardPass::TraceLeg(Label const& l, int32_t toStation, ConnectionLeg& leg
   TimetableRecord& t = Record(l.Timetable);
   StopList stops = DecodeTrainStops(t, static_cast<uint32_t>(l.Train));
   // An arrival at midnight is minute 1440 of the day before.
-  const int32_t arrivalMinute = l.Arrival > 0 ? FloorMod(l.Arrival - 1, 1440) + 1 : 0;
-  const int32_t arrivalDay = l.Arrival > 0 ? FloorDiv(l.Arrival - 1, 1440) : 0;
+  const int32_t arrivalMinute = l.Arrival > 0 ? Mod1440(l.Arrival - 1) + 1 : 0;
+  const int32_t arrivalDay = l.Arrival > 0 ? Div1440(l.Arrival - 1) : 0;
   int32_t alight = -1;
   for (int32_t j = stops.count - 1; j > 0; --j) {
     if (stops.Station(j) != toStation || stops.Minute(j) % 1440 != arrivalMinute % 1440) continue;
@@ -560,8 +560,8 @@ int32_t StationKeyOf(int32_t tt, int32_t station) {
 
 }  // namespace
 
-EngineOutcome SearchForward(EngineRequest const& request, ConnectionList& list) {
-  ForwardPass pass(request, EngineScratch(), list);
+int SearchForward(EngineCall const& call) {
+  ForwardPass pass(CurrentSearchRun(), call, EngineLabels());
   return pass.Run();
 }
 

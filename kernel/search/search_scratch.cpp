@@ -1,21 +1,19 @@
 #include "search/search_scratch.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "load/timetable_record.h"
 
 namespace qo {
 
-void SearchScratch::Prepare(int32_t index, TimetableRecord& record, int levels, int rounds) {
-  if (static_cast<int32_t>(Timetables.size()) <= index)
-    Timetables.resize(static_cast<size_t>(index) + 1);
-  TimetableScratch& s = Timetables[static_cast<size_t>(index)];
+EngineScratch& PrepareEngineScratch(TimetableRecord& record, int levels, int rounds) {
+  if (!record.Search.Engine) record.Search.Engine = std::make_shared<EngineScratch>();
+  EngineScratch& s = *record.Search.Engine;
   const int32_t stations = static_cast<int32_t>(record.StationCount);
   const int32_t trains = static_cast<int32_t>(record.TrainCount);
-  if (s.Record != &record || s.Stations != stations || s.Trains != trains) {
-    // Another set was loaded: nothing of the old one is worth keeping.
-    s = TimetableScratch();
-    s.Record = &record;
+  if (s.Stations != stations || s.Trains != trains) {
+    s = EngineScratch();
     s.Stations = stations;
     s.Trains = trains;
   }
@@ -28,11 +26,10 @@ void SearchScratch::Prepare(int32_t index, TimetableRecord& record, int levels, 
     s.Profiles.resize(static_cast<size_t>(levels * stations));
   s.ChainHeads.assign(static_cast<size_t>(rounds * stations), kNoLabel);
   s.RideMarks.assign(static_cast<size_t>(levels) * static_cast<size_t>(trains), RideMark{});
-  s.Alighting.assign(static_cast<size_t>(stations), 0);
-  s.Target.assign(static_cast<size_t>(stations), 0);
+  return s;
 }
 
-int32_t SearchScratch::TakeLabel() {
+int32_t LabelPool::TakeLabel() {
   if (FreeLabel != kNoLabel) {
     int32_t label = FreeLabel;
     FreeLabel = Labels[static_cast<size_t>(label)].Next;
@@ -43,9 +40,9 @@ int32_t SearchScratch::TakeLabel() {
   return static_cast<int32_t>(Labels.size()) - 1;
 }
 
-SearchScratch& EngineScratch() {
-  static SearchScratch scratch;
-  return scratch;
+LabelPool& EngineLabels() {
+  static LabelPool pool;
+  return pool;
 }
 
 }  // namespace qo

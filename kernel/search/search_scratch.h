@@ -1,9 +1,9 @@
 #pragma once
-// The working state of engine passes: per timetable the arrival profiles
-// (per via level and station), the label chains (per round and station)
-// and the ride marks (per via level and train), and one label pool. It is
-// sized once for the loaded set and reused by every pass, so a pass does
-// not allocate once the first searches have grown it.
+// The working state of engine passes: per timetable (held in its record)
+// the arrival profiles (per via level and station), the label chains (per
+// round and station) and the ride marks (per via level and train); and one
+// label pool for the kernel. Both are sized once and reused by every pass,
+// so a pass does not allocate once the first searches have grown them.
 #include <cstdint>
 #include <vector>
 
@@ -36,8 +36,7 @@ struct RideMark {
   int16_t Distance = 0;
 };
 
-struct TimetableScratch {
-  TimetableRecord* Record = nullptr;
+struct EngineScratch {
   int32_t Stations = 0;
   int32_t Trains = 0;
   int32_t Levels = 0;  // via levels 0..V
@@ -46,8 +45,6 @@ struct TimetableScratch {
   std::vector<int32_t> TouchedProfiles;
   std::vector<int32_t> ChainHeads;  // [round * Stations + station]
   std::vector<RideMark> RideMarks;  // [level * Trains + train]
-  std::vector<int16_t> Alighting;   // per station: 0 = no ride alights there
-  std::vector<uint8_t> Target;      // per station: 0 or the To group mark
 
   ArrivalProfile& Profile(int level, int32_t station) {
     return Profiles[static_cast<size_t>(level * Stations + station)];
@@ -60,15 +57,16 @@ struct TimetableScratch {
   }
 };
 
-struct SearchScratch {
-  std::vector<TimetableScratch> Timetables;  // one per loaded timetable
+// Makes a timetable's scratch ready for a pass with `levels` via levels and
+// `rounds` rounds: empty profiles and chains, fresh ride marks.
+EngineScratch& PrepareEngineScratch(TimetableRecord& t, int levels, int rounds);
+
+struct LabelPool {
   std::vector<Label> Labels;
   int32_t FreeLabel = kNoLabel;
   std::vector<int32_t> FromTimetables;  // distinct, in the order named
+  std::vector<int32_t> TakingPart;      // loaded-set indexes
 
-  // Makes one timetable's state ready for a pass with `levels` via levels
-  // and `rounds` rounds: empty profiles and chains, fresh ride marks.
-  void Prepare(int32_t index, TimetableRecord& record, int levels, int rounds);
   // Makes the pool empty again; its memory stays for the next pass.
   void ResetLabels() {
     Labels.clear();
@@ -82,7 +80,7 @@ struct SearchScratch {
   Label& At(int32_t label) { return Labels[static_cast<size_t>(label)]; }
 };
 
-// The kernel's one set of engine scratch (one search runs at a time).
-SearchScratch& EngineScratch();
+// The kernel's one label pool (one search runs at a time).
+LabelPool& EngineLabels();
 
 }  // namespace qo

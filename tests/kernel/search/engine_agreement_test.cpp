@@ -11,7 +11,7 @@
 namespace qo::test {
 namespace {
 
-class EngineAgreementTest : public LoadingTest {};
+class EngineAgreementTest : public EngineTest {};
 
 constexpr uint32_t kSeeds = 300;
 
@@ -37,9 +37,7 @@ TEST_F(EngineAgreementTest, RandomNetworksAgreeWithTheReferenceRouter) {
       SCOPED_TRACE("from " + std::to_string(q.From) + " to " + std::to_string(q.To) + " at " +
                    std::to_string(q.WindowTime) + " for " + std::to_string(q.Interval) +
                    (q.ChangesAllowed ? " changes " + std::to_string(q.MaxChanges) : " direct"));
-      ConnectionList list;
-      SearchForward(RequestFor(q), list);
-      std::set<Journey> engine = Journeys(list);
+      std::set<Journey> engine = Journeys(RunForward(q));
       std::set<Journey> reference = ReferenceJourneys(model, q);
       EXPECT_EQ(engine, reference) << "engine:" << Describe(engine)
                                    << "\nrouter:" << Describe(reference);

@@ -3,30 +3,44 @@
 // and reads its answers as journeys the reference router can be compared
 // with.
 #include <set>
+#include <string>
 
 #include "kernel/loading/loading_test_support.h"
 #include "kernel/search/reference_router.h"
-#include "search/search_engine.h"
+#include "search/connection_order.h"
+#include "search/search_control.h"
+#include "search/search_params.h"
+#include "search/search_run.h"
 
 namespace qo::test {
 
-// Makes every loaded timetable search the day (its calendar index).
+// Makes every loaded timetable take part and search the day (its calendar
+// index).
 inline void SetSearchDay(uint16_t day) {
   for (TimetableRecord* t : LoadedSet()) {
+    t->Search.Filter.TypeMask = 0xFFFFFFFF;
     t->Search.Filter.DayTypeMode = false;
     t->Search.Filter.DayOffset = static_cast<int32_t>(day) - static_cast<int32_t>(t->FirstDay);
   }
 }
 
-inline EngineRequest RequestFor(RouterQuery const& q, int timetable = 0) {
-  EngineRequest r;
-  r.From = {{.Timetable = timetable, .Station = q.From}};
-  r.To = {{.Timetable = timetable, .Station = q.To}};
-  r.WindowTime = q.WindowTime;
-  r.Interval = q.Interval;
-  r.MaxChanges = q.MaxChanges;
-  r.ChangesAllowed = q.ChangesAllowed;
-  return r;
+// Sets up the current search as the front would for one From and one To
+// station of timetable 0 and runs one forward pass over the window.
+inline ConnectionList RunForward(RouterQuery const& q, EngineCall call = {}) {
+  SearchRun& run = CurrentSearchRun();
+  run = SearchRun{};
+  TimetableRecord* t = LoadedSet()[0];
+  run.Request.From = {{.timetable = t, .station = q.From}};
+  run.Request.To = {{.timetable = t, .station = q.To}};
+  run.Request.ChangesAllowed = q.ChangesAllowed;
+  run.Request.Time = q.WindowTime;
+  run.WindowTime = run.WindowMinute = q.WindowTime;
+  run.WindowLength = q.Interval;
+  CurrentSearchSettings().Parms.MaxChanges = q.MaxChanges;
+  call.ComputeBounds = true;
+  call.ChangesAllowed = q.ChangesAllowed;
+  SearchForward(call);
+  return run.Found;
 }
 
 // The connections a pass found within the window (those without the
@@ -46,5 +60,21 @@ inline std::string Describe(std::set<Journey> const& journeys) {
            std::to_string(j.Trips);
   return out.empty() ? " (none)" : out;
 }
+
+// Every engine test starts from the built-in settings and no stop.
+class EngineTest : public LoadingTest {
+ protected:
+  void SetUp() override {
+    LoadingTest::SetUp();
+    BeginSearch();
+  }
+  void TearDown() override {
+    CurrentSearchRun() = SearchRun{};
+    ResetConnParms(nullptr);
+    SetSearchTimeLimit(0);
+    ResetTickCountForTesting();
+    LoadingTest::TearDown();
+  }
+};
 
 }  // namespace qo::test
