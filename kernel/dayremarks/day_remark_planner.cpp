@@ -14,6 +14,29 @@
 namespace qo {
 namespace {
 
+// The shapes the planner looks for, in days.
+constexpr int32_t kInitialTolerance = 80;  // gaps this long cut the range
+constexpr int32_t kCleanPatternSpan = 9;   // a clean pattern needs more days
+constexpr int32_t kMaxListedDays = 6;      // few enough days for a list
+constexpr int32_t kLongRunDays = 30;       // a run planned by itself
+constexpr int32_t kEdgeRunDays = 14;       // a leading or trailing run
+constexpr int32_t kMinDecomposeDays = 8;   // the decomposer's shortest range
+constexpr int32_t kWeekParitySpan = 45;    // week parity needs a longer span
+constexpr int32_t kDayParitySpan = 30;     // and day parity this one
+constexpr int32_t kPatternMaxMissing = 8;  // missing days a pattern class may have
+constexpr int32_t kMaxStretches = 14;      // extra and missing stretches allowed
+constexpr int32_t kMaxStretchesLong = 20;  // the same over a long span
+constexpr int32_t kLongSpan = 350;
+constexpr int32_t kEdgeDays = 7;         // ends this close to the period's ends
+constexpr int32_t kEdgeDaysParity = 21;  // the same with week parity
+constexpr int32_t kRepeatAfterStart = 13;  // the weekly repetition test needs
+constexpr int32_t kRepeatBeforeEnd = 21;   // this much room around t
+constexpr int32_t kEarlyChangeStretches = 3;  // more stretches than this,
+constexpr int32_t kEarlyChangeSpan = 35;      // over a longer span,
+constexpr int32_t kEarlyChangeDays = 21;      // and first weeks this long
+constexpr size_t kMaxSingleExceptions = 2;  // more missing days make one range
+constexpr int32_t kMergeGapDays = 60;       // segments this close may merge
+
 struct ClassStats {
   std::array<int32_t, 9> set{};
   std::array<int32_t, 9> unset{};
@@ -132,6 +155,17 @@ class Planner {
     }
   }
 
+  // The same as one list, so that dates of one month share the month word.
+  void AddRunList(int32_t i, int32_t j) {
+    size_t first = plan_.size();
+    AddRuns(i, j);
+    if (plan_.size() == first) return;
+    DayRemarkSegment& head = plan_[first];
+    for (size_t k = first + 1; k < plan_.size(); ++k)
+      head.extra.push_back({plan_[k].from, plan_[k].till});
+    plan_.resize(first + 1);
+  }
+
   void Plan(int32_t i, int32_t j, int32_t tolerance) {
     while (i <= j && !S(i)) ++i;
     while (j >= i && !S(j)) --j;
@@ -153,7 +187,7 @@ class Planner {
     ClassStats st = Stats(i, j, 0);
     int32_t setDays = 0, unsetDays = 0;
     for (size_t c = 0; c < 9; ++c) setDays += st.set[c], unsetDays += st.unset[c];
-    if (st.Clean() && j - i + 1 > 9) {
+    if (st.Clean() && j - i + 1 > kCleanPatternSpan) {
       DayRemarkSegment s;
       s.classes = st.SetClasses();
       auto unsetOfClass = [&](int32_t p) {
@@ -174,14 +208,8 @@ class Planner {
       plan_.push_back(std::move(s));
       return true;
     }
-    if (st.Clean() || (setDays <= 6 && unsetDays >= setDays - 1)) {
-      // One list, so that dates of one month share the month word.
-      size_t first = plan_.size();
-      AddRuns(i, j);
-      DayRemarkSegment& head = plan_[first];
-      for (size_t k = first + 1; k < plan_.size(); ++k)
-        head.extra.push_back({plan_[k].from, plan_[k].till});
-      plan_.resize(first + 1);
+    if (st.Clean() || (setDays <= kMaxListedDays && unsetDays >= setDays - 1)) {
+      AddRunList(i, j);
       return true;
     }
     return false;
@@ -228,7 +256,7 @@ class Planner {
       if (!S(p)) continue;
       int32_t q = p;
       while (q < j && S(q + 1)) ++q;
-      if (q - p + 1 >= 30) {
+      if (q - p + 1 >= kLongRunDays) {
         if (p > i) Plan(i, p - 1, tolerance);
         AddRange(p, q);
         if (q < j) Plan(q + 1, j, tolerance);
@@ -242,14 +270,14 @@ class Planner {
   bool EdgeRuns(int32_t i, int32_t j, int32_t tolerance) {
     int32_t q = i;
     while (q < j && S(q + 1)) ++q;
-    if (q - i + 1 >= 14) {
+    if (q - i + 1 >= kEdgeRunDays) {
       AddRange(i, q);
       Plan(q + 1, j, tolerance);
       return true;
     }
     int32_t p = j;
     while (p > i && S(p - 1)) --p;
-    if (j - p + 1 >= 14) {
+    if (j - p + 1 >= kEdgeRunDays) {
       Plan(i, p - 1, tolerance);
       AddRange(p, j);
       return true;
@@ -264,45 +292,59 @@ class Planner {
   }
 
   bool Decompose(int32_t i, int32_t last, int32_t tolerance) {
-    if (last - i + 1 < 8) return false;
-    for (int32_t t = last; t >= i + 7; --t) {
+    if (last - i + 1 < kMinDecomposeDays) return false;
+    for (int32_t t = last; t >= i + kMinDecomposeDays - 1; --t) {
       if (t != last && !S(t)) continue;
       if (TrySegment(i, t, last, tolerance)) return true;
     }
     return false;
   }
 
-  bool TrySegment(int32_t i, int32_t t, int32_t last, int32_t tolerance) {
-    const int32_t u = t - i;
-    int parity = 0;
-    if (u > 45) {
-      bool odd = true, even = true;
-      for (int32_t p = i; p <= t; ++p) {
-        if (!S(p)) continue;
-        (weekParity_[static_cast<size_t>(p)] == 1 ? even : odd) = false;
-      }
-      parity = odd ? 1 : even ? 2 : 0;
-    }
-    if (!parity && u > 30 && DayParity(i, t, last, tolerance)) return true;
+  // The weekday pattern one end t is examined with.
+  struct Pattern {
+    uint16_t classes = 0;
+    uint8_t mode = 0;
+    int parity = 0;  // week parity, 0 none
+  };
+  bool InPattern(const Pattern& pt, int32_t p) const {
+    return (pt.classes >> ClassOf(p, pt.mode) & 1) != 0;
+  }
+  // A pattern day of the week parity; the days of the other parity are
+  // treated as set while the pattern is examined.
+  bool PatternDay(const Pattern& pt, int32_t p) const {
+    return InPattern(pt, p) && (!pt.parity || weekParity_[static_cast<size_t>(p)] == pt.parity);
+  }
+  bool MissingDay(const Pattern& pt, int32_t p) const { return PatternDay(pt, p) && !S(p); }
 
-    ClassStats st = Stats(i, t, parity);
-    uint16_t pattern = 0;
+  // Step 1: odd or even ISO weeks when every set day lies in them.
+  int WeekParityOf(int32_t i, int32_t t) const {
+    if (t - i <= kWeekParitySpan) return 0;
+    bool odd = true, even = true;
+    for (int32_t p = i; p <= t; ++p) {
+      if (!S(p)) continue;
+      (weekParity_[static_cast<size_t>(p)] == 1 ? even : odd) = false;
+    }
+    return odd ? 1 : even ? 2 : 0;
+  }
+
+  // Step 3: the classes that run on nearly all their days.
+  static uint16_t PatternClasses(const ClassStats& st) {
+    uint16_t classes = 0;
     for (int c = 0; c < 9; ++c) {
       size_t k = static_cast<size_t>(c);
-      if (st.set[k] && 2 * st.unset[k] < st.set[k] && st.unset[k] <= 8)
-        pattern |= static_cast<uint16_t>(1u << c);
+      if (st.set[k] && 2 * st.unset[k] < st.set[k] && st.unset[k] <= kPatternMaxMissing)
+        classes |= static_cast<uint16_t>(1u << c);
     }
-    if (!pattern) return false;
-    const uint8_t mode = st.mode;
-    auto inPattern = [&](int32_t p) { return (pattern >> ClassOf(p, mode) & 1) != 0; };
-    auto patternDay = [&](int32_t p) {
-      return inPattern(p) && (!parity || weekParity_[static_cast<size_t>(p)] == parity);
-    };
+    return classes;
+  }
 
+  // Step 4: runs of set days outside the pattern plus runs of missing
+  // pattern days.
+  int32_t CountStretches(const Pattern& pt, int32_t i, int32_t t) const {
     int32_t extras = 0, missing = 0;
     bool inExtra = false, inMissing = false;
     for (int32_t p = i; p <= t; ++p) {
-      bool pat = patternDay(p);
+      bool pat = PatternDay(pt, p);
       if (S(p) && !pat) {
         if (!inExtra) ++extras;
         inExtra = true;
@@ -314,52 +356,170 @@ class Planner {
         inMissing = !S(p);
       }
     }
-    if (!(extras + missing < (u > 350 ? 20 : 14) || parity)) return false;
+    return extras + missing;
+  }
 
-    if (missing) {
-      int32_t q = t;
-      while (q >= i && !patternDay(q)) --q;
-      if (q < i || !S(q)) return false;
+  // Step 5, first half: with days missing, the pattern must end on a
+  // running day.
+  bool EndsOnRunningPatternDay(const Pattern& pt, int32_t i, int32_t t) const {
+    int32_t q = t;
+    while (q >= i && !PatternDay(pt, q)) --q;
+    return q >= i && S(q);
+  }
+
+  // Step 6: a week around t that repeats three times after it marks a
+  // pattern that goes on; a later end describes it better.
+  bool RepeatsWeekly(int32_t t, int32_t last) const {
+    if (t <= kRepeatAfterStart || t >= last - kRepeatBeforeEnd) return false;
+    for (int32_t before : {6, 13}) {
+      const int32_t week = t - before;
+      if (SameWeek(week, t + 1) && SameWeek(week, t + 8) && SameWeek(week, t + 15)) return true;
     }
+    return false;
+  }
 
-    const int32_t edge = parity ? 21 : 7;
-    int32_t from = i;
+  // Step 7: a plan whose first weeks follow other, clean classes changes
+  // early; those weeks are planned by themselves, as far as their classes
+  // stay clean, and the rest after them.
+  bool EarlyChange(const Pattern& pt, int32_t i, int32_t last, int32_t tolerance) {
+    const int32_t headEnd = i + kEarlyChangeDays - 1;
+    if (headEnd >= last) return false;
+    const ClassStats head = Stats(i, headEnd, 0);
+    if (!head.Clean() || (head.SetClasses() == pt.classes && head.mode == pt.mode)) return false;
+    ClassStats grown = head;
+    int32_t end = headEnd;
+    // Never the whole range: that one is not clean, or it would not be here.
+    while (end + 1 < last) {
+      const size_t c = static_cast<size_t>(ClassOf(end + 1, head.mode));
+      (S(end + 1) ? grown.set[c] : grown.unset[c])++;
+      if (!grown.Clean()) break;
+      ++end;
+    }
+    Plan(i, end, tolerance);
+    Plan(end + 1, last, tolerance);
+    return true;
+  }
+
+  // Step 8: the segment's ends, moved to the period's ends when nothing of
+  // the pattern is missing before or after them.
+  void SegmentEnds(const Pattern& pt, int32_t i, int32_t t, int32_t* from, int32_t* till) const {
+    const int32_t edge = pt.parity ? kEdgeDaysParity : kEdgeDays;
+    *from = i;
     if (i < edge) {
       bool clear = true;
-      for (int32_t p = 0; p <= i; ++p) clear = clear && !(patternDay(p) && !S(p));
+      for (int32_t p = 0; p <= i; ++p) clear = clear && !MissingDay(pt, p);
       if (clear) {
-        from = 0;
+        *from = 0;
       } else {
-        while (from < t && !patternDay(from)) ++from;
+        while (*from < t && !PatternDay(pt, *from)) ++*from;
       }
     }
-    int32_t till = t;
+    *till = t;
     if (t >= n_ - edge) {
       bool clear = true;
-      for (int32_t p = t + 1; p < n_; ++p) clear = clear && !(patternDay(p) && !S(p));
+      for (int32_t p = t + 1; p < n_; ++p) clear = clear && !MissingDay(pt, p);
       if (clear) {
-        till = n_ - 1;
+        *till = n_ - 1;
       } else {
-        while (till > from && !patternDay(till)) --till;
+        while (*till > *from && !PatternDay(pt, *till)) --*till;
       }
     }
+  }
+
+  // Step 9, first half: each run of set days outside the pattern in
+  // from..t, as a range written with the segment.
+  void AddExtras(const Pattern& pt, int32_t from, int32_t t, DayRemarkSegment& s) const {
+    for (int32_t p = from; p <= t; ++p) {
+      if (!S(p) || PatternDay(pt, p)) continue;
+      int32_t q = p;
+      while (q < t && S(q + 1) && !PatternDay(pt, q + 1)) ++q;
+      s.extra.push_back({p, q});
+      p = q;
+    }
+  }
+
+  // Step 9, second half: the missing pattern days, a long run of them as
+  // one range between the running pattern days around it.
+  void AddExceptions(const Pattern& pt, DayRemarkSegment& s) const {
+    const int32_t from = s.from, till = s.till;
+    int32_t lastSet = -1;  // last set pattern day so far
+    std::vector<int32_t> gap;
+    for (int32_t p = from; p <= till; ++p) {
+      if (!PatternDay(pt, p)) continue;
+      if (S(p)) {
+        lastSet = p;
+        continue;
+      }
+      // A run of unset pattern days, up to the next set pattern day.
+      gap.assign(1, p);
+      int32_t q = p + 1;
+      for (; q <= till; ++q) {
+        if (!PatternDay(pt, q)) continue;
+        if (S(q)) break;
+        gap.push_back(q);
+      }
+      // The range may hold no running day (another class's, or another
+      // segment's): a reader would take that day as not running too.
+      int32_t a = lastSet < from ? from : lastSet + 1;
+      int32_t b = q > till ? till : q - 1;
+      size_t g = 0;
+      while (a <= b && S(a)) ++a;
+      for (int32_t pieceFrom = a; pieceFrom <= b && g < gap.size();) {
+        int32_t pieceTill = pieceFrom;
+        while (pieceTill < b && !S(pieceTill + 1)) ++pieceTill;
+        size_t firstGap = g;
+        while (g < gap.size() && gap[g] <= pieceTill) ++g;
+        if (g - firstGap > kMaxSingleExceptions) {
+          s.exceptions.push_back({pieceFrom, pieceTill});
+        } else {
+          for (size_t k = firstGap; k < g; ++k) s.exceptions.push_back({gap[k], gap[k]});
+        }
+        pieceFrom = pieceTill + 1;
+        while (pieceFrom <= b && S(pieceFrom)) ++pieceFrom;
+      }
+      p = q - 1;
+    }
+  }
+
+  // One end t for the segment that starts at i: the steps in order; false
+  // sends the decomposer on to the next t.
+  bool TrySegment(int32_t i, int32_t t, int32_t last, int32_t tolerance) {
+    const int32_t u = t - i;
+    Pattern pt;
+    pt.parity = WeekParityOf(i, t);
+    if (!pt.parity && u > kDayParitySpan && DayParity(i, t, last, tolerance)) return true;
+
+    const ClassStats st = Stats(i, t, pt.parity);
+    pt.classes = PatternClasses(st);
+    if (!pt.classes) return false;
+    pt.mode = st.mode;
+
+    const int32_t stretches = CountStretches(pt, i, t);
+    const int32_t maxStretches = u > kLongSpan ? kMaxStretchesLong : kMaxStretches;
+    if (stretches >= maxStretches && !pt.parity) return false;
+    if (!EndsOnRunningPatternDay(pt, i, t)) return false;
+
+    int32_t from = 0, till = 0;
+    SegmentEnds(pt, i, t, &from, &till);
     if (t == last && till != n_ - 1) {
       for (int32_t p = std::max(i, t - 6); p <= t; ++p)
-        if (S(p) != inPattern(p)) return false;
+        if (S(p) != InPattern(pt, p)) return false;
     }
+    if (stretches && RepeatsWeekly(t, last)) return false;
+    if (stretches > kEarlyChangeStretches && u > kEarlyChangeSpan && !pt.parity &&
+        EarlyChange(pt, i, last, tolerance))
+      return true;
 
-    if (extras + missing && t > 13 && t < last - 21 && t + 28 < n_) {
-      bool first = SameWeek(t - 6, t + 1) && SameWeek(t - 6, t + 8) && SameWeek(t - 6, t + 15);
-      bool second = t >= 13 && SameWeek(t - 13, t + 1) && SameWeek(t - 13, t + 8) &&
-                    SameWeek(t - 13, t + 15);
-      if (first || second) return false;
-    }
-
-    // A leading run of days outside the pattern reads better as a date.
-    if (S(from) && !patternDay(from)) {
+    // A leading run of days outside the pattern reads better as a date; it
+    // is then no extra of the segment. Days before i belong to other
+    // segments.
+    int32_t leadFrom = from, leadTill = from - 1;
+    const size_t planned = plan_.size();
+    if (from >= i && S(from) && !PatternDay(pt, from)) {
       int32_t q = from;
-      while (q < t && S(q + 1) && !patternDay(q + 1)) ++q;
+      while (q < t && S(q + 1) && !PatternDay(pt, q + 1)) ++q;
       AddRange(from, q);
+      leadTill = q;
       from = q + 1;
       while (from <= t && !S(from)) ++from;
       if (from > t) {
@@ -368,64 +528,31 @@ class Planner {
       }
     }
 
+    if (till - from == 1) {
+      // Two days take no weekday words: "15, 16 on Fr,Sa" reads as two
+      // dates and a pattern of its own. The running days are listed.
+      plan_.resize(planned);
+      AddRunList(i, t);
+      Plan(t + 1, last, tolerance);
+      return true;
+    }
+
     DayRemarkSegment s;
     s.from = from;
     s.till = till;
-    s.classes = from == till ? 0 : pattern;
-    s.parity = static_cast<uint8_t>(parity);
+    s.classes = from == till ? 0 : pt.classes;
+    s.parity = static_cast<uint8_t>(pt.parity);
     // Extras from i: a start moved forward to the first pattern day may
     // have passed set days of other classes.
-    for (int32_t p = std::min(i, from); p <= t; ++p) {
-      if (!S(p) || patternDay(p)) continue;
-      int32_t q = p;
-      while (q < t && S(q + 1) && !patternDay(q + 1)) ++q;
-      s.extra.push_back({p, q});
-      p = q;
-    }
+    AddExtras(pt, i, leadFrom - 1, s);
+    AddExtras(pt, std::max(i, leadTill + 1), t, s);
     if (from == till && !S(from)) {
       // Nothing of the pattern is left: the extras are all there is.
       for (const DayRemarkRange& r : s.extra) AddRange(r.from, r.till);
       Plan(t + 1, last, tolerance);
       return true;
     }
-    if (s.classes) {
-      int32_t lastSet = -1;  // last set pattern day so far
-      for (int32_t p = from; p <= till; ++p) {
-        if (!patternDay(p)) continue;
-        if (S(p)) {
-          lastSet = p;
-          continue;
-        }
-        // A run of unset pattern days, up to the next set pattern day.
-        std::vector<int32_t> gap{p};
-        int32_t q = p + 1;
-        for (; q <= till; ++q) {
-          if (!patternDay(q)) continue;
-          if (S(q)) break;
-          gap.push_back(q);
-        }
-        // The range may hold no running day (another class's, or another
-        // segment's): a reader would take that day as not running too.
-        int32_t a = lastSet < from ? from : lastSet + 1;
-        int32_t b = q > till ? till : q - 1;
-        size_t g = 0;
-        while (a <= b && S(a)) ++a;
-        for (int32_t pieceFrom = a; pieceFrom <= b && g < gap.size();) {
-          int32_t pieceTill = pieceFrom;
-          while (pieceTill < b && !S(pieceTill + 1)) ++pieceTill;
-          size_t firstGap = g;
-          while (g < gap.size() && gap[g] <= pieceTill) ++g;
-          if (g - firstGap > 2) {
-            s.exceptions.push_back({pieceFrom, pieceTill});
-          } else {
-            for (size_t k = firstGap; k < g; ++k) s.exceptions.push_back({gap[k], gap[k]});
-          }
-          pieceFrom = pieceTill + 1;
-          while (pieceFrom <= b && S(pieceFrom)) ++pieceFrom;
-        }
-        p = q - 1;
-      }
-    }
+    if (s.classes) AddExceptions(pt, s);
     plan_.push_back(std::move(s));
     Plan(t + 1, last, tolerance);
     return true;
@@ -467,7 +594,7 @@ class Planner {
       DayRemarkSegment& a = plan_[k];
       DayRemarkSegment& b = plan_[k + 1];
       bool restricted = a.classes != 0;
-      bool close = b.from > a.till && b.from - a.till < 60;
+      bool close = b.from > a.till && b.from - a.till < kMergeGapDays;
       bool lists = !a.extra.empty() || !a.exceptions.empty() || !b.extra.empty() ||
                    !b.exceptions.empty();
       bool extraInGap = false;
@@ -506,7 +633,7 @@ void PlanDays(const uint8_t* days, int32_t n, int32_t firstDay, const DayRemarkC
               DayRemarkPlan& plan) {
   plan.clear();
   if (n <= 0) return;
-  Planner(days, n, firstDay, context, plan).Run(80);
+  Planner(days, n, firstDay, context, plan).Run(kInitialTolerance);
 }
 
 }  // namespace qo

@@ -106,7 +106,8 @@ class Renderer {
       }
       return;
     }
-    ForgetMonth();
+    // Dates just before may share the from date's month word; after the
+    // till date the month starts anew.
     out_ += Word(kFrom);
     Date(r.from);
     Blank();

@@ -110,5 +110,42 @@ TEST(DayRemarkText, PatternsInCzechAndEnglish) {
   }
 }
 
+// Day sets whose texts once named days twice, lost a shared month word, or
+// missed a step of the plan; and the span a clean weekday pattern needs.
+TEST(DayRemarkText, DayListsAndPlanSteps) {
+  struct Case {
+    const char* name;
+    int year, month, day;
+    const char* bits;  // one per day from the first, '1' = runs
+    const char* english;
+  };
+  const Case cases[] = {
+      {"a leading date is not listed again as an extra", 2024, 5, 6, "110110001011",
+       "runs 6 V., from 7 V. on Tu,Th,Fr"},
+      {"a date before a range shares its month word", 2027, 8, 1,
+       "0000000000000001001110000000000", "runs 16, from 19 till 21 VIII."},
+      {"a clean pattern over 9 days is a list", 2027, 3, 1, "11000001100000",
+       "runs 1, 2, 8, 9 III."},
+      {"a clean pattern over 10 days is a weekday text", 2027, 3, 1, "10100001010000",
+       "runs on Mo,We"},
+      {"a week repeated up to three weeks before the end", 2028, 4, 6,
+       "0010000111000000000000010000100000000000000000000000100",
+       "runs till 29 IV. on Sa, 13, 14 IV., runs not 22 IV., runs 4, 28 V."},
+      {"two days of a pattern are dates, not weekday words", 2030, 3, 8, "0011000110010110",
+       "runs 10, 11, 15, 16, 19, 21 III. and 22 III."},
+      {"first weeks of other classes change early", 2024, 4, 10,
+       "01000010100001010000101000000000000000000001000000000",
+       "runs till 2 V. on Tu,Th and 23 V."},
+  };
+  for (const Case& c : cases) {
+    std::vector<uint8_t> days;
+    for (const char* b = c.bits; *b; ++b) days.push_back(*b == '1');
+    std::string out;
+    MakeDayRemarkText(Day(c.year, c.month, c.day), days.data(), static_cast<int32_t>(days.size()),
+                      'E', 0, DayRemarkContext{}, out);
+    EXPECT_EQ(out, c.english) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace qo::test
