@@ -119,14 +119,15 @@ int ForwardPass::Run() {
   windowTime_ = run_.WindowMinute;
   interval_ = run_.WindowLength;
   if (call_.ReportProgress) BeginSearchPass(windowTime_, maxChanges_);
-  if (run_.Request.From.empty() || run_.Request.To.empty())
+  // A stop asked before the pass began leaves the list as it is.
+  if (run_.Request.From.empty() || run_.Request.To.empty() || StopAsked())
     return static_cast<int>(list_.size());
 
   takingPart_.clear();
   for (size_t i = 0; i < LoadedSet().size(); ++i)
     if (TakesPart(*LoadedSet()[i])) takingPart_.push_back(static_cast<int32_t>(i));
   s_.ResetLabels();
-  if (!StopAsked()) PrepareTimetables();
+  PrepareTimetables();
   Step();
   Phase(PhaseStartLabelled);
   endMarker_ = windowTime_ + interval_ + (call_.ContinueEarlier ? 0 : 1);
