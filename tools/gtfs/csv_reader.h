@@ -46,6 +46,8 @@ class CsvReader {
   // The line (1-based) on which the current record begins.
   size_t Line() const { return recordLine_; }
   std::string const& File() const { return file_; }
+  // How far into the text the reader has got, in bytes (for progress).
+  size_t Offset() const { return pos_; }
 
   [[noreturn]] void Fail(std::string const& why) const { FailAt(file_, recordLine_, why); }
 

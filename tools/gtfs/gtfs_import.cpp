@@ -181,6 +181,7 @@ struct StopRow {
   uint16_t flags = 0;
   bool request = false;
   size_t line = 0;
+  double distance = -1;  // shape_dist_traveled; negative when not given
 };
 
 struct TripRow {
@@ -190,6 +191,8 @@ struct TripRow {
   int direction = -1;
   size_t line = 0;
   std::vector<StopRow> stops;
+  bool prepared = false;       // stops already ordered and timed (a copy of a frequency)
+  bool template_only = false;  // its times only describe the trips of frequencies.txt
 };
 
 struct Route {
@@ -211,12 +214,16 @@ class Importer {
   Importer(FeedFiles& feed, ImportOptions const& options) : feed_(feed), options_(options) {}
 
   ImportResult Run() {
+    Progress("reading stops", 0, 1);
     ReadAgencies();
     ReadStops();
     ReadRoutes();
+    Progress("reading calendars", 0, 1);
     ReadServices();
+    Progress("reading trips", 0, 1);
     ReadTrips();
     ReadStopTimes();
+    ReadFrequencies();
     BuildTrains();
     ReadTransfers();
     BuildPlaces();
@@ -238,9 +245,30 @@ class Importer {
     WarnAt(kind, csv.File() + ":" + std::to_string(csv.Line()) + ": " + text);
   }
   void WarnAt(std::string const& kind, std::string const& text) {
+    if (options_.strict) throw FeedError(text + " (refused: --strict)");
     auto [it, added] = warningIndex_.emplace(kind, result_.warnings.size());
-    if (added) result_.warnings.push_back({text, 0});
+    if (added) result_.warnings.push_back({text, 0, {}});
     ++result_.warnings[it->second].count;
+  }
+  // A trip that cannot be stored: left out, counted by its reason.
+  void LeaveOut(std::string const& reason, size_t line, TripRow const& trip,
+                std::string const& detail) {
+    std::string text = "stop_times.txt:" + std::to_string(line) + ": trip " + Quote(trip.id) +
+                       ": " + detail + " (left out)";
+    WarnAt("left out: " + reason, text);
+    result_.warnings[warningIndex_["left out: " + reason]].left_out = reason;
+  }
+  std::string StopName(StopRow const& s) const {
+    return "stop " + Quote(result_.station_ids[s.station]);
+  }
+
+  void Progress(std::string const& phase, size_t done, size_t total) {
+    if (!options_.progress) return;
+    int percent = total ? static_cast<int>(done * 100 / total) : 100;
+    if (phase == lastPhase_ && percent == lastPercent_) return;
+    lastPhase_ = phase;
+    lastPercent_ = percent;
+    options_.progress(phase, percent);
   }
 
   // A feed text with every character in Windows-1250.
@@ -309,7 +337,10 @@ class Importer {
         Warn("unnamed stop", csv, "stop " + Quote(stopId) + " has no name; its id stands in");
         stopName = Fit(csv, stopId, "stop_id");
       }
-      if (pending.size() == kMaxStations) csv.Fail("more than 65535 stops");
+      if (pending.size() == kMaxStations) {
+        csv.Fail("the feed has more than 65535 stops (location_type 0), more than a timetable "
+                 "can index");
+      }
       writer::Station station;
       station.name = {stopName};
       station.change_time = options_.default_change_time;
@@ -528,8 +559,12 @@ class Importer {
         sequence = csv.Require("stop_sequence");
     int arrival = csv.Require("arrival_time"), departure = csv.Require("departure_time");
     int pickup = csv.Column("pickup_type"), dropOff = csv.Column("drop_off_type");
+    int distance = csv.Column("shape_dist_traveled");
     std::string key;
+    size_t rows = 0;
+    Progress("reading stop_times.txt", 0, 1);
     while (csv.Next()) {
+      if (++rows % 8192 == 0) Progress("reading stop_times.txt", csv.Offset(), text.size());
       key.assign(csv.Field(trip));
       auto t = tripIndex_.find(key);
       if (t == tripIndex_.end()) csv.Fail("unknown trip " + Quote(key));
@@ -545,6 +580,13 @@ class Importer {
       row.line = csv.Line();
       if (!ParseInt(csv.Field(sequence), &row.sequence) || row.sequence < 0) {
         csv.Fail("stop_sequence " + Quote(csv.Field(sequence)) + " is not a number");
+      }
+      if (std::string_view d = csv.Field(distance); !d.empty()) {
+        auto [end, ec] = std::from_chars(d.data(), d.data() + d.size(), row.distance);
+        if (ec != std::errc() || end != d.data() + d.size() || !(row.distance >= 0) ||
+            row.distance > 1e12) {
+          csv.Fail("shape_dist_traveled " + Quote(d) + " is not a distance");
+        }
       }
       row.arrival = ParseTime(csv, csv.Field(arrival), "arrival_time");
       row.departure = ParseTime(csv, csv.Field(departure), "departure_time");
@@ -562,6 +604,79 @@ class Importer {
     }
   }
 
+  // ---- frequencies.txt ----
+
+  // "H:MM:SS" in seconds, for the windows of frequencies.txt.
+  static int ParseSeconds(CsvReader const& csv, std::string_view s, char const* column) {
+    int minutes = ParseTime(csv, s, column);
+    if (minutes < 0) csv.Fail(std::string(column) + " is missing");
+    int seconds = 0;
+    ParseInt(s.substr(s.size() - 2), &seconds);
+    return minutes * 60 + seconds;
+  }
+
+  // A trip named in frequencies.txt only describes its trips: one is made
+  // for every departure of each window, from start_time every headway_secs
+  // while before end_time. exact_times 1 states these very departures;
+  // with 0 they are what a rider may expect on average, and are expanded
+  // the same way, as other GTFS consumers do.
+  void ReadFrequencies() {
+    std::optional<std::string> text = Read("frequencies.txt", false);
+    if (!text) return;
+    CsvReader csv(*text, "frequencies.txt");
+    int trip = csv.Require("trip_id"), start = csv.Require("start_time"),
+        end = csv.Require("end_time"), headway = csv.Require("headway_secs");
+    int exact = csv.Column("exact_times");
+    struct Window {
+      int start, end, headway;
+    };
+    std::map<int, std::vector<Window>> windows;
+    while (csv.Next()) {
+      auto t = tripIndex_.find(std::string(csv.Field(trip)));
+      if (t == tripIndex_.end()) csv.Fail("unknown trip " + Quote(csv.Field(trip)));
+      Window w;
+      w.start = ParseSeconds(csv, csv.Field(start), "start_time");
+      w.end = ParseSeconds(csv, csv.Field(end), "end_time");
+      if (w.end < w.start) csv.Fail("end_time lies before start_time");
+      if (!ParseInt(csv.Field(headway), &w.headway) || w.headway < 1 || w.headway > 86400) {
+        csv.Fail("headway_secs " + Quote(csv.Field(headway)) + " is not 1 to 86400");
+      }
+      std::string_view e = csv.Field(exact);
+      if (!e.empty() && e != "0" && e != "1")
+        csv.Fail("exact_times must be 0 or 1, not " + Quote(e));
+      windows[t->second].push_back(w);
+    }
+    std::vector<TripRow> copies;
+    for (auto& [index, list] : windows) {
+      TripRow& model = trips_[index];
+      model.template_only = true;
+      if (!PrepareTrip(model)) continue;
+      int first = model.stops.front().departure;
+      for (Window const& w : list) {
+        for (int at = w.start; at < w.end || (at == w.start && w.end == w.start);
+             at += w.headway) {
+          if (trips_.size() + copies.size() >= (1u << 24))
+            FailAt("frequencies.txt", 0, "more trips than the format can hold");
+          TripRow copy;
+          copy.id = model.id + "@" + TimeText(at / 60);
+          copy.route = model.route;
+          copy.service = model.service;
+          copy.direction = model.direction;
+          copy.line = model.line;
+          copy.prepared = true;
+          copy.stops = model.stops;
+          int shift = at / 60 - first;
+          for (StopRow& s : copy.stops) {
+            s.arrival += shift;
+            s.departure += shift;
+          }
+          copies.push_back(std::move(copy));
+        }
+      }
+    }
+    for (TripRow& c : copies) trips_.push_back(std::move(c));
+  }
+
   // ---- trains ----
 
   // Puts a trip's stops in order and gives every stop its times; throws
@@ -569,17 +684,21 @@ class Importer {
   bool PrepareTrip(TripRow& trip) {
     auto& stops = trip.stops;
     if (stops.size() < 2) {
-      WarnAt("short trip", "trips.txt:" + std::to_string(trip.line) + ": trip " + Quote(trip.id) +
-                               " has fewer than two stop times (left out)");
+      WarnAt("left out: fewer than two stop times",
+             "trips.txt:" + std::to_string(trip.line) + ": trip " + Quote(trip.id) +
+                 " has fewer than two stop times (left out)");
+      result_.warnings[warningIndex_["left out: fewer than two stop times"]].left_out =
+          "fewer than two stop times";
       return false;
     }
     std::stable_sort(stops.begin(), stops.end(),
                      [](StopRow const& a, StopRow const& b) { return a.sequence < b.sequence; });
     for (size_t i = 1; i < stops.size(); ++i) {
       if (stops[i].sequence == stops[i - 1].sequence) {
-        FailAt("stop_times.txt", std::max(stops[i].line, stops[i - 1].line),
-               "trip " + Quote(trip.id) + " has stop_sequence " +
-                   std::to_string(stops[i].sequence) + " twice");
+        LeaveOut("a stop_sequence repeated", std::max(stops[i].line, stops[i - 1].line), trip,
+                 "stop_sequence " + std::to_string(stops[i].sequence) + " is given twice (" +
+                     StopName(stops[i]) + ")");
+        return false;
       }
     }
     for (StopRow& s : stops) {
@@ -588,21 +707,32 @@ class Importer {
     }
     for (size_t end : {size_t{0}, stops.size() - 1}) {
       if (stops[end].arrival < 0) {
-        FailAt(
-            "stop_times.txt", stops[end].line,
-            "trip " + Quote(trip.id) + ": its " + (end ? "last" : "first") + " stop has no time");
+        LeaveOut("no time at an end", stops[end].line, trip,
+                 std::string("its ") + (end ? "last" : "first") + " stop, " +
+                     StopName(stops[end]) + ", has no time");
+        return false;
       }
     }
-    // Stops without times (not time points) are timed evenly between their
-    // neighbours.
+    // Stops without times (not time points) are timed between their
+    // neighbours: by the distance travelled where the feed gives it along
+    // the whole gap, else evenly.
     for (size_t i = 1; i + 1 < stops.size(); ++i) {
       if (stops[i].arrival >= 0) continue;
       size_t next = i + 1;
       while (stops[next].arrival < 0) ++next;
       int from = stops[i - 1].departure, to = stops[next].arrival;
+      double d0 = stops[i - 1].distance, d1 = stops[next].distance;
+      bool byDistance = d0 >= 0 && d1 > d0;
+      for (size_t k = i; k < next && byDistance; ++k) {
+        byDistance = stops[k].distance >= d0 && stops[k].distance <= d1 &&
+                     (k == i || stops[k].distance >= stops[k - 1].distance);
+      }
       for (size_t k = i; k < next; ++k) {
-        stops[k].arrival = stops[k].departure =
-            from + (to - from) * static_cast<int>(k - i + 1) / static_cast<int>(next - i + 1);
+        int at = byDistance ? from + static_cast<int>((to - from) * (stops[k].distance - d0) /
+                                                      (d1 - d0))
+                            : from + (to - from) * static_cast<int>(k - i + 1) /
+                                         static_cast<int>(next - i + 1);
+        stops[k].arrival = stops[k].departure = at;
       }
       WarnAt("interpolated", "stop_times.txt:" + std::to_string(stops[i].line) + ": trip " +
                                  Quote(trip.id) +
@@ -612,16 +742,18 @@ class Importer {
     for (size_t i = 0; i < stops.size(); ++i) {
       StopRow const& s = stops[i];
       if (s.departure < s.arrival) {
-        FailAt("stop_times.txt", s.line,
-               "trip " + Quote(trip.id) + ": departure " + TimeText(s.departure) +
-                   " lies before its arrival " + TimeText(s.arrival));
+        LeaveOut("times go backwards", s.line, trip,
+                 "at " + StopName(s) + " the departure " + TimeText(s.departure) +
+                     " lies before the arrival " + TimeText(s.arrival));
+        return false;
       }
       if (i == 0) continue;
       StopRow const& p = stops[i - 1];
       if (s.arrival < p.departure) {
-        FailAt("stop_times.txt", s.line,
-               "trip " + Quote(trip.id) + ": times go backwards (" + TimeText(s.arrival) +
-                   " after the departure " + TimeText(p.departure) + " before it)");
+        LeaveOut("times go backwards", s.line, trip,
+                 "times go backwards at " + StopName(s) + " (" + TimeText(s.arrival) +
+                     " after the departure " + TimeText(p.departure) + " before it)");
+        return false;
       }
       if (s.station == p.station) {
         WarnAt("repeated stop",
@@ -655,12 +787,14 @@ class Importer {
     std::vector<int> shift(trips_.size(), 0);
     int first = kLastUsableDay + 1, last = kFirstUsableDay - 1;
     for (size_t t = 0; t < trips_.size(); ++t) {
+      if (t % 4096 == 0) Progress("checking trips", t, trips_.size());
       TripRow& trip = trips_[t];
-      if (!PrepareTrip(trip)) continue;
+      if (trip.template_only || (!trip.prepared && !PrepareTrip(trip))) continue;
       std::vector<uint16_t> const& days = services_[trip.service].days;
       if (days.empty()) {
-        WarnAt("no days", "trips.txt:" + std::to_string(trip.line) + ": trip " + Quote(trip.id) +
-                              " runs on no day (left out)");
+        WarnAt("left out: no running day", "trips.txt:" + std::to_string(trip.line) + ": trip " +
+                                               Quote(trip.id) + " runs on no day (left out)");
+        result_.warnings[warningIndex_["left out: no running day"]].left_out = "no running day";
         continue;
       }
       shift[t] = trip.stops.front().departure / 1440;
@@ -696,7 +830,9 @@ class Importer {
     std::map<std::vector<uint16_t>, int> calendarByDays;  // shared by equal days
     std::map<uint16_t, std::vector<int32_t>> requestTrains;
     auto& model = result_.model;
+    size_t done = 0;
     for (int t : kept) {
+      if (done++ % 4096 == 0) Progress("building trains", done, kept.size());
       TripRow const& trip = trips_[t];
       auto [c, added] = calendarOf.emplace(std::make_pair(trip.service, shift[t]), 0);
       if (added) {
@@ -722,9 +858,10 @@ class Importer {
         }
       }
       if (c->second == -2) {
-        WarnAt("outside validity", "trips.txt:" + std::to_string(trip.line) + ": trip " +
-                                       Quote(trip.id) +
-                                       " runs on no day within the validity (left out)");
+        WarnAt("left out: no running day", "trips.txt:" + std::to_string(trip.line) + ": trip " +
+                                               Quote(trip.id) +
+                                               " runs on no day within the validity (left out)");
+        result_.warnings[warningIndex_["left out: no running day"]].left_out = "no running day";
         continue;
       }
       Route const& route = routes_[trip.route];
@@ -749,7 +886,7 @@ class Importer {
         }
         train.stops.push_back(stop);
       }
-      CheckStorable(train, trip);
+      if (!Storable(train, trip)) continue;
       model.trains.push_back(std::move(train));
       result_.trip_ids.push_back(trip.id);
       result_.trip_day_shift.push_back(shift[t]);
@@ -778,8 +915,8 @@ class Importer {
   }
 
   // The file's stop words count days from the first departure and can say
-  // only so much: a trip they cannot carry is an error at its stop.
-  void CheckStorable(writer::Train const& train, TripRow const& trip) {
+  // only so much: a trip they cannot carry is left out, named at its stop.
+  bool Storable(writer::Train const& train, TripRow const& trip) {
     writer::StopContext context{result_.model.kind, result_.model.stations.size(), {}};
     try {
       writer::EncodeTrain(train, result_.model.trains.size(), context);
@@ -789,17 +926,26 @@ class Importer {
       // "train N: stop K: why"
       size_t colon = why.find(": ");
       if (colon != std::string::npos) why = why.substr(colon + 2);
+      std::string at;
       if (why.rfind("stop ", 0) == 0) {
         size_t end = why.find(": ");
         int k = 0;
         if (end != std::string::npos && ParseInt(std::string_view(why).substr(5, end - 5), &k) &&
             k >= 0 && static_cast<size_t>(k) < trip.stops.size()) {
           line = trip.stops[k].line;
+          at = "at " + StopName(trip.stops[k]) + ": ";
           why = why.substr(end + 2);
         }
       }
-      FailAt("stop_times.txt", line, "trip " + Quote(trip.id) + ": " + why);
+      // The writer says which limit: a hop of more than twelve hours, or a
+      // run past the days its words can count.
+      std::string reason = why.find("too long after the previous stop") != std::string::npos
+                               ? "more than 12 hours between two stops"
+                               : "runs too long for the format";
+      LeaveOut(reason, line, trip, at + why);
+      return false;
     }
+    return true;
   }
 
   // ---- transfers.txt ----
@@ -845,7 +991,9 @@ class Importer {
       if (transferType == 2 && seconds < 0) {
         Warn("transfer time", csv, "transfer_type 2 without min_transfer_time (taken as 0)");
       }
-      int minutes = seconds < 0 ? 0 : (seconds + 59) / 60;
+      // Checked against the cut before any arithmetic: a time near INT_MAX
+      // must not overflow on its way to minutes.
+      int minutes = seconds < 0 ? 0 : seconds > 127 * 60 ? 128 : (seconds + 59) / 60;
       if (minutes > 127) {
         Warn("long transfer", csv,
              "a transfer of " + std::to_string(minutes) + " minutes (cut to 127)");
@@ -923,6 +1071,8 @@ class Importer {
   ImportOptions options_;
   ImportResult result_;
   std::map<std::string, size_t> warningIndex_;
+  std::string lastPhase_;
+  int lastPercent_ = -1;
 
   std::vector<std::string> agencyNames_;
   std::unordered_map<std::string, int> agencyIndex_;
@@ -942,6 +1092,14 @@ class Importer {
 };
 
 }  // namespace
+
+std::vector<std::pair<std::string, size_t>> ImportResult::LeftOut() const {
+  std::vector<std::pair<std::string, size_t>> out;
+  for (Warning const& w : warnings) {
+    if (!w.left_out.empty()) out.push_back({w.left_out, w.count});
+  }
+  return out;
+}
 
 size_t ImportResult::WarningCount() const {
   size_t n = 0;

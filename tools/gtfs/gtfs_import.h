@@ -11,6 +11,8 @@
 // leaves out is counted in the result's warnings.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -27,12 +29,21 @@ struct ImportOptions {
   // The minimal change time, in minutes, of a stop that transfers.txt does
   // not give one for (a transfer from the stop to itself).
   int16_t default_change_time = 2;
+  // Every warning refuses the feed (a FeedError with the warning's text)
+  // instead of repairing it or leaving a trip out.
+  bool strict = false;
+  // Told of each phase and how far it has got (0..100), for a progress
+  // line; may be empty.
+  std::function<void(std::string const& phase, int percent)> progress;
 };
 
 // One kind of repair, with the place of its first occurrence.
 struct Warning {
   std::string text;  // "stop_times.txt:88: trip 'T7' calls at 'S3' twice in a row (kept)"
   size_t count = 0;
+  // For a trip left out: why, in a few words ("times go backwards"); empty
+  // for a repair.
+  std::string left_out;
 };
 
 struct ImportResult {
@@ -46,6 +57,9 @@ struct ImportResult {
   std::vector<int> trip_day_shift;
   std::vector<Warning> warnings;
   size_t WarningCount() const;
+  // The trips left out, counted by reason, in the order the reasons first
+  // came up.
+  std::vector<std::pair<std::string, size_t>> LeftOut() const;
 };
 
 ImportResult ImportFeed(FeedFiles& feed, ImportOptions const& options = {});

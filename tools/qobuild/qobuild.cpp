@@ -4,6 +4,8 @@
 //
 //   qobuild rail.txt -o build/data/rail.qo
 //   qobuild plzen-gtfs.zip -o plzen.qo
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -19,10 +21,12 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: qobuild SOURCE.txt [-o OUT.qo]\n"
-    "       qobuild FEED.zip|FEED-FOLDER [-o OUT.qo]\n"
+    "       qobuild FEED.zip|FEED-FOLDER [--strict] [-o OUT.qo]\n"
     "Compiles a timetable text source into a timetable file (default: the\n"
     "source's name with .qo) and the extension files it names, beside it;\n"
-    "or imports a GTFS feed (a .zip file or a folder) into a timetable file.\n";
+    "or imports a GTFS feed (a .zip file or a folder) into a timetable file;\n"
+    "a trip the timetable cannot state is left out with a warning, and\n"
+    "--strict refuses the feed at the first warning instead.\n";
 
 std::string DefaultOutput(std::string source) {
   while (source.size() > 1 && (source.back() == '/' || source.back() == '\\')) source.pop_back();
@@ -35,18 +39,55 @@ std::string DefaultOutput(std::string source) {
 
 std::vector<uint8_t> const kNoBytes;
 
-int ImportGtfs(std::string const& feed, std::string const& output) {
-  qo::gtfs::ImportResult result = qo::gtfs::ImportFeed(feed);
+// "reading stop_times.txt  45%" on one line of a terminal, rewritten in
+// place; nothing when stderr is not a terminal.
+class ProgressLine {
+ public:
+  ProgressLine() : on_(::isatty(STDERR_FILENO) == 1) {}
+  ~ProgressLine() { Clear(); }
+  void Show(std::string const& phase, int percent) {
+    if (!on_) return;
+    std::fprintf(stderr, "\r%-40.40s %3d%%", phase.c_str(), percent);
+    std::fflush(stderr);
+    shown_ = true;
+  }
+  void Clear() {
+    if (!shown_) return;
+    std::fprintf(stderr, "\r%-45s\r", "");
+    shown_ = false;
+  }
+
+ private:
+  bool on_;
+  bool shown_ = false;
+};
+
+int ImportGtfs(std::string const& feed, std::string const& output, bool strict) {
+  ProgressLine progress;
+  qo::gtfs::ImportOptions options;
+  options.strict = strict;
+  options.progress = [&](std::string const& phase, int percent) { progress.Show(phase, percent); };
+  qo::gtfs::ImportResult result = qo::gtfs::ImportFeed(feed, options);
+  progress.Show("writing the timetable", 0);
   qo::writer::WrittenFile file = qo::writer::WriteTimetable(result.model, result.options);
   qo::textsource::WriteOutputs({{output, "timetable file", &file.bytes}}, {feed});
+  progress.Clear();
   for (qo::gtfs::Warning const& w : result.warnings) {
     std::fprintf(stderr, "warning: %s", w.text.c_str());
     if (w.count > 1) std::fprintf(stderr, " (and %zu more like it)", w.count - 1);
     std::fputc('\n', stderr);
   }
-  std::printf("%s: %zu stations, %zu trains, %zu calendars, %zu bytes, %zu warnings\n",
+  std::string leftOut;
+  size_t leftOutCount = 0;
+  for (auto const& [reason, count] : result.LeftOut()) {
+    leftOut += (leftOut.empty() ? "" : ", ") + std::to_string(count) + " " + reason;
+    leftOutCount += count;
+  }
+  std::printf("%s: %zu stations, %zu trains, %zu calendars, %zu bytes, %zu warnings",
               output.c_str(), result.model.stations.size(), result.model.trains.size(),
               result.model.calendars.size(), file.bytes.size(), result.WarningCount());
+  if (leftOutCount) std::printf(", %zu trips left out (%s)", leftOutCount, leftOut.c_str());
+  std::printf("\n");
   return 0;
 }
 
@@ -77,13 +118,16 @@ int Compile(std::string const& source, std::string const& output) {
 
 int main(int argc, char** argv) {
   std::string source, output;
+  bool strict = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "-h" || arg == "--help") {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if (arg == "-o" && i + 1 < argc) {
+    if (arg == "--strict") {
+      strict = true;
+    } else if (arg == "-o" && i + 1 < argc) {
       output = argv[++i];
     } else if (!arg.empty() && arg[0] != '-' && source.empty()) {
       source = arg;
@@ -100,7 +144,7 @@ int main(int argc, char** argv) {
   try {
     // A clash of the output with its own input is refused before any work.
     qo::textsource::CheckOutputNames({{output, "timetable file", &kNoBytes}}, {source});
-    if (qo::gtfs::LooksLikeFeed(source)) return ImportGtfs(source, output);
+    if (qo::gtfs::LooksLikeFeed(source)) return ImportGtfs(source, output, strict);
     return Compile(source, output);
   } catch (qo::textsource::SourceError const& e) {
     std::fprintf(stderr, "%s\n", e.what());

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <map>
 #include <set>
 #include <tuple>
 
@@ -285,19 +287,8 @@ TEST(GtfsImport, BrokenFeedsNameTheFileAndLine) {
        "stop_times.txt:7: unknown stop 'ZZ'"},
       {"stop_times.txt", "T2,24:05:00,24:06:00,103", "T2,24:05:00,24:06:00,P1",
        "stop_times.txt:7: stop 'P1' is not a stop but location_type 1"},
-      {"stop_times.txt", "08:10:00,08:10:00", "08:04:00,08:04:00",
-       "stop_times.txt:5: trip 'T1': times go backwards (8:04 after the departure 8:06 before it)"},
-      {"stop_times.txt", "T2,24:05:00,24:06:00", "T2,24:05:00,24:04:00",
-       "stop_times.txt:7: trip 'T2': departure 24:04 lies before its arrival 24:05"},
       {"stop_times.txt", "08:00:00,08:00:00", "8h00,8h00",
        "stop_times.txt:3: arrival_time '8h00' is not a time H:MM:SS"},
-      {"stop_times.txt", "T1,08:00:00,08:00:00", "T1,,",
-       "stop_times.txt:3: trip 'T1': its first stop has no time"},
-      {"stop_times.txt", "103,3,3,3", "103,2,3,3",
-       "stop_times.txt:4: trip 'T1' has stop_sequence 2 twice"},
-      {"stop_times.txt", "T1,08:10:00,08:10:00", "T1,45:00:00,45:00:00",
-       "stop_times.txt:5: trip 'T1': too long after the previous stop: the file cannot express the "
-       "days"},
       {"trips.txt", "R4,WD,T1", "R9,WD,T1", "trips.txt:3: unknown route 'R9'"},
       {"trips.txt", "R4,WD,T1", "R4,XX,T1", "trips.txt:3: unknown service 'XX'"},
       {"stops.txt", "Škoda,104", "Škoda,103", "stops.txt:7: stop '103' is listed twice"},
@@ -331,6 +322,193 @@ TEST(GtfsImport, BrokenFeedsNameTheFileAndLine) {
     }
   }
   EXPECT_THROW(ImportFeed("/nonexistent/feed.zip"), FeedError);
+}
+
+
+// A stop as station, arrival, departure and flags.
+using StopTuple = std::tuple<int, int, int, int>;
+
+// The stops, times and running days of each trip, by trip id.
+std::map<std::string, std::pair<std::vector<StopTuple>, std::vector<uint16_t>>> TripsOf(
+    ImportResult const& r) {
+  std::map<std::string, std::pair<std::vector<StopTuple>, std::vector<uint16_t>>> out;
+  for (size_t t = 0; t < r.model.trains.size(); ++t) {
+    writer::Train const& train = r.model.trains[t];
+    std::vector<uint16_t> days;
+    if (train.calendar >= 0) {
+      days = r.model.calendars[train.calendar].days;
+    } else {
+      for (int d = r.model.first_day; d <= r.model.last_day; ++d) days.push_back(d);
+    }
+    std::vector<StopTuple> stops;
+    for (writer::Stop const& s : train.stops)
+      stops.emplace_back(s.station, s.arrival, s.departure, s.flags);
+    out[r.trip_ids[t]] = {stops, days};
+  }
+  return out;
+}
+
+// A trip the timetable cannot state is left out with a warning that names
+// it, its stop and the reason; the other trips import as they are, and
+// --strict refuses the feed instead.
+TEST(GtfsImport, TripsThatCannotBeStoredAreLeftOut) {
+  // T5: 80 stops eleven hours apart, a run of 36 days.
+  std::string longRun;
+  for (int i = 0; i < 80; ++i) {
+    char row[64];
+    std::snprintf(row, sizeof row, "T5,%d:00:00,%d:00:00,%s,%d,,\n", 8 + 11 * i, 8 + 11 * i,
+                  i % 2 ? "HN" : "105", i + 1);
+    longRun += row;
+  }
+  struct Case {
+    char const* from;  // replaced in stop_times.txt; nullptr: T5 added
+    char const* to;
+    char const* trip;
+    char const* reason;
+    char const* warning;
+  };
+  const Case cases[] = {
+      {"08:10:00,08:10:00", "08:04:00,08:04:00", "T1", "times go backwards",
+       "stop_times.txt:5: trip 'T1': times go backwards at stop '105' (8:04 after the departure "
+       "8:06 before it) (left out)"},
+      {"T2,24:05:00,24:06:00", "T2,24:05:00,24:04:00", "T2", "times go backwards",
+       "stop_times.txt:7: trip 'T2': at stop '103' the departure 24:04 lies before the arrival "
+       "24:05 (left out)"},
+      {"T1,08:00:00,08:00:00", "T1,,", "T1", "no time at an end",
+       "stop_times.txt:3: trip 'T1': its first stop, stop '100', has no time (left out)"},
+      {"103,3,3,3", "103,2,3,3", "T1", "a stop_sequence repeated",
+       "stop_times.txt:4: trip 'T1': stop_sequence 2 is given twice (stop '103') (left out)"},
+      {"T1,08:10:00,08:10:00", "T1,45:00:00,45:00:00", "T1",
+       "more than 12 hours between two stops",
+       "stop_times.txt:5: trip 'T1': at stop '105': too long after the previous stop: the file "
+       "cannot express the days (left out)"},
+      {nullptr, nullptr, "T5", "runs too long for the format",
+       "stop_times.txt:81: trip 'T5': at stop '105': more than 31 days after the first "
+       "departure (left out)"},
+  };
+  ImportResult whole = ImportFeed(testing::WriteFeedFolder(SmallFeed(), "whole"));
+  auto expected = TripsOf(whole);
+  for (Case const& c : cases) {
+    SCOPED_TRACE(c.warning);
+    FeedTables feed = SmallFeed();
+    std::string& times = feed["stop_times.txt"];
+    if (c.from) {
+      times.replace(times.find(c.from), std::string(c.from).size(), c.to);
+    } else {
+      times += longRun;
+      feed["trips.txt"] += "N1,WD,T5,0\n";
+    }
+    std::string folder = testing::WriteFeedFolder(feed, "left-out");
+    ImportResult r = ImportFeed(folder);
+    std::vector<std::string> texts;
+    for (Warning const& w : r.warnings)
+      if (!w.left_out.empty()) texts.push_back(w.text);
+    EXPECT_EQ(texts, std::vector<std::string>{c.warning});
+    EXPECT_EQ(r.LeftOut(), (std::vector<std::pair<std::string, size_t>>{{c.reason, 1}}));
+    auto kept = TripsOf(r);
+    auto others = expected;
+    others.erase(c.trip);
+    EXPECT_EQ(kept, others);
+    // The file is written and loads.
+    std::vector<uint8_t> bytes = writer::WriteTimetable(r.model, r.options).bytes;
+    TimetableRecord record;
+    EXPECT_EQ(ReadTimetableBytes(bytes.data(), bytes.size(), &record), 0);
+
+    ImportOptions strict;
+    strict.strict = true;
+    try {
+      ImportFeed(folder, strict);
+      ADD_FAILURE() << "--strict took the feed";
+    } catch (FeedError const& e) {
+      // The first warning of the feed refuses it: the transliterated name.
+      EXPECT_NE(std::string(e.what()).find("(refused: --strict)"), std::string::npos);
+    }
+  }
+}
+
+// Feeds as operators publish them.
+TEST(GtfsImport, FeedsAsPublished) {
+  // Trips of frequencies.txt, with exact times and without; entrances and
+  // boarding areas that are no stations; a trip timed by the distance it
+  // travels; a feed without calendar.txt whose feed_info cuts the validity;
+  // a transfer time near INT_MAX.
+  FeedTables feed = SmallFeed();
+  feed["stops.txt"] +=
+      "Vchod,E1,2,P1\r\n"
+      "Uzel,N1,3,P1\r\n"
+      "Nástupní plocha,B1,4,P1\r\n";
+  feed["trips.txt"] += "R4,WD,F1,0\nR4,WD,F2,0\nR4,WD,D1,0\n";
+  feed["stop_times.txt"] +=
+      "F1,06:00:00,06:00:00,100,1,,\n"
+      "F1,06:10:00,06:10:00,105,2,,\n"
+      "F2,05:00:00,05:00:00,HN,1,,\n"
+      "F2,05:05:00,05:05:00,104,2,,\n";
+  feed["frequencies.txt"] =
+      "trip_id,start_time,end_time,headway_secs,exact_times\n"
+      "F1,07:00:00,08:00:00,1200,1\n"  // 7:00, 7:20, 7:40
+      "F2,22:30:00,23:30:00,1800,0\n"  // 22:30, 23:00
+      "F2,23:45:00,24:15:00,900,\n";   // 23:45, 24:00
+  std::string& times = feed["stop_times.txt"];
+  times.replace(0, times.find('\n'),
+                "trip_id,arrival_time,departure_time,stop_id,stop_sequence,pickup_type,"
+                "drop_off_type,shape_dist_traveled");
+  times +=
+      "D1,10:00:00,10:00:00,100,1,,,0\n"
+      "D1,,,101,2,,,900\n"
+      "D1,,,HN,3,,,1000\n"
+      "D1,10:20:00,10:20:00,103,4,,,4000\n";
+  feed.erase("calendar.txt");
+  feed["calendar_dates.txt"] += "WD,20260302,1\nWD,20260303,1\nWD,20260305,1\n";
+  feed["feed_info.txt"] =
+      "feed_publisher_name,feed_publisher_url,feed_lang,feed_start_date,feed_end_date\n"
+      "Z,https://example.invalid,cs,20260303,20260306\n";
+  feed["transfers.txt"] += "101,HN,2,2147483647\n";
+  ImportResult r = ImportFeed(testing::WriteFeedFolder(feed, "published"));
+
+  EXPECT_EQ(r.model.stations.size(), 6u);  // no station for E1, N1, B1
+  EXPECT_EQ(r.model.first_day, DayNumberOf(2026, 3, 3));
+  EXPECT_EQ(r.model.last_day, DayNumberOf(2026, 3, 6));
+  std::map<std::string, int> departures;
+  for (size_t t = 0; t < r.model.trains.size(); ++t)
+    departures[r.trip_ids[t]] = r.model.trains[t].stops.front().departure;
+  EXPECT_EQ(departures, (std::map<std::string, int>{{"D1", 600},
+                                                    {"F1@7:00", 420},
+                                                    {"F1@7:20", 440},
+                                                    {"F1@7:40", 460},
+                                                    {"F2@22:30", 1350},
+                                                    {"F2@23:00", 1380},
+                                                    {"F2@23:45", 1425},
+                                                    {"F2@24:00", 0},
+                                                    {"T1", 480},
+                                                    {"T2", 1430}}));  // T3 runs after the validity
+  auto trips = TripsOf(r);
+  // 10 of 20 minutes by 900 and 1000 of 4000 metres: 10:04 and 10:05.
+  std::vector<StopTuple> const& d1 = trips["D1"].first;
+  ASSERT_EQ(d1.size(), 4u);
+  EXPECT_EQ(std::get<1>(d1[1]), 604);
+  EXPECT_EQ(std::get<1>(d1[2]), 605);
+  EXPECT_EQ(std::get<1>(trips["F1@7:20"].first.back()), 450);
+  // Only calendar_dates.txt: the working-day service is its added dates.
+  EXPECT_EQ(trips["T1"].second,
+            (std::vector<uint16_t>{DayNumberOf(2026, 3, 3), DayNumberOf(2026, 3, 5)}));
+  // The transfer time is cut, not overflowed.
+  ASSERT_EQ(r.model.transfers.size(), 6u);
+  EXPECT_EQ(r.model.transfers.back().minutes, 127);
+}
+
+TEST(GtfsImport, MoreStopsThanATimetableIndexesAreRefused) {
+  FeedTables feed = SmallFeed();
+  std::string& stops = feed["stops.txt"];
+  for (int i = 0; i < 65536; ++i) stops += "S" + std::to_string(i) + ",X" + std::to_string(i) + ",0,\r\n";
+  try {
+    ImportFeed(testing::WriteFeedFolder(feed, "many-stops"));
+    ADD_FAILURE() << "no error";
+  } catch (FeedError const& e) {
+    EXPECT_NE(std::string(e.what()).find("the feed has more than 65535 stops (location_type 0), "
+                                         "more than a timetable can index"),
+              std::string::npos)
+        << e.what();
+  }
 }
 
 }  // namespace
