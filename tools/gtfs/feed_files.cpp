@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <vector>
+
+#include "core/crc32.h"
 
 #include "gtfs/csv_reader.h"
 
@@ -37,9 +40,12 @@ class FolderFeed : public FeedFiles {
   std::string path_;
 };
 
+// An archive is untrusted: its declared sizes only label messages, every
+// member is read in pieces up to its limit, and its CRC-32 must match.
 class ZipFeed : public FeedFiles {
  public:
-  explicit ZipFeed(std::string path) : path_(std::move(path)) {
+  ZipFeed(std::string path, ArchiveLimits const& limits)
+      : path_(std::move(path)), limits_(limits) {
     int error = 0;
     archive_ = zip_open(path_.c_str(), ZIP_RDONLY, &error);
     if (!archive_) {
@@ -55,22 +61,53 @@ class ZipFeed : public FeedFiles {
   std::optional<std::string> Read(std::string const& name) override {
     zip_int64_t index = Locate(name);
     if (index < 0) return std::nullopt;
+    std::string const member = path_ + ":" + name;
     zip_stat_t stat;
     zip_stat_init(&stat);
-    if (zip_stat_index(archive_, index, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE)) {
-      FailAt(path_ + ":" + name, 0, "cannot be read from the archive");
+    if (zip_stat_index(archive_, index, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE) ||
+        !(stat.valid & ZIP_STAT_CRC)) {
+      FailAt(member, 0, "cannot be read from the archive");
     }
-    std::string text(stat.size, '\0');
+    uint64_t limit = name == "stop_times.txt" ? limits_.stop_times : limits_.other;
+    limit = std::min(limit, limits_.total - std::min(limits_.total, used_));
+    auto tooLarge = [&] {
+      FailAt(member, 0,
+             "unpacks to more than " + std::to_string(limit) +
+                 " bytes, more than a feed's member of its kind may hold (the archive declares " +
+                 std::to_string(stat.size) + ")");
+    };
+    if (stat.size > limit) tooLarge();
     zip_file_t* file = zip_fopen_index(archive_, index, 0);
     if (!file)
-      FailAt(path_ + ":" + name, 0, std::string("cannot be opened: ") + zip_strerror(archive_));
-    zip_int64_t got = text.empty() ? 0 : zip_fread(file, text.data(), text.size());
-    std::string why = got < 0 ? zip_file_strerror(file) : "";
-    zip_fclose(file);
-    if (got < 0 || static_cast<zip_uint64_t>(got) != stat.size) {
-      FailAt(path_ + ":" + name, 0,
-             "cannot be read from the archive" + (why.empty() ? "" : ": " + why));
+      FailAt(member, 0, std::string("cannot be opened: ") + zip_strerror(archive_));
+    std::string text;
+    text.reserve(static_cast<size_t>(std::min<uint64_t>(stat.size, uint64_t{16} << 20)));
+    std::vector<char> piece(1 << 20);
+    uint32_t crc = 0;
+    std::string why;
+    while (true) {
+      zip_int64_t got = zip_fread(file, piece.data(), piece.size());
+      if (got < 0) {
+        why = zip_file_strerror(file);
+        break;
+      }
+      if (got == 0) break;
+      if (text.size() + static_cast<uint64_t>(got) > limit) {
+        zip_fclose(file);
+        tooLarge();
+      }
+      text.append(piece.data(), static_cast<size_t>(got));
+      crc = UpdateCrc32(crc, piece.data(), static_cast<size_t>(got));
     }
+    zip_fclose(file);
+    if (!why.empty()) FailAt(member, 0, "is damaged and cannot be read: " + why);
+    if (text.size() != stat.size) {
+      FailAt(member, 0,
+             "is damaged: it holds " + std::to_string(text.size()) +
+                 " bytes, but the archive declares " + std::to_string(stat.size));
+    }
+    if (crc != stat.crc) FailAt(member, 0, "is damaged: its CRC-32 does not match its contents");
+    used_ += text.size();
     return text;
   }
   std::string const& Label() const override { return path_; }
@@ -84,6 +121,8 @@ class ZipFeed : public FeedFiles {
   }
 
   std::string path_;
+  ArchiveLimits limits_;
+  uint64_t used_ = 0;  // bytes of the members read so far
   zip_t* archive_ = nullptr;
 };
 
@@ -99,11 +138,11 @@ bool LooksLikeFeed(std::string const& path) {
   return tail == ".zip";
 }
 
-std::unique_ptr<FeedFiles> OpenFeed(std::string const& path) {
+std::unique_ptr<FeedFiles> OpenFeed(std::string const& path, ArchiveLimits const& limits) {
   std::error_code ec;
   if (fs::is_directory(path, ec)) return std::make_unique<FolderFeed>(path);
   if (!fs::exists(path, ec)) FailAt(path, 0, "no such file or folder");
-  return std::make_unique<ZipFeed>(path);
+  return std::make_unique<ZipFeed>(path, limits);
 }
 
 }  // namespace qo::gtfs

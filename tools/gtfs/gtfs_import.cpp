@@ -1112,7 +1112,7 @@ ImportResult ImportFeed(FeedFiles& feed, ImportOptions const& options) {
 }
 
 ImportResult ImportFeed(std::string const& path, ImportOptions const& options) {
-  std::unique_ptr<FeedFiles> feed = OpenFeed(path);
+  std::unique_ptr<FeedFiles> feed = OpenFeed(path, options.archive_limits);
   return ImportFeed(*feed, options);
 }
 

@@ -32,6 +32,8 @@ struct ImportOptions {
   // Every warning refuses the feed (a FeedError with the warning's text)
   // instead of repairing it or leaving a trip out.
   bool strict = false;
+  // How much of a zip archive may be unpacked.
+  ArchiveLimits archive_limits{};
   // Told of each phase and how far it has got (0..100), for a progress
   // line; may be empty.
   std::function<void(std::string const& phase, int percent)> progress;
