@@ -22,6 +22,7 @@ TEST_F(EngineAgreementTest, RandomNetworksAgreeWithTheReferenceRouter) {
     QoCloseData();
     ASSERT_EQ(Load({dir_.Write("n.qo", model)}), 1);
     SetSearchDay(kNetworkSearchDay);
+    ReferenceRouter router(model, kNetworkSearchDay);
     std::mt19937 rng(seed * 7919u);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     const int stations = static_cast<int>(model.stations.size());
@@ -38,7 +39,7 @@ TEST_F(EngineAgreementTest, RandomNetworksAgreeWithTheReferenceRouter) {
                    std::to_string(q.WindowTime) + " for " + std::to_string(q.Interval) +
                    (q.ChangesAllowed ? " changes " + std::to_string(q.MaxChanges) : " direct"));
       std::set<Journey> engine = Journeys(RunForward(q));
-      std::set<Journey> reference = ReferenceJourneys(model, q);
+      std::set<Journey> reference = router.Journeys(q);
       EXPECT_EQ(engine, reference) << "engine:" << Describe(engine)
                                    << "\nrouter:" << Describe(reference);
 
@@ -50,8 +51,8 @@ TEST_F(EngineAgreementTest, RandomNetworksAgreeWithTheReferenceRouter) {
       if (model.search.max_change_time < 1439) continue;
       const int32_t slack = q.ChangesAllowed ? std::min(q.Interval / 2, 120) : 0;
       int32_t departure = 0;
-      int32_t earliest = ReferenceEarliestArrival(
-          model, q, q.WindowTime, q.WindowTime + std::min(q.Interval + slack, 1439), &departure);
+      int32_t earliest = router.EarliestArrival(
+          q, q.WindowTime, q.WindowTime + std::min(q.Interval + slack, 1439), &departure);
       if (earliest >= 0 && departure <= q.WindowTime + q.Interval) {
         int32_t best = INT32_MAX;
         for (Journey const& j : engine) best = std::min(best, j.Arrival);

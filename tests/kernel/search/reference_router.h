@@ -18,6 +18,7 @@
 // - nothing changes trains at the From or the To station, and a journey
 //   never boards the train it arrived by again (on any day).
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <tuple>
 
@@ -47,16 +48,30 @@ struct Journey {
   }
 };
 
-// The journeys the engine must hand out before any clean-up: departures
-// from the window time up to window time + interval.
-std::set<Journey> ReferenceJourneys(writer::TimetableModel const& model, RouterQuery const& q);
+struct ReferenceNetwork;
 
-// The earliest arrival at the To station of any journey that leaves the
-// From station between `first` and `last` with at most max changes + 1
-// trips, found without any pruning (every trip reachable within the
-// change times is followed). -1 when there is none. *departure gets the
-// latest departure that reaches it.
-int32_t ReferenceEarliestArrival(writer::TimetableModel const& model, RouterQuery const& q,
-                                 int32_t first, int32_t last, int32_t* departure);
+// The trips of a model on the days around one search day, listed once for
+// many queries of that day.
+class ReferenceRouter {
+ public:
+  ReferenceRouter(writer::TimetableModel const& model, uint16_t searchDay);
+  ~ReferenceRouter();
+
+  // The journeys the engine must hand out before any clean-up: departures
+  // from the window time up to window time + interval.
+  std::set<Journey> Journeys(RouterQuery const& q) const;
+
+  // The earliest arrival at the To station of any journey that leaves the
+  // From station between `first` and `last` with at most max changes + 1
+  // trips, found without any pruning (every trip reachable within the
+  // change times is followed). -1 when there is none. *departure gets the
+  // latest departure that reaches it.
+  int32_t EarliestArrival(RouterQuery const& q, int32_t first, int32_t last,
+                          int32_t* departure) const;
+
+ private:
+  std::unique_ptr<ReferenceNetwork> network_;
+  size_t stations_ = 0;
+};
 
 }  // namespace qo::test
