@@ -3,6 +3,7 @@
 #include <wx/string.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace vemo {
 namespace {
@@ -69,7 +70,9 @@ void ParseArgs(std::vector<std::string> const& args, int pass, CommandLineOption
   options->help_requested = false;
   for (std::string const& arg : args) {
     if (arg.empty()) continue;
-    if (arg[0] != '-' && arg[0] != '/') {
+    // On this system "/" also starts an absolute path: an argument that
+    // names an existing file is a file, whatever its first character.
+    if ((arg[0] != '-' && arg[0] != '/') || (arg[0] == '/' && std::filesystem::is_regular_file(arg))) {
       if (pass == 0) options->timetable_files.push_back(arg);
       continue;
     }

@@ -3,7 +3,8 @@
 // takes the timetable files and the program's own switches; pass 1, once
 // the kernel is bound, applies the switches that call the kernel. Nothing
 // on the command line is ever reported as wrong: what is not understood is
-// ignored.
+// ignored. Switches start with "-" or "/"; an argument that names an
+// existing file is a timetable file even when it starts with "/".
 #include <string>
 #include <vector>
 

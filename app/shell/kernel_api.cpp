@@ -1,9 +1,11 @@
 #include "shell/kernel_api.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <cstdint>
 
+#include "shell/paths.h"
 #include "shell/program_dates.h"
 #include "shell/string_table.h"
 #include "text/cp1250.h"
@@ -115,8 +117,15 @@ std::string KernelApi::ToKernel(std::string_view utf8) const {
 
 KernelLoadResult LoadKernel(std::string const& library, KernelApi* api) {
   *api = KernelApi{};
+  // A bare name is looked for beside the program first, where it is
+  // installed, then where the system looks.
+  void* handle = nullptr;
+  if (library.find('/') == std::string::npos) {
+    std::string beside = GetModuleDir() + library;
+    if (access(beside.c_str(), F_OK) == 0) handle = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
+  }
   dlerror();
-  void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) {
     const char* why = dlerror();
     return {10000, why ? why : library};

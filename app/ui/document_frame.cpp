@@ -1,17 +1,48 @@
 #include "ui/document_frame.h"
 
+#include <wx/app.h>
 #include <wx/display.h>
+#include <wx/menu.h>
+#include <wx/toolbar.h>
 
 #include <algorithm>
+#include <random>
 
+#include "shell/command_ids.h"
 #include "shell/profile.h"
 #include "shell/string_table.h"
+#include "shell/window_policy.h"
+#include "ui/command_art.h"
+#include "ui/pane_status_bar.h"
 #include "ui/wx_text.h"
 
 namespace vemo {
 namespace {
 
 constexpr int kWindowPosition = 4013;
+int frame_count = 0;
+
+wxMenu* MakeMenu(std::vector<MenuItem> const& items, bool icons) {
+  auto* menu = new wxMenu;
+  for (MenuItem const& item : items) {
+    switch (item.type) {
+      case ItemType::kSeparator: menu->AppendSeparator(); break;
+      case ItemType::kSubmenu:
+        menu->AppendSubMenu(MakeMenu(item.items, icons), U8(item.text));
+        break;
+      case ItemType::kCheck:
+        menu->AppendCheckItem(cmd::ToWxId(item.command), U8(item.text));
+        break;
+      case ItemType::kCommand: {
+        auto* entry = new wxMenuItem(menu, cmd::ToWxId(item.command), U8(item.text));
+        if (icons) entry->SetBitmap(CommandBitmap(item.command));
+        menu->Append(entry);
+        break;
+      }
+    }
+  }
+  return menu;
+}
 
 }  // namespace
 
@@ -26,13 +57,73 @@ int SectionIdOf(WindowKind kind) {
   return 4014;
 }
 
-DocumentFrame::DocumentFrame(WindowKind kind, Profile* profile)
+int DocumentFrame::Count() { return frame_count; }
+
+DocumentFrame::DocumentFrame(WindowKind kind, int timetable, FrameContext const& context,
+                             bool random_place)
     : wxFrame(nullptr, wxID_ANY, wxString(), wxDefaultPosition, wxSize(900, 650)),
       kind_(kind),
-      profile_(profile) {
+      timetable_(timetable),
+      context_(context) {
+  ++frame_count;
+  if (context_.profile)
+    toolbar_texts_ = context_.profile->GetInt(BarSection(), "Toolbar texts", 1) != 0;
   UpdateTitle();
+  BuildMenus();
+  BuildToolBar();
+  if (context_.profile && !context_.profile->GetInt(BarSection(), "Toolbar visible", 1))
+    GetToolBar()->Hide();
+
+  panes_ = new PaneStatusBar(this, StatusPanes(static_cast<int>(kind_)));
+  SetStatusBar(panes_);
+  int shown = timetable_ >= 0 ? 1 : static_cast<int>(context_.timetables.size());
+  PaneText count = TimetableCountPane(shown);
+  panes_->SetPane(45007, count.text, count.tooltip);
+
   RestorePlacement();
-  Bind(wxEVT_CLOSE_WINDOW, &DocumentFrame::OnClose, this);
+  ApplyMinSizeAndPlace(random_place);
+
+  Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
+    SaveFrameState();
+    event.Skip();
+  });
+  // The last activated frame is the main window.
+  Bind(wxEVT_ACTIVATE, [this](wxActivateEvent& event) {
+    if (event.GetActive()) wxTheApp->SetTopWindow(this);
+    event.Skip();
+  });
+  Bind(wxEVT_TOOL_DROPDOWN, [this](wxCommandEvent& event) {
+    wxToolBar* bar = GetToolBar();
+    int command = cmd::FromWxId(event.GetId());
+    int position = bar->GetToolPos(event.GetId());
+    wxSize button = bar->GetToolSize();
+    // The buttons' rectangles are not told by wx; each is one tool size
+    // wide plus the separation, counted from the left.
+    wxRect rect(position * (button.x + bar->GetToolSeparation()), 0, button.x, bar->GetSize().y);
+    ShowTimetableDropDown(command, rect);
+  });
+  Bind(wxEVT_MENU, [this](wxCommandEvent&) {
+    bool shown = !GetToolBar()->IsShown();
+    GetToolBar()->Show(shown);
+    SendSizeEvent();
+  }, cmd::ToWxId(cmd::kToolbar));
+  Bind(wxEVT_MENU, [this](wxCommandEvent&) {
+    toolbar_texts_ = !toolbar_texts_;
+    BuildToolBar();
+  }, cmd::ToWxId(cmd::kToolbarTexts));
+  Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) {
+    event.Check(GetToolBar()->IsShown());
+  }, cmd::ToWxId(cmd::kToolbar));
+  Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) {
+    event.Enable(GetToolBar()->IsShown());
+    event.Check(toolbar_texts_);
+  }, cmd::ToWxId(cmd::kToolbarTexts));
+}
+
+DocumentFrame::~DocumentFrame() { --frame_count; }
+
+std::string DocumentFrame::BarSection() const {
+  return std::string(LoadResString(SectionIdOf(kind_))) + "\\";
 }
 
 void DocumentFrame::UpdateTitle() {
@@ -40,12 +131,51 @@ void DocumentFrame::UpdateTitle() {
   if (GetTitle() != title) SetTitle(title);
 }
 
+void DocumentFrame::BuildMenus() {
+  auto* bar = new wxMenuBar;
+  for (TopMenu const& top : vemo::BuildMenus(static_cast<int>(kind_), context_.timetables))
+    bar->Append(MakeMenu(top.items, context_.menu_icons), U8(top.title));
+  SetMenuBar(bar);
+}
+
+void DocumentFrame::BuildToolBar() {
+  bool shown = true;
+  if (wxToolBar* old = GetToolBar()) {
+    shown = old->IsShown();
+    SetToolBar(nullptr);
+    old->Destroy();
+  }
+  long style = wxTB_HORIZONTAL | wxTB_FLAT | (toolbar_texts_ ? wxTB_TEXT : 0);
+  wxToolBar* bar = CreateToolBar(style);
+  bar->SetToolBitmapSize(wxSize(16, 16));
+  for (ToolButton const& button : BuildToolButtons(static_cast<int>(kind_), context_.timetables)) {
+    if (button.command == cmd::kHelp) bar->AddSeparator();
+    bar->AddTool(cmd::ToWxId(button.command), toolbar_texts_ ? U8(button.label) : wxString(),
+                 CommandBitmap(button.command), U8(button.tooltip),
+                 button.drop_down ? wxITEM_DROPDOWN : wxITEM_NORMAL);
+  }
+  bar->Realize();
+  bar->Show(shown);
+  SendSizeEvent();
+}
+
+void DocumentFrame::ShowTimetableDropDown(int command, wxRect const& button) {
+  int base = DropDownBase(command);
+  if (base == 0) return;
+  wxMenu menu;
+  for (int i : DropDownTimetables(base, context_.timetables))
+    menu.Append(cmd::ToWxId(base + i), U8(TimetableMenuText(i, context_.timetables[i].name)));
+  GetToolBar()->PopupMenu(&menu, button.GetLeft(), button.GetBottom() + 1);
+}
+
 void DocumentFrame::RestorePlacement() {
-  if (!profile_) return;
-  auto placement = ParsePlacement(profile_->GetProfileStringIds(SectionIdOf(kind_), kWindowPosition, ""));
+  if (!context_.profile) return;
+  auto placement = ParsePlacement(
+      context_.profile->GetProfileStringIds(SectionIdOf(kind_), kWindowPosition, ""));
   if (!placement) return;
   wxRect saved(wxPoint(placement->left, placement->top),
                wxPoint(placement->right - 1, placement->bottom - 1));
+  if (saved.GetWidth() < 50 || saved.GetHeight() < 50) return;
   // A placement saved on a display that is gone is moved onto one that is
   // there, never left off-screen.
   int display = wxDisplay::GetFromPoint(saved.GetTopLeft());
@@ -54,13 +184,31 @@ void DocumentFrame::RestorePlacement() {
   saved.SetHeight(std::min(saved.GetHeight(), area.GetHeight()));
   saved.SetX(std::clamp(saved.GetX(), area.GetLeft(), area.GetRight() - saved.GetWidth() + 1));
   saved.SetY(std::clamp(saved.GetY(), area.GetTop(), area.GetBottom() - saved.GetHeight() + 1));
-  if (saved.GetWidth() > 50 && saved.GetHeight() > 50) SetSize(saved);
+  SetSize(saved);
   if (placement->flags & 2) Maximize();
 }
 
+void DocumentFrame::ApplyMinSizeAndPlace(bool random_place) {
+  int display_index = wxDisplay::GetFromWindow(this);
+  wxDisplay display(display_index == wxNOT_FOUND ? 0u : static_cast<unsigned>(display_index));
+  if (min_width_ < 920 && display.GetGeometry().GetWidth() > 1000) min_width_ = 995;
+  wxSize size = GetSize();
+  SetMinSize(wxSize(min_width_, min_height_));
+  if (size.x < min_width_ || size.y < min_height_)
+    SetSize(std::max(size.x, min_width_), std::max(size.y, min_height_));
+  if (!random_place) return;
+  static std::mt19937 random{std::random_device{}()};
+  wxRect area = display.GetClientArea();
+  int x = 0, y = 0;
+  RandomPlacement({area.x, area.y, area.width, area.height}, GetSize().x, GetSize().y, random, &x, &y);
+  Move(x, y);
+}
+
 void DocumentFrame::SaveFrameState() {
-  if (!profile_) return;
-  wxRect normal = IsMaximized() || IsIconized() ? wxRect(GetPosition(), GetSize()) : GetRect();
+  if (!context_.profile) return;
+  context_.profile->WriteInt(BarSection(), "Toolbar visible", GetToolBar()->IsShown());
+  context_.profile->WriteInt(BarSection(), "Toolbar texts", toolbar_texts_);
+  wxRect normal = GetRect();
   WindowPlacement placement;
   placement.flags = IsMaximized() ? 2 : 0;
   placement.show = IsIconized() ? 1 : 0;
@@ -69,12 +217,21 @@ void DocumentFrame::SaveFrameState() {
   placement.top = normal.GetTop();
   placement.right = normal.GetRight() + 1;
   placement.bottom = normal.GetBottom() + 1;
-  profile_->WriteProfileStringIds(SectionIdOf(kind_), kWindowPosition, FormatPlacement(placement));
+  context_.profile->WriteProfileStringIds(SectionIdOf(kind_), kWindowPosition,
+                                          FormatPlacement(placement));
 }
 
-void DocumentFrame::OnClose(wxCloseEvent& event) {
-  SaveFrameState();
-  event.Skip();
+bool DocumentFrame::TryBefore(wxEvent& event) {
+  // Commands reach the view first; what it leaves goes on to the frame and
+  // then to the application.
+  if (view_ && !routing_to_view_ &&
+      (event.GetEventType() == wxEVT_MENU || event.GetEventType() == wxEVT_UPDATE_UI)) {
+    routing_to_view_ = true;
+    bool handled = view_->GetEventHandler()->ProcessEventLocally(event);
+    routing_to_view_ = false;
+    if (handled) return true;
+  }
+  return wxFrame::TryBefore(event);
 }
 
 }  // namespace vemo

@@ -1,11 +1,24 @@
 #pragma once
-// A document window of one kind: its title, its profile section and its
-// saved placement. The windows of the subsystems fill their frames; until
-// then a frame of its kind stands open with its title.
+// The common frame of every document window: its title, menus, toolbar
+// (pictures, or pictures with texts) with drop-down lists of the
+// timetables, status panes, saved placement and bar state, and the rules
+// that make the windows one program (the last activated is the main
+// window). Commands go to the frame's view first, then the frame, then the
+// application. The subsystems' windows fill the frame with their view; until
+// they exist, a frame of their kind stands open with its title.
 #include <wx/frame.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/frame_menus.h"
+
+class wxToolBar;
 
 namespace vemo {
 
+class PaneStatusBar;
 class Profile;
 
 enum class WindowKind { kConnections = 5000, kArrDep = 5010, kTrains = 5020, kStopTimetables = 5030, kMap = 5040 };
@@ -13,20 +26,55 @@ enum class WindowKind { kConnections = 5000, kArrDep = 5010, kTrains = 5020, kSt
 // The profile section (string id) of a kind's window.
 int SectionIdOf(WindowKind kind);
 
+// What every frame is built from; the application owns it.
+struct FrameContext {
+  Profile* profile = nullptr;
+  std::vector<LoadedTimetable> timetables;
+  bool menu_icons = true;
+};
+
 class DocumentFrame : public wxFrame {
  public:
-  DocumentFrame(WindowKind kind, Profile* profile);
+  // `timetable` is the one the window shows, -1 for none.
+  DocumentFrame(WindowKind kind, int timetable, FrameContext const& context, bool random_place);
+  ~DocumentFrame() override;
+
   WindowKind kind() const { return kind_; }
-  // Title plus the kind's suffix.
+  int timetable() const { return timetable_; }
+  PaneStatusBar* panes() const { return panes_; }
+  wxToolBar* toolbar() const { return GetToolBar(); }
+  bool toolbar_texts() const { return toolbar_texts_; }
+
   void UpdateTitle();
+  // Saves the bar state and the placement.
   void SaveFrameState();
+  // Enforces the minimum size; with `random_place` moves the window to a
+  // random place inside the free area of its display.
+  void ApplyMinSizeAndPlace(bool random_place);
+  // The window that receives the frame's commands first; none by default.
+  void SetView(wxWindow* view) { view_ = view; }
+
+  // Number of frames alive, of every kind.
+  static int Count();
+
+ protected:
+  bool TryBefore(wxEvent& event) override;
 
  private:
-  void OnClose(wxCloseEvent& event);
+  void BuildMenus();
+  void BuildToolBar();
+  void ShowTimetableDropDown(int command, wxRect const& button);
   void RestorePlacement();
+  std::string BarSection() const;
 
   WindowKind kind_;
-  Profile* profile_;
+  int timetable_;
+  FrameContext const& context_;
+  PaneStatusBar* panes_ = nullptr;
+  wxWindow* view_ = nullptr;
+  bool toolbar_texts_ = true;
+  bool routing_to_view_ = false;
+  int min_width_ = 0, min_height_ = 0;
 };
 
 }  // namespace vemo

@@ -1,22 +1,63 @@
 #include "ui/vemo_app.h"
 
+#include <wx/html/helpctrl.h>
 #include <wx/msgdlg.h>
+#include <wx/tooltip.h>
 
-#include "shell/program_dates.h"
+#include <algorithm>
+
+#include "shell/command_ids.h"
 #include "shell/kernel_binding.h"
+#include "shell/paths.h"
+#include "shell/program_dates.h"
 #include "shell/string_table.h"
 #include "shell/timetable_loader.h"
-#include "ui/document_frame.h"
+#include "shell/window_policy.h"
+#include "ui/app_events.h"
 #include "ui/splash_window.h"
 #include "ui/wx_load_ui.h"
 #include "ui/wx_text.h"
 
 namespace vemo {
 
+wxDEFINE_EVENT(EVT_REMARKS_CHANGED, wxCommandEvent);
+wxDEFINE_EVENT(EVT_TOOLTIPS_CHANGED, wxCommandEvent);
+wxDEFINE_EVENT(EVT_ACTIVE_ONLY_CHANGED, wxCommandEvent);
+wxDEFINE_EVENT(EVT_NODES_CHANGED, wxCommandEvent);
+wxDEFINE_EVENT(EVT_LOW_DECK_CHANGED, wxCommandEvent);
+
+namespace {
+
+constexpr int kKindCity = 3;
+
+void BroadcastTo(wxWindow* window, wxEventType type) {
+  for (wxWindow* child : window->GetChildren()) {
+    wxCommandEvent event(type);
+    child->GetEventHandler()->ProcessEvent(event);
+    BroadcastTo(child, type);
+  }
+}
+
+bool InRange(int command, int base) { return command >= base && command < base + cmd::kRangeSize; }
+
+}  // namespace
+
 VemoApp& App() { return static_cast<VemoApp&>(*wxApp::GetInstance()); }
 
+VemoApp::VemoApp() = default;
+VemoApp::~VemoApp() = default;
+
 bool VemoApp::OnInit() {
-  for (int i = 1; i < argc; ++i) args_.push_back(FromWx(argv[i]));
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(FromWx(argv[i]));
+  return Start(args);
+}
+
+bool VemoApp::Start(std::vector<std::string> const& args) {
+  args_ = args;
+  options_ = {};
+  frame_context_ = {};
+  started_ = false;
   ParseArgs(args_, 0, &options_, nullptr);
   SetUiLanguage();
   if (options_.help_requested) {
@@ -25,9 +66,12 @@ bool VemoApp::OnInit() {
         .ShowModal();
     return false;
   }
+  if (help_dir_.empty()) help_dir_ = GetModuleDir() + "help";
   profile_ = std::make_unique<Profile>(Profile::DefaultPath());
   if (!StartUp()) return false;
   started_ = true;
+  if (!commands_bound_) BindCommands();
+  commands_bound_ = true;
   OpenFirstWindow();
   return true;
 }
@@ -62,30 +106,190 @@ bool VemoApp::StartUp() {
   settings_.LoadRemarksOptions(*profile_, kernel_);
   settings_.ApplyMarksMode(kernel_);
   settings_.Load(*profile_);
+  wxToolTip::Enable(settings_.tooltips);
+
+  frame_context_.profile = profile_.get();
+  frame_context_.menu_icons = options_.menu_icons;
+  for (int i = 0; i < kernel_.QoQoCount(); ++i) {
+    TIMETABLEINFO_REC* info = kernel_.QoQoInfo(i);
+    LoadedTimetable timetable;
+    timetable.kind = info ? info->kind : 0;
+    if (info && info->names && info->language_count > 0) {
+      int language = kernel_.QoGetLangIndex(i, UiLanguageLetter());
+      if (language < 0 || language >= info->language_count) language = 0;
+      timetable.name = kernel_.FromKernel(info->names[language]);
+    }
+    frame_context_.timetables.push_back(std::move(timetable));
+  }
   close_splash();
   return true;
 }
 
 void VemoApp::OpenFirstWindow() {
-  WindowKind kind = WindowKind::kConnections;
   switch (options_.first_window_kind) {
-    case 1: kind = WindowKind::kArrDep; break;
-    case 2: kind = WindowKind::kTrains; break;
-    case 3: kind = WindowKind::kStopTimetables; break;
-    default: break;
+    case 1: OpenFrame(WindowKind::kArrDep, -1); break;
+    case 2: OpenFrame(WindowKind::kTrains, -1); break;
+    case 3: {
+      bool city = std::any_of(frame_context_.timetables.begin(), frame_context_.timetables.end(),
+                              [](LoadedTimetable const& t) { return t.kind == kKindCity; });
+      OpenFrame(city ? WindowKind::kStopTimetables : WindowKind::kConnections, -1);
+      break;
+    }
+    default: OpenFrame(WindowKind::kConnections, -1); break;
   }
-  auto* frame = new DocumentFrame(kind, profile_.get());
-  frame->Show();
-  SetTopWindow(frame);
 }
 
-int VemoApp::OnExit() {
+std::vector<DocumentFrame*> VemoApp::Frames() const {
+  std::vector<DocumentFrame*> frames;
+  for (wxWindow* window : wxTopLevelWindows)
+    if (auto* frame = dynamic_cast<DocumentFrame*>(window);
+        frame && !frame->IsBeingDeleted() && !IsScheduledForDestruction(frame))
+      frames.push_back(frame);
+  return frames;
+}
+
+DocumentFrame* VemoApp::OpenFrame(WindowKind kind, int timetable) {
+  if (auto* main = dynamic_cast<DocumentFrame*>(GetTopWindow())) main->SaveFrameState();
+  bool another_of_kind = false;
+  for (DocumentFrame* frame : Frames()) another_of_kind |= frame->kind() == kind;
+  auto* frame = new DocumentFrame(kind, timetable, frame_context_, another_of_kind);
+  frame->Show();
+  SetTopWindow(frame);
+  return frame;
+}
+
+DocumentFrame* VemoApp::FindOrOpen(WindowKind kind, int timetable, bool new_requested) {
+  std::vector<DocumentFrame*> frames = Frames();
+  std::vector<OpenFrameInfo> infos;
+  for (DocumentFrame* frame : frames)
+    infos.push_back({static_cast<int>(frame->kind()), frame->timetable(), frame->IsIconized()});
+  OpenDecision decision = DecideFindOrOpen(infos, static_cast<int>(kind), timetable, new_requested);
+  if (decision.action == OpenAction::kOpenNew) return OpenFrame(kind, timetable);
+  DocumentFrame* frame = frames[decision.index];
+  if (decision.restore && frame->IsIconized()) frame->Iconize(false);
+  frame->Raise();
+  frame->SetFocus();
+  return frame;
+}
+
+bool VemoApp::CloseAllFrames() {
+  std::vector<DocumentFrame*> snapshot = Frames();
+  return CloseFramesInOrder<DocumentFrame>(snapshot, [](DocumentFrame* frame) { return frame->Close(); });
+}
+
+void VemoApp::EnableFrames(bool enable) {
+  for (DocumentFrame* frame : Frames()) frame->Enable(enable);
+}
+
+int VemoApp::MainWindowTimetable() const {
+  auto* main = dynamic_cast<DocumentFrame*>(GetTopWindow());
+  return main ? main->timetable() : -1;
+}
+
+void VemoApp::BindCommands() {
+  Bind(wxEVT_MENU, &VemoApp::OnCommand, this, cmd::kFirstWxId, cmd::WxIdEnd() - 1);
+  Bind(wxEVT_UPDATE_UI, &VemoApp::OnUpdateCommand, this, cmd::kFirstWxId, cmd::WxIdEnd() - 1);
+}
+
+void VemoApp::OnCommand(wxCommandEvent& event) {
+  int command = cmd::FromWxId(event.GetId());
+  std::vector<LoadedTimetable> const& timetables = frame_context_.timetables;
+  auto is_city = [&](int i) { return i >= 0 && i < static_cast<int>(timetables.size()) && timetables[i].kind == kKindCity; };
+  switch (command) {
+    case cmd::kNewConnWindow: OpenFrame(WindowKind::kConnections, -1); return;
+    case cmd::kArrDepWindow:
+    case cmd::kArrDepWindowAir: OpenFrame(WindowKind::kArrDep, MainWindowTimetable()); return;
+    case cmd::kTrainsWindow:
+    case cmd::kTrainsWindowAir: OpenFrame(WindowKind::kTrains, MainWindowTimetable()); return;
+    case cmd::kZjrWindow: {
+      int single = MainWindowTimetable();
+      if (is_city(single))
+        OpenFrame(WindowKind::kStopTimetables, single);
+      else if (std::any_of(timetables.begin(), timetables.end(), [](auto const& t) { return t.kind == kKindCity; }))
+        OpenFrame(WindowKind::kStopTimetables, -1);
+      return;
+    }
+    case cmd::kExit: CloseAllFrames(); return;
+    case cmd::kHelp: ShowHelp(); return;
+    case cmd::kToggleTooltips:
+      settings_.tooltips = !settings_.tooltips;
+      wxToolTip::Enable(settings_.tooltips);
+      BroadcastToFrames(EVT_TOOLTIPS_CHANGED);
+      return;
+    case cmd::kActiveOnly:
+      settings_.active_only = !settings_.active_only;
+      SendToFrames(EVT_ACTIVE_ONLY_CHANGED);
+      return;
+    case cmd::kLowDeck:
+      settings_.low_deck = !settings_.low_deck;
+      SendToFrames(EVT_LOW_DECK_CHANGED);
+      return;
+    case cmd::kHideNodes:
+      settings_.hide_nodes = !settings_.hide_nodes;
+      SendToFrames(EVT_NODES_CHANGED);
+      return;
+    default: break;
+  }
+  // The per-timetable entries of the drop-downs open a further frame
+  // without the limit of three.
+  if (InRange(command, cmd::kArrDepForTimetableBase))
+    OpenFrame(WindowKind::kArrDep, command - cmd::kArrDepForTimetableBase);
+  else if (InRange(command, cmd::kTrainsForTimetableBase))
+    OpenFrame(WindowKind::kTrains, command - cmd::kTrainsForTimetableBase);
+  else if (InRange(command, cmd::kZjrForTimetableBase) && is_city(command - cmd::kZjrForTimetableBase))
+    OpenFrame(WindowKind::kStopTimetables, command - cmd::kZjrForTimetableBase);
+  else
+    event.Skip();
+}
+
+void VemoApp::OnUpdateCommand(wxUpdateUIEvent& event) {
+  std::vector<OpenFrameInfo> infos;
+  for (DocumentFrame* frame : Frames())
+    infos.push_back({static_cast<int>(frame->kind()), frame->timetable(), frame->IsIconized()});
+  CommandContext context;
+  context.timetables = frame_context_.timetables;
+  context.frames = infos;
+  context.tooltips = settings_.tooltips;
+  context.active_only = settings_.active_only;
+  context.low_deck = settings_.low_deck;
+  context.hide_nodes = settings_.hide_nodes;
+  context.auto_update = settings_.auto_update;
+  CommandState state = StateOf(cmd::FromWxId(event.GetId()), context);
+  event.Enable(state.enabled);
+  if (event.GetSetChecked() || state.checked) event.Check(state.checked);
+}
+
+void VemoApp::ShowHelp() {
+  if (!help_) {
+    help_ = std::make_unique<wxHtmlHelpController>(wxHF_DEFAULT_STYLE);
+    help_->AddBook(U8(help_dir_ + "/vemo.hhp"));
+  }
+  help_->DisplayContents();
+}
+
+void VemoApp::BroadcastToFrames(wxEventType type) {
+  for (DocumentFrame* frame : Frames()) BroadcastTo(frame, type);
+}
+
+void VemoApp::SendToFrames(wxEventType type) {
+  for (DocumentFrame* frame : Frames()) {
+    wxCommandEvent event(type);
+    frame->GetEventHandler()->ProcessEvent(event);
+  }
+}
+
+void VemoApp::SaveSettings() {
   if (started_) {
     if (settings_.remarks_changed) settings_.SaveRemarksOptions(*profile_, kernel_);
     settings_.Save(*profile_);
   }
   // Everything saved at exit reaches the disk now.
   if (profile_) profile_->Flush();
+}
+
+int VemoApp::OnExit() {
+  help_.reset();
+  SaveSettings();
   return wxApp::OnExit();
 }
 

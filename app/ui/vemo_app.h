@@ -1,7 +1,9 @@
 #pragma once
 // The program's application object: start-up in its fixed order (command
 // line, settings, splash, kernel, timetables, settings that need the
-// kernel, first window) and the saves at exit.
+// kernel, first window), the commands no single window owns, the window
+// management (find or open, at most three new windows per kind, exit) and
+// the saves at exit.
 #include <wx/app.h>
 
 #include <memory>
@@ -12,29 +14,67 @@
 #include "shell/command_line.h"
 #include "shell/kernel_api.h"
 #include "shell/profile.h"
+#include "ui/document_frame.h"
+
+class wxHtmlHelpController;
 
 namespace vemo {
 
 class VemoApp : public wxApp {
  public:
+  VemoApp();
+  ~VemoApp() override;
+
   bool OnInit() override;
   int OnExit() override;
+  // The whole start-up for these arguments (after the program name); false
+  // when the program is to end at once. Tests start the program with it.
+  bool Start(std::vector<std::string> const& args);
+  // The saves of exit, without ending.
+  void SaveSettings();
 
   KernelApi& kernel() { return kernel_; }
   Profile& profile() { return *profile_; }
   AppSettings& settings() { return settings_; }
   CommandLineOptions const& options() const { return options_; }
+  FrameContext const& frame_context() const { return frame_context_; }
+
+  // The document frames in the order of the framework's window list.
+  std::vector<DocumentFrame*> Frames() const;
+  // A new frame of the kind for the timetable (-1 none); the main window
+  // saves its state first.
+  DocumentFrame* OpenFrame(WindowKind kind, int timetable);
+  // Find or open, by the policy of at most three per kind.
+  DocumentFrame* FindOrOpen(WindowKind kind, int timetable, bool new_requested);
+  // Closes every frame; stops at one that refuses. True when all closed.
+  bool CloseAllFrames();
+  // Enables or disables every frame alike (around searches and printing).
+  void EnableFrames(bool enable);
+
+  // Where the help book is looked for (the program's directory by default).
+  void set_help_dir(std::string dir) { help_dir_ = std::move(dir); }
 
  private:
   bool StartUp();
   void OpenFirstWindow();
+  void BindCommands();
+  void OnCommand(wxCommandEvent& event);
+  void OnUpdateCommand(wxUpdateUIEvent& event);
+  void ShowHelp();
+  void BroadcastToFrames(wxEventType type);
+  void SendToFrames(wxEventType type);
+  int MainWindowTimetable() const;
 
   std::vector<std::string> args_;
   CommandLineOptions options_;
   KernelApi kernel_;
   std::unique_ptr<Profile> profile_;
   AppSettings settings_;
+  FrameContext frame_context_;
+  std::unique_ptr<wxHtmlHelpController> help_;
+  std::string help_dir_;
   bool started_ = false;
+  bool commands_bound_ = false;
 };
 
 VemoApp& App();

@@ -51,6 +51,11 @@ TEST(CommandLine, FilesAndProgramSwitches) {
   EXPECT_FALSE(options.help_requested);
   EXPECT_TRUE(kernel.calls.empty());
 
+  // An absolute path is a file, not a switch.
+  CommandLineOptions paths;
+  ParseArgs({"/", "/etc/hostname", "/nonexistent/c.qo"}, 0, &paths, nullptr);
+  EXPECT_EQ(paths.timetable_files, std::vector<std::string>{"/etc/hostname"});
+
   CommandLineOptions help;
   ParseArgs({"/?"}, 0, &help, nullptr);
   EXPECT_TRUE(help.help_requested);

@@ -18,7 +18,6 @@ namespace {
 // The default program is found through xdg-open; a stand-in placed first
 // on PATH sees the target as one argument, untouched by any shell.
 TEST(ShellOpen, HandsTheTargetOverWhole) {
-  test::WxSession session;
   test::TempDir dir;
   std::string seen = dir / "seen.txt";
   {

@@ -4,7 +4,11 @@
 #include <stdlib.h>
 #include <wx/app.h>
 #include <wx/debug.h>
+#include <wx/init.h>
+#include <wx/modalhook.h>
+#include <wx/dialog.h>
 
+#include "ui/vemo_app.h"
 #include "ui/wx_text.h"
 
 namespace {
@@ -16,6 +20,18 @@ void FailOnAssert(wxString const& file, int line, wxString const& function,
       << vemo::FromWx(message);
 }
 
+// A dialog would wait for a user who is not there: it fails the test and
+// answers Cancel at once.
+class NoModalDialogs : public wxModalDialogHook {
+ protected:
+  int Enter(wxDialog* dialog) override {
+    ADD_FAILURE() << "a modal dialog opened: " << vemo::FromWx(dialog->GetTitle()) << " "
+                  << vemo::FromWx(dialog->GetLabel());
+    return wxID_CANCEL;
+  }
+  void Exit(wxDialog*) override {}
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -24,6 +40,17 @@ int main(int argc, char** argv) {
     fprintf(stderr, "The window tests need a display: run them under xvfb-run -a.\n");
     return 1;
   }
+  // One application for the whole run, as in the program; the tests start
+  // it on their timetables.
+  wxApp::SetInstance(new vemo::VemoApp());
+  int wx_argc = 1;
+  char name[] = "app_ui_tests";
+  char* wx_argv[] = {name, nullptr};
+  if (!wxEntryStart(wx_argc, wx_argv)) return 1;
   wxSetAssertHandler(FailOnAssert);
-  return RUN_ALL_TESTS();
+  NoModalDialogs no_dialogs;
+  no_dialogs.Register();
+  int result = RUN_ALL_TESTS();
+  wxEntryCleanup();
+  return result;
 }

@@ -1,6 +1,5 @@
 #pragma once
-// Shared by the window tests: a wx session around one test, and a temporary
-// directory.
+// Shared by the window tests: a temporary directory.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <wx/app.h>
@@ -10,33 +9,6 @@
 #include <string>
 
 namespace vemo::test {
-
-// Starts wx (with the application object given, or a plain one) for one
-// test and cleans it up after.
-class WxSession {
- public:
-  explicit WxSession(wxApp* app = nullptr, std::vector<std::string> const& args = {}) {
-    if (app) wxApp::SetInstance(app);
-    args_.push_back("app_ui_tests");
-    args_.insert(args_.end(), args.begin(), args.end());
-    for (auto& arg : args_) argv_.push_back(arg.data());
-    argv_.push_back(nullptr);
-    argc_ = static_cast<int>(args_.size());
-    started_ = wxEntryStart(argc_, argv_.data());
-    EXPECT_TRUE(started_);
-  }
-  ~WxSession() {
-    if (started_) wxEntryCleanup();
-  }
-  WxSession(WxSession const&) = delete;
-  WxSession& operator=(WxSession const&) = delete;
-
- private:
-  std::vector<std::string> args_;
-  std::vector<char*> argv_;
-  int argc_ = 0;
-  bool started_ = false;
-};
 
 class TempDir {
  public:

@@ -1,0 +1,15 @@
+#pragma once
+// What the application tells its windows when a program-wide option
+// changes. The remark and tooltip changes go to every window inside every
+// frame; the others to each frame itself.
+#include <wx/event.h>
+
+namespace vemo {
+
+wxDECLARE_EVENT(EVT_REMARKS_CHANGED, wxCommandEvent);
+wxDECLARE_EVENT(EVT_TOOLTIPS_CHANGED, wxCommandEvent);
+wxDECLARE_EVENT(EVT_ACTIVE_ONLY_CHANGED, wxCommandEvent);
+wxDECLARE_EVENT(EVT_NODES_CHANGED, wxCommandEvent);
+wxDECLARE_EVENT(EVT_LOW_DECK_CHANGED, wxCommandEvent);
+
+}  // namespace vemo

@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+
+#include "shell/command_ids.h"
+#include "shell/frame_menus.h"
+#include "shell/window_policy.h"
+
+namespace vemo {
+namespace {
+
+constexpr int kConn = 5000, kArrDep = 5010, kTrains = 5020, kZjr = 5030;
+
+TEST(CommandIds, OneToOneAndRangesStayRanges) {
+  std::set<int> wx_ids;
+  for (int wx = cmd::kFirstWxId; wx < cmd::WxIdEnd(); ++wx) {
+    int command = cmd::FromWxId(wx);
+    ASSERT_NE(command, 0) << wx;
+    EXPECT_EQ(cmd::ToWxId(command), wx);
+    wx_ids.insert(wx);
+  }
+  EXPECT_LT(cmd::WxIdEnd(), 0x7FFF);
+  EXPECT_GT(cmd::kFirstWxId, 5999);  // above wxID_HIGHEST
+  for (int base : {cmd::kTimetableInfoBase, cmd::kArrDepForTimetableBase, cmd::kInfoPageBase})
+    for (int i = 0; i < cmd::kRangeSize; ++i) EXPECT_EQ(cmd::ToWxId(base + i), cmd::ToWxId(base) + i);
+  EXPECT_EQ(cmd::ToWxId(12345), 0);
+  EXPECT_EQ(cmd::ToWxId(cmd::kInfoPageBase + cmd::kRangeSize), 0);
+  EXPECT_EQ(cmd::FromWxId(cmd::WxIdEnd()), 0);
+  EXPECT_EQ(cmd::FromWxId(100), 0);
+}
+
+TEST(WindowPolicy, FindOrOpen) {
+  using D = OpenDecision;
+  std::vector<OpenFrameInfo> frames = {
+      {kConn, -1, false}, {kArrDep, 1, true}, {kArrDep, 2, false}, {kConn, -1, true}};
+  // A frame of the kind that shows the timetable is brought back.
+  EXPECT_EQ(DecideFindOrOpen(frames, kArrDep, 1, false), (D{OpenAction::kFocus, 1, true}));
+  // Another timetable, or a new one asked for, opens a new frame while
+  // fewer than three are open.
+  EXPECT_EQ(DecideFindOrOpen(frames, kArrDep, 0, false), (D{OpenAction::kOpenNew, -1, false}));
+  EXPECT_EQ(DecideFindOrOpen(frames, kArrDep, 1, true), (D{OpenAction::kOpenNew, -1, false}));
+  // Connections: any frame but the excepted one.
+  EXPECT_EQ(DecideFindOrOpen(frames, kConn, -1, false, 0), (D{OpenAction::kFocus, 3, true}));
+  // With three of the kind open, the first of them comes to the front and
+  // nothing opens; only connections are restored from minimised.
+  frames.push_back({kArrDep, 3, false});
+  EXPECT_EQ(DecideFindOrOpen(frames, kArrDep, 0, true), (D{OpenAction::kFocus, 1, false}));
+  frames.push_back({kConn, -1, false});
+  EXPECT_EQ(DecideFindOrOpen(frames, kConn, -1, true, 0), (D{OpenAction::kFocus, 3, true}));
+  EXPECT_FALSE(CanOpenNewFrame(frames, kArrDep));
+  EXPECT_TRUE(CanOpenNewFrame(frames, kTrains));
+}
+
+TEST(WindowPolicy, RandomPlacementStaysOnScreen) {
+  std::mt19937 random(7);
+  PlaceRect area{100, 50, 1280, 1000};
+  for (int i = 0; i < 1000; ++i) {
+    int x = 0, y = 0;
+    RandomPlacement(area, 900, 650, random, &x, &y);
+    ASSERT_GE(x, 100);
+    ASSERT_LE(x + 900, 100 + 1280);
+    ASSERT_GE(y, 50);
+    ASSERT_LE(y + 650, 50 + 1000);
+  }
+  int x = 0, y = 0;
+  RandomPlacement(area, 2000, 2000, random, &x, &y);
+  EXPECT_EQ(x, 100);
+  EXPECT_EQ(y, 50);
+}
+
+// Exit closes a snapshot and stops at the first frame that refuses, instead
+// of asking it again for ever.
+TEST(WindowPolicy, ExitStopsAtAFrameThatRefuses) {
+  struct Frame {
+    bool refuses = false;
+    int asked = 0;
+  };
+  std::vector<Frame> frames(3);
+  frames[1].refuses = true;
+  std::vector<Frame*> snapshot = {&frames[0], &frames[1], &frames[2]};
+  auto close = [](Frame* frame) {
+    ++frame->asked;
+    return !frame->refuses;
+  };
+  EXPECT_FALSE(CloseFramesInOrder<Frame>(snapshot, close));
+  EXPECT_EQ(frames[0].asked, 1);
+  EXPECT_EQ(frames[1].asked, 1);
+  EXPECT_EQ(frames[2].asked, 0);
+  frames[1].refuses = false;
+  EXPECT_TRUE(CloseFramesInOrder<Frame>(snapshot, close));
+}
+
+std::vector<int> Commands(std::vector<TopMenu> const& menus, const char* title) {
+  std::vector<int> commands;
+  for (auto const& menu : menus)
+    if (menu.title == title)
+      for (auto const& item : menu.items) commands.push_back(item.command);
+  return commands;
+}
+
+std::vector<int> Buttons(std::vector<ToolButton> const& buttons, bool drop_downs_only = false) {
+  std::vector<int> commands;
+  for (auto const& button : buttons)
+    if (!drop_downs_only || button.drop_down) commands.push_back(button.command);
+  return commands;
+}
+
+TEST(FrameMenus, OneOrSeveralTimetables) {
+  std::vector<LoadedTimetable> rail = {{"Železnice", 1}};
+  std::vector<LoadedTimetable> three = {{"Železnice", 1}, {"Autobusy", 2}, {"MHD", 3}};
+  std::vector<LoadedTimetable> air = {{"Lety", 4}, {"Lety 2", 4}};
+
+  EXPECT_EQ(Commands(BuildMenus(kConn, rail), "&Okna"),
+            (std::vector<int>{cmd::kNewConnWindow, cmd::kArrDepWindow, cmd::kTrainsWindow}));
+  EXPECT_EQ(Commands(BuildMenus(kConn, three), "&Okna"),
+            (std::vector<int>{cmd::kNewConnWindow, cmd::kArrDepWindow, cmd::kTrainsWindow, cmd::kZjrWindow}));
+  EXPECT_EQ(Commands(BuildMenus(kConn, air), "&Okna"),
+            (std::vector<int>{cmd::kNewConnWindow, cmd::kArrDepWindowAir, cmd::kTrainsWindowAir}));
+
+  // One timetable: no drop-down arrows; several: the window buttons list
+  // them (one city timetable gives the stop-timetable button no list).
+  EXPECT_TRUE(Buttons(BuildToolButtons(kConn, rail), true).empty());
+  EXPECT_EQ(Buttons(BuildToolButtons(kConn, three), true),
+            (std::vector<int>{cmd::kArrDepWindow, cmd::kTrainsWindow}));
+  EXPECT_EQ(DropDownTimetables(DropDownBase(cmd::kTrainsWindow), three), (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(DropDownTimetables(DropDownBase(cmd::kZjrWindow), three), (std::vector<int>{2}));
+  EXPECT_EQ(TimetableMenuText(1, "Autobusy"), "&2. Autobusy");
+}
+
+TEST(FrameMenus, CommandStates) {
+  std::vector<LoadedTimetable> three = {{"Železnice", 1}, {"Autobusy", 2}, {"MHD", 3}};
+  std::vector<LoadedTimetable> rail = {{"Železnice", 1}};
+  std::vector<OpenFrameInfo> frames = {{kConn, -1, false}, {kTrains, 0, false}, {kTrains, 1, false},
+                                       {kTrains, 2, false}};
+  CommandContext context;
+  context.timetables = three;
+  context.frames = frames;
+  context.tooltips = false;
+  context.toolbar_shown = false;
+  context.running_from_cd = true;
+  struct Case {
+    int command;
+    CommandState state;
+  };
+  Case const cases[] = {
+      {cmd::kNewConnWindow, {true, false}},   {cmd::kTrainsWindow, {false, false}},
+      {cmd::kArrDepWindow, {true, false}},    {cmd::kZjrWindow, {true, false}},
+      {cmd::kToggleTooltips, {true, false}},  {cmd::kActiveOnly, {true, true}},
+      {cmd::kToolbar, {true, false}},         {cmd::kToolbarTexts, {false, true}},
+      {cmd::kAutoUpdate, {false, true}},      {cmd::kZjrForTimetableBase + 2, {true, false}},
+      {cmd::kZjrForTimetableBase + 1, {false, false}},
+  };
+  for (Case const& c : cases) EXPECT_EQ(StateOf(c.command, context), c.state) << c.command;
+  context.timetables = rail;
+  EXPECT_EQ(StateOf(cmd::kZjrWindow, context), (CommandState{false, false}));
+}
+
+TEST(FrameMenus, PaneTexts) {
+  PaneText count = TimetableCountPane(3);
+  EXPECT_EQ(count.text, "3 j.ř. ");
+  EXPECT_EQ(count.tooltip, "Jízdní řády - počet vybraných");
+  EXPECT_EQ(UpdatePane(0, "x").text, "");
+  EXPECT_EQ(UpdatePane(3, "").text, "OK");
+  PaneText failed = UpdatePane(4, "Update.txt");
+  EXPECT_EQ(failed.text, "chyba");
+  EXPECT_EQ(failed.tooltip, "Při automatické aktualizaci aplikace došlo k chybě: Update.txt");
+}
+
+}  // namespace
+}  // namespace vemo
