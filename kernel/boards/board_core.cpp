@@ -43,6 +43,8 @@ std::vector<int32_t> const& ClassLastRunDays(TimetableRecord& t) {
   return t.ClassLastRunDay;
 }
 
+}  // namespace
+
 // Equal names are tested at every stop a board walks: each station gets the
 // first station of its name once per timetable, and the test becomes one
 // comparison.
@@ -64,6 +66,8 @@ std::vector<int32_t> const& NameClasses(TimetableRecord& t) {
   t.StationNameClassGeneration = generation;
   return t.StationNameClass;
 }
+
+namespace {
 
 bool SameName(std::vector<int32_t> const& classes, int a, int b) {
   return classes[static_cast<size_t>(a)] == classes[static_cast<size_t>(b)];

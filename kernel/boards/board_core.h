@@ -108,6 +108,10 @@ void AddFarStation(TimetableRecord& t, BoardWork& work, int station);
 int CollectBoardForPair(TimetableRecord& t, int from, int to, bool departures,
                         BoardFilter const& filter, BoardWork& work, std::vector<BoardEntry>& out);
 
+// Per station the index of the first station of its name (the names as
+// shown, ignoring case), so that an equal-name test is one comparison.
+std::vector<int32_t> const& NameClasses(TimetableRecord& t);
+
 // Sorts by minute (bits 0-10), then train.
 void SortBoard(std::vector<BoardEntry>& entries);
 

@@ -13,7 +13,7 @@ struct SourceEntry {
   const char* utf8;
 };
 
-// Remark words (entries 0..35) and error texts (entry 47 + code). Written
+// Remark words (entries 0..45) and error texts (entry 47 + code). Written
 // in UTF-8 here and converted once.
 constexpr SourceEntry kCzech[] = {
     // Words of the running-days remarks.
@@ -34,6 +34,17 @@ constexpr SourceEntry kCzech[] = {
     {33, "nelétá "},
     {34, "létá denně"},
     {35, "t.č. nelétá"},
+    // Words of the route differences on stop timetables.
+    {36, "jede jen do zastávky "},
+    {37, "jede až do zastávky "},
+    {38, "dále do zastávky "},
+    {39, "jede přes zastávku "},
+    {40, "vynechá zastávku "},
+    {41, "jede přes zastávky "},
+    {42, "vynechá zastávky "},
+    {43, "jede do zastávky "},
+    {44, "dále pokračuje do zastávky "},
+    {45, " jako linka "},
     {47, "Žádná chyba."},
     {48, "Datový soubor nelze otevřít."},
     {49, "Chybná hlavička datového souboru."},
@@ -92,6 +103,17 @@ constexpr SourceEntry kEnglish[] = {
     {33, "flies not "},
     {34, "flies daily"},
     {35, "flies never"},
+    // Words of the route differences on stop timetables.
+    {36, "runs only to stop "},
+    {37, "continues to stop "},
+    {38, "continues to stop "},
+    {39, "runs via stop "},
+    {40, "skips stop "},
+    {41, "runs via stops "},
+    {42, "skips stops "},
+    {43, "runs to stop "},
+    {44, "continues to stop "},
+    {45, " as line "},
     {47, "No error."},
     {48, "Cannot open data file."},
     {49, "Incorrect data file header."},
@@ -150,6 +172,17 @@ constexpr SourceEntry kGerman[] = {
     {33, "fliegt nicht "},
     {34, "fliegt täglich"},
     {35, "fliegt zurzeit nicht"},
+    // Words of the route differences on stop timetables.
+    {36, "fährt nur bis Haltestelle "},
+    {37, "fährt weiter bis Haltestelle "},
+    {38, "weiter bis Haltestelle "},
+    {39, "fährt über Haltestelle "},
+    {40, "hält nicht in Haltestelle "},
+    {41, "fährt über Haltestellen "},
+    {42, "hält nicht in Haltestellen "},
+    {43, "fährt nach Haltestelle "},
+    {44, "fährt weiter bis Haltestelle "},
+    {45, " als Linie "},
     {47, "Kein Fehler."},
     {48, "Die Datendatei kann nicht geöffnet werden."},
     {49, "Fehlerhafter Kopf der Datendatei."},
@@ -201,6 +234,17 @@ constexpr SourceEntry kSlovak[] = {
     {33, "nelieta "},
     {34, "lieta denne"},
     {35, "t.č. nelieta"},
+    // Words of the route differences on stop timetables.
+    {36, "ide len do zastávky "},
+    {37, "ide až do zastávky "},
+    {38, "ďalej do zastávky "},
+    {39, "ide cez zastávku "},
+    {40, "vynechá zastávku "},
+    {41, "ide cez zastávky "},
+    {42, "vynechá zastávky "},
+    {43, "ide do zastávky "},
+    {44, "ďalej pokračuje do zastávky "},
+    {45, " ako linka "},
     {47, "Žiadna chyba."},
     {48, "Dátový súbor nemožno otvoriť."},
     {49, "Chybná hlavička dátového súboru."},
@@ -252,6 +296,17 @@ constexpr SourceEntry kPolish[] = {
     {33, "nie lata "},
     {34, "lata codziennie"},
     {35, "obecnie nie lata"},
+    // Words of the route differences on stop timetables.
+    {36, "kursuje tylko do przystanku "},
+    {37, "kursuje aż do przystanku "},
+    {38, "dalej do przystanku "},
+    {39, "kursuje przez przystanek "},
+    {40, "pomija przystanek "},
+    {41, "kursuje przez przystanki "},
+    {42, "pomija przystanki "},
+    {43, "kursuje do przystanku "},
+    {44, "dalej kursuje do przystanku "},
+    {45, " jako linia "},
     {47, "Brak błędu."},
     {48, "Nie można otworzyć pliku danych."},
     {49, "Błędny nagłówek pliku danych."},

@@ -1573,6 +1573,143 @@ QO_API void QoSetMaxSearchDist(int distance);
  * still holds). Returns 1 when a link was switched, else 0 (no links or
  * keys, a key not found, the same station twice). Failure: 0 with error 3. */
 QO_API int QoEnableWalk(int timetable, int key_a, int key_b, int enable);
+/* ---- Lines, directions and stop timetables -------------------------------
+ * A line is the run of consecutive trains (trips) with one train number.
+ * Dates: a year of 0 makes `day` a day type and `month` a weekday mask (as
+ * QoTrainRuns2); otherwise day, month and year are a date, and with `week`
+ * set the request covers the date's week (QoZJRSetWeekMode). */
+
+/* The first trip of every line whose type word lies inside `mask`, in
+ * train order, into *out (set to NULL first). Returns their number.
+ * Failure: 0 with error 3. Lifetime: kernel-owned until the next
+ * QoLineTrains. */
+QO_API int QoLineTrains(int timetable, unsigned int mask, int** out);
+
+/* The directions of the line of `train` that run in the request: the
+ * distinct stop sequences of its trips, shorter ones merged into longer
+ * ones that cover them, heaviest first (directions of type bit 0x200000
+ * last). Per direction: its station count (*counts), its stations
+ * (*stations), with `ends` (may be NULL) a byte per station, 1 at the ends
+ * and where two directions with the same ends part, and its type bit
+ * 0x200000 as 0/1 (*flags). Every out pointer is set to NULL first.
+ * Returns the number of directions; 0 without a number table. Failure: 0
+ * with error 3, 6, 9 (a date that does not convert). Lifetime:
+ * kernel-owned until the next QoLineDirectionsEx or QoLineDirections. */
+QO_API int QoLineDirectionsEx(int timetable, unsigned int mask, int train, int day, int month,
+                              int year, int week, int** counts, int*** stations,
+                              unsigned char*** ends, int** flags);
+
+/* QoLineDirectionsEx without the flags. */
+QO_API int QoLineDirections(int timetable, unsigned int mask, int train, int day, int month,
+                            int year, int week, int** counts, int*** stations,
+                            unsigned char*** ends);
+
+/* Sets the week of a week request: 0 and 2 Monday to Sunday of the date
+ * (2 also reads the line validity records by the request date), 1 the date
+ * and the six days after; any other value sets 2. Returns `mode` as given.
+ * Process-wide; initially 2. */
+QO_API int QoZJRSetWeekMode(int mode);
+
+/* value >= 0: a shorter direction is merged only into one with equal-named
+ * ends (value != 0), initially off. value < 0: -value-1 switches the
+ * holding back of trips of type bit 0x400000 and the pruning of rare
+ * directions (initially on). Returns `value` as given. Process-wide. */
+QO_API int QoSetExtactInclusion(int value);
+
+/* One departure of a stop timetable (16 bytes). */
+typedef struct tagZJRTIME_REC {
+  int train;              /* the trip */
+  int minute;             /* within the hour, 0..59 */
+  char marks[7];          /* letters of a route variant or stop remark, NUL-terminated */
+  unsigned char service;  /* service mark: 0 none, 1 or 2 */
+} ZJRTIME_REC;
+
+/* The stop timetable of the direction `stations` (`count` stations, as
+ * QoZJRDirection gives them) at position `stop`, for the line of `train`:
+ * G day groups, each with a day mask (*days: bits 0-6 Monday to Sunday,
+ * 0x80 the second kind of working days; 0 for a request without week or
+ * date), 24 departure counts per hour (*hour_counts)[g] and 24 hour lists
+ * (*hours)[g][h], each a counted array of ZJRTIME_REC in minute order
+ * (NULL for an hour without departures). `remark_letter` is the stop's
+ * common remark (QoZJRStRemDist), not repeated on departures. The legend:
+ * *legend_count codes and texts (an empty code for a line remark).
+ * *service_kind: 0 no service mark, 1 every trip has the role-1 service,
+ * 2 marks 1 stand for role 2, 3 every departure has role 2, 4 marks 2
+ * stand for role 4 (show QoFCLowDeck of the kind). Every out pointer is set
+ * to 0 first. Returns G; 0 for the direction's last stop, no departure or
+ * no number table. Failure: 0 with error 3, 6, 9, 20 for a stop outside
+ * the direction, 4 for a station outside the timetable. Lifetime:
+ * kernel-owned until the next QoZJRTimes. */
+QO_API int QoZJRTimes(int timetable, unsigned int mask, int train, int language, int day,
+                      int month, int year, int week, const int* stations, int count, int stop,
+                      int remark_letter, int*** hour_counts, ZJRTIME_REC**** hours,
+                      unsigned char** days, int* legend_count, const char*** legend_codes,
+                      const char*** legend_texts, int* service_kind);
+
+/* The validity of the last QoZJRTimes by the line validity records that
+ * let its departures run: *from the earliest first day within a week of
+ * the latest, *until the earliest last day (0 open). Day numbers. Returns 1
+ * when *from is known, else 0. */
+QO_API int QoZJRTimesLimits(int* from, int* until);
+
+/* 1 when the trip is a substitute service on day number `day` by its line
+ * validity records, else 0 (also for a timetable without them). Failure: 0
+ * with error 3, 6. */
+QO_API int QoZJRLineSubstitute(int timetable, int train, int day);
+
+/* Candidates for a stop-timetable request typed as texts: the line (its
+ * number text, exactly or as a beginning), and the From and To stations
+ * (names, or name searches), at most `most` per list, limited to stations
+ * where the line departs (arrives) when a line is known; without a line
+ * text the lines between the stations; without a station text the usual
+ * ends of a single line. Lists out with counts (any out pair may be NULL);
+ * counts are set to 0 first. Failure: error 3; the searches leave no error.
+ * Lifetime: kernel-owned until the next QoZJRResolve. */
+QO_API void QoZJRResolve(int timetable, unsigned int mask, const char* from_text,
+                         const char* to_text, const char* line_text, int most, int** from,
+                         int* from_count, int** to, int* to_count, int** lines,
+                         int* line_count);
+
+/* One byte per station, 1 where a trip of the line named `line_text`
+ * calls (trips whose type word shares a bit with `mask`). NULL for an empty
+ * text or no such line. Failure: NULL with error 3. Lifetime: kernel-owned
+ * until the next QoZJRStationsOnLine. */
+QO_API const unsigned char* QoZJRStationsOnLine(int timetable, unsigned int mask,
+                                                const char* line_text);
+
+/* The direction of the line of `train` on which a station named as `a`
+ * comes before one named as `b` (failing that, one that leaves from `a` or
+ * reaches `b`): its stations into *stations, with `ends` (may be NULL) its
+ * end marks (as QoLineDirectionsEx), its type bit 0x200000 as 0/1 into
+ * *flag; with `reverse` the directions of that bit come first, and of
+ * exactly two directions the flagged one. The caller's settings are kept.
+ * Returns the station count, 0 when none. Failure: 0 with error 3, 4, 6, 9.
+ * Lifetime: kernel-owned until the next QoZJRDirectionEx or
+ * QoZJRDirection. */
+QO_API int QoZJRDirectionEx(int timetable, unsigned int mask, int train, int a, int b, int day,
+                            int month, int year, int week, int reverse, int** stations,
+                            unsigned char** ends, int* flag);
+
+/* QoZJRDirectionEx without `reverse` and the flag. */
+QO_API int QoZJRDirection(int timetable, unsigned int mask, int train, int a, int b, int day,
+                          int month, int year, int week, int** stations, unsigned char** ends);
+
+/* The first trip of the direction the last QoZJRDirectionEx found (0
+ * before any). */
+QO_API int QoZJRDirectionTrain(void);
+
+/* Per position of a direction (`stations`, `count`): into remarks[] the
+ * index of the stop-remark code every trip of the line shows there (-1
+ * none, -2 no common one; required), into least[] and greatest[] (may be
+ * NULL) the least and greatest minutes from the first station. The codes:
+ * *letters one letter each, *texts their texts. Returns the number of
+ * codes; 0 without `remarks`. Failure: 0 with error 3, 6, 9, 4 for a
+ * station outside the timetable. Lifetime: kernel-owned until the next
+ * QoZJRStRemDist. */
+QO_API int QoZJRStRemDist(int timetable, unsigned int mask, int train, int language, int day,
+                          int month, int year, int week, const int* stations, int count,
+                          int* remarks, int* least, int* greatest, const char** letters,
+                          const char*** texts);
 
 #ifdef __cplusplus
 }
