@@ -66,6 +66,12 @@ bool TripInsideMask(TimetableRecord const& t, uint32_t train, uint32_t mask) {
   return t.TrainTypeWords.empty() || (t.TrainTypeWords[static_cast<int32_t>(train)] & ~mask) == 0;
 }
 
+uint32_t LineRunBegin(TimetableRecord const& t, uint32_t train) {
+  const int32_t number = LineNumberOf(t, train);
+  while (train > 0 && LineNumberOf(t, train - 1) == number) --train;
+  return train;
+}
+
 uint32_t LineRunEnd(TimetableRecord const& t, uint32_t train) {
   const int32_t number = LineNumberOf(t, train);
   uint32_t end = train + 1;
@@ -116,7 +122,7 @@ int CollectLineDirections(TimetableRecord& t, LineSettings const& settings,
   bool rare = settings.rare != 0;
   bool rareSeen = false;
   for (int walk = 0; walk < 2; ++walk) {
-    for (uint32_t trip = request.train; trip < end; ++trip) {
+    for (uint32_t trip = LineRunBegin(t, request.train); trip < end; ++trip) {
       if (!TripInsideMask(t, trip, request.mask) || !TripRuns(t, request, range, trip)) continue;
       const uint32_t type = t.TrainTypeWords.empty() ? 0 : t.TrainTypeWords[static_cast<int32_t>(trip)];
       if (rare && (type & kRareTripBit)) {

@@ -26,8 +26,9 @@ inline int32_t LineNumberOf(TimetableRecord const& t, uint32_t train) {
   return t.MainNumbers.Values.empty() ? 0 : t.MainNumbers.Values[static_cast<int32_t>(train)];
 }
 
-// The trips of the run of `train`'s number that follow it (from `train` on),
-// as [train, end).
+// The run of trips with `train`'s number that holds it: its first trip and
+// the trip after its last. Any trip of a line stands for the whole line.
+uint32_t LineRunBegin(TimetableRecord const& t, uint32_t train);
 uint32_t LineRunEnd(TimetableRecord const& t, uint32_t train);
 
 // The representative (first) trip of every line whose type word lies inside

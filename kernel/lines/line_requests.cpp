@@ -45,9 +45,7 @@ struct LineMarks {
     starts.assign(t.StationCount, 0);
     ends.assign(t.StationCount, 0);
     const uint32_t end = LineRunEnd(t, train);
-    uint32_t first = train;
-    while (first > 0 && LineNumberOf(t, first - 1) == LineNumberOf(t, train)) --first;
-    for (uint32_t trip = first; trip < end; ++trip) {
+    for (uint32_t trip = LineRunBegin(t, train); trip < end; ++trip) {
       StopList stops = DecodeTrainStops(t, trip);
       if (stops.count == 0) continue;
       const int8_t flags = t.TripEndFlags.empty() ? 0 : t.TripEndFlags[static_cast<int32_t>(trip)];
@@ -167,12 +165,10 @@ void ResolveLineRequest(TimetableRecord& t, ResolveRequest const& request, Resol
                     static_cast<int>(out.to.size()), departures, filter, work, board);
     std::vector<int32_t> numbers, firsts;
     for (BoardEntry const& e : board) {
-      uint32_t first = static_cast<uint32_t>(e.train);
-      const int32_t number = LineNumberOf(t, first);
+      const int32_t number = LineNumberOf(t, static_cast<uint32_t>(e.train));
       if (std::find(numbers.begin(), numbers.end(), number) != numbers.end()) continue;
-      while (first > 0 && LineNumberOf(t, first - 1) == number) --first;
       numbers.push_back(number);
-      firsts.push_back(static_cast<int32_t>(first));
+      firsts.push_back(static_cast<int32_t>(LineRunBegin(t, static_cast<uint32_t>(e.train))));
     }
     if (numbers.size() == 1 ||
         (DistinctNames(names, out.from) < 2 && DistinctNames(names, out.to) < 2)) {

@@ -68,7 +68,7 @@ int CollectStopRemarks(TimetableRecord& t, LineSettings const& settings,
   std::vector<int64_t> patterns;
   std::vector<int32_t> considered;
   const uint32_t end = LineRunEnd(t, q.train);
-  for (uint32_t trip = q.train; trip < end; ++trip) {
+  for (uint32_t trip = LineRunBegin(t, q.train); trip < end; ++trip) {
     if (!TripInsideMask(t, trip, q.mask)) continue;
     bool runs = false;
     if (q.year != 0)

@@ -422,7 +422,7 @@ struct Builder {
       }
     }
     const uint32_t end = LineRunEnd(t, q.train);
-    for (uint32_t trip = q.train; trip < end; ++trip)
+    for (uint32_t trip = LineRunBegin(t, q.train); trip < end; ++trip)
       if (TripInsideMask(t, trip, q.mask)) TakeTrip(trip);
     if (w.entries.empty()) return 0;
     std::stable_sort(w.entries.begin(), w.entries.end(), [](Entry const& a, Entry const& b) {
