@@ -1573,6 +1573,7 @@ QO_API void QoSetMaxSearchDist(int distance);
  * still holds). Returns 1 when a link was switched, else 0 (no links or
  * keys, a key not found, the same station twice). Failure: 0 with error 3. */
 QO_API int QoEnableWalk(int timetable, int key_a, int key_b, int enable);
+
 /* ---- Lines, directions and stop timetables -------------------------------
  * A line is the run of consecutive trains (trips) with one train number.
  * Dates: a year of 0 makes `day` a day type and `month` a weekday mask (as
