@@ -15,11 +15,12 @@
 
 namespace qo::bench {
 
-inline void LoadModels(std::vector<writer::TimetableModel> const& models, std::string const& tag) {
+inline void LoadModels(std::vector<writer::TimetableModel> const& models, std::string const& tag,
+                       writer::WriteOptions const& options = {}) {
   std::vector<std::string> paths;
   for (size_t i = 0; i < models.size(); ++i) {
     paths.push_back(std::string(P_tmpdir) + "/qo_bench_" + tag + std::to_string(i) + ".qo");
-    writer::SaveFile(paths.back(), writer::WriteTimetable(models[i]).bytes);
+    writer::SaveFile(paths.back(), writer::WriteTimetable(models[i], options).bytes);
   }
   CloseAllTimetables();
   LoadTimetableFiles(paths, nullptr);

@@ -92,6 +92,7 @@ class ForwardPass {
                  int32_t originDeparture, int via, int32_t parent);
   void InsertLabel(int32_t tt, int32_t station, int via, int32_t arrival, int32_t distance,
                    int32_t originDeparture, int32_t boardStation, int32_t train, int32_t parent);
+  StopList Stops(int32_t tt, uint32_t train);
   void Extract(int32_t tt);
   Connection Trace(int32_t label);
   bool TraceLeg(Label const& label, int32_t toStation, ConnectionLeg& leg);
@@ -334,7 +335,7 @@ void ForwardPass::RideTrain(int32_t tt, uint32_t train, int32_t station, int32_t
     if (via < viaCount_ || round_ == 0) endAt = mark->Boarding;
   }
 
-  StopList stops = DecodeTrainStops(t, train);
+  StopList stops = Stops(tt, train);
   int32_t board = -1;
   for (int32_t i = 0; i + 1 < stops.count; ++i) {
     if (stops.Station(i) == station && stops.Minute(i) == eventMinute &&
@@ -465,6 +466,26 @@ void ForwardPass::InsertLabel(int32_t tt, int32_t station, int via, int32_t arri
   // Walks and external links right after alighting join here.
 }
 
+// A train stored as a shared pattern is decoded once per pass; a stored
+// list is read where it lies. The list stays valid until the next call.
+StopList ForwardPass::Stops(int32_t tt, uint32_t train) {
+  TimetableRecord& t = Record(tt);
+  // Patterns follow the trains in the offsets table.
+  const bool patterns = t.TrainStopOffsets.size() > static_cast<int32_t>(t.TrainCount) + 1;
+  if (!patterns || !StopRange(t, train).IsReference()) return DecodeTrainStops(t, train);
+  EngineScratch& ts = Scratch(tt);
+  EngineScratch::DecodedStops& d = ts.Decoded[train];
+  if (d.Count < 0) {
+    StopList decoded = DecodeTrainStops(t, train);
+    const size_t bytes = static_cast<size_t>(decoded.count) * kStopWordBytes;
+    d.Offset = static_cast<int32_t>(ts.DecodedWords.size());
+    d.Count = decoded.count;
+    ts.DecodedWords.insert(ts.DecodedWords.end(), decoded.words, decoded.words + bytes);
+    ts.DecodedTrains.push_back(train);
+  }
+  return StopList{ts.DecodedWords.data() + d.Offset, d.Count};
+}
+
 void ForwardPass::Extract(int32_t tt) {
   EngineScratch& ts = Scratch(tt);
   TimetableRecord const* t = &Record(tt);
@@ -517,7 +538,7 @@ Connection ForwardPass::Trace(int32_t from) {
 
 bool ForwardPass::TraceLeg(Label const& l, int32_t toStation, ConnectionLeg& leg) {
   TimetableRecord& t = Record(l.Timetable);
-  StopList stops = DecodeTrainStops(t, static_cast<uint32_t>(l.Train));
+  StopList stops = Stops(l.Timetable, static_cast<uint32_t>(l.Train));
   // An arrival at midnight is minute 1440 of the day before.
   const int32_t arrivalMinute = l.Arrival > 0 ? Mod1440(l.Arrival - 1) + 1 : 0;
   const int32_t arrivalDay = l.Arrival > 0 ? Div1440(l.Arrival - 1) : 0;

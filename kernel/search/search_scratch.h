@@ -45,6 +45,15 @@ struct EngineScratch {
   std::vector<int32_t> TouchedProfiles;
   std::vector<int32_t> ChainHeads;  // [round * Stations + station]
   std::vector<RideMark> RideMarks;  // [level * Trains + train]
+  // Trains stored as references to a shared stop pattern, decoded once per
+  // pass: per train its place in DecodedWords (count -1: not yet).
+  struct DecodedStops {
+    int32_t Offset = 0;
+    int32_t Count = -1;
+  };
+  std::vector<DecodedStops> Decoded;
+  std::vector<uint8_t> DecodedWords;
+  std::vector<uint32_t> DecodedTrains;
 
   ArrivalProfile& Profile(int level, int32_t station) {
     return Profiles[static_cast<size_t>(level * Stations + station)];

@@ -43,6 +43,9 @@ w::TimetableModel RandomNetwork(uint32_t seed) {
     const int runs = pick(3, 12);
     for (int r = 0; r < runs; ++r) {
       const bool back = pick(0, 1) == 1;
+      // Half the runs keep the line's running times exactly (stored as
+      // shared stop patterns when the writer is asked to).
+      const bool exact = pick(0, 1) == 1;
       int time = pick(0, 1439);
       w::Train train;
       train.number = std::to_string(100 * l + r + 1);
@@ -51,11 +54,11 @@ w::TimetableModel RandomNetwork(uint32_t seed) {
         const int at = back ? length - 1 - i : i;
         w::Stop stop{.station = static_cast<uint16_t>(order[static_cast<size_t>(at)])};
         if (i > 0) {
-          time += hops[static_cast<size_t>(back ? at : at - 1)] + pick(0, 3);
+          time += hops[static_cast<size_t>(back ? at : at - 1)] + (exact ? 0 : pick(0, 3));
           stop.arrival = time;
         }
         if (i + 1 < length) {
-          if (i > 0 && pick(0, 3) == 0) time += pick(1, 4);
+          if (i > 0 && !exact && pick(0, 3) == 0) time += pick(1, 4);
           stop.departure = time;
         }
         train.stops.push_back(stop);
