@@ -39,11 +39,16 @@ int WindowKindOfCommand(int command) {
 
 }  // namespace
 
-std::vector<TopMenu> BuildMenus(int window_kind, std::span<const LoadedTimetable> timetables) {
+std::vector<TopMenu> BuildMenus(int window_kind, std::span<const LoadedTimetable> timetables,
+                                std::span<const std::string> info_pages) {
   bool air = AllAir(timetables);
   std::vector<TopMenu> menus;
 
   TopMenu file{"&Soubor", {}};
+  int pages = std::min<int>(static_cast<int>(info_pages.size()), cmd::kRangeSize);
+  for (int i = 0; i < pages; ++i)
+    file.items.push_back({ItemType::kCommand, cmd::kInfoPageBase + i, info_pages[i], {}});
+  if (pages > 0) file.items.push_back(Separator());
   file.items.push_back(Command(cmd::kExit, "&Konec\tAlt+F4"));
   menus.push_back(std::move(file));
 

@@ -37,7 +37,10 @@ struct ToolButton {
   bool drop_down = false;  // lists the timetables (base + index)
 };
 
-std::vector<TopMenu> BuildMenus(int window_kind, std::span<const LoadedTimetable> timetables);
+// `info_pages` are the titles of the general information pages, entries
+// 40700 + i of the first menu.
+std::vector<TopMenu> BuildMenus(int window_kind, std::span<const LoadedTimetable> timetables,
+                                std::span<const std::string> info_pages = {});
 std::vector<ToolButton> BuildToolButtons(int window_kind, std::span<const LoadedTimetable> timetables);
 // The range base a drop-down button lists the timetables with; 0 for none.
 int DropDownBase(int command);

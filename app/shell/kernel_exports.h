@@ -26,4 +26,6 @@
   X(QoGetLangIndex)            \
   X(QoGetDateRemOptions)       \
   X(QoSetDateRemOptions)       \
-  X(QoFCMarks)
+  X(QoFCMarks)                 \
+  X(QoGetResExtension)         \
+  X(QoTrTypeCount)

@@ -35,7 +35,8 @@ wxMenu* MakeMenu(std::vector<MenuItem> const& items, bool icons) {
         break;
       case ItemType::kCommand: {
         auto* entry = new wxMenuItem(menu, cmd::ToWxId(item.command), U8(item.text));
-        if (icons) entry->SetBitmap(CommandBitmap(item.command));
+        bool page = item.command >= cmd::kInfoPageBase && item.command < cmd::kInfoPageBase + cmd::kRangeSize;
+        if (icons && !page) entry->SetBitmap(CommandBitmap(item.command));
         menu->Append(entry);
         break;
       }
@@ -133,7 +134,8 @@ void DocumentFrame::UpdateTitle() {
 
 void DocumentFrame::BuildMenus() {
   auto* bar = new wxMenuBar;
-  for (TopMenu const& top : vemo::BuildMenus(static_cast<int>(kind_), context_.timetables))
+  for (TopMenu const& top :
+       vemo::BuildMenus(static_cast<int>(kind_), context_.timetables, context_.info_page_titles))
     bar->Append(MakeMenu(top.items, context_.menu_icons), U8(top.title));
   SetMenuBar(bar);
 }

@@ -30,6 +30,7 @@ int SectionIdOf(WindowKind kind);
 struct FrameContext {
   Profile* profile = nullptr;
   std::vector<LoadedTimetable> timetables;
+  std::vector<std::string> info_page_titles;
   bool menu_icons = true;
 };
 

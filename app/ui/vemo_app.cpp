@@ -14,6 +14,7 @@
 #include "shell/timetable_loader.h"
 #include "shell/window_policy.h"
 #include "ui/app_events.h"
+#include "ui/shell_open.h"
 #include "ui/splash_window.h"
 #include "ui/wx_load_ui.h"
 #include "ui/wx_text.h"
@@ -121,6 +122,20 @@ bool VemoApp::StartUp() {
     }
     frame_context_.timetables.push_back(std::move(timetable));
   }
+  ui.SplashText(std::string(LoadResString(411)));
+  supports_.clear();
+  info_pages_ = {};
+  for (int i = 0; i < kernel_.QoQoCount(); ++i) {
+    TIMETABLEINFO_REC* info = kernel_.QoQoInfo(i);
+    std::string path = info && info->path ? info->path : "";
+    int kind = info ? info->kind : 0, area = info ? info->area : 0;
+    const char* resource = kernel_.QoGetResExtension(i);
+    TimetableSupport support;
+    support.Init(i, path, resource ? resource : "", kernel_.QoTrTypeCount(i), UiLanguageLetter(),
+                 kind, area, profile_.get(), &info_pages_);
+    supports_.push_back(std::move(support));
+  }
+  frame_context_.info_page_titles = info_pages_.titles;
   close_splash();
   return true;
 }
@@ -238,6 +253,9 @@ void VemoApp::OnCommand(wxCommandEvent& event) {
     OpenFrame(WindowKind::kTrains, command - cmd::kTrainsForTimetableBase);
   else if (InRange(command, cmd::kZjrForTimetableBase) && is_city(command - cmd::kZjrForTimetableBase))
     OpenFrame(WindowKind::kStopTimetables, command - cmd::kZjrForTimetableBase);
+  else if (InRange(command, cmd::kInfoPageBase) &&
+           command - cmd::kInfoPageBase < static_cast<int>(info_pages_.paths.size()))
+    OpenWithShell(info_pages_.paths[command - cmd::kInfoPageBase]);
   else
     event.Skip();
 }
@@ -257,6 +275,12 @@ void VemoApp::OnUpdateCommand(wxUpdateUIEvent& event) {
   CommandState state = StateOf(cmd::FromWxId(event.GetId()), context);
   event.Enable(state.enabled);
   if (event.GetSetChecked() || state.checked) event.Check(state.checked);
+}
+
+void VemoApp::OpenWithShell(std::string const& target) {
+  if (auto error = ShellOpen(target))
+    wxMessageDialog(GetTopWindow(), U8(*error), U8(LoadResString(57344)), wxOK | wxICON_WARNING)
+        .ShowModal();
 }
 
 void VemoApp::ShowHelp() {

@@ -14,6 +14,7 @@
 #include "shell/command_line.h"
 #include "shell/kernel_api.h"
 #include "shell/profile.h"
+#include "shell/timetable_support.h"
 #include "ui/document_frame.h"
 
 class wxHtmlHelpController;
@@ -38,6 +39,9 @@ class VemoApp : public wxApp {
   AppSettings& settings() { return settings_; }
   CommandLineOptions const& options() const { return options_; }
   FrameContext const& frame_context() const { return frame_context_; }
+  // One per loaded timetable, in index order.
+  std::vector<TimetableSupport> const& supports() const { return supports_; }
+  InfoPages const& info_pages() const { return info_pages_; }
 
   // The document frames in the order of the framework's window list.
   std::vector<DocumentFrame*> Frames() const;
@@ -61,6 +65,8 @@ class VemoApp : public wxApp {
   void OnCommand(wxCommandEvent& event);
   void OnUpdateCommand(wxUpdateUIEvent& event);
   void ShowHelp();
+  // Shows message 373 when the target cannot be opened.
+  void OpenWithShell(std::string const& target);
   void BroadcastToFrames(wxEventType type);
   void SendToFrames(wxEventType type);
   int MainWindowTimetable() const;
@@ -71,6 +77,8 @@ class VemoApp : public wxApp {
   std::unique_ptr<Profile> profile_;
   AppSettings settings_;
   FrameContext frame_context_;
+  std::vector<TimetableSupport> supports_;
+  InfoPages info_pages_;
   std::unique_ptr<wxHtmlHelpController> help_;
   std::string help_dir_;
   bool started_ = false;

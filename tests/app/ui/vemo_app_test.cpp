@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "shell/command_ids.h"
@@ -164,6 +165,37 @@ TEST_F(VemoAppTest, AtMostThreeNewWindowsOfAKind) {
   // Each window stays on the screen.
   wxRect screen(0, 0, 1280, 1024);
   for (DocumentFrame* frame : App().Frames()) EXPECT_TRUE(screen.Contains(frame->GetScreenPosition()));
+}
+
+// The general pages beside a timetable become entries of the first menu and
+// open with the user's program.
+TEST_F(VemoAppTest, InformationPagesInTheMenus) {
+  test::TempDir data;
+  std::filesystem::copy_file(std::string(QO_SAMPLES_DIR) + "/rail.qo", data / "rail.qo");
+  std::filesystem::create_directory(data / "c1");
+  std::ofstream(data / "c1/Default0.HTM") << "<html><title>Výluky</title></html>";
+  std::ofstream(data / "xdg-open") << "#!/bin/sh\nprintf '%s' \"$1\" > '" << (data / "seen") << "'\n";
+  std::filesystem::permissions(data / "xdg-open", std::filesystem::perms::owner_all);
+  ASSERT_TRUE(App().Start({data / "rail.qo"}));
+  Settle();
+  DocumentFrame* main = App().Frames().at(0);
+  wxMenuItem* page = main->GetMenuBar()->FindItem(cmd::ToWxId(cmd::kInfoPageBase));
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(FromWx(page->GetItemLabelText()), "Výluky");
+  EXPECT_EQ(main->GetMenuBar()->FindItem(cmd::ToWxId(cmd::kInfoPageBase + 1)), nullptr);
+  // One timetable: no drop-down lists.
+  EXPECT_EQ(main->toolbar()->FindById(cmd::ToWxId(cmd::kTrainsWindow))->GetKind(), wxITEM_NORMAL);
+
+  std::string old_path = getenv("PATH");
+  setenv("PATH", (data.path() + ":" + old_path).c_str(), 1);
+  Command(main, cmd::kInfoPageBase);
+  setenv("PATH", old_path.c_str(), 1);
+  for (int i = 0; i < 200 && !std::filesystem::exists(data / "seen"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  std::ifstream seen(data / "seen");
+  std::string opened;
+  std::getline(seen, opened);
+  EXPECT_EQ(opened, data / "c1/Default0.HTM");
 }
 
 // Closing one of two frames leaves the program running; closing the last
