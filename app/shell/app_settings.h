@@ -26,6 +26,8 @@ struct AppSettings {
   // 0 no marks, 1 the pair « », 2 also { } for the symbol font.
   int marks_mode = 1;
   bool symbol_font = false;
+  // Day number of the symbol font file's date, 0 when unknown.
+  int symbol_font_day = 0;
   bool remarks_changed = false;
 
   // Each value with its current value as the default.

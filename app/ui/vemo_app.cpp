@@ -7,6 +7,8 @@
 #include <algorithm>
 
 #include "shell/command_ids.h"
+#include "shell/external_splash.h"
+#include "shell/font_check.h"
 #include "shell/kernel_binding.h"
 #include "shell/paths.h"
 #include "shell/program_dates.h"
@@ -78,13 +80,20 @@ bool VemoApp::Start(std::vector<std::string> const& args) {
 }
 
 bool VemoApp::StartUp() {
-  auto* splash = new SplashWindow();
-  splash->Show();
-  splash->Update();
+  // The splash program beside Vemo when there is one, else our own window.
+  ExternalSplash external;
+  SplashWindow* splash = nullptr;
+  if (!external.Start(GetModuleDir() + "Splash")) {
+    splash = new SplashWindow();
+    splash->Show();
+    splash->Update();
+  }
   WxLoadUi ui(splash);
   auto close_splash = [&] {
     ui.set_splash(nullptr);
-    splash->Destroy();
+    if (splash) splash->Destroy();
+    splash = nullptr;
+    external.WaitForEnd(10000);
   };
 
   if (!BindKernel(std::string(LoadResString(130)), args_, &options_, &kernel_, &ui)) {
@@ -104,6 +113,11 @@ bool VemoApp::StartUp() {
     return false;
   }
 
+  // Symbols in day remarks need the "Timetable" font.
+  std::optional<std::string> font = FindFontFamilyFile("Timetable");
+  settings_.symbol_font = font.has_value();
+  settings_.marks_mode = settings_.symbol_font ? 2 : 1;
+  settings_.symbol_font_day = font && !font->empty() ? LatestFileDay(0, *font) : 0;
   settings_.LoadRemarksOptions(*profile_, kernel_);
   settings_.ApplyMarksMode(kernel_);
   settings_.Load(*profile_);
