@@ -10,6 +10,7 @@
 #include "load/timetable_record.h"
 #include "search/search_limits.h"
 #include "search/search_params.h"
+#include "search/search_state.h"
 #include "search/walk_switch.h"
 
 using namespace qo;
@@ -230,7 +231,7 @@ QO_API CONNPARMS_REC* QoGetConnectionParms(void) {
     std::vector<int32_t> max, min, flags, penalties;
     Tables tables;
     for (TimetableRecord* t : LoadedSet()) {
-      ChangeSettings const& c = t->Search.Change;
+      ChangeSettings const& c = SearchStateOf(*t).Change;
       max.push_back(c.MaxChangeTime);
       min.push_back(c.MinChangeTime);
       flags.push_back(c.DefaultMinTimes);
@@ -360,7 +361,7 @@ QO_API int QoChangeTypePenalSupported(int timetable) {
 QO_API int QoLowDeckConnAvail(void) {
   return api::GuardedExport<int>(0, [&] {
     for (TimetableRecord* t : LoadedSet())
-      if (!t->Search.LeftOutOfReset &&
+      if (!SearchStateOf(*t).LeftOutOfReset &&
           (t->HasStationTypeBit10 || !t->BarrierFreeLinkMinutes.empty()))
         return 1;
     return 0;

@@ -5,10 +5,21 @@
 #include <cstring>
 #include <vector>
 
+#include "calendars/day_type_state.h"
 #include "dates/clock.h"
 #include "load/loaded_set.h"
 
 namespace qo {
+
+DayTypeState& DayTypesOf(TimetableRecord& t) {
+  if (!t.DayTypes) t.DayTypes = std::make_shared<DayTypeState>();
+  return *t.DayTypes;
+}
+
+DayTypeState const& DayTypesOf(TimetableRecord const& t) {
+  static DayTypeState const defaults;
+  return t.DayTypes ? *t.DayTypes : defaults;
+}
 namespace {
 
 // Monday 0 .. Sunday 6.
@@ -72,7 +83,7 @@ bool HasStoredTypicalSets(TimetableRecord const& t) {
 // when that is later) to today + 30, no later than the last day of validity.
 void BuildTypicalSets(TimetableRecord& t) {
   const int32_t setBytes = CalendarSetBytes(t);
-  std::vector<uint8_t>& sets = t.Search.TypicalSets;
+  std::vector<uint8_t>& sets = DayTypesOf(t).TypicalSets;
   sets.assign(static_cast<size_t>(kTypicalSetCount) * setBytes, 0);
   t.StoredWindowsBuilt = 1;
   if (setBytes == 0) return;
@@ -142,7 +153,7 @@ DaysOffTable EnsureDaysOffTable(TimetableRecord& t) {
   if (!t.Holidays.empty()) {
     return {t.Holidays.handle(), t.Holidays.size()};
   }
-  std::vector<uint8_t>& built = t.Search.BuiltDaysOff;
+  std::vector<uint8_t>& built = DayTypesOf(t).BuiltDaysOff;
   if (!t.HolidaysBuilt) {
     const int64_t days = ValidityDays(t);
     built.assign(static_cast<size_t>(days), 0);
@@ -170,18 +181,18 @@ uint8_t const* TypicalSet(TimetableRecord& t, int kind, int window) {
     return set.empty() ? nullptr : set.At(0);
   }
   if (!t.StoredWindowsBuilt) BuildTypicalSets(t);
-  return t.Search.TypicalSets.data() + index * CalendarSetBytes(t);
+  return DayTypesOf(t).TypicalSets.data() + index * CalendarSetBytes(t);
 }
 
 void PrepareDayTypeCalendars(TimetableRecord& t, int dayType, int weekdayMask) {
-  SearchFilter& filter = t.Search.Filter;
+  SearchFilter& filter = DayTypesOf(t).Filter;
   filter.DayTypeMode = true;
   // Always from the middle: a date search in between moved the offset.
   filter.DayOffset = kDayTypeWindowCentre;
   int const mask = dayType == DayTypeWeekdays ? weekdayMask & 0x7F : 0;
-  if (t.DayWindowMode == dayType && t.Search.WindowMask == mask) return;
+  if (t.DayWindowMode == dayType && DayTypesOf(t).WindowMask == mask) return;
   t.DayWindowMode = dayType;
-  t.Search.WindowMask = mask;
+  DayTypesOf(t).WindowMask = mask;
 
   const int32_t setBytes = CalendarSetBytes(t);
   for (int window = 0; window < kDayTypeWindowCount; ++window) {

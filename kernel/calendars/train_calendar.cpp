@@ -1,8 +1,9 @@
 #include "calendars/train_calendar.h"
 
+#include "calendars/day_type_calendars.h"
+#include "calendars/day_type_state.h"
 #include "dates/day_number.h"
 #include "frame/error_codes.h"
-#include "calendars/day_type_calendars.h"
 #include "trains/train_stops.h"
 
 namespace qo {
@@ -49,7 +50,7 @@ int TrainRunsOnDayType(TimetableRecord& t, uint32_t train, int dayType, int week
   int const offset = -dayShift - stop.dayOffset;
   if (offset < -kDayTypeWindowCentre || offset > kDayTypeWindowCentre) return 0;
   std::vector<uint8_t> const& window =
-      t.Search.Filter.DayTypeWindows[static_cast<size_t>(offset + kDayTypeWindowCentre)];
+      DayTypesOf(t).Filter.DayTypeWindows[static_cast<size_t>(offset + kDayTypeWindowCentre)];
   *runs =
       ClassRunsIn(window.data(), static_cast<int32_t>(window.size()), TrainCalendarClass(t, train));
   return 0;

@@ -23,9 +23,9 @@ InternLinkRange InternLinks(TimetableRecord const& t, uint16_t station, bool bar
   const int32_t count = t.TransferOffsets[station + 1] - first;
   bool const useBarrierFree = barrierFree && !t.BarrierFreeLinkMinutes.empty();
   // Links switched by QoEnableWalk live in a working copy, not the image.
-  uint8_t const* plain = t.Search.WalkMinutes.empty()
+  uint8_t const* plain = t.WalkMinutes.empty()
                              ? t.TransferValues.handle()
-                             : reinterpret_cast<uint8_t const*>(t.Search.WalkMinutes.data());
+                             : reinterpret_cast<uint8_t const*>(t.WalkMinutes.data());
   uint8_t const* minutes = useBarrierFree ? t.BarrierFreeLinkMinutes.handle() : plain;
   if (count <= 0) return {};
   return {t.TransferStations.handle() + 2 * first, minutes + first, count};

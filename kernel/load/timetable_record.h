@@ -17,13 +17,16 @@
 #include "core/string_pool.h"
 #include "format/image_array.h"
 #include "load/set_wide.h"
-#include "search/search_state.h"
-#include "servicecodes/code_filter_state.h"
 
 namespace qo {
 
-struct TrainSearchIndex;
-struct NameSearchCache;
+// State that upper layers keep per timetable, held here only through
+// pointers so that the loader needs none of their headers.
+struct TrainSearchIndex;      // trains/train_search.h
+struct NameSearchCache;       // stations/station_search.h
+struct DayTypeState;          // calendars/day_type_state.h
+struct CodeFilterState;       // servicecodes/code_filter_state.h
+struct TimetableSearchState;  // search/search_state.h
 
 struct PackedNumberTable {
   ImageArray<int32_t> Values;  // one per train; empty for an absent table
@@ -383,12 +386,18 @@ struct TimetableRecord {
   int32_t DayWindowMode = -1;  // the current day-type windows are not built
   int32_t DayWindowReference = 0;
 
-  // What the last search (or calendar query) left here: inclusion word,
-  // day searched, day-type windows, days-off table, typical sets
-  // (calendars/day_type_calendars.h).
-  TimetableSearchState Search;
-  // The service-code filter of the last QoFCEnable (servicecodes/).
-  CodeFilterState CodeFilter;
+  // The running filter the last search (or calendar query) left here:
+  // inclusion word, day searched, day-type windows, days-off table, typical
+  // sets. Made on first use (DayTypesOf).
+  std::shared_ptr<DayTypeState> DayTypes;
+  // Walking links as the search and the boards see them: a copy of the
+  // minute bytes that QoEnableWalk switches, so that the image (and its CRC)
+  // stays as read. Empty: the image's bytes hold.
+  std::vector<int8_t> WalkMinutes;
+  // What the last search left here beyond the running filter (SearchStateOf).
+  std::shared_ptr<TimetableSearchState> Search;
+  // The service-code filter of the last QoFCEnable (CodeFilterOf).
+  std::shared_ptr<CodeFilterState> CodeFilter;
 
   // Derived from the whole loaded set; rebuilt by every re-index.
   SetWideData SetWide;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "calendars/day_type_state.h"
 #include "frame/error_codes.h"
 #include "load/loaded_set.h"
 #include "load/timetable_record.h"
@@ -20,7 +21,7 @@ class Expansion {
 
   void Add(int32_t timetable, int32_t station, int32_t minutes) {
     TimetableRecord const* t = TimetableAt(timetable);
-    if (!t || t->Search.Filter.TypeMask == kIncludeNone) return;
+    if (!t || DayTypesOf(*t).Filter.TypeMask == kIncludeNone) return;
     for (PlaceStation& known : out_) {
       if (known.timetable == timetable && known.station == station) {
         known.minutes = std::min(known.minutes, minutes);
@@ -69,7 +70,7 @@ class Expansion {
     int const savedMode = mode;
     mode = NameModeWholeRegion;
     for (int other = 0; other < LoadedCount(); ++other) {
-      if (other == timetable || TimetableAt(other)->Search.Filter.TypeMask == kIncludeNone)
+      if (other == timetable || DayTypesOf(*TimetableAt(other)).Filter.TypeMask == kIncludeNone)
         continue;
       int otherList = -2, error = 0;
       const int32_t otherItem = MapVirtListItem2(timetable, list, item, other, &otherList, &error);
@@ -99,7 +100,7 @@ int ObjectStations(int timetable, int list, int item, int const* selection,
     return ErrTimetableIndex;
   }
   for (int i = 0; i < LoadedCount(); ++i) {
-    TimetableAt(i)->Search.Filter.TypeMask =
+    DayTypesOf(*TimetableAt(i)).Filter.TypeMask =
         !selection || selection[i] != 0 ? kIncludeAll : kIncludeNone;
   }
 

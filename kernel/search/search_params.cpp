@@ -8,6 +8,7 @@
 #include "load/timetable_record.h"
 #include "search/floor_math.h"
 #include "search/search_limits.h"
+#include "search/search_state.h"
 
 namespace qo {
 namespace {
@@ -42,7 +43,7 @@ bool HasMinChangeTimeData(TimetableRecord const& t) {
 }
 
 TimetableSearchDefaults& SearchDefaultsOf(TimetableRecord& t) {
-  TimetableSearchDefaults& d = t.Search.Defaults;
+  TimetableSearchDefaults& d = SearchStateOf(t).Defaults;
   if (d.Taken) return d;
   d.Taken = true;
   auto const& v1 = t.Version1SearchDefaults;
@@ -89,7 +90,7 @@ void ResetConnParms(int const* selection) {
     int32_t lastType = 0;
     for (int i = 0; i < count; ++i) {
       if (!selected(i)) continue;
-      TimetableSearchDefaults const& d = TimetableAt(i)->Search.Defaults;
+      TimetableSearchDefaults const& d = SearchStateOf(*TimetableAt(i)).Defaults;
       p.MaxChanges = std::max(p.MaxChanges, d.MaxChanges);
       p.WindowDirect = std::max(p.WindowDirect, d.WindowDirect);
       p.WindowChanges = std::max(p.WindowChanges, d.WindowChanges);
@@ -104,11 +105,11 @@ void ResetConnParms(int const* selection) {
   for (int i = 0; i < count; ++i) {
     TimetableRecord& t = *TimetableAt(i);
     if (selected(i)) {
-      t.Search.Change = SearchDefaultsOf(t).Change;
-      t.Search.LeftOutOfReset = false;
+      SearchStateOf(t).Change = SearchDefaultsOf(t).Change;
+      SearchStateOf(t).LeftOutOfReset = false;
     } else {
-      if (!t.Search.Defaults.Taken) t.Search.Change = SearchDefaultsOf(t).Change;
-      t.Search.LeftOutOfReset = true;
+      if (!SearchStateOf(t).Defaults.Taken) SearchStateOf(t).Change = SearchDefaultsOf(t).Change;
+      SearchStateOf(t).LeftOutOfReset = true;
     }
   }
   p.PreferTrains = s.PreferTrainsDefault;
@@ -140,15 +141,15 @@ int ApplyConnParms(ConnParmsInput const& in) {
     if (min && *min < 0) return ErrSearchParmsOutOfRange;
     // A minimum is checked against the maximum that will be in force, also
     // when the record changes only one of them.
-    if ((min || max) && (min ? *min : t.Search.Change.MinChangeTime) >
-                            (max ? *max : t.Search.Change.MaxChangeTime))
+    if ((min || max) && (min ? *min : SearchStateOf(t).Change.MinChangeTime) >
+                            (max ? *max : SearchStateOf(t).Change.MaxChangeTime))
       return ErrSearchParmsOutOfRange;
     if (penalty && !InRange(*penalty, 0, kMaxChangePenalty)) return ErrSearchParmsOutOfRange;
   }
 
   for (int i = 0; i < count; ++i) {
     TimetableRecord& t = *TimetableAt(i);
-    ChangeSettings& c = t.Search.Change;
+    ChangeSettings& c = SearchStateOf(t).Change;
     if (int32_t const* max = given(in.MaxChangeTimes, i)) c.MaxChangeTime = *max;
     if (int32_t const* min = given(in.MinChangeTimes, i)) c.MinChangeTime = *min;
     if (int32_t const* flag = given(in.DefaultMinTimes, i))

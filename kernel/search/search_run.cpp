@@ -1,5 +1,6 @@
 #include "search/search_run.h"
 
+#include "calendars/day_type_state.h"
 #include "load/loaded_set.h"
 #include "load/timetable_record.h"
 
@@ -30,7 +31,7 @@ void SetSearchEngineForTesting(SearchEngineFunction engine) { g_testEngine = eng
 
 void RebaseConnectionDays(SearchRun& run) {
   if (LoadedCount() == 0) return;
-  TimetableSearchState const& first = TimetableAt(0)->Search;
+  DayTypeState const& first = DayTypesOf(*TimetableAt(0));
   const int32_t shift = first.Filter.DayOffset - first.BaseDayOffset;
   if (shift != 0) {
     for (Connection& connection : run.Found) {
@@ -40,7 +41,10 @@ void RebaseConnectionDays(SearchRun& run) {
       }
     }
   }
-  for (TimetableRecord* t : LoadedSet()) t->Search.Filter.DayOffset = t->Search.BaseDayOffset;
+  for (TimetableRecord* t : LoadedSet()) {
+    DayTypeState& days = DayTypesOf(*t);
+    days.Filter.DayOffset = days.BaseDayOffset;
+  }
 }
 
 }  // namespace qo

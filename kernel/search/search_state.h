@@ -1,32 +1,18 @@
 #pragma once
-// What a search leaves in each timetable: whether and with which train
-// types the timetable takes part, the day it searches (or the day-type
-// windows that stand for the calendar), the days-off table and the typical
-// sets from which the day-type windows are made. One per TimetableRecord;
-// it lives and dies with the record, so nothing here outlives the data it
-// was derived from.
+// What a search leaves in each timetable: its train-type codes, change
+// settings and defaults, marks, the engines' scratch and the walking links
+// as switched. (The inclusion word and the day searched are the running
+// filter of calendars/day_type_state.h.) The record holds it through a
+// forward-declared pointer; it lives and dies with the record, so nothing
+// here outlives the data it was derived from.
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-#include "trains/search_filter.h"
+#include "load/timetable_record.h"
 
 namespace qo {
-
-// The derived sets: seven typical weeks (the reference day a Monday ..
-// Sunday), working days and Sundays or holidays, each 25 windows.
-inline constexpr int kTypicalMonday = 0;
-inline constexpr int kTypicalWorkingDay = 7;
-inline constexpr int kTypicalSundayOrHoliday = 8;
-inline constexpr int kTypicalKinds = 9;
-inline constexpr int kTypicalSetCount = kTypicalKinds * kDayTypeWindowCount;
-
-// The search's inclusion word: 0 = the timetable takes no part, all bits =
-// it takes part with every train type; otherwise the caller's type mask
-// with 0x18000000 (group variants) added.
-inline constexpr uint32_t kIncludeAll = 0xFFFFFFFF;
-inline constexpr uint32_t kIncludeNone = 0;
 
 // Change settings of one timetable: the values in force and the defaults
 // they are reset to.
@@ -71,15 +57,6 @@ struct SearchMarks {
 struct EngineScratch;
 
 struct TimetableSearchState {
-  // The running test's view of this timetable: Filter.TypeMask is the
-  // inclusion word; then the day searched, day-type mode and its windows.
-  SearchFilter Filter;
-  // The day offset saved before a window loop moves Filter.DayOffset.
-  int32_t BaseDayOffset = 0;
-  // The mask of day type 2 the windows were built for (the day type itself
-  // is TimetableRecord::DayWindowMode).
-  int32_t WindowMask = 0;
-
   // The train-type codes of the request found in the timetable's code
   // table: their mask pairs, and all of them OR-ed together.
   std::vector<uint64_t> CodePairs;
@@ -92,20 +69,12 @@ struct TimetableSearchState {
 
   SearchMarks Marks;
   std::shared_ptr<EngineScratch> Engine;
-
-  // Walking links as the search sees them: a copy of the minute bytes that
-  // QoEnableWalk switches, so that the image (and its CRC) stays as read.
-  // Empty: the image's bytes hold.
-  std::vector<int8_t> WalkMinutes;
-
-  // The days-off table made from the Sundays when the file brings none
-  // (TimetableRecord::HolidaysBuilt tells it is in use).
-  std::vector<uint8_t> BuiltDaysOff;
-
-  // The typical sets made from the calendar when the file stores none
-  // (TimetableRecord::StoredWindowsBuilt): set k of kind j at
-  // (j * 25 + k) * set bytes.
-  std::vector<uint8_t> TypicalSets;
 };
+
+// The timetable's state, made on first use.
+TimetableSearchState& SearchStateOf(TimetableRecord& t);
+// Without making it: the defaults until a caller with a writable record
+// made it.
+TimetableSearchState const& SearchStateOf(TimetableRecord const& t);
 
 }  // namespace qo

@@ -7,7 +7,7 @@ namespace qo {
 namespace {
 
 bool Switch(TimetableRecord& t, int32_t from, int32_t to, bool enable) {
-  std::vector<int8_t>& minutes = t.Search.WalkMinutes;
+  std::vector<int8_t>& minutes = t.WalkMinutes;
   bool switched = false;
   for (int32_t i = t.TransferOffsets[from]; i < t.TransferOffsets[from + 1]; ++i) {
     if (t.TransferStations[i] != to) continue;
@@ -27,7 +27,7 @@ bool EnableWalk(TimetableRecord& t, int32_t keyA, int32_t keyB, bool enable) {
   const int32_t a = SearchStationKey(t, keyA);
   const int32_t b = SearchStationKey(t, keyB);
   if (a < 0 || b < 0 || a == b) return false;
-  std::vector<int8_t>& minutes = t.Search.WalkMinutes;
+  std::vector<int8_t>& minutes = t.WalkMinutes;
   if (minutes.empty()) {
     minutes.resize(static_cast<size_t>(t.TransferValues.size()));
     for (int32_t i = 0; i < t.TransferValues.size(); ++i)

@@ -2,9 +2,11 @@
 // The service-code filter of one timetable: the letter masks that the last
 // QoFCEnable chose, their union, and each train's remark rules parsed once,
 // so that matching a train during a search reads flat arrays only. One per
-// TimetableRecord.
+// TimetableRecord, held there through a forward-declared pointer.
 #include <cstdint>
 #include <vector>
+
+#include "load/timetable_record.h"
 
 namespace qo {
 
@@ -32,5 +34,10 @@ struct CodeFilterState {
   std::vector<int32_t> RuleOffsets;
   std::vector<ServiceCodeRule> Rules;
 };
+
+// The timetable's filter, made on first use.
+CodeFilterState& CodeFilterOf(TimetableRecord& t);
+// Without making it: no filter.
+CodeFilterState const& CodeFilterOf(TimetableRecord const& t);
 
 }  // namespace qo

@@ -10,6 +10,7 @@
 #include "frame/error_codes.h"
 #include "remarks/general_remarks.h"
 #include "remarks/owners.h"
+#include "servicecodes/code_filter_state.h"
 #include "stations/station_access.h"
 #include "trains/train_info.h"
 
@@ -72,7 +73,7 @@ int32_t SectionEnd(TimetableRecord const& t, std::string_view control, char lett
 // Each train's service-code remarks, parsed once for all the rides the
 // search will match.
 void BuildRules(TimetableRecord& t) {
-  CodeFilterState& filter = t.CodeFilter;
+  CodeFilterState& filter = CodeFilterOf(t);
   if (!filter.RuleOffsets.empty()) return;
   filter.Rules.clear();
   filter.RuleOffsets.assign(static_cast<size_t>(t.TrainCount) + 1, 0);
@@ -124,6 +125,16 @@ bool SectionCodeHolds(ServiceCodeRule const& rule, StopList const& stops, int32_
 }
 
 }  // namespace
+
+CodeFilterState& CodeFilterOf(TimetableRecord& t) {
+  if (!t.CodeFilter) t.CodeFilter = std::make_shared<CodeFilterState>();
+  return *t.CodeFilter;
+}
+
+CodeFilterState const& CodeFilterOf(TimetableRecord const& t) {
+  static CodeFilterState const none;
+  return t.CodeFilter ? *t.CodeFilter : none;
+}
 
 uint64_t CodeSetAt(TimetableRecord const& t, int32_t index) {
   return index >= 0 && index < t.CodeSets.size() ? Read64(t.CodeSets, index) : 0;
@@ -234,7 +245,7 @@ int GetCodeTexts(TimetableRecord const& t, int32_t train, int32_t code, int32_t 
 }
 
 void EnableServiceCodes(TimetableRecord& t, uint8_t const* bytes, int count) {
-  CodeFilterState& filter = t.CodeFilter;
+  CodeFilterState& filter = CodeFilterOf(t);
   filter.EnabledUnion = 0;
   if (t.TrainTypeWords.empty()) return;
   ArrayHandle words = WritableTypeWords(t);
@@ -294,7 +305,7 @@ int MatchTrainServiceCodes(TimetableRecord const& t, uint32_t train, StopList co
                            int* sectionDependent) {
   *dayDependent = 0;
   *sectionDependent = 0;
-  CodeFilterState const& filter = t.CodeFilter;
+  CodeFilterState const& filter = CodeFilterOf(t);
   const uint64_t wanted = filter.EnabledUnion;
   if (wanted == 0) return 1;
   uint64_t own;

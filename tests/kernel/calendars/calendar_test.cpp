@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "Qo.h"
+#include "calendars/day_type_calendars.h"
+#include "calendars/day_type_state.h"
 #include "calendars/train_calendar.h"
 #include "core/counted_array.h"
 #include "dates/clock.h"
 #include "frame/error_codes.h"
 #include "kernel/loading/loading_test_support.h"
-#include "calendars/day_type_calendars.h"
 
 namespace qo::test {
 namespace {
@@ -151,11 +152,11 @@ TEST_F(CalendarTest, DayShiftIsAnArgumentAndTheWindowsRestartInTheMiddle) {
 
   // A search by date moves the running test; the same day type again starts
   // from the day asked for, not from where the date search left it.
-  t.Search.Filter.DayTypeMode = false;
-  t.Search.Filter.DayOffset = 150;
+  DayTypesOf(t).Filter.DayTypeMode = false;
+  DayTypesOf(t).Filter.DayOffset = 150;
   PrepareDayTypeCalendars(t, 2, 0x01);
-  EXPECT_TRUE(t.Search.Filter.DayTypeMode);
-  EXPECT_EQ(t.Search.Filter.DayOffset, kDayTypeWindowCentre);
+  EXPECT_TRUE(DayTypesOf(t).Filter.DayTypeMode);
+  EXPECT_EQ(DayTypesOf(t).Filter.DayOffset, kDayTypeWindowCentre);
 }
 
 TEST_F(CalendarTest, DaysOffTable) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Qo.h"
+#include "calendars/day_type_state.h"
 #include "frame/error_codes.h"
 #include "kernel/loading/loading_test_support.h"
 
@@ -71,7 +72,7 @@ TEST_F(ObjectStationsTest, PlacesOverTheLoadedTimetables) {
     EXPECT_EQ(Stations(c.timetable, c.list, c.item, c.selection), c.stations) << c.name;
   EXPECT_EQ(QoError(), 0);
   Stations(first_, -1, 0, onlyFirst);
-  EXPECT_EQ(At(second_).Search.Filter.TypeMask, 0u) << "the selection stays for the search";
+  EXPECT_EQ(DayTypesOf(At(second_)).Filter.TypeMask, 0u) << "the selection stays for the search";
 
   struct Error {
     int timetable, list, item, error;

@@ -231,7 +231,7 @@ TEST_F(SearchParmsTest, WalkingLinksSwitchWithoutTouchingTheFile) {
   // The links 0 -> 1 and 1 -> 0 as the search sees them.
   auto minutes = [] {
     TimetableRecord const& t = At(0);
-    std::vector<int8_t> const& copy = t.Search.WalkMinutes;
+    std::vector<int8_t> const& copy = t.WalkMinutes;
     auto at = [&](int i) { return copy.empty() ? t.TransferValues[i] : copy[static_cast<size_t>(i)]; };
     return std::to_string(at(0)) + "," + std::to_string(at(1));
   };

@@ -9,6 +9,7 @@
 #include "Qo.h"
 #include "frame/error_codes.h"
 #include "kernel/loading/loading_test_support.h"
+#include "servicecodes/code_filter_state.h"
 #include "servicecodes/service_codes.h"
 #include "trains/train_stops.h"
 
@@ -232,7 +233,7 @@ TEST_F(ServiceCodeTest, TheFilterByLettersOrByNumbers) {
     EXPECT_EQ(QoVerifyCrc(0, &crc), 1) << c.name << ": the file image stays as it was";
   }
   QoFCEnable(0, 6, "ABCDEF");
-  EXPECT_EQ(t().CodeFilter.EnabledMasks.size(), 5u);
+  EXPECT_EQ(CodeFilterOf(t()).EnabledMasks.size(), 5u);
   QoFCEnable(0, 2, std::string("\x01\x03", 2).data());
   EXPECT_EQ(Match(kNoCodes, -1, -1), 1) << "numbers leave the search's matcher open";
   QoFCEnable(0, 0, nullptr);
