@@ -27,6 +27,9 @@ void SelectLanguage(char letter);
 // The letter last selected, or 0 before the first selection.
 char CurrentLanguageLetter();
 KernelLanguage CurrentLanguage();
+// Whether remark texts take the second (symbol) marker pair: in every
+// language but English, and in English when the caller forces it.
+inline bool SecondMarkerPairWanted(bool force) { return force || CurrentLanguageLetter() != 'E'; }
 
 const char* KernelText(KernelLanguage language, int entry);
 // Entry of the current table (Czech before any selection).

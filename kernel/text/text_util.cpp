@@ -4,7 +4,6 @@
 #include <cstring>
 #include <string>
 
-#include "frame/message_tables.h"
 
 namespace qo {
 namespace {
@@ -43,9 +42,9 @@ void AppendBounded(char* buffer, size_t size, const char* text) {
   buffer[used + length] = '\0';
 }
 
-const std::string& PickMarker(bool force, std::string MarkerPair::*which) {
-  const std::string& second = g_markers[1].*which;
-  if (!second.empty() && (CurrentLanguageLetter() != 'E' || force)) return second;
+const std::string& PickMarker(bool second, std::string MarkerPair::*which) {
+  const std::string& symbol = g_markers[1].*which;
+  if (!symbol.empty() && second) return symbol;
   return g_markers[0].*which;
 }
 
@@ -138,13 +137,13 @@ void SetMarkerPairs(const char* open0, const char* close0, const char* open1, co
   g_markers[1] = {open1 ? open1 : "", close1 ? close1 : ""};
 }
 
-char* AppendOpenMark(char* buffer, size_t size, bool force) {
-  AppendBounded(buffer, size, PickMarker(force, &MarkerPair::open).c_str());
+char* AppendOpenMark(char* buffer, size_t size, bool second) {
+  AppendBounded(buffer, size, PickMarker(second, &MarkerPair::open).c_str());
   return buffer;
 }
 
-char* AppendCloseMark(char* buffer, size_t size, bool force) {
-  AppendBounded(buffer, size, PickMarker(force, &MarkerPair::close).c_str());
+char* AppendCloseMark(char* buffer, size_t size, bool second) {
+  AppendBounded(buffer, size, PickMarker(second, &MarkerPair::close).c_str());
   return buffer;
 }
 

@@ -31,10 +31,12 @@ void SetAppendedCount(int count);
 // The marker pairs that frame parts of remark texts: pair 0 (bold) and
 // pair 1 (symbols). Null or "" means no marker. The kernel keeps copies.
 void SetMarkerPairs(const char* open0, const char* close0, const char* open1, const char* close1);
-// Append the open or close marker: pair 1's when it is set and the current
-// language is not English or `force` is set, else pair 0's when it is set,
-// else nothing. Markers do not add to the appended count.
-char* AppendOpenMark(char* buffer, size_t size, bool force);
-char* AppendCloseMark(char* buffer, size_t size, bool force);
+// Append the open or close marker: pair 1's when it is set and `second` asks
+// for it, else pair 0's when it is set, else nothing. Callers ask for pair 1
+// when the current language is not English or they force it
+// (frame/message_tables.h: SecondMarkerPairWanted). Markers do not add to the
+// appended count.
+char* AppendOpenMark(char* buffer, size_t size, bool second);
+char* AppendCloseMark(char* buffer, size_t size, bool second);
 
 }  // namespace qo

@@ -68,9 +68,9 @@ TEST(TextUtil, MarkersByPairAndLanguage) {
   char buffer[32];
   auto marks = [&](bool force) {
     buffer[0] = '\0';
-    AppendOpenMark(buffer, sizeof buffer, force);
+    AppendOpenMark(buffer, sizeof buffer, SecondMarkerPairWanted(force));
     std::strcat(buffer, "x");
-    AppendCloseMark(buffer, sizeof buffer, force);
+    AppendCloseMark(buffer, sizeof buffer, SecondMarkerPairWanted(force));
     return std::string(buffer);
   };
   SetMarkerPairs(nullptr, nullptr, nullptr, nullptr);
