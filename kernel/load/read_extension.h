@@ -14,7 +14,7 @@
 #include "load/load_events.h"
 #include "load/timetable_record.h"
 // The fare owner sets compare the owners' display texts (OwnerDisplayText).
-#include "remarks/owners.h"
+#include "text/description_fields.h"
 
 namespace qo {
 

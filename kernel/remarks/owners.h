@@ -1,6 +1,6 @@
 #pragma once
-// Owners (carriers) and lines of trains, and the "{name}value" fields their
-// descriptions are written in.
+// Owners (carriers) and lines of trains. Their descriptions are written in
+// "{name}value" fields (text/description_fields.h).
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -8,22 +8,9 @@
 
 #include "load/timetable_record.h"
 #include "remarks/general_remarks.h"
+#include "text/description_fields.h"
 
 namespace qo {
-
-inline constexpr size_t kMaxFieldName = 10;
-
-// The value of field `name` in a text: what follows "{name}" up to the next
-// '{' or the end. False when the text lacks the field or the name is longer
-// than 10 characters.
-bool GetField(std::string_view name, std::string_view text, std::string_view* value);
-
-// True when the text has both '{' and '}'.
-bool HasFields(std::string_view text);
-
-// The display text of an owner description: the raw text when it has no
-// fields, else ON; then OF, or else OD, or else OC; then OT, joined by "; ".
-std::string OwnerDisplayText(std::string_view description);
 
 int32_t OwnerCount(TimetableRecord const& t);
 int32_t LineCount(TimetableRecord const& t);
