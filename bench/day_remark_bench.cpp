@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "api/loaded_set_steps.h"
 #include "calendars/train_calendar.h"
 #include "dates/clock.h"
 #include "dates/day_number.h"
@@ -49,7 +50,7 @@ qo::TimetableRecord& Loaded() {
     }
     std::string path = std::string(P_tmpdir) + "/qo_bench_day_remarks.qo";
     w::SaveFile(path, w::WriteTimetable(m).bytes);
-    qo::LoadTimetableFiles({path}, nullptr);
+    qo::LoadTimetableFiles({path}, nullptr, qo::KernelLoadSteps());
     qo::SetClockForTesting(static_cast<qo::DayNumber>(w::DayNumberOf(2025, 1, 1)), 600);
     return qo::TimetableAt(0);
   }();

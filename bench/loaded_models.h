@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "api/loaded_set_steps.h"
 #include "load/close_timetables.h"
 #include "load/load_timetables.h"
 #include "load/loaded_set.h"
@@ -23,7 +24,7 @@ inline void LoadModels(std::vector<writer::TimetableModel> const& models, std::s
     writer::SaveFile(paths.back(), writer::WriteTimetable(models[i], options).bytes);
   }
   CloseAllTimetables();
-  LoadTimetableFiles(paths, nullptr);
+  LoadTimetableFiles(paths, nullptr, KernelLoadSteps());
   if (LoadedCount() != static_cast<int>(models.size())) {
     std::fprintf(stderr, "benchmark: the %s timetables did not load\n", tag.c_str());
     std::exit(1);

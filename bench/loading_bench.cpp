@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "api/loaded_set_steps.h"
 #include "load/close_timetables.h"
 #include "load/load_timetables.h"
 #include "load/loaded_set.h"
@@ -78,7 +79,7 @@ void BM_ReindexLoadedSet(benchmark::State& state) {
     paths.push_back(SaveModel(LineModel(10 + i, i == 5 ? 3 : 1 + i % 2, 4000, 100),
                               "set" + std::to_string(i), true));
   qo::CloseAllTimetables();
-  qo::LoadTimetableFiles(paths, nullptr);
+  qo::LoadTimetableFiles(paths, nullptr, qo::KernelLoadSteps());
   for (auto _ : state) qo::ReindexLoadedSet();
   state.counters["timetables"] = qo::LoadedCount();
   qo::CloseAllTimetables();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Qo.h"
+#include "api/loaded_set_steps.h"
 #include "load/loaded_set.h"
 #include "load/reindex.h"
 #include "load/timetable_record.h"

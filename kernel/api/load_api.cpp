@@ -7,6 +7,7 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
+#include "api/loaded_set_steps.h"
 #include "core/byte_order.h"
 #include "core/counted_array.h"
 #include "core/crc32.h"
@@ -16,6 +17,7 @@
 #include "load/load_events.h"
 #include "load/load_timetables.h"
 #include "load/loaded_set.h"
+#include "load/reindex.h"
 #include "load/timetable_record.h"
 #include "platform/file_system.h"
 #include "text/text_convert.h"
@@ -125,7 +127,7 @@ extern "C" {
 
 QO_API int QoInit(char const* directory, QoLoadCallback callback) {
   return api::GuardedExport<int>(0, [&] {
-    LoadTimetableDirectory(directory, callback, SetKernelError);
+    LoadTimetableDirectory(directory, callback, KernelLoadSteps(), SetKernelError);
     return LoadedCount();
   });
 }
@@ -135,7 +137,7 @@ QO_API int QoInit2(char const* const* paths, int count, QoLoadCallback callback)
     if (!paths || count < 1) return LoadedCount();
     std::vector<std::string> list;
     for (int i = 0; i < count; ++i) list.emplace_back(paths[i] ? paths[i] : "");
-    LoadTimetableFiles(list, callback, SetKernelError);
+    LoadTimetableFiles(list, callback, KernelLoadSteps(), SetKernelError);
     return LoadedCount();
   });
 }
@@ -143,7 +145,7 @@ QO_API int QoInit2(char const* const* paths, int count, QoLoadCallback callback)
 QO_API int QoLoadExtension(char const* path, QoLoadCallback callback) {
   return api::GuardedExport<int>(0, [&] {
     bool attached = false;
-    if (int error = LoadLoneExtension(path, callback, &attached)) SetKernelError(error);
+    if (int error = LoadLoneExtension(path, callback, &attached, KernelLoadSteps())) SetKernelError(error);
     return attached ? 1 : 0;
   });
 }
@@ -151,7 +153,11 @@ QO_API int QoLoadExtension(char const* path, QoLoadCallback callback) {
 QO_API int QoCloseQo(int index, int reindex) {
   return api::GuardedExport<int>(0, [&] {
     if (!api::CheckTimetable(index)) return 0;
-    CloseTimetable(index, reindex != 0);
+    CloseTimetable(index);
+    if (reindex)
+      ReindexLoadedSet();
+    else
+      RebuildSetReferences();
     return 1;
   });
 }
@@ -159,6 +165,7 @@ QO_API int QoCloseQo(int index, int reindex) {
 QO_API void QoCloseData(void) {
   api::GuardedExport<int>(0, [] {
     CloseAllTimetables();
+    ReindexLoadedSet();
     return 1;
   });
 }

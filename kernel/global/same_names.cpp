@@ -1,13 +1,14 @@
 // Stations of different timetables that share a name but are different
 // places (different keys) show the district part of their region names, so
 // that a place input can tell "Nová Ves [Kolín]" from "Nová Ves [Beroun]".
+#include "global/same_names.h"
+
 #include <string>
 #include <vector>
 
 #include "info/timetable_info.h"
 #include "load/loaded_set.h"
 #include "load/reindex.h"
-#include "load/reindex_hooks.h"
 #include "load/timetable_record.h"
 #include "stations/station_names.h"
 #include "text/collate.h"

@@ -4,14 +4,13 @@
 
 namespace qo {
 
-// Closes the timetable at index, then runs the full re-index when asked, or
-// else rebuilds the set's cross references so that nothing keeps pointing
-// at the closed timetable or at the indexes that moved. False for a bad
-// index.
-bool CloseTimetable(int index, bool reindex);
+// Closes the timetable at index. The caller then runs the full re-index or
+// RebuildSetReferences, so that nothing keeps pointing at the closed
+// timetable or at the indexes that moved. False for a bad index.
+bool CloseTimetable(int index);
 
-// Closes every timetable from the last to the first; only the last close
-// runs the full re-index.
+// Closes every timetable from the last to the first; the caller runs the
+// full re-index after.
 void CloseAllTimetables();
 
 }  // namespace qo

@@ -11,7 +11,6 @@
 #include "load/read_timetable.h"
 #include "load/reindex.h"
 #include "load/sort_set.h"
-#include "trains/station_index.h"
 #include "load/timetable_record.h"
 #include "platform/file_system.h"
 
@@ -50,7 +49,10 @@ class LoadingRecord {
   // re-index: the set's references are rebuilt, and it is freed.
   void Close() {
     int index = IndexOfTimetable(record_);
-    if (index >= 0) CloseTimetable(index, false);
+    if (index >= 0) {
+      CloseTimetable(index);
+      RebuildSetReferences();
+    }
     Drop();
   }
 
@@ -94,7 +96,8 @@ int Reported(LoadErrorSink report, int error) {
 
 // One timetable file. The answer 1 to events 0, 1 and 2 skips or cancels it
 // without an error.
-int LoadOneFile(std::string const& path, LoadCallback callback, LoadErrorSink report) {
+int LoadOneFile(std::string const& path, LoadCallback callback, LoadSteps const& steps,
+                LoadErrorSink report) {
   uint32_t id = 0;
   if (int error = ProbeTimetableFile(path.c_str(), &id)) return Reported(report, error);
   if (IsDuplicate(path, id)) return 0;
@@ -130,13 +133,13 @@ int LoadOneFile(std::string const& path, LoadCallback callback, LoadErrorSink re
     return 0;
   }
 
-  if (NeedsStationIndex(t)) {
+  if (steps.NeedsStationIndex(t)) {
     answer = RaiseLoadEvent(callback, LoadEvIndex, SetCount());
     if (!loading.InSet()) return 0;
     if (answer != kIndexLater) {
       bool sort = answer == kIndexSorted || answer == kIndexSortedWithProgress;
       bool progress = answer == kIndexSortedWithProgress || answer == kIndexWithProgress;
-      if (!BuildStationIndex(t, sort, progress, callback)) {
+      if (!steps.BuildStationIndex(t, sort, progress, callback)) {
         loading.Close();
         return Reported(report, ErrDataFileHeader);
       }
@@ -168,22 +171,23 @@ int LoadOneFile(std::string const& path, LoadCallback callback, LoadErrorSink re
 }  // namespace
 
 int LoadTimetableFiles(std::vector<std::string> const& paths, LoadCallback callback,
-                       LoadErrorSink report) {
+                       LoadSteps const& steps, LoadErrorSink report) {
   int lastError = 0;
   for (std::string const& given : paths) {
     std::string full = FullPath(given);
     int error = IsUsablePath(full.c_str())
-                    ? LoadOneFile(ResolveExistingPath(full), callback, report)
+                    ? LoadOneFile(ResolveExistingPath(full), callback, steps, report)
                     : Reported(report, ErrOpenDataFile);
     if (error) lastError = error;
   }
   if (LoadedCount() > 0) RaiseLoadEvent(callback, LoadEvSetDone, SetCount());
   SortLoadedSet();
-  ReindexLoadedSet();
+  steps.Reindex();
   return lastError;
 }
 
-int LoadTimetableDirectory(char const* directory, LoadCallback callback, LoadErrorSink report) {
+int LoadTimetableDirectory(char const* directory, LoadCallback callback, LoadSteps const& steps,
+                           LoadErrorSink report) {
   if (directory) SetDataDirectory(directory);
   std::string folder = ResolveExistingPath(DataDirectory());
   if (!folder.empty() && folder.back() != '/') folder += '/';
@@ -191,12 +195,14 @@ int LoadTimetableDirectory(char const* directory, LoadCallback callback, LoadErr
   for (DirectoryEntry const& entry : ListDirectory(folder))
     if (entry.regular && !entry.hidden && MatchesMask(entry.name, "*.qo"))
       paths.push_back(folder + entry.name);
-  return LoadTimetableFiles(paths, callback, report);
+  return LoadTimetableFiles(paths, callback, steps, report);
 }
 
-int LoadLoneExtension(char const* path, LoadCallback callback, bool* attached) {
+int LoadLoneExtension(char const* path, LoadCallback callback, bool* attached,
+                      LoadSteps const& steps) {
   *attached = false;
   CloseAllTimetables();
+  steps.Reindex();
   LoadingRecord loading;
   loading.Append();
   ExtensionReadOptions options;
@@ -209,10 +215,11 @@ int LoadLoneExtension(char const* path, LoadCallback callback, bool* attached) {
   if (!*attached) {
     loading.Close();
     CloseAllTimetables();
+    steps.Reindex();
     return error;
   }
   loading.Keep();
-  ReindexLoadedSet();
+  steps.Reindex();
   return error;
 }
 

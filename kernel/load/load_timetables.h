@@ -10,26 +10,41 @@
 #include <vector>
 
 #include "load/load_events.h"
+#include "load/timetable_record.h"
 
 namespace qo {
 
 // Where a failure goes the moment it happens; null: nowhere.
 using LoadErrorSink = void (*)(int error);
 
+// The steps of a load that belong to the layers above the loader, run at
+// their place: the station index of a file that stores no events (trains/)
+// and the full re-index once the set changed. The exports pass the kernel's
+// own (KernelLoadSteps, api/loaded_set_steps.h), so that the loader includes
+// none of those layers.
+struct LoadSteps {
+  bool (*NeedsStationIndex)(TimetableRecord const& t) = nullptr;
+  bool (*BuildStationIndex)(TimetableRecord& t, bool sort, bool progress,
+                            LoadCallback callback) = nullptr;
+  void (*Reindex)() = nullptr;
+};
+
 // Each path in turn (made a full path), then event 5 when the set is not
 // empty, the sort and the full re-index.
 int LoadTimetableFiles(std::vector<std::string> const& paths, LoadCallback callback,
-                       LoadErrorSink report = nullptr);
+                       LoadSteps const& steps, LoadErrorSink report = nullptr);
 
 // Every "*.qo" file of the directory (the data directory when null), by name,
 // skipping hidden files and whatever is not a plain file. A directory given
 // becomes the data directory.
-int LoadTimetableDirectory(char const* directory, LoadCallback callback,
+int LoadTimetableDirectory(char const* directory, LoadCallback callback, LoadSteps const& steps,
                            LoadErrorSink report = nullptr);
 
 // Closes every timetable and reads one extension file into a new empty
-// record alone; on failure closes all again. *attached tells success.
-int LoadLoneExtension(char const* path, LoadCallback callback, bool* attached);
+// record alone; on failure closes all again; then the full re-index.
+// *attached tells success.
+int LoadLoneExtension(char const* path, LoadCallback callback, bool* attached,
+                      LoadSteps const& steps);
 
 // Where an extension named in a timetable lies: ".gis" is the timetable's
 // own path with that extension, a name with a separator is used as it is,

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "load/loaded_set.h"
-#include "load/reindex_hooks.h"
 #include "platform/file_system.h"
 
 namespace qo {
@@ -344,8 +343,6 @@ void MarkLinkedCities(Set const& set, SetIndex& index) {
   }
 }
 
-void AdvanceDataGeneration() { ++LoadedSetIndex().DataGeneration; }
-
 // The same-name marks of each timetable that loading did not derive.
 std::vector<std::vector<uint16_t>> SameNameMarks(Set const& set) {
   std::vector<std::vector<uint16_t>> marks(set.size());
@@ -361,32 +358,22 @@ std::vector<std::vector<uint16_t>> SameNameMarks(Set const& set) {
   return marks;
 }
 
-void Reindex(bool full) {
+}  // namespace
+
+void RebuildSetWideData() {
   Set const& set = LoadedSet();
   SetIndex& index = LoadedSetIndex();
-  // A close without re-index keeps the same-name marks as they are; only
-  // the next full re-index judges the names again.
-  std::vector<std::vector<uint16_t>> kept;
-  if (!full) kept = SameNameMarks(set);
   for (TimetableRecord* t : set) ResetStationTypeWords(*t);
   NumberStations(set, index);
   MarkCityRemarks(set);
   AssignFareGroups(set);
-  if (full) ResetConnParms();
   BuildCrossLinks(set);
   MergeStations(set, index);
   MarkTownSharedStations(set, index);
-  if (full) {
-    MarkSameNameStations();
-  } else {
-    for (size_t i = 0; i < set.size(); ++i)
-      for (uint16_t station : kept[i]) SetDerivedStationTypeBits(*set[i], station, kSameNameBit);
-  }
   MarkLinkedCities(set, index);
-  AdvanceDataGeneration();
 }
 
-}  // namespace
+void AdvanceDataGeneration() { ++LoadedSetIndex().DataGeneration; }
 
 void PrepareSetWideData(TimetableRecord& t) {
   SetWideData& w = t.SetWide;
@@ -397,9 +384,16 @@ void PrepareSetWideData(TimetableRecord& t) {
   ResetStationTypeWords(t);
 }
 
-void ReindexLoadedSet() { Reindex(true); }
-
-void RebuildSetReferences() { Reindex(false); }
+void RebuildSetReferences() {
+  // A close without re-index keeps the same-name marks as they are; only
+  // the next full re-index judges the names again.
+  Set const& set = LoadedSet();
+  std::vector<std::vector<uint16_t>> kept = SameNameMarks(set);
+  RebuildSetWideData();
+  for (size_t i = 0; i < set.size(); ++i)
+    for (uint16_t station : kept[i]) SetDerivedStationTypeBits(*set[i], station, kSameNameBit);
+  AdvanceDataGeneration();
+}
 
 void SetDerivedStationTypeBits(TimetableRecord& t, uint16_t station, uint16_t bits) {
   if (station >= t.StationCount) return;

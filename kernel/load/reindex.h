@@ -13,16 +13,21 @@ namespace qo {
 // of its station type words, which StationTypes then views.
 void PrepareSetWideData(TimetableRecord& record);
 
-// The full re-index, after QoInit, QoInit2 and a QoCloseQo that asks for it:
-// set-wide station numbers, city remark flags, fare groups, the search
-// parameter reset, cross-timetable links, merged station rings, towns shared
-// with rail, same-name marks and linked cities; then the data generation
-// moves on.
-void ReindexLoadedSet();
+// The loader's steps of the re-index: set-wide station numbers, city remark
+// flags, fare groups, cross-timetable links, merged station rings, towns
+// shared with rail and linked cities. The full re-index after QoInit, QoInit2
+// and a QoCloseQo that asks for it runs them among the steps of the layers
+// above (ReindexLoadedSet, api/loaded_set_steps.h).
+void RebuildSetWideData();
 
-// After a close without the re-index: the same rebuild without the search
-// parameter reset and the same-name marks, so that nothing refers to the
-// closed timetable or to old indexes until the next full re-index.
+// Moves the data generation on, so that caches keyed by it are rebuilt; the
+// last step of every re-index.
+void AdvanceDataGeneration();
+
+// After a close without the re-index: the loader's steps and the new
+// generation, without the search parameter reset and the same-name marks,
+// so that nothing refers to the closed timetable or to old indexes until the
+// next full re-index.
 void RebuildSetReferences();
 
 // ORs bits into a station's working type word (allocating the words, zero,

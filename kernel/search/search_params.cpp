@@ -4,7 +4,6 @@
 
 #include "frame/error_codes.h"
 #include "load/loaded_set.h"
-#include "load/reindex_hooks.h"
 #include "load/timetable_record.h"
 #include "search/floor_math.h"
 #include "search/search_limits.h"
@@ -63,8 +62,6 @@ TimetableSearchDefaults& SearchDefaultsOf(TimetableRecord& t) {
   d.Change.PenaltyRows = StoredPenaltyRows(t);
   return d;
 }
-
-void ResetConnParms() { ResetConnParms(nullptr); }
 
 void ResetConnParms(int const* selection) {
   SearchSettings& s = CurrentSearchSettings();
