@@ -10,16 +10,6 @@
 #include "load/loaded_set.h"
 
 namespace qo {
-
-DayTypeState& DayTypesOf(TimetableRecord& t) {
-  if (!t.DayTypes) t.DayTypes = std::make_shared<DayTypeState>();
-  return *t.DayTypes;
-}
-
-DayTypeState const& DayTypesOf(TimetableRecord const& t) {
-  static DayTypeState const defaults;
-  return t.DayTypes ? *t.DayTypes : defaults;
-}
 namespace {
 
 // Monday 0 .. Sunday 6.

@@ -7,6 +7,7 @@
 // nothing of calendars); it lives and dies with the record, so nothing here
 // outlives the data it was derived from.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "load/timetable_record.h"
@@ -49,9 +50,16 @@ struct DayTypeState {
 };
 
 // The timetable's state, made on first use.
-DayTypeState& DayTypesOf(TimetableRecord& t);
+inline DayTypeState& DayTypesOf(TimetableRecord& t) {
+  if (!t.DayTypes) t.DayTypes = std::make_shared<DayTypeState>();
+  return *t.DayTypes;
+}
+
 // Without making it: the defaults (every train type, day offset 0) until a
 // caller with a writable record made it.
-DayTypeState const& DayTypesOf(TimetableRecord const& t);
+inline DayTypeState const& DayTypesOf(TimetableRecord const& t) {
+  static DayTypeState const defaults;
+  return t.DayTypes ? *t.DayTypes : defaults;
+}
 
 }  // namespace qo

@@ -1,11 +1,12 @@
 #include "search/change_time.h"
 
 #include "load/timetable_record.h"
+#include "search/search_state.h"
 
 namespace qo {
 
 int32_t GetChangeTime(TimetableRecord const& t, uint16_t station, int32_t minute) {
-  if (t.Search.Change.DefaultMinTimes) {
+  if (SearchStateOf(t).Change.DefaultMinTimes) {
     if (!t.DefaultChangeTimes.empty() && station < t.DefaultChangeTimes.size()) {
       int16_t own = t.DefaultChangeTimes[station];
       if (own >= 0) return own;
@@ -14,11 +15,11 @@ int32_t GetChangeTime(TimetableRecord const& t, uint16_t station, int32_t minute
       return t.HourlyChangeTimes[((minute + 144000) / 60) % 24];
     }
   }
-  return t.Search.Change.MinChangeTime;
+  return SearchStateOf(t).Change.MinChangeTime;
 }
 
 int32_t GetMaxChangeTime(TimetableRecord const& t) {
-  return t.Search.Change.MaxChangeTime;
+  return SearchStateOf(t).Change.MaxChangeTime;
 }
 
 }  // namespace qo

@@ -4,10 +4,12 @@
 // yet: every station alights by its own flag.
 #include <algorithm>
 
+#include "calendars/day_type_state.h"
 #include "load/loaded_set.h"
 #include "load/timetable_record.h"
 #include "search/search_limits.h"
 #include "search/search_marks.h"
+#include "search/search_state.h"
 
 namespace qo {
 namespace {
@@ -15,20 +17,20 @@ namespace {
 // A station's flag word: bit 0x01 lets a journey alight there.
 constexpr uint16_t kAlightingFlag = 0x01;
 
-bool TakesPart(TimetableRecord const* t) { return t && t->Search.Filter.TypeMask != 0; }
+bool TakesPart(TimetableRecord const* t) { return t && DayTypesOf(*t).Filter.TypeMask != 0; }
 
 void SetAlighting(StationSet const& set) {
   for (SearchStation const& s : set)
     if (TakesPart(s.timetable) && s.station >= 0 &&
-        s.station < static_cast<int32_t>(s.timetable->Search.Marks.Alighting.size()))
-      s.timetable->Search.Marks.Alighting[static_cast<size_t>(s.station)] = 1;
+        s.station < static_cast<int32_t>(SearchStateOf(*s.timetable).Marks.Alighting.size()))
+      SearchStateOf(*s.timetable).Marks.Alighting[static_cast<size_t>(s.station)] = 1;
 }
 
 }  // namespace
 
 void ComputeSearchCorridor(SearchRun& run) {
   for (TimetableRecord* t : LoadedSet()) {
-    SearchMarks& marks = t->Search.Marks;
+    SearchMarks& marks = SearchStateOf(*t).Marks;
     const size_t stations = t->StationCount;
     marks.Alighting.assign(stations, 0);
     marks.Allowed.clear();
@@ -42,8 +44,10 @@ void ComputeSearchCorridor(SearchRun& run) {
   }
   // A search through given changes alights only there.
   if (!run.Request.ChangePoints.empty()) {
-    for (TimetableRecord* t : LoadedSet())
-      std::fill(t->Search.Marks.Alighting.begin(), t->Search.Marks.Alighting.end(), 0);
+    for (TimetableRecord* t : LoadedSet()) {
+      std::vector<int16_t>& alighting = SearchStateOf(*t).Marks.Alighting;
+      std::fill(alighting.begin(), alighting.end(), 0);
+    }
     SetAlighting(run.Request.ChangePoints);
   }
   SetAlighting(run.Request.From);
@@ -59,7 +63,7 @@ void ComputeSearchCorridor(SearchRun& run) {
     if (!previous || previous->station != s.station || previous->timetable != s.timetable)
       group = std::min(group + 1, kMaxTargetGroups - 1);
     previous = &s;
-    uint8_t& mark = s.timetable->Search.Marks.Target[static_cast<size_t>(s.station)];
+    uint8_t& mark = SearchStateOf(*s.timetable).Marks.Target[static_cast<size_t>(s.station)];
     if (mark == 0) mark = static_cast<uint8_t>(2 * group + 1);
   }
 }

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <tuple>
 
+#include "calendars/day_type_state.h"
 #include "load/loaded_set.h"
 #include "load/timetable_record.h"
 #include "search/change_time.h"
@@ -18,6 +19,7 @@
 #include "search/search_params.h"
 #include "search/search_run.h"
 #include "search/search_scratch.h"
+#include "search/search_state.h"
 #include "trains/running_day.h"
 #include "trains/station_events.h"
 #include "trains/train_checks.h"
@@ -42,7 +44,7 @@ int32_t IndexOf(TimetableRecord const* t) {
   return static_cast<int32_t>(std::find(set.begin(), set.end(), t) - set.begin());
 }
 
-bool TakesPart(TimetableRecord const& t) { return t.Search.Filter.TypeMask != 0; }
+bool TakesPart(TimetableRecord const& t) { return DayTypesOf(t).Filter.TypeMask != 0; }
 
 // The first event at or after the minute (the count when none).
 int32_t FirstEventAtOrAfter(StationEventList const& events, int32_t minute) {
@@ -68,8 +70,8 @@ class ForwardPass {
  private:
   bool StopAsked() const { return SearchStopRequested(); }
   TimetableRecord& Record(int32_t tt) { return *LoadedSet()[static_cast<size_t>(tt)]; }
-  EngineScratch& Scratch(int32_t tt) { return *Record(tt).Search.Engine; }
-  SearchMarks const& Marks(int32_t tt) { return Record(tt).Search.Marks; }
+  EngineScratch& Scratch(int32_t tt) { return *SearchStateOf(Record(tt)).Engine; }
+  SearchMarks const& Marks(int32_t tt) { return SearchStateOf(Record(tt)).Marks; }
   int16_t Alighting(int32_t tt, int32_t station) {
     return Marks(tt).Alighting[static_cast<size_t>(station)];
   }
@@ -183,8 +185,8 @@ void ForwardPass::PrepareTimetables() {
   if (call_.ComputeBounds) ComputeSearchCorridor(run_);
   for (int32_t tt : takingPart_) {
     TimetableRecord& t = Record(tt);
-    if (t.Search.Marks.Alighting.size() != t.StationCount ||
-        t.Search.Marks.Target.size() != t.StationCount) {
+    if (SearchStateOf(t).Marks.Alighting.size() != t.StationCount ||
+        SearchStateOf(t).Marks.Target.size() != t.StationCount) {
       ComputeSearchCorridor(run_);
       break;
     }
@@ -198,7 +200,7 @@ void ForwardPass::PrepareTimetables() {
   }
   for (SearchStation const& p : run_.Request.From) {
     if (!p.timetable || !TakesPart(*p.timetable) || p.station < 0) continue;
-    EngineScratch& ts = *p.timetable->Search.Engine;
+    EngineScratch& ts = *SearchStateOf(*p.timetable).Engine;
     ArrivalProfile& profile = ts.Profile(0, p.station);
     if (profile.Empty()) {
       profile.Start(windowTime_);
@@ -238,7 +240,7 @@ void ForwardPass::StartFromOrigin(int32_t tt) {
       if (time > windowEnd) break;
       if (!ev.Departs()) continue;
       if (call_.ContinueLater && time == windowTime_) continue;
-      if (!IsTrainRunningOnDay(t.Search.Filter, t, day, ev, station, nullptr)) continue;
+      if (!IsTrainRunningOnDay(DayTypesOf(t).Filter, t, day, ev, station, nullptr)) continue;
       RideTrain(tt, ev.Train(), station, time, ev.minute, time, 0, kNoLabel);
       if (StopAsked()) {
         stopped_ = true;
@@ -299,7 +301,7 @@ void ForwardPass::ProcessChain(int32_t tt, int32_t station, StationEventList con
       const int32_t time = day * 1440 + ev.minute;
       if (time > latest) break;
       if (!ev.Departs()) continue;
-      if (!IsTrainRunningOnDay(t.Search.Filter, t, day, ev, static_cast<uint16_t>(station),
+      if (!IsTrainRunningOnDay(DayTypesOf(t).Filter, t, day, ev, static_cast<uint16_t>(station),
                                nullptr))
         continue;
       RideTrain(tt, ev.Train(), station, time, ev.minute, label.OriginDeparture, label.ViaLevel,

@@ -4,12 +4,14 @@
 #include <memory>
 
 #include "load/timetable_record.h"
+#include "search/search_state.h"
 
 namespace qo {
 
 EngineScratch& PrepareEngineScratch(TimetableRecord& record, int levels, int rounds) {
-  if (!record.Search.Engine) record.Search.Engine = std::make_shared<EngineScratch>();
-  EngineScratch& s = *record.Search.Engine;
+  std::shared_ptr<EngineScratch>& engine = SearchStateOf(record).Engine;
+  if (!engine) engine = std::make_shared<EngineScratch>();
+  EngineScratch& s = *engine;
   const int32_t stations = static_cast<int32_t>(record.StationCount);
   const int32_t trains = static_cast<int32_t>(record.TrainCount);
   if (s.Stations != stations || s.Trains != trains) {

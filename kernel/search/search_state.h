@@ -72,9 +72,16 @@ struct TimetableSearchState {
 };
 
 // The timetable's state, made on first use.
-TimetableSearchState& SearchStateOf(TimetableRecord& t);
+inline TimetableSearchState& SearchStateOf(TimetableRecord& t) {
+  if (!t.Search) t.Search = std::make_shared<TimetableSearchState>();
+  return *t.Search;
+}
+
 // Without making it: the defaults until a caller with a writable record
 // made it.
-TimetableSearchState const& SearchStateOf(TimetableRecord const& t);
+inline TimetableSearchState const& SearchStateOf(TimetableRecord const& t) {
+  static TimetableSearchState const defaults;
+  return t.Search ? *t.Search : defaults;
+}
 
 }  // namespace qo

@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 
+#include "calendars/day_type_state.h"
 #include "kernel/loading/loading_test_support.h"
 #include "kernel/search/reference_router.h"
 #include "search/connection_order.h"
@@ -18,9 +19,9 @@ namespace qo::test {
 // index).
 inline void SetSearchDay(uint16_t day) {
   for (TimetableRecord* t : LoadedSet()) {
-    t->Search.Filter.TypeMask = 0xFFFFFFFF;
-    t->Search.Filter.DayTypeMode = false;
-    t->Search.Filter.DayOffset = static_cast<int32_t>(day) - static_cast<int32_t>(t->FirstDay);
+    DayTypesOf(*t).Filter.TypeMask = 0xFFFFFFFF;
+    DayTypesOf(*t).Filter.DayTypeMode = false;
+    DayTypesOf(*t).Filter.DayOffset = static_cast<int32_t>(day) - static_cast<int32_t>(t->FirstDay);
   }
 }
 
