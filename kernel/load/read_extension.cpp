@@ -422,7 +422,7 @@ bool TakeExtension(TimetableRecord& t, ExtensionFile file, std::unique_ptr<Data>
   const uint8_t* image = data->File.Image.get();
   size_t size = static_cast<size_t>(data->File.Image.bytes());
   SectionReader r(image, image + size);
-  r.LimitTo(size - kTrailerBytes);
+  r.LimitTo(size - kExtensionCrcBytes);
   r.Skip(kExtensionFrameBytes);
   if (!take(r, *data) || !r.ok()) return false;
   if (!setUp(t, *data)) return false;
@@ -456,7 +456,7 @@ FrameVerdict CheckFrame(const uint8_t* frame, size_t size, const TimetableRecord
 int TakeExtensionImage(TimetableRecord& t, uint32_t type, ExtensionFile extension,
                        const ExtensionReadOptions& options, bool* attached) {
   size_t size = static_cast<size_t>(extension.Image.bytes());
-  if (size < kExtensionFrameBytes + kTrailerBytes ||
+  if (size < kExtensionFrameBytes + kExtensionCrcBytes ||
       !HasExtensionSignature(extension.Image.get(), size))
     return ErrExtensionHeader;
   if (RaiseLoadEvent(options.callback, LoadEvExtRead,

@@ -26,6 +26,9 @@ enum ExtensionType : uint32_t {
 };
 
 inline constexpr size_t kExtensionFrameBytes = 84;
+// An extension file ends in the CRC-32 of every byte before it; there is no
+// trailer of the timetable file's kind.
+inline constexpr size_t kExtensionCrcBytes = 4;
 
 struct ExtensionReadOptions {
   LoadCallback callback = nullptr;

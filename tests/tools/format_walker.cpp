@@ -347,10 +347,11 @@ Walk WalkTimetable(std::vector<uint8_t> const& bytes) {
 Walk WalkExtension(std::vector<uint8_t> const& bytes) {
   Walk walk;
   try {
-    CheckTrailer(bytes);
-    size_t trailer = bytes.size() - 48;
-    if (LoadU32(bytes.data() + trailer) != 0) throw Broken("description offset");
-    Cursor c(bytes, trailer);
+    if (bytes.size() < 4) throw Broken("shorter than a CRC");
+    size_t crcAt = bytes.size() - 4;
+    if (LoadU32(bytes.data() + crcAt) != ComputeCrc32(bytes.data(), crcAt))
+      throw Broken("CRC mismatch");
+    Cursor c(bytes, crcAt);
     walk.sections.push_back({"Header", 0});
     uint8_t const* signature = c.Take(kExtensionSignatureSize, "signature");
     if (std::memcmp(signature, kExtensionSignatureText, kExtensionSignatureCompared) != 0) {
@@ -412,8 +413,8 @@ Walk WalkExtension(std::vector<uint8_t> const& bytes) {
       default:
         throw Broken("type");
     }
-    if (c.pos != trailer) throw Broken("the body ends before the trailer");
-    walk.sections.push_back({"Trailer", trailer});
+    if (c.pos != crcAt) throw Broken("the body ends before the CRC");
+    walk.sections.push_back({"Crc", crcAt});
   } catch (Broken const& e) {
     walk.error = e.what();
   }

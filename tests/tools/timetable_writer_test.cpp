@@ -450,7 +450,7 @@ TEST(TimetableWriter, DamagedCopiesForTheReader) {
   EXPECT_EQ(WalkTimetable(PatchU8(file, keys + 8, 0xFF, false)).error, "CRC mismatch");
 }
 
-TEST(TimetableWriter, ExtensionFilesHaveFrameBodyAndTrailer) {
+TEST(TimetableWriter, ExtensionFilesHaveFrameBodyAndCrc) {
   for (auto type : {ExtensionType::kFares, ExtensionType::kGis, ExtensionType::kStationKeys,
                     ExtensionType::kQMap}) {
     SCOPED_TRACE(static_cast<int>(type));
@@ -464,7 +464,7 @@ TEST(TimetableWriter, ExtensionFilesHaveFrameBodyAndTrailer) {
       EXPECT_EQ(std::memcmp(file.bytes.data(), kExtensionSignature.data(), 76), 0);
       EXPECT_EQ(LoadI32(file.bytes.data() + 76), model.owner_id);
       EXPECT_EQ(LoadU32(file.bytes.data() + 80), static_cast<uint32_t>(type));
-      EXPECT_EQ(file.SectionOffset("Trailer"), file.bytes.size() - 48);
+      EXPECT_EQ(file.SectionOffset("Crc"), file.bytes.size() - 4);
     }
   }
   EXPECT_THROW(WriteExtension({.type = static_cast<ExtensionType>(6)}), ModelError);

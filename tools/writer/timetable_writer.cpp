@@ -19,7 +19,6 @@ namespace qo::writer {
 
 namespace {
 
-constexpr size_t kTrailerSize = 48;
 constexpr uint32_t kMaxFormatVersion = 23;
 constexpr int kTypeAttributeBit = 22;  // type bits lie below 0x400000
 
@@ -1381,11 +1380,11 @@ WrittenFile WriteExtension(ExtensionModel const& model) {
       throw ModelError("extension type " + std::to_string(static_cast<uint32_t>(model.type)) +
                        " does not exist");
   }
-  sink.Section("Trailer");
-  sink.U32(0);
-  sink.Zeros(40);
+  // No trailer: the CRC of every byte before it ends the file.
+  sink.Section("Crc");
   sink.U32(ComputeCrc32(sink.bytes.data(), sink.Size()));
   WrittenFile file;
+  file.tail_bytes = 4;
   file.bytes = std::move(sink.bytes);
   file.sections = std::move(sink.sections);
   file.arrays = std::move(sink.arrays);
@@ -1395,7 +1394,7 @@ WrittenFile WriteExtension(ExtensionModel const& model) {
 // ---- damage ------------------------------------------------------------
 
 void Reseal(std::vector<uint8_t>& bytes) {
-  if (bytes.size() < kTrailerSize) return;
+  if (bytes.size() < 4) return;
   size_t crcAt = bytes.size() - 4;
   StoreLE(bytes.data() + crcAt, ComputeCrc32(bytes.data(), crcAt));
 }
@@ -1404,7 +1403,7 @@ std::vector<uint8_t> TruncateAt(WrittenFile const& file, std::string_view sectio
   std::vector<uint8_t> out(
       file.bytes.begin(), file.bytes.begin() + static_cast<ptrdiff_t>(file.SectionOffset(section)));
   if (reseal) {
-    out.insert(out.end(), kTrailerSize, 0);
+    out.insert(out.end(), file.tail_bytes, 0);
     Reseal(out);
   }
   return out;

@@ -50,8 +50,11 @@ struct Mark {
 struct WrittenFile {
   std::vector<uint8_t> bytes;
   // Sections in file order, each at its first byte. The description block
-  // (when written) is "Description", the trailer "Trailer".
+  // (when written) is "Description", the trailer "Trailer"; an extension
+  // file ends in its CRC, "Crc".
   std::vector<Mark> sections;
+  // Bytes after the body: the 48-byte trailer, or an extension's CRC.
+  size_t tail_bytes = 48;
   // Every array and pool header, in file order.
   std::vector<Mark> arrays;
 
@@ -90,8 +93,8 @@ WrittenFile WriteExtension(ExtensionModel const& model);
 // otherwise the CRC is recomputed afterwards ("resealed"), so that the
 // reader meets the damage itself rather than a failing checksum.
 
-// The file cut at a section's first byte. With reseal a fresh trailer is
-// appended (description offset 0), else the bytes simply end there.
+// The file cut at a section's first byte. With reseal a fresh trailer (or
+// CRC) is appended (description offset 0), else the bytes simply end there.
 std::vector<uint8_t> TruncateAt(WrittenFile const& file, std::string_view section,
                                 bool reseal = true);
 // The u32 at offset (e.g. ArrayOffset("StationKeys") + 0 for the byte size,
@@ -104,7 +107,7 @@ std::vector<uint8_t> PatchU8(WrittenFile const& file, size_t offset, uint8_t val
 std::vector<uint8_t> BreakCrc(WrittenFile const& file);
 // The signature's first byte changed (CRC resealed).
 std::vector<uint8_t> BreakSignature(WrittenFile const& file);
-// Recomputes the CRC in the last four bytes of an image of 48 bytes or more.
+// Recomputes the CRC in the last four bytes of an image of 4 bytes or more.
 void Reseal(std::vector<uint8_t>& bytes);
 
 // Writes bytes to a file; throws std::runtime_error on failure.

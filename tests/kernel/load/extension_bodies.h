@@ -23,7 +23,7 @@ inline std::vector<uint8_t> WithBody(w::ExtensionType type, const std::vector<ui
   w::WrittenFile frame = w::WriteExtension({.type = type});
   std::vector<uint8_t> bytes(frame.bytes.begin(), frame.bytes.begin() + kExtensionFrameBytes);
   bytes.insert(bytes.end(), body.begin(), body.end());
-  bytes.insert(bytes.end(), kTrailerBytes, 0);
+  bytes.insert(bytes.end(), kExtensionCrcBytes, 0);
   w::Reseal(bytes);
   return bytes;
 }

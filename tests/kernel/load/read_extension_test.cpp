@@ -144,7 +144,7 @@ TEST_F(ReadExtension, BadSignatureTruncationAndAbsurdSizesAreError25) {
     for (const w::Mark& section : file.sections) {
       if (section.name == "Header" || section.name == "Frame") continue;
       for (bool reseal : {true, false}) {
-        if (reseal && section.name == "Trailer") continue;  // whole again
+        if (reseal && section.name == "Crc") continue;  // whole again
         EXPECT_EQ(Read(w::TruncateAt(file, section.name, reseal), &attached), ErrExtensionHeader)
             << static_cast<int>(type) << " cut at " << section.name;
         EXPECT_FALSE(attached);
@@ -153,9 +153,9 @@ TEST_F(ReadExtension, BadSignatureTruncationAndAbsurdSizesAreError25) {
     for (const w::Mark& array : file.arrays) {
       EXPECT_EQ(Read(w::PatchU32(file, array.offset, 0x7FFFFFF0), &attached), ErrExtensionHeader)
           << static_cast<int>(type) << " " << array.name;
-      // Cut right before the array, with a fresh trailer after the cut.
+      // Cut right before the array, with a fresh CRC after the cut.
       std::vector<uint8_t> cut(file.bytes.begin(), file.bytes.begin() + array.offset);
-      cut.insert(cut.end(), kTrailerBytes, 0);
+      cut.insert(cut.end(), kExtensionCrcBytes, 0);
       w::Reseal(cut);
       EXPECT_EQ(Read(cut, &attached), ErrExtensionHeader)
           << static_cast<int>(type) << " cut before " << array.name;
