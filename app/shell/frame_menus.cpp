@@ -77,6 +77,17 @@ std::vector<TopMenu> BuildMenus(int window_kind, std::span<const LoadedTimetable
 
   TopMenu help{"&Nápověda", {}};
   help.items.push_back(Command(cmd::kHelp, "&Obsah nápovědy\tF1"));
+  help.items.push_back(Separator());
+  if (timetables.size() == 1) {
+    help.items.push_back(Command(cmd::kTimetableInfoBase, "&Informace o jízdním řádu"));
+  } else if (!timetables.empty()) {
+    MenuItem popup{ItemType::kSubmenu, 0, "&Informace o jízdních řádech", {}};
+    int count = std::min<int>(static_cast<int>(timetables.size()), cmd::kRangeSize - 1);
+    for (int i = 0; i < count; ++i)
+      popup.items.push_back({ItemType::kCommand, cmd::kTimetableInfoBase + i,
+                             TimetableMenuText(i, timetables[i].name), {}});
+    help.items.push_back(std::move(popup));
+  }
   menus.push_back(std::move(help));
   (void)window_kind;
   return menus;

@@ -28,4 +28,5 @@
   X(QoSetDateRemOptions)       \
   X(QoFCMarks)                 \
   X(QoGetResExtension)         \
-  X(QoTrTypeCount)
+  X(QoTrTypeCount)             \
+  X(QoGetExtensions)

@@ -35,7 +35,9 @@ wxMenu* MakeMenu(std::vector<MenuItem> const& items, bool icons) {
         break;
       case ItemType::kCommand: {
         auto* entry = new wxMenuItem(menu, cmd::ToWxId(item.command), U8(item.text));
-        bool page = item.command >= cmd::kInfoPageBase && item.command < cmd::kInfoPageBase + cmd::kRangeSize;
+        // Entries of the per-timetable ranges carry no picture.
+        bool page = item.command >= cmd::kTimetableInfoBase &&
+                    item.command < cmd::kInfoPageBase + cmd::kRangeSize;
         if (icons && !page) entry->SetBitmap(CommandBitmap(item.command));
         menu->Append(entry);
         break;

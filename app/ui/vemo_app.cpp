@@ -18,6 +18,7 @@
 #include "ui/app_events.h"
 #include "ui/shell_open.h"
 #include "ui/splash_window.h"
+#include "ui/timetable_dialogs.h"
 #include "ui/wx_load_ui.h"
 #include "ui/wx_text.h"
 
@@ -267,6 +268,9 @@ void VemoApp::OnCommand(wxCommandEvent& event) {
     OpenFrame(WindowKind::kTrains, command - cmd::kTrainsForTimetableBase);
   else if (InRange(command, cmd::kZjrForTimetableBase) && is_city(command - cmd::kZjrForTimetableBase))
     OpenFrame(WindowKind::kStopTimetables, command - cmd::kZjrForTimetableBase);
+  else if (InRange(command, cmd::kTimetableInfoBase) &&
+           command - cmd::kTimetableInfoBase < kernel_.QoQoCount())
+    ShowTimetableInfo(command - cmd::kTimetableInfoBase);
   else if (InRange(command, cmd::kInfoPageBase) &&
            command - cmd::kInfoPageBase < static_cast<int>(info_pages_.paths.size()))
     OpenWithShell(info_pages_.paths[command - cmd::kInfoPageBase]);
@@ -289,6 +293,36 @@ void VemoApp::OnUpdateCommand(wxUpdateUIEvent& event) {
   CommandState state = StateOf(cmd::FromWxId(event.GetId()), context);
   event.Enable(state.enabled);
   if (event.GetSetChecked() || state.checked) event.Check(state.checked);
+}
+
+TimetableInfoTexts VemoApp::TimetableInfo(int timetable) {
+  TimetableFacts facts;
+  TIMETABLEINFO_REC* info = kernel_.QoQoInfo(timetable);
+  if (!info) return {};
+  auto dmy = [](DMY_REC const& d) { return Dmy{d.day, d.month, d.year}; };
+  int language = kernel_.QoGetLangIndex(timetable, UiLanguageLetter());
+  if (language < 0 || language >= info->language_count) language = 0;
+  if (info->names) facts.name = kernel_.FromKernel(info->names[language]);
+  if (info->descriptions) facts.description = kernel_.FromKernel(info->descriptions[language]);
+  facts.data_from = dmy(info->data_from);
+  facts.data_to = dmy(info->data_to);
+  facts.first_day = dmy(info->first_day);
+  facts.last_day = dmy(info->last_day);
+  facts.created = dmy(info->created);
+  facts.id = info->id;
+  facts.path = info->path ? info->path : "";
+  char** extensions = nullptr;
+  int count = kernel_.QoGetExtensions(timetable, &extensions);
+  for (int i = 0; i < count && extensions; ++i)
+    if (extensions[i]) facts.extensions.push_back(extensions[i]);
+  if (timetable < static_cast<int>(supports_.size()) && !supports_[timetable].bundle().folder.empty())
+    facts.resource_path = supports_[timetable].bundle().folder;
+  return MakeTimetableInfoTexts(facts);
+}
+
+void VemoApp::ShowTimetableInfo(int timetable) {
+  TimetableInfoDialog dialog(GetTopWindow(), TimetableInfo(timetable));
+  dialog.ShowModal();
 }
 
 void VemoApp::OpenWithShell(std::string const& target) {

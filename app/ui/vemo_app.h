@@ -14,6 +14,7 @@
 #include "shell/command_line.h"
 #include "shell/kernel_api.h"
 #include "shell/profile.h"
+#include "shell/timetable_dialogs_model.h"
 #include "shell/timetable_support.h"
 #include "ui/document_frame.h"
 
@@ -55,6 +56,9 @@ class VemoApp : public wxApp {
   // Enables or disables every frame alike (around searches and printing).
   void EnableFrames(bool enable);
 
+  // The information texts of a loaded timetable.
+  TimetableInfoTexts TimetableInfo(int timetable);
+
   // Where the help book is looked for (the program's directory by default).
   void set_help_dir(std::string dir) { help_dir_ = std::move(dir); }
 
@@ -65,6 +69,7 @@ class VemoApp : public wxApp {
   void OnCommand(wxCommandEvent& event);
   void OnUpdateCommand(wxUpdateUIEvent& event);
   void ShowHelp();
+  void ShowTimetableInfo(int timetable);
   // Shows message 373 when the target cannot be opened.
   void OpenWithShell(std::string const& target);
   void BroadcastToFrames(wxEventType type);

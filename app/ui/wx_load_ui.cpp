@@ -1,11 +1,11 @@
 #include "ui/wx_load_ui.h"
 
-#include <wx/choicdlg.h>
 #include <wx/msgdlg.h>
 
 #include "shell/string_table.h"
 #include "shell/text_formats.h"
 #include "ui/splash_window.h"
+#include "ui/timetable_dialogs.h"
 #include "ui/wx_text.h"
 
 namespace vemo {
@@ -43,22 +43,12 @@ bool WxLoadUi::AskYesNo(int, std::string const& text) {
 
 std::optional<std::vector<int>> WxLoadUi::ChooseTimetables(
     std::vector<TimetableFileEntry> const& entries) {
-  wxArrayString choices;
-  for (auto const& entry : entries) {
-    int first = DmyToDayNumber(entry.dates[3].day, entry.dates[3].month, entry.dates[3].year);
-    int last = DmyToDayNumber(entry.dates[4].day, entry.dates[4].month, entry.dates[4].year);
-    std::string validity = FormatValidity(first, last, 0);
-    choices.Add(U8(validity.empty() ? entry.name : entry.name + " (" + validity + ")"));
-  }
-  wxMultiChoiceDialog dialog(nullptr, wxString(), Caption(), choices);
-  wxArrayInt all;
-  for (size_t i = 0; i < entries.size(); ++i) all.Add(static_cast<int>(i));
-  dialog.SetSelections(all);
-  if (dialog.ShowModal() != wxID_OK) return std::nullopt;
-  std::vector<int> chosen;
-  for (int i : dialog.GetSelections()) chosen.push_back(i);
+  TimetableChoiceDialog dialog(nullptr, entries);
+  bool chosen = dialog.ShowModal() == wxID_OK;
+  // The dialog covered the splash.
   if (splash_) splash_->Update();
-  return chosen;
+  if (!chosen) return std::nullopt;
+  return dialog.chosen();
 }
 
 }  // namespace vemo

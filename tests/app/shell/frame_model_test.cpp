@@ -126,6 +126,19 @@ TEST(FrameMenus, OneOrSeveralTimetables) {
   EXPECT_EQ(DropDownTimetables(DropDownBase(cmd::kTrainsWindow), three), (std::vector<int>{0, 1, 2}));
   EXPECT_EQ(DropDownTimetables(DropDownBase(cmd::kZjrWindow), three), (std::vector<int>{2}));
   EXPECT_EQ(TimetableMenuText(1, "Autobusy"), "&2. Autobusy");
+
+  // Timetable information: one entry, or a list of the timetables.
+  EXPECT_EQ(Commands(BuildMenus(kConn, rail), "&Nápověda"),
+            (std::vector<int>{cmd::kHelp, 0, cmd::kTimetableInfoBase}));
+  auto help = BuildMenus(kConn, three)[3];
+  ASSERT_EQ(help.items.back().type, ItemType::kSubmenu);
+  ASSERT_EQ(help.items.back().items.size(), 3u);
+  EXPECT_EQ(help.items.back().items[2].command, cmd::kTimetableInfoBase + 2);
+  EXPECT_EQ(help.items.back().items[2].text, "&3. MHD");
+  // General information pages come first in the first menu.
+  std::vector<std::string> pages = {"Výluky"};
+  EXPECT_EQ(Commands(BuildMenus(kConn, rail, pages), "&Soubor"),
+            (std::vector<int>{cmd::kInfoPageBase, 0, cmd::kExit}));
 }
 
 TEST(FrameMenus, CommandStates) {

@@ -6,6 +6,7 @@
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
 #include <wx/image.h>
+#include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/timer.h>
 #include <wx/toolbar.h>
@@ -17,6 +18,7 @@
 
 #include "shell/command_ids.h"
 #include "ui/pane_status_bar.h"
+#include "ui/timetable_dialogs.h"
 #include "ui/ui_test_support.h"
 #include "ui/wx_text.h"
 
@@ -196,6 +198,39 @@ TEST_F(VemoAppTest, InformationPagesInTheMenus) {
   std::string opened;
   std::getline(seen, opened);
   EXPECT_EQ(opened, data / "c1/Default0.HTM");
+}
+
+TEST_F(VemoAppTest, TimetableDialogs) {
+  ASSERT_TRUE(App().Start(Samples()));
+  Settle();
+  TimetableInfoTexts rail = App().TimetableInfo(0);
+  EXPECT_FALSE(rail.caption.empty());
+  EXPECT_EQ(rail.validity, "14.12.2025 - 12.12.2026");
+  EXPECT_NE(rail.files.find("/data/"), std::string::npos);
+  TimetableInfoDialog info(App().Frames().at(0), rail);
+  EXPECT_EQ(FromWx(info.GetTitle()), rail.caption);
+  EXPECT_EQ(info.data_validity() != nullptr, !rail.data_validity.empty());
+
+  std::vector<TimetableFileEntry> entries(3);
+  entries[0].name = entries[1].name = "Vlaky";
+  entries[2].name = "MHD";
+  entries[2].kind = 3;
+  TimetableChoiceDialog choice(nullptr, entries);
+  EXPECT_EQ(FromWx(choice.list()->GetItemText(0)), "Vlaky (00.00.0)");
+  EXPECT_EQ(FromWx(choice.list()->GetItemText(2)), "MHD");
+  // The first row is selected: it is the choice until rows are ticked.
+  EXPECT_EQ(choice.chosen(), std::vector<int>{0});
+  choice.list()->CheckItem(1, true);
+  choice.list()->CheckItem(2, true);
+  choice.UpdateChoice();
+  EXPECT_EQ(choice.chosen(), (std::vector<int>{1, 2}));
+  EXPECT_TRUE(choice.FindWindow(wxID_OK)->IsEnabled());
+  choice.list()->CheckItem(1, false);
+  choice.list()->CheckItem(2, false);
+  choice.list()->SetItemState(0, 0, wxLIST_STATE_SELECTED);
+  choice.UpdateChoice();
+  EXPECT_TRUE(choice.chosen().empty());
+  EXPECT_FALSE(choice.FindWindow(wxID_OK)->IsEnabled());
 }
 
 // Closing one of two frames leaves the program running; closing the last
