@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <system_error>
+#include <vector>
 
 #include "text/cp1250.h"
 
@@ -19,10 +21,26 @@ constexpr uint16_t kMidnight = 0x2000;
 constexpr uint16_t kMinute = 0x07FF;
 constexpr uint16_t kFlags = 0x0800 | 0x1000 | 0x4000 | 0x8000;
 
+// The feeds a test process wrote, removed when it ends (ctest runs every
+// test in a process of its own) so that no run leaves them behind.
+class WrittenFeeds {
+ public:
+  ~WrittenFeeds() {
+    std::error_code ignored;
+    for (fs::path const& path : paths_) fs::remove_all(path, ignored);
+  }
+  void Add(fs::path const& path) { paths_.push_back(path); }
+
+ private:
+  std::vector<fs::path> paths_;
+};
+
 fs::path FreshPath(std::string const& name) {
+  static WrittenFeeds written;
   fs::path path =
       fs::path(::testing::TempDir()) / ("gtfs-" + std::to_string(::getpid()) + "-" + name);
   fs::remove_all(path);
+  written.Add(path);
   return path;
 }
 
