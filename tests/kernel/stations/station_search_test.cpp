@@ -37,6 +37,8 @@ class StationSearch : public LoadingTest {
         {.name = {"Sv. Kateřina"}},                              // 10
         {.name = {"Nová Ves"}, .region = 0},                     // 11
         {.name = {"Nová Ves"}, .region = 1},                     // 12
+        {.name = {"Hor. Počernice"}},                            // 13
+        {.name = {"Star. Ves"}},                                 // 14
     };
     for (size_t s = 0; s < m.stations.size(); ++s) m.stations[s].key = 1000 + static_cast<int>(s);
     // Towns named in two languages; "Brno" has a second (positive) entry
@@ -90,6 +92,8 @@ TEST_F(StationSearch, WordsAbbreviationsAndWildcards) {
       {"sv katerina", 1, 0, 10},
       {"svata", 1, 0, -1},  // one word through a short abbreviation
       {"sv", 1, 0, 10},
+      {"horni", 1, 0, -1},  // three characters before the '.' are still too few
+      {"stare", 1, 0, 14},  // four are enough
       {"nova ves [brno", 1, 0, 12},      // '[': the second part of the region
       {"nova ves [kol", 1, 0, 11},       // words in order: "I." is no region
       {"nova ves [*jihomor", 1, 0, 12},  // "[*": anywhere in the whole region
@@ -147,7 +151,7 @@ TEST_F(StationSearch, ExactNamesAndKeys) {
   EXPECT_EQ(QoStationsEqual(0, 11, 12), 1);  // same name, other places
   EXPECT_EQ(QoStationsEqual(0, 7, 8), 0);
   EXPECT_EQ(QoStationsEqual(0, 4, 4), 1);
-  EXPECT_EQ(QoStationsEqual(0, 4, 13), 0);
+  EXPECT_EQ(QoStationsEqual(0, 4, 15), 0);  // one past the last
   EXPECT_EQ(QoError(), ErrStationIndex);
 
   EXPECT_EQ(QoSearchKey(0, -1, 1002), 2);
