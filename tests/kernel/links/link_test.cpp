@@ -22,7 +22,9 @@ class LinkTest : public LoadingTest {
     w::TimetableModel rail = SmallModel(1, 1, 0, 4);  // keys 100..400
     rail.transfers = {{.from = 0, .to = 1, .minutes = 5, .barrier_free_minutes = 8},
                       {.from = 0, .to = 2, .minutes = -3},
-                      {.from = 1, .to = 0, .minutes = 5}};
+                      {.from = 1, .to = 0, .minutes = 5},
+                      {.from = 2, .to = 3, .minutes = 0},
+                      {.from = 2, .to = 3, .minutes = 5}};
     // Links a change would take if the same-place rules did not come first.
     rail.links = {
         {.kind = 3,
@@ -52,16 +54,22 @@ class LinkTest : public LoadingTest {
     city.merge_kind = 1;
     city.stations[1].merge_key = 200;
 
+    // Rail in another area: its station keyed 200 is not the one the city
+    // stop's merge key names, and its own link to that stop counts.
+    w::TimetableModel far = SmallModel(4, 1, 7, 1);
+    far.stations[0].key = 200;
+    far.links = {{.kind = 3, .area = 0, .entries = {{.station = 0, .other_key = 1002, .value = 6}}}};
+
     ASSERT_EQ(Load({dir_.Write("rail.qo", rail), dir_.Write("second.qo", second),
-                    dir_.Write("city.qo", city)}),
-              3);
-    for (int i = 0; i < 3; ++i) {
+                    dir_.Write("city.qo", city), dir_.Write("far.qo", far)}),
+              4);
+    for (int i = 0; i < 4; ++i) {
       uint32_t id = At(i).TimetableId;
-      (id == 1 ? rail_ : id == 3 ? second_ : city_) = i;
+      (id == 1 ? rail_ : id == 3 ? second_ : id == 4 ? far_ : city_) = i;
     }
     QoError();
   }
-  int rail_ = -1, second_ = -1, city_ = -1;
+  int rail_ = -1, second_ = -1, city_ = -1, far_ = -1;
 };
 
 // The stations are read in place from the image, which has no alignment.
@@ -92,7 +100,7 @@ TEST_F(LinkTest, LinksToOtherTimetables) {
   int total = -1;
   EXPECT_EQ(QoExternLinkCount(rail_, &total), 3);
   EXPECT_EQ(total, 3);
-  EXPECT_EQ(QoExternLinkCount(city_, &total), 2) << "links hold both ways";
+  EXPECT_EQ(QoExternLinkCount(city_, &total), 3) << "links hold both ways";
   EXPECT_EQ(total, 0);
   EXPECT_EQ(QoExternLinkCount(second_, nullptr), 1);
 
@@ -105,7 +113,7 @@ TEST_F(LinkTest, LinksToOtherTimetables) {
   EXPECT_EQ(minutes[0], 4);
   EXPECT_EQ(QoExternLink(rail_, 2, &timetables, &stations, &minutes), 0);
   EXPECT_EQ(timetables, nullptr);
-  EXPECT_EQ(QoExternLink(3, 0, &timetables, &stations, &minutes), 0);
+  EXPECT_EQ(QoExternLink(4, 0, &timetables, &stations, &minutes), 0);
   EXPECT_EQ(QoError(), ErrTimetableIndex);
 }
 
@@ -131,6 +139,8 @@ TEST_F(LinkTest, MinutesOfAChange) {
       {"through the same place, then on foot", rail_, 0, second_, 1, 0, 7},
       {"through the linked stop, then on foot", rail_, 3, city_, 1, 0, 2},
       {"nothing links them", rail_, 2, second_, 2, 0, 0},
+      {"the first of two links, though it is 0 minutes", rail_, 2, rail_, 3, 0, 0},
+      {"a merge key names no station of another area", city_, 1, far_, 0, 0, 6},
   };
   for (Case const& c : cases) {
     EXPECT_EQ(QoGetLinkDistExt(c.timetableA, c.stationA, c.timetableB, c.stationB, c.barrierFree),
