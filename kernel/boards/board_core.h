@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "load/timetable_record.h"
-#include "trains/type_word_bits.h"
+#include "format/stored_bits.h"
 
 namespace qo {
 

@@ -5,7 +5,7 @@
 #include "boards/board_core.h"
 #include "trains/train_stops.h"
 #include "trains/train_type.h"
-#include "trains/type_word_bits.h"
+#include "format/stored_bits.h"
 
 namespace qo {
 namespace {

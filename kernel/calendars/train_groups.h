@@ -11,7 +11,7 @@
 
 #include "calendars/train_calendar.h"
 #include "load/timetable_record.h"
-#include "trains/type_word_bits.h"
+#include "format/stored_bits.h"
 
 namespace qo {
 

@@ -11,7 +11,7 @@
 #include "frame/message_tables.h"
 #include "load/loaded_set.h"
 #include "calendars/day_type_calendars.h"
-#include "trains/type_word_bits.h"
+#include "format/stored_bits.h"
 
 namespace qo {
 namespace {

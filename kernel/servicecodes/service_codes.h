@@ -14,7 +14,7 @@
 
 #include "load/timetable_record.h"
 #include "trains/train_stops.h"
-#include "trains/type_word_bits.h"
+#include "format/stored_bits.h"
 
 namespace qo {
 

@@ -12,7 +12,7 @@
 
 #include "core/string_pool.h"
 #include "load/timetable_record.h"
-#include "trains/type_word_bits.h"
+#include "format/stored_bits.h"
 
 namespace qo {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "load/timetable_record.h"
-#include "trains/type_word_bits.h"
+#include "format/stored_bits.h"
 
 namespace qo {
 
