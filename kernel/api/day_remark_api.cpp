@@ -7,9 +7,10 @@
 #include "Qo.h"
 #include "api/export_support.h"
 #include "api/out_text.h"
+#include "calendars/day_type_calendars.h"
 #include "core/counted_array.h"
 #include "dayremarks/day_remark_text.h"
-#include "calendars/day_type_calendars.h"
+#include "format/stored_bits.h"
 
 using namespace qo;
 
@@ -30,8 +31,6 @@ const char* Hand(std::string& text, std::vector<char>& buffer) {
   CutAtWord(text);
   return api::ConvertOut(text, buffer);
 }
-
-constexpr uint8_t kKindAir = 4;
 
 }  // namespace
 

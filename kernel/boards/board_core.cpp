@@ -10,6 +10,7 @@
 #include "core/byte_order.h"
 #include "core/string_pool.h"
 #include "dates/clock.h"
+#include "format/stored_bits.h"
 #include "frame/error_codes.h"
 #include "load/loaded_set.h"
 #include "stations/station_names.h"
@@ -22,9 +23,6 @@
 namespace qo {
 namespace {
 
-constexpr uint16_t kNoAlighting = 0x1000;
-constexpr uint16_t kNoBoardingMark = 0x0800;
-constexpr uint16_t kRequestStop = 0x4000;
 constexpr uint16_t kStopFlagBits = 0xF800;
 
 // The last running day of every calendar class, so that the running test
@@ -75,7 +73,7 @@ bool SameName(std::vector<int32_t> const& classes, int a, int b) {
 
 uint16_t StopFlags(StopList const& stops, int32_t i) { return stops.Time(i) & kStopFlagBits; }
 
-bool HasBoth(uint16_t flags) { return (flags & kNoAlighting) != 0 && (flags & kRequestStop) != 0; }
+bool HasBoth(uint16_t flags) { return (flags & kStopNoAlighting) != 0 && (flags & kStopNoBoarding) != 0; }
 
 // A bus trip whose stops at A and B both take passengers only on request
 // in a way that makes the ride between them no ride of its own.
@@ -172,7 +170,7 @@ bool DepartureGoesTo(TimetableRecord& t, StopList const& stops, int32_t at, uint
   }
   if (found < 0) return false;
   const uint16_t flags = StopFlags(stops, found);
-  if ((flags & kNoAlighting) != 0 && (flags & kRequestStop) == 0) return false;
+  if ((flags & kStopNoAlighting) != 0 && (flags & kStopNoBoarding) == 0) return false;
   return RideOffered(t, stops, flags, train, a, a, b);
 }
 
@@ -195,7 +193,7 @@ bool ArrivalComesFrom(TimetableRecord& t, StopList const& stops, int32_t at, uin
   }
   if (!passed) return false;
   const uint16_t flags = StopFlags(stops, at);
-  if ((flags & kNoBoardingMark) != 0) return false;
+  if ((flags & kStopNoBoardingMark) != 0) return false;
   return RideOffered(t, stops, flags, train, b, a, b);
 }
 

@@ -48,8 +48,6 @@ Cache& TheCache() {
   return cache;
 }
 
-constexpr uint8_t kKindAir = 4;
-
 }  // namespace
 
 DayRemarkOptions& GetDayRemarkOptions() {

@@ -1,10 +1,38 @@
 #pragma once
-// The high bits of a train's type word (the low bits are its type bits).
-// One list, so that the boards, calendars, remarks and search agree.
+// The bits and codes that timetable files store and that the kernel and the
+// tools both read or write: timetable kinds, stop flags and the high bits of
+// a train's type word. One name per meaning, stated once.
 #include <cstdint>
 
 namespace qo {
 
+// Timetable kinds (the header's kind byte).
+inline constexpr uint8_t kKindRail = 1;
+inline constexpr uint8_t kKindBus = 2;
+inline constexpr uint8_t kKindCity = 3;
+inline constexpr uint8_t kKindAir = 4;
+
+// Stop flags: bits of a stop word's time word, kept through decoding. 0x1000
+// and 0x4000 mean something alone and something else together: 0x4000 alone
+// lets nobody board, 0x1000 alone lets nobody alight, both mark a request
+// stop.
+inline constexpr uint16_t kStopNoBoardingMark = 0x0800;  // no change onto the train here
+inline constexpr uint16_t kStopNoAlighting = 0x1000;
+inline constexpr uint16_t kStopNoBoarding = 0x4000;
+inline constexpr uint16_t kStopRequest = kStopNoAlighting | kStopNoBoarding;
+inline constexpr uint16_t kStopHasNotes = 0x8000;
+// Every stop flag a stop word can carry.
+inline constexpr uint16_t kStopFlags =
+    kStopNoBoardingMark | kStopNoAlighting | kStopNoBoarding | kStopHasNotes;
+
+inline constexpr bool StopAllowsBoarding(uint16_t flags) {
+  return !(flags & kStopNoBoarding) || (flags & kStopNoAlighting);
+}
+inline constexpr bool StopAllowsAlighting(uint16_t flags) {
+  return (flags & kStopNoBoarding) || !(flags & kStopNoAlighting);
+}
+
+// The high bits of a train's type word (the low bits are its type bits).
 inline constexpr uint32_t kTypeChangesAlongRoute = 0x00400000;
 inline constexpr uint32_t kLacksServiceCode = 0x04000000;
 // Variants of one train group: consecutive trains with kContinuesGroup

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "format/stored_bits.h"
 #include "info/timetable_info.h"
 #include "load/loaded_set.h"
 #include "load/timetable_record.h"
@@ -13,7 +14,6 @@
 namespace qo {
 namespace {
 
-constexpr uint8_t kKindCity = 3;
 constexpr size_t kMaxGlobalNameLength = 499;
 constexpr size_t kMaxFoldedPrefix = 127;
 

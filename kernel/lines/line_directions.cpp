@@ -4,13 +4,11 @@
 
 #include "boards/board_core.h"
 #include "calendars/train_calendar.h"
+#include "format/stored_bits.h"
 #include "trains/train_stops.h"
 
 namespace qo {
 namespace {
-
-constexpr uint16_t kRequestStop = 0x4000;
-constexpr uint16_t kNoAlighting = 0x1000;
 
 // Equal-named end stations and ordered containment read the name classes.
 struct Names {
@@ -101,7 +99,7 @@ void CollapseRepeatedStops(TimetableRecord const& t, uint8_t const* words, int32
     const uint32_t word = LoadLE<uint32_t>(words + i * kStopWordBytes);
     if (!out.empty() && WordStation(out.back()) == WordStation(word)) {
       const uint16_t later = WordTime(out.back());
-      const bool keep = (later & kRequestStop) && !(later & kNoAlighting) && !continuations;
+      const bool keep = (later & kStopNoBoarding) && !(later & kStopNoAlighting) && !continuations;
       if (!keep) continue;
     }
     out.push_back(word);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "calendars/train_calendar.h"
+#include "format/stored_bits.h"
 #include "frame/error_codes.h"
 #include "lines/line_requests.h"
 #include "remarks/station_remarks.h"
@@ -11,9 +12,6 @@
 namespace qo {
 namespace {
 
-constexpr uint16_t kRequestStop = 0x4000;
-constexpr uint16_t kNoAlighting = 0x1000;
-constexpr uint16_t kRemarkStop = 0x8000;
 constexpr int32_t kNoRemark = -1;
 constexpr int32_t kNoCommonRemark = -2;
 
@@ -85,7 +83,7 @@ int CollectStopRemarks(TimetableRecord& t, LineSettings const& settings,
     StopList stops = DecodeTrainStops(t, trip);
     auto kept = [&](int32_t i) {
       const uint16_t time = stops.Time(i);
-      return (time & kRequestStop) && !(time & kNoAlighting) && !continuations;
+      return (time & kStopNoBoarding) && !(time & kStopNoAlighting) && !continuations;
     };
     // Of two words at one station the later stands for the stop.
     considered.clear();
@@ -118,7 +116,7 @@ int CollectStopRemarks(TimetableRecord& t, LineSettings const& settings,
         if (greatest) greatest[v] = std::max(greatest[v], minutes);
       }
       previous = v;
-      if (remark[v] == kNoCommonRemark || !(stops.Time(i) & kRemarkStop)) continue;
+      if (remark[v] == kNoCommonRemark || !(stops.Time(i) & kStopHasNotes)) continue;
       char letter = 0;
       int16_t text = -1;
       if (!FirstShownRemark(t, trip, stops.Station(i), &letter, &text)) {

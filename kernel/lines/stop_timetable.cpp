@@ -6,6 +6,7 @@
 
 #include "boards/board_core.h"
 #include "calendars/train_calendar.h"
+#include "format/stored_bits.h"
 #include "frame/error_codes.h"
 #include "lines/line_directions.h"
 #include "lines/route_difference.h"
@@ -17,9 +18,6 @@
 namespace qo {
 namespace {
 
-constexpr uint16_t kRequestStop = 0x4000;
-constexpr uint16_t kNoAlighting = 0x1000;
-constexpr uint16_t kRemarkStop = 0x8000;
 constexpr int32_t kLeftOutKeyBlock = 1193;  // stations of area-2 timetables a variant ignores
 
 using Entry = StopTimetableWork::Entry;
@@ -48,7 +46,7 @@ void ThroughRunning(TimetableRecord const& t, uint32_t trip, int32_t* station, i
 }
 
 bool RequestStopKept(TimetableRecord const& t, uint16_t time) {
-  return (time & kRequestStop) && !(time & kNoAlighting) && t.ContinuationTrainA.empty();
+  return (time & kStopNoBoarding) && !(time & kStopNoAlighting) && t.ContinuationTrainA.empty();
 }
 
 // A remark code's first letter, a leading control character dropped; 0
@@ -269,7 +267,7 @@ struct Builder {
     if (x.size() != y.size()) return false;
     for (size_t i = 0; i < x.size(); ++i) {
       if ((WordTime(x[i]->word) & kStopMinuteMask) != (WordTime(y[i]->word) & kStopMinuteMask) ||
-          (WordTime(x[i]->word) & kRemarkStop) != (WordTime(y[i]->word) & kRemarkStop) ||
+          (WordTime(x[i]->word) & kStopHasNotes) != (WordTime(y[i]->word) & kStopHasNotes) ||
           x[i]->service != y[i]->service || x[i]->variant != y[i]->variant)
         return false;
     }
@@ -381,7 +379,7 @@ struct Builder {
               std::memcpy(r.marks, code.data(), std::min<size_t>(code.size(), 6));
             }
           }
-        } else if (WordTime(e.word) & kRemarkStop) {
+        } else if (WordTime(e.word) & kStopHasNotes) {
           RemarkMark(e, r.marks);
         }
         std::vector<ZjrRecord>& hour = group.hours[static_cast<size_t>(minute / 60)];

@@ -4,15 +4,13 @@
 #include <cstring>
 #include <vector>
 
+#include "format/stored_bits.h"
 #include "load/loaded_set.h"
 #include "platform/file_system.h"
 
 namespace qo {
 namespace {
 
-constexpr uint8_t kKindRail = 1;
-constexpr uint8_t kKindBus = 2;
-constexpr uint8_t kKindCity = 3;
 constexpr uint16_t kLinkedStationBits = 0x0021;
 constexpr int32_t kTownListType = 1;
 constexpr uint16_t kSameNameBit = 0x0004;

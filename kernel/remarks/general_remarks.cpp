@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <set>
 
+#include "format/stored_bits.h"
 #include "stations/station_access.h"
 #include "stations/station_names.h"
 #include "trains/route_walk.h"
@@ -13,7 +14,6 @@
 namespace qo {
 namespace {
 
-constexpr uint8_t kKindRail = 1;
 constexpr std::string_view kDeparture = "(odj.";
 // "pohraniční přechodový bod [" in Windows-1250.
 constexpr std::string_view kBorderPoint =

@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "calendars/day_type_state.h"
+#include "format/stored_bits.h"
 #include "load/loaded_set.h"
 #include "load/timetable_record.h"
 #include "search/change_time.h"
@@ -29,8 +30,6 @@ namespace qo {
 namespace {
 
 constexpr int32_t kNoBound = 0x7FFFFFFF;
-constexpr uint16_t kNoBoarding = 0x4000;
-constexpr uint16_t kRequestStop = 0x1000;
 
 // Times of a pass are minutes from midnight of the search day, kept in 16
 // bits; a ride that would go beyond ends there.
@@ -348,7 +347,7 @@ void ForwardPass::RideTrain(int32_t tt, uint32_t train, int32_t station, int32_t
   }
   if (board < 0) return;
   const uint16_t boardFlags = stops.Time(board);
-  if ((boardFlags & kNoBoarding) && !(boardFlags & kRequestStop)) {
+  if ((boardFlags & kStopNoBoarding) && !(boardFlags & kStopNoAlighting)) {
     if (round_ > 0 && parent != kNoLabel && s_.At(parent).Train >= 0 &&
         CheckTrainContinuation(t, train, static_cast<uint32_t>(s_.At(parent).Train),
                                static_cast<uint16_t>(station)))
@@ -371,7 +370,7 @@ void ForwardPass::RideTrain(int32_t tt, uint32_t train, int32_t station, int32_t
     const uint8_t target = Target(tt, e);
     if (e == station || Alighting(tt, e) == 0) continue;
     const uint16_t flags = stops.Time(j);
-    if ((flags & kRequestStop) && !(flags & kNoBoarding)) continue;  // no alighting
+    if ((flags & kStopNoAlighting) && !(flags & kStopNoBoarding)) continue;  // no alighting
     if (round_ == maxChanges_ && !target) continue;
     const int32_t key = ProfileKey(arrival, distance);
     if (!(round_ == 0 && target && via == viaCount_)) {

@@ -2,13 +2,13 @@
 
 #include <cstdlib>
 
+#include "format/stored_bits.h"
 #include "frame/error_codes.h"
 #include "trains/packed_numbers.h"
 
 namespace qo {
 namespace {
 
-constexpr uint8_t kKindAir = 4;
 constexpr size_t kMaxLineText = 9;
 
 }  // namespace

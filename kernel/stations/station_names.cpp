@@ -1,11 +1,11 @@
 #include "stations/station_names.h"
 
+#include "format/stored_bits.h"
 #include "frame/error_codes.h"
 
 namespace qo {
 namespace {
 
-constexpr uint8_t kKindBus = 2;
 constexpr uint16_t kShowFirstPart = 0x08;
 constexpr uint16_t kShowSecondPart = 0x04;
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "format/stored_bits.h"
 #include "remarks/general_remarks.h"
 #include "trains/packed_numbers.h"
 #include "trains/route_walk.h"
@@ -11,7 +12,6 @@
 namespace qo {
 namespace {
 
-constexpr uint8_t kKindRail = 1;
 constexpr uint16_t kForeignStation = 0x02;
 constexpr size_t kMaxRebuiltSecond = 35;
 

@@ -1,15 +1,11 @@
 #include "trains/train_route.h"
 
+#include "format/stored_bits.h"
 #include "trains/train_distances.h"
 #include "trains/train_stops.h"
 
 namespace qo {
 namespace {
-
-constexpr uint8_t kKindBus = 2;
-constexpr uint16_t kNoBoarding = 0x0800;
-constexpr uint16_t kNoAlighting = 0x1000;
-constexpr uint16_t kFlag4000 = 0x4000;
 
 int32_t RegionOf(TimetableRecord const& t, uint16_t station) {
   return t.StationRegions.empty() ? -1 : t.StationRegions[station];
@@ -17,10 +13,10 @@ int32_t RegionOf(TimetableRecord const& t, uint16_t station) {
 
 void MaskFlags(TimetableRecord const& t, uint32_t train, RouteRecord& r) {
   uint32_t word = t.TrainTypeWords.empty() ? 0 : t.TrainTypeWords[static_cast<int32_t>(train)];
-  const uint16_t both = kNoBoarding | kNoAlighting;
+  const uint16_t both = kStopNoBoardingMark | kStopNoAlighting;
   if (word & t.StopFlagMask) r.Flags &= static_cast<uint16_t>(~both);
   if ((r.Flags & both) == both) r.Flags &= static_cast<uint16_t>(~both);
-  const uint16_t busPair = kFlag4000 | kNoAlighting;
+  const uint16_t busPair = kStopNoBoarding | kStopNoAlighting;
   if (t.Kind == kKindBus && (r.Flags & busPair) == busPair)
     r.Flags &= static_cast<uint16_t>(~busPair);
 }
@@ -40,7 +36,7 @@ void BuildTrainRoute(TimetableRecord& t, uint32_t train, std::vector<RouteRecord
     // A second word at the same station is the departure of the same stop,
     // unless it marks where the train is joined by another (0x4000 without
     // 0x1000) and the timetable has no continuations to say so.
-    bool joins = (time & kFlag4000) && !(time & kNoAlighting) && !continuations;
+    bool joins = (time & kStopNoBoarding) && !(time & kStopNoAlighting) && !continuations;
     if (i > 0 && station == stops.Station(i - 1) && !joins) {
       RouteRecord& r = out.back();
       r.Arrival = r.Departure;

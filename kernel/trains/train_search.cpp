@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "dates/clock.h"
+#include "format/stored_bits.h"
 #include "frame/error_codes.h"
 #include "remarks/owners.h"
 #include "text/text_convert.h"
@@ -22,7 +23,6 @@
 namespace qo {
 namespace {
 
-constexpr uint8_t kKindRail = 1;
 constexpr size_t kMaxSearchText = 99;
 constexpr int kMaxCheckedStops = 200;
 

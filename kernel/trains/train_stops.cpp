@@ -1,9 +1,9 @@
 #include "trains/train_stops.h"
 
+#include "format/stored_bits.h"
+
 namespace qo {
 namespace {
-
-constexpr uint8_t kKindAir = 4;
 
 int32_t RangeBegin(TimetableRecord const& t, int64_t range) {
   return static_cast<int32_t>(t.TrainStopOffsets[static_cast<int32_t>(range)] / kStopWordBytes);

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "core/byte_order.h"
+#include "format/stored_bits.h"
 #include "load/timetable_record.h"
 
 namespace qo {
@@ -15,8 +16,8 @@ namespace qo {
 // Time word bits of a stop word.
 inline constexpr uint16_t kStopMinuteMask = 0x07FF;
 inline constexpr uint16_t kStopMidnightBit = 0x2000;
-// The flags a decoded pattern word keeps (0x0800, 0x1000, 0x4000, 0x8000).
-inline constexpr uint16_t kStopKeptFlags = 0xD800;
+// The flags a decoded pattern word keeps: every stop flag.
+inline constexpr uint16_t kStopKeptFlags = kStopFlags;
 inline constexpr int kStopWordBytes = 4;
 
 // A list of 4-byte stop words {u16 time; u16 station}, either in the image

@@ -3,12 +3,11 @@
 #include <cstdio>
 #include <string_view>
 
+#include "format/stored_bits.h"
 #include "trains/train_stops.h"
 
 namespace qo {
 namespace {
-
-constexpr uint8_t kKindRail = 1;
 
 // Calls f(text) for each general remark of the train, the last first, in
 // data language 0.

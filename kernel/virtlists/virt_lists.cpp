@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "format/stored_bits.h"
 #include "frame/error_codes.h"
 #include "load/loaded_set.h"
 #include "load/reindex.h"
@@ -15,7 +16,6 @@
 namespace qo {
 namespace {
 
-constexpr uint8_t kKindRail = 1;
 constexpr size_t kMaxListNameLength = 99;
 constexpr size_t kMaxItemNameLength = 99;
 

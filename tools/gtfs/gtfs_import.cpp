@@ -7,6 +7,7 @@
 #include <numeric>
 #include <unordered_map>
 
+#include "format/stored_bits.h"
 #include "gtfs/cp1250_fit.h"
 #include "writer/train_stops.h"
 
@@ -17,11 +18,6 @@ namespace {
 using writer::DayNumberOf;
 using writer::kNoTime;
 
-// Stop flags as the boards and the connection search read them: 0x4000
-// alone lets nobody board, 0x1000 alone lets nobody alight.
-constexpr uint16_t kNoBoarding = 0x4000;
-constexpr uint16_t kNoAlighting = 0x1000;
-constexpr uint16_t kHasNotes = 0x8000;
 
 // The note that marks a stop on request at the stops where a trip carries it.
 constexpr char kRequestCode[] = "x";
@@ -597,7 +593,7 @@ class Importer {
           csv.Fail((column == pickup ? "pickup_type " : "drop_off_type ") + Quote(f) +
                    " is not 0 to 3");
         }
-        if (value == 1) row.flags |= column == pickup ? kNoBoarding : kNoAlighting;
+        if (value == 1) row.flags |= column == pickup ? kStopNoBoarding : kStopNoAlighting;
         if (value >= 2) row.request = true;
       }
       trips_[t->second].stops.push_back(row);
@@ -880,7 +876,7 @@ class Importer {
         stop.departure = s.departure - base;
         stop.flags = s.flags;
         if (s.request) {
-          stop.flags |= kHasNotes;
+          stop.flags |= kStopHasNotes;
           auto& trains = requestTrains[s.station];
           if (trains.empty() || trains.back() != index) trains.push_back(index);
         }

@@ -1190,11 +1190,11 @@ class Compiler {
       } else if (w.find(':') != std::string::npos) {
         stop.times.push_back(Time(b.number, w));
       } else if (w == "in") {
-        stop.flags |= 0x1000;
+        stop.flags |= kStopNoAlighting;
       } else if (w == "out") {
-        stop.flags |= 0x4000;
+        stop.flags |= kStopNoBoarding;
       } else if (w == "request") {
-        stop.flags |= 0x5000;
+        stop.flags |= kStopRequest;
       } else {
         Fail(b.number,
              "a stop line is 'STATION [ARRIVAL] DEPARTURE [in|out|request]', not '" + w + "'");

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "format/stored_bits.h"
+
 namespace qo::writer {
 
 // A text in every data language. Empty: the empty text in every language;
@@ -39,7 +41,7 @@ constexpr uint16_t DayNumberOf(int year, int month, int day) {
 inline constexpr int32_t kNoTime = -1;
 
 // Bits of a stop word's time word that a model may set per stop.
-inline constexpr uint16_t kStopFlagMask = 0x0800 | 0x1000 | 0x4000 | 0x8000;
+inline constexpr uint16_t kStopFlagMask = kStopFlags;
 
 struct TimeShiftEntry {
   int32_t limit = 0;
