@@ -1,7 +1,8 @@
 // The sample timetables have stop timetables a user can open: two tram
 // lines through Národní divadlo, working days, Saturdays and Sundays in
 // groups of their own, trams that end early with a legend, a substitute
-// bus line, and a bus town line with an evening route variant.
+// bus line, and a bus town line with an evening route variant that runs on
+// as another line.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -101,7 +102,8 @@ TEST_F(SampleStopTimetables, BusTownLineWithAnEveningVariant) {
   // Stops by key: the railway station, Štítary, the bus station.
   EXPECT_EQ(Groups(line, QoSearchKey(0, -1, 31002), QoSearchKey(0, -1, 31005),
                    QoSearchKey(0, -1, 31001)),
-            "1F 20 40 [A=vynech\xE1 zast\xE1vku Kol\xEDn,,nemocnice]");
+            "1F 20 40 [A=vynech\xE1 zast\xE1vku Kol\xEDn,,nemocnice, d\xE1le pokra\xE8uje do "
+            "zast\xE1vky Nov\xE1 Ves I jako linka 2]");
 }
 
 }  // namespace

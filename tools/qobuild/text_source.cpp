@@ -22,7 +22,8 @@ constexpr int kMinutesPerDay = 1440;
 // one of them, or a stop line could not be told from a property.
 const std::set<std::string> kTrainWords = {
     "days",  "line",       "owner",    "remark",   "note",
-    "every", "attributes", "validity", "services", "region-number"};
+    "every", "attributes", "validity", "services", "region-number",
+    "through", "line-ends"};
 
 bool IsDigits(std::string_view s) {
   return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -1029,6 +1030,7 @@ class Compiler {
     std::vector<uint16_t> validity;
     std::vector<std::pair<uint16_t, int16_t>> stationSets;  // station, service-code set
     std::vector<std::pair<std::string, std::string>> regionNumbers;
+    std::optional<writer::ThroughRunning> through;
     for (Line const& b : s.body) {
       Token const& first = b.tokens[0];
       if (first.kind != Token::Kind::kWord) Fail(b.number, "a line of a train starts with a word");
@@ -1070,6 +1072,21 @@ class Compiler {
           Fail(b.number, "a regional number has at most 8 characters");
         regionNumbers.push_back({code, number});
         NeedVersion(b.number, 13, "a regional number");
+      } else if (k == "through") {
+        writer::ThroughRunning r;
+        r.station = Station(b.number, p.Next("station"));
+        if (auto v = p.Option("line"))
+          r.line_value = static_cast<int32_t>(Integer(b.number, *v, "line number", 1, INT32_MAX));
+        through = r;
+        NeedVersion(b.number, 11, "through running");
+      } else if (k == "line-ends") {
+        while (p.More()) {
+          std::string w = p.Word("'not-start' or 'not-end'");
+          if (w == "not-start") train.start_end_flags |= static_cast<int8_t>(0x80);
+          else if (w == "not-end") train.start_end_flags |= 0x40;
+          else Fail(b.number, "write 'line-ends [not-start] [not-end]', not '" + w + "'");
+        }
+        NeedVersion(b.number, 11, "line ends");
       } else if (k == "attributes") {
         train.attributes =
             static_cast<uint32_t>(Integer(b.number, p.Word("bits"), "attributes", 0, UINT32_MAX));
@@ -1149,6 +1166,11 @@ class Compiler {
       r.station = station;
       r.service_set = set;
       model().station_remarks.push_back(std::move(r));
+    }
+    for (int32_t t = firstTrain; through && t <= lastTrain; ++t) {
+      writer::ThroughRunning r = *through;
+      r.train = t;
+      model().through_running.push_back(r);
     }
     for (auto const& [code, number] : regionNumbers) {
       model().region_numbers.push_back({firstTrain, lastTrain, code, number});
