@@ -155,5 +155,37 @@ TEST_F(OutputFiles, FullDiskKeepsTheOldFiles) {
   EXPECT_EQ(Get("t.qof"), std::string(100, 'E'));
 }
 
+
+// An import with a trip it cannot state still writes its file and exits
+// 0, saying what it left out; --strict refuses and keeps the old file.
+TEST_F(OutputFiles, ImportLeavesOutATripUnlessStrict) {
+  Put("feed/agency.txt", "agency_id,agency_name\nA,Agency\n");
+  Put("feed/stops.txt", "stop_id,stop_name\n1,One\n2,Two\n");
+  Put("feed/routes.txt", "route_id,agency_id,route_short_name,route_type\nR,A,1,3\n");
+  Put("feed/calendar_dates.txt", "service_id,date,exception_type\nS,20260302,1\n");
+  Put("feed/trips.txt", "route_id,service_id,trip_id\nR,S,T1\nR,S,T2\n");
+  Put("feed/stop_times.txt",
+      "trip_id,arrival_time,departure_time,stop_id,stop_sequence\n"
+      "T1,08:00:00,08:00:00,1,1\n"
+      "T1,08:10:00,08:10:00,2,2\n"
+      "T2,09:00:00,09:00:00,1,1\n"
+      "T2,08:50:00,08:50:00,2,2\n");
+  Put("t.qo", "old timetable");
+  std::string messages;
+  EXPECT_EQ(Qobuild("--strict feed -o t.qo", &messages), 1);
+  EXPECT_NE(messages.find("trip 'T2': times go backwards at stop '2'"), std::string::npos)
+      << messages;
+  EXPECT_EQ(Get("t.qo"), "old timetable");
+  EXPECT_EQ(Qobuild("feed -o t.qo", &messages), 0);
+  EXPECT_NE(messages.find("warning: stop_times.txt:5: trip 'T2': times go backwards"),
+            std::string::npos)
+      << messages;
+  EXPECT_NE(messages.find("t.qo: 2 stations, 1 trains, 0 calendars"), std::string::npos)
+      << messages;
+  EXPECT_NE(messages.find(", 1 trips left out (1 times go backwards)"), std::string::npos)
+      << messages;
+  EXPECT_EQ(Get("t.qo").substr(0, 2), "Qo");
+}
+
 }  // namespace
 }  // namespace qo::textsource
