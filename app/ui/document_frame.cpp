@@ -11,6 +11,7 @@
 #include "shell/command_ids.h"
 #include "shell/profile.h"
 #include "shell/string_table.h"
+#include "shell/update_run.h"
 #include "shell/window_policy.h"
 #include "ui/command_art.h"
 #include "ui/pane_status_bar.h"
@@ -86,6 +87,18 @@ DocumentFrame::DocumentFrame(WindowKind kind, int timetable, FrameContext const&
   RestorePlacement();
   ApplyMinSizeAndPlace(random_place);
 
+  // The update thread writes its state; the pane shows what it reads.
+  if (context_.update) {
+    update_pane_timer_ = new wxTimer(this);
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+      int status = context_.update->status();
+      if (status == 0) return;
+      PaneText pane = UpdatePane(status, context_.update->text());
+      panes_->SetPane(45008, pane.text, pane.tooltip);
+    }, update_pane_timer_->GetId());
+    update_pane_timer_->Start(500);
+  }
+
   Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
     SaveFrameState();
     event.Skip();
@@ -123,7 +136,10 @@ DocumentFrame::DocumentFrame(WindowKind kind, int timetable, FrameContext const&
   }, cmd::ToWxId(cmd::kToolbarTexts));
 }
 
-DocumentFrame::~DocumentFrame() { --frame_count; }
+DocumentFrame::~DocumentFrame() {
+  delete update_pane_timer_;
+  --frame_count;
+}
 
 std::string DocumentFrame::BarSection() const {
   return std::string(LoadResString(SectionIdOf(kind_))) + "\\";

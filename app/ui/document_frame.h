@@ -7,6 +7,7 @@
 // application. The subsystems' windows fill the frame with their view; until
 // they exist, a frame of their kind stands open with its title.
 #include <wx/frame.h>
+#include <wx/timer.h>
 
 #include <memory>
 #include <string>
@@ -27,8 +28,11 @@ enum class WindowKind { kConnections = 5000, kArrDep = 5010, kTrains = 5020, kSt
 int SectionIdOf(WindowKind kind);
 
 // What every frame is built from; the application owns it.
+class UpdateState;
+
 struct FrameContext {
   Profile* profile = nullptr;
+  UpdateState const* update = nullptr;
   std::vector<LoadedTimetable> timetables;
   std::vector<std::string> info_page_titles;
   bool menu_icons = true;
@@ -76,6 +80,7 @@ class DocumentFrame : public wxFrame {
   bool toolbar_texts_ = true;
   bool routing_to_view_ = false;
   int min_width_ = 0, min_height_ = 0;
+  wxTimer* update_pane_timer_ = nullptr;
 };
 
 }  // namespace vemo

@@ -3,10 +3,12 @@
 #include <wx/html/helpctrl.h>
 #include <wx/msgdlg.h>
 #include <wx/tooltip.h>
+#include <wx/utils.h>
 
 #include <algorithm>
 
 #include "shell/command_ids.h"
+#include "shell/curl_downloader.h"
 #include "shell/external_splash.h"
 #include "shell/font_check.h"
 #include "shell/kernel_binding.h"
@@ -76,6 +78,7 @@ bool VemoApp::Start(std::vector<std::string> const& args) {
   started_ = true;
   if (!commands_bound_) BindCommands();
   commands_bound_ = true;
+  StartUpdate();
   OpenFirstWindow();
   return true;
 }
@@ -125,6 +128,7 @@ bool VemoApp::StartUp() {
   wxToolTip::Enable(settings_.tooltips);
 
   frame_context_.profile = profile_.get();
+  frame_context_.update = &update_state_;
   frame_context_.menu_icons = options_.menu_icons;
   for (int i = 0; i < kernel_.QoQoCount(); ++i) {
     TIMETABLEINFO_REC* info = kernel_.QoQoInfo(i);
@@ -325,6 +329,31 @@ void VemoApp::ShowTimetableInfo(int timetable) {
   dialog.ShowModal();
 }
 
+// Once per run, when automatic update is on, the program does not run from
+// a CD and an update index address is known (string 330).
+void VemoApp::StartUpdate() {
+  std::string index_url(LoadResString(330));
+  if (!settings_.auto_update || IsRunningFromCd() || index_url.empty()) return;
+  UpdateRunOptions options{GetModuleDir(), index_url, nullptr};
+  update_thread_.Start(options, std::make_unique<CurlDownloader>(update_thread_.cancel_flag()),
+                       std::make_unique<PosixUpdateFiles>(), &update_state_,
+                       [](std::function<void()> work) { wxTheApp->CallAfter(std::move(work)); },
+                       [this](int status) { OnUpdateDone(status); });
+}
+
+void VemoApp::OnUpdateDone(int status) {
+  if (status != 5) return;
+  wxMessageDialog ask(GetTopWindow(),
+                      U8("Aplikace byla aktualizována. Změny se projeví po jejím opětovném "
+                         "spuštění.\n\nPřejete si aplikaci ukončit a znovu spustit?"),
+                      U8(LoadResString(57344)), wxYES_NO | wxICON_QUESTION | wxSTAY_ON_TOP);
+  if (ask.ShowModal() != wxID_YES || !CloseAllFrames()) return;
+  // The program's own file, started again without a shell.
+  std::string self = GetModuleFilePath();
+  const char* argv[] = {self.c_str(), nullptr};
+  wxExecute(const_cast<char**>(argv), wxEXEC_ASYNC);
+}
+
 void VemoApp::OpenWithShell(std::string const& target) {
   if (auto error = ShellOpen(target))
     wxMessageDialog(GetTopWindow(), U8(*error), U8(LoadResString(57344)), wxOK | wxICON_WARNING)
@@ -360,6 +389,8 @@ void VemoApp::SaveSettings() {
 }
 
 int VemoApp::OnExit() {
+  // Downloads stop at once; a swap in progress may finish.
+  update_thread_.Stop(5000);
   help_.reset();
   SaveSettings();
   return wxApp::OnExit();

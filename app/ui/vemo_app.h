@@ -16,6 +16,7 @@
 #include "shell/profile.h"
 #include "shell/timetable_dialogs_model.h"
 #include "shell/timetable_support.h"
+#include "shell/update_thread.h"
 #include "ui/document_frame.h"
 
 class wxHtmlHelpController;
@@ -59,6 +60,8 @@ class VemoApp : public wxApp {
   // The information texts of a loaded timetable.
   TimetableInfoTexts TimetableInfo(int timetable);
 
+  UpdateState const& update_state() const { return update_state_; }
+
   // Where the help book is looked for (the program's directory by default).
   void set_help_dir(std::string dir) { help_dir_ = std::move(dir); }
 
@@ -70,6 +73,8 @@ class VemoApp : public wxApp {
   void OnUpdateCommand(wxUpdateUIEvent& event);
   void ShowHelp();
   void ShowTimetableInfo(int timetable);
+  void StartUpdate();
+  void OnUpdateDone(int status);
   // Shows message 373 when the target cannot be opened.
   void OpenWithShell(std::string const& target);
   void BroadcastToFrames(wxEventType type);
@@ -84,6 +89,8 @@ class VemoApp : public wxApp {
   FrameContext frame_context_;
   std::vector<TimetableSupport> supports_;
   InfoPages info_pages_;
+  UpdateState update_state_;
+  UpdateThread update_thread_;
   std::unique_ptr<wxHtmlHelpController> help_;
   std::string help_dir_;
   bool started_ = false;
