@@ -207,6 +207,7 @@ const Damage kDamages[] = {
     {"WrongElementSize", [](auto& f) { return w::PatchU32(f, f.ArrayOffset("StationKeys") + 4, 8); }},
     {"PoolOffsetPastCharacters", [](auto& f) { return w::PatchU32(f, Element(f, "StationNames/offsets", 4), 0x7FFF); }},
     {"StationByKeyOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "StationsByKey", 1), 0x10); }},
+    {"StationByKeyEqualsCount", [](auto& f) { return w::PatchU8(f, Element(f, "StationsByKey", 2), 4); }},
     {"RegionOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "StationRegions", 0), 7); }},
     {"EventOffsetsNotWholeEvents", [](auto& f) { return w::PatchU32(f, Element(f, "StationEventOffsets", 4), 7); }},
     {"EventTrainOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "StationEvents", 4), 0x7F); }},
@@ -222,6 +223,30 @@ const Damage kDamages[] = {
     {"MaxTrainStopsAbsurd", [](auto& f) { return w::PatchU32(f, f.SectionOffset("TrainCount") + 4, 0x40000000); }},
     {"StopOffsetsPastData", [](auto& f) { return w::PatchU32(f, Element(f, "TrainStops/offsets", 4), 0x10000); }},
     {"StopOffsetInsideWord", [](auto& f) { return w::PatchU32(f, Element(f, "TrainStops/offsets", 4), 15); }},
+    {"PatternOnePastTheLast", [](auto&) {
+       // The trains that share a pattern name the one past the last, with
+       // two loose words after the last range, so that a range past the end
+       // would still look like a list of stops.
+       const w::WrittenFile f = w::WriteTimetable(RichModel(23), {.share_stop_patterns = true});
+       const size_t offsets = f.ArrayOffset("TrainStops/offsets");
+       const size_t words = f.ArrayOffset("TrainStops/words") + 8;
+       const uint32_t trains = LoadLE<uint32_t>(f.bytes.data() + f.SectionOffset("TrainCount"));
+       const uint32_t ranges = LoadLE<uint32_t>(f.bytes.data() + offsets + 4) - 1;
+       std::vector<uint8_t> bytes = f.bytes;
+       auto offset = [&](uint32_t i) { return LoadLE<uint32_t>(bytes.data() + offsets + 8 + 4 * i); };
+       StoreLE<uint32_t>(bytes.data() + offsets + 8 + 4 * ranges, offset(ranges) - 8);
+       int references = 0;
+       for (uint32_t t = 0; t < trains; ++t) {
+         if (offset(t + 1) - offset(t) != 4) continue;
+         ++references;
+         uint8_t* ref = bytes.data() + words + offset(t);
+         StoreLE<uint16_t>(ref, LoadLE<uint16_t>(ref) & 0x0FFF);
+         StoreLE<uint16_t>(ref + 2, static_cast<uint16_t>(ranges - trains));
+       }
+       EXPECT_GT(references, 0);
+       w::Reseal(bytes);
+       return bytes;
+     }},
     {"StopStationOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "TrainStops/words", 3), 0x40); }},
     {"StopMinuteBeyondDay", [](auto& f) { return w::PatchU8(f, Element(f, "TrainStops/words", 1), 0x07); }},
     {"UnsafeNumberFormat", [](auto& f) { return w::PatchU8(f, f.SectionOffset("MainNumbers") + 13, 'n'); }},
@@ -230,6 +255,14 @@ const Damage kDamages[] = {
     {"CalendarClassNegative", [](auto& f) { return w::PatchU8(f, Element(f, "Calendar/classes", 1), 0x80); }},
     {"RemarkRowStationOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "TrainStationRemarks/rows", 4), 9); }},
     {"RemarkRowTrainOutOfRange", [](auto& f) { return w::PatchU32(f, Element(f, "TrainStationRemarks/rows", 0), 77); }},
+    {"RemarkRangeRowInLastPlace", [](auto&) {
+       // Without texts nothing follows the rows that a reader could mistake
+       // for the missing last row.
+       w::TimetableModel m = RichModel(23);
+       m.station_remarks = {{.train = 1, .station = 2, .code = "x"}};
+       w::WrittenFile g = w::WriteTimetable(m);
+       return w::PatchU32(g, Element(g, "TrainStationRemarks/rows", 0), 0x40000000);
+     }},
     {"DistanceListShorterThanStops", [](auto& f) { return w::PatchU32(f, Element(f, "TrainDistances/offsets", 4), 4); }},
     {"OwnerOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "TrainExtras/owners", 0), 5); }},
     {"LinkStationOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "V3Links/0/stations", 1), 0x10); }},
