@@ -49,7 +49,7 @@ bool RequestStopKept(TimetableRecord const& t, uint16_t time) {
   return (time & kStopNoBoarding) && !(time & kStopNoAlighting) && t.ContinuationTrainA.empty();
 }
 
-// A remark code's first letter, a leading control character dropped; 0
+// A remark code with a leading control character dropped; empty
 // for codes a stop timetable does not show (control bits 0x01 and `skip`).
 std::string_view ShownCode(std::string_view code, uint8_t skip) {
   if (!code.empty() && static_cast<uint8_t>(code[0]) < 32) {
@@ -346,9 +346,6 @@ struct Builder {
     for (int32_t n = 0; FindStationRemark(t, static_cast<uint32_t>(e.trip),
                                            static_cast<uint16_t>(e.station), n, &remark);
          ++n) {
-      if (!remark.Code.empty() && static_cast<uint8_t>(remark.Code[0]) < 32 &&
-          (static_cast<uint8_t>(remark.Code[0]) & 0x08))
-        continue;
       std::string_view code = ShownCode(remark.Code, 0x08);
       if (code.empty() || static_cast<unsigned char>(code[0]) == q.remarkLetter) continue;
       code = code.substr(0, 6);

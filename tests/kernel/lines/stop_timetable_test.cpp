@@ -161,6 +161,22 @@ TEST_F(StopTimetableTest, TheRoleOneServiceOnEveryTripClearsTheMarks) {
   }
 }
 
+TEST_F(StopTimetableTest, CodedRouteRemarksMarkDeparturesInsteadOfVariants) {
+  w::TimetableModel m = Model();
+  m.trains.resize(5);
+  for (w::Train& t : m.trains) t.stops[1].flags = 0x8000;
+  // A code led by a control character with bit 0x04 says the timetable
+  // carries its route differences as remarks; 0x08 hides a code.
+  m.station_remarks = {{.train = 0, .station = kB, .code = "a", .text = {"Low floor"}},
+                       {.train = 1, .station = kB, .code = "\x04R", .text = {"Via depot"}},
+                       {.train = 2, .station = kB, .code = "\x08h", .text = {"Hidden"}},
+                       {.train = 3, .station = kB, .code = "x", .text = {"Via X"}}};
+  LoadModel(m);
+  // The stop's common remark "a" is not repeated on its departures.
+  Printed p = StopTimetable({kA, kB, kC, kD}, 1, 4, 6, 2025, 1, 'a');
+  EXPECT_EQ(p.text, "1F: 6:05 6:25R 6:25 6:45x 7:05 [R=Via depot] [x=Via X]");
+}
+
 TEST_F(StopTimetableTest, ValidityRecordsGiveASecondKindOfWorkingDaysAndTheInterval) {
   w::TimetableModel m = CityModel({"A", "B", "C", "D"});
   // School days (kind 0) from March, holidays (kind 1) from January to
