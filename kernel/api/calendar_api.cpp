@@ -25,10 +25,12 @@ TimetableRecord* CheckTrain(int timetable, int train) {
   return t && api::CheckTrain(*t, train) ? t : nullptr;
 }
 
-// A station at or beyond the station count is error 4; a negative one
-// stands for the train's first stop.
+// -1 stands for the train's first stop; any other station outside the
+// station range is error 4.
+constexpr int kFirstStop = -1;
+
 bool CheckStationOrFirst(TimetableRecord const& t, int station) {
-  return station < 0 || api::CheckStation(t, station);
+  return station == kFirstStop || api::CheckStation(t, station);
 }
 
 int Runs(int timetable, int train, RunDay const& when, int station, int departure) {

@@ -3,6 +3,7 @@
 // and the small calendar exports.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -102,6 +103,16 @@ TEST_F(CalendarTest, ATrainMetAfterMidnightIsTestedOnTheDayItLeft) {
   EXPECT_EQ(QoError(), ErrTrainIndex);
   EXPECT_EQ(QoTrainRuns(1, 0, 1, 6, 2025, -1, 0), 0);
   EXPECT_EQ(QoError(), ErrTimetableIndex);
+
+  // Only -1 stands for the first stop; other negative stations are refused.
+  for (int station : {-2, -100, INT_MIN}) {
+    QoError();
+    EXPECT_EQ(QoTrainRuns(0, kNight, 2, 6, 2025, station, 0), 0) << station;
+    EXPECT_EQ(QoError(), ErrStationIndex) << station;
+    QoError();
+    EXPECT_EQ(QoTrainRuns2(0, kNight, 0, 0, station, 0), 0) << station;
+    EXPECT_EQ(QoError(), ErrStationIndex) << station;
+  }
 }
 
 TEST_F(CalendarTest, DayTypesFromTheComingMonth) {
