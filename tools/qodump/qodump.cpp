@@ -192,6 +192,22 @@ int Dump(const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::printf(
+          "usage: qodump [FILE...]\n"
+          "Prints what the Qo kernel reads from each timetable (.qo, with the\n"
+          "extensions it names) or lone extension file: header, sections, counts\n"
+          "and first entries, texts in UTF-8. Without files: the kernel's version.\n"
+          "A file that begins with '-' is given as ./-name.\n");
+      return 0;
+    }
+    if (arg.size() > 1 && arg[0] == '-') {
+      std::fprintf(stderr, "qodump: unknown option %s (try --help)\n", argv[i]);
+      return 2;
+    }
+  }
   std::printf("Qo kernel %s\n", QoVer());
   if (argc < 2) return 0;
   int failures = 0;
