@@ -1,5 +1,9 @@
 #include "load/file_image.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <climits>
 #include <cstring>
 #include <limits>
@@ -13,7 +17,18 @@ bool IsUsablePath(const char* path) { return path && *path && !IsPathTooLong(pat
 
 std::FILE* OpenBinaryFile(const char* path) {
   if (!path || !*path || IsPathTooLong(path)) return nullptr;
-  return std::fopen(path, "rb");
+  // Opened without blocking and kept only when it is a regular file: a FIFO
+  // or a device would hold the load until someone writes to it.
+  int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return nullptr;
+  }
+  std::FILE* file = fdopen(fd, "rb");
+  if (!file) close(fd);
+  return file;
 }
 
 bool ReadFileImage(std::FILE* file, bool progress, LoadCallback callback, OwnedArray* image) {

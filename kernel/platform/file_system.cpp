@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -44,7 +45,9 @@ std::vector<DirectoryEntry> ListDirectory(std::string const& directory) {
     e.name = name;
     e.hidden = name[0] == '.';
     struct stat info;
-    if (::stat((prefix + name).c_str(), &info) == 0) {
+    // Relative to the listed folder, so that an entry whose full path is too
+    // long for the system is still seen (and then refused when opened).
+    if (::fstatat(::dirfd(dir), name.c_str(), &info, 0) == 0) {
       e.directory = S_ISDIR(info.st_mode);
       e.regular = S_ISREG(info.st_mode);
     }

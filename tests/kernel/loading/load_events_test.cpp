@@ -2,6 +2,11 @@
 // closing timetables while a load runs.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
 #include <map>
 #include <string>
 #include <vector>
@@ -221,6 +226,40 @@ TEST_F(LoadEvents, FailedFilesLeaveTheirErrorAndTheOthersLoad) {
     EXPECT_EQ(seen, ErrOpenDataFile);
     EXPECT_EQ(QoPeekError(), clear ? 0 : ErrOpenDataFile);
   }
+}
+
+// Only regular files are opened: a FIFO would block the load for good, and
+// a file whose full path the system cannot open is error 1, not silence.
+TEST_F(LoadEvents, OnlyRegularFilesOpen) {
+  std::string good = dir_.Write("good.qo", SmallModel(1));
+  std::string fifo = dir_ / "fifo.qo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  dir_.Write("folder.qo/inner.qo", SmallModel(2));
+  for (std::string const& odd : {fifo, dir_ / "folder.qo"}) {
+    Clear();
+    EXPECT_EQ(Load({odd, good}), 1) << odd;
+    EXPECT_EQ(QoError(), ErrOpenDataFile) << odd;
+  }
+
+  // A folder whose own path fits but whose file's path reaches PATH_MAX.
+  std::string deep = dir_ / "deep";
+  ASSERT_EQ(mkdir(deep.c_str(), 0700), 0);
+  while (deep.size() < PATH_MAX - 300) {
+    deep += "/" + std::string(200, 'd');
+    ASSERT_EQ(mkdir(deep.c_str(), 0700), 0);
+  }
+  int folder = open(deep.c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(folder, 0);
+  std::string name = std::string(250, 'n') + ".qo";
+  int file = openat(folder, name.c_str(), O_WRONLY | O_CREAT, 0600);
+  ASSERT_GE(file, 0);
+  std::vector<uint8_t> bytes = w::WriteTimetable(SmallModel(3)).bytes;
+  ASSERT_EQ(write(file, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  close(file);
+  close(folder);
+  Clear();
+  EXPECT_EQ(QoInit(deep.c_str(), nullptr), 0);
+  EXPECT_EQ(QoError(), ErrOpenDataFile);
 }
 
 TEST_F(LoadEvents, InitLoadsTheDirectoryByName) {
