@@ -19,7 +19,8 @@ namespace fs = std::filesystem;
 
 class FolderFeed : public FeedFiles {
  public:
-  explicit FolderFeed(std::string path) : path_(std::move(path)) {}
+  FolderFeed(std::string path, ArchiveLimits const& limits)
+      : path_(std::move(path)), limits_(limits) {}
 
   std::optional<std::string> Read(std::string const& name) override {
     fs::path file = fs::path(path_) / name;
@@ -28,6 +29,13 @@ class FolderFeed : public FeedFiles {
     std::ifstream in(file, std::ios::binary);
     uintmax_t size = fs::file_size(file, ec);
     if (!in || ec) FailAt(path_ + "/" + name, 0, "cannot be read");
+    // The same limits as in an archive: a table past them is no feed's.
+    uint64_t limit = name == "stop_times.txt" ? limits_.stop_times : limits_.other;
+    if (size > limit) {
+      FailAt(path_ + "/" + name, 0,
+             "holds " + std::to_string(size) + " bytes, more than a feed's table of its kind may (" +
+                 std::to_string(limit) + ")");
+    }
     std::string text(static_cast<size_t>(size), '\0');
     if (!in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
       FailAt(path_ + "/" + name, 0, "cannot be read");
@@ -38,6 +46,7 @@ class FolderFeed : public FeedFiles {
 
  private:
   std::string path_;
+  ArchiveLimits limits_;
 };
 
 // An archive is untrusted: its declared sizes only label messages, every
@@ -140,7 +149,7 @@ bool LooksLikeFeed(std::string const& path) {
 
 std::unique_ptr<FeedFiles> OpenFeed(std::string const& path, ArchiveLimits const& limits) {
   std::error_code ec;
-  if (fs::is_directory(path, ec)) return std::make_unique<FolderFeed>(path);
+  if (fs::is_directory(path, ec)) return std::make_unique<FolderFeed>(path, limits);
   if (!fs::exists(path, ec)) FailAt(path, 0, "no such file or folder");
   return std::make_unique<ZipFeed>(path, limits);
 }

@@ -139,5 +139,25 @@ TEST(FeedArchive, DamagedMembersAreRefusedByName) {
   }
 }
 
+
+// A feed folder keeps to the same limits.
+TEST(FeedArchive, FolderTablesKeepToTheLimits) {
+  std::string folder = ::testing::TempDir() + "folder-feed-" + std::to_string(::getpid());
+  fs::create_directories(folder);
+  for (auto const& [name, text] : TinyFeed()) std::ofstream(folder + "/" + name) << text;
+  std::ofstream(folder + "/stops.txt", std::ios::app) << std::string(2 << 20, '\n');
+  ImportOptions options;
+  options.archive_limits.other = 1 << 20;
+  try {
+    ImportFeed(folder, options);
+    ADD_FAILURE() << "no error";
+  } catch (FeedError const& e) {
+    EXPECT_NE(std::string(e.what()).find("/stops.txt: holds"), std::string::npos) << e.what();
+  }
+  options.archive_limits = {};
+  EXPECT_EQ(ImportFeed(folder, options).model.trains.size(), 1u);
+  fs::remove_all(folder);
+}
+
 }  // namespace
 }  // namespace qo::gtfs
