@@ -88,6 +88,8 @@ std::vector<TopMenu> BuildMenus(int window_kind, std::span<const LoadedTimetable
                              TimetableMenuText(i, timetables[i].name), {}});
     help.items.push_back(std::move(popup));
   }
+  help.items.push_back(Separator());
+  help.items.push_back(Command(cmd::kAbout, "&O aplikaci"));
   menus.push_back(std::move(help));
   (void)window_kind;
   return menus;

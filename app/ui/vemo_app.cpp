@@ -17,6 +17,7 @@
 #include "shell/string_table.h"
 #include "shell/timetable_loader.h"
 #include "shell/window_policy.h"
+#include "ui/about_dialog.h"
 #include "ui/app_events.h"
 #include "ui/shell_open.h"
 #include "ui/splash_window.h"
@@ -245,6 +246,11 @@ void VemoApp::OnCommand(wxCommandEvent& event) {
     }
     case cmd::kExit: CloseAllFrames(); return;
     case cmd::kHelp: ShowHelp(); return;
+    case cmd::kAbout: {
+      AboutDialog about(GetTopWindow(), kernel_.QoVer());
+      about.ShowModal();
+      return;
+    }
     case cmd::kToggleTooltips:
       settings_.tooltips = !settings_.tooltips;
       wxToolTip::Enable(settings_.tooltips);

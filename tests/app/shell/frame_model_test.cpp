@@ -129,12 +129,13 @@ TEST(FrameMenus, OneOrSeveralTimetables) {
 
   // Timetable information: one entry, or a list of the timetables.
   EXPECT_EQ(Commands(BuildMenus(kConn, rail), "&Nápověda"),
-            (std::vector<int>{cmd::kHelp, 0, cmd::kTimetableInfoBase}));
+            (std::vector<int>{cmd::kHelp, 0, cmd::kTimetableInfoBase, 0, cmd::kAbout}));
   auto help = BuildMenus(kConn, three)[3];
-  ASSERT_EQ(help.items.back().type, ItemType::kSubmenu);
-  ASSERT_EQ(help.items.back().items.size(), 3u);
-  EXPECT_EQ(help.items.back().items[2].command, cmd::kTimetableInfoBase + 2);
-  EXPECT_EQ(help.items.back().items[2].text, "&3. MHD");
+  MenuItem const& popup = help.items[2];
+  ASSERT_EQ(popup.type, ItemType::kSubmenu);
+  ASSERT_EQ(popup.items.size(), 3u);
+  EXPECT_EQ(popup.items[2].command, cmd::kTimetableInfoBase + 2);
+  EXPECT_EQ(popup.items[2].text, "&3. MHD");
   // General information pages come first in the first menu.
   std::vector<std::string> pages = {"Výluky"};
   EXPECT_EQ(Commands(BuildMenus(kConn, rail, pages), "&Soubor"),

@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "shell/command_ids.h"
+#include "ui/about_dialog.h"
 #include "ui/pane_status_bar.h"
 #include "ui/timetable_dialogs.h"
 #include "ui/ui_test_support.h"
@@ -210,6 +211,10 @@ TEST_F(VemoAppTest, TimetableDialogs) {
   TimetableInfoDialog info(App().Frames().at(0), rail);
   EXPECT_EQ(FromWx(info.GetTitle()), rail.caption);
   EXPECT_EQ(info.data_validity() != nullptr, !rail.data_validity.empty());
+
+  AboutDialog about(nullptr, App().kernel().QoVer());
+  EXPECT_EQ(about.KernelLine(), "Verze knihovny 1.85.01");
+  EXPECT_EQ(about.ProgramLine().rfind("Verze ", 0), 0u);
 
   std::vector<TimetableFileEntry> entries(3);
   entries[0].name = entries[1].name = "Vlaky";
