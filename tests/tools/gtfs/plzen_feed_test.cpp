@@ -15,6 +15,7 @@
 #include "gtfs/gtfs_import.h"
 #include "load/read_timetable.h"
 #include "tools/gtfs/gtfs_test_support.h"
+#include "trains/train_stops.h"
 #include "writer/timetable_model.h"
 
 namespace qo::gtfs {
@@ -161,6 +162,16 @@ TEST_F(PlzenFeed, ImportsAndReadsBackTripByTrip) {
       }
     }
     ASSERT_EQ(testing::DecodeTrain(r, t), expected);
+    // The kernel's own decoding, shared patterns and all, gives the same.
+    StopList decoded = DecodeTrainStops(r, t);
+    std::vector<Word> kernel;
+    int day = 0;
+    for (int32_t i = 0; i < decoded.count; ++i) {
+      day += GetStopDayStep(r, decoded, i);
+      kernel.push_back({decoded.Station(i), decoded.Minute(i) + 1440 * day,
+                        static_cast<uint16_t>(decoded.Time(i) & kStopKeptFlags)});
+    }
+    ASSERT_EQ(kernel, expected);
     std::set<int> days;
     for (int d : serviceDays.at(serviceOf.at(id))) days.insert(d + shift);
     ASSERT_EQ(testing::RunningDays(r, t), days);
