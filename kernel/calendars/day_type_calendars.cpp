@@ -76,9 +76,10 @@ void BuildTypicalSets(TimetableRecord& t) {
   std::vector<uint8_t>& sets = DayTypesOf(t).TypicalSets;
   sets.assign(static_cast<size_t>(kTypicalSetCount) * setBytes, 0);
   t.StoredWindowsBuilt = 1;
+  const int64_t today = GetToday();
+  DayTypesOf(t).TypicalToday = static_cast<int32_t>(today);
   if (setBytes == 0) return;
 
-  const int64_t today = GetToday();
   const int64_t first = std::max<int64_t>(today, t.FirstDay);
   const int64_t last = std::min<int64_t>(today + 30, t.LastDay);
   if (first > last) return;
@@ -170,7 +171,7 @@ uint8_t const* TypicalSet(TimetableRecord& t, int kind, int window) {
     RecordArray const& set = t.StoredDayTypeWindows[index];
     return set.empty() ? nullptr : set.At(0);
   }
-  if (!t.StoredWindowsBuilt) BuildTypicalSets(t);
+  if (!t.StoredWindowsBuilt || DayTypesOf(t).TypicalToday != GetToday()) BuildTypicalSets(t);
   return DayTypesOf(t).TypicalSets.data() + index * CalendarSetBytes(t);
 }
 
@@ -180,9 +181,13 @@ void PrepareDayTypeCalendars(TimetableRecord& t, int dayType, int weekdayMask) {
   // Always from the middle: a date search in between moved the offset.
   filter.DayOffset = kDayTypeWindowCentre;
   int const mask = dayType == DayTypeWeekdays ? weekdayMask & 0x7F : 0;
-  if (t.DayWindowMode == dayType && DayTypesOf(t).WindowMask == mask) return;
+  const int32_t today = static_cast<int32_t>(GetToday());
+  if (t.DayWindowMode == dayType && DayTypesOf(t).WindowMask == mask &&
+      DayTypesOf(t).WindowToday == today)
+    return;
   t.DayWindowMode = dayType;
   DayTypesOf(t).WindowMask = mask;
+  DayTypesOf(t).WindowToday = today;
 
   const int32_t setBytes = CalendarSetBytes(t);
   for (int window = 0; window < kDayTypeWindowCount; ++window) {

@@ -38,6 +38,10 @@ struct DayTypeState {
   // The mask of day type 2 the windows were built for (the day type itself
   // is TimetableRecord::DayWindowMode).
   int32_t WindowMask = 0;
+  // The day (today) the windows and the typical sets were made on: the
+  // sets describe the month from today, so a new day makes them anew.
+  int32_t WindowToday = -1;
+  int32_t TypicalToday = -1;
 
   // The days-off table made from the Sundays when the file brings none
   // (TimetableRecord::HolidaysBuilt tells it is in use).

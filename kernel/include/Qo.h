@@ -1712,6 +1712,128 @@ QO_API int QoZJRStRemDist(int timetable, unsigned int mask, int train, int langu
                           int* remarks, int* least, int* greatest, const char** letters,
                           const char*** texts);
 
+/* ---- Connection search: progress and stop ------------------------------- */
+
+/* The progress of the search in progress, 20 bytes. The searching thread
+ * writes each field as a whole 32-bit value; another thread may read them
+ * at any time. */
+typedef struct tagSEARCHPROGRESS_REC {
+  int phase;       /* 0 reset, 1 a pass has begun, 2 start stations labelled, 3 extracting */
+  int passes;      /* passes begun since the search started (one per window) */
+  int window_time; /* the search minute of the pass that began last */
+  int steps_done;
+  int steps_total; /* maximum changes + 3 */
+} SEARCHPROGRESS_REC;
+
+/* The progress record. May be called from any thread while a search runs.
+ * Lifetime: static. */
+QO_API SEARCHPROGRESS_REC* QoGetSearchProgress(void);
+
+/* Asks the search in progress to stop; it keeps what it found so far. May
+ * be called from any thread. A search clears the request when it starts. */
+QO_API void QoStopSearch(void);
+
+/* Limits the time a search may take, in milliseconds (0 or less: no
+ * limit); the search ends after the window or round that passes it.
+ * Returns the value given. */
+QO_API int QoSetSearchMaxTicks(int milliseconds);
+
+/* Sets whether earlier and later connections may still be searched from a
+ * search handle (NULL: the current one), each stored as 0 or 1. Returns
+ * the handle. */
+QO_API void* QoSetSearchAllowed(void* handle, int earlier, int later);
+
+/* The two flags of the current handle (each out may be NULL). */
+QO_API void QoSearchAllowed(int* earlier, int* later);
+
+/* Clears both flags of the current handle. */
+QO_API void QoResetSearchAllowed(void);
+
+/* ---- Connection search ---------------------------------------------------- */
+
+/* A connection in a result buffer: this head, then one CONNLEG_REC per leg;
+ * connections follow one another. */
+typedef struct tagCONNHEAD_REC {
+  int id;        /* 0: connection ID (1, 2, 3, ... over the life of the process) */
+  int legs;      /* 4: number of legs */
+  int distance;  /* 8: metres, -1 when a leg has none; above 10000 rounded to 1000 */
+  int duration;  /* 12: minutes from the first departure to the last arrival (time shifts applied) */
+  int reserved;  /* 16: -1 */
+} CONNHEAD_REC;
+
+typedef struct tagCONNLEG_REC {
+  int timetable;       /* 0 */
+  int train;           /* 4: -1 for a walk */
+  int departure;       /* 8: minute of day */
+  int arrival;         /* 12: minute of day */
+  int boarding_offset; /* 16: days from the train's first stop to the boarding stop */
+  int departure_day;   /* 20: days from the search day */
+  int arrival_day;     /* 24 */
+  int from;            /* 28: station */
+  int to;              /* 32: station */
+} CONNLEG_REC;
+
+/* Searches connections. Places come as parallel arrays of items, virtual
+ * lists and timetables: list -1 means the item is a station, 0 and up an
+ * item of that virtual list, -3 (via lists only) a pass-through point given
+ * by its key. In the via list bit 31 of the timetable value starts a new
+ * via point (at most 16). The From and To lists may carry access minutes
+ * per entry (NULL: 0). `time` is the earliest departure (`by_departure` 1)
+ * or the latest arrival (0), 0..1440; by date 1440 by departure means 0:00
+ * of the next day. With `year` 0, `day` is a day type (0 working day, 1
+ * Sunday or holiday, 2 the weekdays of the mask in `month`, bit 0 Monday to
+ * bit 6 Sunday, 3 any day from today on, 5 every train). `masks` holds one
+ * train-type mask per loaded timetable (0: the timetable takes no part;
+ * NULL: all timetables with every type); no train is required to carry
+ * attributes beyond its type. *count (always written) gets the number of
+ * connections; with `buffer` not NULL, *buffer gets the result buffer
+ * (CONNHEAD_REC and CONNLEG_REC records; NULL on failure). The connections
+ * also go to the current search handle. Returns *count. Failure: 0 with
+ * error 3, 4, 14 (also -3 outside a via list), 22 for a bad place; 13 for
+ * an empty From or To; 10 for identical From and To lists or overlapping
+ * places; 9 for a bad date, day type or time; 8 for more than 16 via
+ * points, more than 600 From stations in one timetable or places without
+ * stations on a valid day; 32 for places without barrier-free stations;
+ * 18 for a date outside validity; 11 stopped (QoStopSearch) before
+ * anything was found; 12 nothing found; 31 on an internal fault. Lifetime
+ * of the buffer: kernel-owned until the next call that builds one. */
+QO_API int QoConnectionExt2(const int* from_items, const int* from_lists,
+                            const int* from_timetables, const int* from_minutes, int from_count,
+                            const int* to_items, const int* to_lists, const int* to_timetables,
+                            const int* to_minutes, int to_count, const int* via_items,
+                            const int* via_lists, const int* via_timetables, int via_count,
+                            const int* change_items, const int* change_lists,
+                            const int* change_timetables, int change_count, int time, int day,
+                            int month, int year, int changes_allowed, int by_departure,
+                            const int* masks, int* count, unsigned char** buffer);
+
+/* QoConnectionExt2 without change points. */
+QO_API int QoConnectionExt(const int* from_items, const int* from_lists,
+                           const int* from_timetables, const int* from_minutes, int from_count,
+                           const int* to_items, const int* to_lists, const int* to_timetables,
+                           const int* to_minutes, int to_count, const int* via_items,
+                           const int* via_lists, const int* via_timetables, int via_count,
+                           int time, int day, int month, int year, int changes_allowed,
+                           int by_departure, const int* masks, int* count,
+                           unsigned char** buffer);
+
+/* QoConnectionExt without access minutes. */
+QO_API int QoConnection(const int* from_items, const int* from_lists, const int* from_timetables,
+                        int from_count, const int* to_items, const int* to_lists,
+                        const int* to_timetables, int to_count, const int* via_items,
+                        const int* via_lists, const int* via_timetables, int via_count, int time,
+                        int day, int month, int year, int changes_allowed, int by_departure,
+                        const int* masks, int* count, unsigned char** buffer);
+
+/* Searches by place keys: the first is From, the last To, those between
+ * via points (stations of that alternative key in the rail timetables
+ * `selection` enables, else a pass-through point). Fewer than two keys: 0,
+ * nothing done, no error. Failure: as QoConnectionExt2, and 13 when From
+ * or To resolve to nothing. */
+QO_API int QoConnectionIT(const int* keys, int key_count, int time, int day, int month, int year,
+                          int changes_allowed, int by_departure, const int* selection, int* count,
+                          unsigned char** buffer);
+
 #ifdef __cplusplus
 }
 #endif

@@ -6,7 +6,7 @@
 // day, marks) and runs the time-window loop; for every window it calls
 // RunSearchEngine, which runs the forward engine by departure and the
 // backward engine by arrival. An engine reads the request, the settings
-// (search_params.h) and the marks (TimetableRecord::Search.Marks), appends
+// (search_params.h) and the marks (SearchStateOf(t).Marks), appends
 // what it finds to the working connection list and returns its count.
 //
 // One search runs at a time (the program keeps every other call away while
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "dates/day_number.h"
+#include "search/connection_leg.h"
 #include "search/search_limits.h"
 
 namespace qo {
@@ -51,31 +52,6 @@ struct SearchRequest {
   int32_t DayType = 0;
   int32_t WeekdayMask = 0;
 };
-
-// One train leg of a found connection, as the kernel keeps it. Days count
-// from the search day; minutes are of the day.
-struct ConnectionLeg {
-  int32_t FromStation = 0;
-  int32_t ToStation = 0;
-  int32_t DepartureMinute = 0;
-  int32_t ArrivalMinute = 0;
-  int32_t DepartureDay = 0;
-  int32_t ArrivalDay = 0;
-  int32_t BoardingDayOffset = 0;  // days from the train's first stop to the boarding stop
-  int32_t Train = -1;
-  int32_t Distance = -1;  // metres, -1 none
-  int32_t ConnectionId = 0;  // first leg only; 0 none yet
-  int32_t ViaLevel = 0;
-  int32_t FirstViaStation = -1;
-  int32_t LastViaStation = -1;
-  int32_t Timetable = 0;
-  int32_t NewMark = 0;
-  int32_t RemovalMark = 0;  // first leg only
-};
-static_assert(sizeof(ConnectionLeg) == 64);
-
-using Connection = std::vector<ConnectionLeg>;
-using ConnectionList = std::vector<Connection>;
 
 // What one engine run is asked to do.
 struct EngineCall {
