@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "format/stored_bits.h"
 #include "links/station_links.h"
 #include "load/loaded_set.h"
 #include "calendars/day_type_state.h"
@@ -23,14 +24,8 @@
 namespace qo {
 namespace {
 
-constexpr uint8_t kKindRail = 1, kKindBus = 2, kKindCity = 3;
-constexpr uint16_t kNoAlighting = 0x1000;
-constexpr uint16_t kAlightingAllowed = 0x4000;
-constexpr uint16_t kNoBoarding = 0x0800;
-constexpr uint16_t kRequestStopBits = 0x5000;
 constexpr uint16_t kStopStation = 0x01;
 constexpr uint16_t kPreferredChange = 0x40;
-constexpr uint32_t kTypeVariesByDay = 0x400000;
 constexpr size_t kNameLength = 99;
 constexpr size_t kNumberLength = 40;
 
@@ -73,7 +68,7 @@ std::vector<StopEntry> LegStops(TimetableRecord const& t, ConnectionLeg const& l
     e.minute = stops.Minute(i);
     e.minuteOfDay = e.minute % 1440;
     e.flags = stops.Flags(i);
-    e.request = t.Kind == kKindBus && (e.flags & kRequestStopBits) == kRequestStopBits;
+    e.request = t.Kind == kKindBus && (e.flags & kStopRequest) == kStopRequest;
     out.push_back(e);
   }
   // Days: from the boarding stop (the first stop at the from-station with
@@ -186,8 +181,8 @@ bool CanChangeAt(int timetable, ConnectionLeg const& arriving, int32_t station, 
   TimetableRecord const* t = TimetableAt(timetable);
   if (!t || !Valid(*t, station)) return false;
   const uint16_t in = StopFlags(*t, arriving.Train, station, arriving.FromStation);
-  if ((in & kNoAlighting) && !(in & kAlightingAllowed)) return false;
-  if (StopFlags(*t, departing.Train, station, -1) & kNoBoarding) return false;
+  if (!StopAllowsAlighting(in)) return false;
+  if (StopFlags(*t, departing.Train, station, -1) & kStopNoBoardingMark) return false;
   if (arriving.Train >= 0 && departing.Train >= 0 &&
       CheckTrainContinuation(*t, static_cast<uint32_t>(departing.Train),
                              static_cast<uint32_t>(arriving.Train), static_cast<uint16_t>(station)) == 0)
@@ -237,7 +232,7 @@ bool MoveChangeStation(ConnectionLeg& arriving, ConnectionLeg& departing, int32_
     const uint32_t filteredTypes = t.DayDependentTypeMask | t.SectionDependentTypeMask;
     if (CodeFilterOf(t).EnabledUnion != 0 && ((typeA | typeD) & filteredTypes) != 0) return false;
     if (t.Kind == kKindRail && (DayTypesOf(t).Filter.TypeMask & t.TrainTypeMask) != t.TrainTypeMask &&
-        ((typeA | typeD) & kTypeVariesByDay))
+        ((typeA | typeD) & kTypeChangesAlongRoute))
       return false;
   }
   const bool automatic = target < 0;

@@ -6,6 +6,7 @@
 #include "calendars/day_type_calendars.h"
 #include "core/byte_order.h"
 #include "dates/day_number.h"
+#include "format/stored_bits.h"
 #include "frame/error_codes.h"
 #include "load/loaded_set.h"
 #include "calendars/day_type_state.h"
@@ -25,7 +26,6 @@ namespace qo {
 namespace {
 
 constexpr uint32_t kNewViaPoint = 0x80000000u;
-constexpr uint8_t kKindRail = 1;
 constexpr int kHeadBytes = 20;
 constexpr int kLegBytes = 36;
 constexpr int kResultStart = 10800;
