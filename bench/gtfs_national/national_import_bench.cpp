@@ -26,17 +26,16 @@ int Measure(double scale) {
   qo::gtfs::testing::NationalFeedSize size;
   size.stops = static_cast<size_t>(30000 * scale);
   size.trips = static_cast<size_t>(200000 * scale);
-  std::string folder = (std::filesystem::temp_directory_path() /
-                        ("qo-national-" + std::to_string(::getpid())))
-                           .string();
+  std::string folder =
+      (std::filesystem::temp_directory_path() / ("qo-national-" + std::to_string(::getpid())))
+          .string();
   size_t rows = qo::gtfs::testing::WriteNationalFeed(folder, size);
   struct rusage before {};
   ::getrusage(RUSAGE_SELF, &before);
   auto start = std::chrono::steady_clock::now();
   qo::gtfs::ImportResult feed = qo::gtfs::ImportFeed(folder);
   std::vector<uint8_t> bytes = qo::writer::WriteTimetable(feed.model, feed.options).bytes;
-  double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   struct rusage after {};
   ::getrusage(RUSAGE_SELF, &after);
   std::filesystem::remove_all(folder);

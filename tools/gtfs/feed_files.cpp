@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "core/crc32.h"
-
 #include "gtfs/csv_reader.h"
 
 namespace qo::gtfs {
@@ -33,8 +32,9 @@ class FolderFeed : public FeedFiles {
     uint64_t limit = name == "stop_times.txt" ? limits_.stop_times : limits_.other;
     if (size > limit) {
       FailAt(path_ + "/" + name, 0,
-             "holds " + std::to_string(size) + " bytes, more than a feed's table of its kind may (" +
-                 std::to_string(limit) + ")");
+             "holds " + std::to_string(size) +
+                 " bytes, more than a feed's table of its kind may (" + std::to_string(limit) +
+                 ")");
     }
     std::string text(static_cast<size_t>(size), '\0');
     if (!in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
@@ -53,8 +53,7 @@ class FolderFeed : public FeedFiles {
 // member is read in pieces up to its limit, and its CRC-32 must match.
 class ZipFeed : public FeedFiles {
  public:
-  ZipFeed(std::string path, ArchiveLimits const& limits)
-      : path_(std::move(path)), limits_(limits) {
+  ZipFeed(std::string path, ArchiveLimits const& limits) : path_(std::move(path)), limits_(limits) {
     int error = 0;
     archive_ = zip_open(path_.c_str(), ZIP_RDONLY, &error);
     if (!archive_) {
@@ -87,8 +86,7 @@ class ZipFeed : public FeedFiles {
     };
     if (stat.size > limit) tooLarge();
     zip_file_t* file = zip_fopen_index(archive_, index, 0);
-    if (!file)
-      FailAt(member, 0, std::string("cannot be opened: ") + zip_strerror(archive_));
+    if (!file) FailAt(member, 0, std::string("cannot be opened: ") + zip_strerror(archive_));
     std::string text;
     text.reserve(static_cast<size_t>(std::min<uint64_t>(stat.size, uint64_t{16} << 20)));
     std::vector<char> piece(1 << 20);

@@ -18,7 +18,6 @@ namespace {
 using writer::DayNumberOf;
 using writer::kNoTime;
 
-
 // The note that marks a stop on request at the stops where a trip carries it.
 constexpr char kRequestCode[] = "x";
 constexpr char kRequestText[] = "zastávka na znamení";
@@ -334,8 +333,9 @@ class Importer {
         stopName = Fit(csv, stopId, "stop_id");
       }
       if (pending.size() == kMaxStations) {
-        csv.Fail("the feed has more than 65535 stops (location_type 0), more than a timetable "
-                 "can index");
+        csv.Fail(
+            "the feed has more than 65535 stops (location_type 0), more than a timetable "
+            "can index");
       }
       writer::Station station;
       station.name = {stopName};
@@ -649,8 +649,7 @@ class Importer {
       if (!PrepareTrip(model)) continue;
       int first = model.stops.front().departure;
       for (Window const& w : list) {
-        for (int at = w.start; at < w.end || (at == w.start && w.end == w.start);
-             at += w.headway) {
+        for (int at = w.start; at < w.end || (at == w.start && w.end == w.start); at += w.headway) {
           if (trips_.size() + copies.size() >= (1u << 24))
             FailAt("frequencies.txt", 0, "more trips than the format can hold");
           TripRow copy;
@@ -704,8 +703,8 @@ class Importer {
     for (size_t end : {size_t{0}, stops.size() - 1}) {
       if (stops[end].arrival < 0) {
         LeaveOut("no time at an end", stops[end].line, trip,
-                 std::string("its ") + (end ? "last" : "first") + " stop, " +
-                     StopName(stops[end]) + ", has no time");
+                 std::string("its ") + (end ? "last" : "first") + " stop, " + StopName(stops[end]) +
+                     ", has no time");
         return false;
       }
     }
@@ -724,10 +723,10 @@ class Importer {
                      (k == i || stops[k].distance >= stops[k - 1].distance);
       }
       for (size_t k = i; k < next; ++k) {
-        int at = byDistance ? from + static_cast<int>((to - from) * (stops[k].distance - d0) /
-                                                      (d1 - d0))
-                            : from + (to - from) * static_cast<int>(k - i + 1) /
-                                         static_cast<int>(next - i + 1);
+        int at =
+            byDistance
+                ? from + static_cast<int>((to - from) * (stops[k].distance - d0) / (d1 - d0))
+                : from + (to - from) * static_cast<int>(k - i + 1) / static_cast<int>(next - i + 1);
         stops[k].arrival = stops[k].departure = at;
       }
       WarnAt("interpolated", "stop_times.txt:" + std::to_string(stops[i].line) + ": trip " +

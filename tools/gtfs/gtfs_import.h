@@ -12,8 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gtfs/csv_reader.h"

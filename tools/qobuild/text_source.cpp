@@ -20,10 +20,9 @@ constexpr int kMinutesPerDay = 1440;
 
 // Words that open a property line inside a train; a station id may not be
 // one of them, or a stop line could not be told from a property.
-const std::set<std::string> kTrainWords = {
-    "days",  "line",       "owner",    "remark",   "note",
-    "every", "attributes", "validity", "services", "region-number",
-    "through", "line-ends"};
+const std::set<std::string> kTrainWords = {"days",     "line",          "owner",      "remark",
+                                           "note",     "every",         "attributes", "validity",
+                                           "services", "region-number", "through",    "line-ends"};
 
 bool IsDigits(std::string_view s) {
   return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -469,7 +468,8 @@ class Compiler {
   uint64_t CodeMask(int line, std::vector<std::string> const& codes) const {
     if (codes.empty()) Fail(line, "missing service codes");
     uint64_t mask = 0;
-    for (std::string const& c : codes) mask |= uint64_t{1} << Named(line, services_, c, "service code");
+    for (std::string const& c : codes)
+      mask |= uint64_t{1} << Named(line, services_, c, "service code");
     return mask;
   }
 
@@ -532,7 +532,8 @@ class Compiler {
     c.filter_letters += letter;
     c.letter_masks.push_back(CodeMask(line, codes));
     int32_t id = 0;
-    if (auto v = a.Option("id")) id = static_cast<int32_t>(Integer(line, *v, "filter id", INT32_MIN, INT32_MAX));
+    if (auto v = a.Option("id"))
+      id = static_cast<int32_t>(Integer(line, *v, "filter id", INT32_MIN, INT32_MAX));
     c.filter_ids.push_back(id);
     NeedVersion(line, 22, "a service filter");
   }
@@ -542,7 +543,8 @@ class Compiler {
     int line = a.line();
     auto bits = [&](std::string const& list) {
       uint32_t mask = 0;
-      for (std::string const& type : Split(list)) mask |= 1u << Named(line, types_, type, "train type");
+      for (std::string const& type : Split(list))
+        mask |= 1u << Named(line, types_, type, "train type");
       return mask;
     };
     if (auto v = a.Option("by-day")) model().service_codes.day_type_mask = bits(*v);
@@ -630,7 +632,7 @@ class Compiler {
     Args a(*this, s.head, "day-types");
     a.Finish();
     if (s.body.empty()) Fail(s.head.number, "'day-types' needs lines 'KIND OFFSET CALENDAR...'");
-    static const std::vector<std::string> kinds = {"mo", "tu", "we", "th", "fr",
+    static const std::vector<std::string> kinds = {"mo", "tu", "we",       "th",      "fr",
                                                    "sa", "su", "workdays", "holidays"};
     for (Line const& b : s.body) {
       Args p(*this, b, "day type", 0);
@@ -704,8 +706,8 @@ class Compiler {
       } else if (w == "substitute") {
         r.flags = static_cast<int32_t>(0x80000000u);
       } else {
-        Fail(line, "a validity record takes the words 'second-kind' and 'substitute', not '" + w +
-                       "'");
+        Fail(line,
+             "a validity record takes the words 'second-kind' and 'substitute', not '" + w + "'");
       }
     }
     if (validity_.size() >= 0xFFFF) Fail(line, "more than 65535 validity records");
@@ -1082,9 +1084,12 @@ class Compiler {
       } else if (k == "line-ends") {
         while (p.More()) {
           std::string w = p.Word("'not-start' or 'not-end'");
-          if (w == "not-start") train.start_end_flags |= static_cast<int8_t>(0x80);
-          else if (w == "not-end") train.start_end_flags |= 0x40;
-          else Fail(b.number, "write 'line-ends [not-start] [not-end]', not '" + w + "'");
+          if (w == "not-start")
+            train.start_end_flags |= static_cast<int8_t>(0x80);
+          else if (w == "not-end")
+            train.start_end_flags |= 0x40;
+          else
+            Fail(b.number, "write 'line-ends [not-start] [not-end]', not '" + w + "'");
         }
         NeedVersion(b.number, 11, "line ends");
       } else if (k == "attributes") {
@@ -1350,11 +1355,13 @@ class Compiler {
     if (!m.physical_types.empty()) {
       for (size_t t = 0; t < m.trains.size(); ++t) {
         if (m.trains[t].physical_type < 0)
-          Fail(out_.train_lines[t], "the timetable has physical types: give this train one (physical=ID)");
+          Fail(out_.train_lines[t],
+               "the timetable has physical types: give this train one (physical=ID)");
       }
     }
     if (m.merge_kind == 0 && !mergeKeyLines_.empty())
-      Fail(mergeKeyLines_.front(), "merge= needs a 'merge' line naming the merged timetable's kind");
+      Fail(mergeKeyLines_.front(),
+           "merge= needs a 'merge' line naming the merged timetable's kind");
     if (!passVia_.empty()) {
       m.pass_via.assign(m.stations.size(), {});
       for (auto const& [station, arcs] : passVia_) m.pass_via[station] = arcs;
@@ -1366,7 +1373,8 @@ class Compiler {
       m.day_type_windows.assign(9 * 25, std::vector<uint8_t>((classes + 7) / 8, 0));
       for (DayTypeSet const& set : dayTypes_) {
         for (int c : set.calendars) {
-          if (c < 0 && !everyDay) Fail(set.line, "no train runs daily, so 'daily' is no class here");
+          if (c < 0 && !everyDay)
+            Fail(set.line, "no train runs daily, so 'daily' is no class here");
           size_t cls = c < 0 ? m.calendars.size() : static_cast<size_t>(c);
           m.day_type_windows[set.index][cls / 8] |= static_cast<uint8_t>(1u << (cls % 8));
         }

@@ -45,7 +45,8 @@ std::vector<uint8_t> Zip(std::map<std::string, std::string> const& tables, bool 
     zip_source_t* source = zip_source_buffer(archive, text.data(), text.size(), 0);
     zip_int64_t index = zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE);
     EXPECT_GE(index, 0);
-    if (stored) zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
+    if (stored)
+      zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
   }
   EXPECT_EQ(zip_close(archive), 0);
   std::ifstream in(path, std::ios::binary);
@@ -78,9 +79,11 @@ void DeclareSize(std::vector<uint8_t>& b, std::string const& name, uint32_t size
 }
 
 std::string ImportError(std::vector<uint8_t> const& bytes, ArchiveLimits const& limits) {
-  fs::path path = fs::path(::testing::TempDir()) / ("hostile-" + std::to_string(::getpid()) + ".zip");
+  fs::path path =
+      fs::path(::testing::TempDir()) / ("hostile-" + std::to_string(::getpid()) + ".zip");
   std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<char const*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+      .write(reinterpret_cast<char const*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
   ImportOptions options;
   options.archive_limits = limits;
   std::string what = "(no error)";
@@ -138,7 +141,6 @@ TEST(FeedArchive, DamagedMembersAreRefusedByName) {
     EXPECT_NE(error.find(std::string(".zip:") + c.member + ": "), std::string::npos) << error;
   }
 }
-
 
 // A feed folder keeps to the same limits.
 TEST(FeedArchive, FolderTablesKeepToTheLimits) {

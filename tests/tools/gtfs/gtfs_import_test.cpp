@@ -324,7 +324,6 @@ TEST(GtfsImport, BrokenFeedsNameTheFileAndLine) {
   EXPECT_THROW(ImportFeed("/nonexistent/feed.zip"), FeedError);
 }
 
-
 // A stop as station, arrival, departure and flags.
 using StopTuple = std::tuple<int, int, int, int>;
 
@@ -378,8 +377,7 @@ TEST(GtfsImport, TripsThatCannotBeStoredAreLeftOut) {
        "stop_times.txt:3: trip 'T1': its first stop, stop '100', has no time (left out)"},
       {"103,3,3,3", "103,2,3,3", "T1", "a stop_sequence repeated",
        "stop_times.txt:4: trip 'T1': stop_sequence 2 is given twice (stop '103') (left out)"},
-      {"T1,08:10:00,08:10:00", "T1,45:00:00,45:00:00", "T1",
-       "more than 12 hours between two stops",
+      {"T1,08:10:00,08:10:00", "T1,45:00:00,45:00:00", "T1", "more than 12 hours between two stops",
        "stop_times.txt:5: trip 'T1': at stop '105': too long after the previous stop: the file "
        "cannot express the days (left out)"},
       {nullptr, nullptr, "T5", "runs too long for the format",
@@ -499,7 +497,8 @@ TEST(GtfsImport, FeedsAsPublished) {
 TEST(GtfsImport, MoreStopsThanATimetableIndexesAreRefused) {
   FeedTables feed = SmallFeed();
   std::string& stops = feed["stops.txt"];
-  for (int i = 0; i < 65536; ++i) stops += "S" + std::to_string(i) + ",X" + std::to_string(i) + ",0,\r\n";
+  for (int i = 0; i < 65536; ++i)
+    stops += "S" + std::to_string(i) + ",X" + std::to_string(i) + ",0,\r\n";
   try {
     ImportFeed(testing::WriteFeedFolder(feed, "many-stops"));
     ADD_FAILURE() << "no error";

@@ -45,7 +45,8 @@ size_t WriteNationalFeed(std::string const& folder, NationalFeedSize const& size
     Table t(folder, "stops.txt", "stop_id,stop_name,stop_lat,stop_lon");
     for (size_t s = 0; s < stops; ++s) {
       std::fprintf(t.get(), "%zu,Zastávka %zu,%.5f,%.5f\n", s + 1, s + 1,
-                   48.6 + static_cast<double>(s % 300) / 100, 12.1 + static_cast<double>(s / 300) / 15);
+                   48.6 + static_cast<double>(s % 300) / 100,
+                   12.1 + static_cast<double>(s / 300) / 15);
     }
   }
   {
@@ -72,9 +73,9 @@ size_t WriteNationalFeed(std::string const& folder, NationalFeedSize const& size
   }
   {
     Table t(folder, "calendar_dates.txt", "service_id,date,exception_type");
-    for (char const* day : {"20251224", "20251225", "20251226", "20260101", "20260403",
-                            "20260406", "20260501", "20260508", "20260706", "20260928",
-                            "20261028", "20261117"}) {
+    for (char const* day :
+         {"20251224", "20251225", "20251226", "20260101", "20260403", "20260406", "20260501",
+          "20260508", "20260706", "20260928", "20261028", "20261117"}) {
       std::fprintf(t.get(), "WD,%s,2\nSU,%s,1\n", day, day);
     }
   }

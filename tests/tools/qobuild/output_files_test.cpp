@@ -56,8 +56,8 @@ class OutputFiles : public ::testing::Test {
   }
   // Runs qobuild in the folder; returns its exit status and its messages.
   int Qobuild(std::string const& args, std::string* messages = nullptr) const {
-    std::string command = "cd '" + dir_.string() + "' && '" QO_QOBUILD_PATH "' " + args +
-                          " >out.log 2>&1";
+    std::string command =
+        "cd '" + dir_.string() + "' && '" QO_QOBUILD_PATH "' " + args + " >out.log 2>&1";
     int status = std::system(command.c_str());
     if (messages) *messages = Get("out.log");
     fs::remove(Path("out.log"));
@@ -81,9 +81,10 @@ TEST_F(OutputFiles, FailuresLeaveEveryOutputAsItWas) {
        "t.qo: the extension file .qo and the timetable file would be one file"},
       {"extension named like the source", "extension gis t.txt\n" + good, "t.txt",
        "would overwrite its own source t.txt"},
-      {"two extensions of one name", "extension gis x.qof\nextension fares x.qof\n" + good,
-       "t.txt", "x.qof: the extension file x.qof and the extension file x.qof would be one file"},
-      {"output equal to the source", good, "t.txt -o t.txt", "t.txt: the timetable file would overwrite its own source t.txt"},
+      {"two extensions of one name", "extension gis x.qof\nextension fares x.qof\n" + good, "t.txt",
+       "x.qof: the extension file x.qof and the extension file x.qof would be one file"},
+      {"output equal to the source", good, "t.txt -o t.txt",
+       "t.txt: the timetable file would overwrite its own source t.txt"},
       {"output equal to the source, spelt otherwise", good, "t.txt -o ./sub/../t.txt",
        "would overwrite its own source"},
       {"output inside the feed folder", good, "feed -o feed/t.qo",
@@ -154,7 +155,6 @@ TEST_F(OutputFiles, FullDiskKeepsTheOldFiles) {
   EXPECT_EQ(Get("t.qo"), std::string(5000, 'T'));
   EXPECT_EQ(Get("t.qof"), std::string(100, 'E'));
 }
-
 
 // An import with a trip it cannot state still writes its file and exits
 // 0, saying what it left out; --strict refuses and keeps the old file.

@@ -190,8 +190,9 @@ TEST_F(TextConstructs, TimeShiftLists) {
     SCOPED_TRACE(c.day);
     EXPECT_EQ(QoStTimeShift(0, c.station, c.day), c.shift);
   }
-  EXPECT_EQ(ErrorOf("station D 14 \"Delta\"\n  shift 60 until 1.5.2026\n  shift 0 until 1.4.2026\n"),
-            "t.txt:12: the shift lines of a station go by their last days, earliest first");
+  EXPECT_EQ(
+      ErrorOf("station D 14 \"Delta\"\n  shift 60 until 1.5.2026\n  shift 0 until 1.4.2026\n"),
+      "t.txt:12: the shift lines of a station go by their last days, earliest first");
 }
 
 TEST_F(TextConstructs, TrainLinksTypesAndTables) {
@@ -279,7 +280,8 @@ TEST_F(TextConstructs, TrainLinksTypesAndTables) {
       {"train Bus 1 ref=x\n  every 10 until 9:00\n  A 8:00\n  B 8:10\n",
        "t.txt:10: ref= names one train, but 'every' lines make several of this one"},
       {"pass-via C A>C\n", "t.txt:10: no arc leads from A to C"},
-      {"day-types\n  Xy 0 daily\n", "t.txt:11: a kind of day is Mo..Su, workdays or holidays, not 'xy'"},
+      {"day-types\n  Xy 0 daily\n",
+       "t.txt:11: a kind of day is Mo..Su, workdays or holidays, not 'xy'"},
       {"day-types\n  Mo 0 daily\n", "t.txt:11: no train runs daily, so 'daily' is no class here"},
       {"train Bus 1\n  region-number \"ABCDE\" \"1\"\n  A 8:00\n  B 8:10\n",
        "t.txt:11: a region code has at most 4 characters"},
