@@ -4,7 +4,9 @@
 #include <new>
 #include <type_traits>
 
+#include "core/counted_array.h"
 #include "core/memory_failure.h"
+#include "format/image_array.h"
 #include "frame/error_codes.h"
 #include "frame/guard.h"
 #include "frame/kernel_error.h"
@@ -43,6 +45,15 @@ inline TimetableRecord* CheckTimetable(int index) {
   TimetableRecord* record = TimetableAt(index);
   if (!record) SetKernelError(ErrTimetableIndex);
   return record;
+}
+
+// A stored int array as an int pointer the caller reads directly. The image
+// keeps arrays at any offset, so the caller gets a heap counted copy (with
+// the same header, aligned like any allocation) that lives with the record.
+inline int const* AlignedIntArray(ImageArray<int32_t> const& stored, OwnedArray& copy) {
+  if (stored.empty()) return nullptr;
+  if (!copy.get()) copy = OwnedArray(CopyArray(stored.handle()));
+  return reinterpret_cast<int const*>(copy.get());
 }
 
 }  // namespace qo::api

@@ -143,7 +143,7 @@ QO_API int QoFCConnID(int timetable, int const** ids) {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t) return 0;
     if (ids && !t->CodeFilterIds.empty())
-      *ids = reinterpret_cast<const int*>(t->CodeFilterIds.handle());
+      *ids = api::AlignedIntArray(t->CodeFilterIds, t->CodeFilterIdCopy);
     return static_cast<int>(t->CodeFilterIds.size());
   });
 }

@@ -95,8 +95,7 @@ QO_API int const* QoStKeys(int timetable) {
   return api::Export<int const*>(nullptr, [&]() -> int const* {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t || t->StationKeys.empty()) return nullptr;
-    // The caller reads the stored array in place.
-    return reinterpret_cast<const int*>(t->StationKeys.handle());
+    return api::AlignedIntArray(t->StationKeys, t->StationKeyCopy);
   });
 }
 

@@ -399,6 +399,11 @@ struct TimetableRecord {
   // The service-code filter of the last QoFCEnable (CodeFilterOf).
   std::shared_ptr<CodeFilterState> CodeFilter;
 
+  // Aligned copies of stored int arrays that exports hand out as int
+  // pointers (the image keeps them at any offset), made on first use.
+  OwnedArray StationKeyCopy;
+  OwnedArray CodeFilterIdCopy;
+
   // Derived from the whole loaded set; rebuilt by every re-index.
   SetWideData SetWide;
 

@@ -8,6 +8,7 @@
 
 #include "Qo.h"
 #include "frame/error_codes.h"
+#include "kernel/c_client/read_int_arrays.h"
 #include "kernel/loading/loading_test_support.h"
 #include "servicecodes/code_filter_state.h"
 #include "servicecodes/service_codes.h"
@@ -157,6 +158,11 @@ TEST_F(ServiceCodeTest, CodesAndTheirTexts) {
   int const* ids = nullptr;
   ASSERT_EQ(QoFCConnID(0, &ids), 6);
   EXPECT_EQ(LoadLE<int32_t>(ids + 5), 16);
+  // A C client reads them in place: an aligned copy, whatever the image's offset.
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(ids) % alignof(int), 0u);
+  long long sum = 0;
+  for (int i = 0; i < 6; ++i) sum += LoadLE<int32_t>(ids + i);
+  EXPECT_EQ(SumServiceCodeIdsInC(0), sum);
 }
 
 TEST_F(ServiceCodeTest, CodesOfStationsAndTrains) {
