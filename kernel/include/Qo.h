@@ -1715,8 +1715,10 @@ QO_API int QoZJRStRemDist(int timetable, unsigned int mask, int train, int langu
 /* ---- Connection search: progress and stop ------------------------------- */
 
 /* The progress of the search in progress, 20 bytes. The searching thread
- * writes each field as a whole 32-bit value; another thread may read them
- * at any time. */
+ * writes each field as a whole 32-bit atomic value; another thread may read
+ * them at any time, each with an atomic load (__atomic_load_n with
+ * __ATOMIC_RELAXED, or a volatile read), so that its compiler reads the
+ * field anew at every poll. */
 typedef struct tagSEARCHPROGRESS_REC {
   int phase;       /* 0 reset, 1 a pass has begun, 2 start stations labelled, 3 extracting */
   int passes;      /* passes begun since the search started (one per window) */

@@ -115,6 +115,15 @@ TEST_F(CalendarTest, ATrainMetAfterMidnightIsTestedOnTheDayItLeft) {
   }
 }
 
+// The day-type sets describe the days from today: a new day makes them anew
+// even when the day type asked for is the same.
+TEST_F(CalendarTest, DayTypesFollowToday) {
+  SetClockForTesting(D(5, 31), 600);
+  EXPECT_EQ(QoTrainRuns2(0, kNight, 3, 0, -1, 0), 1);  // its day, 1 June, lies ahead
+  SetClockForTesting(kToday, 600);
+  EXPECT_EQ(QoTrainRuns2(0, kNight, 3, 0, -1, 0), 0);  // and now behind
+}
+
 TEST_F(CalendarTest, DayTypesFromTheComingMonth) {
   struct Case {
     char const* name;
