@@ -1200,6 +1200,157 @@ QO_API int QoFCConnID(int timetable, const int** ids);
  * Sets error 3 for a bad timetable, 31 on an internal fault. */
 QO_API void QoFCEnable(int timetable, int count, const char* bytes);
 
+/* ---- Map data and coordinate transforms -------------------------------- */
+
+/* Map coordinates are whole units in the map's own plane. A map comes with
+ * a timetable in its GIS extension file. */
+
+/* A label of a map layer. 24 bytes on 64-bit systems. */
+typedef struct tagGISLABEL_REC {
+  int x, y;
+  const char* text; /* 8: as stored (Windows-1250), NULL for a label without text */
+  int angle;        /* 16: radians; the font turns by angle / 2pi * 3600 tenths of a degree */
+  int alignment;    /* 20: as stored */
+} GISLABEL_REC;
+
+/* A point of a map layer. In the station point table (the points of the
+ * first layer of layer array 3) `station` is the station's index, or -1
+ * when no station of the timetable has the point's key; without station
+ * keys it is the stored key. */
+typedef struct tagGISPOINT_REC {
+  int x, y;
+  int station;
+} GISPOINT_REC;
+
+/* A vertex of a line or area. */
+typedef struct tagGISVERTEX_REC {
+  int x, y;
+} GISVERTEX_REC;
+
+/* One map layer: its drawing style and its objects. The stored 164-byte
+ * record up to byte 136, then pointers, so 192 bytes on 64-bit systems.
+ * Every array is a counted array (its byte size and element count are the
+ * two ints before its first element) or NULL when absent; `lines` and
+ * `areas` are counted arrays of pointers to counted vertex arrays. */
+typedef struct tagGISLAYER_REC {
+  int name;                     /* 0: index of the layer's name (QoGetLayerNameGIS); negative: none */
+  int window_values[7];         /* 4: read by the map window */
+  unsigned int pen_color;       /* 32: 0x00BBGGRR */
+  int pen_width;                /* 36 */
+  int pen_style;                /* 40 */
+  unsigned int brush_color;     /* 44 */
+  int brush_style;              /* 48 */
+  int brush_hatch;              /* 52 */
+  int window_values2[6];        /* 56: read by the map window */
+  char font_face[32];           /* 80 */
+  int reserved[4];              /* 112 */
+  int font_size;                /* 128: points */
+  int font_charset;             /* 132: low byte */
+  const GISPOINT_REC* points;   /* 136 */
+  const GISVERTEX_REC* vertices;          /* 144 */
+  const GISVERTEX_REC* const* lines;      /* 152: drawn as polylines */
+  const GISVERTEX_REC* const* areas;      /* 160: the second list of vertex arrays */
+  const void* items;            /* 168: as stored */
+  const GISLABEL_REC* labels;   /* 176 */
+  const void* further;          /* 184: as stored */
+} GISLAYER_REC;
+
+/* Drawing styles of a layer as plain values; the program makes its own
+ * pens, brushes and fonts from them. */
+typedef struct tagGISPEN_REC {
+  int style;
+  int width;
+  unsigned int color;
+} GISPEN_REC;
+
+typedef struct tagGISBRUSH_REC {
+  int style;
+  unsigned int color;
+  int hatch;
+} GISBRUSH_REC;
+
+typedef struct tagGISFONT_REC {
+  int height;      /* device units (points without a device resolution) */
+  int escapement;  /* tenths of a degree */
+  int orientation;
+  int charset;
+  char face[32];   /* NUL-terminated */
+} GISFONT_REC;
+
+/* 1 when the timetable has its GIS map, else 0. Failure: 0 with error 3. */
+QO_API int QoExtMapAvail(int timetable);
+
+/* The point of `station` on the timetable's map into *x, *y; both -1 when
+ * the timetable has no map, the station no point or is outside the
+ * timetable (no error). Failure: error 3 (x, y -1). */
+QO_API void QoExtMapGetStCoors(int timetable, int station, int* x, int* y);
+
+/* The first point of the station point table stored under station key
+ * `key` into *x, *y; both -1 when none (the key -1 matches nothing) or
+ * without a map. Failure: error 3 (x, y -1). */
+QO_API void QoExtMapGetKeyCoors(int timetable, int key, int* x, int* y);
+
+/* The three layer arrays of the timetable's map (counted arrays of
+ * GISLAYER_REC, NULL when empty); any out may be NULL. Array 1 is the
+ * background, 2 and 3 are drawn over it. Returns 1, or 0 without a map.
+ * Failure: 0 with error 3, 31. Lifetime: until the timetable is closed or
+ * its map replaced. */
+QO_API int QoGetLayersGIS(int timetable, const GISLAYER_REC** layers1,
+                          const GISLAYER_REC** layers2, const GISLAYER_REC** layers3);
+
+/* The name of a layer of the timetable's map (at most 79 characters, in
+ * the current text mode); "" for a layer without name. Failure: NULL with
+ * error 3, 8 (layer NULL), 31. Lifetime: kernel-owned until the next
+ * QoGetLayerNameGIS. */
+QO_API const char* QoGetLayerNameGIS(int timetable, const GISLAYER_REC* layer);
+
+/* The layer's pen. Failure: all 0 with error 8 (layer NULL). */
+QO_API GISPEN_REC QoGetPenGIS(const GISLAYER_REC* layer);
+
+/* The layer's brush; when `key_color` equals its colour in the low 24
+ * bits, the brush has `replacement` as its colour. Failure: all 0 with
+ * error 8 (layer NULL). */
+QO_API GISBRUSH_REC QoGetBrushGIS(const GISLAYER_REC* layer, unsigned int key_color,
+                                  unsigned int replacement);
+
+/* The layer's font for `label` (NULL: no turn) on a device of `dpi` pixels
+ * per inch vertically (0: the height is the point size): height = point
+ * size * dpi / 72 rounded, times `scale` truncated toward zero. QoGetFontGIS
+ * is scale 1. Failure: all 0 with error 8 (layer NULL). */
+QO_API GISFONT_REC QoGetFontGIS(const GISLAYER_REC* layer, const GISLABEL_REC* label, int dpi);
+QO_API GISFONT_REC QoGetFontGISEx(const GISLAYER_REC* layer, const GISLABEL_REC* label, int dpi,
+                                  double scale);
+
+/* The stations nearest to (x, -|y|) over the maps of the selected
+ * timetables (`selection`: one int per loaded timetable, non-zero =
+ * searched; NULL = all): nearest first, then by timetable and station, at
+ * most `capacity`, and past the first `min_count` only those at most
+ * `soft_limit` away; with `radius` other than 0 none farther than it.
+ * Distances are whole map units, truncated. Writes the timetable and
+ * station indexes and returns their number. Failure: 0 with error 8
+ * (an out NULL with capacity above 0), 31. */
+QO_API int QoGetStationsInCircle(const int* selection, int x, int y, int min_count,
+                                 int soft_limit, int radius, int* timetables, int* stations,
+                                 int capacity);
+
+/* Converts `count` points in place between coordinate systems (0 S-42
+ * zone 3, 1 S-JTSK Krovak, 2 UTM zone 33 on WGS84; metres, x easting) with
+ * the PROJ library, which is loaded on first use. Returns 1 when every
+ * point was converted; 0 for a system outside 0..2, a missing PROJ
+ * library or database (tried again by the next call) or a point that
+ * cannot be converted, with the arrays untouched. */
+QO_API int QoCoorTransform(int from, int to, double* x, double* y, int count);
+
+/* Longitude x and latitude y in milliarcseconds on the Bessel ellipsoid to
+ * S-JTSK metres (x = -Y, y = -X), in place, without datum shift. A pair
+ * with a 0 is left as it is. */
+QO_API void QoQMapFiLambda2JTSK(double* x, double* y, int count);
+
+/* S-JTSK metres (x = Y, y = X; signs ignored) to longitude x and latitude y
+ * in whole milliarcseconds on the Bessel ellipsoid, in place. A pair with
+ * a 0 is left as it is. */
+QO_API void QoQMapJTSK2FiLambda(double* x, double* y, int count);
+
 /* ---- Places of a search ------------------------------------------------ */
 
 /* The stations that a place stands for over the timetables that

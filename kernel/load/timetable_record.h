@@ -27,6 +27,7 @@ struct NameSearchCache;       // stations/station_search.h
 struct DayTypeState;          // calendars/day_type_state.h
 struct CodeFilterState;       // servicecodes/code_filter_state.h
 struct TimetableSearchState;  // search/search_state.h
+struct GisClientLayers;       // map/gis_layers.h
 
 struct PackedNumberTable {
   ImageArray<int32_t> Values;  // one per train; empty for an absent table
@@ -135,6 +136,8 @@ struct GisData {
   // Derived: per point of that table, the station index (-1 none); without
   // station keys the stored station field.
   std::vector<int32_t> PointStation;
+  // The layers as callers receive them, built on first use (map/gis_layers.h).
+  std::shared_ptr<GisClientLayers> ClientLayers;
 };
 
 struct StationKeyData {

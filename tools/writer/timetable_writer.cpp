@@ -12,6 +12,7 @@
 #include "format/file_signatures.h"
 #include "virtlists/item_kinds.h"
 #include "writer/byte_sink.h"
+#include "writer/gis_writer.h"
 #include "writer/model_text.h"
 #include "writer/train_stops.h"
 
@@ -1334,18 +1335,9 @@ WrittenFile WriteExtension(ExtensionModel const& model) {
       }
       break;
     }
-    case ExtensionType::kGis: {
-      sink.U16(0);
-      sink.U32(0);
-      sink.U8(model.gis_languages);
-      sink.Zeros(6 + 20);
-      for (int i = 0; i < 4; ++i) sink.I32(0);
-      for (int i = 0; i < 3; ++i) sink.EmptyArray("Gis/layers/" + std::to_string(i));
-      sink.U32(0);
-      for (int l = 0; l < model.gis_languages; ++l) sink.Pool("Gis/names/" + std::to_string(l), {});
-      sink.Pool("Gis/pool", {});
+    case ExtensionType::kGis:
+      WriteGisBody(model.gis, model.gis_languages, sink);
       break;
-    }
     case ExtensionType::kStationKeys: {
       if (model.station_key_sets > 2) throw ModelError("station keys: at most 2 further sets");
       sink.U32(model.station_key_sets);

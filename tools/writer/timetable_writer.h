@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "writer/gis_model.h"
 #include "writer/timetable_model.h"
 
 namespace qo::writer {
@@ -85,6 +86,9 @@ struct ExtensionModel {
   uint32_t station_key_sets = 0;  // 0..2: further column triples
   // The rows of the first column triple (the further triples stay empty).
   std::vector<StationKeyRow> station_key_rows{};
+  // The content of a GIS file; without map names the file has
+  // gis_languages empty map-name pools.
+  GisModel gis{};
 };
 
 WrittenFile WriteExtension(ExtensionModel const& model);
