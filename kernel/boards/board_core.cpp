@@ -73,7 +73,9 @@ bool SameName(std::vector<int32_t> const& classes, int a, int b) {
 
 uint16_t StopFlags(StopList const& stops, int32_t i) { return stops.Time(i) & kStopFlagBits; }
 
-bool HasBoth(uint16_t flags) { return (flags & kStopNoAlighting) != 0 && (flags & kStopNoBoarding) != 0; }
+bool HasBoth(uint16_t flags) {
+  return (flags & kStopNoAlighting) != 0 && (flags & kStopNoBoarding) != 0;
+}
 
 // A bus trip whose stops at A and B both take passengers only on request
 // in a way that makes the ride between them no ride of its own.
