@@ -379,6 +379,17 @@ TEST_F(SearchRequestTest, TheExportsHandOutCountBufferAndError) {
   EXPECT_EQ(leg.from, 0);
   EXPECT_EQ(leg.to, 2);
 
+  // A new search may go on both ways; the flags are the current handle's.
+  int earlier = -1, later = -1;
+  QoSearchAllowed(&earlier, &later);
+  EXPECT_EQ(earlier * 10 + later, 11);
+  QoResetSearchAllowed();
+  QoSearchAllowed(&earlier, &later);
+  EXPECT_EQ(earlier * 10 + later, 0);
+  EXPECT_EQ(QoSetSearchAllowed(nullptr, 5, 0), &CurrentSearchHandle());
+  QoSearchAllowed(&earlier, &later);
+  EXPECT_EQ(earlier * 10 + later, 10);
+
   EXPECT_EQ(QoConnection(from.items.data(), from.lists.data(), from.timetables.data(), 0,
                          to.items.data(), to.lists.data(), to.timetables.data(), 1, nullptr,
                          nullptr, nullptr, 0, 600, 10, 3, 2025, 1, 1, nullptr, &count, &buffer),
