@@ -2,6 +2,7 @@
 
 #include "global/same_names.h"
 #include "load/reindex.h"
+#include "search/search_handle.h"
 #include "search/search_params.h"
 #include "trains/station_index.h"
 
@@ -17,6 +18,8 @@ void ReindexLoadedSet() {
   ResetConnParms(nullptr);
   // Last, so that no cache is rebuilt from a half-made set.
   AdvanceDataGeneration();
+  // The current handle's request names timetables of the old set.
+  ReleaseStaleCurrentHandle();
 }
 
 LoadSteps const& KernelLoadSteps() {

@@ -1987,6 +1987,51 @@ QO_API int QoConnectionIT(const int* keys, int key_count, int time, int day, int
                           int changes_allowed, int by_departure, const int* selection, int* count,
                           unsigned char** buffer);
 
+/* ---- Connection search: handles ------------------------------------------- */
+
+/* A handle (void*) holds a finished search's request and connections.
+ * Every call below takes NULL as the current handle. A connection argument
+ * of 0 or more is an index into the handle's list, a negative one the
+ * negated connection ID. A handle stored before timetables were loaded or
+ * closed since is stale: error 30 everywhere. Errors for a connection
+ * argument: 33 unknown ID, 20 index beyond the list. */
+
+/* Takes the current handle out: the caller owns the returned handle and
+ * gives it back with QoSetConnHandle; the current handle is left empty. */
+QO_API void* QoGetConnHandle(void);
+
+/* Gives a handle back as the current one (NULL or *handle NULL: nothing).
+ * The handle is freed and *handle set to NULL in any case; a stale one is
+ * dropped with error 30. */
+QO_API void QoSetConnHandle(void** handle);
+
+/* Makes the current handle a copy of `handle`, which the caller keeps
+ * (NULL: nothing). Stale: error 30, nothing changed. */
+QO_API void QoSetConnHandle0(void* handle);
+
+/* A result buffer (as QoConnectionExt2) with that one connection, NULL on
+ * failure. Lifetime: kernel-owned until the next call that builds one. */
+QO_API unsigned char* QoGetConnection(void* handle, int connection);
+
+/* Copies a connection of `source` into `dest`; with `dest` NULL or
+ * `new_handle` set into a new handle (holding dest's connections too).
+ * Returns the handle that holds the copy (dest unchanged when it already
+ * holds that connection ID), NULL on failure. The copy's days of a search
+ * by date are day numbers. A new handle is the caller's, as one from
+ * QoGetConnHandle. */
+QO_API void* QoCopyConnection(void* dest, void* source, int connection, int new_handle);
+
+/* The number of connections; 0 with error 30 when stale. */
+QO_API int QoGetConnCount(void* handle);
+
+/* Removes a connection; later ones move down. */
+QO_API void QoDeleteConnection(void* handle, int connection);
+
+/* The minutes from midnight of the search day the searched windows cover
+ * (earliest may be negative, latest beyond 1439); each out may be NULL.
+ * Both 0 with error 30 when stale. */
+QO_API void QoGetConnTimeRange(void* handle, int* earliest, int* latest);
+
 #ifdef __cplusplus
 }
 #endif

@@ -2,6 +2,10 @@
 
 #include <utility>
 
+#include "frame/error_codes.h"
+#include "frame/kernel_error.h"
+#include "load/loaded_set.h"
+
 namespace qo {
 namespace {
 
@@ -30,6 +34,31 @@ void StoreSearchInHandle(SearchRun& run, bool newSearch) {
   }
   h.Connections = run.Found;
   h.Stamp = g_searchCounter++;
+  h.Generation = LoadedSetIndex().DataGeneration;
+}
+
+bool IsStaleHandle(SearchHandle const& handle) {
+  return handle.Stamp != 0 && handle.Generation != LoadedSetIndex().DataGeneration;
+}
+
+void ReleaseStaleCurrentHandle() {
+  SearchHandle& h = CurrentSearchHandle();
+  if (IsStaleHandle(h)) h = SearchHandle{};
+}
+
+int FindConnectionIndex(SearchHandle const& handle, int connection) {
+  const int count = static_cast<int>(handle.Connections.size());
+  if (connection >= 0) {
+    if (connection < count) return connection;
+    SetKernelError(ErrIndexOutOfRange);
+    return -1;
+  }
+  for (int i = 0; i < count; ++i) {
+    Connection const& c = handle.Connections[static_cast<size_t>(i)];
+    if (!c.empty() && c.front().ConnectionId == -connection) return i;
+  }
+  SetKernelError(ErrConnectionId);
+  return -1;
 }
 
 }  // namespace qo
