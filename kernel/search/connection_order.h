@@ -19,4 +19,7 @@ inline int32_t LegArrival(ConnectionLeg const& leg) {
 // and the connection ID.
 void SortConnectionsByDeparture(ConnectionList& list);
 
+// By arrival: last arrival, first departure, then as by departure.
+void SortConnectionsByArrival(ConnectionList& list);
+
 }  // namespace qo

@@ -1,8 +1,15 @@
-// The forward engine (by departure). Round 0 boards trains at the From
-// stations within the window; round r continues from every label that
-// round r - 1 left. A label survives only while no journey with as few
-// changes departs no earlier from the origin and arrives no later, so the
-// chains at the To stations hold the answer for the whole window.
+// The search engines. The forward one (by departure): round 0 boards
+// trains at the From stations within the window; round r continues from
+// every label that round r - 1 left. A label survives only while no
+// journey with as few changes departs no earlier from the origin and
+// arrives no later, so the chains at the To stations hold the answer for
+// the whole window.
+//
+// The backward one (by arrival) is the same pass with time, From and To
+// mirrored: it keeps times as kMirror - minute, so that "later" on its
+// scale means earlier in the day, starts at the To stations, rides trains
+// towards their earlier stops and ends at the From stations. Only the event
+// scans, the stop walk of a ride and the trace know the direction.
 #include <algorithm>
 #include <mutex>
 #include <tuple>
@@ -58,9 +65,23 @@ int32_t FirstEventAtOrAfter(StationEventList const& events, int32_t minute) {
   return lo;
 }
 
-class ForwardPass {
+// The backward scale: kMirror - minute stays positive for every time a
+// pass reaches, so ride marks and profiles keep their forward meaning.
+constexpr int32_t kMirror = 2880;
+
+// The stop word flags: a stop refuses boarding or alighting only when the
+// other bit is clear.
+bool RefusesBoarding(uint16_t flags) {
+  return (flags & kStopNoBoarding) && !(flags & kStopNoAlighting);
+}
+bool RefusesAlighting(uint16_t flags) {
+  return (flags & kStopNoAlighting) && !(flags & kStopNoBoarding);
+}
+
+template <bool kBackward>
+class EnginePass {
  public:
-  ForwardPass(SearchRun& run, EngineCall const& call, LabelPool& labels)
+  EnginePass(SearchRun& run, EngineCall const& call, LabelPool& labels)
       : run_(run), call_(call), s_(labels), list_(run.Found),
         parms_(CurrentSearchSettings().Parms) {}
 
@@ -74,9 +95,22 @@ class ForwardPass {
   int16_t Alighting(int32_t tt, int32_t station) {
     return Marks(tt).Alighting[static_cast<size_t>(station)];
   }
+  // A pass ends where the journey ends: at the To stations forward, at
+  // the From stations backward.
   uint8_t Target(int32_t tt, int32_t station) {
+    if constexpr (kBackward) return Scratch(tt).EndMarks[static_cast<size_t>(station)];
     return Marks(tt).Target[static_cast<size_t>(station)];
   }
+  StationSet const& Origins() const { return kBackward ? run_.Request.To : run_.Request.From; }
+  StationSet const& Ends() const { return kBackward ? run_.Request.From : run_.Request.To; }
+  // A minute of the search day on the pass's scale and back.
+  static int32_t Scaled(int32_t minute) { return kBackward ? kMirror - minute : minute; }
+  // Calls f(event, day, time) for the boardable events of the station
+  // from `from` to `last` on the pass's scale, wrapping over midnight,
+  // until f returns false.
+  template <typename F>
+  void ScanEvents(StationEventList const& events, int32_t from, int32_t last, F&& f);
+  void MarkEnds();
   void Step() {
     if (call_.ReportProgress) AddSearchStep();
   }
@@ -97,6 +131,7 @@ class ForwardPass {
   void Extract(int32_t tt);
   Connection Trace(int32_t label);
   bool TraceLeg(Label const& label, int32_t toStation, ConnectionLeg& leg);
+  bool TraceLegBackward(Label const& label, ConnectionLeg& leg);
 
   SearchRun& run_;
   EngineCall const& call_;
@@ -116,9 +151,10 @@ class ForwardPass {
   bool stopped_ = false;
 };
 
-int ForwardPass::Run() {
+template <bool kBackward>
+int EnginePass<kBackward>::Run() {
   maxChanges_ = call_.ChangesAllowed ? std::clamp(parms_.MaxChanges, 0, kMaxChanges) : 0;
-  windowTime_ = run_.WindowMinute;
+  windowTime_ = Scaled(run_.WindowMinute);
   interval_ = run_.WindowLength;
   if (call_.ReportProgress) BeginSearchPass(windowTime_, maxChanges_);
   // A stop asked before the pass began leaves the list as it is.
@@ -132,13 +168,14 @@ int ForwardPass::Run() {
   PrepareTimetables();
   Step();
   Phase(PhaseStartLabelled);
-  endMarker_ = windowTime_ + interval_ + (call_.ContinueEarlier ? 0 : 1);
+  endMarker_ = windowTime_ + interval_ +
+               ((kBackward ? call_.ContinueLater : call_.ContinueEarlier) ? 0 : 1);
 
-  // Round 0, from each distinct From timetable in the order first named.
+  // Round 0, from each distinct origin timetable in the order first named.
   round_ = 0;
   std::vector<int32_t>& fromTimetables = s_.FromTimetables;
   fromTimetables.clear();
-  for (SearchStation const& p : run_.Request.From) {
+  for (SearchStation const& p : Origins()) {
     const int32_t tt = IndexOf(p.timetable);
     if (p.timetable && TakesPart(*p.timetable) && p.station >= 0 &&
         std::find(fromTimetables.begin(), fromTimetables.end(), tt) == fromTimetables.end())
@@ -173,13 +210,19 @@ int ForwardPass::Run() {
   round_ = std::min(round_ - 1, maxChanges_);
   const size_t before = list_.size();
   for (int32_t tt : takingPart_) Extract(tt);
-  if (list_.size() != before) SortConnectionsByDeparture(list_);
+  if (list_.size() != before) {
+    if constexpr (kBackward)
+      SortConnectionsByArrival(list_);
+    else
+      SortConnectionsByDeparture(list_);
+  }
   // The clean-up of the list joins here.
   Step();
   return static_cast<int>(list_.size());
 }
 
-void ForwardPass::PrepareTimetables() {
+template <bool kBackward>
+void EnginePass<kBackward>::PrepareTimetables() {
   viaCount_ = 0;  // via points join with their marks
   if (call_.ComputeBounds) ComputeSearchCorridor(run_);
   for (int32_t tt : takingPart_) {
@@ -191,13 +234,15 @@ void ForwardPass::PrepareTimetables() {
     }
   }
   for (int32_t tt : takingPart_) PrepareEngineScratch(Record(tt), viaCount_ + 1, maxChanges_ + 1);
-  for (SearchStation const& p : run_.Request.To) {
+  if constexpr (kBackward) MarkEnds();
+  destTimetable_ = -1;
+  for (SearchStation const& p : Ends()) {
     if (!p.timetable || !TakesPart(*p.timetable) || p.station < 0) continue;
     destTimetable_ = IndexOf(p.timetable);
     destStation_ = p.station;
     break;
   }
-  for (SearchStation const& p : run_.Request.From) {
+  for (SearchStation const& p : Origins()) {
     if (!p.timetable || !TakesPart(*p.timetable) || p.station < 0) continue;
     EngineScratch& ts = *SearchStateOf(*p.timetable).Engine;
     ArrivalProfile& profile = ts.Profile(0, p.station);
@@ -208,48 +253,95 @@ void ForwardPass::PrepareTimetables() {
   }
 }
 
-int32_t ForwardPass::DestinationBound(int32_t originDeparture) {
+template <bool kBackward>
+int32_t EnginePass<kBackward>::DestinationBound(int32_t originDeparture) {
   if (destTimetable_ < 0) return kNoBound;
   int32_t key = Scratch(destTimetable_).Profile(viaCount_, destStation_).Query(originDeparture);
   return key == kNoKey ? kNoBound : KeyArrival(key);
 }
 
-void ForwardPass::StartFromOrigin(int32_t tt) {
+template <bool kBackward>
+void EnginePass<kBackward>::StartFromOrigin(int32_t tt) {
   TimetableRecord& t = Record(tt);
-  const bool slack = call_.ChangesAllowed && !CurrentSearchSettings().ChangeFun;
+  // Backward the slack applies whenever changes are allowed: the callback
+  // is never asked there.
+  const bool slack = call_.ChangesAllowed && (kBackward || !CurrentSearchSettings().ChangeFun);
   const int32_t length = std::min(interval_ + (slack ? std::min(interval_ / 2, 120) : 0), 1439);
   const int32_t windowEnd = windowTime_ + length;
   int entries = 0;
-  for (SearchStation const& from : run_.Request.From) {
+  for (SearchStation const& from : Origins()) {
     if (from.timetable != &t || from.station < 0) continue;
     if (++entries > kMaxFromStationsPerTimetable) break;
     const uint16_t station = static_cast<uint16_t>(from.station);
     StationEventList events = SelectStationEvents(t, station);
     if (events.count == 0) continue;
     const int32_t start = windowTime_ + std::max(from.minutes, 0);
-    int32_t day = Div1440(start);
-    int32_t at = FirstEventAtOrAfter(events, start - day * 1440);
-    for (;; ++at) {
+    const bool continuing = kBackward ? call_.ContinueEarlier : call_.ContinueLater;
+    ScanEvents(events, start, windowEnd, [&](StationEvent const& ev, int32_t day, int32_t time) {
+      if (continuing && time == windowTime_) return true;
+      if (!IsTrainRunningOnDay(DayTypesOf(t).Filter, t, day, ev, station, nullptr)) return true;
+      RideTrain(tt, ev.Train(), station, time, ev.minute, time, 0, kNoLabel);
+      if (StopAsked()) stopped_ = true;
+      return !stopped_;
+    });
+    if (stopped_) return;
+  }
+}
+
+template <bool kBackward>
+template <typename F>
+void EnginePass<kBackward>::ScanEvents(StationEventList const& events, int32_t from, int32_t last,
+                                       F&& f) {
+  if (events.count == 0) return;
+  if constexpr (!kBackward) {
+    int32_t day = Div1440(from);
+    for (int32_t at = FirstEventAtOrAfter(events, from - day * 1440);; ++at) {
       if (at == events.count) {
         at = 0;
         ++day;
       }
       StationEvent ev = events.At(at);
       const int32_t time = day * 1440 + ev.minute;
-      if (time > windowEnd) break;
-      if (!ev.Departs()) continue;
-      if (call_.ContinueLater && time == windowTime_) continue;
-      if (!IsTrainRunningOnDay(DayTypesOf(t).Filter, t, day, ev, station, nullptr)) continue;
-      RideTrain(tt, ev.Train(), station, time, ev.minute, time, 0, kNoLabel);
-      if (StopAsked()) {
-        stopped_ = true;
-        return;
+      if (time > last) return;
+      if (ev.Departs() && !f(ev, day, time)) return;
+    }
+  } else {
+    // Backward a ride starts where a train arrives, and the scan runs to
+    // earlier events.
+    const int32_t minute = kMirror - from;
+    int32_t day = Div1440(minute);
+    for (int32_t at = FirstEventAtOrAfter(events, minute - day * 1440 + 1) - 1;; --at) {
+      if (at < 0) {
+        at = events.count - 1;
+        --day;
       }
+      StationEvent ev = events.At(at);
+      const int32_t time = kMirror - (day * 1440 + ev.minute);
+      if (time > last) return;
+      if (ev.Arrives() && !f(ev, day, time)) return;
     }
   }
 }
 
-void ForwardPass::ProcessStation(int32_t tt, int32_t station) {
+// The From stations in their order, a new group wherever the station
+// changes, as the corridor numbers the To stations for a forward pass.
+template <bool kBackward>
+void EnginePass<kBackward>::MarkEnds() {
+  for (int32_t tt : takingPart_) Scratch(tt).EndMarks.assign(static_cast<size_t>(Scratch(tt).Stations), 0);
+  int group = -1;
+  SearchStation const* previous = nullptr;
+  for (SearchStation const& s : run_.Request.From) {
+    if (!s.timetable || !TakesPart(*s.timetable) || s.station < 0) continue;
+    if (!previous || previous->station != s.station || previous->timetable != s.timetable)
+      group = std::min(group + 1, kMaxTargetGroups - 1);
+    previous = &s;
+    uint8_t& mark = SearchStateOf(*s.timetable).Engine->EndMarks[static_cast<size_t>(s.station)];
+    if (mark == 0) mark = static_cast<uint8_t>(2 * group + 1);
+  }
+}
+
+template <bool kBackward>
+void EnginePass<kBackward>::ProcessStation(int32_t tt, int32_t station) {
   StationEventList events = SelectStationEvents(Record(tt), static_cast<uint16_t>(station));
   secondPass_ = false;
   ProcessChain(tt, station, events, true);
@@ -258,7 +350,8 @@ void ForwardPass::ProcessStation(int32_t tt, int32_t station) {
   if (secondPass_ && !stopped_) ProcessChain(tt, station, events, false);
 }
 
-void ForwardPass::ProcessChain(int32_t tt, int32_t station, StationEventList const& events,
+template <bool kBackward>
+void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station, StationEventList const& events,
                                bool limitByLater) {
   TimetableRecord& t = Record(tt);
   const int32_t maxWait = GetMaxChangeTime(t);
@@ -273,7 +366,7 @@ void ForwardPass::ProcessChain(int32_t tt, int32_t station, StationEventList con
       if (Target(tt, station) && label.ViaLevel == viaCount_) continue;
     }
     // The change-time callback and the change-type penalties join here.
-    const int32_t change = GetChangeTime(t, static_cast<uint16_t>(station), label.Arrival);
+    const int32_t change = GetChangeTime(t, static_cast<uint16_t>(station), Scaled(label.Arrival));
     const int32_t earliest = label.Arrival + change;
     int32_t latest = label.Arrival + maxWait;
     if (limitByLater) {
@@ -289,32 +382,22 @@ void ForwardPass::ProcessChain(int32_t tt, int32_t station, StationEventList con
     }
     latest = std::min(latest, latestUseful);
     if (events.count == 0 || latest < earliest) continue;
-    int32_t day = Div1440(earliest);
-    int32_t at = FirstEventAtOrAfter(events, earliest - day * 1440);
-    for (;; ++at) {
-      if (at == events.count) {
-        at = 0;
-        ++day;
-      }
-      StationEvent ev = events.At(at);
-      const int32_t time = day * 1440 + ev.minute;
-      if (time > latest) break;
-      if (!ev.Departs()) continue;
+    ScanEvents(events, earliest, latest, [&](StationEvent const& ev, int32_t day, int32_t time) {
       if (!IsTrainRunningOnDay(DayTypesOf(t).Filter, t, day, ev, static_cast<uint16_t>(station),
                                nullptr))
-        continue;
+        return true;
       RideTrain(tt, ev.Train(), station, time, ev.minute, label.OriginDeparture, label.ViaLevel,
                 c);
-      if (StopAsked()) {
-        stopped_ = true;
-        return;
-      }
-    }
+      if (StopAsked()) stopped_ = true;
+      return !stopped_;
+    });
+    if (stopped_) return;
     // Walks and external links from a station reached by train join here.
   }
 }
 
-void ForwardPass::RideTrain(int32_t tt, uint32_t train, int32_t station, int32_t boarding,
+template <bool kBackward>
+void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t station, int32_t boarding,
                             int eventMinute, int32_t originDeparture, int via, int32_t parent) {
   if (parent != kNoLabel) {
     Label const& p = s_.At(parent);
@@ -336,22 +419,27 @@ void ForwardPass::RideTrain(int32_t tt, uint32_t train, int32_t station, int32_t
     if (via < viaCount_ || round_ == 0) endAt = mark->Boarding;
   }
 
+  // Forward a ride starts at the last word of a stop (its departure) and
+  // runs on; backward at the first word (its arrival) and runs back.
+  constexpr int32_t step = kBackward ? -1 : 1;
   StopList stops = Stops(tt, train);
   int32_t board = -1;
-  for (int32_t i = 0; i + 1 < stops.count; ++i) {
+  for (int32_t i = kBackward ? 1 : 0; i < stops.count - (kBackward ? 0 : 1); ++i) {
     if (stops.Station(i) == station && stops.Minute(i) == eventMinute &&
-        stops.Station(i + 1) != station) {
+        stops.Station(i + step) != station) {
       board = i;
       break;
     }
   }
   if (board < 0) return;
   const uint16_t boardFlags = stops.Time(board);
-  if ((boardFlags & kStopNoBoarding) && !(boardFlags & kStopNoAlighting)) {
-    if (round_ > 0 && parent != kNoLabel && s_.At(parent).Train >= 0 &&
-        CheckTrainContinuation(t, train, static_cast<uint32_t>(s_.At(parent).Train),
-                               static_cast<uint16_t>(station)))
-      secondPass_ = true;
+  if (kBackward ? RefusesAlighting(boardFlags) : RefusesBoarding(boardFlags)) {
+    if (round_ > 0 && parent != kNoLabel && s_.At(parent).Train >= 0) {
+      const uint32_t other = static_cast<uint32_t>(s_.At(parent).Train);
+      if (kBackward ? CheckTrainContinuation(t, other, train, static_cast<uint16_t>(station))
+                    : CheckTrainContinuation(t, train, other, static_cast<uint16_t>(station)))
+        secondPass_ = true;
+    }
     return;
   }
   if (mark && originDeparture >= mark->OriginDeparture) {
@@ -361,16 +449,17 @@ void ForwardPass::RideTrain(int32_t tt, uint32_t train, int32_t station, int32_t
 
   const int32_t distance = parent == kNoLabel ? 0 : s_.At(parent).Distance;
   int32_t days = 0;
-  for (int32_t j = board + 1; j < stops.count; ++j) {
-    days += GetStopDayStep(t, stops, j);
+  for (int32_t j = board + step; j >= 0 && j < stops.count; j += step) {
+    days += GetStopDayStep(t, stops, kBackward ? j + 1 : j);
     const int32_t e = stops.Station(j);
-    if (e == stops.Station(j - 1)) continue;  // the departure word of a stop
-    const int32_t arrival = boarding + days * 1440 + stops.Minute(j) - stops.Minute(board);
+    if (e == stops.Station(j - step)) continue;  // the other word of a stop
+    const int32_t arrival =
+        boarding + days * 1440 + step * (stops.Minute(j) - stops.Minute(board));
     if (arrival > kLatestTime || arrival > limit || arrival > endAt) break;
     const uint8_t target = Target(tt, e);
     if (e == station || Alighting(tt, e) == 0) continue;
     const uint16_t flags = stops.Time(j);
-    if ((flags & kStopNoAlighting) && !(flags & kStopNoBoarding)) continue;  // no alighting
+    if (kBackward ? RefusesBoarding(flags) : RefusesAlighting(flags)) continue;
     if (round_ == maxChanges_ && !target) continue;
     const int32_t key = ProfileKey(arrival, distance);
     if (!(round_ == 0 && target && via == viaCount_)) {
@@ -384,7 +473,8 @@ void ForwardPass::RideTrain(int32_t tt, uint32_t train, int32_t station, int32_t
   }
 }
 
-void ForwardPass::InsertLabel(int32_t tt, int32_t station, int via, int32_t arrival,
+template <bool kBackward>
+void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, int32_t arrival,
                               int32_t distance, int32_t originDeparture, int32_t boardStation,
                               int32_t train, int32_t parent) {
   EngineScratch& ts = Scratch(tt);
@@ -469,7 +559,8 @@ void ForwardPass::InsertLabel(int32_t tt, int32_t station, int via, int32_t arri
 
 // A train stored as a shared pattern is decoded once per pass; a stored
 // list is read where it lies. The list stays valid until the next call.
-StopList ForwardPass::Stops(int32_t tt, uint32_t train) {
+template <bool kBackward>
+StopList EnginePass<kBackward>::Stops(int32_t tt, uint32_t train) {
   TimetableRecord& t = Record(tt);
   // Patterns follow the trains in the offsets table.
   const bool patterns = t.TrainStopOffsets.size() > static_cast<int32_t>(t.TrainCount) + 1;
@@ -487,11 +578,12 @@ StopList ForwardPass::Stops(int32_t tt, uint32_t train) {
   return StopList{ts.DecodedWords.data() + d.Offset, d.Count};
 }
 
-void ForwardPass::Extract(int32_t tt) {
+template <bool kBackward>
+void EnginePass<kBackward>::Extract(int32_t tt) {
   EngineScratch& ts = Scratch(tt);
   TimetableRecord const* t = &Record(tt);
   for (int round = 0; round <= round_; ++round) {
-    for (SearchStation const& to : run_.Request.To) {
+    for (SearchStation const& to : Ends()) {
       if (to.timetable != t || to.station < 0) continue;
       for (int32_t c = ts.Head(round, to.station); c != kNoLabel; c = s_.At(c).Next) {
         if (s_.At(c).ViaLevel != viaCount_) continue;
@@ -518,7 +610,8 @@ void ForwardPass::Extract(int32_t tt) {
   }
 }
 
-Connection ForwardPass::Trace(int32_t from) {
+template <bool kBackward>
+Connection EnginePass<kBackward>::Trace(int32_t from) {
   Connection legs;
   const int32_t origin = s_.At(from).OriginDeparture;
   int32_t station = s_.At(from).Station;
@@ -528,16 +621,61 @@ Connection ForwardPass::Trace(int32_t from) {
     if (l.OriginDeparture != origin) return {};
     if (l.Train >= 0) {
       ConnectionLeg leg;
-      if (!TraceLeg(l, station, leg)) return {};
+      if (!(kBackward ? TraceLegBackward(l, leg) : TraceLeg(l, station, leg))) return {};
       legs.push_back(leg);
     }
     station = l.BoardStation;
   }
-  std::reverse(legs.begin(), legs.end());
+  // Backward the chain already runs from the origin side.
+  if constexpr (!kBackward) std::reverse(legs.begin(), legs.end());
   return legs;
 }
 
-bool ForwardPass::TraceLeg(Label const& l, int32_t toStation, ConnectionLeg& leg) {
+// A backward label sits where its train departs, at the time it departs,
+// and names the station where the train is left.
+template <bool kBackward>
+bool EnginePass<kBackward>::TraceLegBackward(Label const& l, ConnectionLeg& leg) {
+  TimetableRecord& t = Record(l.Timetable);
+  StopList stops = Stops(l.Timetable, static_cast<uint32_t>(l.Train));
+  const int32_t departure = kMirror - l.Arrival;
+  int32_t board = -1;
+  int32_t offset = 0;
+  for (int32_t j = 0; j < stops.count; ++j) {
+    if (j > 0) offset += GetStopDayStep(t, stops, j);
+    if (stops.Station(j) != l.Station || stops.Minute(j) % 1440 != Mod1440(departure)) continue;
+    if (j + 1 < stops.count && stops.Station(j + 1) == stops.Station(j)) continue;
+    board = j;
+    break;
+  }
+  if (board < 0) return false;
+  int32_t days = 0;
+  int32_t alight = -1;
+  for (int32_t j = board + 1; j < stops.count; ++j) {
+    days += GetStopDayStep(t, stops, j);
+    if (stops.Station(j) == l.BoardStation && stops.Station(j - 1) != stops.Station(j)) {
+      alight = j;
+      break;
+    }
+  }
+  if (alight < 0) return false;
+  const int32_t arrival = departure + days * 1440 + stops.Minute(alight) - stops.Minute(board);
+  leg.FromStation = l.Station;
+  leg.ToStation = l.BoardStation;
+  leg.DepartureMinute = Mod1440(departure);
+  leg.DepartureDay = Div1440(departure);
+  // An arrival at midnight is minute 1440 of the day before, also on the
+  // days before the search day a backward pass reaches.
+  leg.ArrivalMinute = arrival != 0 ? Mod1440(arrival - 1) + 1 : 0;
+  leg.ArrivalDay = arrival != 0 ? Div1440(arrival - 1) : 0;
+  leg.BoardingDayOffset = offset;
+  leg.Train = l.Train;
+  leg.ViaLevel = l.ViaLevel;
+  leg.Timetable = l.Timetable;
+  return true;
+}
+
+template <bool kBackward>
+bool EnginePass<kBackward>::TraceLeg(Label const& l, int32_t toStation, ConnectionLeg& leg) {
   TimetableRecord& t = Record(l.Timetable);
   StopList stops = Stops(l.Timetable, static_cast<uint32_t>(l.Train));
   // An arrival at midnight is minute 1440 of the day before.
@@ -584,34 +722,49 @@ int32_t StationKeyOf(int32_t tt, int32_t station) {
 }  // namespace
 
 int SearchForward(EngineCall const& call) {
-  ForwardPass pass(CurrentSearchRun(), call, EngineLabels());
+  EnginePass<false> pass(CurrentSearchRun(), call, EngineLabels());
   return pass.Run();
 }
 
-void SortConnectionsByDeparture(ConnectionList& list) {
+int SearchBackward(EngineCall const& call) {
+  EnginePass<true> pass(CurrentSearchRun(), call, EngineLabels());
+  return pass.Run();
+}
+
+namespace {
+
+// Both orders end with the number of legs, the end stations' keys, the
+// timetable and the first train; by arrival the last arrival leads.
+void SortConnections(ConnectionList& list, bool byArrival) {
   auto firstTrainLate = [](ConnectionLeg const& leg) {
     TimetableRecord const& t = *LoadedSet()[static_cast<size_t>(leg.Timetable)];
     if (leg.Train < 0 || t.TrainTypeWords.empty()) return 0;
     return (t.TrainTypeWords[leg.Train] & 0x8000000) != 0 ? 1 : 0;
   };
   std::stable_sort(list.begin(), list.end(), [&](Connection const& a, Connection const& b) {
-    ConnectionLeg const& af = a.front();
-    ConnectionLeg const& bf = b.front();
-    ConnectionLeg const& al = a.back();
-    ConnectionLeg const& bl = b.back();
-    auto key = [&](Connection const& c, ConnectionLeg const& f, ConnectionLeg const& l) {
-      return std::make_tuple(f.DepartureDay, f.DepartureMinute, l.ArrivalDay, l.ArrivalMinute,
+    auto key = [&](Connection const& c) {
+      ConnectionLeg const& f = c.front();
+      ConnectionLeg const& l = c.back();
+      auto departure = std::make_tuple(f.DepartureDay, f.DepartureMinute);
+      auto arrival = std::make_tuple(l.ArrivalDay, l.ArrivalMinute);
+      return std::make_tuple(byArrival ? arrival : departure, byArrival ? departure : arrival,
                              c.size(), StationKeyOf(f.Timetable, f.FromStation),
                              StationKeyOf(l.Timetable, l.ToStation), f.Timetable);
     };
-    auto ka = key(a, af, al);
-    auto kb = key(b, bf, bl);
+    auto ka = key(a);
+    auto kb = key(b);
     if (ka != kb) return ka < kb;
     auto tail = [&](ConnectionLeg const& f) {
       return std::make_tuple(firstTrainLate(f), f.Train, f.ConnectionId);
     };
-    return tail(af) < tail(bf);
+    return tail(a.front()) < tail(b.front());
   });
 }
+
+}  // namespace
+
+void SortConnectionsByDeparture(ConnectionList& list) { SortConnections(list, false); }
+
+void SortConnectionsByArrival(ConnectionList& list) { SortConnections(list, true); }
 
 }  // namespace qo

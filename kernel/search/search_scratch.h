@@ -45,6 +45,7 @@ struct EngineScratch {
   std::vector<int32_t> TouchedProfiles;
   std::vector<int32_t> ChainHeads;  // [round * Stations + station]
   std::vector<RideMark> RideMarks;  // [level * Trains + train]
+  std::vector<uint8_t> EndMarks;    // From-station groups of a backward pass
   // Trains stored as references to a shared stop pattern, decoded once per
   // pass: per train its place in DecodedWords (count -1: not yet).
   struct DecodedStops {

@@ -1,5 +1,5 @@
 #pragma once
-// Runs the forward engine on a loaded set the way the window loop does,
+// Runs the engines on a loaded set the way the window loop does,
 // and reads its answers as journeys the reference router can be compared
 // with.
 #include <set>
@@ -41,6 +41,25 @@ inline ConnectionList RunForward(RouterQuery const& q, EngineCall call = {}) {
   call.ComputeBounds = true;
   call.ChangesAllowed = q.ChangesAllowed;
   SearchForward(call);
+  return run.Found;
+}
+
+// The same for one backward pass: the window ends at the window time.
+inline ConnectionList RunBackward(RouterQuery const& q, EngineCall call = {}) {
+  SearchRun& run = CurrentSearchRun();
+  run = SearchRun{};
+  TimetableRecord* t = LoadedSet()[0];
+  run.Request.From = {{.timetable = t, .station = q.From}};
+  run.Request.To = {{.timetable = t, .station = q.To}};
+  run.Request.ChangesAllowed = q.ChangesAllowed;
+  run.Request.ByDeparture = false;
+  run.Request.Time = q.WindowTime;
+  run.WindowTime = run.WindowMinute = q.WindowTime;
+  run.WindowLength = q.Interval;
+  CurrentSearchSettings().Parms.MaxChanges = q.MaxChanges;
+  call.ComputeBounds = true;
+  call.ChangesAllowed = q.ChangesAllowed;
+  SearchBackward(call);
   return run.Found;
 }
 
