@@ -1,3 +1,4 @@
+#include "search/connection_cleanup.h"
 #include "search/search_request.h"
 
 #include <algorithm>
@@ -332,7 +333,8 @@ int SearchConnections(ConnectionQuery const& q, int* count) {
     EngineCall call;
     call.ComputeBounds = round == 0 || p.AutoStrategy != 0;
     call.ChangesAllowed = q.ChangesAllowed;
-    found = RunSearchEngine(call);
+    RunSearchEngine(call);
+    found = CleanUpConnectionList(run, q.ByDeparture);
     if (SearchStopRequested() || found > 0) break;
     if (round >= retries || IsSearchTimeUp()) break;
   }

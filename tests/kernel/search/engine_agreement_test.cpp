@@ -3,10 +3,12 @@
 // a pass before clean-up must agree exactly.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "kernel/search/engine_test_support.h"
 #include "kernel/search/random_network.h"
+#include "search/connection_cleanup.h"
 
 namespace qo::test {
 namespace {
@@ -45,6 +47,22 @@ TEST_F(EngineAgreementTest, RandomNetworksAgreeWithTheReferenceRouter) {
       std::set<Journey> reference = router.Journeys(q);
       EXPECT_EQ(engine, reference) << "engine:" << Describe(engine)
                                    << "\nrouter:" << Describe(reference);
+
+      // The clean-up keeps a part of the router's answer, and all of it
+      // when no journey found (also past the window) takes twice as long
+      // as another.
+      int32_t shortest = INT32_MAX, longest = 0;
+      for (Connection const& c : CurrentSearchRun().Found) {
+        shortest = std::min(shortest, LegArrival(c.back()) - LegDeparture(c.front()));
+        longest = std::max(longest, LegArrival(c.back()) - LegDeparture(c.front()));
+      }
+      CleanUpConnectionList(CurrentSearchRun(), true);
+      std::set<Journey> cleaned = Journeys(CurrentSearchRun().Found);
+      EXPECT_TRUE(std::includes(reference.begin(), reference.end(), cleaned.begin(), cleaned.end()))
+          << "cleaned:" << Describe(cleaned) << "\nrouter:" << Describe(reference);
+      if (!reference.empty() && int64_t{longest} <= 2 * int64_t{shortest}) {
+        EXPECT_EQ(cleaned, reference) << "cleaned:" << Describe(cleaned) << "\nrouter:" << Describe(reference);
+      }
 
       // The earliest arrival, found without any pruning, whenever the
       // journey that reaches it latest leaves within the window. Only where
