@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "calendars/day_type_state.h"
 #include "gtfs/gtfs_import.h"
 #include "load/loaded_set.h"
 #include "load/timetable_record.h"
@@ -37,8 +38,8 @@ bool LoadPlzen(benchmark::State& state, std::vector<Pair>& pairs) {
   qo::bench::LoadModels({feed.model}, "search", feed.options);
   qo::ResetConnParms(nullptr);
   qo::TimetableRecord& t = *qo::LoadedSet()[0];
-  t.Search.Filter.TypeMask = 0xFFFFFFFF;
-  t.Search.Filter.DayOffset = w::DayNumberOf(2026, 3, 11) - static_cast<int32_t>(t.FirstDay);
+  qo::DayTypesOf(t).Filter.TypeMask = 0xFFFFFFFF;
+  qo::DayTypesOf(t).Filter.DayOffset = w::DayNumberOf(2026, 3, 11) - static_cast<int32_t>(t.FirstDay);
   std::mt19937 rng(7);
   std::uniform_int_distribution<int> station(0, static_cast<int>(t.StationCount) - 1);
   std::uniform_int_distribution<int> minute(300, 1200);
