@@ -573,8 +573,9 @@ class Compiler {
     writer::Continuation c;
     c.train_a = Named(line, trainRefs_, a.Word("train ref"), "train ref");
     c.station = Station(line, a.Next("station"));
-    c.train_b = static_cast<uint16_t>(Named(line, trainRefs_, a.Word("train ref"), "train ref"));
-    if (c.train_b > 0xFFFF) Fail(line, "the continuing train lies beyond train 65535");
+    auto const train_b = Named(line, trainRefs_, a.Word("train ref"), "train ref");
+    if (train_b > 0xFFFF) Fail(line, "the continuing train lies beyond train 65535");
+    c.train_b = static_cast<uint16_t>(train_b);
     model().continuations.push_back(c);
   }
 
