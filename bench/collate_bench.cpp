@@ -12,11 +12,13 @@
 namespace {
 
 std::vector<std::string> Names(size_t count) {
-  const char* stems[] = {"Praha", "Brno", "Chrudim", "Česká Třebová", "Žďár nad Sázavou",
-                         "Hradec Králové", "Ústí nad Labem", "Olomouc", "Chomutov", "Řevnice"};
+  const char* stems[] = {
+      "Praha",          "Brno",           "Chrudim", "Česká Třebová", "Žďár nad Sázavou",
+      "Hradec Králové", "Ústí nad Labem", "Olomouc", "Chomutov",      "Řevnice"};
   std::vector<std::string> names;
   for (size_t i = 0; i < count; ++i)
-    names.push_back(qo::Utf8ToCp1250(std::string(stems[i % 10]) + " " + std::to_string(i * 7919 % count)));
+    names.push_back(
+        qo::Utf8ToCp1250(std::string(stems[i % 10]) + " " + std::to_string(i * 7919 % count)));
   return names;
 }
 

@@ -44,9 +44,9 @@ qo::TimetableRecord& Loaded() {
       for (uint16_t day = m.first_day; day <= m.last_day; ++day)
         if (Runs(day, c)) calendar.days.push_back(day);
       m.calendars.push_back(calendar);
-      m.trains.push_back({.stops = {{.station = 0, .departure = 600 + c},
-                                    {.station = 1, .arrival = 660 + c}},
-                          .calendar = c});
+      m.trains.push_back(
+          {.stops = {{.station = 0, .departure = 600 + c}, {.station = 1, .arrival = 660 + c}},
+           .calendar = c});
     }
     std::string path = std::string(P_tmpdir) + "/qo_bench_day_remarks.qo";
     w::SaveFile(path, w::WriteTimetable(m).bytes);
@@ -78,7 +78,8 @@ void BM_DayRemarkCached(benchmark::State& state) {
   std::string out;
   int c = 0;
   for (auto _ : state) {
-    qo::TrainDayRemarkText(t, static_cast<uint32_t>(c), 'C', qo::TrainCalendarClass(t, static_cast<uint32_t>(c)), 0, out);
+    qo::TrainDayRemarkText(t, static_cast<uint32_t>(c), 'C',
+                           qo::TrainCalendarClass(t, static_cast<uint32_t>(c)), 0, out);
     benchmark::DoNotOptimize(out.data());
     c = (c + 1) % kCalendars;
   }

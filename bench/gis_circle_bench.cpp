@@ -27,8 +27,9 @@ void LoadLargeMap() {
     gis.station_points.push_back({-900000 + (s % 250) * 1800, -1250000 + (s / 250) * 1500, s + 1});
   }
   m.extension_names = {".gis"};
-  qo::writer::SaveFile(std::string(P_tmpdir) + "/qo_bench_circle0.gis",
-                       qo::writer::WriteExtension({.type = qo::writer::ExtensionType::kGis, .gis = gis}).bytes);
+  qo::writer::SaveFile(
+      std::string(P_tmpdir) + "/qo_bench_circle0.gis",
+      qo::writer::WriteExtension({.type = qo::writer::ExtensionType::kGis, .gis = gis}).bytes);
   qo::bench::LoadModels({m}, "circle");
   loaded = true;
 }
@@ -38,7 +39,8 @@ void BM_StationsNearAClick(benchmark::State& state) {
   std::vector<int> timetables(20), stations(20);
   int x = -700000, y = 1100000;
   for (auto _ : state) {
-    int n = QoGetStationsInCircle(nullptr, x, y, 3, 2000, 0, timetables.data(), stations.data(), 20);
+    int n =
+        QoGetStationsInCircle(nullptr, x, y, 3, 2000, 0, timetables.data(), stations.data(), 20);
     benchmark::DoNotOptimize(n);
     x += 37;
   }
@@ -50,7 +52,8 @@ void BM_StationsWithinARadius(benchmark::State& state) {
   std::vector<int> timetables(1000), stations(1000);
   int x = -700000, y = 1100000;
   for (auto _ : state) {
-    int n = QoGetStationsInCircle(nullptr, x, y, 0, 20000, 20000, timetables.data(), stations.data(), 1000);
+    int n = QoGetStationsInCircle(nullptr, x, y, 0, 20000, 20000, timetables.data(),
+                                  stations.data(), 1000);
     benchmark::DoNotOptimize(n);
     x += 37;
   }

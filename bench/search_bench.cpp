@@ -39,13 +39,14 @@ bool LoadPlzen(benchmark::State& state, std::vector<Pair>& pairs) {
   qo::ResetConnParms(nullptr);
   qo::TimetableRecord& t = *qo::LoadedSet()[0];
   qo::DayTypesOf(t).Filter.TypeMask = 0xFFFFFFFF;
-  qo::DayTypesOf(t).Filter.DayOffset = w::DayNumberOf(2026, 3, 11) - static_cast<int32_t>(t.FirstDay);
+  qo::DayTypesOf(t).Filter.DayOffset =
+      w::DayNumberOf(2026, 3, 11) - static_cast<int32_t>(t.FirstDay);
   std::mt19937 rng(7);
   std::uniform_int_distribution<int> station(0, static_cast<int>(t.StationCount) - 1);
   std::uniform_int_distribution<int> minute(300, 1200);
   for (int i = 0; i < 32; ++i)
-    pairs.push_back({static_cast<uint16_t>(station(rng)), static_cast<uint16_t>(station(rng)),
-                     minute(rng)});
+    pairs.push_back(
+        {static_cast<uint16_t>(station(rng)), static_cast<uint16_t>(station(rng)), minute(rng)});
   return true;
 }
 

@@ -162,8 +162,8 @@ int LoadPlzen(benchmark::State& state) {
     qo::StopRange stops(t, trip);
     for (int32_t i = 0; i + 1 < stops.size(); ++i) ++departures[stops.Station(i)];
   }
-  busiest = static_cast<int>(std::max_element(departures.begin(), departures.end()) -
-                             departures.begin());
+  busiest =
+      static_cast<int>(std::max_element(departures.begin(), departures.end()) - departures.begin());
   return busiest;
 }
 

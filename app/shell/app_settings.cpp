@@ -12,7 +12,8 @@ void ReadFlag(Profile const& profile, int section, int value, bool* flag) {
 }
 
 void ReadColour(Profile const& profile, int value, uint32_t* colour) {
-  *colour = static_cast<uint32_t>(profile.GetProfileIntIds(kColors, value, static_cast<int>(*colour)));
+  *colour =
+      static_cast<uint32_t>(profile.GetProfileIntIds(kColors, value, static_cast<int>(*colour)));
 }
 
 }  // namespace
@@ -67,10 +68,17 @@ void AppSettings::SaveRemarksOptions(Profile& profile, KernelApi const& kernel) 
 void AppSettings::ApplyMarksMode(KernelApi const& kernel) const {
   std::string open = kernel.ToKernel("«"), close = kernel.ToKernel("»");
   switch (marks_mode) {
-    case 0: kernel.QoFCMarks("", "", "", ""); break;
-    case 1: kernel.QoFCMarks(open.c_str(), close.c_str(), nullptr, nullptr); break;
-    case 2: kernel.QoFCMarks(open.c_str(), close.c_str(), "{", "}"); break;
-    default: break;
+    case 0:
+      kernel.QoFCMarks("", "", "", "");
+      break;
+    case 1:
+      kernel.QoFCMarks(open.c_str(), close.c_str(), nullptr, nullptr);
+      break;
+    case 2:
+      kernel.QoFCMarks(open.c_str(), close.c_str(), "{", "}");
+      break;
+    default:
+      break;
   }
 }
 

@@ -2,7 +2,8 @@
 
 namespace vemo {
 
-BrowserTitle::BrowserTitle(std::string const& title, std::string const& caption) : caption_(caption) {
+BrowserTitle::BrowserTitle(std::string const& title, std::string const& caption)
+    : caption_(caption) {
   if (!title.empty() && title[0] == '*') {
     caption_ = title.substr(1);
   } else if (!title.empty()) {

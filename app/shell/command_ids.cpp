@@ -14,19 +14,40 @@ struct Block {
 
 // Every command the windows route; ranges as one block each.
 constexpr Block kBlocks[] = {
-    {kNewConnWindow, 1},     {kArrDepWindow, 1},       {kArrDepWindowAir, 1},
-    {kTrainsWindow, 1},      {kTrainsWindowAir, 1},    {kZjrWindow, 1},
-    {kMapWindow, 1},         {kShownTimetable, 1},     {kOptions, 1},
-    {kOptionsChanged, 1},    {kToggleTooltips, 1},     {kActiveOnly, 1},
-    {kLowDeck, 1},           {kHideNodes, 1},          {kToolbar, 1},
-    {kToolbarTexts, 1},      {kInformation, 1},        {kUpdateOffer, 1},
-    {kAutoUpdate, 1},        {kAbout, 1},              {kExit, 1},
-    {kHelp, 1},              {kContextHelp, 1},        {kArrivalsList, 1},
-    {kDeparturesList, 1},    {kZjrForSelection, 1},
-    {kTimetableInfoBase, kRangeSize},      {kSettingsTimetableBase, kRangeSize},
-    {kArrDepForTimetableBase, kRangeSize}, {kTrainsForTimetableBase, kRangeSize},
-    {kRangeBase40400, kRangeSize},         {kConnTimetableBase, kRangeSize},
-    {kZjrForTimetableBase, kRangeSize},    {kInfoPageBase, kRangeSize},
+    {kNewConnWindow, 1},
+    {kArrDepWindow, 1},
+    {kArrDepWindowAir, 1},
+    {kTrainsWindow, 1},
+    {kTrainsWindowAir, 1},
+    {kZjrWindow, 1},
+    {kMapWindow, 1},
+    {kShownTimetable, 1},
+    {kOptions, 1},
+    {kOptionsChanged, 1},
+    {kToggleTooltips, 1},
+    {kActiveOnly, 1},
+    {kLowDeck, 1},
+    {kHideNodes, 1},
+    {kToolbar, 1},
+    {kToolbarTexts, 1},
+    {kInformation, 1},
+    {kUpdateOffer, 1},
+    {kAutoUpdate, 1},
+    {kAbout, 1},
+    {kExit, 1},
+    {kHelp, 1},
+    {kContextHelp, 1},
+    {kArrivalsList, 1},
+    {kDeparturesList, 1},
+    {kZjrForSelection, 1},
+    {kTimetableInfoBase, kRangeSize},
+    {kSettingsTimetableBase, kRangeSize},
+    {kArrDepForTimetableBase, kRangeSize},
+    {kTrainsForTimetableBase, kRangeSize},
+    {kRangeBase40400, kRangeSize},
+    {kConnTimetableBase, kRangeSize},
+    {kZjrForTimetableBase, kRangeSize},
+    {kInfoPageBase, kRangeSize},
 };
 
 constexpr std::array<int, std::size(kBlocks) + 1> MakeStarts() {
@@ -50,7 +71,8 @@ int ToWxId(int command) {
 
 int FromWxId(int wx_id) {
   for (std::size_t i = 0; i < std::size(kBlocks); ++i)
-    if (wx_id >= kStarts[i] && wx_id < kStarts[i + 1]) return kBlocks[i].command + (wx_id - kStarts[i]);
+    if (wx_id >= kStarts[i] && wx_id < kStarts[i + 1])
+      return kBlocks[i].command + (wx_id - kStarts[i]);
   return 0;
 }
 

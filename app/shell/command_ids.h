@@ -13,7 +13,8 @@ inline constexpr int kZjrWindow = 32861;
 inline constexpr int kMapWindow = 32849;
 inline constexpr int kShownTimetable = 32818;
 inline constexpr int kOptions = 32807, kOptionsChanged = 32825;
-inline constexpr int kToggleTooltips = 32816, kActiveOnly = 32819, kLowDeck = 32962, kHideNodes = 32848;
+inline constexpr int kToggleTooltips = 32816, kActiveOnly = 32819, kLowDeck = 32962,
+                     kHideNodes = 32848;
 inline constexpr int kToolbar = 59392, kToolbarTexts = 32844;
 inline constexpr int kInformation = 32974, kUpdateOffer = 32925, kAutoUpdate = 32975;
 inline constexpr int kAbout = 57664, kExit = 57665, kHelp = 57670, kContextHelp = 57669;

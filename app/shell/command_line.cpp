@@ -20,15 +20,26 @@ bool StartsWith(std::string const& text, const char* prefix) { return text.rfind
 
 void ShortSwitch(char letter, int pass, CommandLineOptions* options, KernelSwitches* kernel) {
   switch (letter) {
-    case '1': options->direct_connections_default = true; break;
-    case '?': options->help_requested = true; break;
-    case 'C': options->skip_integrity_check = true; break;
-    case 'I': options->menu_icons = false; break;
+    case '1':
+      options->direct_connections_default = true;
+      break;
+    case '?':
+      options->help_requested = true;
+      break;
+    case 'C':
+      options->skip_integrity_check = true;
+      break;
+    case 'I':
+      options->menu_icons = false;
+      break;
     case 'O':
       if (pass == 1 && kernel) kernel->SetExtactInclusion(-1);
       break;
-    case 'P': options->load_at_once = true; break;
-    default: break;
+    case 'P':
+      options->load_at_once = true;
+      break;
+    default:
+      break;
   }
 }
 
@@ -38,10 +49,18 @@ void LongSwitch(std::string const& rest, std::string const& original, int pass,
     options->load_all_found = true;
   } else if (StartsWith(rest, "W:") && rest[2] != '/' && rest[2] != '\\') {
     switch (rest[2]) {
-      case 'A': options->first_window_kind = 1; break;
-      case 'T': options->first_window_kind = 2; break;
-      case 'Z': options->first_window_kind = 3; break;
-      default: options->first_window_kind = 0; break;
+      case 'A':
+        options->first_window_kind = 1;
+        break;
+      case 'T':
+        options->first_window_kind = 2;
+        break;
+      case 'Z':
+        options->first_window_kind = 3;
+        break;
+      default:
+        options->first_window_kind = 0;
+        break;
     }
   } else if (StartsWith(rest, "D:")) {
     if (pass == 1 && kernel) kernel->SetDiaFromDigit(rest[2]);
@@ -58,7 +77,8 @@ void LongSwitch(std::string const& rest, std::string const& original, int pass,
     size_t comma = rest.find(',');
     if (pass != 0 || comma == std::string::npos) return;
     long number = std::strtol(rest.substr(2, comma - 2).c_str(), nullptr, 16);
-    if (number != 0) options->marked_items.push_back({static_cast<int>(number), rest.substr(comma + 1)});
+    if (number != 0)
+      options->marked_items.push_back({static_cast<int>(number), rest.substr(comma + 1)});
   }
 }
 
@@ -72,7 +92,8 @@ void ParseArgs(std::vector<std::string> const& args, int pass, CommandLineOption
     if (arg.empty()) continue;
     // On this system "/" also starts an absolute path: an argument that
     // names an existing file is a file, whatever its first character.
-    if ((arg[0] != '-' && arg[0] != '/') || (arg[0] == '/' && std::filesystem::is_regular_file(arg))) {
+    if ((arg[0] != '-' && arg[0] != '/') ||
+        (arg[0] == '/' && std::filesystem::is_regular_file(arg))) {
       if (pass == 0) options->timetable_files.push_back(arg);
       continue;
     }

@@ -27,8 +27,8 @@ struct CommandLineOptions {
   bool menu_icons = true;
   bool direct_connections_default = false;
   bool map_buffered = true;
-  std::string required_from_to;       // "Z:", upper case
-  std::string update_offer_address;   // "U:", lower case
+  std::string required_from_to;          // "Z:", upper case
+  std::string update_offer_address;      // "U:", lower case
   std::vector<MarkedItem> marked_items;  // "2:"
 };
 

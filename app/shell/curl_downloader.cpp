@@ -20,7 +20,8 @@ int Progress(void* cancel, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 
 }  // namespace
 
-bool CurlDownloader::Download(std::string const& url, std::string const& target, std::string* error) {
+bool CurlDownloader::Download(std::string const& url, std::string const& target,
+                              std::string* error) {
   static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
   (void)initialised;
   FILE* file = std::fopen(target.c_str(), "wb");

@@ -27,13 +27,18 @@ MenuItem Separator() { return {ItemType::kSeparator, 0, {}, {}}; }
 
 int WindowKindOfCommand(int command) {
   switch (command) {
-    case cmd::kNewConnWindow: return kConnections;
+    case cmd::kNewConnWindow:
+      return kConnections;
     case cmd::kArrDepWindow:
-    case cmd::kArrDepWindowAir: return kArrDep;
+    case cmd::kArrDepWindowAir:
+      return kArrDep;
     case cmd::kTrainsWindow:
-    case cmd::kTrainsWindowAir: return kTrains;
-    case cmd::kZjrWindow: return kZjr;
-    default: return 0;
+    case cmd::kTrainsWindowAir:
+      return kTrains;
+    case cmd::kZjrWindow:
+      return kZjr;
+    default:
+      return 0;
   }
 }
 
@@ -84,8 +89,10 @@ std::vector<TopMenu> BuildMenus(int window_kind, std::span<const LoadedTimetable
     MenuItem popup{ItemType::kSubmenu, 0, "&Informace o jízdních řádech", {}};
     int count = std::min<int>(static_cast<int>(timetables.size()), cmd::kRangeSize - 1);
     for (int i = 0; i < count; ++i)
-      popup.items.push_back({ItemType::kCommand, cmd::kTimetableInfoBase + i,
-                             TimetableMenuText(i, timetables[i].name), {}});
+      popup.items.push_back({ItemType::kCommand,
+                             cmd::kTimetableInfoBase + i,
+                             TimetableMenuText(i, timetables[i].name),
+                             {}});
     help.items.push_back(std::move(popup));
   }
   help.items.push_back(Separator());
@@ -95,20 +102,24 @@ std::vector<TopMenu> BuildMenus(int window_kind, std::span<const LoadedTimetable
   return menus;
 }
 
-std::vector<ToolButton> BuildToolButtons(int window_kind, std::span<const LoadedTimetable> timetables) {
+std::vector<ToolButton> BuildToolButtons(int window_kind,
+                                         std::span<const LoadedTimetable> timetables) {
   bool several = timetables.size() > 1;
   bool air = AllAir(timetables);
   std::vector<ToolButton> buttons;
   buttons.push_back({cmd::kNewConnWindow, "Spojení", "Nové okno spojení", false});
   if (air) {
-    buttons.push_back({cmd::kArrDepWindowAir, "Přílety", "Přílety a odlety", several && window_kind != kMap});
+    buttons.push_back(
+        {cmd::kArrDepWindowAir, "Přílety", "Přílety a odlety", several && window_kind != kMap});
     buttons.push_back({cmd::kTrainsWindowAir, "Lety", "Lety", several});
   } else {
-    buttons.push_back({cmd::kArrDepWindow, "Odjezdy", "Příjezdy a odjezdy", several && window_kind != kMap});
+    buttons.push_back(
+        {cmd::kArrDepWindow, "Odjezdy", "Příjezdy a odjezdy", several && window_kind != kMap});
     buttons.push_back({cmd::kTrainsWindow, "Vlaky", "Vlaky", several});
   }
   int city = CountCity(timetables);
-  if (city > 0) buttons.push_back({cmd::kZjrWindow, "Zastávky", "Zastávkové jízdní řády", city > 1});
+  if (city > 0)
+    buttons.push_back({cmd::kZjrWindow, "Zastávky", "Zastávkové jízdní řády", city > 1});
   buttons.push_back({cmd::kHelp, "Nápověda", "Obsah nápovědy", false});
   return buttons;
 }
@@ -116,14 +127,20 @@ std::vector<ToolButton> BuildToolButtons(int window_kind, std::span<const Loaded
 int DropDownBase(int command) {
   switch (command) {
     case cmd::kArrDepWindow:
-    case cmd::kArrDepWindowAir: return cmd::kArrDepForTimetableBase;
+    case cmd::kArrDepWindowAir:
+      return cmd::kArrDepForTimetableBase;
     case cmd::kTrainsWindow:
-    case cmd::kTrainsWindowAir: return cmd::kTrainsForTimetableBase;
-    case cmd::kZjrWindow: return cmd::kZjrForTimetableBase;
-    case cmd::kShownTimetable: return cmd::kSettingsTimetableBase;
+    case cmd::kTrainsWindowAir:
+      return cmd::kTrainsForTimetableBase;
+    case cmd::kZjrWindow:
+      return cmd::kZjrForTimetableBase;
+    case cmd::kShownTimetable:
+      return cmd::kSettingsTimetableBase;
     case cmd::kOptions:
-    case cmd::kOptionsChanged: return cmd::kConnTimetableBase;
-    default: return 0;
+    case cmd::kOptionsChanged:
+      return cmd::kConnTimetableBase;
+    default:
+      return 0;
   }
 }
 
@@ -147,17 +164,27 @@ CommandState StateOf(int command, CommandContext const& context) {
     return {enabled, false};
   }
   switch (command) {
-    case cmd::kToggleTooltips: return {true, context.tooltips};
-    case cmd::kActiveOnly: return {true, context.active_only};
-    case cmd::kLowDeck: return {true, context.low_deck};
-    case cmd::kHideNodes: return {true, context.hide_nodes};
-    case cmd::kToolbar: return {true, context.toolbar_shown};
-    case cmd::kToolbarTexts: return {context.toolbar_shown, context.toolbar_texts};
-    case cmd::kAutoUpdate: return {!context.running_from_cd, context.auto_update};
-    case cmd::kUpdateOffer: return {!context.running_from_cd, false};
-    default: break;
+    case cmd::kToggleTooltips:
+      return {true, context.tooltips};
+    case cmd::kActiveOnly:
+      return {true, context.active_only};
+    case cmd::kLowDeck:
+      return {true, context.low_deck};
+    case cmd::kHideNodes:
+      return {true, context.hide_nodes};
+    case cmd::kToolbar:
+      return {true, context.toolbar_shown};
+    case cmd::kToolbarTexts:
+      return {context.toolbar_shown, context.toolbar_texts};
+    case cmd::kAutoUpdate:
+      return {!context.running_from_cd, context.auto_update};
+    case cmd::kUpdateOffer:
+      return {!context.running_from_cd, false};
+    default:
+      break;
   }
-  if (command >= cmd::kZjrForTimetableBase && command < cmd::kZjrForTimetableBase + cmd::kRangeSize) {
+  if (command >= cmd::kZjrForTimetableBase &&
+      command < cmd::kZjrForTimetableBase + cmd::kRangeSize) {
     size_t i = command - cmd::kZjrForTimetableBase;
     return {i < context.timetables.size() && context.timetables[i].kind == kKindCity, false};
   }

@@ -32,7 +32,7 @@ struct TopMenu {
 
 struct ToolButton {
   int command = 0;
-  std::string label;    // shown on the text toolbar
+  std::string label;  // shown on the text toolbar
   std::string tooltip;
   bool drop_down = false;  // lists the timetables (base + index)
 };
@@ -41,7 +41,8 @@ struct ToolButton {
 // 40700 + i of the first menu.
 std::vector<TopMenu> BuildMenus(int window_kind, std::span<const LoadedTimetable> timetables,
                                 std::span<const std::string> info_pages = {});
-std::vector<ToolButton> BuildToolButtons(int window_kind, std::span<const LoadedTimetable> timetables);
+std::vector<ToolButton> BuildToolButtons(int window_kind,
+                                         std::span<const LoadedTimetable> timetables);
 // The range base a drop-down button lists the timetables with; 0 for none.
 int DropDownBase(int command);
 // The timetables a drop-down of that base offers (the stop-timetable range

@@ -64,7 +64,11 @@ std::string Utf8ToCp1250(std::string_view utf8, char replacement) {
   out.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
     auto lead = static_cast<uint8_t>(utf8[i]);
-    int length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+    int length = lead < 0x80         ? 1
+                 : (lead >> 5) == 6  ? 2
+                 : (lead >> 4) == 14 ? 3
+                 : (lead >> 3) == 30 ? 4
+                                     : 0;
     char32_t code = 0;
     bool valid = length > 0 && i + length <= utf8.size();
     if (valid) {
@@ -131,11 +135,11 @@ KernelLoadResult LoadKernel(std::string const& library, KernelApi* api) {
     return {10000, why ? why : library};
   }
   KernelApi bound;
-#define VEMO_KERNEL_BIND(name)                                          \
+#define VEMO_KERNEL_BIND(name)                                               \
   bound.name = reinterpret_cast<decltype(bound.name)>(dlsym(handle, #name)); \
-  if (!bound.name) {                                                    \
-    dlclose(handle);                                                    \
-    return {370, "missing export " #name};                              \
+  if (!bound.name) {                                                         \
+    dlclose(handle);                                                         \
+    return {370, "missing export " #name};                                   \
   }
   VEMO_KERNEL_EXPORTS(VEMO_KERNEL_BIND)
 #undef VEMO_KERNEL_BIND

@@ -23,7 +23,8 @@ wxString GroupPath(std::string const& section) {
 
 wxString EntryPath(std::string const& section, std::string const& name) {
   wxString group = GroupPath(section);
-  return (group == wxString("/", wxConvUTF8) ? group : group + wxString("/", wxConvUTF8)) + Utf8(name);
+  return (group == wxString("/", wxConvUTF8) ? group : group + wxString("/", wxConvUTF8)) +
+         Utf8(name);
 }
 
 }  // namespace
@@ -92,13 +93,15 @@ bool Profile::WriteProfileStringKeyText(int section_id, std::string const& name,
                                         std::string const& value) {
   return WriteString(Id(section_id), name, value);
 }
-int Profile::GetProfileIntSecText(std::string const& section, int value_id, int default_value) const {
+int Profile::GetProfileIntSecText(std::string const& section, int value_id,
+                                  int default_value) const {
   return GetInt(section, Id(value_id), default_value);
 }
 int Profile::GetProfileIntIds(int section_id, int value_id, int default_value) const {
   return GetInt(Id(section_id), Id(value_id), default_value);
 }
-int Profile::GetProfileIntKeyText(int section_id, std::string const& name, int default_value) const {
+int Profile::GetProfileIntKeyText(int section_id, std::string const& name,
+                                  int default_value) const {
   return GetInt(Id(section_id), name, default_value);
 }
 std::string Profile::GetProfileStringSecText(std::string const& section, int value_id,
@@ -153,8 +156,8 @@ bool Profile::Flush() {
 }
 
 std::string FormatPlacement(WindowPlacement const& p) {
-  return FormatResString(165, {p.flags, p.show, p.min_x, p.min_y, p.max_x, p.max_y, p.left,
-                               p.top, p.right, p.bottom});
+  return FormatResString(
+      165, {p.flags, p.show, p.min_x, p.min_y, p.max_x, p.max_y, p.left, p.top, p.right, p.bottom});
 }
 
 std::optional<WindowPlacement> ParsePlacement(std::string const& text) {

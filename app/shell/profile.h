@@ -28,7 +28,8 @@ class Profile {
   bool WriteProfileIntSecText(std::string const& section, int value_id, int value);
   bool WriteProfileIntIds(int section_id, int value_id, int value);
   bool WriteProfileIntKeyText(int section_id, std::string const& name, int value);
-  bool WriteProfileStringSecText(std::string const& section, int value_id, std::string const& value);
+  bool WriteProfileStringSecText(std::string const& section, int value_id,
+                                 std::string const& value);
   bool WriteProfileStringIds(int section_id, int value_id, std::string const& value);
   bool WriteProfileStringKeyText(int section_id, std::string const& name, std::string const& value);
   int GetProfileIntSecText(std::string const& section, int value_id, int default_value) const;
@@ -36,7 +37,8 @@ class Profile {
   int GetProfileIntKeyText(int section_id, std::string const& name, int default_value) const;
   std::string GetProfileStringSecText(std::string const& section, int value_id,
                                       std::string const& default_value) const;
-  std::string GetProfileStringIds(int section_id, int value_id, std::string const& default_value) const;
+  std::string GetProfileStringIds(int section_id, int value_id,
+                                  std::string const& default_value) const;
   std::string GetProfileStringKeyText(int section_id, std::string const& name,
                                       std::string const& default_value) const;
 

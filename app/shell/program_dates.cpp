@@ -90,7 +90,8 @@ int ParseTimeText(std::string_view text) {
     // "8:5" means 8:05: a last single digit after a separator is the tens'
     // place's partner.
     bool last = i + 1 == text.size();
-    if (last && i > 0 && count > 0 && (text[i - 1] == ':' || text[i - 1] == '.' || text[i - 1] == ' '))
+    if (last && i > 0 && count > 0 &&
+        (text[i - 1] == ':' || text[i - 1] == '.' || text[i - 1] == ' '))
       digits[count++] = '0';
     if (count <= kMaxDigits) digits[count++] = ch;
   }

@@ -146,8 +146,8 @@ std::string FormatInserts(std::string_view format, std::initializer_list<TextArg
     TextArg const* arg = argument(n);
     std::string spec;
     char conversion = 0;
-    size_t close = j < format.size() && format[j] == '!' ? format.find('!', j + 1)
-                                                          : std::string_view::npos;
+    size_t close =
+        j < format.size() && format[j] == '!' ? format.find('!', j + 1) : std::string_view::npos;
     if (close != std::string_view::npos &&
         ReadConversion(format.substr(0, close), j + 1, spec, conversion) == close) {
       out += Convert(spec, conversion, arg);

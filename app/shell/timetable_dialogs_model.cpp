@@ -8,9 +8,7 @@
 namespace vemo {
 namespace {
 
-std::string DateText(Dmy const& date) {
-  return FormatDmy(date.day, date.month, date.year, {}, 0);
-}
+std::string DateText(Dmy const& date) { return FormatDmy(date.day, date.month, date.year, {}, 0); }
 
 }  // namespace
 
@@ -20,7 +18,8 @@ std::vector<std::string> ChoiceRowTexts(std::vector<TimetableFileEntry> const& e
     bool same = (i > 0 && entries[i - 1].name == entries[i].name) ||
                 (i + 1 < entries.size() && entries[i + 1].name == entries[i].name);
     Dmy const& first = entries[i].dates[3];
-    rows.push_back(same ? FormatText("%s (%02d.%02d.%d)", {entries[i].name, first.day, first.month, first.year})
+    rows.push_back(same ? FormatText("%s (%02d.%02d.%d)",
+                                     {entries[i].name, first.day, first.month, first.year})
                         : entries[i].name);
   }
   return rows;

@@ -92,8 +92,13 @@ bool TimetableLoader::DiscoverFiles() {
   std::vector<TimetableFileEntry> entries;
   for (int i = 0; i < n; ++i) {
     TIMETABLEFILE_REC const& rec = list[i];
-    TimetableFileEntry entry{rec.path ? rec.path : "", api_->FromKernel(rec.name),
-                             rec.id, rec.kind, rec.area, {}, api_->FromKernel(rec.description)};
+    TimetableFileEntry entry{rec.path ? rec.path : "",
+                             api_->FromKernel(rec.name),
+                             rec.id,
+                             rec.kind,
+                             rec.area,
+                             {},
+                             api_->FromKernel(rec.description)};
     for (int d = 0; d < 5; ++d)
       entry.dates[d] = {rec.dates[d].day, rec.dates[d].month, rec.dates[d].year};
     entries.push_back(std::move(entry));
@@ -156,7 +161,8 @@ intptr_t TimetableLoader::OnParsed(int n) {
 
   int last_day = DayOf(mine.dates[3]);
   if (last_day != 0 && last_day < options_.today) {
-    std::string until = FormatDmy(mine.dates[3].day, mine.dates[3].month, mine.dates[3].year, {}, 0);
+    std::string until =
+        FormatDmy(mine.dates[3].day, mine.dates[3].month, mine.dates[3].year, {}, 0);
     if (!ui_->AskYesNo(378, FormatResString(378, {my_name, until}))) return 1;
   }
 
@@ -168,8 +174,8 @@ intptr_t TimetableLoader::OnParsed(int n) {
     if (contained_paths_.count(other.path)) continue;
     unsigned both = other.mask & mine.mask;
     bool nested = other.mask != mine.mask && (both == other.mask || both == mine.mask);
-    bool same_dates = std::equal(std::begin(mine.dates), std::end(mine.dates),
-                                 std::begin(other.dates), SameDate);
+    bool same_dates =
+        std::equal(std::begin(mine.dates), std::end(mine.dates), std::begin(other.dates), SameDate);
     if (other.kind != mine.kind || other.area != mine.area || !nested || !same_dates) continue;
     bool mine_contained = both == mine.mask;
     std::string other_name = NameOf(i);

@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 
 bool StartsWithNoCase(std::string const& text, std::string const& prefix) {
   if (text.size() < prefix.size()) return false;
-  return wxString::FromUTF8(text.substr(0, prefix.size())).CmpNoCase(wxString::FromUTF8(prefix)) == 0;
+  return wxString::FromUTF8(text.substr(0, prefix.size())).CmpNoCase(wxString::FromUTF8(prefix)) ==
+         0;
 }
 
 bool SameNoCase(std::string const& a, std::string const& b) {
@@ -84,7 +85,8 @@ ResourceBundle LoadResourceBundle(std::string const& path) {
     if (word == "icon") {
       std::string file = FindFileNoCase(folder, value);
       // Only names inside the bundle's folder.
-      if (!file.empty() && value.find('/') == std::string::npos) bundle.icons[static_cast<int>(id)] = file;
+      if (!file.empty() && value.find('/') == std::string::npos)
+        bundle.icons[static_cast<int>(id)] = file;
     } else if (word == "string") {
       bundle.strings[static_cast<int>(id)] = value;
     }
@@ -106,8 +108,8 @@ void TimetableSupport::Init(int timetable, std::string const& timetable_path,
         it == bundle_.strings.end() ? TrainTypeResource{} : ParseTrainTypeResource(it->second);
     uint32_t colour = resource.colour;
     if (resource.slot != 0 && profile)
-      colour = static_cast<uint32_t>(profile->GetProfileIntKeyText(4059, std::to_string(resource.slot),
-                                                                   static_cast<int>(colour)));
+      colour = static_cast<uint32_t>(profile->GetProfileIntKeyText(
+          4059, std::to_string(resource.slot), static_cast<int>(colour)));
     train_types_.push_back(resource);
     colours_.push_back(colour);
   }
@@ -192,13 +194,15 @@ int TimetableSupport::FindTownPage(int town_key) const {
 }
 
 std::string TimetableSupport::GetStationPagePath(int index) const {
-  return index >= 0 && index < static_cast<int>(station_pages_.size()) ? info_folder_ + station_pages_[index]
-                                                                        : std::string();
+  return index >= 0 && index < static_cast<int>(station_pages_.size())
+             ? info_folder_ + station_pages_[index]
+             : std::string();
 }
 
 std::string TimetableSupport::GetTownPagePath(int index) const {
-  return index >= 0 && index < static_cast<int>(town_pages_.size()) ? info_folder_ + town_pages_[index]
-                                                                     : std::string();
+  return index >= 0 && index < static_cast<int>(town_pages_.size())
+             ? info_folder_ + town_pages_[index]
+             : std::string();
 }
 
 }  // namespace vemo

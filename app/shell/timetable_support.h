@@ -26,9 +26,9 @@ TrainTypeResource ParseTrainTypeResource(std::string const& text);
 
 // A resource bundle: a folder with manifest.txt; empty when missing.
 struct ResourceBundle {
-  std::string folder;                   // with a trailing "/"
-  std::map<int, std::string> icons;     // id -> full path of the PNG
-  std::map<int, std::string> strings;   // id -> text
+  std::string folder;                  // with a trailing "/"
+  std::map<int, std::string> icons;    // id -> full path of the PNG
+  std::map<int, std::string> strings;  // id -> text
 };
 // `path` as the kernel names it; a path that ends with "/" names none.
 ResourceBundle LoadResourceBundle(std::string const& path);
@@ -44,8 +44,8 @@ class TimetableSupport {
   // Binds the timetable: its bundle, its train-type colours (the user's
   // "Colors" / slot values win) and its information folder.
   void Init(int timetable, std::string const& timetable_path, std::string const& resource_path,
-            int train_type_count, char language_letter, int kind, int area,
-            Profile const* profile, InfoPages* pages);
+            int train_type_count, char language_letter, int kind, int area, Profile const* profile,
+            InfoPages* pages);
 
   int timetable() const { return timetable_; }
   ResourceBundle const& bundle() const { return bundle_; }

@@ -35,8 +35,8 @@ bool UpToDate(UpdateFiles::Info const& info, UpdateIndexEntry const& entry) {
     hour = local.tm_hour, minute = local.tm_min;
   }
   int hours_apart = hour > entry.hour ? hour - entry.hour : entry.hour - hour;
-  return year == entry.year && month == entry.month && day == entry.day &&
-         minute == entry.minute && hours_apart <= 1;
+  return year == entry.year && month == entry.month && day == entry.day && minute == entry.minute &&
+         hours_apart <= 1;
 }
 
 // Downloads into a temporary name beside the target and renames it into
@@ -111,7 +111,8 @@ bool Commit(std::vector<Swap>* swaps, UpdateFiles* files, std::string* error) {
     std::string old = swap.path + ".old";
     swap.existed = files->Stat(swap.path).has_value();
     bool ok = files->Remove(old) && (!swap.existed || files->Link(swap.path, old));
-    if (ok) ok = swap.remove ? files->Remove(swap.path) : files->Rename(swap.path + ".new", swap.path);
+    if (ok)
+      ok = swap.remove ? files->Remove(swap.path) : files->Rename(swap.path + ".new", swap.path);
     if (!ok) {
       *error = FileError("chyba %x při přejmenování %s", files->last_error, swap.path);
       if (swap.existed) files->Remove(old);
@@ -152,7 +153,8 @@ int RunUpdate(UpdateRunOptions const& options, Downloader* downloader, UpdateFil
   // Old versions that a run stopped half-way (a kill in the swap) left.
   auto clear_old = [&](std::vector<UpdateIndexEntry> const& entries) {
     for (UpdateIndexEntry const& entry : entries)
-      if (IsSafeLocalName(entry.local_name)) files->Remove(options.program_dir + entry.local_name + ".old");
+      if (IsSafeLocalName(entry.local_name))
+        files->Remove(options.program_dir + entry.local_name + ".old");
   };
   state->set_status(2);
   std::string index_path = options.program_dir + "Update.txt";

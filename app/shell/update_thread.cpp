@@ -13,14 +13,15 @@ void UpdateThread::Start(UpdateRunOptions options, std::unique_ptr<Downloader> d
   finished_ = false;
   options.cancel = &cancel_;
   state->set_status(1);
-  thread_ = std::thread([this, options, downloader = std::move(downloader), files = std::move(files),
-                         state, post = std::move(post), done = std::move(done)]() mutable {
-    int status = RunUpdate(options, downloader.get(), files.get(), state);
-    if (post && done) post([done, status] { done(status); });
-    std::lock_guard<std::mutex> lock(mutex_);
-    finished_ = true;
-    ended_.notify_all();
-  });
+  thread_ =
+      std::thread([this, options, downloader = std::move(downloader), files = std::move(files),
+                   state, post = std::move(post), done = std::move(done)]() mutable {
+        int status = RunUpdate(options, downloader.get(), files.get(), state);
+        if (post && done) post([done, status] { done(status); });
+        std::lock_guard<std::mutex> lock(mutex_);
+        finished_ = true;
+        ended_.notify_all();
+      });
 }
 
 bool UpdateThread::Stop(int bound_ms) {
@@ -29,7 +30,8 @@ bool UpdateThread::Stop(int bound_ms) {
   bool ended;
   {
     std::unique_lock<std::mutex> lock(mutex_);
-    ended = ended_.wait_for(lock, std::chrono::milliseconds(bound_ms), [this] { return finished_; });
+    ended =
+        ended_.wait_for(lock, std::chrono::milliseconds(bound_ms), [this] { return finished_; });
   }
   if (ended) {
     thread_.join();

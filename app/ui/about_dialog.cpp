@@ -18,7 +18,8 @@ AboutDialog::AboutDialog(wxWindow* parent, std::string const& kernel_version)
   big.SetPointSize(big.GetPointSize() * 2);
   big.MakeBold();
   title->SetFont(big);
-  program_ = new wxStaticText(this, wxID_ANY, U8(FormatResString(146, {std::string(VEMO_VERSION)})));
+  program_ =
+      new wxStaticText(this, wxID_ANY, U8(FormatResString(146, {std::string(VEMO_VERSION)})));
   kernel_ = new wxStaticText(this, wxID_ANY, U8(FormatResString(145, {kernel_version})));
   auto* picture = new wxStaticBitmap(this, wxID_ANY, CommandBitmap(cmd::kNewConnWindow, 48));
 

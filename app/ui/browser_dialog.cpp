@@ -38,9 +38,11 @@ BrowserDialog::BrowserDialog(wxWindow* parent, Profile* profile, int placement_v
 
   std::optional<WindowPlacement> placement;
   if (profile_)
-    placement = ParsePlacement(profile_->GetProfileStringIds(kBrowserSection, placement_value_id_, ""));
+    placement =
+        ParsePlacement(profile_->GetProfileStringIds(kBrowserSection, placement_value_id_, ""));
   wxRect area = wxDisplay(0u).GetClientArea();
-  if (placement && placement->right - placement->left > 100 && placement->bottom - placement->top > 100) {
+  if (placement && placement->right - placement->left > 100 &&
+      placement->bottom - placement->top > 100) {
     SetSize(placement->left, placement->top, placement->right - placement->left,
             placement->bottom - placement->top);
     if (placement->flags & 2) Maximize();

@@ -18,10 +18,14 @@ struct Art {
 };
 
 constexpr Art kArt[] = {
-    {cmd::kNewConnWindow, 0x1F6FB2, "S"},   {cmd::kArrDepWindow, 0xC0392B, "O"},
-    {cmd::kArrDepWindowAir, 0xC0392B, "L"}, {cmd::kTrainsWindow, 0x27AE60, "V"},
-    {cmd::kTrainsWindowAir, 0x27AE60, "L"}, {cmd::kZjrWindow, 0x8E44AD, "Z"},
-    {cmd::kHelp, 0x7F8C8D, "?"},            {cmd::kExit, 0x555555, "×"},
+    {cmd::kNewConnWindow, 0x1F6FB2, "S"},
+    {cmd::kArrDepWindow, 0xC0392B, "O"},
+    {cmd::kArrDepWindowAir, 0xC0392B, "L"},
+    {cmd::kTrainsWindow, 0x27AE60, "V"},
+    {cmd::kTrainsWindowAir, 0x27AE60, "L"},
+    {cmd::kZjrWindow, 0x8E44AD, "Z"},
+    {cmd::kHelp, 0x7F8C8D, "?"},
+    {cmd::kExit, 0x555555, "×"},
     {cmd::kToggleTooltips, 0xD4AC0D, "i"},
 };
 

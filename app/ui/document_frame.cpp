@@ -27,7 +27,9 @@ wxMenu* MakeMenu(std::vector<MenuItem> const& items, bool icons) {
   auto* menu = new wxMenu;
   for (MenuItem const& item : items) {
     switch (item.type) {
-      case ItemType::kSeparator: menu->AppendSeparator(); break;
+      case ItemType::kSeparator:
+        menu->AppendSeparator();
+        break;
       case ItemType::kSubmenu:
         menu->AppendSubMenu(MakeMenu(item.items, icons), U8(item.text));
         break;
@@ -52,11 +54,16 @@ wxMenu* MakeMenu(std::vector<MenuItem> const& items, bool icons) {
 
 int SectionIdOf(WindowKind kind) {
   switch (kind) {
-    case WindowKind::kConnections: return 4014;
-    case WindowKind::kArrDep: return 4047;
-    case WindowKind::kTrains: return 4055;
-    case WindowKind::kStopTimetables: return 4083;
-    case WindowKind::kMap: return 4101;
+    case WindowKind::kConnections:
+      return 4014;
+    case WindowKind::kArrDep:
+      return 4047;
+    case WindowKind::kTrains:
+      return 4055;
+    case WindowKind::kStopTimetables:
+      return 4083;
+    case WindowKind::kMap:
+      return 4101;
   }
   return 4014;
 }
@@ -90,12 +97,15 @@ DocumentFrame::DocumentFrame(WindowKind kind, int timetable, FrameContext const&
   // The update thread writes its state; the pane shows what it reads.
   if (context_.update) {
     update_pane_timer_ = new wxTimer(this);
-    Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
-      int status = context_.update->status();
-      if (status == 0) return;
-      PaneText pane = UpdatePane(status, context_.update->text());
-      panes_->SetPane(45008, pane.text, pane.tooltip);
-    }, update_pane_timer_->GetId());
+    Bind(
+        wxEVT_TIMER,
+        [this](wxTimerEvent&) {
+          int status = context_.update->status();
+          if (status == 0) return;
+          PaneText pane = UpdatePane(status, context_.update->text());
+          panes_->SetPane(45008, pane.text, pane.tooltip);
+        },
+        update_pane_timer_->GetId());
     update_pane_timer_->Start(500);
   }
 
@@ -118,22 +128,31 @@ DocumentFrame::DocumentFrame(WindowKind kind, int timetable, FrameContext const&
     wxRect rect(position * (button.x + bar->GetToolSeparation()), 0, button.x, bar->GetSize().y);
     ShowTimetableDropDown(command, rect);
   });
-  Bind(wxEVT_MENU, [this](wxCommandEvent&) {
-    bool shown = !GetToolBar()->IsShown();
-    GetToolBar()->Show(shown);
-    SendSizeEvent();
-  }, cmd::ToWxId(cmd::kToolbar));
-  Bind(wxEVT_MENU, [this](wxCommandEvent&) {
-    toolbar_texts_ = !toolbar_texts_;
-    BuildToolBar();
-  }, cmd::ToWxId(cmd::kToolbarTexts));
-  Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) {
-    event.Check(GetToolBar()->IsShown());
-  }, cmd::ToWxId(cmd::kToolbar));
-  Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) {
-    event.Enable(GetToolBar()->IsShown());
-    event.Check(toolbar_texts_);
-  }, cmd::ToWxId(cmd::kToolbarTexts));
+  Bind(
+      wxEVT_MENU,
+      [this](wxCommandEvent&) {
+        bool shown = !GetToolBar()->IsShown();
+        GetToolBar()->Show(shown);
+        SendSizeEvent();
+      },
+      cmd::ToWxId(cmd::kToolbar));
+  Bind(
+      wxEVT_MENU,
+      [this](wxCommandEvent&) {
+        toolbar_texts_ = !toolbar_texts_;
+        BuildToolBar();
+      },
+      cmd::ToWxId(cmd::kToolbarTexts));
+  Bind(
+      wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Check(GetToolBar()->IsShown()); },
+      cmd::ToWxId(cmd::kToolbar));
+  Bind(
+      wxEVT_UPDATE_UI,
+      [this](wxUpdateUIEvent& event) {
+        event.Enable(GetToolBar()->IsShown());
+        event.Check(toolbar_texts_);
+      },
+      cmd::ToWxId(cmd::kToolbarTexts));
 }
 
 DocumentFrame::~DocumentFrame() {
@@ -199,7 +218,8 @@ void DocumentFrame::RestorePlacement() {
   // A placement saved on a display that is gone is moved onto one that is
   // there, never left off-screen.
   int display = wxDisplay::GetFromPoint(saved.GetTopLeft());
-  wxRect area = wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetClientArea();
+  wxRect area =
+      wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetClientArea();
   saved.SetWidth(std::min(saved.GetWidth(), area.GetWidth()));
   saved.SetHeight(std::min(saved.GetHeight(), area.GetHeight()));
   saved.SetX(std::clamp(saved.GetX(), area.GetLeft(), area.GetRight() - saved.GetWidth() + 1));
@@ -220,7 +240,8 @@ void DocumentFrame::ApplyMinSizeAndPlace(bool random_place) {
   static std::mt19937 random{std::random_device{}()};
   wxRect area = display.GetClientArea();
   int x = 0, y = 0;
-  RandomPlacement({area.x, area.y, area.width, area.height}, GetSize().x, GetSize().y, random, &x, &y);
+  RandomPlacement({area.x, area.y, area.width, area.height}, GetSize().x, GetSize().y, random, &x,
+                  &y);
   Move(x, y);
 }
 

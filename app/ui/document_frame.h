@@ -22,7 +22,13 @@ namespace vemo {
 class PaneStatusBar;
 class Profile;
 
-enum class WindowKind { kConnections = 5000, kArrDep = 5010, kTrains = 5020, kStopTimetables = 5030, kMap = 5040 };
+enum class WindowKind {
+  kConnections = 5000,
+  kArrDep = 5010,
+  kTrains = 5020,
+  kStopTimetables = 5030,
+  kMap = 5040
+};
 
 // The profile section (string id) of a kind's window.
 int SectionIdOf(WindowKind kind);

@@ -19,10 +19,14 @@ namespace {
 // The pictures of the timetable kinds 1..4 (rail, bus, city, air).
 int KindCommand(int kind) {
   switch (kind) {
-    case 2: return cmd::kArrDepWindow;
-    case 3: return cmd::kZjrWindow;
-    case 4: return cmd::kArrDepWindowAir;
-    default: return cmd::kTrainsWindow;
+    case 2:
+      return cmd::kArrDepWindow;
+    case 3:
+      return cmd::kZjrWindow;
+    case 4:
+      return cmd::kArrDepWindowAir;
+    default:
+      return cmd::kTrainsWindow;
   }
 }
 
@@ -45,8 +49,9 @@ TimetableChoiceDialog::TimetableChoiceDialog(wxWindow* parent,
     int kind = entries[i].kind >= 1 && entries[i].kind <= 4 ? entries[i].kind : 1;
     list_->InsertItem(static_cast<long>(i), U8(rows[i]), kind - 1);
   }
-  if (!rows.empty()) list_->SetItemState(0, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
-                                         wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+  if (!rows.empty())
+    list_->SetItemState(0, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
+                        wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
   ok_ = new wxButton(this, wxID_OK);
   auto* cancel = new wxButton(this, wxID_CANCEL, U8("Storno"));
   auto* buttons = new wxStdDialogButtonSizer;
@@ -114,9 +119,8 @@ TimetableInfoDialog::TimetableInfoDialog(wxWindow* parent, TimetableInfoTexts co
     grid->Add(new wxStaticText(this, wxID_ANY, U8("Internet:")), 0, wxALIGN_CENTER_VERTICAL);
     link_ = new wxGenericHyperlinkCtrl(this, wxID_ANY, U8(texts.link), U8(texts.link));
     // Opened with the user's browser, never through a shell.
-    link_->Bind(wxEVT_HYPERLINK, [this](wxHyperlinkEvent& event) {
-      ShellOpen(FromWx(event.GetURL()));
-    });
+    link_->Bind(wxEVT_HYPERLINK,
+                [this](wxHyperlinkEvent& event) { ShellOpen(FromWx(event.GetURL())); });
     grid->Add(link_, 0, wxALIGN_CENTER_VERTICAL);
   }
   auto* column = new wxBoxSizer(wxVERTICAL);

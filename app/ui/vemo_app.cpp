@@ -162,15 +162,21 @@ bool VemoApp::StartUp() {
 
 void VemoApp::OpenFirstWindow() {
   switch (options_.first_window_kind) {
-    case 1: OpenFrame(WindowKind::kArrDep, -1); break;
-    case 2: OpenFrame(WindowKind::kTrains, -1); break;
+    case 1:
+      OpenFrame(WindowKind::kArrDep, -1);
+      break;
+    case 2:
+      OpenFrame(WindowKind::kTrains, -1);
+      break;
     case 3: {
       bool city = std::any_of(frame_context_.timetables.begin(), frame_context_.timetables.end(),
                               [](LoadedTimetable const& t) { return t.kind == kKindCity; });
       OpenFrame(city ? WindowKind::kStopTimetables : WindowKind::kConnections, -1);
       break;
     }
-    default: OpenFrame(WindowKind::kConnections, -1); break;
+    default:
+      OpenFrame(WindowKind::kConnections, -1);
+      break;
   }
 }
 
@@ -209,7 +215,8 @@ DocumentFrame* VemoApp::FindOrOpen(WindowKind kind, int timetable, bool new_requ
 
 bool VemoApp::CloseAllFrames() {
   std::vector<DocumentFrame*> snapshot = Frames();
-  return CloseFramesInOrder<DocumentFrame>(snapshot, [](DocumentFrame* frame) { return frame->Close(); });
+  return CloseFramesInOrder<DocumentFrame>(snapshot,
+                                           [](DocumentFrame* frame) { return frame->Close(); });
 }
 
 void VemoApp::EnableFrames(bool enable) {
@@ -229,23 +236,36 @@ void VemoApp::BindCommands() {
 void VemoApp::OnCommand(wxCommandEvent& event) {
   int command = cmd::FromWxId(event.GetId());
   std::vector<LoadedTimetable> const& timetables = frame_context_.timetables;
-  auto is_city = [&](int i) { return i >= 0 && i < static_cast<int>(timetables.size()) && timetables[i].kind == kKindCity; };
+  auto is_city = [&](int i) {
+    return i >= 0 && i < static_cast<int>(timetables.size()) && timetables[i].kind == kKindCity;
+  };
   switch (command) {
-    case cmd::kNewConnWindow: OpenFrame(WindowKind::kConnections, -1); return;
+    case cmd::kNewConnWindow:
+      OpenFrame(WindowKind::kConnections, -1);
+      return;
     case cmd::kArrDepWindow:
-    case cmd::kArrDepWindowAir: OpenFrame(WindowKind::kArrDep, MainWindowTimetable()); return;
+    case cmd::kArrDepWindowAir:
+      OpenFrame(WindowKind::kArrDep, MainWindowTimetable());
+      return;
     case cmd::kTrainsWindow:
-    case cmd::kTrainsWindowAir: OpenFrame(WindowKind::kTrains, MainWindowTimetable()); return;
+    case cmd::kTrainsWindowAir:
+      OpenFrame(WindowKind::kTrains, MainWindowTimetable());
+      return;
     case cmd::kZjrWindow: {
       int single = MainWindowTimetable();
       if (is_city(single))
         OpenFrame(WindowKind::kStopTimetables, single);
-      else if (std::any_of(timetables.begin(), timetables.end(), [](auto const& t) { return t.kind == kKindCity; }))
+      else if (std::any_of(timetables.begin(), timetables.end(),
+                           [](auto const& t) { return t.kind == kKindCity; }))
         OpenFrame(WindowKind::kStopTimetables, -1);
       return;
     }
-    case cmd::kExit: CloseAllFrames(); return;
-    case cmd::kHelp: ShowHelp(); return;
+    case cmd::kExit:
+      CloseAllFrames();
+      return;
+    case cmd::kHelp:
+      ShowHelp();
+      return;
     case cmd::kAbout: {
       AboutDialog about(GetTopWindow(), kernel_.QoVer());
       about.ShowModal();
@@ -268,7 +288,8 @@ void VemoApp::OnCommand(wxCommandEvent& event) {
       settings_.hide_nodes = !settings_.hide_nodes;
       SendToFrames(EVT_NODES_CHANGED);
       return;
-    default: break;
+    default:
+      break;
   }
   // The per-timetable entries of the drop-downs open a further frame
   // without the limit of three.
@@ -276,7 +297,8 @@ void VemoApp::OnCommand(wxCommandEvent& event) {
     OpenFrame(WindowKind::kArrDep, command - cmd::kArrDepForTimetableBase);
   else if (InRange(command, cmd::kTrainsForTimetableBase))
     OpenFrame(WindowKind::kTrains, command - cmd::kTrainsForTimetableBase);
-  else if (InRange(command, cmd::kZjrForTimetableBase) && is_city(command - cmd::kZjrForTimetableBase))
+  else if (InRange(command, cmd::kZjrForTimetableBase) &&
+           is_city(command - cmd::kZjrForTimetableBase))
     OpenFrame(WindowKind::kStopTimetables, command - cmd::kZjrForTimetableBase);
   else if (InRange(command, cmd::kTimetableInfoBase) &&
            command - cmd::kTimetableInfoBase < kernel_.QoQoCount())
@@ -325,7 +347,8 @@ TimetableInfoTexts VemoApp::TimetableInfo(int timetable) {
   int count = kernel_.QoGetExtensions(timetable, &extensions);
   for (int i = 0; i < count && extensions; ++i)
     if (extensions[i]) facts.extensions.push_back(extensions[i]);
-  if (timetable < static_cast<int>(supports_.size()) && !supports_[timetable].bundle().folder.empty())
+  if (timetable < static_cast<int>(supports_.size()) &&
+      !supports_[timetable].bundle().folder.empty())
     facts.resource_path = supports_[timetable].bundle().folder;
   return MakeTimetableInfoTexts(facts);
 }
@@ -341,10 +364,11 @@ void VemoApp::StartUpdate() {
   std::string index_url(LoadResString(330));
   if (!settings_.auto_update || IsRunningFromCd() || index_url.empty()) return;
   UpdateRunOptions options{GetModuleDir(), index_url, nullptr};
-  update_thread_.Start(options, std::make_unique<CurlDownloader>(update_thread_.cancel_flag()),
-                       std::make_unique<PosixUpdateFiles>(), &update_state_,
-                       [](std::function<void()> work) { wxTheApp->CallAfter(std::move(work)); },
-                       [this](int status) { OnUpdateDone(status); });
+  update_thread_.Start(
+      options, std::make_unique<CurlDownloader>(update_thread_.cancel_flag()),
+      std::make_unique<PosixUpdateFiles>(), &update_state_,
+      [](std::function<void()> work) { wxTheApp->CallAfter(std::move(work)); },
+      [this](int status) { OnUpdateDone(status); });
 }
 
 void VemoApp::OnUpdateDone(int status) {

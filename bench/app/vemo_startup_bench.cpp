@@ -35,7 +35,8 @@ class SilentUi : public vemo::LoadUi {
  public:
   void ShowMessage(int, std::string const&, vemo::MessageIcon) override { failed = true; }
   bool AskYesNo(int, std::string const&) override { return true; }
-  std::optional<std::vector<int>> ChooseTimetables(std::vector<vemo::TimetableFileEntry> const&) override {
+  std::optional<std::vector<int>> ChooseTimetables(
+      std::vector<vemo::TimetableFileEntry> const&) override {
     return std::nullopt;
   }
   bool failed = false;

@@ -105,8 +105,8 @@ QO_API int QoArrDepVL(int timetable, int fromItem, int fromList, int toItem, int
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t) return 0;
     BoardFilter filter = MakeBoardFilter(*t, mask1, mask2);
-    if (int error = CollectBoardVL(*t, fromItem, fromList, toItem, toList, departures != 0,
-                                   filter, SharedWork(), board)) {
+    if (int error = CollectBoardVL(*t, fromItem, fromList, toItem, toList, departures != 0, filter,
+                                   SharedWork(), board)) {
       SetKernelError(error);
       return 0;
     }
@@ -154,16 +154,16 @@ QO_API int QoDepLine(int timetable, int train, int day, int month, int year, DEP
   return api::GuardedExport<int>(0, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t || !api::CheckTrain(*t, train)) return 0;
-    if (int error = CollectLineTrips(*t, timetable, static_cast<uint32_t>(train), day, month,
-                                     year, trips))
+    if (int error =
+            CollectLineTrips(*t, timetable, static_cast<uint32_t>(train), day, month, year, trips))
       SetKernelError(error);
     if (out) *out = reinterpret_cast<DEPLINE_REC*>(trips.data());
     return static_cast<int>(trips.size());
   });
 }
 
-QO_API int QoArrDepVLExt(int fromTimetable, int fromItem, int fromList, int toTimetable,
-                         int toItem, int toList, int departures, const unsigned int* masks1,
+QO_API int QoArrDepVLExt(int fromTimetable, int fromItem, int fromList, int toTimetable, int toItem,
+                         int toList, int departures, const unsigned int* masks1,
                          const unsigned int* masks2, int reduce, int day, int month, int year,
                          ARRDEP_EXT_REC** out) {
   static std::vector<MergedBoardEntry> board;
@@ -222,8 +222,8 @@ QO_API unsigned char* QoStationsTo(int timetable, int station, unsigned int mask
   return ReachableStations(timetable, station, false, mask1, mask2, marks);
 }
 
-QO_API int QoStLines(int timetable, int station, int departures, int arrivals,
-                     unsigned int mask1, unsigned int mask2, STLINE_REC** out) {
+QO_API int QoStLines(int timetable, int station, int departures, int arrivals, unsigned int mask1,
+                     unsigned int mask2, STLINE_REC** out) {
   static std::vector<StationLine> lines;
   return api::GuardedExport<int>(0, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
@@ -234,8 +234,8 @@ QO_API int QoStLines(int timetable, int station, int departures, int arrivals,
     }
     lines.clear();
     BoardFilter filter = MakeBoardFilter(*t, mask1, mask2);
-    CollectStationLines(*t, static_cast<uint16_t>(station), departures != 0, arrivals != 0,
-                        filter, lines);
+    CollectStationLines(*t, static_cast<uint16_t>(station), departures != 0, arrivals != 0, filter,
+                        lines);
     if (out) {
       std::sort(lines.begin(), lines.end(),
                 [](const StationLine& a, const StationLine& b) { return a.train < b.train; });
@@ -256,8 +256,8 @@ QO_API int QoStLinesVL(int timetable, int item, int list, int departures, int ar
       return 0;
     }
     BoardFilter filter = MakeBoardFilter(*t, mask1, mask2);
-    if (int error = CollectStationLinesVL(*t, item, list, departures != 0, arrivals != 0, filter,
-                                          lines)) {
+    if (int error =
+            CollectStationLinesVL(*t, item, list, departures != 0, arrivals != 0, filter, lines)) {
       SetKernelError(error);
       return 0;
     }
@@ -277,8 +277,8 @@ static unsigned char* StationsVL(int timetable, int item, int list, int target, 
   return api::GuardedExport<unsigned char*>(nullptr, [&]() -> unsigned char* {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t) return nullptr;
-    if (int error = MarkReachableStationsVL(*t, item, list, target, from, mask1, mask2, scratch,
-                                            marks)) {
+    if (int error =
+            MarkReachableStationsVL(*t, item, list, target, from, mask1, mask2, scratch, marks)) {
       SetKernelError(error);
       return nullptr;
     }
@@ -309,8 +309,8 @@ QO_API void QoArrDepTypes(int timetable, const unsigned short* stations, int cou
 }
 
 QO_API int QoArrDep2(int timetable, int station, int towards, int usePassVia, int arrivals,
-                      int departures, unsigned int mask1, unsigned int mask2, int mergeFlags,
-                      ARRDEP2_REC** out) {
+                     int departures, unsigned int mask1, unsigned int mask2, int mergeFlags,
+                     ARRDEP2_REC** out) {
   static std::vector<Board2Entry> board;
   static Board2Work work;
   return api::GuardedExport<int>(0, [&] {

@@ -60,14 +60,13 @@ QO_API int QoConnectionExt2(const int* from_items, const int* from_lists,
   });
 }
 
-QO_API int QoConnectionExt(const int* from_items, const int* from_lists,
-                           const int* from_timetables, const int* from_minutes, int from_count,
-                           const int* to_items, const int* to_lists, const int* to_timetables,
-                           const int* to_minutes, int to_count, const int* via_items,
-                           const int* via_lists, const int* via_timetables, int via_count,
-                           int time, int day, int month, int year, int changes_allowed,
-                           int by_departure, const int* masks, int* count,
-                           unsigned char** buffer) {
+QO_API int QoConnectionExt(const int* from_items, const int* from_lists, const int* from_timetables,
+                           const int* from_minutes, int from_count, const int* to_items,
+                           const int* to_lists, const int* to_timetables, const int* to_minutes,
+                           int to_count, const int* via_items, const int* via_lists,
+                           const int* via_timetables, int via_count, int time, int day, int month,
+                           int year, int changes_allowed, int by_departure, const int* masks,
+                           int* count, unsigned char** buffer) {
   return QoConnectionExt2(from_items, from_lists, from_timetables, from_minutes, from_count,
                           to_items, to_lists, to_timetables, to_minutes, to_count, via_items,
                           via_lists, via_timetables, via_count, nullptr, nullptr, nullptr, 0, time,

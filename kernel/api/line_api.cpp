@@ -70,8 +70,7 @@ struct DirectionsOut {
 };
 
 int LineDirectionsOut(int timetable, unsigned int mask, int train, int day, int month, int year,
-                      int week, int** counts, int*** stations, unsigned char*** ends,
-                      int** flags) {
+                      int week, int** counts, int*** stations, unsigned char*** ends, int** flags) {
   static DirectionsOut out;
   if (counts) *counts = nullptr;
   if (stations) *stations = nullptr;
@@ -111,8 +110,7 @@ int LineDirectionsOut(int timetable, unsigned int mask, int train, int day, int 
 }
 
 int DirectionOut(int timetable, unsigned int mask, int train, int a, int b, int day, int month,
-                 int year, int week, int reverse, int** stations, unsigned char** ends,
-                 int* flag) {
+                 int year, int week, int reverse, int** stations, unsigned char** ends, int* flag) {
   static LineDirection found;
   static std::vector<int> list;
   if (stations) *stations = nullptr;
@@ -179,13 +177,15 @@ QO_API int QoZJRSetWeekMode(int mode) {
 }
 
 QO_API int QoSetExtactInclusion(int value) {
-  if (value >= 0) Settings().inclusion = value != 0;
-  else Settings().rare = -value - 1;
+  if (value >= 0)
+    Settings().inclusion = value != 0;
+  else
+    Settings().rare = -value - 1;
   return value;
 }
 
-QO_API int QoZJRTimes(int timetable, unsigned int mask, int train, int language, int day,
-                      int month, int year, int week, const int* stations, int count, int stop,
+QO_API int QoZJRTimes(int timetable, unsigned int mask, int train, int language, int day, int month,
+                      int year, int week, const int* stations, int count, int stop,
                       int remark_letter, int*** hour_counts, ZJRTIME_REC**** hours,
                       unsigned char** days, int* legend_count, const char*** legend_codes,
                       const char*** legend_texts, int* service_kind) {
@@ -276,8 +276,7 @@ QO_API int QoZJRLineSubstitute(int timetable, int train, int day) {
 
 QO_API void QoZJRResolve(int timetable, unsigned int mask, const char* from_text,
                          const char* to_text, const char* line_text, int most, int** from,
-                         int* from_count, int** to, int* to_count, int** lines,
-                         int* line_count) {
+                         int* from_count, int** to, int* to_count, int** lines, int* line_count) {
   static ResolveResult result;
   if (from) *from = nullptr;
   if (to) *to = nullptr;
@@ -328,8 +327,8 @@ QO_API const unsigned char* QoZJRStationsOnLine(int timetable, unsigned int mask
 QO_API int QoZJRDirectionEx(int timetable, unsigned int mask, int train, int a, int b, int day,
                             int month, int year, int week, int reverse, int** stations,
                             unsigned char** ends, int* flag) {
-  return DirectionOut(timetable, mask, train, a, b, day, month, year, week, reverse, stations,
-                      ends, flag);
+  return DirectionOut(timetable, mask, train, a, b, day, month, year, week, reverse, stations, ends,
+                      flag);
 }
 
 QO_API int QoZJRDirection(int timetable, unsigned int mask, int train, int a, int b, int day,

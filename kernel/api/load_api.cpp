@@ -145,7 +145,8 @@ QO_API int QoInit2(char const* const* paths, int count, QoLoadCallback callback)
 QO_API int QoLoadExtension(char const* path, QoLoadCallback callback) {
   return api::GuardedExport<int>(0, [&] {
     bool attached = false;
-    if (int error = LoadLoneExtension(path, callback, &attached, KernelLoadSteps())) SetKernelError(error);
+    if (int error = LoadLoneExtension(path, callback, &attached, KernelLoadSteps()))
+      SetKernelError(error);
     return attached ? 1 : 0;
   });
 }

@@ -73,8 +73,8 @@ QO_API void QoExtMapGetKeyCoors(int timetable, int key, int* x, int* y) {
   });
 }
 
-QO_API int QoGetLayersGIS(int timetable, const GISLAYER_REC** layers1,
-                          const GISLAYER_REC** layers2, const GISLAYER_REC** layers3) {
+QO_API int QoGetLayersGIS(int timetable, const GISLAYER_REC** layers1, const GISLAYER_REC** layers2,
+                          const GISLAYER_REC** layers3) {
   return api::GuardedExport(0, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t || !t->Gis) return 0;
@@ -141,9 +141,8 @@ QO_API GISFONT_REC QoGetFontGIS(const GISLAYER_REC* layer, const GISLABEL_REC* l
   return QoGetFontGISEx(layer, label, dpi, 1.0);
 }
 
-QO_API int QoGetStationsInCircle(const int* selection, int x, int y, int min_count,
-                                 int soft_limit, int radius, int* timetables, int* stations,
-                                 int capacity) {
+QO_API int QoGetStationsInCircle(const int* selection, int x, int y, int min_count, int soft_limit,
+                                 int radius, int* timetables, int* stations, int capacity) {
   return api::GuardedExport(0, [&] {
     if (capacity <= 0) return 0;
     if (!timetables || !stations) {

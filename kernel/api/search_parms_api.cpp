@@ -26,8 +26,9 @@ static_assert(sizeof(CONNPARMSLIMITS_REC) == 52);
 namespace {
 
 size_t RecordSize(uint32_t version) {
-  return version == 0 ? QO_CONNPARMS_SIZE_V0
-                      : version == 1 ? QO_CONNPARMS_SIZE_V1 : QO_CONNPARMS_SIZE_V2;
+  return version == 0   ? QO_CONNPARMS_SIZE_V0
+         : version == 1 ? QO_CONNPARMS_SIZE_V1
+                        : QO_CONNPARMS_SIZE_V2;
 }
 
 // The client's record, as much of it as its version holds, in a whole one.
@@ -149,8 +150,8 @@ unsigned char*** CopyTables(unsigned char*** source) {
 }
 
 void FreeArrays(CONNPARMS_REC& r) {
-  for (int** array : {&r.max_change_times, &r.min_change_times, &r.default_min_times,
-                      &r.change_penalties}) {
+  for (int** array :
+       {&r.max_change_times, &r.min_change_times, &r.default_min_times, &r.change_penalties}) {
     ArrayHandle h = reinterpret_cast<ArrayHandle>(*array);
     FreeArray(&h);
     *array = nullptr;
@@ -178,8 +179,19 @@ extern "C" {
 
 QO_API CONNPARMSLIMITS_REC* QoGetConnectionParmsLimits(void) {
   static CONNPARMSLIMITS_REC limits;
-  limits = {0, kMaxChanges, 0, kMaxChangeTime, 0, kMaxChangePenalty, kMinWindowLength,
-            kMaxWindowLength, 0, kMaxDeltaPercent, 0, kMaxDeltaMetres, kMaxRetries};
+  limits = {0,
+            kMaxChanges,
+            0,
+            kMaxChangeTime,
+            0,
+            kMaxChangePenalty,
+            kMinWindowLength,
+            kMaxWindowLength,
+            0,
+            kMaxDeltaPercent,
+            0,
+            kMaxDeltaMetres,
+            kMaxRetries};
   return &limits;
 }
 
@@ -274,8 +286,7 @@ QO_API int QoParmsEqual(const CONNPARMS_REC* a, const CONNPARMS_REC* b) {
     if (!a || !b) return a == b ? 1 : 0;
     if (a->max_changes != b->max_changes || a->window_direct != b->window_direct ||
         a->window_changes != b->window_changes || a->stops_in_via != b->stops_in_via ||
-        a->delta_max_type != b->delta_max_type ||
-        a->delta_max_percent != b->delta_max_percent ||
+        a->delta_max_type != b->delta_max_type || a->delta_max_percent != b->delta_max_percent ||
         a->delta_max_metres != b->delta_max_metres || a->retries_direct != b->retries_direct ||
         a->retries_changes != b->retries_changes || a->use_beds != b->use_beds)
       return 0;
@@ -374,13 +385,17 @@ QO_API int QoGetPrefereTrains(int* out) {
   return flag;
 }
 
-QO_API int QoSetPrefereTrains(int flag) { return CurrentSearchSettings().Parms.PreferTrains = Flag(flag); }
+QO_API int QoSetPrefereTrains(int flag) {
+  return CurrentSearchSettings().Parms.PreferTrains = Flag(flag);
+}
 
 QO_API int QoSetPrefereTrainsDefault(int flag) {
   return CurrentSearchSettings().PreferTrainsDefault = Flag(flag);
 }
 
-QO_API int QoSetLimitOnTarget(int flag) { return CurrentSearchSettings().Parms.LimitOnTarget = Flag(flag); }
+QO_API int QoSetLimitOnTarget(int flag) {
+  return CurrentSearchSettings().Parms.LimitOnTarget = Flag(flag);
+}
 
 QO_API int QoSetSearchCoors(int flag) {
   return CurrentSearchSettings().Parms.SearchByCoordinates = Flag(flag);
@@ -392,7 +407,9 @@ QO_API void QoSetChangeFun(QoChangeTimeCallback callback) {
   CurrentSearchSettings().ChangeFun = callback;
 }
 
-QO_API void QoSetMaxSearchDist(int distance) { CurrentSearchSettings().MaxSearchDistance = distance; }
+QO_API void QoSetMaxSearchDist(int distance) {
+  CurrentSearchSettings().MaxSearchDistance = distance;
+}
 
 QO_API int QoEnableWalk(int timetable, int key_a, int key_b, int enable) {
   return api::GuardedExport<int>(0, [&] {

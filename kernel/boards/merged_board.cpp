@@ -112,8 +112,8 @@ int CollectMergedBoard(const MergedBoardRequest& r, MergedBoardWork& work,
   TrainTexts texts;
   for (size_t k = 0; k < n; ++k) {
     const TimetableRecord& t = *TimetableAt(out[k].timetable);
-    GetTrainStationTexts(t, 0, static_cast<uint32_t>(out[k].entry.train), out[k].entry.station,
-                         -1, -1, false, texts);
+    GetTrainStationTexts(t, 0, static_cast<uint32_t>(out[k].entry.train), out[k].entry.station, -1,
+                         -1, false, texts);
     work.numbers[k] = texts.Number;
     work.names[k] = texts.Second;
     work.numberValues[k] = LeadingValue(texts.Number);
@@ -126,15 +126,18 @@ int CollectMergedBoard(const MergedBoardRequest& r, MergedBoardWork& work,
     const MergedBoardEntry& b = out[static_cast<size_t>(y)];
     int ma = a.entry.minute & kStopMinuteMask, mb = b.entry.minute & kStopMinuteMask;
     if (ma != mb) return ma < mb ? -1 : 1;
-    if (a.timetable == b.timetable) return a.entry.train < b.entry.train ? -1 : a.entry.train > b.entry.train;
+    if (a.timetable == b.timetable)
+      return a.entry.train < b.entry.train ? -1 : a.entry.train > b.entry.train;
     const TimetableRecord& ta = *TimetableAt(a.timetable);
     const TimetableRecord& tb = *TimetableAt(b.timetable);
     if (ta.Kind != tb.Kind || ta.Area != tb.Area) return a.timetable < b.timetable ? -1 : 1;
-    if (int c = CompareTexts(work.numbers[static_cast<size_t>(x)], work.numberValues[static_cast<size_t>(x)],
-                             work.numbers[static_cast<size_t>(y)], work.numberValues[static_cast<size_t>(y)]))
+    if (int c = CompareTexts(
+            work.numbers[static_cast<size_t>(x)], work.numberValues[static_cast<size_t>(x)],
+            work.numbers[static_cast<size_t>(y)], work.numberValues[static_cast<size_t>(y)]))
       return c;
-    if (int c = CompareTexts(work.names[static_cast<size_t>(x)], work.nameValues[static_cast<size_t>(x)],
-                             work.names[static_cast<size_t>(y)], work.nameValues[static_cast<size_t>(y)]))
+    if (int c = CompareTexts(
+            work.names[static_cast<size_t>(x)], work.nameValues[static_cast<size_t>(x)],
+            work.names[static_cast<size_t>(y)], work.nameValues[static_cast<size_t>(y)]))
       return c;
     return a.timetable < b.timetable ? -1 : a.timetable > b.timetable;
   };

@@ -21,8 +21,8 @@ std::string_view GroupName(const TimetableRecord& t, int station) {
 
 bool AreStationsInSameRegionGroup(const TimetableRecord& t, int station1, int station2) {
   if (t.StationRegions.empty() || GetPoolCount(t.RegionNames) == 0) return true;
-  if (station1 >= 0 && station1 < t.StationRegions.size() &&
-      station2 >= 0 && station2 < t.StationRegions.size() &&
+  if (station1 >= 0 && station1 < t.StationRegions.size() && station2 >= 0 &&
+      station2 < t.StationRegions.size() &&
       t.StationRegions[station1] == t.StationRegions[station2])
     return true;
   std::string_view a = GroupName(t, station1);

@@ -7,9 +7,7 @@ namespace qo {
 void CollectStationLines(TimetableRecord& t, uint16_t station, bool departures, bool arrivals,
                          const BoardFilter& filter, std::vector<StationLine>& out) {
   const bool numbered = !t.MainNumbers.Values.empty();
-  auto numberOf = [&](int32_t train) {
-    return numbered ? t.MainNumbers.Values[train] : train;
-  };
+  auto numberOf = [&](int32_t train) { return numbered ? t.MainNumbers.Values[train] : train; };
   const StationEventList events = SelectStationEvents(t, station);
   for (int32_t e = 0; e < events.count; ++e) {
     const StationEvent event = events.At(e);

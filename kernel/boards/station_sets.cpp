@@ -71,9 +71,8 @@ int MarkReachableStationsVL(TimetableRecord& t, int item, int list, int target, 
   return ErrNone;
 }
 
-int CollectStationLinesVL(TimetableRecord& t, int item, int list, bool departures,
-                          bool arrivals, const BoardFilter& filter,
-                          std::vector<StationLine>& out) {
+int CollectStationLinesVL(TimetableRecord& t, int item, int list, bool departures, bool arrivals,
+                          const BoardFilter& filter, std::vector<StationLine>& out) {
   out.clear();
   std::vector<uint16_t> members;
   if (int error = ItemMemberStations(t, item, list, members)) return error;

@@ -27,9 +27,8 @@ int MarkReachableStationsVL(TimetableRecord& t, int item, int list, int target, 
 
 // The lines at the member stations of the item, one record per number
 // (`out` replaced).
-int CollectStationLinesVL(TimetableRecord& t, int item, int list, bool departures,
-                          bool arrivals, const BoardFilter& filter,
-                          std::vector<StationLine>& out);
+int CollectStationLinesVL(TimetableRecord& t, int item, int list, bool departures, bool arrivals,
+                          const BoardFilter& filter, std::vector<StationLine>& out);
 
 // out[i] = OR of the type words of all trains with an event at stations[i]
 // (0 for a station out of range).

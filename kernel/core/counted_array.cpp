@@ -98,8 +98,7 @@ void RemoveArrayItem(int32_t index, int32_t elementSize, ArrayHandle* handle) {
     return;
   }
   size_t size = static_cast<size_t>(elementSize);
-  std::memmove(*handle + index * size, *handle + (index + 1) * size,
-               (count - index - 1) * size);
+  std::memmove(*handle + index * size, *handle + (index + 1) * size, (count - index - 1) * size);
   SetHeader(*handle, static_cast<int32_t>((count - 1) * size), count - 1);
 }
 

@@ -11,8 +11,8 @@
 
 namespace qo {
 
-using ArrayHandle = uint8_t*;            // heap array, owned by whoever holds it
-using ConstArrayHandle = const uint8_t*; // array that may live in a file image
+using ArrayHandle = uint8_t*;             // heap array, owned by whoever holds it
+using ConstArrayHandle = const uint8_t*;  // array that may live in a file image
 
 inline constexpr int32_t kArrayHeaderBytes = 8;
 

@@ -34,9 +34,8 @@ uint32_t UpdateCrc32(uint32_t crc, const void* data, size_t length) {
   while (length >= 8) {
     uint32_t low = LoadU32(p) ^ crc;
     uint32_t high = LoadU32(p + 4);
-    crc = kTables[7][low & 0xFF] ^ kTables[6][(low >> 8) & 0xFF] ^
-          kTables[5][(low >> 16) & 0xFF] ^ kTables[4][low >> 24] ^
-          kTables[3][high & 0xFF] ^ kTables[2][(high >> 8) & 0xFF] ^
+    crc = kTables[7][low & 0xFF] ^ kTables[6][(low >> 8) & 0xFF] ^ kTables[5][(low >> 16) & 0xFF] ^
+          kTables[4][low >> 24] ^ kTables[3][high & 0xFF] ^ kTables[2][(high >> 8) & 0xFF] ^
           kTables[1][(high >> 16) & 0xFF] ^ kTables[0][high >> 24];
     p += 8;
     length -= 8;

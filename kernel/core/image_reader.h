@@ -35,8 +35,7 @@ bool TakeArrayFromImage(ImageCursor& cursor, ConstArrayHandle* handle,
 // A u32 count n, then n arrays; the handles go into a new heap array of n
 // pointers (the empty handle when n is 0). maxCount bounds n against absurd
 // values before anything is allocated.
-bool TakeArrayListFromImage(ImageCursor& cursor, ArrayHandle* list,
-                            uint32_t maxCount = 1u << 24);
+bool TakeArrayListFromImage(ImageCursor& cursor, ArrayHandle* list, uint32_t maxCount = 1u << 24);
 // Offsets (i32, ascending, first 0, last not past the characters), then the
 // characters (1-byte elements).
 bool TakePoolFromImage(ImageCursor& cursor, StringPool* pool);

@@ -58,7 +58,7 @@ DayRemarkOptions& GetDayRemarkOptions() {
 void ForgetDayRemarkTexts() { TheCache().texts.clear(); }
 
 void TrainDayRemarkText(TimetableRecord& t, uint32_t train, char letter, int32_t calendarClass,
-                            int dayOffset, std::string& out) {
+                        int dayOffset, std::string& out) {
   out.clear();
   const DayRemarkOptions& o = GetDayRemarkOptions();
   int64_t start = o.baseDay > 0 ? o.baseDay : GetToday();
@@ -67,11 +67,10 @@ void TrainDayRemarkText(TimetableRecord& t, uint32_t train, char letter, int32_t
   if (!o.fromBaseDay || start < t.FirstDay) start = t.FirstDay;
   if (end < start) return;
 
-  const bool useDaysOff =
-      o.specialDays == 2 ||
-      (o.specialDays == 0 &&
-       (t.TrainTypeWords.empty() ||
-        !(t.TrainTypeWords[static_cast<int32_t>(train)] & kNoDaysOffHandling)));
+  const bool useDaysOff = o.specialDays == 2 ||
+                          (o.specialDays == 0 &&
+                           (t.TrainTypeWords.empty() ||
+                            !(t.TrainTypeWords[static_cast<int32_t>(train)] & kNoDaysOffHandling)));
 
   Cache& cache = TheCache();
   const uint32_t generation = LoadedSetIndex().DataGeneration;

@@ -27,15 +27,15 @@ constexpr int32_t kPatternMaxMissing = 8;  // missing days a pattern class may h
 constexpr int32_t kMaxStretches = 14;      // extra and missing stretches allowed
 constexpr int32_t kMaxStretchesLong = 20;  // the same over a long span
 constexpr int32_t kLongSpan = 350;
-constexpr int32_t kEdgeDays = 7;         // ends this close to the period's ends
-constexpr int32_t kEdgeDaysParity = 21;  // the same with week parity
-constexpr int32_t kRepeatAfterStart = 13;  // the weekly repetition test needs
-constexpr int32_t kRepeatBeforeEnd = 21;   // this much room around t
+constexpr int32_t kEdgeDays = 7;              // ends this close to the period's ends
+constexpr int32_t kEdgeDaysParity = 21;       // the same with week parity
+constexpr int32_t kRepeatAfterStart = 13;     // the weekly repetition test needs
+constexpr int32_t kRepeatBeforeEnd = 21;      // this much room around t
 constexpr int32_t kEarlyChangeStretches = 3;  // more stretches than this,
 constexpr int32_t kEarlyChangeSpan = 35;      // over a longer span,
 constexpr int32_t kEarlyChangeDays = 21;      // and first weeks this long
-constexpr size_t kMaxSingleExceptions = 2;  // more missing days make one range
-constexpr int32_t kMergeGapDays = 60;       // segments this close may merge
+constexpr size_t kMaxSingleExceptions = 2;    // more missing days make one range
+constexpr int32_t kMergeGapDays = 60;         // segments this close may merge
 
 struct ClassStats {
   std::array<int32_t, 9> set{};
@@ -93,8 +93,8 @@ class Planner {
       int w = WeekdayOf(day);
       weekday_[k] = static_cast<uint8_t>(w == 0 ? 6 : w - 1);
       // Sundays are days off whether or not the table marks them.
-      off_[k] = daysOff_ && (weekday_[k] == 6 ||
-                             (p < context.daysOffCount && context.daysOff[p] != 0));
+      off_[k] =
+          daysOff_ && (weekday_[k] == 6 || (p < context.daysOffCount && context.daysOff[p] != 0));
       weekParity_[k] = static_cast<uint8_t>(IsoWeekParity(day));
       dayParity_[k] = static_cast<uint8_t>(DayOfYearParity(day));
     }
@@ -595,8 +595,8 @@ class Planner {
       DayRemarkSegment& b = plan_[k + 1];
       bool restricted = a.classes != 0;
       bool close = b.from > a.till && b.from - a.till < kMergeGapDays;
-      bool lists = !a.extra.empty() || !a.exceptions.empty() || !b.extra.empty() ||
-                   !b.exceptions.empty();
+      bool lists =
+          !a.extra.empty() || !a.exceptions.empty() || !b.extra.empty() || !b.exceptions.empty();
       bool extraInGap = false;
       for (const DayRemarkRange& r : a.extra)
         extraInGap = extraInGap || (r.from > a.till && r.from < b.from) ||

@@ -264,8 +264,8 @@ void RenderDayPlan(const DayRemarkPlan& plan, int32_t n, int32_t firstDay,
   if (visible) *visible = static_cast<int32_t>(out.size()) - r.markerChars;
 }
 
-void MakeDayRemarkText(int32_t firstDay, const uint8_t* days, int32_t n, char letter,
-                       int dayOffset, const DayRemarkContext& context, std::string& out) {
+void MakeDayRemarkText(int32_t firstDay, const uint8_t* days, int32_t n, char letter, int dayOffset,
+                       const DayRemarkContext& context, std::string& out) {
   SelectLanguage(letter);
   out.clear();
   int32_t running = 0;
@@ -300,8 +300,8 @@ void MakeDayRemarkText(int32_t firstDay, const uint8_t* days, int32_t n, char le
   // better by the other plan.
   bool negativeEvery = false;
   for (const DayRemarkSegment& s : negativePlan)
-    negativeEvery = negativeEvery || (s.from == 0 && s.till == n - 1 &&
-                                      (s.classes & kAllWeekdays) == kAllWeekdays);
+    negativeEvery = negativeEvery ||
+                    (s.from == 0 && s.till == n - 1 && (s.classes & kAllWeekdays) == kAllWeekdays);
   if (negativeEvery) return;
   if (negativeVisible + margin < positiveVisible ||
       (negativeVisible < positiveVisible &&

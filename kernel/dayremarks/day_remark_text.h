@@ -56,8 +56,8 @@ void RenderDayPlan(const DayRemarkPlan& plan, int32_t n, int32_t firstDay,
 
 // The whole remark: the words of entries 8 / 9 for every / no day, else the
 // shorter of the runs and runs-not texts. `letter` selects the language.
-void MakeDayRemarkText(int32_t firstDay, const uint8_t* days, int32_t n, char letter,
-                       int dayOffset, const DayRemarkContext& context, std::string& out);
+void MakeDayRemarkText(int32_t firstDay, const uint8_t* days, int32_t n, char letter, int dayOffset,
+                       const DayRemarkContext& context, std::string& out);
 
 // Options kept by the kernel between calls.
 struct DayRemarkOptions {

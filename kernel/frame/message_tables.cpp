@@ -209,7 +209,8 @@ constexpr SourceEntry kGerman[] = {
     {70, "Die Eigenschaft wird vom Fahrplan nicht unterstützt."},
     {71, "Der Fahrplan ist noch nicht geladen."},
     {72, "Fehlerhafter Kopf der Zusatzdatei."},
-    {77, "Die Verbindungsliste wurde wegen einer Aktualisierung der Daten auf dem Server freigegeben."},
+    {77,
+     "Die Verbindungsliste wurde wegen einer Aktualisierung der Daten auf dem Server freigegeben."},
     {78, "Interner Fehler (access violation)."},
     {79, "Von, Nach oder Über fehlt (Haltestelle nicht barrierefrei?)."},
     {80, "Wrong connection ID. The connection may have been deleted from the list."},
@@ -344,8 +345,8 @@ using Table = std::array<std::string, kKernelTextEntries>;
 // Entries that read the same in several languages: the month numerals in
 // all five, the weekdays as digits in Czech, Slovak and Polish.
 constexpr SourceEntry kMonthNumerals[] = {
-    {10, "I."}, {11, "II."},  {12, "III."}, {13, "IV."}, {14, "V."},  {15, "VI."},
-    {16, "VII."}, {17, "VIII."}, {18, "IX."}, {19, "X."}, {20, "XI."}, {21, "XII."},
+    {10, "I."},   {11, "II."},   {12, "III."}, {13, "IV."}, {14, "V."},  {15, "VI."},
+    {16, "VII."}, {17, "VIII."}, {18, "IX."},  {19, "X."},  {20, "XI."}, {21, "XII."},
 };
 constexpr SourceEntry kWeekdayDigits[] = {
     {22, "1"}, {23, "2"}, {24, "3"}, {25, "4"}, {26, "5"}, {27, "6"}, {28, "7"},
@@ -379,11 +380,16 @@ KernelLanguage g_currentLanguage = KernelLangCzech;
 
 KernelLanguage LanguageOfLetter(char letter) {
   switch (letter) {
-    case 'E': return KernelLangEnglish;
-    case 'G': return KernelLangGerman;
-    case 'S': return KernelLangSlovak;
-    case 'P': return KernelLangPolish;
-    default: return KernelLangCzech;
+    case 'E':
+      return KernelLangEnglish;
+    case 'G':
+      return KernelLangGerman;
+    case 'S':
+      return KernelLangSlovak;
+    case 'P':
+      return KernelLangPolish;
+    default:
+      return KernelLangCzech;
   }
 }
 

@@ -159,11 +159,11 @@ typedef intptr_t (*QoLoadCallback)(int event, intptr_t value);
 /* One timetable file of the list that QoMakeListExt builds. 104 bytes on
  * 64-bit systems (the text fields are pointers). */
 typedef struct tagTIMETABLEFILE_REC {
-  char* path;  /* 0: full path of the file */
-  char* name;  /* 8: display name, in the current text mode */
-  int id;      /* 16: timetable id */
-  int kind;    /* 20: 1 rail, 2 bus, 3 city transport, 4 air */
-  int area;    /* 24 */
+  char* path; /* 0: full path of the file */
+  char* name; /* 8: display name, in the current text mode */
+  int id;     /* 16: timetable id */
+  int kind;   /* 20: 1 rail, 2 bus, 3 city transport, 4 air */
+  int area;   /* 24 */
   struct {
     int day, month, year; /* all 0 for no date */
   } dates[5];             /* 28: created, data from, data to, first and last day of validity */
@@ -272,25 +272,25 @@ typedef struct tagDMY_REC {
  * in the current text mode; the per-language arrays have language_count
  * entries, in the order of `letters`. */
 typedef struct tagTIMETABLEINFO_REC {
-  char* path;                    /* 0: the timetable file's path */
-  int id;                        /* 8 */
-  int kind;                      /* 12: 1 rail, 2 bus, 3 city transport, 4 air */
-  int area;                      /* 16 */
-  int variant;                   /* 20 */
-  DMY_REC created;               /* 24 */
-  DMY_REC data_from;             /* 36 */
-  DMY_REC data_to;               /* 48 */
-  DMY_REC first_day;             /* 60: first day of validity */
-  DMY_REC last_day;              /* 72: last day of validity */
-  int language_count;            /* 84: N data languages */
-  char* letters;                 /* 88: their N letters ("CEG") */
-  char** names;                  /* 96: the timetable's name per language (499 characters at most) */
-  char** descriptions;           /* 104: its description per language, lines split by '|' */
-  char code[8];                  /* 112: the timetable code, not NUL-terminated at 8 bytes */
-  int station_count;             /* 120 */
-  int train_count;               /* 124 */
-  int has_distances;             /* 128: 1 when trains carry distances */
-  int has_station_remarks;       /* 132: 1 when stations have remarks */
+  char* path;              /* 0: the timetable file's path */
+  int id;                  /* 8 */
+  int kind;                /* 12: 1 rail, 2 bus, 3 city transport, 4 air */
+  int area;                /* 16 */
+  int variant;             /* 20 */
+  DMY_REC created;         /* 24 */
+  DMY_REC data_from;       /* 36 */
+  DMY_REC data_to;         /* 48 */
+  DMY_REC first_day;       /* 60: first day of validity */
+  DMY_REC last_day;        /* 72: last day of validity */
+  int language_count;      /* 84: N data languages */
+  char* letters;           /* 88: their N letters ("CEG") */
+  char** names;            /* 96: the timetable's name per language (499 characters at most) */
+  char** descriptions;     /* 104: its description per language, lines split by '|' */
+  char code[8];            /* 112: the timetable code, not NUL-terminated at 8 bytes */
+  int station_count;       /* 120 */
+  int train_count;         /* 124 */
+  int has_distances;       /* 128: 1 when trains carry distances */
+  int has_station_remarks; /* 132: 1 when stations have remarks */
   int has_train_station_remarks; /* 136: 1 when trains have remarks at stations */
   int has_change_times;          /* 140: 1 when the timetable has default change times */
   char** decorations;            /* 144: per language the decoration, a second title shown
@@ -681,8 +681,7 @@ QO_API int QoTrCount(int timetable);
  * the outs untouched; error 3, 5, 6, or 31 on an internal fault. Lifetime:
  * the texts are kernel-owned until the next QoTrainInfoExt. */
 QO_API void QoTrainInfoExt(int timetable, int language, int train, const char** number,
-                           const char** name, const char** type, int* type_bit,
-                           int* physical_type);
+                           const char** name, const char** type, int* type_bit, int* physical_type);
 
 /* QoTrainInfoExt without the physical type. Lifetime: until the next
  * QoTrainInfo. */
@@ -759,14 +758,14 @@ QO_API void QoTrTypePhysInfo(int timetable, int language, int type, const char**
 
 /* One stop of a route, 16 bytes. */
 typedef struct tagROUTE2_REC {
-  unsigned short station;   /* 0 */
-  short arrival;            /* 2: minute of day, -1 where the train only departs */
-  short departure;          /* 4: minute of day, -1 at the last stop */
-  short arrival_day;        /* 6: midnights crossed since the first stop */
-  short departure_day;      /* 8 */
-  unsigned short flags;     /* 10: 0x0800 no boarding, 0x1000 no alighting,
-                               0x4000, 0x8000 marks or notes at the stop */
-  int distance;             /* 12: metres from the first stop, -1 without distances */
+  unsigned short station; /* 0 */
+  short arrival;          /* 2: minute of day, -1 where the train only departs */
+  short departure;        /* 4: minute of day, -1 at the last stop */
+  short arrival_day;      /* 6: midnights crossed since the first stop */
+  short departure_day;    /* 8 */
+  unsigned short flags;   /* 10: 0x0800 no boarding, 0x1000 no alighting,
+                             0x4000, 0x8000 marks or notes at the stop */
+  int distance;           /* 12: metres from the first stop, -1 without distances */
 } ROUTE2_REC;
 
 /* The train's route, one record per stop: a stop with arrival and departure
@@ -928,8 +927,7 @@ QO_API void QoDateRemMarks(int flag);
 /* Replaces the marker pairs (copies are kept; null = none). The symbols "X"
  * and "+" take the second pair when it is set, weekday words too unless the
  * language is English; otherwise the first. Markers count in no length. */
-QO_API void QoFCMarks(const char* open1, const char* close1, const char* open2,
-                      const char* close2);
+QO_API void QoFCMarks(const char* open1, const char* close1, const char* open2, const char* close2);
 /* Reads the options (any pointer may be null). */
 QO_API void QoGetDateRemOptions(int* from_base_day, int* limit, int* max_days);
 /* Train remarks describe from the base day (else from the first day of
@@ -1151,8 +1149,8 @@ QO_API int QoFCValueExt(int timetable, int train, int code, int language, const 
                         const char** symbols, const char** description);
 
 /* QoFCValueExt with train -1. */
-QO_API int QoFCValue(int timetable, int code, int language, const char** name,
-                     const char** symbols, const char** description);
+QO_API int QoFCValue(int timetable, int code, int language, const char** name, const char** symbols,
+                     const char** description);
 
 /* The code that fills role 1..4 (2: the low-floor vehicle); -1 when the
  * role is not filled or is not 1..4 (no error). Failure: -1 with error 3. */
@@ -1233,26 +1231,26 @@ typedef struct tagGISVERTEX_REC {
  * two ints before its first element) or NULL when absent; `lines` and
  * `areas` are counted arrays of pointers to counted vertex arrays. */
 typedef struct tagGISLAYER_REC {
-  int name;                     /* 0: index of the layer's name (QoGetLayerNameGIS); negative: none */
-  int window_values[7];         /* 4: read by the map window */
-  unsigned int pen_color;       /* 32: 0x00BBGGRR */
-  int pen_width;                /* 36 */
-  int pen_style;                /* 40 */
-  unsigned int brush_color;     /* 44 */
-  int brush_style;              /* 48 */
-  int brush_hatch;              /* 52 */
-  int window_values2[6];        /* 56: read by the map window */
-  char font_face[32];           /* 80 */
-  int reserved[4];              /* 112 */
-  int font_size;                /* 128: points */
-  int font_charset;             /* 132: low byte */
-  const GISPOINT_REC* points;   /* 136 */
-  const GISVERTEX_REC* vertices;          /* 144 */
-  const GISVERTEX_REC* const* lines;      /* 152: drawn as polylines */
-  const GISVERTEX_REC* const* areas;      /* 160: the second list of vertex arrays */
-  const void* items;            /* 168: as stored */
-  const GISLABEL_REC* labels;   /* 176 */
-  const void* further;          /* 184: as stored */
+  int name;                   /* 0: index of the layer's name (QoGetLayerNameGIS); negative: none */
+  int window_values[7];       /* 4: read by the map window */
+  unsigned int pen_color;     /* 32: 0x00BBGGRR */
+  int pen_width;              /* 36 */
+  int pen_style;              /* 40 */
+  unsigned int brush_color;   /* 44 */
+  int brush_style;            /* 48 */
+  int brush_hatch;            /* 52 */
+  int window_values2[6];      /* 56: read by the map window */
+  char font_face[32];         /* 80 */
+  int reserved[4];            /* 112 */
+  int font_size;              /* 128: points */
+  int font_charset;           /* 132: low byte */
+  const GISPOINT_REC* points; /* 136 */
+  const GISVERTEX_REC* vertices;     /* 144 */
+  const GISVERTEX_REC* const* lines; /* 152: drawn as polylines */
+  const GISVERTEX_REC* const* areas; /* 160: the second list of vertex arrays */
+  const void* items;                 /* 168: as stored */
+  const GISLABEL_REC* labels;        /* 176 */
+  const void* further;               /* 184: as stored */
 } GISLAYER_REC;
 
 /* Drawing styles of a layer as plain values; the program makes its own
@@ -1270,11 +1268,11 @@ typedef struct tagGISBRUSH_REC {
 } GISBRUSH_REC;
 
 typedef struct tagGISFONT_REC {
-  int height;      /* device units (points without a device resolution) */
-  int escapement;  /* tenths of a degree */
+  int height;     /* device units (points without a device resolution) */
+  int escapement; /* tenths of a degree */
   int orientation;
   int charset;
-  char face[32];   /* NUL-terminated */
+  char face[32]; /* NUL-terminated */
 } GISFONT_REC;
 
 /* 1 when the timetable has its GIS map, else 0. Failure: 0 with error 3. */
@@ -1295,8 +1293,8 @@ QO_API void QoExtMapGetKeyCoors(int timetable, int key, int* x, int* y);
  * background, 2 and 3 are drawn over it. Returns 1, or 0 without a map.
  * Failure: 0 with error 3, 31. Lifetime: until the timetable is closed or
  * its map replaced. */
-QO_API int QoGetLayersGIS(int timetable, const GISLAYER_REC** layers1,
-                          const GISLAYER_REC** layers2, const GISLAYER_REC** layers3);
+QO_API int QoGetLayersGIS(int timetable, const GISLAYER_REC** layers1, const GISLAYER_REC** layers2,
+                          const GISLAYER_REC** layers3);
 
 /* The name of a layer of the timetable's map (at most 79 characters, in
  * the current text mode); "" for a layer without name. Failure: NULL with
@@ -1329,9 +1327,8 @@ QO_API GISFONT_REC QoGetFontGISEx(const GISLAYER_REC* layer, const GISLABEL_REC*
  * Distances are whole map units, truncated. Writes the timetable and
  * station indexes and returns their number. Failure: 0 with error 8
  * (an out NULL with capacity above 0), 31. */
-QO_API int QoGetStationsInCircle(const int* selection, int x, int y, int min_count,
-                                 int soft_limit, int radius, int* timetables, int* stations,
-                                 int capacity);
+QO_API int QoGetStationsInCircle(const int* selection, int x, int y, int min_count, int soft_limit,
+                                 int radius, int* timetables, int* stations, int capacity);
 
 /* Converts `count` points in place between coordinate systems (0 S-42
  * zone 3, 1 S-JTSK Krovak, 2 UTM zone 33 on WGS84; metres, x easting) with
@@ -1399,9 +1396,8 @@ QO_API int QoArrDep(int timetable, int a, int b, int departures, unsigned int ma
  * first pair that lists it. Sorted by minute, then train. Failure: 0 with
  * error 3, 4 (any station negative or too large), 31. Lifetime:
  * kernel-owned until the next QoArrDepExt. */
-QO_API int QoArrDepExt(int timetable, const int* from, int from_count, const int* to,
-                       int to_count, int departures, unsigned int mask1, unsigned int mask2,
-                       ARRDEP_REC** out);
+QO_API int QoArrDepExt(int timetable, const int* from, int from_count, const int* to, int to_count,
+                       int departures, unsigned int mask1, unsigned int mask2, ARRDEP_REC** out);
 
 /* The board between two places: each an item of a virtual list, a station
  * (list -1) or none (item -1). Items are expanded into their member
@@ -1421,11 +1417,11 @@ typedef struct tagARRDEP_EXT_REC {
 
 /* One trip of a line, 16 bytes. */
 typedef struct tagDEPLINE_REC {
-  int timetable;         /* 0 */
-  unsigned short first;  /* 4: first station of the trip */
-  unsigned short last;   /* 6: last station of the trip */
-  int train;             /* 8 */
-  int minute;            /* 12: minute of the first departure */
+  int timetable;        /* 0 */
+  unsigned short first; /* 4: first station of the trip */
+  unsigned short last;  /* 6: last station of the trip */
+  int train;            /* 8 */
+  int minute;           /* 12: minute of the first departure */
 } DEPLINE_REC;
 
 /* The board between two places over every loaded timetable whose masks1
@@ -1495,9 +1491,9 @@ QO_API unsigned char* QoStationsTo(int timetable, int station, unsigned int mask
 
 /* One line at a station, 8 bytes. */
 typedef struct tagSTLINE_REC {
-  int train;                /* 0: the first train met with the number */
-  unsigned short departs;   /* 4: 1 when a train of the number departs */
-  unsigned short arrives;   /* 6: 1 when a train of the number arrives */
+  int train;              /* 0: the first train met with the number */
+  unsigned short departs; /* 4: 1 when a train of the number departs */
+  unsigned short arrives; /* 6: 1 when a train of the number arrives */
 } STLINE_REC;
 
 /* The lines (train numbers) at a station: its departing (`departures`)
@@ -1506,8 +1502,8 @@ typedef struct tagSTLINE_REC {
  * is given. Failure: 0 with error 3, 4 (bad station), 8 (neither
  * departures nor arrivals), 31. Lifetime: kernel-owned until the next
  * QoStLines. */
-QO_API int QoStLines(int timetable, int station, int departures, int arrivals,
-                     unsigned int mask1, unsigned int mask2, STLINE_REC** out);
+QO_API int QoStLines(int timetable, int station, int departures, int arrivals, unsigned int mask1,
+                     unsigned int mask2, STLINE_REC** out);
 
 /* As QoStLines over the member stations of item `item` of virtual list
  * `list` (list negative: the item is a station). Failure: 0 with error 3,
@@ -1536,11 +1532,11 @@ QO_API void QoArrDepTypes(int timetable, const unsigned short* stations, int cou
 
 /* One entry of QoArrDep2, 52 bytes. */
 typedef struct tagARRDEP2_REC {
-  int train;          /* 0 */
-  ROUTE2_REC first;   /* 4: the train's first stop */
-  ROUTE2_REC last;    /* 20: its last stop */
-  ROUTE2_REC stop;    /* 36: its stop at the board's station; an intermediate
-                         stop without arrival minute gets its departure minute */
+  int train;        /* 0 */
+  ROUTE2_REC first; /* 4: the train's first stop */
+  ROUTE2_REC last;  /* 20: its last stop */
+  ROUTE2_REC stop;  /* 36: its stop at the board's station; an intermediate
+                       stop without arrival minute gets its departure minute */
 } ARRDEP2_REC;
 
 /* The board of `station` with each train's first and last stop: its
@@ -1575,37 +1571,37 @@ QO_API int QoArrDep2(int timetable, int station, int towards, int use_pass_via, 
  * QoGetConnectionParms or QoCopyConnectionParms); a NULL array leaves that
  * setting unchanged when the record is applied. */
 typedef struct tagCONNPARMS_REC {
-  int max_changes;                /* 0..15 */
-  int* max_change_times;          /* per timetable, each 0..1439 minutes */
-  int* min_change_times;          /* per timetable, each 0..its maximum */
-  int* default_min_times;         /* per timetable: use its own per-station minimums */
-  int* change_penalties;          /* per timetable, minutes added per change, 0..480 */
+  int max_changes;                 /* 0..15 */
+  int* max_change_times;           /* per timetable, each 0..1439 minutes */
+  int* min_change_times;           /* per timetable, each 0..its maximum */
+  int* default_min_times;          /* per timetable: use its own per-station minimums */
+  int* change_penalties;           /* per timetable, minutes added per change, 0..480 */
   unsigned char*** penalty_tables; /* per timetable its rows of penalties by change type */
-  int window_direct;              /* 60..1440: minutes of one window, direct only */
-  int window_changes;             /* 60..1440: the same with changes */
-  int stops_in_via;               /* via points must be stops of the train */
-  int delta_max_type;             /* 0..2: which detour tolerance applies */
-  int delta_max_percent;          /* 0..1000 */
-  int delta_max_metres;           /* 0..10000000 */
-  int retries_direct;             /* 0..32: further windows when one finds nothing */
-  int retries_changes;            /* 0..32 */
-  int use_beds;                   /* 2: leave out rail trains with type bit 0x01000000;
-                                     a value outside 0..2 is ignored */
+  int window_direct;               /* 60..1440: minutes of one window, direct only */
+  int window_changes;              /* 60..1440: the same with changes */
+  int stops_in_via;                /* via points must be stops of the train */
+  int delta_max_type;              /* 0..2: which detour tolerance applies */
+  int delta_max_percent;           /* 0..1000 */
+  int delta_max_metres;            /* 0..10000000 */
+  int retries_direct;              /* 0..32: further windows when one finds nothing */
+  int retries_changes;             /* 0..32 */
+  int use_beds;                    /* 2: leave out rail trains with type bit 0x01000000;
+                                      a value outside 0..2 is ignored */
   /* version 1 */
   int prefer_trains;
-  int arc_length;                 /* 0..120 walking minutes (else ignored) */
-  int arc_length_city;            /* 0..120 in city timetables (else ignored) */
+  int arc_length;      /* 0..120 walking minutes (else ignored) */
+  int arc_length_city; /* 0..120 in city timetables (else ignored) */
   int search_by_coordinates;
   int limit_on_target;
-  int arc_length_from;            /* walking minutes from the From places, -1 none */
-  int arc_length_to;              /* the same to the To places */
-  int from_same_group;            /* add city stations of the same key group */
+  int arc_length_from; /* walking minutes from the From places, -1 none */
+  int arc_length_to;   /* the same to the To places */
+  int from_same_group; /* add city stations of the same key group */
   int to_same_group;
-  int limit_walk_arcs;            /* walks only within one place */
-  int low_floor_only;             /* barrier-free stations and walks only */
+  int limit_walk_arcs; /* walks only within one place */
+  int low_floor_only;  /* barrier-free stations and walks only */
   int auto_strategy;
   /* version 2 */
-  int code_values[5];             /* codes looked up in each timetable's code table */
+  int code_values[5]; /* codes looked up in each timetable's code table */
 } CONNPARMS_REC;
 
 #define QO_CONNPARMS_SIZE_V0 offsetof(CONNPARMS_REC, prefer_trains)
@@ -1629,8 +1625,8 @@ typedef struct tagCONNPARMSLIMITS_REC {
  * the departing train (-1) and, at a change, the change time it may
  * replace (else NULL). Nonzero accepts. */
 typedef int (*QoChangeTimeCallback)(int timetable, int station, int key, int time,
-                                    int arriving_train, int departure_minute,
-                                    int departing_train, int* change_time);
+                                    int arriving_train, int departure_minute, int departing_train,
+                                    int* change_time);
 
 /* The limits. Never fails. Lifetime: static. */
 QO_API CONNPARMSLIMITS_REC* QoGetConnectionParmsLimits(void);
@@ -1770,10 +1766,10 @@ QO_API int QoSetExtactInclusion(int value);
 
 /* One departure of a stop timetable (16 bytes). */
 typedef struct tagZJRTIME_REC {
-  int train;              /* the trip */
-  int minute;             /* within the hour, 0..59 */
-  char marks[7];          /* letters of a route variant or stop remark, NUL-terminated */
-  unsigned char service;  /* service mark: 0 none, 1 or 2 */
+  int train;             /* the trip */
+  int minute;            /* within the hour, 0..59 */
+  char marks[7];         /* letters of a route variant or stop remark, NUL-terminated */
+  unsigned char service; /* service mark: 0 none, 1 or 2 */
 } ZJRTIME_REC;
 
 /* The stop timetable of the direction `stations` (`count` stations, as
@@ -1792,8 +1788,8 @@ typedef struct tagZJRTIME_REC {
  * no number table. Failure: 0 with error 3, 6, 9, 20 for a stop outside
  * the direction, 4 for a station outside the timetable. Lifetime:
  * kernel-owned until the next QoZJRTimes. */
-QO_API int QoZJRTimes(int timetable, unsigned int mask, int train, int language, int day,
-                      int month, int year, int week, const int* stations, int count, int stop,
+QO_API int QoZJRTimes(int timetable, unsigned int mask, int train, int language, int day, int month,
+                      int year, int week, const int* stations, int count, int stop,
                       int remark_letter, int*** hour_counts, ZJRTIME_REC**** hours,
                       unsigned char** days, int* legend_count, const char*** legend_codes,
                       const char*** legend_texts, int* service_kind);
@@ -1819,8 +1815,7 @@ QO_API int QoZJRLineSubstitute(int timetable, int train, int day);
  * Lifetime: kernel-owned until the next QoZJRResolve. */
 QO_API void QoZJRResolve(int timetable, unsigned int mask, const char* from_text,
                          const char* to_text, const char* line_text, int most, int** from,
-                         int* from_count, int** to, int* to_count, int** lines,
-                         int* line_count);
+                         int* from_count, int** to, int* to_count, int** lines, int* line_count);
 
 /* One byte per station, 1 where a trip of the line named `line_text`
  * calls (trips whose type word shares a bit with `mask`). NULL for an empty
@@ -1907,11 +1902,11 @@ QO_API void QoResetSearchAllowed(void);
 /* A connection in a result buffer: this head, then one CONNLEG_REC per leg;
  * connections follow one another. */
 typedef struct tagCONNHEAD_REC {
-  int id;        /* 0: connection ID (1, 2, 3, ... over the life of the process) */
-  int legs;      /* 4: number of legs */
-  int distance;  /* 8: metres, -1 when a leg has none; above 10000 rounded to 1000 */
-  int duration;  /* 12: minutes from the first departure to the last arrival (time shifts applied) */
-  int reserved;  /* 16: -1 */
+  int id;       /* 0: connection ID (1, 2, 3, ... over the life of the process) */
+  int legs;     /* 4: number of legs */
+  int distance; /* 8: metres, -1 when a leg has none; above 10000 rounded to 1000 */
+  int duration; /* 12: minutes from the first departure to the last arrival (time shifts applied) */
+  int reserved; /* 16: -1 */
 } CONNHEAD_REC;
 
 typedef struct tagCONNLEG_REC {
@@ -1961,14 +1956,13 @@ QO_API int QoConnectionExt2(const int* from_items, const int* from_lists,
                             const int* masks, int* count, unsigned char** buffer);
 
 /* QoConnectionExt2 without change points. */
-QO_API int QoConnectionExt(const int* from_items, const int* from_lists,
-                           const int* from_timetables, const int* from_minutes, int from_count,
-                           const int* to_items, const int* to_lists, const int* to_timetables,
-                           const int* to_minutes, int to_count, const int* via_items,
-                           const int* via_lists, const int* via_timetables, int via_count,
-                           int time, int day, int month, int year, int changes_allowed,
-                           int by_departure, const int* masks, int* count,
-                           unsigned char** buffer);
+QO_API int QoConnectionExt(const int* from_items, const int* from_lists, const int* from_timetables,
+                           const int* from_minutes, int from_count, const int* to_items,
+                           const int* to_lists, const int* to_timetables, const int* to_minutes,
+                           int to_count, const int* via_items, const int* via_lists,
+                           const int* via_timetables, int via_count, int time, int day, int month,
+                           int year, int changes_allowed, int by_departure, const int* masks,
+                           int* count, unsigned char** buffer);
 
 /* QoConnectionExt without access minutes. */
 QO_API int QoConnection(const int* from_items, const int* from_lists, const int* from_timetables,

@@ -51,8 +51,8 @@ bool Covers(Names const& names, LineDirection const& k, LineDirection const& g) 
 bool TripRuns(TimetableRecord& t, DirectionRequest const& request, DayRange const& range,
               uint32_t trip) {
   if (request.year != 0)
-    return TripRunsInRange(t, range.from, range.to, trip, range.requestDate, range.weekMode2,
-                           false, false, nullptr);
+    return TripRunsInRange(t, range.from, range.to, trip, range.requestDate, range.weekMode2, false,
+                           false, nullptr);
   bool runs = false;
   TrainRunsOnDayType(t, trip, request.day, request.month, -1, true, 0, &runs);
   return runs;
@@ -111,8 +111,8 @@ int CollectLineDirections(TimetableRecord& t, LineSettings const& settings,
                           DirectionRequest const& request, std::vector<LineDirection>& out) {
   out.clear();
   DayRange range;
-  if (int error = MakeDayRange(t, settings, request.day, request.month, request.year,
-                               request.week, &range))
+  if (int error =
+          MakeDayRange(t, settings, request.day, request.month, request.year, request.week, &range))
     return error;
   if (t.MainNumbers.Values.empty()) return 0;
   const uint32_t end = LineRunEnd(t, request.train);
@@ -122,7 +122,8 @@ int CollectLineDirections(TimetableRecord& t, LineSettings const& settings,
   for (int walk = 0; walk < 2; ++walk) {
     for (uint32_t trip = LineRunBegin(t, request.train); trip < end; ++trip) {
       if (!TripInsideMask(t, trip, request.mask) || !TripRuns(t, request, range, trip)) continue;
-      const uint32_t type = t.TrainTypeWords.empty() ? 0 : t.TrainTypeWords[static_cast<int32_t>(trip)];
+      const uint32_t type =
+          t.TrainTypeWords.empty() ? 0 : t.TrainTypeWords[static_cast<int32_t>(trip)];
       if (rare && (type & kRareTripBit)) {
         rareSeen = true;
         continue;
@@ -201,7 +202,8 @@ void MarkDirectionEnds(TimetableRecord& t, std::vector<LineDirection>& direction
     for (size_t j = i + 1; j < directions.size(); ++j) {
       LineDirection& a = directions[i];
       LineDirection& b = directions[j];
-      if (!names.Same(FirstStation(a), FirstStation(b)) || !names.Same(LastStation(a), LastStation(b)))
+      if (!names.Same(FirstStation(a), FirstStation(b)) ||
+          !names.Same(LastStation(a), LastStation(b)))
         continue;
       markFirstOwn(a, b);
       markFirstOwn(b, a);

@@ -55,7 +55,7 @@ struct LineDirection {
 
 struct DirectionRequest {
   uint32_t mask = 0xFFFFFFFF;
-  uint32_t train = 0;  // any trip of the line
+  uint32_t train = 0;                // any trip of the line
   int day = 0, month = 0, year = 0;  // year 0: day type and weekday mask
   bool week = false;
 };

@@ -77,9 +77,9 @@ void FindStations(TimetableRecord& t, std::string_view text, std::vector<uint8_t
   auto allowed = [&](int32_t s) { return !marks || (*marks)[static_cast<size_t>(s)] != 0; };
   const int32_t exact = SearchStationName(t, text);
   if (exact >= 0)
-    for (int32_t s = exact; s < static_cast<int32_t>(t.StationCount) &&
-                            static_cast<int32_t>(out.size()) < limit &&
-                            names[static_cast<size_t>(s)] == names[static_cast<size_t>(exact)];
+    for (int32_t s = exact;
+         s < static_cast<int32_t>(t.StationCount) && static_cast<int32_t>(out.size()) < limit &&
+         names[static_cast<size_t>(s)] == names[static_cast<size_t>(exact)];
          ++s)
       if (allowed(s)) out.push_back(s);
   if (!out.empty()) return;
@@ -103,8 +103,7 @@ void ProposeEnds(TimetableRecord const& t, std::vector<uint8_t> const& marks,
   // Trips that say where the line starts need no share of the starts.
   const bool flagged = !t.TripEndFlags.empty();
   for (size_t s = 0; s < marks.size() && static_cast<int32_t>(out.size()) < limit; ++s)
-    if (marks[s] == 2 && (flagged || counts[s] * 3 >= most))
-      out.push_back(static_cast<int32_t>(s));
+    if (marks[s] == 2 && (flagged || counts[s] * 3 >= most)) out.push_back(static_cast<int32_t>(s));
 }
 
 void DropAgainst(std::vector<int32_t> const& names, std::vector<int32_t>& proposed,
@@ -126,7 +125,8 @@ void DropRepeatedNames(std::vector<int32_t> const& names, std::vector<int32_t>& 
 int DistinctNames(std::vector<int32_t> const& names, std::vector<int32_t> const& list) {
   int n = 0;
   for (size_t i = 0; i < list.size(); ++i)
-    if (i == 0 || names[static_cast<size_t>(list[i])] != names[static_cast<size_t>(list[i - 1])]) ++n;
+    if (i == 0 || names[static_cast<size_t>(list[i])] != names[static_cast<size_t>(list[i - 1])])
+      ++n;
   return n;
 }
 

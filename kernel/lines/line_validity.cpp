@@ -9,7 +9,8 @@
 namespace qo {
 
 void ValidityTrace::Add(int32_t first, int32_t last) {
-  if (firstDays.size() < 7 && std::find(firstDays.begin(), firstDays.end(), first) == firstDays.end())
+  if (firstDays.size() < 7 &&
+      std::find(firstDays.begin(), firstDays.end(), first) == firstDays.end())
     firstDays.push_back(first);
   if (last != 0 && (lastDay == 0 || last < lastDay)) lastDay = last;
 }

@@ -20,10 +20,10 @@ inline constexpr int kValidityRecordBytes = 17;
 // The settings that steer directions and stop timetables. The kernel keeps
 // one process-wide copy for its exports; cores take theirs as an argument.
 struct LineSettings {
-  int weekMode = 2;        // 0 and 2: Monday to Sunday of the date; 1: the date and six days after
-  int inclusion = 0;       // a shorter direction is absorbed only between equal-named ends
-  int rare = 1;            // hold back trips of type bit 0x400000 and prune rare directions
-  int reverseOrder = 0;    // directions of type bit 0x200000 first
+  int weekMode = 2;      // 0 and 2: Monday to Sunday of the date; 1: the date and six days after
+  int inclusion = 0;     // a shorter direction is absorbed only between equal-named ends
+  int rare = 1;          // hold back trips of type bit 0x400000 and prune rare directions
+  int reverseOrder = 0;  // directions of type bit 0x200000 first
 };
 
 // What the validity records that let trips run had in common: at most 7
@@ -79,7 +79,7 @@ bool TripValidByRecords(TimetableRecord const& t, uint32_t train, int32_t day, i
 struct DayRange {
   int32_t from = 0, to = 0;  // both 0: no date was given
   int32_t requestDate = 0;
-  bool weekMode2 = false;    // a week of a timetable with validity records in week mode 2
+  bool weekMode2 = false;  // a week of a timetable with validity records in week mode 2
 };
 
 // The range of a request (date given: year not 0). ErrDate for a date that

@@ -19,7 +19,8 @@ constexpr int32_t kNoCommonRemark = -2;
 // with its own list.
 int64_t PatternOf(TimetableRecord const& t, uint32_t train) {
   const int32_t first = static_cast<int32_t>(t.TrainStopOffsets[static_cast<int32_t>(train)] / 4);
-  const int32_t next = static_cast<int32_t>(t.TrainStopOffsets[static_cast<int32_t>(train) + 1] / 4);
+  const int32_t next =
+      static_cast<int32_t>(t.TrainStopOffsets[static_cast<int32_t>(train) + 1] / 4);
   if (next - first != 1) return -1;
   const uint16_t time = t.TrainStopData.Field<uint16_t>(first, 0);
   return ((time >> 12) & 0xF) * int64_t{65536} + t.TrainStopData.Field<uint16_t>(first, 2);
@@ -46,9 +47,8 @@ bool FirstShownRemark(TimetableRecord const& t, uint32_t trip, uint16_t station,
 
 }  // namespace
 
-int CollectStopRemarks(TimetableRecord& t, LineSettings const& settings,
-                       StopRemarkRequest const& q, int32_t* remark, int32_t* least,
-                       int32_t* greatest, StopRemarks& out) {
+int CollectStopRemarks(TimetableRecord& t, LineSettings const& settings, StopRemarkRequest const& q,
+                       int32_t* remark, int32_t* least, int32_t* greatest, StopRemarks& out) {
   out.letters.clear();
   out.texts.clear();
   DayRange range;

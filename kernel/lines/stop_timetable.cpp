@@ -36,10 +36,13 @@ void ThroughRunning(TimetableRecord const& t, uint32_t trip, int32_t* station, i
   int32_t lo = 0, hi = std::min(trips.size(), t.ThroughRows.size());
   while (lo < hi) {
     const int32_t mid = (lo + hi) / 2;
-    if (trips[mid] < static_cast<int32_t>(trip)) lo = mid + 1;
-    else hi = mid;
+    if (trips[mid] < static_cast<int32_t>(trip))
+      lo = mid + 1;
+    else
+      hi = mid;
   }
-  if (lo < std::min(trips.size(), t.ThroughRows.size()) && trips[lo] == static_cast<int32_t>(trip)) {
+  if (lo < std::min(trips.size(), t.ThroughRows.size()) &&
+      trips[lo] == static_cast<int32_t>(trip)) {
     *station = t.ThroughRows.Field<uint16_t>(lo, 0);
     *line = t.ThroughRows.Field<int32_t>(lo, 2);
   }
@@ -219,8 +222,8 @@ struct Builder {
     const bool hasSet = TrainCodeSet(t, trip, &set);
     allRole1 = allRole1 && CarriesRole(t, set, hasSet, 1);
     const int32_t service = allRole1 || CarriesRole(t, set, hasSet, 2) ? 1
-                            : CarriesRole(t, set, hasSet, 4)          ? 2
-                                                                      : 0;
+                            : CarriesRole(t, set, hasSet, 4)           ? 2
+                                                                       : 0;
     if (firstAccepted < 0) firstAccepted = static_cast<int32_t>(trip);
     const uint16_t time = Time(k);
     const int32_t wouldBe = FindVariant(trip, k, false);
@@ -229,8 +232,12 @@ struct Builder {
       if (q.week && !CompatibleValidity(t, static_cast<uint32_t>(e.trip), trip)) continue;
       if (e.variant >= 0) return;
       if (wouldBe != -1) {
-        e = {static_cast<int32_t>(trip), w.stops[static_cast<size_t>(k)], offset, service,
-             FindVariant(trip, k, true), Station(k)};
+        e = {static_cast<int32_t>(trip),
+             w.stops[static_cast<size_t>(k)],
+             offset,
+             service,
+             FindVariant(trip, k, true),
+             Station(k)};
         return;
       }
       break;
@@ -344,7 +351,7 @@ struct Builder {
   void RemarkMark(Entry const& e, char* marks) {
     StationRemark remark;
     for (int32_t n = 0; FindStationRemark(t, static_cast<uint32_t>(e.trip),
-                                           static_cast<uint16_t>(e.station), n, &remark);
+                                          static_cast<uint16_t>(e.station), n, &remark);
          ++n) {
       std::string_view code = ShownCode(remark.Code, 0x08);
       if (code.empty() || static_cast<unsigned char>(code[0]) == q.remarkLetter) continue;
@@ -385,7 +392,8 @@ struct Builder {
           continue;
         hour.push_back(r);
       }
-      for (size_t h = 0; h < 24; ++h) group.hourCounts[h] = static_cast<int32_t>(group.hours[h].size());
+      for (size_t h = 0; h < 24; ++h)
+        group.hourCounts[h] = static_cast<int32_t>(group.hours[h].size());
     }
   }
 
@@ -449,12 +457,13 @@ int BuildStopTimetable(TimetableRecord& t, LineSettings const& settings,
   trace.Clear();
   work.entries.clear();
   work.variants.clear();
-  if (!request.stations || request.stop < 0 || request.stop >= request.count) return ErrIndexOutOfRange;
+  if (!request.stations || request.stop < 0 || request.stop >= request.count)
+    return ErrIndexOutOfRange;
   for (int32_t i = 0; i < request.count; ++i)
     if (request.stations[i] < 0 || static_cast<uint32_t>(request.stations[i]) >= t.StationCount)
       return ErrStationIndex;
-  Builder b{t, settings, request, work, trace, out, NameClasses(t), {}, 0, -1, false, false,
-            {}, {}, true, -1};
+  Builder b{t, settings, request, work,  trace, out, NameClasses(t), {},
+            0, -1,       false,   false, {},    {},  true,           -1};
   return b.Build();
 }
 

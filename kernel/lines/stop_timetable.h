@@ -36,8 +36,8 @@ struct StopTimetableRequest {
   bool week = false;
   int32_t const* stations = nullptr;  // the direction
   int32_t count = 0;
-  int32_t stop = 0;       // position of the stop in the direction
-  int remarkLetter = 0;   // the stop's common remark, not repeated on departures
+  int32_t stop = 0;      // position of the stop in the direction
+  int remarkLetter = 0;  // the stop's common remark, not repeated on departures
 };
 
 struct StopTimetableGroup {

@@ -71,8 +71,10 @@ bool TakeFares(SectionReader& r, FareData& fares) {
   fares.LanguageCount = fares.Header[4];
 
   for (size_t i = 0; i < fares.Arrays.size(); ++i) {
-    int32_t stride = i == 3 ? kTariffRecordBytes : i == 4 ? kFareZoneRecordBytes
-                   : i == kFareAreaArray ? 1 : 0;
+    int32_t stride = i == 3                ? kTariffRecordBytes
+                     : i == 4              ? kFareZoneRecordBytes
+                     : i == kFareAreaArray ? 1
+                                           : 0;
     fares.Arrays[i] = r.Records(stride);
   }
   fares.KeyLists = r.ArrayList(4);
@@ -126,7 +128,8 @@ bool TakeFares(SectionReader& r, FareData& fares) {
     }
   }
   // The area values go with the key lists one to one.
-  return r.Check(fares.Arrays[kFareAreaArray].size() == static_cast<int32_t>(fares.KeyLists.size()));
+  return r.Check(fares.Arrays[kFareAreaArray].size() ==
+                 static_cast<int32_t>(fares.KeyLists.size()));
 }
 
 // Every arc between two stations of one key list gets that list's area.
@@ -188,7 +191,8 @@ void MarkFareOwners(const TimetableRecord& t, FareData& fares) {
     size_t begin = 0;
     while (begin <= texts.size()) {
       size_t bar = texts.find('|', begin);
-      std::string_view text = texts.substr(begin, bar == std::string_view::npos ? bar : bar - begin);
+      std::string_view text =
+          texts.substr(begin, bar == std::string_view::npos ? bar : bar - begin);
       if (!text.empty()) {
         for (int32_t o = 0; o < owners; ++o)
           if (display[static_cast<size_t>(o)].find(text) != std::string::npos)
@@ -212,7 +216,8 @@ bool TakeGisLayer(SectionReader& r, const uint8_t* record, GisLayer* layer) {
   layer->Labels = r.Records(kGisLabelBytes);
   layer->LabelTexts.assign(static_cast<size_t>(layer->Labels.size()), {});
   for (int32_t i = 0; i < layer->Labels.size() && r.ok(); ++i)
-    if (layer->Labels.Field<int32_t>(i, 8) != 0) layer->LabelTexts[static_cast<size_t>(i)] = r.CString();
+    if (layer->Labels.Field<int32_t>(i, 8) != 0)
+      layer->LabelTexts[static_cast<size_t>(i)] = r.CString();
   layer->Further = r.Records();
   return r.ok();
 }
@@ -224,8 +229,10 @@ bool TakeGis(SectionReader& r, GisData& gis) {
   gis.MapId = LoadLE<uint32_t>(header + 2);
   gis.LanguageCount = header[6];
   std::memcpy(gis.Letters.data(), header + 7, 6);
-  for (int i = 0; i < 5; ++i) gis.NameIndex[static_cast<size_t>(i)] = LoadLE<uint32_t>(header + 13 + 4 * i);
-  for (int i = 0; i < 4; ++i) gis.Extent[static_cast<size_t>(i)] = LoadLE<int32_t>(header + 33 + 4 * i);
+  for (int i = 0; i < 5; ++i)
+    gis.NameIndex[static_cast<size_t>(i)] = LoadLE<uint32_t>(header + 13 + 4 * i);
+  for (int i = 0; i < 4; ++i)
+    gis.Extent[static_cast<size_t>(i)] = LoadLE<int32_t>(header + 33 + 4 * i);
   if (!r.Check(gis.LanguageCount <= kGisMaxLanguages)) return false;
 
   for (size_t k = 0; k < gis.LayerArrays.size(); ++k) {
@@ -368,7 +375,8 @@ bool CheckQMap(const QMapData& q) {
     const int32_t nodes = q.Nodes.size();
     if (!q.NodeCoor.empty() && q.NodeCoor.size() != nodes) return false;
     if (!ValuesBelow(q.NodeCoor, rows, true)) return false;
-    if (!q.EdgeIndex.empty() && !IndexRanges(q.EdgeIndex, nodes, q.EdgeTargets.size())) return false;
+    if (!q.EdgeIndex.empty() && !IndexRanges(q.EdgeIndex, nodes, q.EdgeTargets.size()))
+      return false;
     if (!ValuesBelow(q.EdgeTargets, nodes, false)) return false;
     if (q.EdgeLengths.size() != q.EdgeTargets.size()) return false;
   }
@@ -379,7 +387,8 @@ void SetUpQMap(const TimetableRecord& t, QMapData& q) {
   const int32_t rows = q.Coors.size();
   q.StationCoor.assign(t.StationCount, 0);
   q.CoorStation.resize(static_cast<size_t>(rows));
-  for (int32_t r = 0; r < rows; ++r) q.CoorStation[static_cast<size_t>(r)] = -q.Coors.Field<int32_t>(r, 0);
+  for (int32_t r = 0; r < rows; ++r)
+    q.CoorStation[static_cast<size_t>(r)] = -q.Coors.Field<int32_t>(r, 0);
   if (!HasKeyOrder(t)) return;
   int32_t s = 0, r = 0;
   while (s < t.StationsByKey.size() && r < rows) {
@@ -444,10 +453,12 @@ FrameVerdict CheckFrame(const uint8_t* frame, size_t size, const TimetableRecord
   bool ours = owner == -1 || static_cast<uint32_t>(owner) == t.TimetableId;
   bool wanted = *type >= ExtFares && *type <= ExtQMap && !(options.skipTypes & (1u << *type));
   if (!ours || !wanted) return FrameVerdict::kIgnore;
-  intptr_t answer = RaiseLoadEvent(options.callback, LoadEvExtFile, reinterpret_cast<intptr_t>(path));
+  intptr_t answer =
+      RaiseLoadEvent(options.callback, LoadEvExtFile, reinterpret_cast<intptr_t>(path));
   if (answer == kLoadAnswerSkip) return FrameVerdict::kIgnore;
   *progress = answer == kLoadAnswerProgress;
-  if (RaiseLoadEvent(options.callback, LoadEvExtType, static_cast<intptr_t>(*type)) == kLoadAnswerSkip)
+  if (RaiseLoadEvent(options.callback, LoadEvExtType, static_cast<intptr_t>(*type)) ==
+      kLoadAnswerSkip)
     return FrameVerdict::kIgnore;
   return FrameVerdict::kTake;
 }
@@ -530,7 +541,8 @@ int ReadExtensionBytes(TimetableRecord* record, const char* path, const void* da
   uint32_t type = 0;
   bool progress = false;
   FrameVerdict verdict = CheckFrame(bytes, size, *record, path, options, &type, &progress);
-  if (verdict != FrameVerdict::kTake) return verdict == FrameVerdict::kBadSignature ? ErrExtensionHeader : 0;
+  if (verdict != FrameVerdict::kTake)
+    return verdict == FrameVerdict::kBadSignature ? ErrExtensionHeader : 0;
   if (size > INT32_MAX) return ErrExtensionHeader;
   ExtensionFile extension;
   AllocArrayRaw(extension.Image.address(), static_cast<int32_t>(size), 1);

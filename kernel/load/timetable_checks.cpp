@@ -90,7 +90,8 @@ bool CheckStations(const TimetableRecord& t) {
   if (!Ranges(t.StationEventOffsets, s, INT32_MAX, kStationEventBytes)) return false;
   if (!t.StationEvents.empty()) {
     if (t.StationEventOffsets.empty()) return false;
-    if (t.StationEventOffsets[static_cast<int32_t>(s)] != static_cast<uint32_t>(t.StationEvents.bytes()))
+    if (t.StationEventOffsets[static_cast<int32_t>(s)] !=
+        static_cast<uint32_t>(t.StationEvents.bytes()))
       return false;
     for (int32_t e = 0; e < t.StationEvents.size(); ++e)
       if ((t.StationEvents.Field<uint32_t>(e, 2) & kEventTrainMask) >= t.TrainCount) return false;
@@ -111,7 +112,8 @@ bool CheckStations(const TimetableRecord& t) {
     if (list.empty()) return false;  // a shift lookup falls back to entry 0
 
   for (const LinkRecord& link : t.LinkRecords) {
-    if (link.Keys.size() != link.OwnStations.size() || link.Values.size() != link.OwnStations.size())
+    if (link.Keys.size() != link.OwnStations.size() ||
+        link.Values.size() != link.OwnStations.size())
       return false;
     if (!AllBelow(link.OwnStations, s)) return false;
   }
@@ -173,7 +175,8 @@ bool CheckTrainStops(const TimetableRecord& t, int64_t* totalWords) {
       if (decoded > longest) longest = decoded;
     }
   }
-  return t.MaxTrainStops >= longest && t.MaxTrainStops <= static_cast<uint32_t>(t.TrainStopData.size());
+  return t.MaxTrainStops >= longest &&
+         t.MaxTrainStops <= static_cast<uint32_t>(t.TrainStopData.size());
 }
 
 bool CheckDistances(const TimetableRecord& t) {

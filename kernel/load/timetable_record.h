@@ -93,7 +93,7 @@ struct FareData {
   std::vector<RecordArray> KeyLists;  // the list of arrays after the ten
   std::vector<StringPool> LanguagePools;
   StringPool Texts;
-  std::vector<FareTariff> Tariffs;  // one per 144-byte record of Arrays[3]
+  std::vector<FareTariff> Tariffs;                      // one per 144-byte record of Arrays[3]
   std::vector<std::array<RecordArray, 2>> ZoneRecords;  // per 24-byte record of Arrays[4]
   std::array<RecordArray, 3> Version2Arrays;
   std::array<RecordArray, 5> Version4Arrays;
@@ -111,7 +111,7 @@ struct GisLayer {
   std::vector<RecordArray> Polylines;
   std::vector<RecordArray> Polylines2;
   RecordArray Items;
-  RecordArray Labels;  // 20 bytes {x; y; text; angle; alignment}
+  RecordArray Labels;                        // 20 bytes {x; y; text; angle; alignment}
   std::vector<std::string_view> LabelTexts;  // per label; empty when its text field is 0
   RecordArray Further;
 };
@@ -311,15 +311,15 @@ struct TimetableRecord {
   RecordArray ViaSections;  // 12-byte rows
   RecordArray CustomsCodeMask;
   uint32_t Body49Value = 0;
-  std::vector<RecordArray> PenaltyTables;  // as stored
+  std::vector<RecordArray> PenaltyTables;      // as stored
   std::vector<OwnedArray> PenaltyTableCopies;  // modifiable heap copies
 
   // Version sections.
   std::vector<LinkRecord> LinkRecords;  // version 3
   ImageArray<uint8_t> Holidays;         // version 3; empty: built on first use
   uint32_t HolidaysBuilt = 0;
-  RecordArray ZoneLines;                // version 4: 8 bytes {i32 line value; i32 threshold}
-  uint32_t TownKey = 0;                 // version 5
+  RecordArray ZoneLines;                  // version 4: 8 bytes {i32 line value; i32 threshold}
+  uint32_t TownKey = 0;                   // version 5
   std::array<RecordArray, 7> FareArrays;  // version 7 (the first: key translation)
   ImageArray<int16_t> HourlyChangeTimes;  // version 8
   uint32_t Version8Value = 0;

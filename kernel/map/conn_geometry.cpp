@@ -32,7 +32,8 @@ void LegPoints(TimetableRecord& t, MapLeg const& leg, std::vector<RouteRecord>& 
   const std::vector<int32_t>& index = t.Gis->StationPoint;
   for (; i < route.size(); ++i) {
     RouteRecord const& stop = route[i];
-    if (stop.Station < index.size() && index[stop.Station] > 0) points.push_back(index[stop.Station] - 1);
+    if (stop.Station < index.size() && index[stop.Station] > 0)
+      points.push_back(index[stop.Station] - 1);
     bool atEnd = stop.Station == leg.To &&
                  ((stop.Arrival >= 0 && DayMinute(stop.Arrival) == DayMinute(leg.Arrival)) ||
                   (stop.Departure >= 0 && DayMinute(stop.Departure) == DayMinute(leg.Arrival)));
@@ -51,7 +52,8 @@ std::string_view MapName(GisData const& gis, char letter) {
       language = l;
       break;
     }
-  std::string_view name = PoolString(gis.MapNames[language], static_cast<int32_t>(gis.NameIndex[language]));
+  std::string_view name =
+      PoolString(gis.MapNames[language], static_cast<int32_t>(gis.NameIndex[language]));
   if (name.empty()) name = PoolString(gis.MapNames[0], static_cast<int32_t>(gis.NameIndex[0]));
   return name;
 }
@@ -70,7 +72,8 @@ int ConnGis(ConnectionLegs const& list, int32_t index, char language, ConnGisRes
   std::vector<TimetableRecord*> records;
   for (MapLeg const& leg : legs) {
     TimetableRecord* t = TimetableAt(leg.Timetable);
-    if (!t || !t->Gis || leg.Train < 0 || static_cast<uint32_t>(leg.Train) >= t->TrainCount) return 0;
+    if (!t || !t->Gis || leg.Train < 0 || static_cast<uint32_t>(leg.Train) >= t->TrainCount)
+      return 0;
     if (!HasPoint(*t, leg.From) || !HasPoint(*t, leg.To)) return 0;
     records.push_back(t);
   }
@@ -91,7 +94,8 @@ int ConnGis(ConnectionLegs const& list, int32_t index, char language, ConnGisRes
     bool shared = false;
     uint32_t mapId = records[l]->Gis->MapId;
     for (size_t e = 0; e < l && !shared; ++e) {
-      if (legs[e].Timetable == legs[l].Timetable || (mapId != 0 && records[e]->Gis->MapId == mapId)) {
+      if (legs[e].Timetable == legs[l].Timetable ||
+          (mapId != 0 && records[e]->Gis->MapId == mapId)) {
         slot = out.Slots[e];
         shared = true;
       }
@@ -102,10 +106,11 @@ int ConnGis(ConnectionLegs const& list, int32_t index, char language, ConnGisRes
   std::sort(distinct.begin(), distinct.end());
   out.MapCount = static_cast<int32_t>(distinct.size());
   for (size_t l = 0; l < legs.size(); ++l) {
-    out.Slots[l] = distinct.size() < 2
-                       ? 0
-                       : static_cast<int32_t>(std::find(distinct.begin(), distinct.end(), out.Slots[l]) -
-                                              distinct.begin());
+    out.Slots[l] =
+        distinct.size() < 2
+            ? 0
+            : static_cast<int32_t>(std::find(distinct.begin(), distinct.end(), out.Slots[l]) -
+                                   distinct.begin());
   }
 
   for (size_t l = 0; l < legs.size(); ++l) {

@@ -83,7 +83,8 @@ std::shared_ptr<GisClientLayers> Build(const GisData& gis) {
       GisLayerOut& r = records[i];
       std::memcpy(r.Stored, layer.Record, sizeof r.Stored);
       // The station point table shows station indexes, as the loader matched them.
-      bool stationTable = k == 2 && i == 0 && gis.PointStation.size() == static_cast<size_t>(layer.Points.size());
+      bool stationTable =
+          k == 2 && i == 0 && gis.PointStation.size() == static_cast<size_t>(layer.Points.size());
       r.Points = copy.Points(layer.Points, stationTable ? &gis.PointStation : nullptr);
       r.Vertices = copy.Copy(layer.Vertices);
       r.Lines = copy.List(layer.Polylines);

@@ -35,7 +35,8 @@ bool Nearer(CircleStation const& a, CircleStation const& b) {
 }  // namespace
 
 bool GisStationPoint(TimetableRecord const& t, int32_t station, int32_t* x, int32_t* y) {
-  if (!t.Gis || station < 0 || static_cast<size_t>(station) >= t.Gis->StationPoint.size()) return false;
+  if (!t.Gis || station < 0 || static_cast<size_t>(station) >= t.Gis->StationPoint.size())
+    return false;
   int32_t position = t.Gis->StationPoint[static_cast<size_t>(station)];
   const RecordArray* table = StationTable(*t.Gis);
   if (position <= 0 || !table || position > table->size()) return false;
@@ -81,7 +82,8 @@ void StationsInCircle(CircleQuery const& q, std::vector<CircleStation>& work,
     }
   }
   size_t take = std::min(work.size(), static_cast<size_t>(std::max(q.Capacity, 0)));
-  std::partial_sort(work.begin(), work.begin() + static_cast<std::ptrdiff_t>(take), work.end(), Nearer);
+  std::partial_sort(work.begin(), work.begin() + static_cast<std::ptrdiff_t>(take), work.end(),
+                    Nearer);
   for (size_t i = 0; i < take; ++i) {
     if (static_cast<int32_t>(i) >= q.MinimumCount && work[i].Distance > q.SoftLimit) break;
     out.push_back(work[i]);

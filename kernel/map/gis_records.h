@@ -31,14 +31,14 @@ static_assert(sizeof(GisPointOut) == 12);
 // count stand in the 8 bytes before the first element) or null when absent;
 // the two vertex-array lists are CountedArrays of vertex-array pointers.
 struct GisLayerOut {
-  uint8_t Stored[136];  // name index, window values, pen, brush, font as stored
-  const void* Points;      // GisPointOut
-  const void* Vertices;    // {i32 x; i32 y}
-  const void* Lines;       // vertex arrays drawn as polylines
-  const void* Areas;       // the second list of vertex arrays
-  const void* Items;       // as stored
-  const void* Labels;      // GisLabelOut
-  const void* Further;     // as stored
+  uint8_t Stored[136];   // name index, window values, pen, brush, font as stored
+  const void* Points;    // GisPointOut
+  const void* Vertices;  // {i32 x; i32 y}
+  const void* Lines;     // vertex arrays drawn as polylines
+  const void* Areas;     // the second list of vertex arrays
+  const void* Items;     // as stored
+  const void* Labels;    // GisLabelOut
+  const void* Further;   // as stored
 };
 static_assert(sizeof(GisLayerOut) == 192);
 static_assert(offsetof(GisLayerOut, Points) == 136);

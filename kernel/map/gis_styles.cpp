@@ -10,7 +10,9 @@
 namespace qo {
 namespace {
 
-int32_t Stored(GisLayerOut const& layer, size_t offset) { return LoadLE<int32_t>(layer.Stored + offset); }
+int32_t Stored(GisLayerOut const& layer, size_t offset) {
+  return LoadLE<int32_t>(layer.Stored + offset);
+}
 
 // a * b / c rounded half away from zero; -1 when c is 0 or the result does
 // not fit.

@@ -30,8 +30,7 @@ void FiLambdaToJtsk(double* x, double* y, int32_t count) {
     double longitude = x[i] * kMasToRadians;
     double d = y[i] * kMasToRadians - kLatitude0;
     double u = kSphereLatitude0 + 0.998585979496 * d + 0.00008650351075 * d * d -
-               1.510901e-7 * d * d * d - 1.173673e-8 * d * d * d * d -
-               1.8e-12 * d * d * d * d * d;
+               1.510901e-7 * d * d * d - 1.173673e-8 * d * d * d * d - 1.8e-12 * d * d * d * d * d;
     double v = kV0 - (longitude + kLongitude0) * kAlpha;
     double s = std::asin(kSinS0 * std::sin(u) + kCosS0 * std::cos(u) * std::cos(v));
     double dd = std::asin(std::cos(u) * std::sin(v) / std::cos(s));

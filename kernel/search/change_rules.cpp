@@ -124,7 +124,8 @@ bool IsSamePlaceByName(int timetable, int32_t a, int32_t b) {
   // "Name - 1" and "Name" are one place: the ending numbers a platform.
   auto place = [&](int32_t s) {
     std::string name = UpperName(*t, s);
-    if (name.size() > 4 && name.compare(name.size() - 4, 3, " - ") == 0) name.resize(name.size() - 4);
+    if (name.size() > 4 && name.compare(name.size() - 4, 3, " - ") == 0)
+      name.resize(name.size() - 4);
     return name;
   };
   return place(a) == place(b);
@@ -151,10 +152,12 @@ bool IsRequestStop(int timetable, int32_t train, int32_t station) {
   TimetableRecord const* t = TimetableAt(timetable);
   if (!t || (t->Kind != kKindBus && t->Kind != kKindCity) || train < 0 || !Valid(*t, station))
     return false;
-  const int32_t n = StationRemarkCount(*t, static_cast<uint32_t>(train), static_cast<uint16_t>(station));
+  const int32_t n =
+      StationRemarkCount(*t, static_cast<uint32_t>(train), static_cast<uint16_t>(station));
   for (int32_t i = 0; i < n; ++i) {
     StationRemark remark;
-    if (!FindStationRemark(*t, static_cast<uint32_t>(train), static_cast<uint16_t>(station), i, &remark))
+    if (!FindStationRemark(*t, static_cast<uint32_t>(train), static_cast<uint16_t>(station), i,
+                           &remark))
       continue;
     if (StationRemarkText(*t, 0, remark.Text).find(kRequestRemark) != std::string_view::npos)
       return true;
@@ -185,18 +188,21 @@ bool CanChangeAt(int timetable, ConnectionLeg const& arriving, int32_t station, 
   if (StopFlags(*t, departing.Train, station, -1) & kStopNoBoardingMark) return false;
   if (arriving.Train >= 0 && departing.Train >= 0 &&
       CheckTrainContinuation(*t, static_cast<uint32_t>(departing.Train),
-                             static_cast<uint32_t>(arriving.Train), static_cast<uint16_t>(station)) == 0)
+                             static_cast<uint32_t>(arriving.Train),
+                             static_cast<uint16_t>(station)) == 0)
     return false;
   if (IsCustomsStop(timetable, station)) return false;
-  if (lowFloorOnly && (!IsStationBarrierFree(*t, static_cast<uint16_t>(station)) ||
-                       !Valid(*t, other) || !IsStationBarrierFree(*t, static_cast<uint16_t>(other))))
+  if (lowFloorOnly &&
+      (!IsStationBarrierFree(*t, static_cast<uint16_t>(station)) || !Valid(*t, other) ||
+       !IsStationBarrierFree(*t, static_cast<uint16_t>(other))))
     return false;
   return true;
 }
 
 int32_t StationNameEventCount(int timetable, int32_t station) {
   TimetableRecord const* t = TimetableAt(timetable);
-  if (!t || !Valid(*t, station) || t->StationEventOffsets.size() <= static_cast<int32_t>(t->StationCount))
+  if (!t || !Valid(*t, station) ||
+      t->StationEventOffsets.size() <= static_cast<int32_t>(t->StationCount))
     return 0;
   auto events = [&](int32_t s) {
     return static_cast<int32_t>((t->StationEventOffsets[s + 1] - t->StationEventOffsets[s]) /
@@ -204,7 +210,8 @@ int32_t StationNameEventCount(int timetable, int32_t station) {
   };
   int32_t count = events(station);
   for (int32_t s = station - 1; s >= 0 && StationsEqual(*t, s, station); --s) count += events(s);
-  for (int32_t s = station + 1; Valid(*t, s) && StationsEqual(*t, s, station); ++s) count += events(s);
+  for (int32_t s = station + 1; Valid(*t, s) && StationsEqual(*t, s, station); ++s)
+    count += events(s);
   return count;
 }
 
@@ -231,17 +238,17 @@ bool MoveChangeStation(ConnectionLeg& arriving, ConnectionLeg& departing, int32_
   if (restricted) {
     const uint32_t filteredTypes = t.DayDependentTypeMask | t.SectionDependentTypeMask;
     if (CodeFilterOf(t).EnabledUnion != 0 && ((typeA | typeD) & filteredTypes) != 0) return false;
-    if (t.Kind == kKindRail && (DayTypesOf(t).Filter.TypeMask & t.TrainTypeMask) != t.TrainTypeMask &&
+    if (t.Kind == kKindRail &&
+        (DayTypesOf(t).Filter.TypeMask & t.TrainTypeMask) != t.TrainTypeMask &&
         ((typeA | typeD) & kTypeChangesAlongRoute))
       return false;
   }
   const bool automatic = target < 0;
-  const bool preferredMode = automatic && !t.StationTypes.empty() &&
-                             [&] {
-                               for (int32_t s = 0; s < t.StationTypes.size(); ++s)
-                                 if (t.StationTypes[s] & kPreferredChange) return true;
-                               return false;
-                             }();
+  const bool preferredMode = automatic && !t.StationTypes.empty() && [&] {
+    for (int32_t s = 0; s < t.StationTypes.size(); ++s)
+      if (t.StationTypes[s] & kPreferredChange) return true;
+    return false;
+  }();
   const bool sameStopMode = automatic && !preferredMode && t.Kind == kKindCity;
   const int32_t previous = (departing.DepartureDay - arriving.ArrivalDay) * 1440 +
                            departing.DepartureMinute - arriving.ArrivalMinute;
@@ -252,7 +259,8 @@ bool MoveChangeStation(ConnectionLeg& arriving, ConnectionLeg& departing, int32_
   size_t inFirst = IndexOf(in, arriving.FromStation) + 1;
   if (arriving.LastViaStation >= 0) inFirst = IndexOf(in, arriving.LastViaStation, inFirst - 1) + 1;
   size_t outEnd = IndexOf(out, departing.ToStation);
-  if (departing.FirstViaStation >= 0) outEnd = std::min(outEnd, IndexOf(out, departing.FirstViaStation));
+  if (departing.FirstViaStation >= 0)
+    outEnd = std::min(outEnd, IndexOf(out, departing.FirstViaStation));
   const bool inBoardsAtRequest = IsRequestStop(index, arriving.Train, arriving.FromStation);
   const bool outAlightsAtRequest = IsRequestStop(index, departing.Train, departing.ToStation);
   const int32_t maxTime = SearchStateOf(t).Change.MaxChangeTime;
@@ -271,10 +279,10 @@ bool MoveChangeStation(ConnectionLeg& arriving, ConnectionLeg& departing, int32_
       StopEntry const& Y = out[y];
       if (!IsSameChangePlace(index, X.station, Y.station)) continue;
       if (!CanChangeAt(index, arriving, X.station, Y.station, departing, false)) continue;
-      if (callback && !callback(index, X.station,
-                                t.StationKeys.empty() ? 0 : t.StationKeys[X.station],
-                                X.day * 1440 + X.minuteOfDay, arriving.Train, Y.minuteOfDay,
-                                departing.Train, nullptr))
+      if (callback &&
+          !callback(index, X.station, t.StationKeys.empty() ? 0 : t.StationKeys[X.station],
+                    X.day * 1440 + X.minuteOfDay, arriving.Train, Y.minuteOfDay, departing.Train,
+                    nullptr))
         continue;
       if (inBoardsAtRequest && X.request) continue;
       if (outAlightsAtRequest && Y.request) continue;
@@ -286,16 +294,15 @@ bool MoveChangeStation(ConnectionLeg& arriving, ConnectionLeg& departing, int32_
       auto better = [&](Best const& b) {
         return !b.found || change > b.change || (change == b.change && busy > b.busy);
       };
-      if (better(plain) &&
-          (!plain.found || change > plain.change ||
-           StationRemarkCount(t, static_cast<uint32_t>(arriving.Train), static_cast<uint16_t>(X.station)) == 0))
+      if (better(plain) && (!plain.found || change > plain.change ||
+                            StationRemarkCount(t, static_cast<uint32_t>(arriving.Train),
+                                               static_cast<uint16_t>(X.station)) == 0))
         plain = {true, change, busy, x, y, xRequest};
       if (preferredMode && (t.StationTypes[X.station] & kPreferredChange) && change >= minTime &&
           better(preferred))
         preferred = {true, change, busy, x, y, xRequest};
       if (sameStopMode && X.station == Y.station && change >= minTime &&
-          (better(preferred) ||
-           (change == preferred.change && preferred.request && !xRequest)))
+          (better(preferred) || (change == preferred.change && preferred.request && !xRequest)))
         preferred = {true, change, busy, x, y, xRequest};
     }
   }

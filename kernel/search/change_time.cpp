@@ -18,8 +18,6 @@ int32_t GetChangeTime(TimetableRecord const& t, uint16_t station, int32_t minute
   return SearchStateOf(t).Change.MinChangeTime;
 }
 
-int32_t GetMaxChangeTime(TimetableRecord const& t) {
-  return SearchStateOf(t).Change.MaxChangeTime;
-}
+int32_t GetMaxChangeTime(TimetableRecord const& t) { return SearchStateOf(t).Change.MaxChangeTime; }
 
 }  // namespace qo

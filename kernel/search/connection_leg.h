@@ -18,14 +18,14 @@ struct ConnectionLeg {
   // Days from the train's first stop to the stop where the leg begins.
   int32_t BoardingDayOffset = 0;
   int32_t Train = -1;
-  int32_t Distance = -1;       // metres; -1 = not known
-  int32_t ConnectionId = 0;    // on the first leg; 0 = none yet
-  int32_t ViaLevel = 0;        // via points passed once the leg ends
+  int32_t Distance = -1;     // metres; -1 = not known
+  int32_t ConnectionId = 0;  // on the first leg; 0 = none yet
+  int32_t ViaLevel = 0;      // via points passed once the leg ends
   int32_t FirstViaStation = -1;
   int32_t LastViaStation = -1;
   int32_t Timetable = 0;
-  int32_t KeptMark = 0;        // the merge of later windows marks new ones
-  int32_t RemovalMark = 0;     // on the first leg: the clean-up drops it
+  int32_t KeptMark = 0;     // the merge of later windows marks new ones
+  int32_t RemovalMark = 0;  // on the first leg: the clean-up drops it
 };
 static_assert(sizeof(ConnectionLeg) == 16 * 4, "a leg is 16 words");
 

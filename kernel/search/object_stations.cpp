@@ -14,7 +14,7 @@
 namespace qo {
 namespace {
 
-constexpr uint16_t kNotAMember = 0x1000;   // station type bit: left out of town items
+constexpr uint16_t kNotAMember = 0x1000;    // station type bit: left out of town items
 constexpr uint16_t kAlwaysMember = 0x0800;  // station type bit: taken beyond the member limit
 
 // Members of an item taken with the member limit on.
@@ -126,7 +126,8 @@ class Expansion {
       if (!options_.lowFloor || !t.BarrierFreeLinkMinutes.empty() || links.count == 0) {
         for (int32_t k = 0; k < links.count; ++k) {
           const int8_t m = links.Minutes(k);
-          if (m >= 0 && m <= options_.walkingLimit) Add(at.timetable, links.Target(k), at.minutes + m);
+          if (m >= 0 && m <= options_.walkingLimit)
+            Add(at.timetable, links.Target(k), at.minutes + m);
         }
       }
       ExternLinks(t, station, extern_);
@@ -148,7 +149,8 @@ class Expansion {
       if (at.station < 0 || t.Kind != 3 || t.StationKeys.empty()) continue;
       const int32_t group = t.StationKeys[at.station] / 10000;
       for (uint32_t s = 0; s < t.StationCount; ++s)
-        if (static_cast<int32_t>(s) != at.station && t.StationKeys[static_cast<int32_t>(s)] / 10000 == group)
+        if (static_cast<int32_t>(s) != at.station &&
+            t.StationKeys[static_cast<int32_t>(s)] / 10000 == group)
           Add(at.timetable, static_cast<int32_t>(s), 0);
     }
   }

@@ -82,7 +82,10 @@ template <bool kBackward>
 class EnginePass {
  public:
   EnginePass(SearchRun& run, EngineCall const& call, LabelPool& labels)
-      : run_(run), call_(call), s_(labels), list_(run.Found),
+      : run_(run),
+        call_(call),
+        s_(labels),
+        list_(run.Found),
         parms_(CurrentSearchSettings().Parms) {}
 
   int Run();
@@ -168,8 +171,8 @@ int EnginePass<kBackward>::Run() {
   PrepareTimetables();
   Step();
   Phase(PhaseStartLabelled);
-  endMarker_ = windowTime_ + interval_ +
-               ((kBackward ? call_.ContinueLater : call_.ContinueEarlier) ? 0 : 1);
+  endMarker_ =
+      windowTime_ + interval_ + ((kBackward ? call_.ContinueLater : call_.ContinueEarlier) ? 0 : 1);
 
   // Round 0, from each distinct origin timetable in the order first named.
   round_ = 0;
@@ -327,7 +330,8 @@ void EnginePass<kBackward>::ScanEvents(StationEventList const& events, int32_t f
 // changes, as the corridor numbers the To stations for a forward pass.
 template <bool kBackward>
 void EnginePass<kBackward>::MarkEnds() {
-  for (int32_t tt : takingPart_) Scratch(tt).EndMarks.assign(static_cast<size_t>(Scratch(tt).Stations), 0);
+  for (int32_t tt : takingPart_)
+    Scratch(tt).EndMarks.assign(static_cast<size_t>(Scratch(tt).Stations), 0);
   int group = -1;
   SearchStation const* previous = nullptr;
   for (SearchStation const& s : run_.Request.From) {
@@ -351,12 +355,11 @@ void EnginePass<kBackward>::ProcessStation(int32_t tt, int32_t station) {
 }
 
 template <bool kBackward>
-void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station, StationEventList const& events,
-                               bool limitByLater) {
+void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station,
+                                         StationEventList const& events, bool limitByLater) {
   TimetableRecord& t = Record(tt);
   const int32_t maxWait = GetMaxChangeTime(t);
-  for (int32_t c = Scratch(tt).Head(round_ - 1, station); c != kNoLabel;
-       c = s_.At(c).Next) {
+  for (int32_t c = Scratch(tt).Head(round_ - 1, station); c != kNoLabel; c = s_.At(c).Next) {
     const Label label = s_.At(c);
     int32_t latestUseful = kNoBound;
     if (parms_.LimitOnTarget && (round_ > 0 || label.ViaLevel < viaCount_)) {
@@ -386,8 +389,7 @@ void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station, StationEve
       if (!IsTrainRunningOnDay(DayTypesOf(t).Filter, t, day, ev, static_cast<uint16_t>(station),
                                nullptr))
         return true;
-      RideTrain(tt, ev.Train(), station, time, ev.minute, label.OriginDeparture, label.ViaLevel,
-                c);
+      RideTrain(tt, ev.Train(), station, time, ev.minute, label.OriginDeparture, label.ViaLevel, c);
       if (StopAsked()) stopped_ = true;
       return !stopped_;
     });
@@ -398,7 +400,8 @@ void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station, StationEve
 
 template <bool kBackward>
 void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t station, int32_t boarding,
-                            int eventMinute, int32_t originDeparture, int via, int32_t parent) {
+                                      int eventMinute, int32_t originDeparture, int via,
+                                      int32_t parent) {
   if (parent != kNoLabel) {
     Label const& p = s_.At(parent);
     if (p.Train == static_cast<int32_t>(train) && p.Timetable == tt) return;
@@ -453,8 +456,7 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
     days += GetStopDayStep(t, stops, kBackward ? j + 1 : j);
     const int32_t e = stops.Station(j);
     if (e == stops.Station(j - step)) continue;  // the other word of a stop
-    const int32_t arrival =
-        boarding + days * 1440 + step * (stops.Minute(j) - stops.Minute(board));
+    const int32_t arrival = boarding + days * 1440 + step * (stops.Minute(j) - stops.Minute(board));
     if (arrival > kLatestTime || arrival > limit || arrival > endAt) break;
     const uint8_t target = Target(tt, e);
     if (e == station || Alighting(tt, e) == 0) continue;
@@ -468,15 +470,14 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
     }
     InsertLabel(tt, e, via, arrival, distance, originDeparture, station,
                 static_cast<int32_t>(train), parent);
-    if (via == viaCount_ && target && (round_ == 0 || target == 1))
-      break;
+    if (via == viaCount_ && target && (round_ == 0 || target == 1)) break;
   }
 }
 
 template <bool kBackward>
 void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, int32_t arrival,
-                              int32_t distance, int32_t originDeparture, int32_t boardStation,
-                              int32_t train, int32_t parent) {
+                                        int32_t distance, int32_t originDeparture,
+                                        int32_t boardStation, int32_t train, int32_t parent) {
   EngineScratch& ts = Scratch(tt);
   ArrivalProfile& profile = ts.Profile(via, station);
   if (profile.Empty()) ts.TouchedProfiles.push_back(via * ts.Stations + station);

@@ -18,7 +18,7 @@ namespace qo {
 namespace {
 
 constexpr uint32_t kRegionGroupBit = 0x80000000;
-constexpr uint16_t kStopStation = 0x01;    // station flag: trains may stop (alight) here
+constexpr uint16_t kStopStation = 0x01;  // station flag: trains may stop (alight) here
 constexpr uint16_t kForeignStation = 0x02;
 
 int IndexOf(TimetableRecord const* t) { return IndexOfTimetable(t); }
@@ -127,7 +127,8 @@ bool SplitRegion() {
 }
 
 bool Domestic(SearchStation const& s) {
-  return s.timetable && s.station >= 0 && IsDomesticStation(*s.timetable, static_cast<uint16_t>(s.station));
+  return s.timetable && s.station >= 0 &&
+         IsDomesticStation(*s.timetable, static_cast<uint16_t>(s.station));
 }
 
 // The region name of a station: its region's text up to the first "-".
@@ -264,7 +265,8 @@ void ComputeSearchCorridor(SearchRun& run) {
 
   if (!run.Request.ChangePoints.empty()) {
     for (TimetableRecord* t : LoadedSet())
-      std::fill(SearchStateOf(*t).Marks.Alighting.begin(), SearchStateOf(*t).Marks.Alighting.end(), 0);
+      std::fill(SearchStateOf(*t).Marks.Alighting.begin(), SearchStateOf(*t).Marks.Alighting.end(),
+                0);
     for (SearchStation const& s : run.Request.ChangePoints)
       if (s.station >= 0 && !SearchStateOf(*s.timetable).Marks.Alighting.empty())
         SearchStateOf(*s.timetable).Marks.Alighting[static_cast<size_t>(s.station)] = 1;

@@ -118,8 +118,8 @@ int ApplyConnParms(ConnParmsInput const& in) {
       !InRange(v.WindowDirect, kMinWindowLength, kMaxWindowLength) ||
       !InRange(v.WindowChanges, kMinWindowLength, kMaxWindowLength) ||
       !InRange(v.DeltaMaxType, 0, 2) || !InRange(v.DeltaMaxPercent, 0, kMaxDeltaPercent) ||
-      !InRange(v.DeltaMaxMetres, 0, kMaxDeltaMetres) ||
-      !InRange(v.RetriesDirect, 0, kMaxRetries) || !InRange(v.RetriesChanges, 0, kMaxRetries))
+      !InRange(v.DeltaMaxMetres, 0, kMaxDeltaMetres) || !InRange(v.RetriesDirect, 0, kMaxRetries) ||
+      !InRange(v.RetriesChanges, 0, kMaxRetries))
     return ErrSearchParmsOutOfRange;
 
   // Every timetable is checked before any is changed: a caller is promised
@@ -191,8 +191,8 @@ int SetDefaultSearchInterval(TimetableRecord& t, bool direct, int length, int sp
   int32_t& oldLength = direct ? d.WindowDirect : d.WindowChanges;
   int32_t& retries = direct ? d.RetriesDirect : d.RetriesChanges;
   if (!force && length >= oldLength) return 0;
-  const int64_t covered =
-      std::min<int64_t>(span, static_cast<int64_t>(oldLength) * (static_cast<int64_t>(retries) + 1));
+  const int64_t covered = std::min<int64_t>(
+      span, static_cast<int64_t>(oldLength) * (static_cast<int64_t>(retries) + 1));
   oldLength = length;
   retries = static_cast<int32_t>(-FloorDiv(-covered, length) - 1);  // ceil(covered / length) - 1
   return retries;

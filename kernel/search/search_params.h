@@ -16,9 +16,8 @@ struct TimetableRecord;
 // timetable, the station, its key, the time there, the arriving train, the
 // minute of the departing train, the departing train and, at a change, the
 // change time it may replace. Nonzero accepts.
-using ChangeTimeFunction = int (*)(int timetable, int station, int key, int time,
-                                   int arrivingTrain, int departureMinute, int departingTrain,
-                                   int* changeTime);
+using ChangeTimeFunction = int (*)(int timetable, int station, int key, int time, int arrivingTrain,
+                                   int departureMinute, int departingTrain, int* changeTime);
 
 // Kernel-wide values of the parameter record, with their built-in defaults.
 struct ConnParms {

@@ -47,7 +47,8 @@ int CheckPlaces(PlaceArrays const& p, bool passThroughAllowed) {
       if (!TimetableAt(timetable)) return ErrTimetableIndex;
       continue;
     }
-    if (p.lists[i] < kPlaceStation) return TimetableAt(timetable) ? ErrVirtListIndex : ErrTimetableIndex;
+    if (p.lists[i] < kPlaceStation)
+      return TimetableAt(timetable) ? ErrVirtListIndex : ErrTimetableIndex;
     if (int error = CheckSearchPlace(timetable, p.lists[i], p.items[i])) return error;
   }
   return 0;
@@ -63,16 +64,18 @@ bool SameLists(PlaceArrays const& a, PlaceArrays const& b) {
 std::vector<PlaceEntry> Entries(PlaceArrays const& p, int from, int to, bool withMinutes) {
   std::vector<PlaceEntry> out;
   for (int i = from; i < to; ++i)
-    out.push_back({TimetableOf(p, i), p.lists[i], p.items[i],
-                   withMinutes && p.minutes ? p.minutes[i] : 0});
+    out.push_back(
+        {TimetableOf(p, i), p.lists[i], p.items[i], withMinutes && p.minutes ? p.minutes[i] : 0});
   return out;
 }
 
-void Expand(std::vector<PlaceEntry> const& entries, ExpansionOptions const& options, StationSet& out) {
+void Expand(std::vector<PlaceEntry> const& entries, ExpansionOptions const& options,
+            StationSet& out) {
   static std::vector<PlaceStation> found;
   ExpandPlaceStations(entries.data(), entries.size(), options, found);
   out.clear();
-  for (PlaceStation const& s : found) out.push_back({TimetableAt(s.timetable), s.station, s.minutes});
+  for (PlaceStation const& s : found)
+    out.push_back({TimetableAt(s.timetable), s.station, s.minutes});
 }
 
 void SetSearchDay(DayNumber day) {
@@ -127,7 +130,8 @@ BuildResult BuildPlaceStations(ConnectionQuery const& q, SearchRequest& r) {
   for (StationSet& via : r.Via) via.clear();
   for (int start = 0; start < q.Via.count;) {
     int end = start + 1;
-    while (end < q.Via.count && !(static_cast<uint32_t>(q.Via.timetables[end]) & kNewViaPoint)) ++end;
+    while (end < q.Via.count && !(static_cast<uint32_t>(q.Via.timetables[end]) & kNewViaPoint))
+      ++end;
     // More via points than a search can pass is refused, not cut short.
     if (r.ViaCount == kMaxViaPoints) return BuildResult::TooMany;
     StationSet& via = r.Via[static_cast<size_t>(r.ViaCount++)];
@@ -157,7 +161,8 @@ void ShiftWindow(SearchRun& run, int32_t by) {
 }
 
 int32_t RoundedDistance(int64_t metres) {
-  if (metres > 10000 && metres % 1000 != 0) return static_cast<int32_t>((metres + 500) / 1000 * 1000);
+  if (metres > 10000 && metres % 1000 != 0)
+    return static_cast<int32_t>((metres + 500) / 1000 * 1000);
   return static_cast<int32_t>(metres);
 }
 
@@ -167,9 +172,9 @@ void ApplyTimetableSelection(int const* masks) {
   SearchSettings const& s = CurrentSearchSettings();
   for (int i = 0; i < LoadedCount(); ++i) {
     TimetableRecord& t = *TimetableAt(i);
-    uint32_t word = !masks ? kIncludeAll
-                           : masks[i] == 0 ? kIncludeNone
-                                           : static_cast<uint32_t>(masks[i]) | kAlwaysIncludedTypeBits;
+    uint32_t word = !masks          ? kIncludeAll
+                    : masks[i] == 0 ? kIncludeNone
+                                    : static_cast<uint32_t>(masks[i]) | kAlwaysIncludedTypeBits;
     if (s.Parms.UseBeds == 2 && t.Kind == kKindRail) word &= ~kBedTrainTypeBit;
     DayTypesOf(t).Filter.TypeMask = word;
     // No train is required to carry attributes: the search asks none.
@@ -227,7 +232,8 @@ uint8_t* BuildConnectionResult(ConnectionList const& connections) {
     while (buffer.size() - used < need) buffer.resize(buffer.size() + kResultStep, 0);
     uint8_t* at = buffer.data() + used;
     int64_t distance = 0;
-    for (ConnectionLeg const& leg : c) distance = leg.Distance < 0 || distance < 0 ? -1 : distance + leg.Distance;
+    for (ConnectionLeg const& leg : c)
+      distance = leg.Distance < 0 || distance < 0 ? -1 : distance + leg.Distance;
     int32_t duration = 0;
     if (!c.empty()) {
       ConnectionLeg const& first = c.front();
@@ -236,9 +242,13 @@ uint8_t* BuildConnectionResult(ConnectionList const& connections) {
       TimetableRecord const* tl = TimetableAt(last.Timetable);
       const int32_t dep = LegDeparture(first), arr = LegArrival(last);
       const int32_t shiftDep =
-          tf && first.FromStation >= 0 ? StationTimeShift(*tf, static_cast<uint16_t>(first.FromStation), dep) : 0;
+          tf && first.FromStation >= 0
+              ? StationTimeShift(*tf, static_cast<uint16_t>(first.FromStation), dep)
+              : 0;
       const int32_t shiftArr =
-          tl && last.ToStation >= 0 ? StationTimeShift(*tl, static_cast<uint16_t>(last.ToStation), arr) : 0;
+          tl && last.ToStation >= 0
+              ? StationTimeShift(*tl, static_cast<uint16_t>(last.ToStation), arr)
+              : 0;
       duration = (arr - shiftArr) - (dep - shiftDep);
     }
     StoreLE<int32_t>(at + 0, c.empty() ? 0 : c.front().ConnectionId);
@@ -248,9 +258,10 @@ uint8_t* BuildConnectionResult(ConnectionList const& connections) {
     StoreLE<int32_t>(at + 16, -1);
     at += kHeadBytes;
     for (ConnectionLeg const& leg : c) {
-      const int32_t fields[9] = {leg.Timetable,    leg.Train,        leg.DepartureMinute,
-                                 leg.ArrivalMinute, leg.BoardingDayOffset, leg.DepartureDay,
-                                 leg.ArrivalDay,   leg.FromStation,  leg.ToStation};
+      const int32_t fields[9] = {
+          leg.Timetable,         leg.Train,        leg.DepartureMinute, leg.ArrivalMinute,
+          leg.BoardingDayOffset, leg.DepartureDay, leg.ArrivalDay,      leg.FromStation,
+          leg.ToStation};
       for (int f = 0; f < 9; ++f) StoreLE<int32_t>(at + 4 * f, fields[f]);
       at += kLegBytes;
     }
@@ -315,7 +326,8 @@ int SearchConnections(ConnectionQuery const& q, int* count) {
         return ErrParameters;
       return ErrConnectionNotFound;
   }
-  if (!r.ByDayType && !DayInValidity(q.ByDeparture ? r.From : r.To, r.Day)) return ErrDateOutOfRange;
+  if (!r.ByDayType && !DayInValidity(q.ByDeparture ? r.From : r.To, r.Day))
+    return ErrDateOutOfRange;
   if (!CheckPlacesOverlap(r)) return ErrStationsOverlap;
 
   PrepareSearchMarks(run, !q.ByDeparture);
@@ -324,7 +336,8 @@ int SearchConnections(ConnectionQuery const& q, int* count) {
   ConnParms const& p = CurrentSearchSettings().Parms;
   run.WindowLength = WindowLength(p, q.ChangesAllowed);
   const int retries = WindowRetries(p, q.ChangesAllowed);
-  for (TimetableRecord* t : LoadedSet()) DayTypesOf(*t).BaseDayOffset = DayTypesOf(*t).Filter.DayOffset;
+  for (TimetableRecord* t : LoadedSet())
+    DayTypesOf(*t).BaseDayOffset = DayTypesOf(*t).Filter.DayOffset;
   run.WindowTime = time;
   run.WindowMinute = time;
   int found = 0;
@@ -341,7 +354,8 @@ int SearchConnections(ConnectionQuery const& q, int* count) {
   FreeLabels(run);
   const int32_t lastWindow = run.WindowTime;
   if (run.Found.empty()) {
-    for (TimetableRecord* t : LoadedSet()) DayTypesOf(*t).Filter.DayOffset = DayTypesOf(*t).BaseDayOffset;
+    for (TimetableRecord* t : LoadedSet())
+      DayTypesOf(*t).Filter.DayOffset = DayTypesOf(*t).BaseDayOffset;
     return SearchStopRequested() ? ErrSearchInterrupted : ErrConnectionNotFound;
   }
 
@@ -356,14 +370,15 @@ int SearchConnections(ConnectionQuery const& q, int* count) {
 }
 
 bool ResolvePlaceKey(int32_t key, int const* selection, bool fallback, bool newVia,
-                     std::vector<int>& items, std::vector<int>& lists, std::vector<int>& timetables) {
+                     std::vector<int>& items, std::vector<int>& lists,
+                     std::vector<int>& timetables) {
   const size_t before = items.size();
   auto append = [&](int item, int list, int timetable) {
     const bool first = items.size() == before;
     items.push_back(item);
     lists.push_back(list);
-    timetables.push_back(static_cast<int>(static_cast<uint32_t>(timetable) |
-                                          (first && newVia ? kNewViaPoint : 0)));
+    timetables.push_back(
+        static_cast<int>(static_cast<uint32_t>(timetable) | (first && newVia ? kNewViaPoint : 0)));
   };
   auto takesPart = [&](int i) {
     return (!selection || selection[i] != 0) && TimetableAt(i)->Kind == kKindRail;
@@ -411,7 +426,8 @@ int SearchConnectionsByKeys(int const* keys, int count, int time, int day, int m
   ConnectionQuery q;
   q.From = {fromItems.data(), fromLists.data(), fromTimetables.data(), nullptr,
             static_cast<int>(fromItems.size())};
-  q.To = {toItems.data(), toLists.data(), toTimetables.data(), nullptr, static_cast<int>(toItems.size())};
+  q.To = {toItems.data(), toLists.data(), toTimetables.data(), nullptr,
+          static_cast<int>(toItems.size())};
   q.Via = {viaItems.data(), viaLists.data(), viaTimetables.data(), nullptr,
            static_cast<int>(viaItems.size())};
   q.Time = time;

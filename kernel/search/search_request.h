@@ -56,7 +56,8 @@ uint8_t* BuildConnectionResult(ConnectionList const& connections);
 // timetable whose first pair table knows the key. Appends to the three
 // lists; the first entry carries bit 31 when newVia is set.
 bool ResolvePlaceKey(int32_t key, int const* selection, bool fallback, bool newVia,
-                     std::vector<int>& items, std::vector<int>& lists, std::vector<int>& timetables);
+                     std::vector<int>& items, std::vector<int>& lists,
+                     std::vector<int>& timetables);
 
 // QoConnectionIT without its out-parameters: keys first From, last To,
 // those between via points.

@@ -22,12 +22,12 @@ struct Label {
   int32_t Train = -1;           // -1: a walk or an external link
   int16_t ViaLevel = 0;
   int16_t Rail = 0;
-  int32_t Timetable = 0;        // loaded-set index of the boarding timetable
-  int32_t Next = kNoLabel;      // in the same chain
-  int32_t Parent = kNoLabel;    // the label at the boarding station
-  int32_t Distance = 0;         // kilometres from the origin
-  uint8_t Referenced = 0;       // a child names it: never reused in this pass
-  int32_t Station = 0;          // where the label sits
+  int32_t Timetable = 0;      // loaded-set index of the boarding timetable
+  int32_t Next = kNoLabel;    // in the same chain
+  int32_t Parent = kNoLabel;  // the label at the boarding station
+  int32_t Distance = 0;       // kilometres from the origin
+  uint8_t Referenced = 0;     // a child names it: never reused in this pass
+  int32_t Station = 0;        // where the label sits
 };
 
 struct RideMark {
@@ -39,8 +39,8 @@ struct RideMark {
 struct EngineScratch {
   int32_t Stations = 0;
   int32_t Trains = 0;
-  int32_t Levels = 0;  // via levels 0..V
-  int32_t Rounds = 0;  // rounds 0..maximum changes
+  int32_t Levels = 0;                    // via levels 0..V
+  int32_t Rounds = 0;                    // rounds 0..maximum changes
   std::vector<ArrivalProfile> Profiles;  // [level * Stations + station]
   std::vector<int32_t> TouchedProfiles;
   std::vector<int32_t> ChainHeads;  // [round * Stations + station]

@@ -44,11 +44,11 @@ struct TimetableSearchDefaults {
 // of the timetable; set by PrepareSearchMarks and the corridor before every
 // engine run. Empty vectors until the first search.
 struct SearchMarks {
-  std::vector<int16_t> Alighting;  // 0: no ride alights here
-  std::vector<uint8_t> Allowed;    // present only while a distance corridor applies
-  std::vector<uint8_t> Target;     // 0: no To station; else 2 x group + 1 (+1 town-list mismatch)
-  std::vector<uint16_t> StopVia;   // bit k: a station of via point k
-  std::vector<uint16_t> PassVia;   // bit k: passes via point k
+  std::vector<int16_t> Alighting;    // 0: no ride alights here
+  std::vector<uint8_t> Allowed;      // present only while a distance corridor applies
+  std::vector<uint8_t> Target;       // 0: no To station; else 2 x group + 1 (+1 town-list mismatch)
+  std::vector<uint16_t> StopVia;     // bit k: a station of via point k
+  std::vector<uint16_t> PassVia;     // bit k: passes via point k
   std::vector<uint16_t> ArcPassVia;  // per arc of the station graph
 };
 

@@ -54,8 +54,8 @@ bool ReadNumber(std::string_view value, int64_t* out) {
 int ServiceCodeOf(RemarkParts const& parts) {
   std::string_view value;
   int64_t code = 0;
-  if (!parts.HasControl || !ControlValue(parts.Control, 'C', &value) || !ReadNumber(value, &code) || code < 0 ||
-      code >= 64)
+  if (!parts.HasControl || !ControlValue(parts.Control, 'C', &value) || !ReadNumber(value, &code) ||
+      code < 0 || code >= 64)
     return -1;
   return static_cast<int>(code);
 }

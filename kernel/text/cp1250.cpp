@@ -44,8 +44,11 @@ std::string Utf8ToCp1250(std::string_view utf8, char replacement) {
   while (i < utf8.size()) {
     auto lead = static_cast<uint8_t>(utf8[i]);
     char32_t code = 0;
-    size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
-                  : (lead >> 3) == 0x1E ? 4 : 0;
+    size_t length = lead < 0x80           ? 1
+                    : (lead >> 5) == 0x6  ? 2
+                    : (lead >> 4) == 0xE  ? 3
+                    : (lead >> 3) == 0x1E ? 4
+                                          : 0;
     if (length == 0 || i + length > utf8.size()) {
       out.push_back(replacement);
       ++i;

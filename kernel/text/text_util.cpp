@@ -4,7 +4,6 @@
 #include <cstring>
 #include <string>
 
-
 namespace qo {
 namespace {
 

@@ -21,7 +21,8 @@ namespace {
 std::unique_ptr<qo::TimetableRecord> MakeHost() {
   auto host = std::make_unique<qo::TimetableRecord>();
   qo::writer::WrittenFile file = qo::writer::WriteTimetable(qo::test::RichModel(23));
-  if (qo::ReadTimetableBytes(file.bytes.data(), file.bytes.size(), host.get()) != 0) __builtin_trap();
+  if (qo::ReadTimetableBytes(file.bytes.data(), file.bytes.size(), host.get()) != 0)
+    __builtin_trap();
   return host;
 }
 

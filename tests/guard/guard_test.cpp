@@ -62,9 +62,7 @@ TEST(Guard, OtherSignalsPassThrough) {
   EXPECT_EQ(TakeKernelError(), 0);
 }
 
-TEST(GuardDeathTest, AbortInsideAGuardIsNotCaught) {
-  EXPECT_DEATH(RaiseInside(SIGABRT), "");
-}
+TEST(GuardDeathTest, AbortInsideAGuardIsNotCaught) { EXPECT_DEATH(RaiseInside(SIGABRT), ""); }
 
 TEST(GuardDeathTest, FaultOutsideAGuardGoesToThePreviousHandler) {
   // No handler before the kernel's: the process dies of the fault.

@@ -77,16 +77,18 @@ TEST_F(SampleStopTimetables, CityLinesThroughOneStop) {
   ASSERT_GE(theatre, 0);
   int *from = nullptr, *lines = nullptr;
   int nFrom = 0, nLines = 0;
-  QoZJRResolve(0, kAll, "N\xE1rodn\xED divadlo", nullptr, nullptr, 5, &from, &nFrom, nullptr, nullptr,
-               &lines, &nLines);
+  QoZJRResolve(0, kAll, "N\xE1rodn\xED divadlo", nullptr, nullptr, 5, &from, &nFrom, nullptr,
+               nullptr, &lines, &nLines);
   ASSERT_EQ(nLines, 2);  // trams 22 and 9
   const std::vector<int> both(lines, lines + nLines);
 
   // Tram 9 towards Spojovací: Saturdays and Sundays differ.
   EXPECT_EQ(Groups(both[1], Station("And\xECl"), Station("Spojovac\xED"), theatre), "1F 20 40 ");
   // Tram 22 towards Vršovické náměstí: the late trams end at Národní třída.
-  EXPECT_EQ(Groups(both[0], Station("B\xEDl\xE1 Hora"), Station("Vr\x9Aovick\xE9 n\xE1m\xECst\xED"), theatre),
-            "1F 60 [A=jede jen do zast\xE1vky N\xE1rodn\xED t\xF8\xED" "da]");
+  EXPECT_EQ(Groups(both[0], Station("B\xEDl\xE1 Hora"), Station("Vr\x9Aovick\xE9 n\xE1m\xECst\xED"),
+                   theatre),
+            "1F 60 [A=jede jen do zast\xE1vky N\xE1rodn\xED t\xF8\xED"
+            "da]");
 
   // The buses of X22 stand in for tram 22 in the summer.
   const int substitute = QoSearchTrain(0, 0, "X22", 0, -1, nullptr, 0);
@@ -100,10 +102,10 @@ TEST_F(SampleStopTimetables, BusTownLineWithAnEveningVariant) {
   const int line = QoSearchTrain(0, 0, "1", 0, -1, nullptr, 0);
   ASSERT_GE(line, 0);
   // Stops by key: the railway station, Štítary, the bus station.
-  EXPECT_EQ(Groups(line, QoSearchKey(0, -1, 31002), QoSearchKey(0, -1, 31005),
-                   QoSearchKey(0, -1, 31001)),
-            "1F 20 40 [A=vynech\xE1 zast\xE1vku Kol\xEDn,,nemocnice, d\xE1le pokra\xE8uje do "
-            "zast\xE1vky Nov\xE1 Ves I jako linka 2]");
+  EXPECT_EQ(
+      Groups(line, QoSearchKey(0, -1, 31002), QoSearchKey(0, -1, 31005), QoSearchKey(0, -1, 31001)),
+      "1F 20 40 [A=vynech\xE1 zast\xE1vku Kol\xEDn,,nemocnice, d\xE1le pokra\xE8uje do "
+      "zast\xE1vky Nov\xE1 Ves I jako linka 2]");
 }
 
 }  // namespace

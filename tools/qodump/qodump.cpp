@@ -80,18 +80,19 @@ void PrintExtensions(const TimetableRecord& t) {
   if (t.QMap) {
     int32_t withCoor = 0;
     for (int32_t c : t.QMap->StationCoor) withCoor += c != 0;
-    std::printf("  QMap: version %u, %d coordinate rows, %d arcs, %zu polylines, %d nodes; "
-                "stations with a coordinate: %d\n",
-                t.QMap->Version, t.QMap->Coors.size(), t.QMap->Arcs.size(),
-                t.QMap->Polylines.size(), t.QMap->Nodes.size(), withCoor);
+    std::printf(
+        "  QMap: version %u, %d coordinate rows, %d arcs, %zu polylines, %d nodes; "
+        "stations with a coordinate: %d\n",
+        t.QMap->Version, t.QMap->Coors.size(), t.QMap->Arcs.size(), t.QMap->Polylines.size(),
+        t.QMap->Nodes.size(), withCoor);
   }
 }
 
 void PrintTimetable(const TimetableRecord& t) {
   std::printf("  id %u, format version %u, kind %u, area %u, variant %u, languages \"%s\"\n",
-              t.TimetableId, t.FormatVersion, t.Kind, t.Area, t.Variant,
-              t.LanguageLetters.c_str());
-  std::printf("  names: %s\n", First(t.NamePool, 2 * static_cast<int32_t>(t.LanguageCount)).c_str());
+              t.TimetableId, t.FormatVersion, t.Kind, t.Area, t.Variant, t.LanguageLetters.c_str());
+  std::printf("  names: %s\n",
+              First(t.NamePool, 2 * static_cast<int32_t>(t.LanguageCount)).c_str());
   std::printf("  created %s, data %s - %s, valid %s - %s\n", Date(t.CreationDate).c_str(),
               Date(t.DataFrom).c_str(), Date(t.DataTo).c_str(), Date(t.FirstDay).c_str(),
               Date(t.LastDay).c_str());
@@ -103,11 +104,12 @@ void PrintTimetable(const TimetableRecord& t) {
 
   std::printf("  stations: %u: %s\n", t.StationCount, First(t.StationNames).c_str());
   if (!t.StationKeys.empty())
-    std::printf("    first keys: %d%s\n", t.StationKeys[0], t.StationKeys.size() > 1 ? ", ..." : "");
+    std::printf("    first keys: %d%s\n", t.StationKeys[0],
+                t.StationKeys.size() > 1 ? ", ..." : "");
   std::printf("    regions %d, remarks %d, arcs %d, walking links %d, time shifts %s\n",
               qo::GetPoolCount(t.RegionNames), qo::GetPoolCount(t.StationRemarks),
               t.ArcStations.size(), t.TransferStations.size(),
-              !t.StationShiftLists.empty() ? "per-station lists"
+              !t.StationShiftLists.empty()  ? "per-station lists"
               : t.StationTimeShifts.empty() ? "none"
                                             : "one per station");
   std::printf("    station events: %s\n", t.StationEvents.empty() ? "built at load" : "stored");
@@ -117,11 +119,10 @@ void PrintTimetable(const TimetableRecord& t) {
     std::printf("    type %d (stored %d): \"%s\", %d items\n", list.Type, list.StoredType,
                 name.c_str(), list.ItemCount);
   }
-  std::printf("  trains: %u, at most %u stops, %d shared patterns\n", t.TrainCount,
-              t.MaxTrainStops,
-              t.TrainStopOffsets.empty() ? 0
-                                         : t.TrainStopOffsets.size() - 1 -
-                                               static_cast<int32_t>(t.TrainCount));
+  std::printf("  trains: %u, at most %u stops, %d shared patterns\n", t.TrainCount, t.MaxTrainStops,
+              t.TrainStopOffsets.empty()
+                  ? 0
+                  : t.TrainStopOffsets.size() - 1 - static_cast<int32_t>(t.TrainCount));
   if (!t.MainNumbers.Values.empty()) {
     std::printf("    first numbers:");
     for (int32_t i = 0; i < t.MainNumbers.Values.size() && i < 5; ++i) {
@@ -183,7 +184,9 @@ int Dump(const char* path) {
     std::string name = ResolveExtension(path, std::string(qo::PoolString(t.ExtensionNames, i)));
     int extError = qo::ReadExtensionFile(&t, name.c_str(), options, &attached);
     std::printf("  extension %s: %s\n", Utf8(name).c_str(),
-                attached ? "attached" : extError ? "refused" : "not attached");
+                attached   ? "attached"
+                : extError ? "refused"
+                           : "not attached");
   }
   PrintExtensions(t);
   return 0;

@@ -27,18 +27,18 @@ struct GisLabel {
   int32_t x = 0;
   int32_t y = 0;
   std::string text{};  // empty: a label without text
-  int32_t angle = 0;  // radians; a font turns by angle / 2pi * 3600 tenths of a degree
+  int32_t angle = 0;   // radians; a font turns by angle / 2pi * 3600 tenths of a degree
   int32_t alignment = 0;
 };
 
 struct GisLayer {
-  int32_t name = -1;  // index into GisModel::layer_names; negative = no name
-  std::array<int32_t, 7> window_values{};   // bytes 4..31 of the record
-  uint32_t pen_color = 0;                   // 0x00BBGGRR
+  int32_t name = -1;                       // index into GisModel::layer_names; negative = no name
+  std::array<int32_t, 7> window_values{};  // bytes 4..31 of the record
+  uint32_t pen_color = 0;                  // 0x00BBGGRR
   int32_t pen_width = 1;
-  int32_t pen_style = 0;                    // 0 solid, 5 none
+  int32_t pen_style = 0;  // 0 solid, 5 none
   uint32_t brush_color = 0;
-  int32_t brush_style = 1;                  // 0 solid, 1 none, 2 hatched
+  int32_t brush_style = 1;  // 0 solid, 1 none, 2 hatched
   int32_t brush_hatch = 0;
   std::array<int32_t, 6> window_values2{};  // bytes 56..79 of the record
   std::string face{};                       // font face, at most 31 characters

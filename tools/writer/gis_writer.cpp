@@ -25,7 +25,8 @@ void Vertices(ByteSink& sink, std::string const& name, std::vector<GisVertex> co
 void VertexLists(ByteSink& sink, std::string const& name,
                  std::vector<std::vector<GisVertex>> const& lists) {
   sink.U32(static_cast<uint32_t>(lists.size()));
-  for (size_t i = 0; i < lists.size(); ++i) Vertices(sink, name + "/" + std::to_string(i), lists[i]);
+  for (size_t i = 0; i < lists.size(); ++i)
+    Vertices(sink, name + "/" + std::to_string(i), lists[i]);
 }
 
 std::vector<uint8_t> LayerRecord(GisLayer const& layer, std::string const& what) {
@@ -127,7 +128,8 @@ void WriteGisBody(GisModel const& model, uint8_t emptyLanguages, ByteSink& sink)
     }
   }
   std::vector<std::string> layerNames;
-  for (std::string const& n : model.layer_names) layerNames.push_back(ToCp1250(n, "GIS layer name"));
+  for (std::string const& n : model.layer_names)
+    layerNames.push_back(ToCp1250(n, "GIS layer name"));
   sink.Pool("Gis/pool", layerNames);
 }
 

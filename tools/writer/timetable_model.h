@@ -52,7 +52,7 @@ struct Station {
   LangText name{};
   // 0 lets the writer assign index + 1. Keys must be unique.
   int32_t key = 0;
-  uint16_t type = 0;  // the writer adds 0x0800 where a train starts or ends, as the loader does
+  uint16_t type = 0;     // the writer adds 0x0800 where a train starts or ends, as the loader does
   int16_t region = -1;   // index into TimetableModel::regions
   std::string remark{};  // one text (not per language); empty = none
   int16_t time_shift = 0;

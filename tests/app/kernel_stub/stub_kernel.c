@@ -4,7 +4,8 @@
 #include "shell/kernel_exports.h"
 
 #define QoVer QoVer_replaced_below
-#define VEMO_STUB_EXPORT(name) void name(void) {}
+#define VEMO_STUB_EXPORT(name) \
+  void name(void) {}
 VEMO_KERNEL_EXPORTS(VEMO_STUB_EXPORT)
 #undef QoVer
 

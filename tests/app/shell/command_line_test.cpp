@@ -13,7 +13,9 @@ class RecordingSwitches : public KernelSwitches {
   std::vector<std::string> calls;
   void SetDiaFromDigit(char digit) override { calls.push_back(std::string("dia ") + digit); }
   void SkipExtension(int type) override { calls.push_back("skip " + std::to_string(type)); }
-  void SetExtactInclusion(int value) override { calls.push_back("extact " + std::to_string(value)); }
+  void SetExtactInclusion(int value) override {
+    calls.push_back("extact " + std::to_string(value));
+  }
 };
 
 // Both passes, as start-up runs them.
@@ -29,8 +31,8 @@ TEST(CommandLine, FirstWindowKind) {
     const char* arg;
     int kind;
   };
-  Case const cases[] = {{"-w:a", 1}, {"/W:A", 1}, {"/W:t", 2}, {"/w:Zx", 3}, {"/W:C", 0},
-                        {"/W:", 0},  {"/W:\\x", 0}, {"/W:/", 0}};
+  Case const cases[] = {{"-w:a", 1}, {"/W:A", 1}, {"/W:t", 2},   {"/w:Zx", 3},
+                        {"/W:C", 0}, {"/W:", 0},  {"/W:\\x", 0}, {"/W:/", 0}};
   for (Case const& c : cases) {
     RecordingSwitches kernel;
     EXPECT_EQ(ParseBoth({c.arg}, &kernel).first_window_kind, c.kind) << c.arg;
@@ -71,16 +73,15 @@ TEST(CommandLine, KernelSwitchesActInPassOneOnly) {
   ParseArgs(args, 0, &options, &kernel);
   EXPECT_TRUE(kernel.calls.empty());
   ParseArgs(args, 1, &options, &kernel);
-  EXPECT_EQ(kernel.calls, (std::vector<std::string>{"dia 2", "dia 9", "skip 3", "skip 0",
-                                                    "extact -1"}));
+  EXPECT_EQ(kernel.calls,
+            (std::vector<std::string>{"dia 2", "dia 9", "skip 3", "skip 0", "extact -1"}));
 }
 
 TEST(CommandLine, TextsAndMarkedItems) {
   RecordingSwitches kernel;
-  CommandLineOptions options =
-      ParseBoth({"/U:HTTP://Example.COM/Nabidka", "/z:Praha hl.n.", "/2:1F,Brno", "/2:0,Zero",
-                 "/2:7", "/2:zz,Nothing"},
-                &kernel);
+  CommandLineOptions options = ParseBoth({"/U:HTTP://Example.COM/Nabidka", "/z:Praha hl.n.",
+                                          "/2:1F,Brno", "/2:0,Zero", "/2:7", "/2:zz,Nothing"},
+                                         &kernel);
   EXPECT_EQ(options.update_offer_address, "http://example.com/nabidka");
   EXPECT_EQ(options.required_from_to, "PRAHA HL.N.");
   // Both passes read the pair; it is kept once.

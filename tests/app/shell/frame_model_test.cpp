@@ -23,7 +23,8 @@ TEST(CommandIds, OneToOneAndRangesStayRanges) {
   EXPECT_LT(cmd::WxIdEnd(), 0x7FFF);
   EXPECT_GT(cmd::kFirstWxId, 5999);  // above wxID_HIGHEST
   for (int base : {cmd::kTimetableInfoBase, cmd::kArrDepForTimetableBase, cmd::kInfoPageBase})
-    for (int i = 0; i < cmd::kRangeSize; ++i) EXPECT_EQ(cmd::ToWxId(base + i), cmd::ToWxId(base) + i);
+    for (int i = 0; i < cmd::kRangeSize; ++i)
+      EXPECT_EQ(cmd::ToWxId(base + i), cmd::ToWxId(base) + i);
   EXPECT_EQ(cmd::ToWxId(12345), 0);
   EXPECT_EQ(cmd::ToWxId(cmd::kInfoPageBase + cmd::kRangeSize), 0);
   EXPECT_EQ(cmd::FromWxId(cmd::WxIdEnd()), 0);
@@ -114,7 +115,8 @@ TEST(FrameMenus, OneOrSeveralTimetables) {
   EXPECT_EQ(Commands(BuildMenus(kConn, rail), "&Okna"),
             (std::vector<int>{cmd::kNewConnWindow, cmd::kArrDepWindow, cmd::kTrainsWindow}));
   EXPECT_EQ(Commands(BuildMenus(kConn, three), "&Okna"),
-            (std::vector<int>{cmd::kNewConnWindow, cmd::kArrDepWindow, cmd::kTrainsWindow, cmd::kZjrWindow}));
+            (std::vector<int>{cmd::kNewConnWindow, cmd::kArrDepWindow, cmd::kTrainsWindow,
+                              cmd::kZjrWindow}));
   EXPECT_EQ(Commands(BuildMenus(kConn, air), "&Okna"),
             (std::vector<int>{cmd::kNewConnWindow, cmd::kArrDepWindowAir, cmd::kTrainsWindowAir}));
 
@@ -123,7 +125,8 @@ TEST(FrameMenus, OneOrSeveralTimetables) {
   EXPECT_TRUE(Buttons(BuildToolButtons(kConn, rail), true).empty());
   EXPECT_EQ(Buttons(BuildToolButtons(kConn, three), true),
             (std::vector<int>{cmd::kArrDepWindow, cmd::kTrainsWindow}));
-  EXPECT_EQ(DropDownTimetables(DropDownBase(cmd::kTrainsWindow), three), (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(DropDownTimetables(DropDownBase(cmd::kTrainsWindow), three),
+            (std::vector<int>{0, 1, 2}));
   EXPECT_EQ(DropDownTimetables(DropDownBase(cmd::kZjrWindow), three), (std::vector<int>{2}));
   EXPECT_EQ(TimetableMenuText(1, "Autobusy"), "&2. Autobusy");
 
@@ -145,8 +148,8 @@ TEST(FrameMenus, OneOrSeveralTimetables) {
 TEST(FrameMenus, CommandStates) {
   std::vector<LoadedTimetable> three = {{"Železnice", 1}, {"Autobusy", 2}, {"MHD", 3}};
   std::vector<LoadedTimetable> rail = {{"Železnice", 1}};
-  std::vector<OpenFrameInfo> frames = {{kConn, -1, false}, {kTrains, 0, false}, {kTrains, 1, false},
-                                       {kTrains, 2, false}};
+  std::vector<OpenFrameInfo> frames = {
+      {kConn, -1, false}, {kTrains, 0, false}, {kTrains, 1, false}, {kTrains, 2, false}};
   CommandContext context;
   context.timetables = three;
   context.frames = frames;
@@ -158,11 +161,16 @@ TEST(FrameMenus, CommandStates) {
     CommandState state;
   };
   Case const cases[] = {
-      {cmd::kNewConnWindow, {true, false}},   {cmd::kTrainsWindow, {false, false}},
-      {cmd::kArrDepWindow, {true, false}},    {cmd::kZjrWindow, {true, false}},
-      {cmd::kToggleTooltips, {true, false}},  {cmd::kActiveOnly, {true, true}},
-      {cmd::kToolbar, {true, false}},         {cmd::kToolbarTexts, {false, true}},
-      {cmd::kAutoUpdate, {false, true}},      {cmd::kZjrForTimetableBase + 2, {true, false}},
+      {cmd::kNewConnWindow, {true, false}},
+      {cmd::kTrainsWindow, {false, false}},
+      {cmd::kArrDepWindow, {true, false}},
+      {cmd::kZjrWindow, {true, false}},
+      {cmd::kToggleTooltips, {true, false}},
+      {cmd::kActiveOnly, {true, true}},
+      {cmd::kToolbar, {true, false}},
+      {cmd::kToolbarTexts, {false, true}},
+      {cmd::kAutoUpdate, {false, true}},
+      {cmd::kZjrForTimetableBase + 2, {true, false}},
       {cmd::kZjrForTimetableBase + 1, {false, false}},
   };
   for (Case const& c : cases) EXPECT_EQ(StateOf(c.command, context), c.state) << c.command;

@@ -72,7 +72,7 @@ TEST(KernelApi, VersionsCompareByNumbers) {
     const char* b;
     int sign;
   };
-  Case const cases[] = {{"1.85.01", "1.84", 1}, {"1.84", "1.84", 0}, {"1.5", "1.78", -1},
+  Case const cases[] = {{"1.85.01", "1.84", 1}, {"1.84", "1.84", 0},   {"1.5", "1.78", -1},
                         {"1.100", "1.84", 1},   {"1.84", "1.84.0", 0}, {"2", "1.99", 1},
                         {"", "1.78", -1}};
   for (Case const& c : cases) {

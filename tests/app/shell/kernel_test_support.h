@@ -78,7 +78,8 @@ inline std::string Compile(TempDir const& dir, std::string const& name, std::str
   std::string text_path = dir / (name + ".txt");
   std::string qo_path = dir / (name + ".qo");
   std::ofstream(text_path) << source;
-  std::string command = std::string(QOBUILD_PATH) + " '" + text_path + "' -o '" + qo_path + "' >/dev/null";
+  std::string command =
+      std::string(QOBUILD_PATH) + " '" + text_path + "' -o '" + qo_path + "' >/dev/null";
   EXPECT_EQ(std::system(command.c_str()), 0) << command;
   std::filesystem::remove(text_path);
   return qo_path;

@@ -42,11 +42,12 @@ TEST_F(ProfileTest, RoundTripThroughTheFile) {
     EXPECT_TRUE(profile.Flush());
     EXPECT_FALSE(std::filesystem::exists(path));
 
-    EXPECT_TRUE(profile.WriteProfileIntIds(4057, 4046, 0));                 // Global / Tooltips
+    EXPECT_TRUE(profile.WriteProfileIntIds(4057, 4046, 0));  // Global / Tooltips
     EXPECT_TRUE(profile.WriteProfileStringIds(4014, 4013, "2|1|-1|-1|0|0|10|20|810|620"));
     EXPECT_TRUE(profile.WriteProfileIntSecText("Presets\\1\\2\\3", 4003, 5));
     EXPECT_TRUE(profile.WriteProfileStringKeyText(4059, "1", "ff00ff"));
-    EXPECT_TRUE(profile.WriteProfileStringSecText("Trains\\Window\\", 4013, "Příliš žluťoučký %d $HOME"));
+    EXPECT_TRUE(
+        profile.WriteProfileStringSecText("Trains\\Window\\", 4013, "Příliš žluťoučký %d $HOME"));
     EXPECT_TRUE(profile.Flush());
   }
   ASSERT_TRUE(std::filesystem::exists(path));
@@ -63,7 +64,8 @@ TEST_F(ProfileTest, RoundTripThroughTheFile) {
 
 TEST_F(ProfileTest, KeysAndSubkeys) {
   Profile profile(Profile::DefaultPath());
-  for (const char* name : {"2", "10", "9"}) profile.WriteInt(std::string("Presets\\") + name, "x", 1);
+  for (const char* name : {"2", "10", "9"})
+    profile.WriteInt(std::string("Presets\\") + name, "x", 1);
   profile.WriteInt("Presets", "Count", 3);
   EXPECT_EQ(profile.GetGreatestSubkeyName("Presets"), "9");
   EXPECT_EQ(profile.GetGreatestSubkeyName("Missing"), "");

@@ -12,9 +12,9 @@ TEST(ProgramDates, DayNumbersOfDates) {
     int day, month, year, expected;
   };
   Case const cases[] = {
-      {1, 1, 1900, 0},      {31, 1, 1900, 30},  {1, 2, 1900, 31},    {28, 2, 1900, 58},
-      {29, 2, 1900, 0},     {1, 3, 1900, 59},   {31, 12, 2078, 65378}, {1, 1, 2079, 0},
-      {29, 2, 2009, 0},     {29, 2, 2008, 39505}, {0, 1, 2000, 0},   {1, 13, 2000, 0},
+      {1, 1, 1900, 0},  {31, 1, 1900, 30},    {1, 2, 1900, 31},      {28, 2, 1900, 58},
+      {29, 2, 1900, 0}, {1, 3, 1900, 59},     {31, 12, 2078, 65378}, {1, 1, 2079, 0},
+      {29, 2, 2009, 0}, {29, 2, 2008, 39505}, {0, 1, 2000, 0},       {1, 13, 2000, 0},
   };
   for (Case const& c : cases)
     EXPECT_EQ(DmyToDayNumber(c.day, c.month, c.year), c.expected)
@@ -50,12 +50,22 @@ TEST(ProgramDates, TimeTexts) {
     int expected;
   };
   Case const cases[] = {
-      {"1230", 750}, {"12:30", 750}, {"7", 420},     {"8:5", 485},  {"10.5", 605},
-      {"24:00", 1440}, {"0:00", 0},  {"24:01", -1},  {"12:60", -1}, {"", -1},
-      {"abc", -1},   {"12:305", -1},
+      {"1230", 750},
+      {"12:30", 750},
+      {"7", 420},
+      {"8:5", 485},
+      {"10.5", 605},
+      {"24:00", 1440},
+      {"0:00", 0},
+      {"24:01", -1},
+      {"12:60", -1},
+      {"", -1},
+      {"abc", -1},
+      {"12:305", -1},
       // More digits than a time has are no time, even where an int read of
       // them would wrap round into a valid one.
-      {"4294967296", -1}, {"00000000000000000000000000000000000000001230", -1},
+      {"4294967296", -1},
+      {"00000000000000000000000000000000000000001230", -1},
   };
   for (Case const& c : cases) EXPECT_EQ(ParseTimeText(c.text), c.expected) << '"' << c.text << '"';
 }
@@ -94,8 +104,8 @@ TEST(ProgramDates, UrlValues) {
       {"100%", "100%25"},
       {"a&b=c/d?e", "a%26b%3Dc%2Fd%3Fe"},
       {"A-z_0.9~", "A-z_0.9~"},
-      {"\xC3\xA1", "%C3%A1"},                // á, two bytes
-      {"\xE2\x82\xAC 5", "%E2%82%AC%205"},   // the euro sign, three bytes
+      {"\xC3\xA1", "%C3%A1"},               // á, two bytes
+      {"\xE2\x82\xAC 5", "%E2%82%AC%205"},  // the euro sign, three bytes
       {"\x01\x7F", "%01%7F"},
   };
   for (Case const& c : cases) EXPECT_EQ(EscapeUrl(c.text), c.expected) << c.text;

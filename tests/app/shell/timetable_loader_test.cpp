@@ -16,7 +16,8 @@ namespace {
 using test::Compile;
 using test::SmallSource;
 
-std::string Header(int id, const char* name, int variant, const char* valid = "1.1.2026 31.12.2026") {
+std::string Header(int id, const char* name, int variant,
+                   const char* valid = "1.1.2026 31.12.2026") {
   return "id " + std::to_string(id) + "\nkind bus\narea 5\nvariant " + std::to_string(variant) +
          "\nvalid " + valid + "\nname \"" + name + "\"";
 }
@@ -37,7 +38,8 @@ class LoaderTest : public ::testing::Test {
 
   std::vector<std::string> LoadedNames() {
     std::vector<std::string> names;
-    for (int i = 0; i < api_.QoQoCount(); ++i) names.push_back(api_.FromKernel(api_.QoQoInfo(i)->names[0]));
+    for (int i = 0; i < api_.QoQoCount(); ++i)
+      names.push_back(api_.FromKernel(api_.QoQoInfo(i)->names[0]));
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -71,7 +73,8 @@ TEST_F(LoaderTest, SamplesLoadWithTheirStepsShown) {
 // The user says No to every question: the expired timetable and the
 // contained ones stay out, whichever of a pair came first.
 TEST_F(LoaderTest, ExpiredAndContainedTimetablesAreAskedAbout) {
-  std::string old = Compile(dir_, "old", SmallSource(Header(2000, "Stará data", 1, "1.1.2020 31.12.2020")));
+  std::string old =
+      Compile(dir_, "old", SmallSource(Header(2000, "Stará data", 1, "1.1.2020 31.12.2020")));
   std::string big = Compile(dir_, "big", SmallSource(Header(2001, "Velká", 3)));
   std::string small = Compile(dir_, "small", SmallSource(Header(2002, "Malá", 1)));
   std::string same = Compile(dir_, "same", SmallSource(Header(2003, "Stejná", 3)));
@@ -149,7 +152,8 @@ TEST_F(LoaderTest, KernelErrorsAndNothingLoaded) {
 
   test::CloseAllTimetables();
   ui_ = {};
-  std::string old = Compile(dir_, "old", SmallSource(Header(2021, "Stará", 1, "1.1.2020 31.12.2020")));
+  std::string old =
+      Compile(dir_, "old", SmallSource(Header(2021, "Stará", 1, "1.1.2020 31.12.2020")));
   EXPECT_FALSE(Load({old}));
   ASSERT_EQ(ui_.messages.size(), 2u);
   EXPECT_EQ(ui_.messages[1], "10002: " + std::string(LoadResString(10002)));

@@ -22,8 +22,8 @@ TEST(TimetableSupport, TrainTypeStrings) {
     TrainTypeResource expected;
   };
   Case const cases[] = {
-      {"3|ff00|125", {3, 0xFF00, 125}}, {"0|ff", {0, 0xFF, 0}},       {"7", {7, 0xFFFFFFFF, 0}},
-      {"", {0, 0xFFFFFFFF, 0}},        {"x|1|2", {0, 0xFFFFFFFF, 0}},
+      {"3|ff00|125", {3, 0xFF00, 125}}, {"0|ff", {0, 0xFF, 0}},        {"7", {7, 0xFFFFFFFF, 0}},
+      {"", {0, 0xFFFFFFFF, 0}},         {"x|1|2", {0, 0xFFFFFFFF, 0}},
   };
   for (Case const& c : cases) EXPECT_EQ(ParseTrainTypeResource(c.text), c.expected) << c.text;
 }

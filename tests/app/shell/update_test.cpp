@@ -135,8 +135,10 @@ TEST(UpdateIndex, Lines) {
   EXPECT_EQ(entries[2].local_name, "y");
   EXPECT_TRUE(ParseUpdateIndex("").empty());
 
-  for (const char* good : {"Vemo", "data/rail.qo", "a.b"}) EXPECT_TRUE(IsSafeLocalName(good)) << good;
-  for (const char* bad : {"", "../x", "data/../../x", "/etc/passwd", "C:x", "c:\\x", "a\\b", "a//b", "./x"})
+  for (const char* good : {"Vemo", "data/rail.qo", "a.b"})
+    EXPECT_TRUE(IsSafeLocalName(good)) << good;
+  for (const char* bad :
+       {"", "../x", "data/../../x", "/etc/passwd", "C:x", "c:\\x", "a\\b", "a//b", "./x"})
     EXPECT_FALSE(IsSafeLocalName(bad)) << bad;
 }
 
@@ -172,13 +174,14 @@ TEST_F(UpdateTest, FailuresBeforeTheSwapLeaveEverythingOld) {
   Case const cases[] = {
       {"missing file", IndexLine("u/a", "a.dat", 16) + IndexLine("u/gone", "b.dat", 11),
        "ověření souborů (4e)"},
-      {"truncated", IndexLine("u/a", "a.dat", 17), "ověření souborů (chybná délka souboru " + a_new + ")"},
+      {"truncated", IndexLine("u/a", "a.dat", 17),
+       "ověření souborů (chybná délka souboru " + a_new + ")"},
       {"wrong checksum", IndexLine("u/a", "a.dat", 16, "|" + std::string(64, '0')),
        "ověření souborů (chybný kontrolní součet souboru " + a_new + ")"},
       {"unsafe name", IndexLine("u/a", "a.dat", 16) + IndexLine("u/b", "../b.dat", 11),
        "ověření souborů (nepřípustný název souboru ../b.dat)"},
-      {"deletion before a failure", IndexLine("u/none", "d.dat", -1) + IndexLine("u/gone", "e.dat", 3),
-       "ověření souborů (4e)"},
+      {"deletion before a failure",
+       IndexLine("u/none", "d.dat", -1) + IndexLine("u/gone", "e.dat", 3), "ověření souborů (4e)"},
   };
   for (Case const& c : cases) {
     index_ = c.index;
@@ -209,7 +212,8 @@ TEST_F(UpdateTest, FailureInTheSwapRollsBack) {
   index_ = IndexLine("u/a", "a.dat", 16) + IndexLine("u/b", "b.dat", 11) +
            "u/c|c.dat|6|2026|3|14|15|11|0\n" + IndexLine("u/none", "d.dat", -1);
   EXPECT_EQ(Run(&faulty), 4);
-  EXPECT_EQ(state_.text().rfind("závěrečné přejmenování (chyba 5 při přejmenování ", 0), 0u) << state_.text();
+  EXPECT_EQ(state_.text().rfind("závěrečné přejmenování (chyba 5 při přejmenování ", 0), 0u)
+      << state_.text();
   EXPECT_EQ(Read(dir_ / "a.dat"), "old a");
   EXPECT_FALSE(fs::exists(dir_ / "b.dat"));
   EXPECT_EQ(Read(dir_ / "c.dat"), "same c");
@@ -295,7 +299,8 @@ TEST_F(UpdateTest, OverHttpAndFtp) {
   LoopbackServer ftp(kFtpServer, site.path());
   ASSERT_GT(http.port(), 0);
   std::string base = "http://127.0.0.1:" + std::to_string(http.port()) + "/";
-  std::string ftp_base = ftp.port() > 0 ? "ftp://127.0.0.1:" + std::to_string(ftp.port()) + "/" : base;
+  std::string ftp_base =
+      ftp.port() > 0 ? "ftp://127.0.0.1:" + std::to_string(ftp.port()) + "/" : base;
   Write(site / "ext/qoaktual/update.txt",
         IndexLine(base + "a", "a.dat", 16) + IndexLine(ftp_base + "b", "b.dat", 11) +
             IndexLine(base + "c", "c.dat", 6) + IndexLine(base + "none", "d.dat", -1));

@@ -15,7 +15,8 @@ namespace {
 // A downloader that waits until it is released or cancelled.
 class GateDownloader : public Downloader {
  public:
-  explicit GateDownloader(std::atomic<bool> const* cancel, bool hold) : cancel_(cancel), hold_(hold) {}
+  explicit GateDownloader(std::atomic<bool> const* cancel, bool hold)
+      : cancel_(cancel), hold_(hold) {}
   bool Download(std::string const&, std::string const& target, std::string* error) override {
     while (hold_ && !(cancel_ && cancel_->load())) std::this_thread::yield();
     if (cancel_ && cancel_->load()) {
@@ -61,10 +62,11 @@ TEST(UpdateThread, ResultReachesThePostingThread) {
   int result = 0;
   UpdateThread thread;
   UpdateRunOptions options{dir.path() + "/", "index", nullptr};
-  thread.Start(options, std::make_unique<GateDownloader>(thread.cancel_flag(), false),
-               std::make_unique<PosixUpdateFiles>(), &state,
-               [&](std::function<void()> work) { queue.Post(std::move(work)); },
-               [&](int status) { result = status; });
+  thread.Start(
+      options, std::make_unique<GateDownloader>(thread.cancel_flag(), false),
+      std::make_unique<PosixUpdateFiles>(), &state,
+      [&](std::function<void()> work) { queue.Post(std::move(work)); },
+      [&](int status) { result = status; });
   queue.RunOne();
   EXPECT_EQ(result, 3);
   EXPECT_EQ(state.status(), 3);
@@ -78,9 +80,10 @@ TEST(UpdateThread, StopCancelsAndJoins) {
   Queue queue;
   UpdateThread thread;
   UpdateRunOptions options{dir.path() + "/", "index", nullptr};
-  thread.Start(options, std::make_unique<GateDownloader>(thread.cancel_flag(), true),
-               std::make_unique<PosixUpdateFiles>(), &state,
-               [&](std::function<void()> work) { queue.Post(std::move(work)); }, [](int) {});
+  thread.Start(
+      options, std::make_unique<GateDownloader>(thread.cancel_flag(), true),
+      std::make_unique<PosixUpdateFiles>(), &state,
+      [&](std::function<void()> work) { queue.Post(std::move(work)); }, [](int) {});
   EXPECT_TRUE(thread.Stop(5000));
   EXPECT_EQ(state.status(), 4);
   EXPECT_EQ(state.text(), "stažení indexu (2a)");

@@ -101,8 +101,8 @@ TEST(BrowserDialog, LoopbackPageTitleAndRefusedPort) {
       refused = ntohs(address.sin_port);
       close(probe);
     }
-    BrowserDialog dialog(nullptr, nullptr, 4118, "http://127.0.0.1:" + std::to_string(refused) + "/",
-                         "Informace Ek",
+    BrowserDialog dialog(nullptr, nullptr, 4118,
+                         "http://127.0.0.1:" + std::to_string(refused) + "/", "Informace Ek",
                          "Při pokusu o zobrazení došlo k chybě.");
     dialog.show_error = [&](std::string const& text) { shown = text; };
     dialog.Show();

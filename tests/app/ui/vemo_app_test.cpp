@@ -105,9 +105,11 @@ TEST_F(VemoAppTest, StartsOnTheSamplesWithMenusToolbarAndPanes) {
   // The text toolbar and the picture toolbar swap.
   Command(main, cmd::kToolbarTexts);
   EXPECT_FALSE(main->toolbar_texts());
-  EXPECT_TRUE(FromWx(main->toolbar()->FindById(cmd::ToWxId(cmd::kTrainsWindow))->GetLabel()).empty());
+  EXPECT_TRUE(
+      FromWx(main->toolbar()->FindById(cmd::ToWxId(cmd::kTrainsWindow))->GetLabel()).empty());
   Command(main, cmd::kToolbarTexts);
-  EXPECT_EQ(FromWx(main->toolbar()->FindById(cmd::ToWxId(cmd::kTrainsWindow))->GetLabel()), "Vlaky");
+  EXPECT_EQ(FromWx(main->toolbar()->FindById(cmd::ToWxId(cmd::kTrainsWindow))->GetLabel()),
+            "Vlaky");
 
   PaneStatusBar* panes = main->panes();
   ASSERT_NE(panes, nullptr);
@@ -167,7 +169,8 @@ TEST_F(VemoAppTest, AtMostThreeNewWindowsOfAKind) {
   Settle();
   // Each window stays on the screen.
   wxRect screen(0, 0, 1280, 1024);
-  for (DocumentFrame* frame : App().Frames()) EXPECT_TRUE(screen.Contains(frame->GetScreenPosition()));
+  for (DocumentFrame* frame : App().Frames())
+    EXPECT_TRUE(screen.Contains(frame->GetScreenPosition()));
 }
 
 // The general pages beside a timetable become entries of the first menu and
@@ -177,7 +180,8 @@ TEST_F(VemoAppTest, InformationPagesInTheMenus) {
   std::filesystem::copy_file(std::string(QO_SAMPLES_DIR) + "/rail.qo", data / "rail.qo");
   std::filesystem::create_directory(data / "c1");
   std::ofstream(data / "c1/Default0.HTM") << "<html><title>Výluky</title></html>";
-  std::ofstream(data / "xdg-open") << "#!/bin/sh\nprintf '%s' \"$1\" > '" << (data / "seen") << "'\n";
+  std::ofstream(data / "xdg-open")
+      << "#!/bin/sh\nprintf '%s' \"$1\" > '" << (data / "seen") << "'\n";
   std::filesystem::permissions(data / "xdg-open", std::filesystem::perms::owner_all);
   ASSERT_TRUE(App().Start({data / "rail.qo"}));
   Settle();

@@ -193,7 +193,12 @@ TEST_F(StationSetTest, BoardWithFirstAndLastStops) {
        0x04 | 0x01,
        {{kAC, kA, kC, 490, 491}, {kAC2, kA, kC, 505, 506}, {kDA, kD, kA, 610, 611}}},
       // Without general remarks their flag names nothing to agree in.
-      {"the remark flag in a timetable without remarks", kB, -1, 0, 1, 0x200,
+      {"the remark flag in a timetable without remarks",
+       kB,
+       -1,
+       0,
+       1,
+       0x200,
        {{kAC, kA, kC, 490, 491}, {kAC2, kA, kC, 505, 506}, {kDA, kD, kA, 610, 611}}},
   };
   for (Case const& c : cases) {

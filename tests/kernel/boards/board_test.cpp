@@ -42,7 +42,18 @@ enum Station { kHub, kMid, kEnd, kEnd2, kNorth, kSouth, kEast };
 
 class BoardTest : public LoadingTest {
  protected:
-  enum Train { kToEnd, kLoop, kToEnd2, kBack, kOld, kGroupSouth, kGroupEast, kNoAlight, kLine1, kLine2 };
+  enum Train {
+    kToEnd,
+    kLoop,
+    kToEnd2,
+    kBack,
+    kOld,
+    kGroupSouth,
+    kGroupEast,
+    kNoAlight,
+    kLine1,
+    kLine2
+  };
 
   void SetUp() override {
     LoadingTest::SetUp();
@@ -107,7 +118,9 @@ TEST_F(BoardTest, DeparturesAndArrivalsOfAStation) {
   EXPECT_EQ(Rows(r, n), (std::vector<Row>{{kHub, kMid, kToEnd, 480}, {kHub, kMid, kLoop, 600}}));
   // Arrivals at Hub from Mid.
   n = QoArrDep(0, kMid, kHub, 0, kAll, kAll, &r);
-  EXPECT_EQ(Rows(r, n), (std::vector<Row>{{kHub, kMid, kLoop, 620}, {kHub, kMid, kBack, 820}, {kHub, kMid, kLine2, 1160}}));
+  EXPECT_EQ(Rows(r, n),
+            (std::vector<Row>{
+                {kHub, kMid, kLoop, 620}, {kHub, kMid, kBack, 820}, {kHub, kMid, kLine2, 1160}}));
   n = QoArrDep(0, -1, kEnd, 0, kAll, kAll, &r);
   EXPECT_EQ(n, 3);
   EXPECT_EQ(QoError(), 0);
@@ -121,7 +134,9 @@ TEST_F(BoardTest, MasksAndTheRunningTest) {
     std::vector<int> trains;
   };
   const Case cases[] = {
-      {"everything, the old train kept", kAll, kAll,
+      {"everything, the old train kept",
+       kAll,
+       kAll,
        {kToEnd, kLoop, kLoop, kToEnd2, kOld, kNoAlight}},
       {"only trains that still run", kAllTypes, kAll, {kToEnd, kLoop, kLoop, kToEnd2, kNoAlight}},
       {"within type 0 only", 0x20000001, kAll, {kToEnd, kLoop, kLoop, kOld, kNoAlight}},
@@ -365,9 +380,9 @@ TEST_F(BoardTest, LinesOfAStation) {
   int n = QoStLines(0, kMid, 1, 1, kAll, kAll, &r);
   std::vector<std::tuple<int, int, int>> lines;
   for (int i = 0; i < n; ++i) lines.emplace_back(r[i].train, r[i].departs, r[i].arrives);
-  EXPECT_EQ(lines, (std::vector<std::tuple<int, int, int>>{
-                       {kToEnd, 1, 1}, {kLoop, 1, 1}, {kBack, 1, 1}, {kNoAlight, 0, 1},
-                       {kLine2, 1, 1}}));
+  EXPECT_EQ(lines,
+            (std::vector<std::tuple<int, int, int>>{
+                {kToEnd, 1, 1}, {kLoop, 1, 1}, {kBack, 1, 1}, {kNoAlight, 0, 1}, {kLine2, 1, 1}}));
   EXPECT_EQ(QoStLines(0, kMid, 0, 0, kAll, kAll, &r), 0);
   EXPECT_EQ(QoError(), ErrParameters);
 }

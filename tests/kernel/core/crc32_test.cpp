@@ -19,7 +19,8 @@ TEST(Crc32, KnownValues) {
       {"123456789", 0xCBF43926u},
       {"The quick brown fox jumps over the lazy dog", 0x414FA339u},
   };
-  for (const Case& c : cases) EXPECT_EQ(ComputeCrc32(c.data.data(), c.data.size()), c.crc) << c.data;
+  for (const Case& c : cases)
+    EXPECT_EQ(ComputeCrc32(c.data.data(), c.data.size()), c.crc) << c.data;
 }
 
 TEST(Crc32, PiecesChainToTheWhole) {

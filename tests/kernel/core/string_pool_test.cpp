@@ -92,8 +92,8 @@ TEST(StringPool, MalformedPoolsAreRefused) {
 
 TEST(ImageReader, ArraysAreTakenInPlace) {
   std::vector<uint8_t> bytes;
-  PutI32(bytes, 0);                 // empty array: a lone 0
-  PutIntArray(bytes, {10, 20});     // 8 + 8 bytes
+  PutI32(bytes, 0);              // empty array: a lone 0
+  PutIntArray(bytes, {10, 20});  // 8 + 8 bytes
   ImageCursor cursor{bytes.data(), bytes.data() + bytes.size()};
   ConstArrayHandle a = reinterpret_cast<ConstArrayHandle>(1);
   ASSERT_TRUE(TakeArrayFromImage(cursor, &a));

@@ -61,11 +61,17 @@ TEST(ParseTime, Texts) {
     const char* text;
     int expected;
   } cases[] = {
-      {"1230", 750}, {"12:30", 750}, {"8", 480},     {"8:5", 485},   {"8.5", 485},
-      {"8 5", 485},  {"8:15", 495},  {"0", 0},       {"0:00", 0},    {"23:59", 1439},
-      {"24:00", 1440}, {"24", 1440}, {"24:01", -1},  {"7:60", -1},   {"25", -1},
-      {"abc", -1},   {"", -1},       {"5", 300},     {"8:5 ", -1},  // 85 hours
-      {"12h30", 750}, {"000000000000000000000000000000000000000000000000000000001230", 0},
+      {"1230", 750},   {"12:30", 750},
+      {"8", 480},      {"8:5", 485},
+      {"8.5", 485},    {"8 5", 485},
+      {"8:15", 495},   {"0", 0},
+      {"0:00", 0},     {"23:59", 1439},
+      {"24:00", 1440}, {"24", 1440},
+      {"24:01", -1},   {"7:60", -1},
+      {"25", -1},      {"abc", -1},
+      {"", -1},        {"5", 300},
+      {"8:5 ", -1},  // 85 hours
+      {"12h30", 750},  {"000000000000000000000000000000000000000000000000000000001230", 0},
   };
   for (const Case& c : cases) EXPECT_EQ(ParseTime(c.text), c.expected) << '"' << c.text << '"';
   EXPECT_EQ(ParseTime(nullptr), -1);
@@ -143,8 +149,8 @@ TEST(ParseDate, WordsWithAFixedToday) {
       {mon, "nedeľa", 'S', mon + 6},
       {mon, "po", 'S', mon},
       {mon, "pondelok", 'C', mon},  // Slovak spelling is no Czech prefix
-      {mon, " so", 'C', mon + 5},  // the token skips the blanks
-      {mon, "xyz", 'C', mon},  // nothing matches: today
+      {mon, " so", 'C', mon + 5},   // the token skips the blanks
+      {mon, "xyz", 'C', mon},       // nothing matches: today
       {mon, "Sonntag", 'E', mon},
       {mon, "abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxy", 'C', kNoDate},  // 51
   };

@@ -72,8 +72,7 @@ TEST_F(DayRemarkApiTest, TimetableTextsCheckTheirArguments) {
   DayBytes none(D(3, 3), D(3, 30), [](int) { return false; });
   EXPECT_STREQ(QoGetDateRemTxtExt(Air(), D(3, 3), none.handle, 'C', 0),
                Utf8ToCp1250("t.č. nelétá").c_str());
-  EXPECT_STREQ(QoGetDateRemTxt(D(3, 3), none.handle, 'C', 0),
-               Utf8ToCp1250("t.č. nejede").c_str());
+  EXPECT_STREQ(QoGetDateRemTxt(D(3, 3), none.handle, 'C', 0), Utf8ToCp1250("t.č. nejede").c_str());
   EXPECT_EQ(QoError(), 0);
 }
 
@@ -92,7 +91,8 @@ TEST_F(DayRemarkApiTest, DaysOffMakeWorkingDaysAndMarkersFrameTheSymbols) {
                "runs on Mo-Fr, runs not 1 V.");
 
   // Braces count in no length: with many markers the choice stays the same.
-  DayBytes most(D(1, 1), D(3, 31), [](int d) { return d != D(2, 4) && d != D(2, 18) && d != D(3, 4); });
+  DayBytes most(D(1, 1), D(3, 31),
+                [](int d) { return d != D(2, 4) && d != D(2, 18) && d != D(3, 4); });
   const std::string plain = QoGetDateRemTxt(D(1, 1), most.handle, 'E', 0);
   QoFCMarks("[[[[[[[[[[[[[[[[[[[[", "]]]]]]]]]]]]]]]]]]]]", nullptr, nullptr);
   EXPECT_EQ(plain, "runs not 4, 18 II., 4 III.");
@@ -128,7 +128,8 @@ TEST_F(DayRemarkApiTest, OptionsKeepTheirRangesAndTrainRemarksFollowThem) {
   QoSetDateRemOptions(0, 0, 30);
   TrainDayRemarkText(t, 0, 'E', cls, 0, text);
   EXPECT_EQ(text, "runs on Mo-Fr, runs not 1 V.");
-  TrainDayRemarkText(*TimetableAt(Air()), 0, 'E', TrainCalendarClass(*TimetableAt(Air()), 0), 0, text);
+  TrainDayRemarkText(*TimetableAt(Air()), 0, 'E', TrainCalendarClass(*TimetableAt(Air()), 0), 0,
+                     text);
   EXPECT_EQ(text, "");
 }
 

@@ -157,8 +157,8 @@ class Reader {
     while (pos_ < s_.size() && std::isdigit(static_cast<unsigned char>(s_[pos_])))
       day = day * 10 + (s_[pos_++] - '0');
     DateRef ref{day, 0};
-    static const char* months[] = {"XII.", "XI.",  "X.",  "IX.", "VIII.", "VII.",
-                                   "VI.",  "V.",   "IV.", "III.", "II.",  "I."};
+    static const char* months[] = {"XII.", "XI.", "X.",  "IX.",  "VIII.", "VII.",
+                                   "VI.",  "V.",  "IV.", "III.", "II.",   "I."};
     for (int m = 0; m < 12; ++m) {
       std::string word = std::string(" ") + months[m];
       if (s_.compare(pos_, word.size(), word) == 0) {
@@ -208,6 +208,7 @@ class Reader {
   }
 
   const std::string& s_;
+
  public:
   size_t stuck_ = 0;
   bool twice_ = false;  // a date named twice in the same form
@@ -233,11 +234,21 @@ std::vector<uint8_t> RandomDays(std::mt19937& rng, int first, int n) {
     int day = first + p, w = WeekdayOf(day), cls = w == 0 ? 6 : w - 1;
     bool on;
     switch (kind) {
-      case 0: on = pick(rng) < 50; break;
-      case 1: on = mask >> cls & 1; break;
-      case 2: on = (mask >> cls & 1) && p >= std::min(cut1, cut2) && p <= std::max(cut1, cut2); break;
-      case 3: on = (mask >> cls & 1) && ((day / 7) % 2 == 0); break;
-      default: on = p % 2 == 0; break;
+      case 0:
+        on = pick(rng) < 50;
+        break;
+      case 1:
+        on = mask >> cls & 1;
+        break;
+      case 2:
+        on = (mask >> cls & 1) && p >= std::min(cut1, cut2) && p <= std::max(cut1, cut2);
+        break;
+      case 3:
+        on = (mask >> cls & 1) && ((day / 7) % 2 == 0);
+        break;
+      default:
+        on = p % 2 == 0;
+        break;
     }
     if (pick(rng) < noise) on = !on;
     days[static_cast<size_t>(p)] = on;
@@ -256,12 +267,14 @@ TEST(DayRemarkRoundTrip, RandomDaySetsReadBackExactly) {
     MakeDayRemarkText(first, days.data(), n, 'E', 0, DayRemarkContext{}, text);
     std::vector<uint8_t> read;
     Reader reader(text, first, n);
-    ASSERT_TRUE(reader.Read(read)) << "at " << reader.stuck_ << " " << "round " << round << " n " << n << ": [" << text << "]";
+    ASSERT_TRUE(reader.Read(read)) << "at " << reader.stuck_ << " "
+                                   << "round " << round << " n " << n << ": [" << text << "]";
     std::string diff;
     for (int p = 0; p < n; ++p)
-      if (read[static_cast<size_t>(p)] != days[static_cast<size_t>(p)]) diff += std::to_string(p) + " ";
-    ASSERT_TRUE(diff.empty()) << "round " << round << " first " << first << " n " << n
-                              << ": " << text << " differs at " << diff;
+      if (read[static_cast<size_t>(p)] != days[static_cast<size_t>(p)])
+        diff += std::to_string(p) + " ";
+    ASSERT_TRUE(diff.empty()) << "round " << round << " first " << first << " n " << n << ": "
+                              << text << " differs at " << diff;
     ASSERT_FALSE(reader.twice_) << "round " << round << ": " << text;
   }
 }

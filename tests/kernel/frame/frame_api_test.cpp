@@ -56,8 +56,8 @@ TEST(KernelError, TextsByCodeAndLanguage) {
 }
 
 TEST(KernelError, EveryCodeHasATextInEveryLanguage) {
-  const int codes[] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
-                       16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 30, 31, 32, 33};
+  const int codes[] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14,
+                       15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 30, 31, 32, 33};
   for (char letter : {'C', 'E', 'G', 'S', 'P'})
     for (int code : codes) EXPECT_STRNE(QoErrorText(code, letter), "") << letter << code;
 }

@@ -23,7 +23,8 @@ std::vector<std::string> Directions(int train, int day = 4, int month = 6, int y
   std::vector<std::string> out;
   for (int i = 0; i < n; ++i) {
     std::string text;
-    for (int s = 0; s < counts[i]; ++s) text += (s ? "-" : "") + std::string(QoStName(0, stations[i][s]));
+    for (int s = 0; s < counts[i]; ++s)
+      text += (s ? "-" : "") + std::string(QoStName(0, stations[i][s]));
     out.push_back(text);
   }
   return out;
@@ -31,9 +32,7 @@ std::vector<std::string> Directions(int train, int day = 4, int month = 6, int y
 
 class LineDirectionsTest : public LineTest {
  protected:
-  w::TimetableModel Model() {
-    return CityModel({"A", "B", "C", "D", "E", "F", "G"});
-  }
+  w::TimetableModel Model() { return CityModel({"A", "B", "C", "D", "E", "F", "G"}); }
 };
 
 TEST_F(LineDirectionsTest, LinesMergeShorterRunsAndCollapseARepeatedLastStop) {
@@ -73,11 +72,10 @@ TEST_F(LineDirectionsTest, WeekModesChooseTheDaysOfAWeekRequest) {
     int set, returned;
     size_t directions;
   } const cases[] = {
-      {1, 1, 2},   // the date and six days after
-      {0, 0, 1},   // Monday to Sunday of the date
-      {5, 5, 1},   // out of range: mode 2
-      {1, 1, 2},
-      {-1, -1, 1}, // negative: mode 2
+      {1, 1, 2},               // the date and six days after
+      {0, 0, 1},               // Monday to Sunday of the date
+      {5, 5, 1},               // out of range: mode 2
+      {1, 1, 2}, {-1, -1, 1},  // negative: mode 2
   };
   for (Case const& c : cases) {
     EXPECT_EQ(QoZJRSetWeekMode(c.set), c.returned);

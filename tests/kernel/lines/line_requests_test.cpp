@@ -93,8 +93,8 @@ TEST_F(LineRequestsTest, CommonRemarksAndRunningTimesPerStop) {
   EXPECT_EQ(greatest, (std::vector<int>{0, 7, 12, 12, 19}));
 
   // Without the remark array nothing is done and no error is set.
-  EXPECT_EQ(QoZJRStRemDist(0, kAll, 0, 0, 4, 6, 2025, 0, direction.data(), 5, nullptr,
-                           least.data(), nullptr, &letters, &texts),
+  EXPECT_EQ(QoZJRStRemDist(0, kAll, 0, 0, 4, 6, 2025, 0, direction.data(), 5, nullptr, least.data(),
+                           nullptr, &letters, &texts),
             0);
   EXPECT_EQ(QoError(), 0);
   EXPECT_EQ(letters, nullptr);
@@ -105,8 +105,8 @@ TEST_F(LineRequestsTest, CommonRemarksAndRunningTimesPerStop) {
   } const cases[] = {{9, 2025, direction, 6}, {0, 1800, direction, 9}, {0, 2025, {kA, 60}, 4}};
   for (Case const& c : cases) {
     EXPECT_EQ(QoZJRStRemDist(0, kAll, c.train, 0, 4, 6, c.year, 0, c.stations.data(),
-                             static_cast<int>(c.stations.size()), remarks.data(), nullptr,
-                             nullptr, &letters, &texts),
+                             static_cast<int>(c.stations.size()), remarks.data(), nullptr, nullptr,
+                             &letters, &texts),
               0);
     EXPECT_EQ(QoError(), c.error);
   }

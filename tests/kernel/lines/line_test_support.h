@@ -30,9 +30,12 @@ inline w::Train Trip(std::string number, std::vector<uint16_t> const& stations, 
   w::Train train{.number = std::move(number), .calendar = calendar};
   for (size_t i = 0; i < stations.size(); ++i) {
     const int minute = start + static_cast<int>(i) * step;
-    if (i == 0) train.stops.push_back({.station = stations[i], .departure = minute});
-    else if (i + 1 == stations.size()) train.stops.push_back({.station = stations[i], .arrival = minute});
-    else train.stops.push_back({.station = stations[i], .arrival = minute, .departure = minute});
+    if (i == 0)
+      train.stops.push_back({.station = stations[i], .departure = minute});
+    else if (i + 1 == stations.size())
+      train.stops.push_back({.station = stations[i], .arrival = minute});
+    else
+      train.stops.push_back({.station = stations[i], .arrival = minute, .departure = minute});
   }
   return train;
 }

@@ -61,13 +61,16 @@ class StopTimetableTest : public LineTest {
     w::TimetableModel m = CityModel({"A", "B", "C", "D", "X", "Y"});
     m.calendars = {WeekdayCalendar(kWorkdays), WeekdayCalendar(kSaturday),
                    WeekdayCalendar(kSunday)};
-    m.trains = {
-        Trip("1", {kA, kB, kC, kD}, 360, 0), Trip("1", {kA, kB, kC, kD}, 380, 0),
-        Trip("1", {kA, kB, kC, kD}, 380, 0),  // the same minute again
-        Trip("1", {kA, kB, kX, kC, kD}, 400, 0), Trip("1", {kA, kB, kC}, 420, 0),
-        Trip("1", {kA, kB, kC, kD, kY}, 440, 0), Trip("1", {kA, kB, kC, kD}, 480, 1),
-        Trip("1", {kA, kB, kC, kD}, 480, 2), Trip("1", {kD, kC, kB, kA}, 600, 0),
-        Trip("2", {kB, kC}, 365, 0)};
+    m.trains = {Trip("1", {kA, kB, kC, kD}, 360, 0),
+                Trip("1", {kA, kB, kC, kD}, 380, 0),
+                Trip("1", {kA, kB, kC, kD}, 380, 0),  // the same minute again
+                Trip("1", {kA, kB, kX, kC, kD}, 400, 0),
+                Trip("1", {kA, kB, kC}, 420, 0),
+                Trip("1", {kA, kB, kC, kD, kY}, 440, 0),
+                Trip("1", {kA, kB, kC, kD}, 480, 1),
+                Trip("1", {kA, kB, kC, kD}, 480, 2),
+                Trip("1", {kD, kC, kB, kA}, 600, 0),
+                Trip("2", {kB, kC}, 365, 0)};
     return m;
   }
 };
@@ -125,11 +128,11 @@ TEST_F(StopTimetableTest, CallerArgumentsAreChecked) {
       {0, &bad, 0, 2025, 4},        {99, &direction, 1, 2025, 6},  {0, &direction, 1, 1800, 9},
   };
   for (Case const& c : cases) {
-    EXPECT_EQ(QoZJRTimes(0, kAll, c.train, 0, 4, 6, c.year, 1,
-                         c.stations ? c.stations->data() : nullptr,
-                         c.stations ? static_cast<int>(c.stations->size()) : 0, c.stop, 0, &counts,
-                         nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
-              0);
+    EXPECT_EQ(
+        QoZJRTimes(0, kAll, c.train, 0, 4, 6, c.year, 1, c.stations ? c.stations->data() : nullptr,
+                   c.stations ? static_cast<int>(c.stations->size()) : 0, c.stop, 0, &counts,
+                   nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
+        0);
     EXPECT_EQ(QoError(), c.error) << c.train << " " << c.stop;
     EXPECT_EQ(counts, nullptr);
   }
@@ -181,11 +184,15 @@ TEST_F(StopTimetableTest, ValidityRecordsGiveASecondKindOfWorkingDaysAndTheInter
   w::TimetableModel m = CityModel({"A", "B", "C", "D"});
   // School days (kind 0) from March, holidays (kind 1) from January to
   // the end of August, weekends, and a substitute service.
-  m.line_validity = {{.line_key = 1, .first_day = Day(1, 1), .last_day = Day(8, 31), .weekdays = 0x9F},
-                     {.line_key = 1, .first_day = Day(3, 1), .last_day = Day(9, 30), .weekdays = 0x1F},
-                     {.line_key = 1, .first_day = Day(3, 3), .weekdays = 0x60},
-                     {.line_key = 2, .flags = static_cast<int32_t>(0x80000000), .first_day = Day(6, 1),
-                      .last_day = Day(6, 30), .weekdays = 0x7F}};
+  m.line_validity = {
+      {.line_key = 1, .first_day = Day(1, 1), .last_day = Day(8, 31), .weekdays = 0x9F},
+      {.line_key = 1, .first_day = Day(3, 1), .last_day = Day(9, 30), .weekdays = 0x1F},
+      {.line_key = 1, .first_day = Day(3, 3), .weekdays = 0x60},
+      {.line_key = 2,
+       .flags = static_cast<int32_t>(0x80000000),
+       .first_day = Day(6, 1),
+       .last_day = Day(6, 30),
+       .weekdays = 0x7F}};
   m.trains = {Trip("1", {kA, kB, kC, kD}, 360), Trip("1", {kA, kB, kC, kD}, 380),
               Trip("1", {kA, kB, kC, kD}, 480), Trip("1", {kA, kB, kC, kD}, 500),
               Trip("9", {kD, kA}, 600)};
@@ -203,9 +210,9 @@ TEST_F(StopTimetableTest, ValidityRecordsGiveASecondKindOfWorkingDaysAndTheInter
   struct Case {
     int train, day, result, error;
   } const cases[] = {
-      {3, Day(6, 4), 1, 0},  {3, Day(7, 4), 1, 0},  // not valid: the first record decides
-      {0, Day(6, 4), 0, 0},  {4, Day(6, 4), 0, 0},  // a trip without records
-      {5, Day(6, 4), 0, 6},  {-1, Day(6, 4), 0, 6},
+      {3, Day(6, 4), 1, 0}, {3, Day(7, 4), 1, 0},  // not valid: the first record decides
+      {0, Day(6, 4), 0, 0}, {4, Day(6, 4), 0, 0},  // a trip without records
+      {5, Day(6, 4), 0, 6}, {-1, Day(6, 4), 0, 6},
   };
   for (Case const& c : cases) {
     EXPECT_EQ(QoZJRLineSubstitute(0, c.train, c.day), c.result) << c.train;

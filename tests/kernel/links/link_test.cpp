@@ -58,7 +58,8 @@ class LinkTest : public LoadingTest {
     // stop's merge key names, and its own link to that stop counts.
     w::TimetableModel far = SmallModel(4, 1, 7, 1);
     far.stations[0].key = 200;
-    far.links = {{.kind = 3, .area = 0, .entries = {{.station = 0, .other_key = 1002, .value = 6}}}};
+    far.links = {
+        {.kind = 3, .area = 0, .entries = {{.station = 0, .other_key = 1002, .value = 6}}}};
 
     ASSERT_EQ(Load({dir_.Write("rail.qo", rail), dir_.Write("second.qo", second),
                     dir_.Write("city.qo", city), dir_.Write("far.qo", far)}),

@@ -43,7 +43,8 @@ class ReadExtension : public ::testing::Test {
   }
 
   int Read(const std::vector<uint8_t>& bytes, bool* attached, uint32_t skipTypes = 0) {
-    ExtensionReadOptions options{.callback = EventLog::Callback, .skipTypes = skipTypes, .setCount = 3};
+    ExtensionReadOptions options{
+        .callback = EventLog::Callback, .skipTypes = skipTypes, .setCount = 3};
     return ReadExtensionBytes(&record_, "x.ext", bytes.data(), bytes.size(), options, attached);
   }
 
@@ -89,11 +90,12 @@ TEST_F(ReadExtension, EventsAndRefusalsByTheCallback) {
   bool attached = false;
   ASSERT_EQ(Read(keys.bytes, &attached), 0);
   ASSERT_TRUE(attached);
-  EXPECT_EQ(EventLog::Events(), (std::vector<int>{LoadEvExtFile, LoadEvExtType, LoadEvExtRead,
-                                                   LoadEvExtDone}));
+  EXPECT_EQ(EventLog::Events(),
+            (std::vector<int>{LoadEvExtFile, LoadEvExtType, LoadEvExtRead, LoadEvExtDone}));
   EXPECT_STREQ(reinterpret_cast<const char*>(EventLog::seen[0].second), "x.ext");
   EXPECT_EQ(EventLog::seen[1].second, ExtStationKeys);
-  EXPECT_EQ(EventLog::seen[2].second, reinterpret_cast<intptr_t>(record_.StationKeyExt->File.Image.get()));
+  EXPECT_EQ(EventLog::seen[2].second,
+            reinterpret_cast<intptr_t>(record_.StationKeyExt->File.Image.get()));
   EXPECT_EQ(EventLog::seen[3].second, 3);
 
   for (int refuse : {LoadEvExtFile, LoadEvExtType, LoadEvExtRead}) {

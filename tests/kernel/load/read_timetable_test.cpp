@@ -198,32 +198,57 @@ const Damage kDamages[] = {
     {"Signature", [](auto& f) { return w::BreakSignature(f); }},
     {"VersionAbove23", [](auto& f) { return w::PatchU32(f, 70, 24); }},
     {"LanguageCountAbsurd", [](auto& f) { return w::PatchU32(f, 100, 0x7FFFFFFF); }},
-    {"StationCountAbsurd", [](auto& f) { return w::PatchU32(f, f.SectionOffset("StationCount"), 0xFFFFFF); }},
-    {"StationCountOffByOne", [](auto& f) { return w::PatchU32(f, f.SectionOffset("StationCount"), 5); }},
-    {"ArraySizeBeyondFile", [](auto& f) { return w::PatchU32(f, f.ArrayOffset("StationKeys"), 0x7FFFFFF0); }},
-    {"ArraySizeNegative", [](auto& f) { return w::PatchU32(f, f.ArrayOffset("StationKeys"), 0x80000000); }},
-    {"CountZeroWithBytes", [](auto& f) { return w::PatchU32(f, f.ArrayOffset("StationKeys") + 4, 0); }},
-    {"SizeNotMultipleOfCount", [](auto& f) { return w::PatchU32(f, f.ArrayOffset("StationKeys") + 4, 3); }},
-    {"WrongElementSize", [](auto& f) { return w::PatchU32(f, f.ArrayOffset("StationKeys") + 4, 8); }},
-    {"PoolOffsetPastCharacters", [](auto& f) { return w::PatchU32(f, Element(f, "StationNames/offsets", 4), 0x7FFF); }},
-    {"StationByKeyOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "StationsByKey", 1), 0x10); }},
-    {"StationByKeyEqualsCount", [](auto& f) { return w::PatchU8(f, Element(f, "StationsByKey", 2), 4); }},
+    {"StationCountAbsurd",
+     [](auto& f) { return w::PatchU32(f, f.SectionOffset("StationCount"), 0xFFFFFF); }},
+    {"StationCountOffByOne",
+     [](auto& f) { return w::PatchU32(f, f.SectionOffset("StationCount"), 5); }},
+    {"ArraySizeBeyondFile",
+     [](auto& f) { return w::PatchU32(f, f.ArrayOffset("StationKeys"), 0x7FFFFFF0); }},
+    {"ArraySizeNegative",
+     [](auto& f) { return w::PatchU32(f, f.ArrayOffset("StationKeys"), 0x80000000); }},
+    {"CountZeroWithBytes",
+     [](auto& f) { return w::PatchU32(f, f.ArrayOffset("StationKeys") + 4, 0); }},
+    {"SizeNotMultipleOfCount",
+     [](auto& f) { return w::PatchU32(f, f.ArrayOffset("StationKeys") + 4, 3); }},
+    {"WrongElementSize",
+     [](auto& f) { return w::PatchU32(f, f.ArrayOffset("StationKeys") + 4, 8); }},
+    {"PoolOffsetPastCharacters",
+     [](auto& f) { return w::PatchU32(f, Element(f, "StationNames/offsets", 4), 0x7FFF); }},
+    {"StationByKeyOutOfRange",
+     [](auto& f) { return w::PatchU8(f, Element(f, "StationsByKey", 1), 0x10); }},
+    {"StationByKeyEqualsCount",
+     [](auto& f) { return w::PatchU8(f, Element(f, "StationsByKey", 2), 4); }},
     {"RegionOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "StationRegions", 0), 7); }},
-    {"EventOffsetsNotWholeEvents", [](auto& f) { return w::PatchU32(f, Element(f, "StationEventOffsets", 4), 7); }},
-    {"EventTrainOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "StationEvents", 4), 0x7F); }},
-    {"ArcOffsetsPastArcs", [](auto& f) { return w::PatchU32(f, Element(f, "ArcOffsets", 4), 100); }},
-    {"ArcStationOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "ArcStations", 1), 0x10); }},
-    {"TransferStationOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "TransferStations", 0), 9); }},
-    {"VirtualListCountAbsurd", [](auto& f) { return w::PatchU32(f, f.SectionOffset("VirtualLists"), 0xFFFFFFF); }},
-    {"ListItemStationOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "VirtualList/0/stations", 1), 0x10); }},
-    {"ListRangesPastStations", [](auto& f) { return w::PatchU32(f, Element(f, "VirtualList/0/ranges", 8), 50); }},
-    {"TrainCountAbsurd", [](auto& f) { return w::PatchU32(f, f.SectionOffset("TrainCount"), 0x7FFFFFF0); }},
-    {"TrainCountOffByOne", [](auto& f) { return w::PatchU32(f, f.SectionOffset("TrainCount"), 4); }},
-    {"MaxTrainStopsBelowLongest", [](auto& f) { return w::PatchU32(f, f.SectionOffset("TrainCount") + 4, 3); }},
-    {"MaxTrainStopsAbsurd", [](auto& f) { return w::PatchU32(f, f.SectionOffset("TrainCount") + 4, 0x40000000); }},
-    {"StopOffsetsPastData", [](auto& f) { return w::PatchU32(f, Element(f, "TrainStops/offsets", 4), 0x10000); }},
-    {"StopOffsetInsideWord", [](auto& f) { return w::PatchU32(f, Element(f, "TrainStops/offsets", 4), 15); }},
-    {"PatternOnePastTheLast", [](auto&) {
+    {"EventOffsetsNotWholeEvents",
+     [](auto& f) { return w::PatchU32(f, Element(f, "StationEventOffsets", 4), 7); }},
+    {"EventTrainOutOfRange",
+     [](auto& f) { return w::PatchU8(f, Element(f, "StationEvents", 4), 0x7F); }},
+    {"ArcOffsetsPastArcs",
+     [](auto& f) { return w::PatchU32(f, Element(f, "ArcOffsets", 4), 100); }},
+    {"ArcStationOutOfRange",
+     [](auto& f) { return w::PatchU8(f, Element(f, "ArcStations", 1), 0x10); }},
+    {"TransferStationOutOfRange",
+     [](auto& f) { return w::PatchU8(f, Element(f, "TransferStations", 0), 9); }},
+    {"VirtualListCountAbsurd",
+     [](auto& f) { return w::PatchU32(f, f.SectionOffset("VirtualLists"), 0xFFFFFFF); }},
+    {"ListItemStationOutOfRange",
+     [](auto& f) { return w::PatchU8(f, Element(f, "VirtualList/0/stations", 1), 0x10); }},
+    {"ListRangesPastStations",
+     [](auto& f) { return w::PatchU32(f, Element(f, "VirtualList/0/ranges", 8), 50); }},
+    {"TrainCountAbsurd",
+     [](auto& f) { return w::PatchU32(f, f.SectionOffset("TrainCount"), 0x7FFFFFF0); }},
+    {"TrainCountOffByOne",
+     [](auto& f) { return w::PatchU32(f, f.SectionOffset("TrainCount"), 4); }},
+    {"MaxTrainStopsBelowLongest",
+     [](auto& f) { return w::PatchU32(f, f.SectionOffset("TrainCount") + 4, 3); }},
+    {"MaxTrainStopsAbsurd",
+     [](auto& f) { return w::PatchU32(f, f.SectionOffset("TrainCount") + 4, 0x40000000); }},
+    {"StopOffsetsPastData",
+     [](auto& f) { return w::PatchU32(f, Element(f, "TrainStops/offsets", 4), 0x10000); }},
+    {"StopOffsetInsideWord",
+     [](auto& f) { return w::PatchU32(f, Element(f, "TrainStops/offsets", 4), 15); }},
+    {"PatternOnePastTheLast",
+     [](auto&) {
        // The trains that share a pattern name the one past the last, with
        // two loose words after the last range, so that a range past the end
        // would still look like a list of stops.
@@ -233,7 +258,9 @@ const Damage kDamages[] = {
        const uint32_t trains = LoadLE<uint32_t>(f.bytes.data() + f.SectionOffset("TrainCount"));
        const uint32_t ranges = LoadLE<uint32_t>(f.bytes.data() + offsets + 4) - 1;
        std::vector<uint8_t> bytes = f.bytes;
-       auto offset = [&](uint32_t i) { return LoadLE<uint32_t>(bytes.data() + offsets + 8 + 4 * i); };
+       auto offset = [&](uint32_t i) {
+         return LoadLE<uint32_t>(bytes.data() + offsets + 8 + 4 * i);
+       };
        StoreLE<uint32_t>(bytes.data() + offsets + 8 + 4 * ranges, offset(ranges) - 8);
        int references = 0;
        for (uint32_t t = 0; t < trains; ++t) {
@@ -247,15 +274,24 @@ const Damage kDamages[] = {
        w::Reseal(bytes);
        return bytes;
      }},
-    {"StopStationOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "TrainStops/words", 3), 0x40); }},
-    {"StopMinuteBeyondDay", [](auto& f) { return w::PatchU8(f, Element(f, "TrainStops/words", 1), 0x07); }},
-    {"UnsafeNumberFormat", [](auto& f) { return w::PatchU8(f, f.SectionOffset("MainNumbers") + 13, 'n'); }},
-    {"RemarkGroupOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "GeneralRemarks/groups", 0), 0x7F); }},
-    {"CalendarClassOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "Calendar/classes", 0), 0x7F); }},
-    {"CalendarClassNegative", [](auto& f) { return w::PatchU8(f, Element(f, "Calendar/classes", 1), 0x80); }},
-    {"RemarkRowStationOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "TrainStationRemarks/rows", 4), 9); }},
-    {"RemarkRowTrainOutOfRange", [](auto& f) { return w::PatchU32(f, Element(f, "TrainStationRemarks/rows", 0), 77); }},
-    {"RemarkRangeRowInLastPlace", [](auto&) {
+    {"StopStationOutOfRange",
+     [](auto& f) { return w::PatchU8(f, Element(f, "TrainStops/words", 3), 0x40); }},
+    {"StopMinuteBeyondDay",
+     [](auto& f) { return w::PatchU8(f, Element(f, "TrainStops/words", 1), 0x07); }},
+    {"UnsafeNumberFormat",
+     [](auto& f) { return w::PatchU8(f, f.SectionOffset("MainNumbers") + 13, 'n'); }},
+    {"RemarkGroupOutOfRange",
+     [](auto& f) { return w::PatchU8(f, Element(f, "GeneralRemarks/groups", 0), 0x7F); }},
+    {"CalendarClassOutOfRange",
+     [](auto& f) { return w::PatchU8(f, Element(f, "Calendar/classes", 0), 0x7F); }},
+    {"CalendarClassNegative",
+     [](auto& f) { return w::PatchU8(f, Element(f, "Calendar/classes", 1), 0x80); }},
+    {"RemarkRowStationOutOfRange",
+     [](auto& f) { return w::PatchU8(f, Element(f, "TrainStationRemarks/rows", 4), 9); }},
+    {"RemarkRowTrainOutOfRange",
+     [](auto& f) { return w::PatchU32(f, Element(f, "TrainStationRemarks/rows", 0), 77); }},
+    {"RemarkRangeRowInLastPlace",
+     [](auto&) {
        // Without texts nothing follows the rows that a reader could mistake
        // for the missing last row.
        w::TimetableModel m = RichModel(23);
@@ -263,12 +299,20 @@ const Damage kDamages[] = {
        w::WrittenFile g = w::WriteTimetable(m);
        return w::PatchU32(g, Element(g, "TrainStationRemarks/rows", 0), 0x40000000);
      }},
-    {"DistanceListShorterThanStops", [](auto& f) { return w::PatchU32(f, Element(f, "TrainDistances/offsets", 4), 4); }},
-    {"OwnerOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "TrainExtras/owners", 0), 5); }},
-    {"LinkStationOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "V3Links/0/stations", 1), 0x10); }},
-    {"ServiceSetOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "V12ServiceCodes/perTrain", 0), 9); }},
-    {"MergeByKeyOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "V15Merge/byKey", 1), 0x10); }},
-    {"DescriptionNotAfterBody", [](auto& f) { return w::PatchU32(f, f.SectionOffset("Trailer"), f.SectionOffset("Description") + 1); }},
+    {"DistanceListShorterThanStops",
+     [](auto& f) { return w::PatchU32(f, Element(f, "TrainDistances/offsets", 4), 4); }},
+    {"OwnerOutOfRange",
+     [](auto& f) { return w::PatchU8(f, Element(f, "TrainExtras/owners", 0), 5); }},
+    {"LinkStationOutOfRange",
+     [](auto& f) { return w::PatchU8(f, Element(f, "V3Links/0/stations", 1), 0x10); }},
+    {"ServiceSetOutOfRange",
+     [](auto& f) { return w::PatchU8(f, Element(f, "V12ServiceCodes/perTrain", 0), 9); }},
+    {"MergeByKeyOutOfRange",
+     [](auto& f) { return w::PatchU8(f, Element(f, "V15Merge/byKey", 1), 0x10); }},
+    {"DescriptionNotAfterBody",
+     [](auto& f) {
+       return w::PatchU32(f, f.SectionOffset("Trailer"), f.SectionOffset("Description") + 1);
+     }},
 };
 
 void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.name; }
@@ -313,10 +357,10 @@ TEST(ReadTimetable, SafeFormats) {
     bool safe;
   };
   const Case cases[] = {
-      {"%d", false, true},   {"%05d", false, true}, {"Os %d", false, true}, {"%d%%", false, true},
-      {"%s", true, true},    {"%-8s", true, true},  {"%n", false, false},   {"%d %d", false, false},
-      {"%s", false, false},  {"%d", true, false},   {"%*d", false, false},  {"%ld", false, false},
-      {"", false, false},    {"%", false, false},   {"abc", true, false},
+      {"%d", false, true},  {"%05d", false, true}, {"Os %d", false, true}, {"%d%%", false, true},
+      {"%s", true, true},   {"%-8s", true, true},  {"%n", false, false},   {"%d %d", false, false},
+      {"%s", false, false}, {"%d", true, false},   {"%*d", false, false},  {"%ld", false, false},
+      {"", false, false},   {"%", false, false},   {"abc", true, false},
   };
   for (const Case& c : cases) EXPECT_EQ(IsSafeFormat(c.format, c.text), c.safe) << c.format;
 }

@@ -54,9 +54,10 @@ class ConnGeometry : public MapTest {
     w::GisModel a = Map(5, {"Plzeň", "Pilsen"}, {{1, -1, 100}, {2, -2, 200}, {4, -4, 400}});
     w::GisModel b = Map(5, {"Západ"}, {{10, -10, 100}, {20, -20, 200}});
     w::GisModel c = Map(9, {"Praha"}, {{-5, -50, 100}, {-6, -60, 200}});
-    ASSERT_EQ(Load({WriteWithMap("a", MapModel(1, 4), &a), WriteWithMap("b", MapModel(2, 2), &b),
-                    WriteWithMap("c", MapModel(3, 2), &c), WriteWithMap("d", MapModel(4, 2), nullptr)}),
-              4);
+    ASSERT_EQ(
+        Load({WriteWithMap("a", MapModel(1, 4), &a), WriteWithMap("b", MapModel(2, 2), &b),
+              WriteWithMap("c", MapModel(3, 2), &c), WriteWithMap("d", MapModel(4, 2), nullptr)}),
+        4);
   }
 
   ConnGisResult Geometry(std::vector<MapLeg> legs, char language = 'C', int expected = 1) {
@@ -109,7 +110,11 @@ TEST_F(ConnGeometry, SlotsIdsAndNames) {
       // A name already there is not repeated.
       {{Leg(0, 0, 1), Leg(1, 0, 1), Leg(0, 1, 3)}, 'C', 1, {0, 0, 0}, {5}, {Cp("Plzeň, Západ")}},
       // Slots by timetable order, whatever the order of the legs.
-      {{Leg(0, 0, 1), Leg(2, 0, 1), Leg(1, 0, 1)}, 'C', 2, {0, 1, 0}, {5, 9},
+      {{Leg(0, 0, 1), Leg(2, 0, 1), Leg(1, 0, 1)},
+       'C',
+       2,
+       {0, 1, 0},
+       {5, 9},
        {Cp("Plzeň, Západ"), "Praha"}},
       {{Leg(2, 0, 1), Leg(0, 0, 1)}, 'C', 2, {1, 0}, {5, 9}, {Cp("Plzeň"), "Praha"}},
   };
@@ -120,7 +125,8 @@ TEST_F(ConnGeometry, SlotsIdsAndNames) {
     EXPECT_EQ(out.LegCount, static_cast<int32_t>(c.legs.size()));
     EXPECT_EQ(std::vector<int32_t>(out.Slots.begin(), out.Slots.begin() + c.legs.size()), c.slots);
     EXPECT_EQ(std::vector<uint32_t>(out.MapIds.begin(), out.MapIds.begin() + c.maps), c.ids);
-    EXPECT_EQ(std::vector<std::string>(out.MapNames.begin(), out.MapNames.begin() + c.maps), c.names);
+    EXPECT_EQ(std::vector<std::string>(out.MapNames.begin(), out.MapNames.begin() + c.maps),
+              c.names);
   }
 }
 

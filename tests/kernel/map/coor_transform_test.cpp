@@ -53,7 +53,8 @@ TEST_F(Proj, FailuresLeaveThePointsAlone) {
     int from, to;
     double x;
   };
-  const Case cases[] = {{3, 1, 458000.0}, {1, -1, 458000.0}, {-1, 2, 458000.0}, {2, 0, NAN}, {2, 1, HUGE_VAL}};
+  const Case cases[] = {
+      {3, 1, 458000.0}, {1, -1, 458000.0}, {-1, 2, 458000.0}, {2, 0, NAN}, {2, 1, HUGE_VAL}};
   for (Case const& c : cases) {
     std::vector<double> x = {383000.0, c.x}, y = {5511000.0, 5550000.0};
     EXPECT_EQ(QoCoorTransform(c.from, c.to, x.data(), y.data(), 2), 0) << c.from << "->" << c.to;

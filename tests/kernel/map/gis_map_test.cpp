@@ -37,8 +37,7 @@ w::GisModel SampleMap() {
                    .charset = 0x1EE,
                    .lines = {{{-50, 10}, {40, 20}}},
                    .areas = {{{0, -30}, {100, 5}, {0, 5}}},
-                   .labels = {{.x = 5, .y = 5, .text = "Beroun", .angle = 1},
-                              {.x = 6, .y = 6}}};
+                   .labels = {{.x = 5, .y = 5, .text = "Beroun", .angle = 1}, {.x = 6, .y = 6}}};
   gis.layers[0] = {background};
   gis.layers[1] = {rail};
   gis.station_points = {{30, 80, 300}, {10, 60, 100}, {20, 70, 999}};
@@ -58,7 +57,8 @@ TEST_F(GisMap, ExtentAndStationPoints) {
     int station;
     int x, y;
   };
-  const Case stations[] = {{0, 10, 60}, {1, -1, -1}, {2, 30, 80}, {3, -1, -1}, {4, -1, -1}, {-1, -1, -1}};
+  const Case stations[] = {{0, 10, 60}, {1, -1, -1}, {2, 30, 80},
+                           {3, -1, -1}, {4, -1, -1}, {-1, -1, -1}};
   for (Case const& c : stations) {
     int x = 0, y = 0;
     QoExtMapGetStCoors(0, c.station, &x, &y);
@@ -69,7 +69,8 @@ TEST_F(GisMap, ExtentAndStationPoints) {
 
   // Keys are the stored keys: a key of no station still has its point, and
   // neither a station's index nor the -1 of an unmatched point is a key.
-  const Case keys[] = {{100, 10, 60}, {999, 20, 70}, {300, 30, 80}, {2, -1, -1}, {-1, -1, -1}, {200, -1, -1}};
+  const Case keys[] = {{100, 10, 60}, {999, 20, 70}, {300, 30, 80},
+                       {2, -1, -1},   {-1, -1, -1},  {200, -1, -1}};
   for (Case const& c : keys) {
     int x = 0, y = 0;
     QoExtMapGetKeyCoors(0, c.station, &x, &y);
@@ -126,8 +127,8 @@ TEST_F(GisMap, LayersAsCallersReceiveThem) {
   // The station table shows the stations the loader matched by key.
   const GISPOINT_REC* table = a3[0].points;
   ASSERT_EQ(Count(table), 3);
-  EXPECT_EQ(table[0].station, 0);  // key 100
-  EXPECT_EQ(table[1].station, 2);  // key 300
+  EXPECT_EQ(table[0].station, 0);   // key 100
+  EXPECT_EQ(table[1].station, 2);   // key 300
   EXPECT_EQ(table[2].station, -1);  // key 999
 
   QoSetDia(4);  // without diacritics
@@ -161,7 +162,8 @@ TEST_F(GisMap, PenBrushAndFont) {
     unsigned color;
   };
   // The key matches in its low 24 bits whatever its high byte says.
-  const BrushCase brushes[] = {{0x00ABCDEF, 0x00FF0000}, {0xFFABCDEF, 0x00FF0000}, {0x00ABCDEE, 0x00ABCDEF}};
+  const BrushCase brushes[] = {
+      {0x00ABCDEF, 0x00FF0000}, {0xFFABCDEF, 0x00FF0000}, {0x00ABCDEE, 0x00ABCDEF}};
   for (BrushCase const& c : brushes) {
     GISBRUSH_REC brush = QoGetBrushGIS(&rail, c.key, 0x00FF0000);
     EXPECT_EQ(brush.color, c.color) << std::hex << c.key;
@@ -177,10 +179,9 @@ TEST_F(GisMap, PenBrushAndFont) {
     int escapement;
   };
   const FontCase fonts[] = {
-      {nullptr, 0, 1.0, 10, 0},
-      {nullptr, 96, 1.0, 13, 0},          // 13.33 rounded
-      {nullptr, 96, 0.5, 6, 0},           // 13 * 0.5 truncated
-      {nullptr, 120, 1.0, 17, 0},         // 16.67 rounded
+      {nullptr, 0, 1.0, 10, 0},           {nullptr, 96, 1.0, 13, 0},  // 13.33 rounded
+      {nullptr, 96, 0.5, 6, 0},                                       // 13 * 0.5 truncated
+      {nullptr, 120, 1.0, 17, 0},                                     // 16.67 rounded
       {&rail.labels[0], 0, 1.0, 10, 572},  // 1 rad = 572.96 tenths of a degree
       {&rail.labels[1], 0, 1.0, 10, 0},
   };
@@ -204,10 +205,12 @@ struct Found {
 };
 
 void PrintTo(Found const& f, std::ostream* os) {
-  for (size_t i = 0; i < f.stations.size(); ++i) *os << f.timetables[i] << "/" << f.stations[i] << " ";
+  for (size_t i = 0; i < f.stations.size(); ++i)
+    *os << f.timetables[i] << "/" << f.stations[i] << " ";
 }
 
-Found Circle(const int* selection, int x, int y, int minimum, int soft, int radius, int capacity = 10) {
+Found Circle(const int* selection, int x, int y, int minimum, int soft, int radius,
+             int capacity = 10) {
   Found f;
   f.timetables.assign(static_cast<size_t>(capacity), -9);
   f.stations.assign(static_cast<size_t>(capacity), -9);
@@ -224,7 +227,9 @@ TEST_F(GisMap, StationsInCircle) {
   w::GisModel first, second;
   first.station_points = {{0, -1000, 100}, {100, -1000, 200}, {0, -1300, 300}};
   second.station_points = {{0, -1100, 100}, {5000, -1000, 200}};
-  ASSERT_EQ(Load({WriteWithMap("a", MapModel(1, 3), &first), WriteWithMap("b", MapModel(2, 2), &second)}), 2);
+  ASSERT_EQ(
+      Load({WriteWithMap("a", MapModel(1, 3), &first), WriteWithMap("b", MapModel(2, 2), &second)}),
+      2);
 
   struct Case {
     const char* what;
@@ -232,7 +237,11 @@ TEST_F(GisMap, StationsInCircle) {
     Found found;
   };
   const Case cases[] = {
-      {"the minimum count whatever the distance, then only those within the limit", 3, 0, 0, 10,
+      {"the minimum count whatever the distance, then only those within the limit",
+       3,
+       0,
+       0,
+       10,
        {{0, 0, 1}, {0, 1, 0}}},
       {"the soft limit past the minimum", 1, 100, 0, 10, {{0, 0, 1}, {0, 1, 0}}},
       {"ties by timetable, then station", 0, 300, 0, 10, {{0, 0, 1, 0}, {0, 1, 0, 2}}},

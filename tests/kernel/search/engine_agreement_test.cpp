@@ -45,8 +45,8 @@ TEST_F(EngineAgreementTest, RandomNetworksAgreeWithTheReferenceRouter) {
                    (q.ChangesAllowed ? " changes " + std::to_string(q.MaxChanges) : " direct"));
       std::set<Journey> engine = Journeys(RunForward(q));
       std::set<Journey> reference = router.Journeys(q);
-      EXPECT_EQ(engine, reference) << "engine:" << Describe(engine)
-                                   << "\nrouter:" << Describe(reference);
+      EXPECT_EQ(engine, reference)
+          << "engine:" << Describe(engine) << "\nrouter:" << Describe(reference);
 
       // The clean-up keeps a part of the router's answer, and all of it
       // when no journey found (also past the window) takes twice as long
@@ -61,7 +61,8 @@ TEST_F(EngineAgreementTest, RandomNetworksAgreeWithTheReferenceRouter) {
       EXPECT_TRUE(std::includes(reference.begin(), reference.end(), cleaned.begin(), cleaned.end()))
           << "cleaned:" << Describe(cleaned) << "\nrouter:" << Describe(reference);
       if (!reference.empty() && int64_t{longest} <= 2 * int64_t{shortest}) {
-        EXPECT_EQ(cleaned, reference) << "cleaned:" << Describe(cleaned) << "\nrouter:" << Describe(reference);
+        EXPECT_EQ(cleaned, reference)
+            << "cleaned:" << Describe(cleaned) << "\nrouter:" << Describe(reference);
       }
 
       // The earliest arrival, found without any pruning, whenever the

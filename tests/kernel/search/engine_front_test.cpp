@@ -32,8 +32,8 @@ class EngineFrontTest : public EngineTest {
   int Search(int to, bool changes, int* count, unsigned char** buffer) {
     int fromItem = 0, toItem = to, list = -1, timetable = 0;
     return QoConnection(&fromItem, &list, &timetable, 1, &toItem, &list, &timetable, 1, nullptr,
-                        nullptr, nullptr, 0, 590, 11, 6, 2025, changes ? 1 : 0, 1, nullptr,
-                        count, buffer);
+                        nullptr, nullptr, 0, 590, 11, 6, 2025, changes ? 1 : 0, 1, nullptr, count,
+                        buffer);
   }
 };
 

@@ -47,14 +47,15 @@ TEST_F(EnginePlzenTest, RandomQueriesAgreeWithTheReferenceRouter) {
   auto laterStop = [&](uint16_t station) -> int {
     std::vector<int> const& trains = trainsAt[station];
     if (trains.empty()) return -1;
-    auto const& stops = m.trains[static_cast<size_t>(trains[static_cast<size_t>(
-                                     pick(0, static_cast<int>(trains.size()) - 1))])]
-                            .stops;
+    auto const& stops =
+        m.trains[static_cast<size_t>(
+                     trains[static_cast<size_t>(pick(0, static_cast<int>(trains.size()) - 1))])]
+            .stops;
     size_t at = 0;
     while (stops[at].station != station) ++at;
     if (at + 1 >= stops.size()) return -1;
-    return stops[static_cast<size_t>(pick(static_cast<int>(at) + 1,
-                                          static_cast<int>(stops.size()) - 1))]
+    return stops[static_cast<size_t>(
+                     pick(static_cast<int>(at) + 1, static_cast<int>(stops.size()) - 1))]
         .station;
   };
   const int stations = static_cast<int>(m.stations.size());

@@ -28,8 +28,13 @@ w::Train Trip(std::vector<w::Stop> stops, std::string number, int calendar = -1)
 }
 
 RouterQuery Query(uint16_t from, uint16_t to, int time, int interval, int changes) {
-  return {.From = from, .To = to, .SearchDay = kDay, .WindowTime = time, .Interval = interval,
-          .MaxChanges = changes, .ChangesAllowed = changes > 0};
+  return {.From = from,
+          .To = to,
+          .SearchDay = kDay,
+          .WindowTime = time,
+          .Interval = interval,
+          .MaxChanges = changes,
+          .ChangesAllowed = changes > 0};
 }
 
 class EngineRulesTest : public EngineTest {
@@ -106,8 +111,7 @@ class EngineTimeTest : public EngineRulesTest {
 };
 
 TEST_F(EngineTimeTest, ATimeLimitAfterRoundZeroStillHandsOutTheDirectTrains) {
-  EXPECT_EQ(Describe(Journeys(RunForward(Query(0, 2, 590, 60, 2)))),
-            " 600-700/1 610-650/2");
+  EXPECT_EQ(Describe(Journeys(RunForward(Query(0, 2, 590, 60, 2)))), " 600-700/1 610-650/2");
   SetTickCountForTesting(1000);
   BeginSearch();
   SetSearchTimeLimit(5);
@@ -125,8 +129,8 @@ TEST_F(EngineTimeTest, AStopBeforeThePassLeavesTheListAsItWas) {
 TEST_F(EngineRulesTest, AJourneyOfSixteenTrainsIsTracedAndStoredWhole) {
   w::TimetableModel m = Line(17);
   for (uint16_t s = 0; s < 16; ++s)
-    m.trains.push_back(Trip({Dep(s, 600 + 10 * s), Arr(s + 1, 605 + 10 * s)},
-                           std::to_string(s + 1)));
+    m.trains.push_back(
+        Trip({Dep(s, 600 + 10 * s), Arr(s + 1, 605 + 10 * s)}, std::to_string(s + 1)));
   LoadModel(m);
   ConnectionList found = RunForward(Query(0, 16, 600, 60, 15));
   ASSERT_EQ(found.size(), 1u);

@@ -19,13 +19,15 @@ w::TimetableModel RandomNetwork(uint32_t seed) {
   const int stations = pick(4, 12);
   for (int s = 0; s < stations; ++s)
     // Bit 0x01: a journey may alight here.
-    m.stations.push_back({.name = {"Stop " + std::to_string(s)}, .key = 100 * (s + 1),
-                          .type = 0x01});
+    m.stations.push_back(
+        {.name = {"Stop " + std::to_string(s)}, .key = 100 * (s + 1), .type = 0x01});
   m.train_types = {{.abbreviation = {"Os"}, .description = {"Train"}}};
   m.search.min_change_time = static_cast<uint32_t>(pick(0, 5));
   // Short, the usual default, or long enough never to bind.
   const int wait = pick(0, 3);
-  m.search.max_change_time = static_cast<uint32_t>(wait == 0 ? pick(20, 90) : wait == 1 ? 240 : 1439);
+  m.search.max_change_time = static_cast<uint32_t>(wait == 0   ? pick(20, 90)
+                                                   : wait == 1 ? 240
+                                                               : 1439);
   // A calendar of a few days around the search day.
   w::Calendar some;
   for (int d = -2; d <= 3; ++d)

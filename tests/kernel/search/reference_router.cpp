@@ -51,8 +51,8 @@ void Build(w::TimetableModel const& m, uint16_t searchDay, Network& n) {
   const bool own = std::any_of(m.stations.begin(), m.stations.end(),
                                [](w::Station const& s) { return s.change_time >= 0; });
   for (w::Station const& s : m.stations)
-    n.MinChange.push_back(own && s.change_time >= 0 ? s.change_time
-                                                    : static_cast<int32_t>(m.search.min_change_time));
+    n.MinChange.push_back(
+        own && s.change_time >= 0 ? s.change_time : static_cast<int32_t>(m.search.min_change_time));
   n.MaxWait = static_cast<int32_t>(m.search.max_change_time);
   n.ByStation.resize(m.stations.size());
   for (size_t t = 0; t < m.trains.size(); ++t) {
@@ -119,7 +119,7 @@ class Envelope {
   bool Beats(int32_t origin, int32_t arrival) const {
     // points_ run by origin falling: those at `origin` or later come first.
     auto end = std::partition_point(points_.begin(), points_.end(),
-                                     [&](auto const& p) { return p.first >= origin; });
+                                    [&](auto const& p) { return p.first >= origin; });
     if (end == points_.begin()) return false;
     return best_[static_cast<size_t>(end - points_.begin()) - 1] <= arrival;
   }

@@ -33,8 +33,8 @@ TEST_F(SearchMarksTest, ToStationsAreNumberedInGroupsUpToTheCap) {
     int station, mark;
   };
   // Station k >= 1 is group k - 1; groups from 119 on share the last.
-  for (Case c : {Case{0, 1}, Case{1, 1}, Case{2, 3}, Case{100, 199}, Case{120, 239},
-                 Case{121, 239}, Case{124, 239}}) {
+  for (Case c : {Case{0, 1}, Case{1, 1}, Case{2, 3}, Case{100, 199}, Case{120, 239}, Case{121, 239},
+                 Case{124, 239}}) {
     SCOPED_TRACE(c.station);
     EXPECT_EQ(marks[static_cast<size_t>(c.station)], c.mark);
   }

@@ -30,10 +30,17 @@ class SearchParmsTest : public LoadingTest {
   // 1 / 4, a two-row penalty table), one written in format 0 (none).
   void LoadTwo() {
     w::TimetableModel a = SmallModel(1, 1, 0, 3);
-    a.search = {.max_change_time = 30, .min_change_time = 4, .change_penalty = 2,
-                .max_changes = 3, .window_direct = 120, .window_changes = 240,
-                .delta_max_type = 1, .delta_max_metres = 5000, .delta_max_percent = 50,
-                .retries_direct = 1, .retries_changes = 4};
+    a.search = {.max_change_time = 30,
+                .min_change_time = 4,
+                .change_penalty = 2,
+                .max_changes = 3,
+                .window_direct = 120,
+                .window_changes = 240,
+                .delta_max_type = 1,
+                .delta_max_metres = 5000,
+                .delta_max_percent = 50,
+                .retries_direct = 1,
+                .retries_changes = 4};
     a.change_penalty_rows = {{1, 2, 3}, {4, 5}};
     w::TimetableModel b = SmallModel(2, 2, 0, 2);
     b.format_version = 0;
@@ -65,12 +72,14 @@ TEST_F(SearchParmsTest, ARefusedRecordChangesNothing) {
   };
   const Case cases[] = {
       // The later timetable is wrong: the earlier one must keep its values.
-      {"min 10 above max 5", [](CONNPARMS_REC& r, int, int b) {
+      {"min 10 above max 5",
+       [](CONNPARMS_REC& r, int, int b) {
          r.min_change_times[b] = 10;
          r.max_change_times[b] = 5;
        }},
       // Only a minimum array: checked against the maximum in force (20).
-      {"min above the max in force", [](CONNPARMS_REC& r, int, int b) {
+      {"min above the max in force",
+       [](CONNPARMS_REC& r, int, int b) {
          r.max_change_times = nullptr;
          r.min_change_times[b] = 21;
        }},
@@ -225,14 +234,17 @@ TEST_F(SearchParmsTest, DefaultSearchIntervalKeepsTheSpanCovered) {
 
 TEST_F(SearchParmsTest, WalkingLinksSwitchWithoutTouchingTheFile) {
   w::TimetableModel m = SmallModel(1, 3, 0, 3);
-  m.transfers = {{.from = 0, .to = 1, .minutes = 3}, {.from = 1, .to = 0, .minutes = 3},
+  m.transfers = {{.from = 0, .to = 1, .minutes = 3},
+                 {.from = 1, .to = 0, .minutes = 3},
                  {.from = 1, .to = 2, .minutes = 4}};
   ASSERT_EQ(Load({dir_.Write("a.qo", m)}), 1);
   // The links 0 -> 1 and 1 -> 0 as the search sees them.
   auto minutes = [] {
     TimetableRecord const& t = At(0);
     std::vector<int8_t> const& copy = t.WalkMinutes;
-    auto at = [&](int i) { return copy.empty() ? t.TransferValues[i] : copy[static_cast<size_t>(i)]; };
+    auto at = [&](int i) {
+      return copy.empty() ? t.TransferValues[i] : copy[static_cast<size_t>(i)];
+    };
     return std::to_string(at(0)) + "," + std::to_string(at(1));
   };
   struct Case {

@@ -145,14 +145,16 @@ TEST_F(SearchRequestTest, ChecksComeInOrderWithTheirErrors) {
       {"pass-through in From", Query(passThrough, b), ErrVirtListIndex},
       {"pass-through in To", Query(a, passThrough), ErrVirtListIndex},
       {"pass-through via of a bad timetable",
-       with(Query(a, b), [&](ConnectionQuery& q) { q.Via = viaKeyBad.Arrays(); }), ErrTimetableIndex},
+       with(Query(a, b), [&](ConnectionQuery& q) { q.Via = viaKeyBad.Arrays(); }),
+       ErrTimetableIndex},
       // Identical lists are refused before the date is looked at.
-      {"identical lists, bad date", with(Query(a, a), [](ConnectionQuery& q) { q.Day = 31, q.Month = 2; }),
-       ErrStationsOverlap},
+      {"identical lists, bad date",
+       with(Query(a, a), [](ConnectionQuery& q) { q.Day = 31, q.Month = 2; }), ErrStationsOverlap},
       {"bad date", with(Query(a, b), [](ConnectionQuery& q) { q.Day = 31, q.Month = 2; }), ErrDate},
       {"day type 4", with(Query(a, b), [](ConnectionQuery& q) { q.Year = 0, q.Day = 4; }), ErrDate},
       {"day type 2, mask 0x80",
-       with(Query(a, b), [](ConnectionQuery& q) { q.Year = 0, q.Day = 2, q.Month = 0x80; }), ErrDate},
+       with(Query(a, b), [](ConnectionQuery& q) { q.Year = 0, q.Day = 2, q.Month = 0x80; }),
+       ErrDate},
       {"time 1441", Query(a, b, 1441), ErrDate},
       {"time -1", Query(a, b, -1), ErrDate},
       {"1440 by departure on a day type",
@@ -308,7 +310,8 @@ TEST_F(SearchRequestTest, SharedStationsLeaveTheLargerSide) {
   };
   const Case cases[] = {
       {"To shares one of two From stations", Places{0, 2}, Places{2}, ErrConnectionNotFound, 1, 1},
-      {"From shares one of three To stations", Places{3}, Places{1, 3, 4}, ErrConnectionNotFound, 1, 2},
+      {"From shares one of three To stations", Places{3}, Places{1, 3, 4}, ErrConnectionNotFound, 1,
+       2},
       // Same count, shared station: nothing to trim.
       {"same count", Places{0, 2}, Places{2, 3}, ErrStationsOverlap, 2, 2},
   };

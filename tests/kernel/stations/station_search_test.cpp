@@ -92,8 +92,8 @@ TEST_F(StationSearch, WordsAbbreviationsAndWildcards) {
       {"sv katerina", 1, 0, 10},
       {"svata", 1, 0, -1},  // one word through a short abbreviation
       {"sv", 1, 0, 10},
-      {"horni", 1, 0, -1},  // three characters before the '.' are still too few
-      {"stare", 1, 0, 14},  // four are enough
+      {"horni", 1, 0, -1},               // three characters before the '.' are still too few
+      {"stare", 1, 0, 14},               // four are enough
       {"nova ves [brno", 1, 0, 12},      // '[': the second part of the region
       {"nova ves [kol", 1, 0, 11},       // words in order: "I." is no region
       {"nova ves [*jihomor", 1, 0, 12},  // "[*": anywhere in the whole region

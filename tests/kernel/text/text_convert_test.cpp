@@ -19,7 +19,7 @@ namespace {
 // (Slovak, German, the section sign), then those that Kamenický lacks. The
 // Polish letters are kept apart: every 8-bit mode turns them into plain
 // letters.
-#define QO_CZECH_SLOVAK                                                                    \
+#define QO_CZECH_SLOVAK                                                                                            \
   "Příliš žluťoučký kůň úpěl ďábelské ódy. PŘÍLIŠ ŽLUŤOUČKÝ KŮŇ ÚPĚL ĎÁBELSKÉ ÓDY. " \
   "Ĺĺ Ľľ Ŕŕ Ää Öö Üü Ôô Ňň Ťť Ď §"
 constexpr const char* kCzechSlovak = QO_CZECH_SLOVAK;
@@ -179,7 +179,9 @@ TEST(TextConvert, TranslateLettersWithRowsOfTheCaller) {
   std::string text = Kernel("Čau");
   TranslateLetters(text.data(), kLetterRows[TextModeWin1250].data(),
                    kLetterRows[TextModeIso88592].data());
-  EXPECT_EQ(text, "\xC8" "au");
+  EXPECT_EQ(text,
+            "\xC8"
+            "au");
 }
 
 TEST(TextMode, ModeSixAndUnknownModesAreRefused) {

@@ -33,12 +33,8 @@ TEST(TextUtil, Tokens) {
     int count;
     const char* token1;  // null when there is no run 1
   } cases[] = {
-      {"13.12.2009", ".", 3, "12"},
-      {"..13..12..", ".", 2, "12"},
-      {"a, b;c", " ,;", 3, "b"},
-      {"abc", ".", 1, nullptr},
-      {"...", ".", 0, nullptr},
-      {"", ".", 0, nullptr},
+      {"13.12.2009", ".", 3, "12"}, {"..13..12..", ".", 2, "12"}, {"a, b;c", " ,;", 3, "b"},
+      {"abc", ".", 1, nullptr},     {"...", ".", 0, nullptr},     {"", ".", 0, nullptr},
       {"a b", "", 1, nullptr},  // no delimiters: one run, the whole text
   };
   for (const Case& c : cases) {

@@ -66,8 +66,10 @@ struct FeedTables {
         type = dates.Require("exception_type");
     while (dates.Next()) {
       std::set<int>& days = serviceDays[std::string(dates.Field(sid))];
-      if (dates.Field(type) == "1") days.insert(Day(dates.Field(date)));
-      else days.erase(Day(dates.Field(date)));
+      if (dates.Field(type) == "1")
+        days.insert(Day(dates.Field(date)));
+      else
+        days.erase(Day(dates.Field(date)));
     }
     text = *feed.Read("trips.txt");
     CsvReader trips(text, "trips.txt");
@@ -78,9 +80,9 @@ struct FeedTables {
     int tid = times.Require("trip_id"), stop = times.Require("stop_id"),
         seq = times.Require("stop_sequence"), dep = times.Require("departure_time");
     while (times.Next())
-      stopsOf[std::string(times.Field(tid))].push_back(
-          {std::stoi(std::string(times.Field(seq))), std::string(times.Field(stop)),
-           Minutes(times.Field(dep))});
+      stopsOf[std::string(times.Field(tid))].push_back({std::stoi(std::string(times.Field(seq))),
+                                                        std::string(times.Field(stop)),
+                                                        Minutes(times.Field(dep))});
     for (auto& [id, stops] : stopsOf)
       std::sort(stops.begin(), stops.end(),
                 [](FeedStop const& a, FeedStop const& b) { return a.sequence < b.sequence; });
@@ -97,7 +99,8 @@ class PlzenStopTimetables : public ::testing::Test {
 
 TEST_F(PlzenStopTimetables, DayGroupsListEveryDepartureOfTheirDaysAndNoOther) {
   ImportResult import = ImportFeed(kFeed);
-  std::string path = (std::filesystem::temp_directory_path() / "qo-plzen-stop-timetables.qo").string();
+  std::string path =
+      (std::filesystem::temp_directory_path() / "qo-plzen-stop-timetables.qo").string();
   writer::SaveFile(path, writer::WriteTimetable(import.model, import.options).bytes);
   char const* paths[] = {path.c_str()};
   ASSERT_EQ(QoInit2(paths, 1, nullptr), 1);
@@ -105,7 +108,8 @@ TEST_F(PlzenStopTimetables, DayGroupsListEveryDepartureOfTheirDaysAndNoOther) {
   std::unique_ptr<FeedFiles> feed = OpenFeed(kFeed);
   FeedTables tables(*feed);
   std::unordered_map<std::string, int> station;
-  for (uint32_t s = 0; s < t.StationCount; ++s) station[import.station_ids[s]] = static_cast<int>(s);
+  for (uint32_t s = 0; s < t.StationCount; ++s)
+    station[import.station_ids[s]] = static_cast<int>(s);
 
   const int monday = writer::DayNumberOf(2026, 3, 2);
   int* lines = nullptr;
@@ -117,18 +121,22 @@ TEST_F(PlzenStopTimetables, DayGroupsListEveryDepartureOfTheirDaysAndNoOther) {
     const int first = firsts[l];
     int* counts = nullptr;
     int** stations = nullptr;
-    const int directions = QoLineDirections(0, kAll, first, 4, 3, 2026, 1, &counts, &stations, nullptr);
+    const int directions =
+        QoLineDirections(0, kAll, first, 4, 3, 2026, 1, &counts, &stations, nullptr);
     for (int d = 0; d < std::min(directions, 2); ++d) {
       const std::vector<int> R(stations[d], stations[d] + counts[d]);
-      for (int s = 1; s + 1 < static_cast<int>(R.size()); s += std::max<int>(1, static_cast<int>(R.size()) / 3)) {
+      for (int s = 1; s + 1 < static_cast<int>(R.size());
+           s += std::max<int>(1, static_cast<int>(R.size()) / 3)) {
         const int P = R[static_cast<size_t>(s)];
         // Where a name around the stop comes again in the direction (a
         // loop), the stop timetable tells trips apart by where they come
         // from and go to; the sample keeps to plain stops.
         auto repeats = [&](int at) {
-          return std::count_if(R.begin(), R.end(), [&](int x) { return QoStationsEqual(0, x, at); }) > 1;
+          return std::count_if(R.begin(), R.end(),
+                               [&](int x) { return QoStationsEqual(0, x, at); }) > 1;
         };
-        if (repeats(R[static_cast<size_t>(s) - 1]) || repeats(P) || repeats(R[static_cast<size_t>(s) + 1]))
+        if (repeats(R[static_cast<size_t>(s) - 1]) || repeats(P) ||
+            repeats(R[static_cast<size_t>(s) + 1]))
           continue;
         SCOPED_TRACE("line " + std::to_string(first) + " direction " + std::to_string(d) +
                      " stop " + std::to_string(s));
@@ -138,9 +146,9 @@ TEST_F(PlzenStopTimetables, DayGroupsListEveryDepartureOfTheirDaysAndNoOther) {
         int legend = 0, kind = 0;
         char const** codes = nullptr;
         char const** texts = nullptr;
-        const int groups = QoZJRTimes(0, kAll, first, 0, 4, 3, 2026, 1, R.data(),
-                                      static_cast<int>(R.size()), s, 0, &hourCounts, &hours, &days,
-                                      &legend, &codes, &texts, &kind);
+        const int groups =
+            QoZJRTimes(0, kAll, first, 0, 4, 3, 2026, 1, R.data(), static_cast<int>(R.size()), s, 0,
+                       &hourCounts, &hours, &days, &legend, &codes, &texts, &kind);
         std::map<int, std::set<int>> listed;  // weekday -> minutes of the day
         for (int g = 0; g < groups; ++g)
           for (int j = 0; j < 7; ++j) {
@@ -148,7 +156,8 @@ TEST_F(PlzenStopTimetables, DayGroupsListEveryDepartureOfTheirDaysAndNoOther) {
             EXPECT_FALSE(listed.count(j)) << "weekday " << j << " in two groups";
             std::set<int>& minutes = listed[j];
             for (int h = 0; h < 24; ++h)
-              for (int i = 0; i < hourCounts[g][h]; ++i) minutes.insert(h * 60 + hours[g][h][i].minute);
+              for (int i = 0; i < hourCounts[g][h]; ++i)
+                minutes.insert(h * 60 + hours[g][h][i].minute);
           }
         // The feed's departures of the stop in the direction, per day.
         std::map<int, std::set<int>> expected;
@@ -158,7 +167,8 @@ TEST_F(PlzenStopTimetables, DayGroupsListEveryDepartureOfTheirDaysAndNoOther) {
           std::vector<FeedStop> const& stops = tables.stopsOf.at(id);
           auto at = [&](size_t k) { return station.at(stops[k].stop); };
           for (size_t k = 0; k + 1 < stops.size(); ++k) {
-            const bool here = at(k) == P || (QoStationsEqual(0, at(k), P) && at(k + 1) == R[static_cast<size_t>(s) + 1]);
+            const bool here = at(k) == P || (QoStationsEqual(0, at(k), P) &&
+                                             at(k + 1) == R[static_cast<size_t>(s) + 1]);
             if (!here || at(k + 1) == P) continue;
             bool onward = k > 0 && at(k - 1) == R[static_cast<size_t>(s) - 1];
             for (size_t i = static_cast<size_t>(s) + 1; i < R.size() && !onward && R[i] != P; ++i)

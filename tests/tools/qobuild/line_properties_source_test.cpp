@@ -61,8 +61,9 @@ TEST_F(LineProperties, ThroughRunningAndLineEnds) {
   EXPECT_EQ(std::string(hours[0][8][0].marks), "A");
   EXPECT_EQ(std::string(hours[0][10][0].marks), "");
 
-  EXPECT_THROW(textsource::ParseTimetableSource(std::string(kSource) + "train Bus 6\n"
-                                                "  line-ends nowhere\n  A 11:00\n  B 11:10\n",
+  EXPECT_THROW(textsource::ParseTimetableSource(std::string(kSource) +
+                                                    "train Bus 6\n"
+                                                    "  line-ends nowhere\n  A 11:00\n  B 11:10\n",
                                                 "t.txt"),
                textsource::SourceError);
 }
