@@ -16,6 +16,7 @@
 
 #include "shell/kernel_api.h"
 #include "shell/load_ui.h"
+#include "temp_dir.h"
 
 namespace vemo::test {
 
@@ -40,25 +41,6 @@ inline void CloseAllTimetables() {
   RealKernel().QoError();
   dlclose(handle);
 }
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = ::testing::TempDir() + "vemo_XXXXXX";
-    path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(TempDir const&) = delete;
-  TempDir& operator=(TempDir const&) = delete;
-  std::string const& path() const { return path_; }
-  std::string operator/(std::string const& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 // A small bus timetable with two stations and one trip, in the source
 // format; the header lines given come first.
