@@ -18,10 +18,10 @@ constexpr Entry kStrings[] = {
 };
 
 // One printf conversion ("%-05.2d" without the '%'), applied to one argument.
-std::string Convert(std::string_view spec, char conversion, TextArg const* arg) {
+std::string Convert(std::string_view flags, char conversion, TextArg const* arg) {
   if (!arg) return {};
   std::string format = "%";
-  format += spec;
+  format += flags;
   char buffer[512];
   if (auto const* number = std::get_if<int64_t>(arg)) {
     switch (conversion) {
@@ -53,14 +53,15 @@ bool IsFlagOrWidth(char ch) {
 }
 
 // Reads "[flags][width][.precision][length]conversion" from position i;
-// returns the position after it and fills spec and conversion, or npos.
-size_t ReadConversion(std::string_view format, size_t i, std::string& spec, char& conversion) {
+// returns the position after it, or npos, and fills flags with the text before
+// the length letters (flags, width and precision) and conversion with its letter.
+size_t ReadConversion(std::string_view format, size_t i, std::string& flags, char& conversion) {
   size_t start = i;
   while (i < format.size() && IsFlagOrWidth(format[i])) ++i;
   // Width and precision must be short, or snprintf could be asked for a
   // text of any length.
   if (i - start > 6) return std::string_view::npos;
-  spec.assign(format.substr(start, i - start));
+  flags.assign(format.substr(start, i - start));
   while (i < format.size() && (format[i] == 'l' || format[i] == 'h')) ++i;
   if (i >= format.size()) return std::string_view::npos;
   conversion = format[i];
@@ -103,14 +104,14 @@ std::string FormatText(std::string_view format, std::initializer_list<TextArg> a
       i += 2;
       continue;
     }
-    std::string spec;
+    std::string flags;
     char conversion = 0;
-    size_t end = ReadConversion(format, i + 1, spec, conversion);
+    size_t end = ReadConversion(format, i + 1, flags, conversion);
     if (end == std::string_view::npos) {
       out += format[i++];
       continue;
     }
-    out += Convert(spec, conversion, next != args.end() ? &*next : nullptr);
+    out += Convert(flags, conversion, next != args.end() ? &*next : nullptr);
     if (next != args.end()) ++next;
     i = end;
   }
@@ -144,13 +145,13 @@ std::string FormatInserts(std::string_view format, std::initializer_list<TextArg
     while (j < format.size() && j < i + 3 && format[j] >= '0' && format[j] <= '9')
       n = n * 10 + (format[j++] - '0');
     TextArg const* arg = argument(n);
-    std::string spec;
+    std::string flags;
     char conversion = 0;
     size_t close =
         j < format.size() && format[j] == '!' ? format.find('!', j + 1) : std::string_view::npos;
     if (close != std::string_view::npos &&
-        ReadConversion(format.substr(0, close), j + 1, spec, conversion) == close) {
-      out += Convert(spec, conversion, arg);
+        ReadConversion(format.substr(0, close), j + 1, flags, conversion) == close) {
+      out += Convert(flags, conversion, arg);
       i = close + 1;
     } else {
       out += Convert({}, 's', arg);
