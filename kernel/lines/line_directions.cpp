@@ -91,17 +91,18 @@ void CollectLineTrains(TimetableRecord const& t, uint32_t mask, std::vector<int3
   }
 }
 
+bool LaterWordIsOwnStop(TimetableRecord const& t, uint16_t time) {
+  return (time & kStopNoBoarding) && !(time & kStopNoAlighting) && t.ContinuationTrainA.empty();
+}
+
 void CollapseRepeatedStops(TimetableRecord const& t, uint8_t const* words, int32_t count,
                            std::vector<uint32_t>& out) {
   out.clear();
-  const bool continuations = !t.ContinuationTrainA.empty();
   for (int32_t i = count - 1; i >= 0; --i) {
     const uint32_t word = LoadLE<uint32_t>(words + i * kStopWordBytes);
-    if (!out.empty() && WordStation(out.back()) == WordStation(word)) {
-      const uint16_t later = WordTime(out.back());
-      const bool keep = (later & kStopNoBoarding) && !(later & kStopNoAlighting) && !continuations;
-      if (!keep) continue;
-    }
+    if (!out.empty() && WordStation(out.back()) == WordStation(word) &&
+        !LaterWordIsOwnStop(t, WordTime(out.back())))
+      continue;
     out.push_back(word);
   }
   std::reverse(out.begin(), out.end());

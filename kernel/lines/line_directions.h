@@ -35,10 +35,15 @@ uint32_t LineRunEnd(TimetableRecord const& t, uint32_t train);
 // the mask, in train order.
 void CollectLineTrains(TimetableRecord const& t, uint32_t mask, std::vector<int32_t>& out);
 
+// Whether the later of two consecutive words at one station, with time word
+// `time`, is a stop of its own rather than the departure of the same stop: a
+// request stop without the no-alighting bit, in a timetable without train
+// continuations.
+bool LaterWordIsOwnStop(TimetableRecord const& t, uint16_t time);
+
 // The stop words (time low, station high) of a stop list with one word per
 // station visit: of two consecutive words at one station the earlier goes,
-// unless the later is a request stop without the no-alighting bit and the
-// timetable has no train continuations.
+// unless the later is a stop of its own (LaterWordIsOwnStop).
 void CollapseRepeatedStops(TimetableRecord const& t, uint8_t const* words, int32_t count,
                            std::vector<uint32_t>& out);
 

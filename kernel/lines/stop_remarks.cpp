@@ -62,7 +62,6 @@ int CollectStopRemarks(TimetableRecord& t, LineSettings const& settings, StopRem
     if (greatest) greatest[v] = 0;
   }
   if (t.MainNumbers.Values.empty() || q.count == 0) return 0;
-  const bool continuations = !t.ContinuationTrainA.empty();
   std::vector<int64_t> patterns;
   std::vector<int32_t> considered;
   const uint32_t end = LineRunEnd(t, q.train);
@@ -81,10 +80,7 @@ int CollectStopRemarks(TimetableRecord& t, LineSettings const& settings, StopRem
       patterns.push_back(pattern);
     }
     StopList stops = DecodeTrainStops(t, trip);
-    auto kept = [&](int32_t i) {
-      const uint16_t time = stops.Time(i);
-      return (time & kStopNoBoarding) && !(time & kStopNoAlighting) && !continuations;
-    };
+    auto kept = [&](int32_t i) { return LaterWordIsOwnStop(t, stops.Time(i)); };
     // Of two words at one station the later stands for the stop.
     considered.clear();
     for (int32_t i = 0; i < stops.count; ++i)

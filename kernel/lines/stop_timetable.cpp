@@ -48,10 +48,6 @@ void ThroughRunning(TimetableRecord const& t, uint32_t trip, int32_t* station, i
   }
 }
 
-bool RequestStopKept(TimetableRecord const& t, uint16_t time) {
-  return (time & kStopNoBoarding) && !(time & kStopNoAlighting) && t.ContinuationTrainA.empty();
-}
-
 // A remark code with a leading control character dropped; empty
 // for codes a stop timetable does not show (control bits 0x01 and `skip`).
 std::string_view ShownCode(std::string_view code, uint8_t skip) {
@@ -141,7 +137,7 @@ struct Builder {
 
   bool GoesThisWay(int32_t k) const {
     const int32_t n = static_cast<int32_t>(w.stops.size());
-    if (Station(k + 1) == P && !RequestStopKept(t, Time(k + 1))) return false;
+    if (Station(k + 1) == P && !LaterWordIsOwnStop(t, Time(k + 1))) return false;
     if (prev >= 0) {
       if (k > 0 && Station(k - 1) == prev) return true;
       const int32_t v = Station(k + 1);
@@ -207,7 +203,7 @@ struct Builder {
                                  static_cast<uint16_t>(Station(k)));
       const bool atStop = Station(k) == P || (Same(Station(k), P) && Station(k + 1) == R(1));
       if (!atStop || Station(k + 1) == P) {
-        if (!(atStop && RequestStopKept(t, Time(k + 1)))) continue;
+        if (!(atStop && LaterWordIsOwnStop(t, Time(k + 1)))) continue;
       }
       if (pRepeats && !PassesRepeatedName(k)) continue;
       if (!GoesThisWay(k)) continue;
