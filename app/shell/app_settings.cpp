@@ -6,6 +6,7 @@ namespace vemo {
 namespace {
 
 constexpr int kGlobal = 4057, kColors = 4059, kConnectionParameters = 4017, kRemarks = 4037;
+constexpr const char* kUpdateServer = "Update server";
 
 void ReadFlag(Profile const& profile, int section, int value, bool* flag) {
   *flag = profile.GetProfileIntIds(section, value, *flag ? 1 : 0) != 0;
@@ -31,6 +32,7 @@ void AppSettings::Load(Profile const& profile) {
   options_tab1 = profile.GetProfileIntIds(kConnectionParameters, 4071, options_tab1);
   options_tab2 = profile.GetProfileIntIds(kConnectionParameters, 4076, options_tab2);
   ReadFlag(profile, kGlobal, 4119, &auto_update);
+  update_server = profile.GetProfileStringKeyText(kGlobal, kUpdateServer, update_server);
 }
 
 void AppSettings::Save(Profile& profile) const {
@@ -42,6 +44,8 @@ void AppSettings::Save(Profile& profile) const {
   profile.WriteProfileIntIds(kConnectionParameters, 4071, options_tab1);
   profile.WriteProfileIntIds(kConnectionParameters, 4076, options_tab2);
   profile.WriteProfileIntIds(kGlobal, 4119, auto_update);
+  // Written back so that the user finds the value to fill in.
+  profile.WriteProfileStringKeyText(kGlobal, kUpdateServer, update_server);
 }
 
 void AppSettings::LoadRemarksOptions(Profile const& profile, KernelApi const& kernel) {

@@ -3,6 +3,7 @@
 // and exit saves them back, and the day-remark options the kernel keeps.
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "shell/kernel_api.h"
 #include "shell/profile.h"
@@ -16,6 +17,9 @@ struct AppSettings {
   bool hide_nodes = true;
   bool expand_via = false;
   bool auto_update = true;
+  // The update server's host ("Global" / "Update server"); empty: none,
+  // so the program neither updates itself nor asks for an offer.
+  std::string update_server;
   // Colours as 0x00BBGGRR, the way they are stored.
   uint32_t date_colour = 0x0000FF;
   uint32_t opposite_route_colour = 0xFF0000;

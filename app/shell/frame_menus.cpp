@@ -96,6 +96,10 @@ std::vector<TopMenu> BuildMenus(int window_kind, std::span<const LoadedTimetable
     help.items.push_back(std::move(popup));
   }
   help.items.push_back(Separator());
+  help.items.push_back(Command(cmd::kInformation, "&Informace"));
+  help.items.push_back(Command(cmd::kUpdateOffer, "Nabídka &aktualizací ..."));
+  help.items.push_back(Check(cmd::kAutoUpdate, "Automatická akt&ualizace"));
+  help.items.push_back(Separator());
   help.items.push_back(Command(cmd::kAbout, "&O aplikaci"));
   menus.push_back(std::move(help));
   (void)window_kind;
@@ -157,6 +161,39 @@ std::vector<int> StatusPanes(int window_kind) {
   return {45007, 45008};
 }
 
+std::vector<MenuItem> PaneMenu(int pane_id, std::span<const LoadedTimetable> timetables) {
+  switch (pane_id) {
+    case 45000:
+      return {Command(cmd::kDirectOnly, "&Jen přímá spojení\tF8"),
+              Command(cmd::kParameters, "&Parametry ...")};
+    case 45002:
+      return {Command(cmd::kMoreParameters, "&Další parametry ...")};
+    case 45005:
+      return {Command(cmd::kMeans, "&Prostředky ...")};
+    case 45007: {
+      std::vector<MenuItem> items;
+      int count = std::min<int>(static_cast<int>(timetables.size()), cmd::kRangeSize - 1);
+      for (int i = 0; i < count; ++i)
+        items.push_back({ItemType::kCommand,
+                         cmd::kConnTimetableBase + i,
+                         TimetableMenuText(i, timetables[i].name),
+                         {}});
+      items.push_back(Separator());
+      items.push_back(Command(cmd::kSettingsTimetableBase, "&Jízdní řády ..."));
+      return items;
+    }
+    default:
+      return {};
+  }
+}
+
+std::vector<MenuItem> ToolbarMenu() {
+  return {Check(cmd::kToolbar, "Panel &nástrojů"),
+          Check(cmd::kToolbarTexts, "T&exty na panelu nástrojů")};
+}
+
+bool PaneClickOpensOptions(int pane_id) { return pane_id >= 0 && pane_id != 45008; }
+
 CommandState StateOf(int command, CommandContext const& context) {
   if (int kind = WindowKindOfCommand(command)) {
     bool enabled = CanOpenNewFrame(context.frames, kind);
@@ -179,10 +216,21 @@ CommandState StateOf(int command, CommandContext const& context) {
     case cmd::kAutoUpdate:
       return {!context.running_from_cd, context.auto_update};
     case cmd::kUpdateOffer:
-      return {!context.running_from_cd, false};
+      return {!context.running_from_cd && context.update_offer_known, false};
+    // The options and the timetables of a search belong to the connection
+    // window: its view enables them; without it they stay off.
+    case cmd::kDirectOnly:
+    case cmd::kOptions:
+    case cmd::kOptionsChanged:
+    case cmd::kParameters:
+    case cmd::kMoreParameters:
+    case cmd::kMeans:
+      return {false, false};
     default:
       break;
   }
+  for (int base : {cmd::kSettingsTimetableBase, cmd::kConnTimetableBase})
+    if (command >= base && command < base + cmd::kRangeSize) return {false, false};
   if (command >= cmd::kZjrForTimetableBase &&
       command < cmd::kZjrForTimetableBase + cmd::kRangeSize) {
     size_t i = command - cmd::kZjrForTimetableBase;

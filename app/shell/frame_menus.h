@@ -52,6 +52,15 @@ std::vector<int> DropDownTimetables(int base, std::span<const LoadedTimetable> t
 // The status panes after pane 0, by id.
 std::vector<int> StatusPanes(int window_kind);
 
+// The menu a right click on a status pane shows; empty for a pane without
+// one.
+std::vector<MenuItem> PaneMenu(int pane_id, std::span<const LoadedTimetable> timetables);
+// The menu a right click on the toolbar shows.
+std::vector<MenuItem> ToolbarMenu();
+// Whether a left click on the pane opens the options at its page: every
+// pane but the update pane (45008); -1 is no pane.
+bool PaneClickOpensOptions(int pane_id);
+
 // What the commands' enabled and checked states are computed from.
 struct CommandContext {
   std::span<const LoadedTimetable> timetables;
@@ -59,6 +68,8 @@ struct CommandContext {
   bool tooltips = true, active_only = true, low_deck = true, hide_nodes = true;
   bool toolbar_shown = true, toolbar_texts = true;
   bool running_from_cd = false, auto_update = true;
+  // An update-offer address is known (a server, or one on the command line).
+  bool update_offer_known = true;
 };
 
 struct CommandState {

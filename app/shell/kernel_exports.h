@@ -29,4 +29,5 @@
   X(QoFCMarks)                 \
   X(QoGetResExtension)         \
   X(QoTrTypeCount)             \
-  X(QoGetExtensions)
+  X(QoGetExtensions)           \
+  X(QoTrainRoute)

@@ -4,9 +4,11 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
+#include "shell/about_links.h"
 #include "shell/command_ids.h"
 #include "shell/string_table.h"
 #include "ui/command_art.h"
+#include "ui/link_button.h"
 #include "ui/wx_text.h"
 
 namespace vemo {
@@ -23,10 +25,27 @@ AboutDialog::AboutDialog(wxWindow* parent, std::string const& kernel_version)
   kernel_ = new wxStaticText(this, wxID_ANY, U8(FormatResString(145, {kernel_version})));
   auto* picture = new wxStaticBitmap(this, wxID_ANY, CommandBitmap(cmd::kNewConnWindow, 48));
 
+  AboutLinks links = MakeAboutLinks(kAboutLinkData, VEMO_VERSION, kernel_version);
+  maker_link_ = new LinkButton(this, "Vemo", links.maker_url);
+  maker_link_->SetTooltip(links.web_tooltip);
+  railway_link_ = new LinkButton(this, "jizdnirad.example.org", links.railway_url);
+  railway_link_->SetTooltip(links.web_tooltip);
+  mail_link_ = new LinkButton(this, "vemo@example.org", links.mail_url);
+  mail_link_->SetTooltip(links.mail_tooltip);
+
   auto* texts = new wxBoxSizer(wxVERTICAL);
   texts->Add(title, 0, wxBOTTOM, 12);
   texts->Add(program_, 0, wxBOTTOM, 4);
-  texts->Add(kernel_, 0);
+  texts->Add(kernel_, 0, wxBOTTOM, 12);
+  // Each link follows its label one pixel to the right.
+  for (auto [label, link] :
+       {std::pair{"Autor programu:", maker_link_}, std::pair{"Data jízdního řádu:", railway_link_},
+        std::pair{"Napište nám:", mail_link_}}) {
+    auto* line = new wxBoxSizer(wxHORIZONTAL);
+    line->Add(new wxStaticText(this, wxID_ANY, U8(label)), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+    line->Add(link, 0, wxALIGN_CENTER_VERTICAL);
+    texts->Add(line, 0, wxBOTTOM, 2);
+  }
   auto* row = new wxBoxSizer(wxHORIZONTAL);
   row->Add(picture, 0, wxRIGHT, 16);
   row->Add(texts, 1);

@@ -1,5 +1,7 @@
 #include "ui/browser_dialog.h"
 
+#include <dlfcn.h>
+
 #include <wx/display.h>
 #include <wx/msgdlg.h>
 #include <wx/sizer.h>
@@ -13,6 +15,21 @@ namespace vemo {
 namespace {
 
 constexpr int kBrowserSection = 4116;
+
+// The program's own pages are written in windows-1250, and many say no
+// charset: WebKit is told to read such pages so. Bound by name from the
+// WebKitGTK that wx's web view already loaded.
+void DefaultToWindows1250(wxWebView* view) {
+  using GetSettings = void* (*)(void*);
+  using SetCharset = void (*)(void*, const char*);
+  auto get_settings =
+      reinterpret_cast<GetSettings>(dlsym(RTLD_DEFAULT, "webkit_web_view_get_settings"));
+  auto set_charset =
+      reinterpret_cast<SetCharset>(dlsym(RTLD_DEFAULT, "webkit_settings_set_default_charset"));
+  void* native = view->GetNativeBackend();
+  if (!get_settings || !set_charset || !native) return;
+  if (void* settings = get_settings(native)) set_charset(settings, "windows-1250");
+}
 
 }  // namespace
 
@@ -30,6 +47,7 @@ BrowserDialog::BrowserDialog(wxWindow* parent, Profile* profile, int placement_v
   };
   SetTitle(U8(title_.caption()));
   view_ = wxWebView::New(this, wxID_ANY);
+  DefaultToWindows1250(view_);
   auto* column = new wxBoxSizer(wxVERTICAL);
   column->Add(view_, 1, wxEXPAND);
   column->Add(CreateStdDialogButtonSizer(wxOK), 0, wxEXPAND | wxALL, 8);

@@ -2,6 +2,8 @@
 
 #include <wx/dcmemory.h>
 #include <wx/graphics.h>
+#include <wx/image.h>
+#include <wx/log.h>
 
 #include <memory>
 
@@ -57,6 +59,21 @@ wxBitmap CommandBitmap(int command, int size) {
     }
   }
   return bitmap;
+}
+
+wxBitmap TimetableBitmap(std::string const& png_path) {
+  if (!png_path.empty()) {
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
+    // A damaged picture falls back to the default, without a message.
+    wxLogNull quiet;
+    wxImage image;
+    if (image.LoadFile(U8(png_path), wxBITMAP_TYPE_PNG) && image.IsOk()) {
+      if (image.GetWidth() != 16 || image.GetHeight() != 16)
+        image.Rescale(16, 16, wxIMAGE_QUALITY_HIGH);
+      return wxBitmap(image);
+    }
+  }
+  return CommandBitmap(cmd::kTrainsWindow);
 }
 
 }  // namespace vemo

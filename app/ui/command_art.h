@@ -4,8 +4,15 @@
 // menus need no image files.
 #include <wx/bitmap.h>
 
+#include <string>
+
 namespace vemo {
 
 wxBitmap CommandBitmap(int command, int size = 16);
+
+// A timetable's icon from the PNG its resource bundle names, at 16 x 16;
+// the program's default train picture when there is none or it cannot be
+// read.
+wxBitmap TimetableBitmap(std::string const& png_path);
 
 }  // namespace vemo

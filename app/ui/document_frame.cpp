@@ -23,7 +23,29 @@ namespace {
 constexpr int kWindowPosition = 4013;
 int frame_count = 0;
 
-wxMenu* MakeMenu(std::vector<MenuItem> const& items, bool icons) {
+// The timetable an entry of a per-timetable range names; -1 for others
+// (the information pages and the unused 40400 range name none).
+int TimetableOfEntry(int command) {
+  for (int base :
+       {cmd::kTimetableInfoBase, cmd::kSettingsTimetableBase, cmd::kArrDepForTimetableBase,
+        cmd::kTrainsForTimetableBase, cmd::kConnTimetableBase, cmd::kZjrForTimetableBase})
+    if (command >= base && command < base + cmd::kRangeSize) return command - base;
+  return -1;
+}
+
+// Commands show their pictures; entries that name a timetable show its icon.
+void SetEntryBitmap(wxMenuItem* entry, int command, FrameContext const& context) {
+  if (!context.menu_icons) return;
+  int timetable = TimetableOfEntry(command);
+  if (timetable >= 0) {
+    if (timetable < static_cast<int>(context.timetable_icons.size()))
+      entry->SetBitmap(context.timetable_icons[timetable]);
+  } else if (command < cmd::kInfoPageBase || command >= cmd::kInfoPageBase + cmd::kRangeSize) {
+    entry->SetBitmap(CommandBitmap(command));
+  }
+}
+
+wxMenu* MakeMenu(std::vector<MenuItem> const& items, FrameContext const& context) {
   auto* menu = new wxMenu;
   for (MenuItem const& item : items) {
     switch (item.type) {
@@ -31,17 +53,14 @@ wxMenu* MakeMenu(std::vector<MenuItem> const& items, bool icons) {
         menu->AppendSeparator();
         break;
       case ItemType::kSubmenu:
-        menu->AppendSubMenu(MakeMenu(item.items, icons), U8(item.text));
+        menu->AppendSubMenu(MakeMenu(item.items, context), U8(item.text));
         break;
       case ItemType::kCheck:
         menu->AppendCheckItem(cmd::ToWxId(item.command), U8(item.text));
         break;
       case ItemType::kCommand: {
         auto* entry = new wxMenuItem(menu, cmd::ToWxId(item.command), U8(item.text));
-        // Entries of the per-timetable ranges carry no picture.
-        bool page = item.command >= cmd::kTimetableInfoBase &&
-                    item.command < cmd::kInfoPageBase + cmd::kRangeSize;
-        if (icons && !page) entry->SetBitmap(CommandBitmap(item.command));
+        SetEntryBitmap(entry, item.command, context);
         menu->Append(entry);
         break;
       }
@@ -87,6 +106,10 @@ DocumentFrame::DocumentFrame(WindowKind kind, int timetable, FrameContext const&
 
   panes_ = new PaneStatusBar(this, StatusPanes(static_cast<int>(kind_)));
   SetStatusBar(panes_);
+  panes_->on_click = [this](int pane_id) { OnPaneClick(pane_id); };
+  panes_->on_right_click = [this](int pane_id, wxPoint where) {
+    if (std::unique_ptr<wxMenu> menu = PaneMenuOf(pane_id)) panes_->PopupMenu(menu.get(), where);
+  };
   int shown = timetable_ >= 0 ? 1 : static_cast<int>(context_.timetables.size());
   PaneText count = TimetableCountPane(shown);
   panes_->SetPane(45007, count.text, count.tooltip);
@@ -173,7 +196,7 @@ void DocumentFrame::BuildMenus() {
   auto* bar = new wxMenuBar;
   for (TopMenu const& top :
        vemo::BuildMenus(static_cast<int>(kind_), context_.timetables, context_.info_page_titles))
-    bar->Append(MakeMenu(top.items, context_.menu_icons), U8(top.title));
+    bar->Append(MakeMenu(top.items, context_), U8(top.title));
   SetMenuBar(bar);
 }
 
@@ -194,17 +217,62 @@ void DocumentFrame::BuildToolBar() {
                  button.drop_down ? wxITEM_DROPDOWN : wxITEM_NORMAL);
   }
   bar->Realize();
+  // A right click anywhere on the bar, on a button or beside them.
+  auto popup = [this, bar](wxPoint where) {
+    std::unique_ptr<wxMenu> menu = ToolbarMenuOf();
+    bar->PopupMenu(menu.get(), where);
+  };
+  bar->Bind(wxEVT_CONTEXT_MENU, [bar, popup](wxContextMenuEvent& event) {
+    wxPoint where = event.GetPosition();
+    popup(where == wxDefaultPosition ? wxDefaultPosition : bar->ScreenToClient(where));
+  });
+  bar->Bind(wxEVT_TOOL_RCLICKED,
+            [bar, popup](wxCommandEvent&) { popup(bar->ScreenToClient(wxGetMousePosition())); });
   bar->Show(shown);
   SendSizeEvent();
 }
 
-void DocumentFrame::ShowTimetableDropDown(int command, wxRect const& button) {
+void DocumentFrame::ShowStationBoard(SelectedObject const& selection) {
+  shown_selection_ = selection;
+  shown_minute_ = -1;
+}
+
+void DocumentFrame::ShowTrainLine(int station, int partner, int train, int minute) {
+  shown_selection_ = {1, timetable_, station, partner, 0, train};
+  shown_minute_ = minute;
+}
+
+std::unique_ptr<wxMenu> DocumentFrame::PaneMenuOf(int pane_id) const {
+  std::vector<MenuItem> items = PaneMenu(pane_id, context_.timetables);
+  if (items.empty()) return nullptr;
+  return std::unique_ptr<wxMenu>(MakeMenu(items, context_));
+}
+
+std::unique_ptr<wxMenu> DocumentFrame::ToolbarMenuOf() const {
+  return std::unique_ptr<wxMenu>(MakeMenu(ToolbarMenu(), context_));
+}
+
+void DocumentFrame::OnPaneClick(int pane_id) {
+  if (!PaneClickOpensOptions(pane_id)) return;
+  SelectOptionsTab(pane_id);
+  wxCommandEvent options(wxEVT_MENU, cmd::ToWxId(cmd::kOptions));
+  options.SetEventObject(this);
+  ProcessWindowEvent(options);
+}
+
+std::unique_ptr<wxMenu> DocumentFrame::DropDownMenuOf(int command) const {
   int base = DropDownBase(command);
-  if (base == 0) return;
-  wxMenu menu;
+  if (base == 0) return nullptr;
+  std::vector<MenuItem> items;
   for (int i : DropDownTimetables(base, context_.timetables))
-    menu.Append(cmd::ToWxId(base + i), U8(TimetableMenuText(i, context_.timetables[i].name)));
-  GetToolBar()->PopupMenu(&menu, button.GetLeft(), button.GetBottom() + 1);
+    items.push_back(
+        {ItemType::kCommand, base + i, TimetableMenuText(i, context_.timetables[i].name), {}});
+  return std::unique_ptr<wxMenu>(MakeMenu(items, context_));
+}
+
+void DocumentFrame::ShowTimetableDropDown(int command, wxRect const& button) {
+  if (std::unique_ptr<wxMenu> menu = DropDownMenuOf(command))
+    GetToolBar()->PopupMenu(menu.get(), button.GetLeft(), button.GetBottom() + 1);
 }
 
 void DocumentFrame::RestorePlacement() {

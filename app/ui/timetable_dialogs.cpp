@@ -1,7 +1,6 @@
 #include "ui/timetable_dialogs.h"
 
 #include <wx/button.h>
-#include <wx/hyperlink.h>
 #include <wx/imaglist.h>
 #include <wx/listctrl.h>
 #include <wx/sizer.h>
@@ -10,7 +9,7 @@
 
 #include "shell/command_ids.h"
 #include "ui/command_art.h"
-#include "ui/shell_open.h"
+#include "ui/link_button.h"
 #include "ui/wx_text.h"
 
 namespace vemo {
@@ -117,10 +116,7 @@ TimetableInfoDialog::TimetableInfoDialog(wxWindow* parent, TimetableInfoTexts co
   grid->Add(box(texts.files, 3), 1, wxEXPAND);
   if (!texts.link.empty()) {
     grid->Add(new wxStaticText(this, wxID_ANY, U8("Internet:")), 0, wxALIGN_CENTER_VERTICAL);
-    link_ = new wxGenericHyperlinkCtrl(this, wxID_ANY, U8(texts.link), U8(texts.link));
-    // Opened with the user's browser, never through a shell.
-    link_->Bind(wxEVT_HYPERLINK,
-                [this](wxHyperlinkEvent& event) { ShellOpen(FromWx(event.GetURL())); });
+    link_ = new LinkButton(this, texts.link, texts.link);
     grid->Add(link_, 0, wxALIGN_CENTER_VERTICAL);
   }
   auto* column = new wxBoxSizer(wxVERTICAL);

@@ -9,11 +9,12 @@
 #include "shell/timetable_dialogs_model.h"
 
 class wxButton;
-class wxGenericHyperlinkCtrl;
 class wxListCtrl;
 class wxTextCtrl;
 
 namespace vemo {
+
+class LinkButton;
 
 class TimetableChoiceDialog : public wxDialog {
  public:
@@ -35,12 +36,12 @@ class TimetableInfoDialog : public wxDialog {
   TimetableInfoDialog(wxWindow* parent, TimetableInfoTexts const& texts);
   wxTextCtrl* description() const { return description_; }
   wxTextCtrl* data_validity() const { return data_validity_; }
-  wxGenericHyperlinkCtrl* link() const { return link_; }
+  LinkButton* link() const { return link_; }
 
  private:
   wxTextCtrl* description_ = nullptr;
   wxTextCtrl* data_validity_ = nullptr;
-  wxGenericHyperlinkCtrl* link_ = nullptr;
+  LinkButton* link_ = nullptr;
 };
 
 }  // namespace vemo

@@ -1,11 +1,14 @@
 #include "ui/vemo_app.h"
 
 #include <wx/html/helpctrl.h>
+#include <wx/kbdstate.h>
+#include <wx/utils.h>
 #include <wx/msgdlg.h>
 #include <wx/tooltip.h>
 #include <wx/utils.h>
 
 #include <algorithm>
+#include <random>
 
 #include "shell/command_ids.h"
 #include "shell/curl_downloader.h"
@@ -16,9 +19,13 @@
 #include "shell/program_dates.h"
 #include "shell/string_table.h"
 #include "shell/timetable_loader.h"
+#include "shell/update_offer.h"
 #include "shell/window_policy.h"
 #include "ui/about_dialog.h"
+#include "ui/command_art.h"
 #include "ui/app_events.h"
+#include "ui/browser_dialog.h"
+#include "ui/pane_status_bar.h"
 #include "ui/shell_open.h"
 #include "ui/splash_window.h"
 #include "ui/timetable_dialogs.h"
@@ -32,6 +39,7 @@ wxDEFINE_EVENT(EVT_TOOLTIPS_CHANGED, wxCommandEvent);
 wxDEFINE_EVENT(EVT_ACTIVE_ONLY_CHANGED, wxCommandEvent);
 wxDEFINE_EVENT(EVT_NODES_CHANGED, wxCommandEvent);
 wxDEFINE_EVENT(EVT_LOW_DECK_CHANGED, wxCommandEvent);
+wxDEFINE_EVENT(EVT_GET_SELECTED_OBJECT, wxCommandEvent);
 
 namespace {
 
@@ -42,6 +50,16 @@ void BroadcastTo(wxWindow* window, wxEventType type) {
     wxCommandEvent event(type);
     child->GetEventHandler()->ProcessEvent(event);
     BroadcastTo(child, type);
+  }
+}
+
+void AskDescendants(wxWindow* window, bool arrivals, SelectedObject* record) {
+  for (wxWindow* child : window->GetChildren()) {
+    wxCommandEvent event(EVT_GET_SELECTED_OBJECT);
+    event.SetInt(arrivals ? 1 : 0);
+    event.SetClientData(record);
+    child->GetEventHandler()->ProcessEvent(event);
+    AskDescendants(child, arrivals, record);
   }
 }
 
@@ -156,6 +174,12 @@ bool VemoApp::StartUp() {
     supports_.push_back(std::move(support));
   }
   frame_context_.info_page_titles = info_pages_.titles;
+  frame_context_.timetable_icons.clear();
+  for (TimetableSupport const& support : supports_) {
+    auto icon = support.bundle().icons.find(1);
+    frame_context_.timetable_icons.push_back(
+        TimetableBitmap(icon == support.bundle().icons.end() ? std::string() : icon->second));
+  }
   close_splash();
   return true;
 }
@@ -213,6 +237,37 @@ DocumentFrame* VemoApp::FindOrOpen(WindowKind kind, int timetable, bool new_requ
   return frame;
 }
 
+SelectedObject VemoApp::AskSelection(bool arrivals) {
+  SelectedObject record;
+  if (wxWindow* main = GetTopWindow()) AskDescendants(main, arrivals, &record);
+  return record;
+}
+
+void VemoApp::ShowBoardForSelection(bool arrivals) {
+  SelectedObject record = AskSelection(arrivals);
+  if (!record.found) return;
+  bool new_requested = wxGetKeyState(WXK_CONTROL);
+  if (DocumentFrame* frame = FindOrOpen(WindowKind::kArrDep, record.timetable, new_requested))
+    frame->ShowStationBoard(record);
+}
+
+void VemoApp::ShowZjrForSelection() {
+  SelectedObject record = AskSelection(false);
+  if (!record.found) return;
+  bool new_requested = wxGetKeyState(WXK_CONTROL);
+  DocumentFrame* frame = FindOrOpen(WindowKind::kStopTimetables, record.timetable, new_requested);
+  if (!frame) return;
+  ROUTE2_REC* route = nullptr;
+  int count = kernel_.QoTrainRoute(record.timetable, record.train, &route);
+  // A train the kernel does not know has no route; its minute is 0.
+  if (count <= 0 || !route) {
+    kernel_.QoError();
+    count = 0;
+  }
+  int minute = DepartureMinuteAt({route, static_cast<size_t>(count)}, record.station);
+  frame->ShowTrainLine(record.station, record.partner, record.train, minute);
+}
+
 bool VemoApp::CloseAllFrames() {
   std::vector<DocumentFrame*> snapshot = Frames();
   return CloseFramesInOrder<DocumentFrame>(snapshot,
@@ -262,6 +317,24 @@ void VemoApp::OnCommand(wxCommandEvent& event) {
     }
     case cmd::kExit:
       CloseAllFrames();
+      return;
+    case cmd::kArrivalsList:
+    case cmd::kDeparturesList:
+      ShowBoardForSelection(command == cmd::kArrivalsList);
+      return;
+    case cmd::kZjrForSelection:
+      ShowZjrForSelection();
+      return;
+    case cmd::kInformation:
+      ShowBrowserPage(InformationPage(GetModuleDir()));
+      return;
+    case cmd::kUpdateOffer: {
+      BrowserPage page = UpdateOffer(GetModuleDir(), dynamic_cast<DocumentFrame*>(GetTopWindow()));
+      if (!page.url.empty()) ShowBrowserPage(page);
+      return;
+    }
+    case cmd::kAutoUpdate:
+      settings_.auto_update = !settings_.auto_update;
       return;
     case cmd::kHelp:
       ShowHelp();
@@ -322,6 +395,8 @@ void VemoApp::OnUpdateCommand(wxUpdateUIEvent& event) {
   context.low_deck = settings_.low_deck;
   context.hide_nodes = settings_.hide_nodes;
   context.auto_update = settings_.auto_update;
+  context.running_from_cd = running_from_cd_;
+  context.update_offer_known = !OfferAddress().empty();
   CommandState state = StateOf(cmd::FromWxId(event.GetId()), context);
   event.Enable(state.enabled);
   if (event.GetSetChecked() || state.checked) event.Check(state.checked);
@@ -359,10 +434,11 @@ void VemoApp::ShowTimetableInfo(int timetable) {
 }
 
 // Once per run, when automatic update is on, the program does not run from
-// a CD and an update index address is known (string 330).
+// a CD and an update server is set.
 void VemoApp::StartUpdate() {
-  std::string index_url(LoadResString(330));
-  if (!settings_.auto_update || IsRunningFromCd() || index_url.empty()) return;
+  running_from_cd_ = IsRunningFromCd();
+  std::string index_url = UpdateIndexUrl(settings_.update_server);
+  if (!settings_.auto_update || running_from_cd_ || index_url.empty()) return;
   UpdateRunOptions options{GetModuleDir(), index_url, nullptr};
   update_thread_.Start(
       options, std::make_unique<CurlDownloader>(update_thread_.cancel_flag()),
@@ -382,6 +458,47 @@ void VemoApp::OnUpdateDone(int status) {
   std::string self = GetModuleFilePath();
   const char* argv[] = {self.c_str(), nullptr};
   wxExecute(const_cast<char**>(argv), wxEXEC_ASYNC);
+}
+
+std::string VemoApp::OfferAddress() const {
+  return UpdateOfferAddress(settings_.update_server, options_.update_offer_address);
+}
+
+BrowserPage VemoApp::UpdateOffer(std::string const& program_dir, DocumentFrame* status_frame) {
+  std::string address = OfferAddress();
+  if (address.empty()) return {};
+  wxBusyCursor wait;
+  auto status = [status_frame](int id) {
+    if (status_frame) status_frame->panes()->SetPane(0, std::string(LoadResString(id)), {});
+  };
+  status(321);
+  OfferFacts facts;
+  facts.random = std::random_device{}() & 0x7FFF;
+  facts.kernel_day = LatestFileDay(0, program_dir + std::string(LoadResString(130)));
+  facts.font_day = settings_.symbol_font_day;
+  status(322);
+  facts.timetables = InstalledFiles(program_dir, ".qo");
+  status(323);
+  facts.fares = InstalledFiles(program_dir, ".qop");
+  status(325);
+  facts.maps = InstalledFiles(program_dir, ".qom");
+  facts.program_dir = program_dir;
+  status(328);
+  return UpdateOfferPage(address, facts);
+}
+
+void VemoApp::ShowBrowserPage(BrowserPage const& page) {
+  auto* frame = dynamic_cast<DocumentFrame*>(GetTopWindow());
+  if (!page.message.empty()) {
+    wxMessageDialog(frame, U8(page.message), U8(LoadResString(57344)),
+                    wxOK | wxICON_ERROR | wxSTAY_ON_TOP)
+        .ShowModal();
+  } else {
+    BrowserDialog dialog(frame, profile_.get(), page.placement_value_id, page.url, page.title,
+                         page.error_text);
+    dialog.ShowModal();
+  }
+  if (frame) frame->panes()->SetPane(0, "", {});
 }
 
 void VemoApp::OpenWithShell(std::string const& target) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "shell/app_settings.h"
+#include "shell/browser_pages.h"
 #include "shell/command_line.h"
 #include "shell/kernel_api.h"
 #include "shell/profile.h"
@@ -52,6 +53,12 @@ class VemoApp : public wxApp {
   DocumentFrame* OpenFrame(WindowKind kind, int timetable);
   // Find or open, by the policy of at most three per kind.
   DocumentFrame* FindOrOpen(WindowKind kind, int timetable, bool new_requested);
+  // The selection of the main window's views (found 0 when none).
+  SelectedObject AskSelection(bool arrivals);
+  // The board or the stop timetable of the selection, in a window found or
+  // opened for its timetable (a new one while Ctrl is held).
+  void ShowBoardForSelection(bool arrivals);
+  void ShowZjrForSelection();
   // Closes every frame; stops at one that refuses. True when all closed.
   bool CloseAllFrames();
   // Enables or disables every frame alike (around searches and printing).
@@ -61,6 +68,10 @@ class VemoApp : public wxApp {
   TimetableInfoTexts TimetableInfo(int timetable);
 
   UpdateState const& update_state() const { return update_state_; }
+
+  // The update-offer page with what is installed in the directory; empty
+  // url when no address is known.
+  BrowserPage UpdateOffer(std::string const& program_dir, DocumentFrame* status_frame);
 
   // Where the help book is looked for (the program's directory by default).
   void set_help_dir(std::string dir) { help_dir_ = std::move(dir); }
@@ -75,6 +86,10 @@ class VemoApp : public wxApp {
   void ShowTimetableInfo(int timetable);
   void StartUpdate();
   void OnUpdateDone(int status);
+  // The page in the browser dialog owned by the main window, or the message
+  // when there is none.
+  void ShowBrowserPage(BrowserPage const& page);
+  std::string OfferAddress() const;
   // Shows message 373 when the target cannot be opened.
   void OpenWithShell(std::string const& target);
   void BroadcastToFrames(wxEventType type);
@@ -94,6 +109,7 @@ class VemoApp : public wxApp {
   std::unique_ptr<wxHtmlHelpController> help_;
   std::string help_dir_;
   bool started_ = false;
+  bool running_from_cd_ = false;
   bool commands_bound_ = false;
 };
 

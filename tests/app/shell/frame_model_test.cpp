@@ -5,6 +5,7 @@
 
 #include "shell/command_ids.h"
 #include "shell/frame_menus.h"
+#include "shell/selection.h"
 #include "shell/window_policy.h"
 
 namespace vemo {
@@ -132,7 +133,8 @@ TEST(FrameMenus, OneOrSeveralTimetables) {
 
   // Timetable information: one entry, or a list of the timetables.
   EXPECT_EQ(Commands(BuildMenus(kConn, rail), "&Nápověda"),
-            (std::vector<int>{cmd::kHelp, 0, cmd::kTimetableInfoBase, 0, cmd::kAbout}));
+            (std::vector<int>{cmd::kHelp, 0, cmd::kTimetableInfoBase, 0, cmd::kInformation,
+                              cmd::kUpdateOffer, cmd::kAutoUpdate, 0, cmd::kAbout}));
   auto help = BuildMenus(kConn, three)[3];
   MenuItem const& popup = help.items[2];
   ASSERT_EQ(popup.type, ItemType::kSubmenu);
@@ -170,12 +172,70 @@ TEST(FrameMenus, CommandStates) {
       {cmd::kToolbar, {true, false}},
       {cmd::kToolbarTexts, {false, true}},
       {cmd::kAutoUpdate, {false, true}},
+      {cmd::kUpdateOffer, {false, false}},
       {cmd::kZjrForTimetableBase + 2, {true, false}},
       {cmd::kZjrForTimetableBase + 1, {false, false}},
+      // Nothing but the connection window's view handles the options.
+      {cmd::kParameters, {false, false}},
+      {cmd::kConnTimetableBase + 1, {false, false}},
+      {cmd::kSettingsTimetableBase, {false, false}},
   };
   for (Case const& c : cases) EXPECT_EQ(StateOf(c.command, context), c.state) << c.command;
   context.timetables = rail;
   EXPECT_EQ(StateOf(cmd::kZjrWindow, context), (CommandState{false, false}));
+  // The offer needs an address, and a program that can be updated.
+  context.running_from_cd = false;
+  EXPECT_EQ(StateOf(cmd::kUpdateOffer, context), (CommandState{true, false}));
+  context.update_offer_known = false;
+  EXPECT_EQ(StateOf(cmd::kUpdateOffer, context), (CommandState{false, false}));
+}
+
+// Right clicks: each information pane has its menu, the update pane none;
+// the timetable pane lists the loaded timetables above its options entry.
+TEST(FrameMenus, PaneAndToolbarMenus) {
+  std::vector<LoadedTimetable> two = {{"Železnice", 1}, {"MHD", 3}};
+  auto commands = [](std::vector<MenuItem> const& items) {
+    std::vector<int> ids;
+    for (auto const& item : items) ids.push_back(item.command);
+    return ids;
+  };
+  EXPECT_EQ(commands(PaneMenu(45000, two)), (std::vector<int>{cmd::kDirectOnly, cmd::kParameters}));
+  EXPECT_EQ(commands(PaneMenu(45002, two)), std::vector<int>{cmd::kMoreParameters});
+  EXPECT_EQ(commands(PaneMenu(45005, two)), std::vector<int>{cmd::kMeans});
+  std::vector<MenuItem> timetables = PaneMenu(45007, two);
+  EXPECT_EQ(commands(timetables),
+            (std::vector<int>{cmd::kConnTimetableBase, cmd::kConnTimetableBase + 1, 0,
+                              cmd::kSettingsTimetableBase}));
+  EXPECT_EQ(timetables[1].text, "&2. MHD");
+  EXPECT_EQ(timetables[3].text, "&Jízdní řády ...");
+  EXPECT_TRUE(PaneMenu(45008, two).empty());
+  EXPECT_TRUE(PaneMenu(0, two).empty());
+  EXPECT_EQ(commands(ToolbarMenu()), (std::vector<int>{cmd::kToolbar, cmd::kToolbarTexts}));
+
+  // A left click opens the options at the pane's page, but not on the
+  // update pane.
+  EXPECT_TRUE(PaneClickOpensOptions(45007));
+  EXPECT_FALSE(PaneClickOpensOptions(45008));
+  EXPECT_FALSE(PaneClickOpensOptions(-1));
+}
+
+// The stop timetable of a selected train starts at the minute it leaves the
+// selected station; a line through the station twice shows its later pass.
+TEST(Selection, DepartureMinuteAtTheStation) {
+  auto stop = [](unsigned short station, short departure) {
+    ROUTE2_REC record{};
+    record.station = station;
+    record.departure = departure;
+    return record;
+  };
+  std::vector<ROUTE2_REC> route = {stop(5, 600), stop(7, 610), stop(9, 620), stop(7, 630),
+                                   stop(11, -1)};
+  struct Case {
+    int station, minute;
+  };
+  Case const cases[] = {{5, 600}, {7, 630}, {9, 620}, {11, 0}, {42, 0}};
+  for (Case const& c : cases) EXPECT_EQ(DepartureMinuteAt(route, c.station), c.minute) << c.station;
+  EXPECT_EQ(DepartureMinuteAt({}, 5), 0);
 }
 
 TEST(FrameMenus, PaneTexts) {

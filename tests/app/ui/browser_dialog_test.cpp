@@ -14,6 +14,7 @@
 #include <fstream>
 #include <thread>
 
+#include "shell/kernel_api.h"
 #include "ui/ui_test_support.h"
 #include "ui/wx_text.h"
 
@@ -110,6 +111,23 @@ TEST(BrowserDialog, LoopbackPageTitleAndRefusedPort) {
     EXPECT_EQ(shown, "Při pokusu o zobrazení došlo k chybě.");
     EXPECT_EQ(FromWx(dialog.GetTitle()), "CHYBA: stránku nelze zobrazit.");
   }
+}
+
+// A page that names no charset is read as windows-1250: its title comes out
+// with the Czech letters that code page puts at those bytes.
+TEST(BrowserDialog, PageWithoutCharsetIsWindows1250) {
+  test::TempDir site;
+  std::string title = "Žluťoučký kůň – Přípoje";
+  std::ofstream(site / "page.htm")
+      << Utf8ToCp1250("<html><head><title>" + title + "</title></head><body>x</body></html>");
+  HttpServer server(site.path());
+  ASSERT_GT(server.port(), 0);
+  BrowserDialog dialog(nullptr, nullptr, 4117,
+                       "http://127.0.0.1:" + std::to_string(server.port()) + "/page.htm",
+                       "*Informace", "chyba");
+  dialog.Show();
+  EXPECT_TRUE(WaitFor([&] { return FromWx(dialog.GetTitle()) != "Informace"; }));
+  EXPECT_EQ(FromWx(dialog.GetTitle()), title);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <wx/dcscreen.h>
 #include <wx/image.h>
 #include <wx/listctrl.h>
+#include <wx/panel.h>
 #include <wx/menu.h>
 #include <wx/timer.h>
 #include <wx/toolbar.h>
@@ -17,7 +18,10 @@
 #include <thread>
 
 #include "shell/command_ids.h"
+#include "shell/kernel_test_support.h"
 #include "ui/about_dialog.h"
+#include "ui/app_events.h"
+#include "ui/link_button.h"
 #include "ui/pane_status_bar.h"
 #include "ui/timetable_dialogs.h"
 #include "ui/ui_test_support.h"
@@ -275,6 +279,196 @@ TEST_F(VemoAppTest, ClosingTheLastFrameEndsTheProgram) {
   Profile saved(Profile::DefaultPath());
   EXPECT_TRUE(ParsePlacement(saved.GetProfileStringIds(4055, 4013, "")).has_value());
   EXPECT_EQ(saved.GetProfileIntIds(4057, 4046, -1), 1);
+}
+
+// A view of the main window that answers with its selection, as the lists
+// of the later windows do.
+class SelectionView : public wxPanel {
+ public:
+  explicit SelectionView(wxWindow* parent) : wxPanel(parent) {
+    Bind(EVT_GET_SELECTED_OBJECT, [this](wxCommandEvent& event) {
+      asked_arrivals = event.GetInt();
+      if (answer.found) *static_cast<SelectedObject*>(event.GetClientData()) = answer;
+    });
+  }
+  SelectedObject answer;
+  int asked_arrivals = -1;
+};
+
+DocumentFrame* FirstOfKind(WindowKind kind) {
+  for (DocumentFrame* frame : App().Frames())
+    if (frame->kind() == kind) return frame;
+  return nullptr;
+}
+
+TEST_F(VemoAppTest, BoardAndStopTimetableOfTheSelection) {
+  ASSERT_TRUE(App().Start(Samples()));
+  Settle();
+  DocumentFrame* main = App().Frames().at(0);
+  auto* view = new SelectionView(main);
+  auto command = [&](int id) {
+    wxTheApp->SetTopWindow(main);
+    Command(main, id);
+  };
+  // Nothing selected: nothing opens.
+  command(cmd::kArrivalsList);
+  EXPECT_EQ(view->asked_arrivals, 1);
+  EXPECT_EQ(CountOfKind(WindowKind::kArrDep), 0);
+
+  view->answer = {1, 1, 12, -1, 0, 3};
+  command(cmd::kDeparturesList);
+  EXPECT_EQ(view->asked_arrivals, 0);
+  DocumentFrame* board = FirstOfKind(WindowKind::kArrDep);
+  ASSERT_NE(board, nullptr);
+  EXPECT_EQ(board->timetable(), 1);
+  EXPECT_EQ(board->shown_selection(), view->answer);
+  // The window of that timetable is found again.
+  command(cmd::kArrivalsList);
+  EXPECT_EQ(CountOfKind(WindowKind::kArrDep), 1);
+
+  // A city train at a stop it passes once: the stop timetable starts at its
+  // departure there.
+  ROUTE2_REC* records = nullptr;
+  int count = App().kernel().QoTrainRoute(2, 0, &records);
+  ASSERT_GE(count, 3);
+  std::vector<ROUTE2_REC> route(records, records + count);
+  int stop = 1;
+  while (stop + 1 < count && std::count_if(route.begin(), route.end(), [&](ROUTE2_REC const& r) {
+                               return r.station == route[stop].station;
+                             }) > 1)
+    ++stop;
+  ASSERT_LT(stop + 1, count);
+  view->answer = {1, 2, route[stop].station, 7, 0, 0};
+  command(cmd::kZjrForSelection);
+  DocumentFrame* zjr = FirstOfKind(WindowKind::kStopTimetables);
+  ASSERT_NE(zjr, nullptr);
+  EXPECT_EQ(zjr->timetable(), 2);
+  EXPECT_EQ(zjr->shown_minute(), route[stop].departure);
+  EXPECT_EQ(zjr->shown_selection(), (SelectedObject{1, 2, route[stop].station, 7, 0, 0}));
+  // A station the train does not pass: minute 0, in the same window.
+  view->answer.station = 0xFFF0;
+  command(cmd::kZjrForSelection);
+  EXPECT_EQ(CountOfKind(WindowKind::kStopTimetables), 1);
+  EXPECT_EQ(zjr->shown_minute(), 0);
+}
+
+TEST_F(VemoAppTest, PaneAndToolbarMenus) {
+  ASSERT_TRUE(App().Start(Samples()));
+  Settle();
+  DocumentFrame* main = App().Frames().at(0);
+  std::unique_ptr<wxMenu> timetables = main->PaneMenuOf(45007);
+  ASSERT_NE(timetables, nullptr);
+  EXPECT_EQ(timetables->GetMenuItemCount(), 5u);
+  wxMenuItem* second = timetables->FindItem(cmd::ToWxId(cmd::kConnTimetableBase + 1));
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(FromWx(second->GetItemLabel()), "&2. " + App().frame_context().timetables[1].name);
+  EXPECT_NE(timetables->FindItem(cmd::ToWxId(cmd::kSettingsTimetableBase)), nullptr);
+  EXPECT_EQ(main->PaneMenuOf(45008), nullptr);
+  // Only the connection window's view handles these; here they are off.
+  EXPECT_FALSE(Enabled(main, cmd::kConnTimetableBase + 1));
+  std::unique_ptr<wxMenu> bar = main->ToolbarMenuOf();
+  ASSERT_NE(bar->FindItem(cmd::ToWxId(cmd::kToolbarTexts)), nullptr);
+  EXPECT_TRUE(bar->FindItem(cmd::ToWxId(cmd::kToolbar))->IsCheckable());
+
+  // A left click on a pane asks for the options; the update pane does not.
+  int options = 0;
+  main->Bind(
+      wxEVT_MENU, [&options](wxCommandEvent&) { ++options; }, cmd::ToWxId(cmd::kOptions));
+  main->OnPaneClick(45007);
+  EXPECT_EQ(options, 1);
+  main->OnPaneClick(45008);
+  main->OnPaneClick(-1);
+  EXPECT_EQ(options, 1);
+}
+
+// Entries that name a timetable show its bundle's icon, or the default
+// picture when it has none.
+TEST_F(VemoAppTest, TimetableIconsFromTheBundles) {
+  test::TempDir data;
+  auto header = [](int id, const char* name, const char* more) {
+    return "id " + std::to_string(id) + "\nkind bus\narea " + std::to_string(id) +
+           "\nvalid 1.12.2026 30.11.2027\nname \"" + name + "\"\n" + more;
+  };
+  std::string with =
+      test::Compile(data, "linky", test::SmallSource(header(31, "Linky", "resource linky.res")));
+  std::string without = test::Compile(data, "jine", test::SmallSource(header(32, "Jiné", "")));
+  std::filesystem::create_directory(data / "LINKY.RES");
+  wxImage red(16, 16);
+  red.SetRGB(wxRect(0, 0, 16, 16), 255, 0, 0);
+  if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
+  ASSERT_TRUE(red.SaveFile(U8(data / "LINKY.RES/ikona.png"), wxBITMAP_TYPE_PNG));
+  std::ofstream(data / "LINKY.RES/manifest.txt") << "icon 1 ikona.png\n";
+  ASSERT_TRUE(App().Start({with, without}));
+  Settle();
+  std::vector<LoadedTimetable> const& loaded = App().frame_context().timetables;
+  ASSERT_EQ(loaded.size(), 2u);
+  int linky = loaded[0].name == "Linky" ? 0 : 1;
+  auto centre = [](wxBitmap const& bitmap) {
+    wxImage image = bitmap.ConvertToImage();
+    return wxColour(image.GetRed(8, 8), image.GetGreen(8, 8), image.GetBlue(8, 8));
+  };
+  DocumentFrame* main = App().Frames().at(0);
+  wxMenuItem* info = main->GetMenuBar()->FindItem(cmd::ToWxId(cmd::kTimetableInfoBase + linky));
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(centre(info->GetBitmap()), *wxRED);
+  wxMenuItem* other =
+      main->GetMenuBar()->FindItem(cmd::ToWxId(cmd::kTimetableInfoBase + 1 - linky));
+  ASSERT_TRUE(other->GetBitmap().IsOk());
+  EXPECT_NE(centre(other->GetBitmap()), *wxRED);
+  std::unique_ptr<wxMenu> drop = main->DropDownMenuOf(cmd::kTrainsWindow);
+  ASSERT_NE(drop, nullptr);
+  EXPECT_EQ(centre(drop->FindItem(cmd::ToWxId(cmd::kTrainsForTimetableBase + linky))->GetBitmap()),
+            *wxRED);
+}
+
+// A click on a link of the about box reaches the user's program (a
+// stand-in xdg-open first on PATH) with the link's address; the mail link
+// carries both versions.
+TEST_F(VemoAppTest, AboutLinksOpenWithTheUsersProgram) {
+  test::TempDir bin;
+  std::string seen = bin / "seen";
+  std::ofstream(bin / "xdg-open") << "#!/bin/sh\nprintf '%s' \"$1\" > '" << seen << "'\n";
+  std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
+  std::string old_path = getenv("PATH");
+  setenv("PATH", (bin.path() + ":" + old_path).c_str(), 1);
+
+  AboutDialog about(nullptr, "1.85.01");
+  about.Show();
+  Settle();
+  EXPECT_NE(about.mail_link()->Target().find("1.85.01"), std::string::npos);
+  EXPECT_FALSE(FromWx(about.maker_link()->GetToolTipText()).empty());
+  LinkButton* link = about.railway_link();
+  std::string expected = link->Target();
+  ASSERT_EQ(expected.rfind("https://", 0), 0u);
+  wxPoint inside(2, link->GetSize().y / 2);
+  for (wxEventType type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP}) {
+    wxMouseEvent click(type);
+    click.SetPosition(inside);
+    click.SetEventObject(link);
+    link->GetEventHandler()->ProcessEvent(click);
+  }
+  for (int i = 0; i < 200 && !std::filesystem::exists(seen); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  setenv("PATH", old_path.c_str(), 1);
+  std::ifstream in(seen);
+  std::string opened;
+  std::getline(in, opened);
+  EXPECT_EQ(opened, expected);
+
+  // A link without an address opens its own text; a missing opener is
+  // reported with the address.
+  LinkButton bare(&about, "https://jizdnirad.example.org/info");
+  EXPECT_EQ(bare.Target(), "https://jizdnirad.example.org/info");
+  std::string error;
+  bare.show_error = [&](std::string const& text) { error = text; };
+  setenv("PATH", bin.path().c_str(), 1);
+  std::filesystem::remove(bin / "xdg-open");
+  bare.Open();
+  setenv("PATH", old_path.c_str(), 1);
+  EXPECT_EQ(
+      error.rfind("Chyba při pokusu o přístup na adresu https://jizdnirad.example.org/info.", 0),
+      0u)
+      << error;
 }
 
 }  // namespace
