@@ -37,8 +37,9 @@ std::vector<Row> Rows(ARRDEP_REC const* r, int n) {
 }
 
 // Stations: 0 Hub, 1 Mid, 2 End, 3 End (a second stop of the same name),
-// 4 North (region "*CZ-a"), 5 South (region "*SK-b"), 6 East (region "*CZ-c").
-enum Station { kHub, kMid, kEnd, kEnd2, kNorth, kSouth, kEast };
+// 4 North (region "*CZ-a"), 5 South (region "*SK-b"), 6 East (region "*CZ-c"),
+// 7 Far, 8 Late, 9 Beyond.
+enum Station { kHub, kMid, kEnd, kEnd2, kNorth, kSouth, kEast, kFar, kLate, kBeyond };
 
 class BoardTest : public LoadingTest {
  protected:
@@ -52,14 +53,16 @@ class BoardTest : public LoadingTest {
     kGroupEast,
     kNoAlight,
     kLine1,
-    kLine2
+    kLine2,
+    kNight
   };
 
   void SetUp() override {
     LoadingTest::SetUp();
     SetClockForTesting(D(6, 2), 600);
     w::TimetableModel m = SmallModel(1, 1, 0, 0);
-    for (char const* name : {"Hub", "Mid", "End", "End", "North", "South", "East"})
+    for (char const* name :
+         {"Hub", "Mid", "End", "End", "North", "South", "East", "Far", "Late", "Beyond"})
       m.stations.push_back({.name = {name}, .key = static_cast<int32_t>(m.stations.size() + 1)});
     m.regions = {"*CZ-a", "*SK-b", "*CZ-c"};
     m.stations[kNorth].region = 0;
@@ -67,7 +70,7 @@ class BoardTest : public LoadingTest {
     m.stations[kEast].region = 2;
     m.train_types = {{.abbreviation = {"Os"}, .description = {"Train"}},
                      {.abbreviation = {"R"}, .description = {"Fast"}}};
-    m.calendars = {{.days = {D(1, 5)}}};
+    m.calendars = {{.days = {D(1, 5)}}, {.days = {D(6, 1)}}};
     m.trains = {
         {.stops = {Dep(kHub, 480), Pass(kMid, 490, 491), Arr(kEnd, 500)}, .number = "1"},
         // Calls at the hub twice.
@@ -83,6 +86,12 @@ class BoardTest : public LoadingTest {
         // Two trips of line 9.
         {.stops = {Dep(kEnd, 1200), Arr(kMid, 1210)}, .number = "9", .calendar = 0},
         {.stops = {Dep(kMid, 1150), Arr(kHub, 1160)}, .number = "9"},
+        // Ran yesterday only; after midnight it calls at Late on request.
+        {.stops = {Dep(kFar, 1430),
+                   {.station = kLate, .arrival = 1450, .departure = 1451, .flags = 0x5000},
+                   Arr(kBeyond, 1460)},
+         .number = "10",
+         .calendar = 1},
     };
     // A place of Hub and Mid, and one of East alone.
     m.virtual_lists = {{.type = 3,
@@ -116,6 +125,9 @@ TEST_F(BoardTest, DeparturesAndArrivalsOfAStation) {
                                           {kHub, kEnd, kOld, 900}}));
   n = QoArrDep(0, kHub, kMid, 1, kAll, kAll, &r);
   EXPECT_EQ(Rows(r, n), (std::vector<Row>{{kHub, kMid, kToEnd, 480}, {kHub, kMid, kLoop, 600}}));
+  // A request stop is one where passengers may alight.
+  n = QoArrDep(0, kFar, kLate, 1, kAll, kAll, &r);
+  EXPECT_EQ(Rows(r, n), (std::vector<Row>{{kFar, kLate, kNight, 1430}}));
   // Arrivals at Hub from Mid.
   n = QoArrDep(0, kMid, kHub, 0, kAll, kAll, &r);
   EXPECT_EQ(Rows(r, n),
@@ -132,6 +144,7 @@ TEST_F(BoardTest, MasksAndTheRunningTest) {
     char const* name;
     unsigned mask1, mask2;
     std::vector<int> trains;
+    int station = kHub;
   };
   const Case cases[] = {
       {"everything, the old train kept",
@@ -141,9 +154,12 @@ TEST_F(BoardTest, MasksAndTheRunningTest) {
       {"only trains that still run", kAllTypes, kAll, {kToEnd, kLoop, kLoop, kToEnd2, kNoAlight}},
       {"within type 0 only", 0x20000001, kAll, {kToEnd, kLoop, kLoop, kOld, kNoAlight}},
       {"meeting type 1", kAll, 0x2, {kToEnd2}},
+      // Its event after midnight belongs to yesterday's run.
+      {"yesterday's train after midnight", kAllTypes, kAll, {kNight}, kLate},
+      {"yesterday's train before midnight", kAllTypes, kAll, {}, kFar},
   };
   for (const Case& c : cases) {
-    int n = QoArrDep(0, kHub, -1, 1, c.mask1, c.mask2, &r);
+    int n = QoArrDep(0, c.station, -1, 1, c.mask1, c.mask2, &r);
     std::vector<int> trains;
     for (int i = 0; i < n; ++i) trains.push_back(r[i].train);
     EXPECT_EQ(trains, c.trains) << c.name;
@@ -343,6 +359,42 @@ TEST_F(BoardTest, BoardBetweenPlaces) {
   EXPECT_EQ(QoError(), ErrVirtListIndex);
   EXPECT_EQ(QoArrDepVL(0, 7, 0, -1, -1, 1, kAll, kAll, &r), 0);
   EXPECT_EQ(QoError(), ErrFromToMissing);
+}
+
+// A town of a list of type 1 counts fifteen member stations; past them only
+// stations where trains start or end belong to it.
+TEST_F(BoardTest, AGroupTakesFifteenMembersAndEndStationsPastThem) {
+  Clear();
+  w::TimetableModel m = SmallModel(1, 1, 0, 0);
+  constexpr uint16_t kOutA = 17, kOutB = 18;
+  for (int s = 0; s <= kOutB; ++s)
+    m.stations.push_back({.name = {"S" + std::to_string(s)}, .key = s + 1});
+  w::VirtListItem town{.name = {"Town"}};
+  for (uint16_t s = 0; s < kOutA; ++s) town.stations.push_back(s);
+  m.virtual_lists = {{.type = 1, .name = {"Towns"}, .items = {town}}};
+  m.trains = {
+      {.stops = {Dep(kOutA, 600), Pass(14, 610, 611), Arr(kOutB, 620)}},  // the 15th member
+      {.stops = {Dep(kOutA, 630), Pass(15, 640, 641), Arr(kOutB, 650)}},  // the 16th
+      {.stops = {Dep(16, 700), Arr(kOutB, 720)}},                         // starts at the 17th
+  };
+  ASSERT_EQ(Load({dir_.Write("town.qo", m)}), 1);
+  struct Case {
+    char const* name;
+    int fromItem, fromList, toItem, toList, departures;
+    std::vector<int> trains;
+  };
+  const Case cases[] = {
+      {"leaving the town", 0, 0, kOutB, -1, 1, {0, 2}},
+      {"reaching the town", kOutA, -1, 0, 0, 0, {0}},
+  };
+  for (const Case& c : cases) {
+    ARRDEP_REC* r = nullptr;
+    int n = QoArrDepVL(0, c.fromItem, c.fromList, c.toItem, c.toList, c.departures, kAll, kAll, &r);
+    std::vector<int> trains;
+    for (int i = 0; i < n; ++i) trains.push_back(r[i].train);
+    EXPECT_EQ(trains, c.trains) << c.name;
+  }
+  EXPECT_EQ(QoError(), 0);
 }
 
 TEST_F(BoardTest, TripsOfALine) {

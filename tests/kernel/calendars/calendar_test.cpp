@@ -36,7 +36,7 @@ constexpr uint16_t kToday = D(6, 2);
 
 class CalendarTest : public LoadingTest {
  protected:
-  enum Train { kNight, kWorkdays, kSundays, kMondayNight, kDaily };
+  enum Train { kNight, kWorkdays, kSundays, kMondayNight, kDaily, kEndsAfterMidnight, kTrainCount };
 
   void SetUp() override {
     LoadingTest::SetUp();
@@ -50,6 +50,8 @@ class CalendarTest : public LoadingTest {
         {.stops = {Dep(0, 600), Arr(1, 620)}, .calendar = 2},
         {.stops = {Dep(3, 1430), Arr(4, 1460)}, .calendar = 3},
         {.stops = {Dep(4, 700), Arr(5, 720)}},
+        // Its last two words are at station 4, before and after midnight.
+        {.stops = {Dep(3, 1400), {.station = 4, .arrival = 1430}, Arr(4, 1450)}, .calendar = 0},
     };
     m.train_pairs = {{.train = 1, .other = 3}, {.train = 2, .other = 1}, {.train = 1, .other = 4}};
     m.days_off = {D(6, 11)};
@@ -69,6 +71,7 @@ TEST_F(CalendarTest, ATrainMetAfterMidnightIsTestedOnTheDayItLeft) {
     char const* name;
     int station, departure, day, month, year;
     int runs, error;
+    int train = kNight;
   };
   const Case cases[] = {
       {"first stop", -1, 0, 1, 6, 2025, 1, 0},
@@ -84,9 +87,13 @@ TEST_F(CalendarTest, ATrainMetAfterMidnightIsTestedOnTheDayItLeft) {
       {"year 0 is no date", 0, 0, 1, 6, 0, 0, ErrDate},
       {"left before the validity", 2, 0, 1, 1, 2025, 0, ErrDateOutOfRange},
       {"beyond the validity", 0, 0, 1, 1, 2026, 0, ErrDateOutOfRange},
+      // The last word is never the one the train leaves from.
+      {"both last words at one station, by departure", 4, 1, 1, 6, 2025, 1, 0, kEndsAfterMidnight},
+      {"both last words at one station, by departure the next day", 4, 1, 2, 6, 2025, 0, 0,
+       kEndsAfterMidnight},
   };
   for (Case const& c : cases) {
-    EXPECT_EQ(QoTrainRuns(0, kNight, c.day, c.month, c.year, c.station, c.departure), c.runs)
+    EXPECT_EQ(QoTrainRuns(0, c.train, c.day, c.month, c.year, c.station, c.departure), c.runs)
         << c.name;
     EXPECT_EQ(QoError(), c.error) << c.name;
   }
@@ -96,10 +103,11 @@ TEST_F(CalendarTest, ATrainMetAfterMidnightIsTestedOnTheDayItLeft) {
   EXPECT_EQ(QoTrainCycle(0, kNight, 1, 1), 1);
   EXPECT_EQ(QoTrainCycle(0, kNight, 2, 0), 1);
   EXPECT_EQ(QoTrainCycle(0, kNight, 5, 0), 0);
+  EXPECT_EQ(QoTrainCycle(0, kEndsAfterMidnight, 4, 1), 0);
   EXPECT_EQ(QoError(), 0) << "a station off the route is no error";
   EXPECT_EQ(QoTrainCycle(0, kNight, 6, 0), 0);
   EXPECT_EQ(QoError(), ErrStationIndex);
-  EXPECT_EQ(QoTrainRuns(0, 5, 1, 6, 2025, -1, 0), 0);
+  EXPECT_EQ(QoTrainRuns(0, kTrainCount, 1, 6, 2025, -1, 0), 0);
   EXPECT_EQ(QoError(), ErrTrainIndex);
   EXPECT_EQ(QoTrainRuns(1, 0, 1, 6, 2025, -1, 0), 0);
   EXPECT_EQ(QoError(), ErrTimetableIndex);
@@ -169,6 +177,11 @@ TEST_F(CalendarTest, DayShiftIsAnArgumentAndTheWindowsRestartInTheMiddle) {
   EXPECT_FALSE(runs);
   EXPECT_EQ(QoTrainRuns2(0, kMondayNight, 2, 0x02, -1, 0), 0);
   EXPECT_EQ(QoTrainRuns2(0, kMondayNight, 2, 0x01, -1, 0), 1);
+  // A daily train runs in every window, and in none past either end.
+  for (auto [shift, inWindow] : {std::pair{12, true}, {13, false}, {-12, true}, {-13, false}}) {
+    ASSERT_EQ(TrainRunsOnDayType(t, kDaily, 0, 0, -1, false, shift, &runs), 0);
+    EXPECT_EQ(runs, inWindow) << "day shift " << shift;
+  }
 
   // A search by date moves the running test; the same day type again starts
   // from the day asked for, not from where the date search left it.
