@@ -164,11 +164,15 @@ int EnginePass<kBackward>::Run() {
   if (run_.Request.From.empty() || run_.Request.To.empty() || StopAsked())
     return static_cast<int>(list_.size());
 
+  SearchCounters& counters = CurrentSearchCounters();
+  int64_t clock = SearchClockNanoseconds();
   takingPart_.clear();
   for (size_t i = 0; i < LoadedSet().size(); ++i)
     if (TakesPart(*LoadedSet()[i])) takingPart_.push_back(static_cast<int32_t>(i));
   s_.ResetLabels();
   PrepareTimetables();
+  const int64_t prepared = SearchClockNanoseconds();
+  counters.PrepareNanoseconds += prepared - clock;
   Step();
   Phase(PhaseStartLabelled);
   endMarker_ =
@@ -221,6 +225,7 @@ int EnginePass<kBackward>::Run() {
   }
   // The clean-up of the list joins here.
   Step();
+  counters.RoundsNanoseconds += SearchClockNanoseconds() - prepared;
   return static_cast<int>(list_.size());
 }
 
@@ -304,6 +309,7 @@ void EnginePass<kBackward>::ScanEvents(StationEventList const& events, int32_t f
         ++day;
       }
       StationEvent ev = events.At(at);
+      ++CurrentSearchCounters().Events;
       const int32_t time = day * 1440 + ev.minute;
       if (time > last) return;
       if (ev.Departs() && !f(ev, day, time)) return;
@@ -319,6 +325,7 @@ void EnginePass<kBackward>::ScanEvents(StationEventList const& events, int32_t f
         --day;
       }
       StationEvent ev = events.At(at);
+      ++CurrentSearchCounters().Events;
       const int32_t time = kMirror - (day * 1440 + ev.minute);
       if (time > last) return;
       if (ev.Arrives() && !f(ev, day, time)) return;
@@ -435,6 +442,7 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
     }
   }
   if (board < 0) return;
+  ++CurrentSearchCounters().Rides;
   const uint16_t boardFlags = stops.Time(board);
   if (kBackward ? RefusesAlighting(boardFlags) : RefusesBoarding(boardFlags)) {
     if (round_ > 0 && parent != kNoLabel && s_.At(parent).Train >= 0) {
@@ -538,6 +546,7 @@ void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, in
     c = next;
   }
 
+  ++CurrentSearchCounters().Labels;
   const int32_t fresh = s_.TakeLabel();
   Label& l = s_.At(fresh);
   l.Arrival = arrival;

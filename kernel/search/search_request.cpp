@@ -274,6 +274,8 @@ uint8_t* BuildConnectionResult(ConnectionList const& connections) {
 }
 
 int SearchConnections(ConnectionQuery const& q, int* count) {
+  SearchCounters& counters = CurrentSearchCounters();
+  int64_t clock = SearchClockNanoseconds();
   BeginSearch();
   if (count) *count = 0;
   SearchRun& run = CurrentSearchRun();
@@ -341,13 +343,17 @@ int SearchConnections(ConnectionQuery const& q, int* count) {
   run.WindowTime = time;
   run.WindowMinute = time;
   int found = 0;
+  counters.PrepareNanoseconds += SearchClockNanoseconds() - clock;
   for (int round = 0;; ++round) {
     if (round > 0) q.ByDeparture ? ShiftWindowLater(run) : ShiftWindowEarlier(run);
     EngineCall call;
     call.ComputeBounds = round == 0 || p.AutoStrategy != 0;
     call.ChangesAllowed = q.ChangesAllowed;
+    ++counters.Windows;
     RunSearchEngine(call);
+    clock = SearchClockNanoseconds();
     found = CleanUpConnectionList(run, q.ByDeparture);
+    counters.CleanUpNanoseconds += SearchClockNanoseconds() - clock;
     if (SearchStopRequested() || found > 0) break;
     if (round >= retries || IsSearchTimeUp()) break;
   }

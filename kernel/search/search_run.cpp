@@ -1,5 +1,7 @@
 #include "search/search_run.h"
 
+#include <chrono>
+
 #include "calendars/day_type_state.h"
 #include "load/loaded_set.h"
 #include "load/timetable_record.h"
@@ -14,6 +16,17 @@ SearchEngineFunction g_testEngine = nullptr;
 SearchRun& CurrentSearchRun() {
   static SearchRun run;
   return run;
+}
+
+SearchCounters& CurrentSearchCounters() {
+  static SearchCounters counters;
+  return counters;
+}
+
+int64_t SearchClockNanoseconds() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
 
 SearchDirection DirectionOf(SearchRequest const& request) {

@@ -104,6 +104,22 @@ int RunSearchEngine(EngineCall const& call);
 using SearchEngineFunction = int (*)(SearchRun& run, EngineCall const& call);
 void SetSearchEngineForTesting(SearchEngineFunction engine);
 
+// What the searches did since the caller last cleared it, for measuring
+// them: windows run, labels made, rides walked, station events looked at,
+// and the time spent preparing, in the rounds and in the clean-up.
+struct SearchCounters {
+  int64_t Windows = 0;
+  int64_t Labels = 0;
+  int64_t Rides = 0;
+  int64_t Events = 0;
+  int64_t PrepareNanoseconds = 0;
+  int64_t RoundsNanoseconds = 0;
+  int64_t CleanUpNanoseconds = 0;
+};
+
+SearchCounters& CurrentSearchCounters();
+int64_t SearchClockNanoseconds();
+
 // The day of a leg relative to the base the window loop started from.
 void RebaseConnectionDays(SearchRun& run);
 
