@@ -92,7 +92,8 @@ class EnginePass {
 
  private:
   bool StopAsked() const { return SearchStopRequested(); }
-  TimetableRecord& Record(int32_t tt) { return *LoadedSet()[static_cast<size_t>(tt)]; }
+  // The loaded set is looked up at every stop a ride passes: held once.
+  TimetableRecord& Record(int32_t tt) { return *set_[static_cast<size_t>(tt)]; }
   EngineScratch& Scratch(int32_t tt) { return *SearchStateOf(Record(tt)).Engine; }
   SearchMarks const& Marks(int32_t tt) { return SearchStateOf(Record(tt)).Marks; }
   int16_t Alighting(int32_t tt, int32_t station) {
@@ -137,6 +138,7 @@ class EnginePass {
   bool TraceLegBackward(Label const& label, ConnectionLeg& leg);
 
   SearchRun& run_;
+  std::vector<TimetableRecord*> const& set_ = LoadedSet();
   EngineCall const& call_;
   LabelPool& s_;
   ConnectionList& list_;
