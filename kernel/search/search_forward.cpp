@@ -461,6 +461,10 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
   }
 
   const int32_t distance = parent == kNoLabel ? 0 : s_.At(parent).Distance;
+  // The marks are read at every stop of the ride: held once.
+  uint8_t const* const targets =
+      kBackward ? ts.EndMarks.data() : SearchStateOf(t).Marks.Target.data();
+  int16_t const* const alighting = SearchStateOf(t).Marks.Alighting.data();
   int32_t days = 0;
   for (int32_t j = board + step; j >= 0 && j < stops.count; j += step) {
     days += GetStopDayStep(t, stops, kBackward ? j + 1 : j);
@@ -468,8 +472,8 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
     if (e == stops.Station(j - step)) continue;  // the other word of a stop
     const int32_t arrival = boarding + days * 1440 + step * (stops.Minute(j) - stops.Minute(board));
     if (arrival > kLatestTime || arrival > limit || arrival > endAt) break;
-    const uint8_t target = Target(tt, e);
-    if (e == station || Alighting(tt, e) == 0) continue;
+    const uint8_t target = targets[e];
+    if (e == station || alighting[e] == 0) continue;
     const uint16_t flags = stops.Time(j);
     if (kBackward ? RefusesBoarding(flags) : RefusesAlighting(flags)) continue;
     if (round_ == maxChanges_ && !target) continue;

@@ -74,10 +74,13 @@ StopList DecodeTrainStops(TimetableRecord& t, uint32_t train);
 int GetStopDayStep(TimetableRecord const& t, uint16_t previousTime, uint16_t previousStation,
                    uint16_t time, uint16_t station);
 
+// Rides walk this at every stop: the common word without the midnight bit
+// is answered here.
 inline int GetStopDayStep(TimetableRecord const& t, StopList const& stops, int32_t i) {
-  return i <= 0 ? 0
-                : GetStopDayStep(t, stops.Time(i - 1), stops.Station(i - 1), stops.Time(i),
-                                 stops.Station(i));
+  return i <= 0 || !(stops.Time(i) & kStopMidnightBit)
+             ? 0
+             : GetStopDayStep(t, stops.Time(i - 1), stops.Station(i - 1), stops.Time(i),
+                              stops.Station(i));
 }
 
 }  // namespace qo
