@@ -191,6 +191,9 @@ void RemoveDominatedConnections(ConnectionList& list) {
       for (size_t k = j + 1; k < list.size(); ++k) {
         if (list[j].size() < list[k].size()) continue;
         if (m[k].PenalisedArrival >= m[j].PenalisedArrival) continue;
+        // By departure every later connection departs no earlier; by
+        // arrival one that departs earlier gives no reason to drop this.
+        if (m[k].Departure < m[j].Departure) continue;
         if (!SameEnd(list[j], list[k])) continue;
         Erase(list, m, j);
         removed = true;

@@ -11,14 +11,21 @@
 // towards their earlier stops and ends at the From stations. Only the event
 // scans, the stop walk of a ride and the trace know the direction.
 #include <algorithm>
+#include <bit>
 #include <mutex>
 #include <tuple>
 
 #include "calendars/day_type_state.h"
 #include "format/stored_bits.h"
+#include "links/station_links.h"
+#include "boards/region_group.h"
+#include "servicecodes/code_filter_state.h"
+#include "servicecodes/service_codes.h"
 #include "load/loaded_set.h"
 #include "load/timetable_record.h"
+#include "search/change_rules.h"
 #include "search/change_time.h"
+#include "search/connection_cleanup.h"
 #include "search/connection_order.h"
 #include "search/floor_math.h"
 #include "search/search_control.h"
@@ -37,6 +44,11 @@ namespace qo {
 namespace {
 
 constexpr int32_t kNoBound = 0x7FFFFFFF;
+
+// Bits of a train's type word the rides look at.
+constexpr uint32_t kLowFloorTrain = 0x100000;
+constexpr uint32_t kHasBedsTrain = 0x2000000;
+constexpr uint32_t kNoLocalTrafficTrain = 0x80000000;
 
 // Times of a pass are minutes from midnight of the search day, kept in 16
 // bits; a ride that would go beyond ends there.
@@ -76,6 +88,16 @@ bool RefusesBoarding(uint16_t flags) {
 }
 bool RefusesAlighting(uint16_t flags) {
   return (flags & kStopNoAlighting) && !(flags & kStopNoBoarding);
+}
+
+// A rail station and a bus stop that share a key because rail stations
+// merge as bus stops are two stops of one place: changing between them
+// takes the scanned timetable's change time. Two records that merge under
+// their own kind (or one naming the other's stop by its merge key) are one
+// stop, and changing there takes no extra time.
+bool FoldedRail(TimetableRecord const& t) { return t.MergeKind == 0 && t.Kind == kKindRail; }
+bool OnePhysicalStop(TimetableRecord const& a, TimetableRecord const& b) {
+  return FoldedRail(a) == FoldedRail(b);
 }
 
 template <bool kBackward>
@@ -126,11 +148,36 @@ class EnginePass {
   int32_t DestinationBound(int32_t originDeparture);
   void StartFromOrigin(int32_t tt);
   void ProcessStation(int32_t tt, int32_t station);
-  void ProcessChain(int32_t tt, int32_t station, StationEventList const& events, bool limitByLater);
+  void ProcessChain(int32_t tt, int32_t station, int32_t scanTt, int32_t scanStation,
+                    StationEventList const& events, bool limitByLater);
   void RideTrain(int32_t tt, uint32_t train, int32_t station, int32_t boarding, int eventMinute,
                  int32_t originDeparture, int via, int32_t parent);
   void InsertLabel(int32_t tt, int32_t station, int via, int32_t arrival, int32_t distance,
-                   int32_t originDeparture, int32_t boardStation, int32_t train, int32_t parent);
+                   int32_t originDeparture, int32_t boardStation, int32_t train, int32_t parent,
+                   int32_t boardTt);
+  static bool PassesVia(TimetableRecord const& t, int32_t from, int32_t to, uint16_t bit,
+                        std::vector<uint16_t> const& passVia);
+  bool BetterTargetLater(int32_t tt, StopList const& stops, int32_t at, uint8_t mark,
+                         bool requestRide);
+  bool PassedBetterOrigin(int32_t tt, int32_t station, StopList const& stops, int32_t board);
+  void RelaxWalks(int32_t tt, int32_t station, int32_t label, int32_t limit);
+  void RelaxExternLinks(int32_t tt, int32_t station, int32_t label, int32_t limit);
+  bool WalkTo(int32_t tt, int32_t station, int32_t label, int32_t minutes, int32_t sourceTt);
+  bool LinkLeads(int32_t tt, int32_t station, int32_t otherTt, int32_t other);
+  template <typename F>
+  void ForEachEquivalent(int32_t tt, int32_t station, F&& f);
+  // The via point a journey passes next: backward the last one first.
+  uint16_t ViaBit(int via) const {
+    return static_cast<uint16_t>(1u << (kBackward ? viaCount_ - 1 - via : via));
+  }
+  static int32_t LowestTypeBit(TimetableRecord const& t, int32_t train);
+  static int32_t Penalty(std::vector<std::vector<uint8_t>> const& rows, int32_t label,
+                         int32_t other);
+  int32_t StationKey(int32_t tt, int32_t station) {
+    TimetableRecord const& t = Record(tt);
+    return station < t.StationKeys.size() ? t.StationKeys[station] : station;
+  }
+  bool Takes(int32_t tt) const { return takes_[static_cast<size_t>(tt)] != 0; }
   StopList Stops(int32_t tt, uint32_t train);
   void Extract(int32_t tt);
   Connection Trace(int32_t label);
@@ -144,11 +191,13 @@ class EnginePass {
   ConnectionList& list_;
   ConnParms const& parms_;
   std::vector<int32_t>& takingPart_ = s_.TakingPart;
+  std::vector<uint8_t>& takes_ = s_.Takes;
   int32_t windowTime_ = 0;
   int32_t interval_ = 0;
   int maxChanges_ = 0;
   int viaCount_ = 0;
   int round_ = 0;
+  int32_t originEntry_ = 0;  // the From entry of the rides from the origin
   int32_t endMarker_ = 0;
   int32_t destTimetable_ = -1;
   int32_t destStation_ = 0;
@@ -169,8 +218,12 @@ int EnginePass<kBackward>::Run() {
   SearchCounters& counters = CurrentSearchCounters();
   int64_t clock = SearchClockNanoseconds();
   takingPart_.clear();
-  for (size_t i = 0; i < LoadedSet().size(); ++i)
-    if (TakesPart(*LoadedSet()[i])) takingPart_.push_back(static_cast<int32_t>(i));
+  takes_.assign(LoadedSet().size(), 0);
+  for (size_t i = 0; i < LoadedSet().size(); ++i) {
+    if (!TakesPart(*LoadedSet()[i])) continue;
+    takingPart_.push_back(static_cast<int32_t>(i));
+    takes_[i] = 1;
+  }
   s_.ResetLabels();
   PrepareTimetables();
   const int64_t prepared = SearchClockNanoseconds();
@@ -233,7 +286,7 @@ int EnginePass<kBackward>::Run() {
 
 template <bool kBackward>
 void EnginePass<kBackward>::PrepareTimetables() {
-  viaCount_ = 0;  // via points join with their marks
+  viaCount_ = std::clamp(run_.Request.ViaCount, 0, kMaxViaPoints);
   if (call_.ComputeBounds) ComputeSearchCorridor(run_);
   for (int32_t tt : takingPart_) {
     TimetableRecord& t = Record(tt);
@@ -278,11 +331,29 @@ void EnginePass<kBackward>::StartFromOrigin(int32_t tt) {
   const bool slack = call_.ChangesAllowed && (kBackward || !CurrentSearchSettings().ChangeFun);
   const int32_t length = std::min(interval_ + (slack ? std::min(interval_ / 2, 120) : 0), 1439);
   const int32_t windowEnd = windowTime_ + length;
+  ChangeTimeFunction const callback = kBackward ? nullptr : CurrentSearchSettings().ChangeFun;
+  // The From stations of this timetable by their place in the list, and
+  // whether each agrees with its town's region (the callback, forward,
+  // leaves that to the caller).
+  EngineScratch& ts = Scratch(tt);
+  ts.FromPosition.assign(static_cast<size_t>(ts.Stations), -1);
+  ts.FromAgrees.clear();
   int entries = 0;
   for (SearchStation const& from : Origins()) {
     if (from.timetable != &t || from.station < 0) continue;
-    if (++entries > kMaxFromStationsPerTimetable) break;
+    if (entries == kMaxFromStationsPerTimetable) break;
+    int16_t& position = ts.FromPosition[static_cast<size_t>(from.station)];
+    if (position < 0) position = static_cast<int16_t>(entries);
+    ts.FromAgrees.push_back(!callback && PassesTownListTest(tt, from.station) ? 1 : 0);
+    ++entries;
+  }
+  entries = 0;
+  for (SearchStation const& from : Origins()) {
+    if (from.timetable != &t || from.station < 0) continue;
+    if (entries == kMaxFromStationsPerTimetable) break;
+    originEntry_ = entries++;
     const uint16_t station = static_cast<uint16_t>(from.station);
+    const int32_t key = StationKey(tt, station);
     StationEventList events = SelectStationEvents(t, station);
     if (events.count == 0) continue;
     const int32_t start = windowTime_ + std::max(from.minutes, 0);
@@ -290,6 +361,7 @@ void EnginePass<kBackward>::StartFromOrigin(int32_t tt) {
     ScanEvents(events, start, windowEnd, [&](StationEvent const& ev, int32_t day, int32_t time) {
       if (continuing && time == windowTime_) return true;
       if (!IsTrainRunningOnDay(DayTypesOf(t).Filter, t, day, ev, station, nullptr)) return true;
+      if (callback && !callback(tt, station, key, time, -1, -1, -1, nullptr)) return true;
       RideTrain(tt, ev.Train(), station, time, ev.minute, time, 0, kNoLabel);
       if (StopAsked()) stopped_ = true;
       return !stopped_;
@@ -355,19 +427,66 @@ void EnginePass<kBackward>::MarkEnds() {
 
 template <bool kBackward>
 void EnginePass<kBackward>::ProcessStation(int32_t tt, int32_t station) {
-  StationEventList events = SelectStationEvents(Record(tt), static_cast<uint16_t>(station));
-  secondPass_ = false;
-  ProcessChain(tt, station, events, true);
-  // A continuation that could not be boarded asks for the rest of the
-  // chain's departures as well.
-  if (secondPass_ && !stopped_) ProcessChain(tt, station, events, false);
+  auto process = [&](int32_t scanTt, int32_t scanStation) {
+    StationEventList events =
+        SelectStationEvents(Record(scanTt), static_cast<uint16_t>(scanStation));
+    secondPass_ = false;
+    ProcessChain(tt, station, scanTt, scanStation, events, true);
+    // A continuation that could not be boarded asks for the rest of the
+    // chain's departures as well.
+    if (secondPass_ && !stopped_) ProcessChain(tt, station, scanTt, scanStation, events, false);
+  };
+  process(tt, station);
+  // The same station in another timetable of the set: its trains go on
+  // from here too, unless a link of its own leads there.
+  ForEachEquivalent(tt, station, [&](int32_t otherTt, int32_t other) {
+    if (!stopped_) process(otherTt, other);
+  });
 }
 
 template <bool kBackward>
-void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station,
-                                         StationEventList const& events, bool limitByLater) {
-  TimetableRecord& t = Record(tt);
+template <typename F>
+void EnginePass<kBackward>::ForEachEquivalent(int32_t tt, int32_t station, F&& f) {
+  SetIndex const& index = LoadedSetIndex();
+  std::vector<int32_t> const& ring = index.MergedStationRing;
+  std::vector<int32_t> const& numbers = Record(tt).SetWide.SetStationNumbers;
+  if (static_cast<size_t>(station) >= numbers.size()) return;
+  const int32_t start = numbers[static_cast<size_t>(station)];
+  if (start < 0 || static_cast<size_t>(start) >= ring.size()) return;
+  int32_t at = ring[static_cast<size_t>(start)];
+  // The ring closes on itself; the bound only guards against a broken one.
+  for (size_t steps = 0; at >= 0 && at != start && steps < ring.size(); ++steps) {
+    if (static_cast<size_t>(at) >= ring.size()) return;
+    const int32_t otherTt = index.StationTimetable[static_cast<size_t>(at)];
+    const int32_t other = index.StationIndex[static_cast<size_t>(at)];
+    if (otherTt != tt && Takes(otherTt) && !LinkLeads(tt, station, otherTt, other))
+      f(otherTt, other);
+    at = ring[static_cast<size_t>(at)];
+  }
+}
+
+template <bool kBackward>
+bool EnginePass<kBackward>::LinkLeads(int32_t tt, int32_t station, int32_t otherTt, int32_t other) {
+  CrossLinkTable const& links = Record(tt).SetWide.CrossLinks;
+  if (links.Offsets.empty()) return false;
+  for (int32_t i = links.Offsets[static_cast<size_t>(station)];
+       i < links.Offsets[static_cast<size_t>(station) + 1]; ++i)
+    if (links.Timetables[static_cast<size_t>(i)] == otherTt &&
+        links.Stations[static_cast<size_t>(i)] == other)
+      return true;
+  return false;
+}
+
+template <bool kBackward>
+void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station, int32_t scanTt,
+                                         int32_t scanStation, StationEventList const& events,
+                                         bool limitByLater) {
+  TimetableRecord& t = Record(scanTt);
   const int32_t maxWait = GetMaxChangeTime(t);
+  std::vector<std::vector<uint8_t>> const& penaltyRows = SearchStateOf(t).Change.PenaltyRows;
+  // The callback is never asked backward.
+  ChangeTimeFunction const callback = kBackward ? nullptr : CurrentSearchSettings().ChangeFun;
+  const int32_t key = StationKey(scanTt, scanStation);
   for (int32_t c = Scratch(tt).Head(round_ - 1, station); c != kNoLabel; c = s_.At(c).Next) {
     const Label label = s_.At(c);
     int32_t latestUseful = kNoBound;
@@ -377,8 +496,34 @@ void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station,
       if (label.Arrival > latestUseful) continue;
       if (Target(tt, station) && label.ViaLevel == viaCount_) continue;
     }
-    // The change-time callback and the change-type penalties join here.
-    const int32_t change = GetChangeTime(t, static_cast<uint16_t>(station), Scaled(label.Arrival));
+    const int32_t arriving = label.Timetable == scanTt ? label.Train : -1;
+    // A link from another timetable brings its own minutes. Off a train of
+    // another timetable at the same station the change takes this one's
+    // time, unless the two records are one stop.
+    int32_t change = 0;
+    if (label.Timetable == scanTt ||
+        (label.Train >= 0 && !OnePhysicalStop(Record(label.Timetable), t)))
+      change = GetChangeTime(t, static_cast<uint16_t>(scanStation), Scaled(label.Arrival));
+
+    // Extra minutes by the kinds of the two trains: per kind of the other
+    // train, from the table of the arriving one (backward the label's
+    // train is the one that leaves).
+    bool penalties = false;
+    int32_t largestPenalty = 0;
+    const int32_t arrivingType = arriving >= 0 ? LowestTypeBit(t, arriving) : -1;
+    if (!penaltyRows.empty() && arrivingType >= 0) {
+      for (int32_t j = 0; j < 32; ++j)
+        largestPenalty = std::max(largestPenalty, Penalty(penaltyRows, arrivingType, j));
+      penalties = largestPenalty > 0;
+    }
+    if (callback) {
+      int asked = change;
+      if (callback(scanTt, scanStation, key, Scaled(label.Arrival), arriving, -1, -1, &asked)) {
+        change = asked;
+        penalties = false;
+        largestPenalty = 0;
+      }
+    }
     const int32_t earliest = label.Arrival + change;
     int32_t latest = label.Arrival + maxWait;
     if (limitByLater) {
@@ -387,23 +532,123 @@ void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station,
       for (int32_t n = label.Next; n != kNoLabel; n = s_.At(n).Next) {
         Label const& later = s_.At(n);
         if (later.ViaLevel >= label.ViaLevel && later.OriginDeparture >= label.OriginDeparture) {
-          latest = std::min(latest, later.Arrival + change - 1);
+          latest = std::min(latest, largestPenalty + later.Arrival + change - 1);
           break;
         }
       }
     }
     latest = std::min(latest, latestUseful);
-    if (events.count == 0 || latest < earliest) continue;
-    ScanEvents(events, earliest, latest, [&](StationEvent const& ev, int32_t day, int32_t time) {
-      if (!IsTrainRunningOnDay(DayTypesOf(t).Filter, t, day, ev, static_cast<uint16_t>(station),
-                               nullptr))
-        return true;
-      RideTrain(tt, ev.Train(), station, time, ev.minute, label.OriginDeparture, label.ViaLevel, c);
-      if (StopAsked()) stopped_ = true;
-      return !stopped_;
-    });
+    if (events.count > 0 && latest >= earliest) {
+      ScanEvents(events, earliest, latest, [&](StationEvent const& ev, int32_t day, int32_t time) {
+        if (!IsTrainRunningOnDay(DayTypesOf(t).Filter, t, day, ev,
+                                 static_cast<uint16_t>(scanStation), nullptr))
+          return true;
+        const uint32_t train = ev.Train();
+        if (penalties) {
+          const int32_t extra = Penalty(penaltyRows, arrivingType, LowestTypeBit(t, train));
+          if (time < earliest + extra &&
+              !HaveSameTrainNumber(scanTt, arriving, static_cast<int32_t>(train)))
+            return true;
+        }
+        if (callback && !callback(scanTt, scanStation, key, Scaled(label.Arrival), arriving,
+                                  ev.minute, static_cast<int32_t>(train), nullptr)) {
+          secondPass_ = true;
+          return true;
+        }
+        RideTrain(scanTt, train, scanStation, time, ev.minute, label.OriginDeparture,
+                  label.ViaLevel, c);
+        if (StopAsked()) stopped_ = true;
+        return !stopped_;
+      });
+    }
     if (stopped_) return;
-    // Walks and external links from a station reached by train join here.
+    // Off a train of this timetable the longer walks begin here, one round
+    // after the short ones taken on alighting.
+    if (!callback && label.Train >= 0 && label.Timetable == scanTt && round_ < maxChanges_) {
+      RelaxWalks(scanTt, scanStation, c, parms_.ArcLength);
+      RelaxExternLinks(scanTt, scanStation, c, parms_.ArcLength);
+    }
+  }
+}
+
+// The lowest type bit of a train's type word, -1 when it has none.
+template <bool kBackward>
+int32_t EnginePass<kBackward>::LowestTypeBit(TimetableRecord const& t, int32_t train) {
+  if (train < 0 || train >= t.TrainTypeWords.size()) return -1;
+  const uint32_t word = t.TrainTypeWords[train];
+  return word == 0 ? -1 : std::countr_zero(word);
+}
+
+// The extra minutes of a change between a train of kind `label` (the one
+// the label came by) and one of kind `other`: by the arriving kind's row
+// and the departing kind's column, which backward are the other way round.
+template <bool kBackward>
+int32_t EnginePass<kBackward>::Penalty(std::vector<std::vector<uint8_t>> const& rows, int32_t label,
+                                       int32_t other) {
+  const int32_t from = kBackward ? other : label;
+  const int32_t to = kBackward ? label : other;
+  if (from < 0 || to < 0 || static_cast<size_t>(from) >= rows.size()) return 0;
+  std::vector<uint8_t> const& row = rows[static_cast<size_t>(from)];
+  return static_cast<size_t>(to) < row.size() ? row[static_cast<size_t>(to)] : 0;
+}
+
+// A walk or link ends at a station from which a train leaves, never at a
+// To station, and never starts another walk: the label it leaves carries
+// no train.
+template <bool kBackward>
+bool EnginePass<kBackward>::WalkTo(int32_t tt, int32_t station, int32_t label, int32_t minutes,
+                                   int32_t sourceTt) {
+  if (minutes < 0 || Target(tt, station) || Alighting(tt, station) == 0) return false;
+  const Label from = s_.At(label);
+  int via = from.ViaLevel;
+  if (via < viaCount_) {
+    std::vector<uint16_t> const& stopVia = Marks(tt).StopVia;
+    if (static_cast<size_t>(station) < stopVia.size() &&
+        (stopVia[static_cast<size_t>(station)] & ViaBit(via)))
+      ++via;
+  }
+  const int32_t arrival = from.Arrival + minutes;
+  const int32_t distance = from.Distance + minutes / 5;
+  if (arrival > kLatestTime) return false;
+  const int32_t key = ProfileKey(arrival, distance);
+  if (!Scratch(tt).Profile(via, station).Improves(key, from.OriginDeparture)) return false;
+  if (parms_.LimitOnTarget && arrival >= DestinationBound(from.OriginDeparture)) return false;
+  InsertLabel(tt, station, via, arrival, distance, from.OriginDeparture, from.Station, -1, label,
+              sourceTt);
+  return true;
+}
+
+template <bool kBackward>
+void EnginePass<kBackward>::RelaxWalks(int32_t tt, int32_t station, int32_t label, int32_t limit) {
+  TimetableRecord const& t = Record(tt);
+  const bool lowFloor = parms_.LowFloorOnly != 0;
+  const InternLinkRange links = InternLinks(t, static_cast<uint16_t>(station), lowFloor);
+  for (int32_t i = 0; i < links.count; ++i) {
+    const uint16_t to = links.Target(i);
+    const int32_t minutes = links.Minutes(i);
+    if (minutes < 0 || minutes > limit || to >= t.StationCount) continue;
+    if (parms_.LimitWalkArcs && !IsSamePlaceByName(tt, station, to)) continue;
+    if (lowFloor && !IsStationBarrierFree(t, to)) continue;
+    WalkTo(tt, to, label, minutes, tt);
+  }
+}
+
+template <bool kBackward>
+void EnginePass<kBackward>::RelaxExternLinks(int32_t tt, int32_t station, int32_t label,
+                                             int32_t limit) {
+  CrossLinkTable const& links = Record(tt).SetWide.CrossLinks;
+  if (links.Offsets.empty()) return;
+  const bool lowFloor = parms_.LowFloorOnly != 0;
+  for (int32_t i = links.Offsets[static_cast<size_t>(station)];
+       i < links.Offsets[static_cast<size_t>(station) + 1]; ++i) {
+    const int32_t otherTt = links.Timetables[static_cast<size_t>(i)];
+    const uint16_t other = links.Stations[static_cast<size_t>(i)];
+    const int32_t minutes = links.Values[static_cast<size_t>(i)];
+    if (otherTt < 0 || static_cast<size_t>(otherTt) >= takes_.size() || !Takes(otherTt)) continue;
+    if (minutes < 0 || minutes > limit || other >= Record(otherTt).StationCount) continue;
+    if (parms_.LimitWalkArcs && !IsSamePlaceAcrossTimetables(station, tt, otherTt, other)) continue;
+    if (lowFloor && !IsStationBarrierFree(Record(otherTt), other)) continue;
+    WalkTo(otherTt, other, label, minutes, tt);
   }
 }
 
@@ -421,6 +666,19 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
   if (boarding >= limit) return;
 
   TimetableRecord& t = Record(tt);
+  const uint32_t word =
+      static_cast<int32_t>(train) < t.TrainTypeWords.size() ? t.TrainTypeWords[train] : 0;
+  if (parms_.LowFloorOnly && !(word & kLowFloorTrain)) return;
+  // Required service codes: the train as a whole here, its sections as it
+  // runs on.
+  int byDay = 0, bySection = 0;
+  const bool codes = CodeFilterOf(t).EnabledUnion != 0;
+  const int32_t dayIndex = DayTypesOf(t).Filter.DayTypeMode
+                               ? -1
+                               : DayTypesOf(t).Filter.DayOffset + Div1440(Scaled(boarding));
+  if (codes && !MatchTrainServiceCodes(t, train, StopList{}, -1, dayIndex, &byDay, &bySection))
+    return;
+
   EngineScratch& ts = Scratch(tt);
   int32_t endAt = kNoBound;
   RideMark* mark = CurrentSearchSettings().SkipBounds ? nullptr : &ts.Mark(via, train);
@@ -455,48 +713,182 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
     }
     return;
   }
-  if (mark && originDeparture >= mark->OriginDeparture) {
+  // The first train from the origin is boarded at the From station listed
+  // first among those it calls at.
+  const bool fromOrigin = parent == kNoLabel;
+  if (fromOrigin && PassedBetterOrigin(tt, station, stops, board)) return;
+  // A bus boarded at a request stop is not flagged down at another one,
+  // and leaves no mark for the rides of others.
+  const bool requestRide = t.Kind == kKindBus && (boardFlags & kStopRequest) == kStopRequest;
+  const RideMark before = mark ? *mark : RideMark{};
+  if (mark && !requestRide && originDeparture >= mark->OriginDeparture) {
     mark->OriginDeparture = static_cast<int16_t>(originDeparture);
     mark->Boarding = static_cast<int16_t>(boarding);
   }
+  // Without a bed a night train is left before the night or three hours in.
+  const bool beds = parms_.UseBeds == 1 && t.Kind == kKindRail && !(word & kHasBedsTrain);
+  const bool regionGroup =
+      (word & kNoLocalTrafficTrain) && (DayTypesOf(t).Filter.TypeMask & kNoLocalTrafficTrain) != 0;
+  const bool lowFloor = parms_.LowFloorOnly != 0;
+  std::vector<uint16_t> const& stopVia = Marks(tt).StopVia;
+  std::vector<uint16_t> const& passVia = Marks(tt).PassVia;
+  const bool stopsInVia = parms_.StopsInVia != 0;
+  ChangeTimeFunction const callback = kBackward ? nullptr : CurrentSearchSettings().ChangeFun;
 
   const int32_t distance = parent == kNoLabel ? 0 : s_.At(parent).Distance;
   // The marks are read at every stop of the ride: held once.
   uint8_t const* const targets =
       kBackward ? ts.EndMarks.data() : SearchStateOf(t).Marks.Target.data();
   int16_t const* const alighting = SearchStateOf(t).Marks.Alighting.data();
+  // Only while a distance corridor applies.
+  uint8_t const* const allowed =
+      SearchStateOf(t).Marks.Allowed.empty() ? nullptr : SearchStateOf(t).Marks.Allowed.data();
   int32_t days = 0;
   for (int32_t j = board + step; j >= 0 && j < stops.count; j += step) {
     days += GetStopDayStep(t, stops, kBackward ? j + 1 : j);
     const int32_t e = stops.Station(j);
     if (e == stops.Station(j - step)) continue;  // the other word of a stop
+    if (allowed && allowed[e] == 0) break;
+    // Another From entry of the same station: the ride is its own from there.
+    if (fromOrigin && ts.FromPosition[static_cast<size_t>(e)] >= 0 &&
+        IsSameStationAcrossTimetables(e, tt, tt, station)) {
+      if (mark) *mark = before;
+      break;
+    }
+    while (via < viaCount_) {
+      const uint16_t bit = ViaBit(via);
+      const bool passed = stopsInVia ? static_cast<size_t>(e) < stopVia.size() && (stopVia[e] & bit)
+                                     : PassesVia(t, stops.Station(j - step), e, bit, passVia);
+      if (!passed) break;
+      ++via;
+    }
     const int32_t arrival = boarding + days * 1440 + step * (stops.Minute(j) - stops.Minute(board));
     if (arrival > kLatestTime || arrival > limit || arrival > endAt) break;
-    const uint8_t target = targets[e];
-    if (e == station || alighting[e] == 0) continue;
-    const uint16_t flags = stops.Time(j);
-    if (kBackward ? RefusesBoarding(flags) : RefusesAlighting(flags)) continue;
-    if (round_ == maxChanges_ && !target) continue;
-    const int32_t key = ProfileKey(arrival, distance);
-    if (!(round_ == 0 && target && via == viaCount_)) {
-      if (!ts.Profile(via, e).Improves(key, originDeparture)) continue;
-      if (via < viaCount_ && !ts.Profile(viaCount_, e).Improves(key, originDeparture)) continue;
+    if (beds) {
+      const int32_t minute = stops.Minute(j) % 1440;
+      if (minute < 121 || minute > 1379 || arrival - boarding > 180) break;
     }
-    InsertLabel(tt, e, via, arrival, distance, originDeparture, station,
-                static_cast<int32_t>(train), parent);
-    if (via == viaCount_ && target && (round_ == 0 || target == 1)) break;
+    const uint8_t target = targets[e];
+    const uint16_t flags = stops.Time(j);
+    if (e != station && alighting[e] != 0 &&
+        !(kBackward ? RefusesBoarding(flags) : RefusesAlighting(flags)) &&
+        !(round_ == maxChanges_ && !target) &&
+        !(regionGroup && AreStationsInSameRegionGroup(t, station, e)) &&
+        !(requestRide && (flags & kStopRequest) == kStopRequest) &&
+        !(lowFloor && !(target && via == viaCount_) &&
+          !IsStationBarrierFree(t, static_cast<uint16_t>(e))) &&
+        !(callback && !callback(tt, e, StationKey(tt, e), arrival, static_cast<int32_t>(train), -1,
+                                -1, nullptr))) {
+      const int32_t key = ProfileKey(arrival, distance);
+      bool improves = true;
+      if (!(round_ == 0 && target && via == viaCount_)) {
+        improves = ts.Profile(via, e).Improves(key, originDeparture) &&
+                   (via == viaCount_ || ts.Profile(viaCount_, e).Improves(key, originDeparture));
+      }
+      if (improves && target > 1 && via == viaCount_ &&
+          BetterTargetLater(tt, stops, j, target, requestRide))
+        improves = false;
+      if (improves) {
+        InsertLabel(tt, e, via, arrival, distance, originDeparture, station,
+                    static_cast<int32_t>(train), parent, tt);
+        if (via == viaCount_ && target && (round_ == 0 || target == 1)) break;
+      }
+    }
+    if (codes && bySection &&
+        !MatchTrainServiceCodes(t, train, stops, e, dayIndex, &byDay, &bySection))
+      break;
   }
+}
+
+// A train from the origin is not boarded at a From station when it called
+// before at one listed earlier (unless that is the same station by name or
+// agrees with its region where this one does not), or when its next stop
+// is one listed earlier.
+template <bool kBackward>
+bool EnginePass<kBackward>::PassedBetterOrigin(int32_t tt, int32_t station, StopList const& stops,
+                                               int32_t board) {
+  constexpr int32_t step = kBackward ? -1 : 1;
+  EngineScratch const& ts = Scratch(tt);
+  auto positionOf = [&](int32_t j) {
+    return ts.FromPosition[static_cast<size_t>(stops.Station(j))];
+  };
+  const int32_t next = board + step;
+  if (next >= 0 && next < stops.count && stops.Station(next) != station) {
+    const int16_t p = positionOf(next);
+    if (p >= 0 && p < originEntry_) return true;
+  }
+  const bool agrees = ts.FromAgrees[static_cast<size_t>(originEntry_)] != 0;
+  for (int32_t j = board - step; j >= 0 && j < stops.count; j -= step) {
+    const int16_t p = positionOf(j);
+    if (p < 0 || p >= originEntry_) continue;
+    if (!IsSameStationAcrossTimetables(stops.Station(j), tt, tt, station)) return true;
+    if (ts.FromAgrees[static_cast<size_t>(p)] && !agrees) return true;
+  }
+  return false;
+}
+
+// The arc from one stop of a ride to the next passes the via point when
+// the arc carries its bit; without an arc between them the station's own
+// mark tells.
+template <bool kBackward>
+bool EnginePass<kBackward>::PassesVia(TimetableRecord const& t, int32_t from, int32_t to,
+                                      uint16_t bit, std::vector<uint16_t> const& passVia) {
+  std::vector<uint16_t> const& arcs = SearchStateOf(t).Marks.ArcPassVia;
+  // The arcs run from source to target; backward the ride runs against them.
+  const int32_t source = kBackward ? to : from;
+  const int32_t end = kBackward ? from : to;
+  if (t.ArcOffsets.size() == static_cast<int32_t>(t.StationCount) + 1 && !arcs.empty()) {
+    for (int32_t arc = t.ArcOffsets[source];
+         arc < t.ArcOffsets[source + 1] && arc < t.ArcStations.size(); ++arc)
+      if (t.ArcStations[arc] == end) return (arcs[static_cast<size_t>(arc)] & bit) != 0;
+  }
+  return static_cast<size_t>(to) < passVia.size() && (passVia[static_cast<size_t>(to)] & bit);
+}
+
+// A ride that reaches a To station of a later group (mark above 1) is not
+// left there when a later stop of it reaches a better group: a smaller
+// mark at a stop the traveller may leave the train. Past a stop that is no
+// To station, an even mark (a station of a town that is not the one asked
+// for) still looks on for the odd marks only; an odd mark looks no further.
+template <bool kBackward>
+bool EnginePass<kBackward>::BetterTargetLater(int32_t tt, StopList const& stops, int32_t at,
+                                              uint8_t mark, bool requestRide) {
+  constexpr int32_t step = kBackward ? -1 : 1;
+  bool oddOnly = false;
+  for (int32_t j = at + step; j >= 0 && j < stops.count; j += step) {
+    const int32_t e = stops.Station(j);
+    if (e == stops.Station(j - step)) continue;
+    const uint8_t other = Target(tt, e);
+    if (other == 0) {
+      if (mark % 2 == 1) return false;
+      oddOnly = true;
+      continue;
+    }
+    const uint16_t flags = stops.Time(j);
+    if (other >= mark || (oddOnly && other % 2 == 0)) continue;
+    if (kBackward ? RefusesBoarding(flags) : RefusesAlighting(flags)) continue;
+    if (requestRide && (flags & kStopRequest) == kStopRequest) continue;
+    return true;
+  }
+  return false;
 }
 
 template <bool kBackward>
 void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, int32_t arrival,
                                         int32_t distance, int32_t originDeparture,
-                                        int32_t boardStation, int32_t train, int32_t parent) {
-  EngineScratch& ts = Scratch(tt);
-  ArrivalProfile& profile = ts.Profile(via, station);
-  if (profile.Empty()) ts.TouchedProfiles.push_back(via * ts.Stations + station);
+                                        int32_t boardStation, int32_t train, int32_t parent,
+                                        int32_t boardTt) {
   const int32_t key = ProfileKey(arrival, distance);
-  profile.Insert(key, originDeparture);
+  auto insert = [&](int32_t inTt, int32_t at) {
+    EngineScratch& ts = Scratch(inTt);
+    ArrivalProfile& profile = ts.Profile(via, at);
+    if (profile.Empty()) ts.TouchedProfiles.push_back(via * ts.Stations + at);
+    profile.Insert(key, originDeparture);
+  };
+  insert(tt, station);
+  // Being here is being at the same station of the other timetables too.
+  ForEachEquivalent(tt, station, insert);
+  EngineScratch& ts = Scratch(tt);
 
   // The place in the chain: by key rising, equal keys by origin departure
   // falling.
@@ -518,7 +910,7 @@ void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, in
     const int32_t next = l.Next;
     if (l.OriginDeparture <= originDeparture && l.ViaLevel <= via) {
       if (l.OriginDeparture == originDeparture && l.ViaLevel == via && l.Train == train &&
-          l.Timetable == tt) {
+          l.Timetable == boardTt) {
         if (ProfileKey(l.Arrival, l.Distance) <= key) return;
         // The same ride found a better way on: take the label out and
         // put it back where it now belongs.
@@ -560,7 +952,7 @@ void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, in
   l.BoardStation = boardStation;
   l.Train = train;
   l.ViaLevel = static_cast<int16_t>(via);
-  l.Timetable = tt;
+  l.Timetable = boardTt;
   l.Parent = parent;
   l.Distance = distance;
   l.Station = station;
@@ -570,7 +962,13 @@ void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, in
   else
     s_.At(before).Next = fresh;
   if (parent != kNoLabel) s_.At(parent).Referenced = 1;
-  // Walks and external links right after alighting join here.
+  // Short walks follow the train at once, in the same round; a walk in the
+  // last round could lead nowhere.
+  if (train >= 0 && round_ < maxChanges_) {
+    const int32_t limit = std::min(parms_.ArcLength, 5);
+    RelaxWalks(tt, station, fresh, limit);
+    RelaxExternLinks(tt, station, fresh, limit);
+  }
 }
 
 // A train stored as a shared pattern is decoded once per pass; a stored
@@ -630,17 +1028,15 @@ template <bool kBackward>
 Connection EnginePass<kBackward>::Trace(int32_t from) {
   Connection legs;
   const int32_t origin = s_.At(from).OriginDeparture;
-  int32_t station = s_.At(from).Station;
   for (int32_t c = from; c != kNoLabel; c = s_.At(c).Parent) {
     Label const& l = s_.At(c);
     // A label updated in place belongs to another journey now.
     if (l.OriginDeparture != origin) return {};
     if (l.Train >= 0) {
       ConnectionLeg leg;
-      if (!(kBackward ? TraceLegBackward(l, leg) : TraceLeg(l, station, leg))) return {};
+      if (!(kBackward ? TraceLegBackward(l, leg) : TraceLeg(l, l.Station, leg))) return {};
       legs.push_back(leg);
     }
-    station = l.BoardStation;
   }
   // Backward the chain already runs from the origin side.
   if constexpr (!kBackward) std::reverse(legs.begin(), legs.end());
@@ -737,15 +1133,79 @@ int32_t StationKeyOf(int32_t tt, int32_t station) {
 
 }  // namespace
 
-int SearchForward(EngineCall const& call) {
-  EnginePass<false> pass(CurrentSearchRun(), call, EngineLabels());
-  return pass.Run();
+namespace {
+
+// The change stations of a list that no other connection's set holds:
+// each is one way through the network.
+std::vector<ChangeStationSet> MaximalChangeStationSets(ConnectionList const& list) {
+  std::vector<ChangeStationSet> kept;
+  for (Connection const& c : list) {
+    if (c.empty() || c.front().RemovalMark) continue;
+    ChangeStationSet set = CollectChangeStations(c);
+    if (set.empty()) continue;
+    bool covered = false;
+    for (ChangeStationSet& k : kept) {
+      if (IsChangeSetSubset(set, k)) {
+        covered = true;
+        break;
+      }
+      if (IsChangeSetSubset(k, set)) {
+        k = set;
+        covered = true;
+        break;
+      }
+    }
+    if (!covered) kept.push_back(std::move(set));
+  }
+  return kept;
 }
 
-int SearchBackward(EngineCall const& call) {
-  EnginePass<true> pass(CurrentSearchRun(), call, EngineLabels());
-  return pass.Run();
+// The automatic strategy: the first pass only finds the ways through the
+// network; a pass restricted to the change stations of each way follows,
+// and the best of their lists is the answer.
+template <bool kBackward>
+int RunEngine(EngineCall const& call) {
+  SearchRun& run = CurrentSearchRun();
+  ConnParms& parms = CurrentSearchSettings().Parms;
+  const int found = EnginePass<kBackward>(run, call, EngineLabels()).Run();
+  if (!parms.AutoStrategy || !call.ChangesAllowed || run.Found.size() <= 1 || SearchStopRequested())
+    return found;
+  std::vector<ChangeStationSet> const sets = MaximalChangeStationSets(run.Found);
+  if (sets.empty()) return found;
+
+  ConnectionList first = std::move(run.Found);
+  StationSet const changePoints = run.Request.ChangePoints;
+  const int32_t strategy = parms.AutoStrategy;
+  parms.AutoStrategy = 0;
+  ConnectionList best;
+  bool any = false;
+  EngineCall restricted = call;
+  restricted.ComputeBounds = true;
+  restricted.ReportProgress = false;
+  for (ChangeStationSet const& set : sets) {
+    run.Request.ChangePoints.clear();
+    for (auto const& [station, timetable] : set)
+      run.Request.ChangePoints.push_back({.timetable = TimetableAt(timetable), .station = station});
+    run.Found.clear();
+    EnginePass<kBackward>(run, restricted, EngineLabels()).Run();
+    CleanUpConnectionList(run, !kBackward);
+    if (!any || IsBetterConnectionList(run.Found, best)) {
+      best = std::move(run.Found);
+      any = true;
+    }
+    if (SearchStopRequested()) break;
+  }
+  run.Request.ChangePoints = changePoints;
+  parms.AutoStrategy = strategy;
+  run.Found = any ? std::move(best) : std::move(first);
+  return static_cast<int>(run.Found.size());
 }
+
+}  // namespace
+
+int SearchForward(EngineCall const& call) { return RunEngine<false>(call); }
+
+int SearchBackward(EngineCall const& call) { return RunEngine<true>(call); }
 
 namespace {
 

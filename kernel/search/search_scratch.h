@@ -46,6 +46,10 @@ struct EngineScratch {
   std::vector<int32_t> ChainHeads;  // [round * Stations + station]
   std::vector<RideMark> RideMarks;  // [level * Trains + train]
   std::vector<uint8_t> EndMarks;    // From-station groups of a backward pass
+  // Per station the place of its first From entry (-1: none), and per
+  // entry whether it agrees with its town's region.
+  std::vector<int16_t> FromPosition;
+  std::vector<uint8_t> FromAgrees;
   // Trains stored as references to a shared stop pattern, decoded once per
   // pass: per train its place in DecodedWords (count -1: not yet).
   struct DecodedStops {
@@ -76,6 +80,7 @@ struct LabelPool {
   int32_t FreeLabel = kNoLabel;
   std::vector<int32_t> FromTimetables;  // distinct, in the order named
   std::vector<int32_t> TakingPart;      // loaded-set indexes
+  std::vector<uint8_t> Takes;           // per loaded-set index: 1 when it takes part
 
   // Makes the pool empty again; its memory stays for the next pass.
   void ResetLabels() {

@@ -1,0 +1,269 @@
+// The rules that decide which trains a journey boards, where it may leave
+// them and which changes it may make: one small timetable per rule, each
+// showing the connection the rule adds or removes.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "kernel/search/engine_test_support.h"
+#include "search/search_marks.h"
+#include "search/search_state.h"
+#include "servicecodes/service_codes.h"
+
+namespace qo::test {
+namespace {
+
+constexpr uint16_t kDay = w::DayNumberOf(2025, 6, 11);
+
+w::TimetableModel Line(int stations, uint8_t kind = 1) {
+  w::TimetableModel m;
+  m.kind = kind;
+  for (int s = 0; s < stations; ++s)
+    m.stations.push_back(
+        {.name = {"Stop " + std::to_string(s)}, .key = 100 * (s + 1), .type = 0x01});
+  m.train_types = {{.abbreviation = {"Os"}, .description = {"Train"}},
+                   {.abbreviation = {"R"}, .description = {"Fast train"}}};
+  m.search.min_change_time = 2;
+  return m;
+}
+
+w::Stop Call(uint16_t station, int minute, uint16_t flags = 0) {
+  return {.station = station, .arrival = minute, .departure = minute, .flags = flags};
+}
+
+w::Train Trip(std::vector<w::Stop> stops, std::string number, int type = 0,
+              uint32_t attributes = 0) {
+  return {.stops = std::move(stops),
+          .number = std::move(number),
+          .type = type,
+          .attributes = attributes};
+}
+
+// One request: the From stations (0 unless named), the To stations in their order, and what
+// the case sets before the pass.
+struct Request {
+  std::vector<uint16_t> to;
+  int time = 580;
+  int changes = 0;
+  std::vector<uint16_t> via{};
+  std::vector<uint16_t> from{0};
+};
+
+struct Case {
+  char const* name;
+  std::function<void(w::TimetableModel&)> model;
+  std::function<void()> settings;
+  Request request;
+  std::string found;
+};
+
+class EngineRideRulesTest : public EngineTest {
+ protected:
+  std::string Run(Request const& r) {
+    SearchRun& run = CurrentSearchRun();
+    run = SearchRun{};
+    TimetableRecord* t = LoadedSet()[0];
+    for (uint16_t from : r.from) run.Request.From.push_back({.timetable = t, .station = from});
+    for (uint16_t to : r.to) run.Request.To.push_back({.timetable = t, .station = to});
+    run.Request.ViaCount = static_cast<int32_t>(r.via.size());
+    for (size_t k = 0; k < r.via.size(); ++k)
+      run.Request.Via[k] = {{.timetable = t, .station = r.via[k]}};
+    run.Request.Time = r.time;
+    run.WindowTime = run.WindowMinute = r.time;
+    run.WindowLength = 60;
+    CurrentSearchSettings().Parms.MaxChanges = r.changes;
+    PrepareSearchMarks(run, false);
+    SearchForward({.ComputeBounds = true, .ChangesAllowed = r.changes > 0});
+    FreeLabels(run);
+    return Describe(Journeys(run.Found));
+  }
+
+  void Check(Case const& c) {
+    w::TimetableModel m = Line(5);
+    c.model(m);
+    QoCloseData();
+    ASSERT_EQ(Load({dir_.Write("rules.qo", m)}), 1) << c.name;
+    SetSearchDay(kDay);
+    if (c.settings) c.settings();
+    EXPECT_EQ(Run(c.request), c.found) << c.name;
+    CurrentSearchSettings() = SearchSettings{};
+  }
+};
+
+ConnParms& Parms() { return CurrentSearchSettings().Parms; }
+
+TEST_F(EngineRideRulesTest, WhichTrainsARideTakes) {
+  auto twoTrains = [](uint32_t attributes) {
+    return [attributes](w::TimetableModel& m) {
+      m.trains = {Trip({Dep(0, 600), Arr(2, 630)}, "1"),
+                  Trip({Dep(0, 610), Arr(2, 650)}, "2", 0, attributes)};
+    };
+  };
+  auto lowFloor = [] { Parms().LowFloorOnly = 1; };
+  auto beds = [] { Parms().UseBeds = 1; };
+  auto nightTrain = [](uint32_t attributes, int departure, int arrival) {
+    return [=](w::TimetableModel& m) {
+      m.trains = {Trip({Dep(0, departure), Arr(2, arrival)}, "1", 0, attributes)};
+    };
+  };
+  auto regions = [](std::string const& second) {
+    return [second](w::TimetableModel& m) {
+      m.regions = {"*A-1", second};
+      m.stations[0].region = 0;
+      m.stations[2].region = 1;
+      m.stations[2].type = 0x03;  // abroad: the search is not a domestic one
+      m.trains = {Trip({Dep(0, 600), Arr(2, 630)}, "1", 0, 0x80000000)};
+    };
+  };
+  auto requestStops = [](w::TimetableModel& m) {
+    m.kind = 2;
+    m.trains = {Trip({Call(0, 600, 0x5000), Call(1, 610, 0x5000), Call(2, 620)}, "1")};
+  };
+  Case const cases[] = {
+      {"both trains", twoTrains(0x100000), nullptr, {{2}}, " 600-630/1 610-650/1"},
+      {"low floor only", twoTrains(0x100000), lowFloor, {{2}}, " 610-650/1"},
+      {"no low-floor train", twoTrains(0), lowFloor, {{2}}, " (none)"},
+      {"a day train without beds", nightTrain(0, 600, 700), beds, {{2}}, " 600-700/1"},
+      {"without a bed the night is not spent on the train",
+       nightTrain(0, 1300, 1390),
+       beds,
+       {{2}, 1280},
+       " (none)"},
+      {"... nor more than three hours", nightTrain(0, 600, 790), beds, {{2}}, " (none)"},
+      {"... in a sleeper both are",
+       nightTrain(0x2000000, 1300, 1500),
+       beds,
+       {{2}, 1280},
+       " 1300-1500/1"},
+      {"no local traffic within one region group", regions("*A-2"), nullptr, {{2}}, " (none)"},
+      {"... between two groups it runs", regions("*B-1"), nullptr, {{2}}, " 600-630/1"},
+      {"a bus flagged down is not flagged to stop again", requestStops, nullptr, {{1}}, " (none)"},
+      {"... it stops where it stops anyway", requestStops, nullptr, {{2}}, " 600-620/1"},
+  };
+  for (Case const& c : cases) Check(c);
+}
+
+TEST_F(EngineRideRulesTest, RequiredServiceCodes) {
+  auto codes = [](w::TimetableModel& m) {
+    m.service_codes.codes = {{.name = "Bicycles"}};
+    m.service_codes.sets = {0x1};
+    m.service_codes.filter_letters = "B";
+    m.service_codes.letter_masks = {0x1};
+    m.trains = {Trip({Dep(0, 600), Arr(2, 630)}, "1"), Trip({Dep(0, 610), Arr(2, 650)}, "2")};
+    m.trains[1].service_set = 0;
+  };
+  auto require = [] {
+    uint8_t const bicycles = 'B';
+    EnableServiceCodes(*LoadedSet()[0], &bicycles, 1);
+  };
+  Check({"every train", codes, nullptr, {{2}}, " 600-630/1 610-650/1"});
+  Check({"the train with bicycles", codes, require, {{2}}, " 610-650/1"});
+}
+
+// From 0 to 2 over a train 0 -> 1 (arriving at 6:00) and a change at 1.
+TEST_F(EngineRideRulesTest, WhichChangesAJourneyMakes) {
+  auto change = [](std::vector<std::vector<uint8_t>> penalties, uint32_t maxWait) {
+    return [=](w::TimetableModel& m) {
+      m.change_penalty_rows = penalties;
+      m.search.max_change_time = maxWait;
+      m.trains = {Trip({Dep(0, 590), Arr(1, 600)}, "1"), Trip({Dep(1, 605), Arr(2, 620)}, "2", 1),
+                  Trip({Dep(1, 615), Arr(2, 630)}, "3", 0)};
+    };
+  };
+  ChangeTimeFunction const tenMinutes = [](int, int station, int, int, int arriving, int departure,
+                                           int, int* changeTime) {
+    if (changeTime && station == 1 && arriving >= 0 && departure < 0) *changeTime = 10;
+    return 1;
+  };
+  ChangeTimeFunction const refuseStation1 = [](int, int station, int, int, int arriving,
+                                               int departure, int, int* changeTime) {
+    return station == 1 && arriving >= 0 && departure < 0 && !changeTime ? 0 : 1;
+  };
+  Case const cases[] = {
+      {"the first train on", change({}, 240), nullptr, {{2}, 580, 1}, " 590-620/2"},
+      {"a penalty for the change to a fast train",
+       change({{0, 10}}, 240),
+       nullptr,
+       {{2}, 580, 1},
+       " 590-630/2"},
+      {"the longest wait", change({}, 10), nullptr, {{2}, 580, 1}, " 590-620/2"},
+      {"... is not waited beyond", change({{0, 10}}, 10), nullptr, {{2}, 580, 1}, " (none)"},
+      {"the callback gives the change time",
+       change({}, 240),
+       [=] { CurrentSearchSettings().ChangeFun = tenMinutes; },
+       {{2}, 580, 1},
+       " 590-630/2"},
+      {"the callback refuses the station",
+       change({}, 240),
+       [=] { CurrentSearchSettings().ChangeFun = refuseStation1; },
+       {{2}, 580, 1},
+       " (none)"},
+  };
+  for (Case const& c : cases) Check(c);
+}
+
+// Trains 0 -> 1 -> 3 (6:00-6:30) and 0 -> 2 -> 3 (6:00-6:40); the arc
+// from 1 to 3 runs past station 2.
+TEST_F(EngineRideRulesTest, ViaPointsAndTheToGroups) {
+  auto network = [](w::TimetableModel& m) {
+    m.arcs = {{.from = 0, .to = 1, .length = 1000},
+              {.from = 0, .to = 2, .length = 1000},
+              {.from = 1, .to = 3, .length = 1000},
+              {.from = 2, .to = 3, .length = 1000}};
+    m.pass_via.assign(m.stations.size(), {});
+    m.pass_via[2] = {2};
+    m.trains = {Trip({Dep(0, 600), Call(1, 610), Arr(3, 630)}, "1"),
+                Trip({Dep(0, 600), Call(2, 620), Arr(3, 640)}, "2")};
+  };
+  auto slowTrain = [](w::TimetableModel& m) {
+    m.trains = {Trip({Dep(0, 600), Call(2, 620), Arr(3, 640)}, "2")};
+  };
+  auto passThrough = [] { Parms().StopsInVia = 0; };
+  Case const cases[] = {
+      {"both trains", network, nullptr, {{3}}, " 600-630/1 600-640/1"},
+      {"a via point where the train stops", network, nullptr, {{3}, 580, 0, {2}}, " 600-640/1"},
+      {"a via point passed through", network, passThrough, {{3}, 580, 0, {2}}, " 600-630/1"},
+      {"a To station of the first group ends the ride", slowTrain, nullptr, {{2, 3}}, " 600-620/1"},
+      {"a later group is passed for a better one", slowTrain, nullptr, {{3, 2}}, " 600-640/1"},
+  };
+  for (Case const& c : cases) Check(c);
+}
+
+// A train 0 -> 1 -> 3 is boarded at the From station listed first.
+TEST_F(EngineRideRulesTest, TheFirstListedFromStationIsPreferred) {
+  auto train = [](w::TimetableModel& m) {
+    m.trains = {Trip({Dep(0, 600), Call(1, 610), Arr(3, 640)}, "1")};
+  };
+  Case const cases[] = {
+      {"from either", train, nullptr, {{3}, 590, 0, {}, {0}}, " 600-640/1"},
+      {"... or the other", train, nullptr, {{3}, 590, 0, {}, {1}}, " 610-640/1"},
+      {"not again at a later-listed one", train, nullptr, {{3}, 590, 0, {}, {0, 1}}, " 600-640/1"},
+      {"not before the next stop when that is listed earlier",
+       train,
+       nullptr,
+       {{3}, 590, 0, {}, {1, 0}},
+       " 610-640/1"},
+  };
+  for (Case const& c : cases) Check(c);
+}
+
+// Two ways from 0 to 3: changing at 1 (two journeys) or at 2 (one). The
+// automatic strategy searches each way on its own and keeps the list with
+// more connections.
+TEST_F(EngineRideRulesTest, TheAutomaticStrategyKeepsTheBetterWay) {
+  auto twoWays = [](w::TimetableModel& m) {
+    m.trains = {Trip({Dep(0, 600), Arr(1, 610)}, "1"), Trip({Dep(1, 615), Arr(3, 640)}, "2"),
+                Trip({Dep(0, 620), Arr(2, 630)}, "3"), Trip({Dep(2, 635), Arr(3, 650)}, "4"),
+                Trip({Dep(0, 630), Arr(1, 640)}, "5"), Trip({Dep(1, 645), Arr(3, 670)}, "6")};
+  };
+  Check({"every way", twoWays, nullptr, {{3}, 590, 1}, " 600-640/2 620-650/2 630-670/2"});
+  Check({"the better way",
+         twoWays,
+         [] { Parms().AutoStrategy = 1; },
+         {{3}, 590, 1},
+         " 600-640/2 630-670/2"});
+  EXPECT_EQ(CurrentSearchRun().Request.ChangePoints.size(), 0u) << "the change points are restored";
+}
+
+}  // namespace
+}  // namespace qo::test

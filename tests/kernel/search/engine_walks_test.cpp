@@ -1,0 +1,173 @@
+// Walks in the engines: the short walks taken on alighting, the longer
+// ones a round later, the walks that never happen (to a To station, after
+// another walk), and journeys over several timetables joined by their
+// links and by stations they share.
+#include <gtest/gtest.h>
+
+#include "kernel/search/engine_test_support.h"
+
+namespace qo::test {
+namespace {
+
+constexpr uint16_t kDay = w::DayNumberOf(2025, 6, 11);
+
+w::TimetableModel Line(uint32_t id, uint8_t kind, int stations, int32_t firstKey) {
+  w::TimetableModel m;
+  m.id = id;
+  m.kind = kind;
+  m.names = {"Timetable " + std::to_string(id)};
+  for (int s = 0; s < stations; ++s)
+    m.stations.push_back({.name = {"Stop " + std::to_string(id) + "/" + std::to_string(s)},
+                          .key = firstKey + s,
+                          .type = 0x01});
+  m.train_types = {{.abbreviation = {"Os"}, .description = {"Train"}}};
+  m.search.min_change_time = 2;
+  return m;
+}
+
+// Walking links hold both ways: the backward engine walks them from the
+// other end.
+std::vector<w::Transfer> Both(std::vector<w::Transfer> walks) {
+  std::vector<w::Transfer> out;
+  for (w::Transfer const& t : walks) {
+    out.push_back(t);
+    out.push_back({.from = t.to, .to = t.from, .minutes = t.minutes});
+  }
+  return out;
+}
+
+w::Train Trip(std::vector<w::Stop> stops, std::string number) {
+  return {.stops = std::move(stops), .number = std::move(number)};
+}
+
+class EngineWalksTest : public EngineTest {
+ protected:
+  // The loaded-set index of the timetable with this id.
+  int Index(uint32_t id) {
+    for (int i = 0; i < LoadedCount(); ++i)
+      if (TimetableAt(i)->TimetableId == id) return i;
+    return -1;
+  }
+
+  // One forward pass from a station of one timetable to a station of
+  // another (or the same).
+  ConnectionList Run(int fromTt, uint16_t from, int toTt, uint16_t to, int time, int changes,
+                     bool backward = false) {
+    SearchRun& run = CurrentSearchRun();
+    run = SearchRun{};
+    run.Request.From = {{.timetable = TimetableAt(fromTt), .station = from}};
+    run.Request.To = {{.timetable = TimetableAt(toTt), .station = to}};
+    run.Request.ByDeparture = !backward;
+    run.Request.Time = time;
+    run.WindowTime = run.WindowMinute = time;
+    run.WindowLength = 60;
+    CurrentSearchSettings().Parms.MaxChanges = changes;
+    EngineCall call{.ComputeBounds = true};
+    if (backward)
+      SearchBackward(call);
+    else
+      SearchForward(call);
+    return run.Found;
+  }
+};
+
+// From 0 to 3 over a train 0 -> 1 (590-600), a walk 1 -> 2 and a train
+// 2 -> 3 (615-630); station 4 lies beside 1 and 2.
+TEST_F(EngineWalksTest, WalksWithinATimetable) {
+  struct Case {
+    char const* name;
+    std::vector<w::Transfer> walks;
+    int changes;
+    std::string found;
+  } const cases[] = {
+      {"a short walk is taken on alighting", {{.from = 1, .to = 2, .minutes = 4}}, 1, " 590-630/2"},
+      {"a longer walk takes a round of its own",
+       {{.from = 1, .to = 2, .minutes = 10}},
+       1,
+       " (none)"},
+      {"... and is found with one change more",
+       {{.from = 1, .to = 2, .minutes = 10}},
+       2,
+       " 590-630/2"},
+      {"a walk up to the longest arc", {{.from = 1, .to = 2, .minutes = 13}}, 2, " 590-630/2"},
+      {"a walk that misses the train", {{.from = 1, .to = 2, .minutes = 14}}, 2, " (none)"},
+      {"a switched-off link", {{.from = 1, .to = 2, .minutes = -4}}, 2, " (none)"},
+      {"no walk after a walk",
+       {{.from = 1, .to = 4, .minutes = 2}, {.from = 4, .to = 2, .minutes = 2}},
+       3,
+       " (none)"},
+      {"no walk to the To station", {{.from = 1, .to = 3, .minutes = 1}}, 3, " (none)"},
+  };
+  for (Case const& c : cases) {
+    w::TimetableModel m = Line(1, 1, 5, 100);
+    m.transfers = Both(c.walks);
+    m.trains = {Trip({Dep(0, 590), Arr(1, 600)}, "1"), Trip({Dep(2, 615), Arr(3, 630)}, "2")};
+    QoCloseData();
+    ASSERT_EQ(Load({dir_.Write("walks.qo", m)}), 1) << c.name;
+    SetSearchDay(kDay);
+    CurrentSearchSettings().Parms.ArcLength = 13;
+    EXPECT_EQ(Describe(Journeys(Run(0, 0, 0, 3, 580, c.changes))), c.found) << c.name;
+    // The backward engine walks the same way.
+    EXPECT_EQ(Describe(Journeys(Run(0, 0, 0, 3, 640, c.changes, true))), c.found) << c.name;
+  }
+}
+
+// A rail timetable, a bus timetable and a city timetable. Rail station 1
+// links to city stop 0 (3 minutes); city stop 1 links to bus stop 0 (8
+// minutes, a long walk).
+TEST_F(EngineWalksTest, AJourneyOverThreeTimetablesWalksBetweenThem) {
+  w::TimetableModel rail = Line(1, 1, 2, 5000);
+  rail.trains = {Trip({Dep(0, 600), Arr(1, 620)}, "R1")};
+  rail.links = {{.kind = 3, .entries = {{.station = 1, .other_key = 7000, .value = 3}}}};
+  w::TimetableModel city = Line(2, 3, 2, 7000);
+  city.trains = {Trip({Dep(0, 625), Arr(1, 635)}, "T1")};
+  city.links = {{.kind = 2, .entries = {{.station = 1, .other_key = 9000, .value = 8}}}};
+  w::TimetableModel bus = Line(3, 2, 2, 9000);
+  bus.trains = {Trip({Dep(0, 645), Arr(1, 700)}, "B1"), Trip({Dep(0, 642), Arr(1, 710)}, "B0")};
+  ASSERT_EQ(
+      Load({dir_.Write("rail.qo", rail), dir_.Write("city.qo", city), dir_.Write("bus.qo", bus)}),
+      3);
+  SetSearchDay(kDay);
+  const int r = Index(1), c = Index(2), b = Index(3);
+  ConnectionList found = Run(r, 0, b, 1, 590, 3);
+  ASSERT_EQ(Describe(Journeys(found)), " 600-700/3");
+  Connection const& legs = found.front();
+  EXPECT_EQ(legs[0].Timetable, r);
+  EXPECT_EQ(legs[1].Timetable, c);
+  EXPECT_EQ(legs[1].FromStation, 0);
+  EXPECT_EQ(legs[2].Timetable, b);
+  EXPECT_EQ(legs[2].DepartureMinute, 645) << "the 8-minute walk misses the bus at 6:42";
+  // The long walk needs a round: with one change fewer nothing is found.
+  EXPECT_EQ(Describe(Journeys(Run(r, 0, b, 1, 590, 2))), " (none)");
+  EXPECT_EQ(Describe(Journeys(Run(r, 0, b, 1, 710, 3, true))), " 600-700/3");
+}
+
+// A station of one timetable that another holds under the same key: the
+// trains of both leave from it. A rail station and the bus stop sharing
+// its key are two stops, and the change between them takes the bus
+// timetable's change time; two bus timetables that share a stop need none.
+TEST_F(EngineWalksTest, AChangeToTheSameStationInAnotherTimetable) {
+  struct Case {
+    char const* name;
+    uint8_t firstKind;
+    std::string found;
+  } const cases[] = {
+      {"rail station and bus stop", 1, " 580-630/2"},
+      {"one bus stop in two timetables", 2, " 580-620/2"},
+  };
+  for (Case const& c : cases) {
+    QoCloseData();
+    w::TimetableModel first = Line(1, c.firstKind, 2, 5000);
+    first.trains = {Trip({Dep(0, 580), Arr(1, 600)}, "1")};
+    w::TimetableModel bus = Line(2, 2, 2, 5001);
+    bus.search.min_change_time = 3;
+    bus.trains = {Trip({Dep(0, 600), Arr(1, 620)}, "2"), Trip({Dep(0, 610), Arr(1, 630)}, "3")};
+    ASSERT_EQ(Load({dir_.Write("first.qo", first), dir_.Write("bus.qo", bus)}), 2) << c.name;
+    SetSearchDay(kDay);
+    EXPECT_EQ(Describe(Journeys(Run(Index(1), 0, Index(2), 1, 570, 1))), c.found) << c.name;
+    EXPECT_EQ(Describe(Journeys(Run(Index(1), 0, Index(2), 1, 640, 1, true))), c.found) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace qo::test
