@@ -18,11 +18,6 @@ SearchRun& CurrentSearchRun() {
   return run;
 }
 
-SearchCounters& CurrentSearchCounters() {
-  static SearchCounters counters;
-  return counters;
-}
-
 int64_t SearchClockNanoseconds() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(
              std::chrono::steady_clock::now().time_since_epoch())

@@ -117,7 +117,11 @@ struct SearchCounters {
   int64_t CleanUpNanoseconds = 0;
 };
 
-SearchCounters& CurrentSearchCounters();
+// Counted at every station event a pass looks at: inline, no call.
+inline SearchCounters& CurrentSearchCounters() {
+  static SearchCounters counters;
+  return counters;
+}
 int64_t SearchClockNanoseconds();
 
 // The day of a leg relative to the base the window loop started from.
