@@ -10,6 +10,7 @@
 //   search_speed_bench                          # the national-size network
 //   search_speed_bench --network plzen          # the Plzeň feed
 //   search_speed_bench --scale 0.02 --queries 40 --csv out.csv
+//   search_speed_bench --network plzen --joined   # pairs that trains join
 //
 // A missing Plzeň feed ends the run with code 77 (skipped).
 #include <sys/resource.h>
@@ -47,6 +48,7 @@ struct Options {
   uint32_t seed = 26;
   int queries = 400;
   std::string csv;
+  bool joinedPairs = false;
 };
 
 struct Place {
@@ -96,14 +98,14 @@ bool LoadTimetables(std::vector<w::TimetableModel> const& models, w::WriteOption
          static_cast<int>(models.size());
 }
 
-// Queries between stations that trains join: the engine walks no links
-// between stops yet, so a random pair of platforms is mostly not joined at
-// all. To lies one train (direct) or one or two trains (with changes) away
-// from From, in the same timetable; a via point is a stop on the way.
+// Random pairs of stations some train calls at (via points too), in any
+// timetables; or with --joined pairs that trains join: To lies one train
+// (direct) or one or two trains (with changes) away from From, in the same
+// timetable, and a via point is a stop on the way.
 class QueryMaker {
  public:
-  QueryMaker(std::vector<w::TimetableModel> const& models, uint32_t seed)
-      : models_(models), rng_(seed) {
+  QueryMaker(std::vector<w::TimetableModel> const& models, uint32_t seed, bool joined)
+      : models_(models), rng_(seed), joined_(joined) {
     for (w::TimetableModel const& m : models) {
       trainsAt_.emplace_back(m.stations.size());
       for (size_t t = 0; t < m.trains.size(); ++t)
@@ -120,6 +122,17 @@ class QueryMaker {
     q.hasVia = (i & 4) != 0;
     q.autoStrategy = (i & 8) != 0;
     q.time = Pick(300, 1260);
+    if (!joined_) {
+      q.from = RandomPlace();
+      do q.to = RandomPlace();
+      while (q.to.timetable == q.from.timetable && q.to.station == q.from.station);
+      if (q.hasVia) {
+        do q.via = RandomPlace();
+        while ((q.via.timetable == q.from.timetable && q.via.station == q.from.station) ||
+               (q.via.timetable == q.to.timetable && q.via.station == q.to.station));
+      }
+      return q;
+    }
     for (;;) {
       // The rail timetable is asked most, as in the program.
       const int tt =
@@ -144,6 +157,16 @@ class QueryMaker {
 
  private:
   int Pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
+
+  // A station some train calls at; the rail timetable is asked most.
+  Place RandomPlace() {
+    for (;;) {
+      const int tt =
+          models_.size() > 1 && Pick(0, 3) == 0 ? Pick(1, static_cast<int>(models_.size()) - 1) : 0;
+      const int s = Pick(0, static_cast<int>(models_[static_cast<size_t>(tt)].stations.size()) - 1);
+      if (!trainsAt_[static_cast<size_t>(tt)][static_cast<size_t>(s)].empty()) return {tt, s};
+    }
+  }
 
   // A stop after `station` on a train through it (after `beyond` on that
   // train when given), -1 when there is none.
@@ -170,6 +193,7 @@ class QueryMaker {
 
   std::vector<w::TimetableModel> const& models_;
   std::mt19937 rng_;
+  bool joined_;
   std::vector<std::vector<std::vector<int>>> trainsAt_;
 };
 
@@ -290,10 +314,12 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.queries = std::atoi(v);
     } else if (a == "--csv" && (v = value())) {
       o.csv = v;
+    } else if (a == "--joined") {
+      o.joinedPairs = true;
     } else {
       std::fprintf(stderr,
                    "usage: search_speed_bench [--network national|plzen] [--scale S] [--seed N] "
-                   "[--queries N] [--csv FILE]\n");
+                   "[--queries N] [--joined] [--csv FILE]\n");
       return false;
     }
   }
@@ -348,7 +374,7 @@ int main(int argc, char** argv) {
       o.network.c_str(), static_cast<size_t>(QoQoCount()), stations, trains, stops, Seconds(start));
 
   std::vector<Query> queries;
-  QueryMaker maker(models, o.seed);
+  QueryMaker maker(models, o.seed, o.joinedPairs);
   for (int i = 0; i < o.queries; ++i) queries.push_back(maker.Make(i));
   models.clear();
   std::vector<Outcome> outcomes;
