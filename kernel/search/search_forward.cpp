@@ -183,6 +183,7 @@ class EnginePass {
   Connection Trace(int32_t label);
   bool TraceLeg(Label const& label, int32_t toStation, ConnectionLeg& leg);
   bool TraceLegBackward(Label const& label, ConnectionLeg& leg);
+  void NoteViaStations(Label const& label, int level, ConnectionLeg& leg);
 
   SearchRun& run_;
   std::vector<TimetableRecord*> const& set_ = LoadedSet();
@@ -1013,11 +1014,17 @@ void EnginePass<kBackward>::Extract(int32_t tt) {
             last.ArrivalMinute = connection[i].ArrivalMinute;
             last.ArrivalDay = connection[i].ArrivalDay;
             last.ViaLevel = connection[i].ViaLevel;
+            if (connection[i].FirstViaStation >= 0) {
+              if (last.FirstViaStation < 0) last.FirstViaStation = connection[i].FirstViaStation;
+              last.LastViaStation = connection[i].LastViaStation;
+            }
           } else {
             connection[++kept] = connection[i];
           }
         }
         connection.resize(kept + 1);
+        // The via stations serve moving a change; one train has none.
+        if (kept == 0) connection[0].FirstViaStation = connection[0].LastViaStation = -1;
         list_.push_back(std::move(connection));
       }
     }
@@ -1035,12 +1042,56 @@ Connection EnginePass<kBackward>::Trace(int32_t from) {
     if (l.Train >= 0) {
       ConnectionLeg leg;
       if (!(kBackward ? TraceLegBackward(l, leg) : TraceLeg(l, l.Station, leg))) return {};
+      // Backward a label counts the via points from the To side: those
+      // passed once the leg ends are the ones its boarding had not.
+      const int parentLevel = l.Parent == kNoLabel ? 0 : s_.At(l.Parent).ViaLevel;
+      if constexpr (kBackward) leg.ViaLevel = viaCount_ - parentLevel;
+      if (l.ViaLevel > parentLevel) NoteViaStations(l, parentLevel, leg);
       legs.push_back(leg);
     }
   }
   // Backward the chain already runs from the origin side.
   if constexpr (!kBackward) std::reverse(legs.begin(), legs.end());
   return legs;
+}
+
+// The first and the last station of a leg at which the journey passed a
+// via point, found as the ride found them: from where the ride began, with
+// the level it began at.
+template <bool kBackward>
+void EnginePass<kBackward>::NoteViaStations(Label const& l, int level, ConnectionLeg& leg) {
+  constexpr int32_t step = kBackward ? -1 : 1;
+  TimetableRecord const& t = Record(l.Timetable);
+  StopList stops = Stops(l.Timetable, static_cast<uint32_t>(l.Train));
+  // Forward the ride begins at the leg's from-station, backward at its
+  // to-station.
+  const int32_t start = kBackward ? leg.ToStation : leg.FromStation;
+  const int32_t end = kBackward ? leg.FromStation : leg.ToStation;
+  std::vector<uint16_t> const& stopVia = SearchStateOf(t).Marks.StopVia;
+  std::vector<uint16_t> const& passVia = SearchStateOf(t).Marks.PassVia;
+  const bool stopsInVia = parms_.StopsInVia != 0;
+  int32_t first = kBackward ? stops.count - 1 : 0;
+  while (first >= 0 && first < stops.count && stops.Station(first) != start) first += step;
+  for (int32_t j = first + step; j >= 0 && j < stops.count && level < viaCount_; j += step) {
+    const int32_t e = stops.Station(j);
+    if (e == stops.Station(j - step)) continue;
+    bool rose = false;
+    while (level < viaCount_) {
+      const uint16_t bit = ViaBit(level);
+      const bool passed = stopsInVia ? static_cast<size_t>(e) < stopVia.size() && (stopVia[e] & bit)
+                                     : PassesVia(t, stops.Station(j - step), e, bit, passVia);
+      if (!passed) break;
+      ++level;
+      rose = true;
+    }
+    if (rose) {
+      // In the order of time: backward the ride meets the last one first.
+      if (kBackward ? leg.LastViaStation < 0 : leg.FirstViaStation < 0)
+        (kBackward ? leg.LastViaStation : leg.FirstViaStation) = e;
+      (kBackward ? leg.FirstViaStation : leg.LastViaStation) = e;
+    }
+    if (e == end) break;
+  }
 }
 
 // A backward label sits where its train departs, at the time it departs,

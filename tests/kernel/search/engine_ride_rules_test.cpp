@@ -229,6 +229,44 @@ TEST_F(EngineRideRulesTest, ViaPointsAndTheToGroups) {
   for (Case const& c : cases) Check(c);
 }
 
+// A journey 0 -> 2 -> 4 (a via point at 2), change, 4 -> 3: the first leg
+// names the station where it passed the via point, by departure and by
+// arrival alike.
+TEST_F(EngineRideRulesTest, ALegNamesTheViaStationsItPassed) {
+  w::TimetableModel m = Line(5);
+  m.trains = {Trip({Dep(0, 600), Call(2, 610), Arr(4, 620)}, "1"),
+              Trip({Dep(4, 630), Arr(3, 650)}, "2")};
+  ASSERT_EQ(Load({dir_.Write("via.qo", m)}), 1);
+  SetSearchDay(kDay);
+  for (bool backward : {false, true}) {
+    SearchRun& run = CurrentSearchRun();
+    run = SearchRun{};
+    TimetableRecord* t = LoadedSet()[0];
+    run.Request.From = {{.timetable = t, .station = 0}};
+    run.Request.To = {{.timetable = t, .station = 3}};
+    run.Request.ViaCount = 1;
+    run.Request.Via[0] = {{.timetable = t, .station = 2}};
+    run.Request.ByDeparture = !backward;
+    run.Request.Time = run.WindowTime = run.WindowMinute = backward ? 660 : 590;
+    run.WindowLength = 60;
+    Parms().MaxChanges = 1;
+    PrepareSearchMarks(run, backward);
+    if (backward)
+      SearchBackward({.ComputeBounds = true});
+    else
+      SearchForward({.ComputeBounds = true});
+    FreeLabels(run);
+    ASSERT_EQ(run.Found.size(), 1u) << backward;
+    Connection const& c = run.Found[0];
+    ASSERT_EQ(c.size(), 2u) << backward;
+    EXPECT_EQ(c[0].FirstViaStation, 2) << backward;
+    EXPECT_EQ(c[0].LastViaStation, 2) << backward;
+    EXPECT_EQ(c[0].ViaLevel, 1) << backward;
+    EXPECT_EQ(c[1].FirstViaStation, -1) << backward;
+    EXPECT_EQ(c[1].ViaLevel, 1) << backward;
+  }
+}
+
 // A train 0 -> 1 -> 3 is boarded at the From station listed first.
 TEST_F(EngineRideRulesTest, TheFirstListedFromStationIsPreferred) {
   auto train = [](w::TimetableModel& m) {
