@@ -13,6 +13,20 @@
 
 namespace qo {
 
+// Sanitizer builds check every element index against the view's count: an
+// index past the count still lands inside the file image, where
+// AddressSanitizer cannot see it, so a check that reads before a size is
+// confirmed would pass the tests unnoticed.
+[[noreturn]] void ViewIndexOutOfRange(int64_t index, int32_t count);
+
+#ifdef QO_CHECKED_VIEWS
+inline void CheckViewIndex(int64_t index, int32_t count) {
+  if (index < 0 || index >= count) ViewIndexOutOfRange(index, count);
+}
+#else
+inline void CheckViewIndex(int64_t, int32_t) {}
+#endif
+
 // An array whose element type is known; the reader has checked that the
 // stored element size is sizeof(T).
 template <class T>
@@ -25,7 +39,10 @@ class ImageArray {
   bool empty() const { return count_ == 0; }
   // The caller keeps i inside 0..size()-1; the reader's checks make the
   // indexes stored in the file safe to use here.
-  T operator[](int32_t i) const { return LoadLE<T>(data_ + static_cast<size_t>(i) * sizeof(T)); }
+  T operator[](int32_t i) const {
+    CheckViewIndex(i, count_);
+    return LoadLE<T>(data_ + static_cast<size_t>(i) * sizeof(T));
+  }
   ConstArrayHandle handle() const { return data_; }
 
  private:
@@ -48,6 +65,7 @@ class RecordArray {
   const uint8_t* At(int32_t i) const { return data_ + static_cast<size_t>(i) * stride_; }
   template <class T>
   T Field(int32_t i, int32_t offset) const {
+    CheckViewIndex(i, count_);
     return LoadLE<T>(At(i) + offset);
   }
   ConstArrayHandle handle() const { return data_; }

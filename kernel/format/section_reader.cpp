@@ -1,10 +1,18 @@
 #include "format/section_reader.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "core/image_reader.h"
 
 namespace qo {
+
+void ViewIndexOutOfRange(int64_t index, int32_t count) {
+  std::fprintf(stderr, "image view read at index %lld of %d elements\n",
+               static_cast<long long>(index), count);
+  std::abort();
+}
 
 void SectionReader::LimitTo(size_t offset) {
   if (!ok_ || offset < Offset() || offset > static_cast<size_t>(end_ - begin_)) {

@@ -71,7 +71,8 @@ int64_t PatternRange(const TimetableRecord& t, int32_t word) {
   return static_cast<int64_t>(t.TrainCount) + ((time >> 12) & 0xF) * 65536 + StopStation(t, word);
 }
 
-bool CheckStations(const TimetableRecord& t) {
+// totalWords: the decoded stop words of all trains (CheckTrainStops).
+bool CheckStations(const TimetableRecord& t, int64_t totalWords) {
   const uint32_t s = t.StationCount;
   if (!PerItem(t.StationKeys, s) || !PerItem(t.StationsByKey, s) ||
       !PerItem(t.StationFirstLetters, s) || !PerItem(t.StationSecondLetters, s) ||
@@ -86,7 +87,10 @@ bool CheckStations(const TimetableRecord& t) {
   if (!NoneOrBelow(t.StationCodeSet, t.CodeSets.size())) return false;
 
   // Station events: byte offsets per station into the events, which are
-  // either stored (and then must fill the ranges exactly) or built later.
+  // either stored (and then must fill the ranges exactly) or built later by
+  // the loader, one per stop word: ranges larger than that are not a
+  // timetable's. The last offset is read only once the offsets are known to
+  // have s + 1 entries.
   if (!Ranges(t.StationEventOffsets, s, INT32_MAX, kStationEventBytes)) return false;
   if (!t.StationEvents.empty()) {
     if (t.StationEventOffsets.empty()) return false;
@@ -95,6 +99,9 @@ bool CheckStations(const TimetableRecord& t) {
       return false;
     for (int32_t e = 0; e < t.StationEvents.size(); ++e)
       if ((t.StationEvents.Field<uint32_t>(e, 2) & kEventTrainMask) >= t.TrainCount) return false;
+  } else if (!t.StationEventOffsets.empty() &&
+             t.StationEventOffsets[static_cast<int32_t>(s)] > totalWords * kStationEventBytes) {
+    return false;
   }
 
   // Station graph, pass-via table and walking links.
@@ -360,12 +367,7 @@ bool CheckTimetableReferences(const TimetableRecord& t) {
     return false;
   int64_t totalWords = 0;
   if (!CheckTrainStops(t, &totalWords)) return false;
-  // Events the loader builds go into the stored ranges, one per stop word:
-  // ranges larger than that are not a timetable's.
-  if (t.StationEvents.empty() && !t.StationEventOffsets.empty() &&
-      t.StationEventOffsets[static_cast<int32_t>(t.StationCount)] > totalWords * kStationEventBytes)
-    return false;
-  return CheckStations(t) && CheckVirtLists(t) && CheckDistances(t) && CheckTrains(t);
+  return CheckStations(t, totalWords) && CheckVirtLists(t) && CheckDistances(t) && CheckTrains(t);
 }
 
 }  // namespace qo

@@ -221,6 +221,15 @@ const Damage kDamages[] = {
     {"RegionOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "StationRegions", 0), 7); }},
     {"EventOffsetsNotWholeEvents",
      [](auto& f) { return w::PatchU32(f, Element(f, "StationEventOffsets", 4), 7); }},
+    {"StationCountAboveEventOffsetsWithoutEvents",
+     [](auto&) {
+       // Without stored events the event offsets are the only per-station
+       // array whose last entry a check reads; it has to be read after its
+       // size is confirmed against the station count.
+       const w::WrittenFile f = w::WriteTimetable(RichModel(23), {.write_station_events = false});
+       const size_t at = f.SectionOffset("StationCount");
+       return w::PatchU32(f, at, LoadLE<uint32_t>(f.bytes.data() + at) + 1);
+     }},
     {"EventTrainOutOfRange",
      [](auto& f) { return w::PatchU8(f, Element(f, "StationEvents", 4), 0x7F); }},
     {"ArcOffsetsPastArcs",
