@@ -7,6 +7,7 @@
 #include "format/stored_bits.h"
 #include "stations/station_access.h"
 #include "stations/station_names.h"
+#include "text/text_util.h"
 #include "trains/route_walk.h"
 #include "trains/running_day.h"
 #include "trains/train_info.h"
@@ -239,9 +240,10 @@ bool GeneralRemarkHolds(TimetableRecord const& t, int language, uint32_t train, 
 }
 
 void RemarkDisplayText(TimetableRecord const& t, std::string_view visible, std::string& out) {
-  // The marker pairs that frame a code's rendering are set by the clients
-  // of the marks; until they are, codes are written as themselves.
-  ExpandBracketRefs(t, visible, CodeMarkers{}, out);
+  // The client's marker pairs frame each code as it frames the day remarks:
+  // a symbol in the second pair, a code shown as itself in the first.
+  ExpandBracketRefs(t, visible,
+                    CodeMarkers{OpenMarker(0), CloseMarker(0), OpenMarker(1), CloseMarker(1)}, out);
 }
 
 bool HasLineRemarks(TimetableRecord const& t) {

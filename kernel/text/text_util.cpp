@@ -136,6 +136,9 @@ void SetMarkerPairs(const char* open0, const char* close0, const char* open1, co
   g_markers[1] = {open1 ? open1 : "", close1 ? close1 : ""};
 }
 
+std::string_view OpenMarker(int pair) { return g_markers[pair == 1 ? 1 : 0].open; }
+std::string_view CloseMarker(int pair) { return g_markers[pair == 1 ? 1 : 0].close; }
+
 char* AppendOpenMark(char* buffer, size_t size, bool second) {
   AppendBounded(buffer, size, PickMarker(second, &MarkerPair::open).c_str());
   return buffer;

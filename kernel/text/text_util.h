@@ -4,6 +4,7 @@
 // every function that writes into a buffer takes the buffer's size and cuts
 // what does not fit (always leaving a terminator).
 #include <cstddef>
+#include <string_view>
 
 namespace qo {
 
@@ -31,6 +32,9 @@ void SetAppendedCount(int count);
 // The marker pairs that frame parts of remark texts: pair 0 (bold) and
 // pair 1 (symbols). Null or "" means no marker. The kernel keeps copies.
 void SetMarkerPairs(const char* open0, const char* close0, const char* open1, const char* close1);
+// The markers of one pair (0 or 1) as set, "" when none.
+std::string_view OpenMarker(int pair);
+std::string_view CloseMarker(int pair);
 // Append the open or close marker: pair 1's when it is set and `second` asks
 // for it, else pair 0's when it is set, else nothing. Callers ask for pair 1
 // when the current language is not English or they force it

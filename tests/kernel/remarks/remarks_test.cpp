@@ -148,6 +148,39 @@ TEST_F(GeneralRemarks, TextsFlagsAndCodes) {
   EXPECT_EQ(QoError(), 6);
 }
 
+using GeneralRemarkCodes = LoadingTest;
+
+// The three general-remark texts write bracketed codes out in the marker
+// pairs the client set, as the day remarks do.
+TEST_F(GeneralRemarkCodes, FollowTheMarkerPairs) {
+  w::TimetableModel m = SmallModel(1, 1, 0, 2);
+  m.service_codes.codes = {{.name = "WC", .short_text = "w", .description = {"Toaleta"}},
+                           {.name = "BF", .description = {"Bez barier"}}};
+  m.trains = {{.stops = {Dep(0, 480), Arr(1, 510)},
+               .remarks = {{"Vlak [WC] a [BF], [XX]"}, {"${L}Jen [WC]"}}}};
+  ASSERT_EQ(Load({dir_.Write("a.qo", m)}), 1);
+  struct Case {
+    char const *open0, *close0, *open1, *close1;
+    char const *plain, *processed;
+  };
+  const Case cases[] = {
+      {nullptr, nullptr, nullptr, nullptr, "Vlak WC a BF, [XX]", "Jen WC"},
+      {"<", ">", nullptr, nullptr, "Vlak <WC> a <BF>, [XX]", "Jen <WC>"},
+      {"<", ">", "{", "}", "Vlak {w} a <BF>, [XX]", "Jen {w}"},
+      {"", "", "{", "}", "Vlak {w} a BF, [XX]", "Jen {w}"},
+  };
+  for (Case const& c : cases) {
+    QoFCMarks(c.open0, c.close0, c.open1, c.close1);
+    int flag = -1;
+    char const *code = nullptr, *control = nullptr;
+    EXPECT_STREQ(QoTrRem1(0, 0, 0, 0), c.plain);
+    EXPECT_STREQ(QoTrRem1Process(0, 0, 0, 1, &flag, &code), c.processed);
+    EXPECT_STREQ(code, "L");
+    EXPECT_STREQ(QoTrRem1ProcessExt(0, 0, 0, -1, -1, 0, 0, 0, &flag, &code, &control), c.plain);
+  }
+  QoFCMarks(nullptr, nullptr, nullptr, nullptr);
+}
+
 TEST_F(GeneralRemarks, SectionsDaysAndRailRulesAgainstJourneys) {
   int const A = 0, B = 1, C = 2, D = 3, E = 4, none = -1;
   int const day5 = day10_ - 5;
