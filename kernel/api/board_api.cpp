@@ -7,7 +7,6 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
-#include "api/train_arguments.h"
 #include "boards/board2.h"
 #include "boards/board_core.h"
 #include "boards/board_filters.h"
@@ -315,12 +314,8 @@ QO_API int QoArrDep2(int timetable, int station, int towards, int usePassVia, in
   static Board2Work work;
   return api::GuardedExport<int>(0, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
-    if (!t) return 0;
-    if (station < 0 || static_cast<uint32_t>(station) >= t->StationCount ||
-        (towards >= 0 && static_cast<uint32_t>(towards) >= t->StationCount)) {
-      SetKernelError(ErrStationIndex);
+    if (!t || !api::CheckStation(*t, station) || (towards >= 0 && !api::CheckStation(*t, towards)))
       return 0;
-    }
     Board2Request request{.station = static_cast<uint16_t>(station),
                           .towards = towards < 0 ? -1 : towards,
                           .usePassVia = usePassVia != 0,

@@ -7,7 +7,6 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
-#include "api/train_arguments.h"
 #include "calendars/train_calendar.h"
 #include "calendars/train_groups.h"
 #include "core/counted_array.h"

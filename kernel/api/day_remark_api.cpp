@@ -6,7 +6,6 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
-#include "api/out_text.h"
 #include "calendars/day_type_calendars.h"
 #include "core/counted_array.h"
 #include "dayremarks/day_remark_text.h"

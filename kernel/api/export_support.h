@@ -1,16 +1,16 @@
 #pragma once
 // What every export shares: the funnel that keeps exceptions from crossing
-// the C interface, the access-violation guard, and the timetable index rule.
+// the C interface, the access-violation guard, and the argument helpers.
 #include <new>
 #include <type_traits>
 
+#include "api/arguments.h"
 #include "core/counted_array.h"
 #include "core/memory_failure.h"
 #include "format/image_array.h"
 #include "frame/error_codes.h"
 #include "frame/guard.h"
 #include "frame/kernel_error.h"
-#include "load/loaded_set.h"
 
 namespace qo::api {
 
@@ -38,13 +38,6 @@ R GuardedExport(R failure, Body&& body) noexcept {
     if (faulted) SetKernelError(ErrAccessViolation);
     return result;
   });
-}
-
-// The timetable index rule: 0..QoQoCount()-1, anything else is error 3.
-inline TimetableRecord* CheckTimetable(int index) {
-  TimetableRecord* record = TimetableAt(index);
-  if (!record) SetKernelError(ErrTimetableIndex);
-  return record;
 }
 
 // A stored int array as an int pointer the caller reads directly. The image

@@ -7,8 +7,6 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
-#include "api/out_text.h"
-#include "api/text_in.h"
 #include "core/counted_array.h"
 #include "format/image_array.h"
 #include "global/global_lists.h"

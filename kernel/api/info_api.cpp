@@ -7,7 +7,6 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
-#include "api/out_text.h"
 #include "info/timetable_info.h"
 #include "load/timetable_record.h"
 
@@ -178,11 +177,7 @@ QO_API char const* QoGetDecoration(int index, int language) {
   static std::string decoration;
   return api::GuardedExport<char const*>(nullptr, [&]() -> char const* {
     TimetableRecord* t = api::CheckTimetable(index);
-    if (!t) return nullptr;
-    if (language < 0 || static_cast<uint32_t>(language) >= t->LanguageCount) {
-      SetKernelError(ErrLanguageIndex);
-      return nullptr;
-    }
+    if (!t || !api::CheckLanguage(*t, language)) return nullptr;
     GetDecoration(*t, language, decoration);
     if (decoration.size() > kMaxDecorationLength) decoration.resize(kMaxDecorationLength);
     return api::ConvertOut(decoration, buffer);

@@ -8,8 +8,6 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
-#include "api/out_text.h"
-#include "api/train_arguments.h"
 #include "core/counted_array.h"
 #include "lines/line_directions.h"
 #include "lines/line_requests.h"

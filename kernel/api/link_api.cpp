@@ -5,7 +5,6 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
-#include "api/train_arguments.h"
 #include "links/station_links.h"
 #include "load/timetable_record.h"
 

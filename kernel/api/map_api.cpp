@@ -9,7 +9,6 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
-#include "api/out_text.h"
 #include "map/gis_layers.h"
 #include "map/gis_points.h"
 #include "map/gis_styles.h"

@@ -5,8 +5,6 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
-#include "api/out_text.h"
-#include "api/train_arguments.h"
 #include "info/timetable_info.h"
 #include "load/timetable_record.h"
 #include "remarks/day_remarks.h"

@@ -7,7 +7,6 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
-#include "api/out_text.h"
 #include "core/counted_array.h"
 #include "format/image_array.h"
 #include "load/timetable_record.h"
@@ -20,25 +19,10 @@ using namespace qo;
 
 namespace {
 
-// The station index rule: 0..StationCount-1, anything else is error 4.
-bool CheckStation(TimetableRecord const& t, int station) {
-  if (station >= 0 && static_cast<uint32_t>(station) < t.StationCount) return true;
-  SetKernelError(ErrStationIndex);
-  return false;
-}
-
-// A caller's text in the kernel's Windows-1250, at most `limit` characters.
-std::string TextIn(char const* text, size_t limit) {
-  std::vector<char> buffer(limit + 1, '\0');
-  if (text) std::strncpy(buffer.data(), text, limit);
-  ConvertTextIn(buffer.data());
-  return std::string(buffer.data());
-}
-
 int ExtensionKey(int timetable, int station, int column) {
   return api::Export<int>(0, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
-    if (!t || !CheckStation(*t, station)) return 0;
+    if (!t || !api::CheckStation(*t, station)) return 0;
     int32_t key = 0;
     if (int error = StationExtensionKey(*t, static_cast<uint16_t>(station), column, &key)) {
       SetKernelError(error);
@@ -74,7 +58,7 @@ QO_API char const* QoStName(int timetable, int station) {
 QO_API int QoStKey(int timetable, int station) {
   return api::Export<int>(0, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
-    if (!t || !CheckStation(*t, station) || t->StationKeys.empty()) return 0;
+    if (!t || !api::CheckStation(*t, station) || t->StationKeys.empty()) return 0;
     return static_cast<int>(t->StationKeys[station]);
   });
 }
@@ -86,7 +70,7 @@ QO_API char const* QoStKeyChar(int timetable, int station) {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t) return nullptr;
     text.clear();
-    if (CheckStation(*t, station)) StationKeyText(*t, static_cast<uint16_t>(station), text);
+    if (api::CheckStation(*t, station)) StationKeyText(*t, static_cast<uint16_t>(station), text);
     return api::ConvertOut(text, buffer);
   });
 }
@@ -130,7 +114,7 @@ QO_API int QoStReservKey(int timetable, int station) {
 QO_API int QoStTimeShift(int timetable, int station, int value) {
   return api::Export<int>(0, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
-    if (!t || !CheckStation(*t, station)) return 0;
+    if (!t || !api::CheckStation(*t, station)) return 0;
     return StationTimeShift(*t, static_cast<uint16_t>(station), value);
   });
 }
@@ -138,7 +122,7 @@ QO_API int QoStTimeShift(int timetable, int station, int value) {
 QO_API int QoStType(int timetable, int station) {
   return api::Export<int>(0, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
-    if (!t || !CheckStation(*t, station) || t->StationTypes.empty()) return 0;
+    if (!t || !api::CheckStation(*t, station) || t->StationTypes.empty()) return 0;
     return static_cast<int>(t->StationTypes[station]);
   });
 }
@@ -157,7 +141,7 @@ QO_API char const* QoStRem(int timetable, int station) {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t) return nullptr;
     std::string_view remark;
-    if (CheckStation(*t, station)) remark = StationRemark(*t, static_cast<uint16_t>(station));
+    if (api::CheckStation(*t, station)) remark = StationRemark(*t, static_cast<uint16_t>(station));
     return api::ConvertOut(remark, buffer);
   });
 }
@@ -170,10 +154,10 @@ QO_API int QoStRemType(int timetable, int station, char const* tag, char const**
   if (second) *second = "";
   return api::Export<int>(0, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
-    if (!t || !CheckStation(*t, station)) return 0;
+    if (!t || !api::CheckStation(*t, station)) return 0;
     std::string_view remark = StationRemark(*t, static_cast<uint16_t>(station));
     if (remark.empty()) return 0;
-    std::string wanted = tag ? TextIn(tag, std::strlen(tag)) : std::string("I");
+    std::string wanted = tag ? api::TakeText(tag, api::kWholeText) : std::string("I");
     if (!FindRemarkTag(remark, wanted, found, rest)) return 0;
     if (text) *text = api::ConvertOut(found, textBuffer);
     if (second) *second = api::ConvertOut(rest, secondBuffer);
@@ -188,9 +172,9 @@ QO_API char const* QoStZone(int timetable, int station, int train, char const* l
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t) return nullptr;
     zone.clear();
-    if (CheckStation(*t, station)) {
+    if (api::CheckStation(*t, station)) {
       const bool useLines = line != reinterpret_cast<const char*>(-1);
-      std::string lineText = useLines && line ? TextIn(line, 9) : std::string();
+      std::string lineText = useLines && line ? api::TakeText(line, 9) : std::string();
       if (int error =
               StationZone(*t, static_cast<uint16_t>(station), train, useLines, lineText, zone))
         SetKernelError(error);
@@ -207,7 +191,7 @@ QO_API int QoGetStationDist(int timetable, int station, int** distances, int** p
   if (predecessors) *predecessors = nullptr;
   return api::GuardedExport<int>(0, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
-    if (!t || !CheckStation(*t, station)) return 0;
+    if (!t || !api::CheckStation(*t, station)) return 0;
     if (t->ArcOffsets.empty()) {
       SetKernelError(ErrNotSupported);
       return 0;

@@ -4,7 +4,6 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
-#include "api/text_in.h"
 #include "load/timetable_record.h"
 #include "stations/station_search.h"
 #include "text/text_convert.h"
@@ -23,15 +22,7 @@ bool CheckList(TimetableRecord const& t, int list) {
 
 // Item texts of lists come in the timetable's data languages.
 bool CheckLanguage(TimetableRecord const& t, int list, int language) {
-  if (list < 0 || (language >= 0 && static_cast<uint32_t>(language) < t.LanguageCount)) return true;
-  SetKernelError(ErrLanguageIndex);
-  return false;
-}
-
-bool CheckStation(TimetableRecord const& t, int station) {
-  if (station >= 0 && static_cast<uint32_t>(station) < t.StationCount) return true;
-  SetKernelError(ErrStationIndex);
-  return false;
+  return list < 0 || api::CheckLanguage(t, language);
 }
 
 }  // namespace
@@ -50,7 +41,7 @@ QO_API int QoSearchStationName(int timetable, char const* text) {
 QO_API int QoStationsEqual(int timetable, int a, int b) {
   return api::GuardedExport<int>(0, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
-    if (!t || !CheckStation(*t, a) || !CheckStation(*t, b)) return 0;
+    if (!t || !api::CheckStation(*t, a) || !api::CheckStation(*t, b)) return 0;
     return StationsEqual(*t, a, b) ? 1 : 0;
   });
 }

@@ -7,8 +7,6 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
-#include "api/out_text.h"
-#include "api/train_arguments.h"
 #include "load/timetable_record.h"
 #include "trains/train_info.h"
 #include "trains/train_route.h"

@@ -5,8 +5,6 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
-#include "api/out_text.h"
-#include "api/text_in.h"
 #include "load/timetable_record.h"
 #include "stations/station_names.h"
 #include "stations/station_search.h"
@@ -24,12 +22,6 @@ constexpr size_t kMaxRegionNameLength = 49;
 bool CheckList(TimetableRecord const& t, int list, bool stations) {
   if ((stations && list == -1) || ListAt(t, list)) return true;
   SetKernelError(ErrVirtListIndex);
-  return false;
-}
-
-bool CheckLanguage(TimetableRecord const& t, int language) {
-  if (language >= 0 && static_cast<uint32_t>(language) < t.LanguageCount) return true;
-  SetKernelError(ErrLanguageIndex);
   return false;
 }
 
@@ -90,7 +82,7 @@ QO_API int QoSearchVirtList(int timetable, int language, int type, char const* n
   static api::TextInBuffer<kMaxListNameText> in;
   return api::Export<int>(-1, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
-    if (!t || !CheckLanguage(*t, language)) return -1;
+    if (!t || !api::CheckLanguage(*t, language)) return -1;
     return SearchVirtList(*t, language, type, in.Take(name));
   });
 }
@@ -101,7 +93,7 @@ QO_API int QoVirtListInfo(int timetable, int list, int language, int* type, int*
   static std::vector<char> buffer;
   return api::Export<int>(0, [&] {
     TimetableRecord* t = api::CheckTimetable(timetable);
-    if (!t || !CheckList(*t, list, true) || !CheckLanguage(*t, language)) return 0;
+    if (!t || !CheckList(*t, list, true) || !api::CheckLanguage(*t, language)) return 0;
     if (list < 0) {
       if (type) *type = 0;
       if (count) *count = static_cast<int>(t->StationCount);
@@ -124,7 +116,7 @@ QO_API char const* QoVirtListItem(int timetable, int list, int language, int ite
   static std::vector<char> buffer;
   return api::GuardedExport<char const*>(nullptr, [&]() -> char const* {
     TimetableRecord* t = api::CheckTimetable(timetable);
-    if (!t || !CheckList(*t, list, false) || !CheckLanguage(*t, language)) return nullptr;
+    if (!t || !CheckList(*t, list, false) || !api::CheckLanguage(*t, language)) return nullptr;
     return ItemText(*t, list, language, item, text, buffer);
   });
 }
@@ -135,7 +127,7 @@ QO_API char const* QoItemName(int timetable, int list, int language, int item) {
   return api::GuardedExport<char const*>(nullptr, [&]() -> char const* {
     TimetableRecord* t = api::CheckTimetable(timetable);
     if (!t || !CheckList(*t, list, true)) return nullptr;
-    if (list >= 0 && !CheckLanguage(*t, language)) return nullptr;
+    if (list >= 0 && !api::CheckLanguage(*t, language)) return nullptr;
     return ItemText(*t, list, language, item, text, buffer);
   });
 }
