@@ -4,8 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/image_reader.h"
-
 namespace qo {
 
 void ViewIndexOutOfRange(int64_t index, int32_t count) {
@@ -14,17 +12,24 @@ void ViewIndexOutOfRange(int64_t index, int32_t count) {
   std::abort();
 }
 
+std::string SectionReader::RefusalText() const {
+  if (ok()) return {};
+  std::string text = section_;
+  if (!text.empty()) text += ": ";
+  return text + refusal_;
+}
+
 void SectionReader::LimitTo(size_t offset) {
-  if (!ok_ || offset < Offset() || offset > static_cast<size_t>(end_ - begin_)) {
-    ok_ = false;
-    return;
-  }
+  if (!ok()) return;
+  if (offset < Offset() || offset > static_cast<size_t>(end_ - begin_))
+    return Fail("end outside the image");
   end_ = begin_ + offset;
 }
 
 const uint8_t* SectionReader::Bytes(size_t count) {
-  if (!ok_ || count > static_cast<size_t>(end_ - pos_)) {
-    ok_ = false;
+  if (!ok()) return nullptr;
+  if (count > static_cast<size_t>(end_ - pos_)) {
+    Fail("past the end");
     return nullptr;
   }
   const uint8_t* bytes = pos_;
@@ -50,10 +55,10 @@ int32_t SectionReader::I32() {
 }
 
 std::string_view SectionReader::CString() {
-  if (!ok_) return {};
+  if (!ok()) return {};
   const void* nul = std::memchr(pos_, 0, static_cast<size_t>(end_ - pos_));
   if (!nul) {
-    ok_ = false;
+    Fail("text without its end");
     return {};
   }
   std::string_view text(reinterpret_cast<const char*>(pos_),
@@ -63,44 +68,55 @@ std::string_view SectionReader::CString() {
 }
 
 RecordArray SectionReader::Records(int32_t stride) {
-  if (!ok_) return {};
-  ImageCursor cursor{pos_, end_};
-  ConstArrayHandle handle;
-  if (!TakeArrayFromImage(cursor, &handle, stride)) {
-    ok_ = false;
+  // A failed take leaves the cursor where it was.
+  const uint8_t* start = pos_;
+  int32_t bytes = I32();
+  if (!ok()) return {};
+  if (bytes == 0) return {};
+  int32_t count = I32();
+  if (!Check(bytes > 0, "array size negative") || !Check(count > 0, "array count not positive") ||
+      !Check(bytes % count == 0, "array size not whole elements") ||
+      !Check(stride == 0 || bytes / count == stride, "array element size") ||
+      !Check(static_cast<size_t>(bytes) <= Remaining(), "array past the end")) {
+    pos_ = start;
     return {};
   }
-  pos_ = cursor.pos;
-  if (!handle) return {};
-  int32_t count = GetArrayCount(handle);
-  return RecordArray(handle, count, GetArrayBytes(handle) / count);
+  const uint8_t* elements = Bytes(static_cast<size_t>(bytes));
+  return RecordArray(elements, count, bytes / count);
 }
 
 StringPool SectionReader::Pool() {
-  if (!ok_) return {};
-  ImageCursor cursor{pos_, end_};
-  StringPool pool;
-  if (!TakePoolFromImage(cursor, &pool)) {
-    ok_ = false;
-    return {};
+  if (!ok()) return {};
+  ImageArray<int32_t> offsets = Array<int32_t>();
+  RecordArray characters = Records(1);
+  if (!ok()) return {};
+  int32_t previous = 0;
+  for (int32_t i = 0; i < offsets.size(); ++i) {
+    int32_t offset = offsets[i];
+    if (!Check(i > 0 || offset == 0, "pool offsets not from 0") ||
+        !Check(offset >= previous, "pool offsets going down"))
+      return {};
+    previous = offset;
   }
-  pos_ = cursor.pos;
+  if (!Check(previous <= characters.bytes(), "pool offsets past the characters")) return {};
+  StringPool pool;
+  pool.offsets = offsets.handle();
+  pool.characters = characters.handle();
   return pool;
 }
 
 bool SectionReader::CanHold(uint64_t n, uint64_t minBytes) {
-  if (!ok_) return false;
+  if (!ok()) return false;
   if (minBytes == 0) minBytes = 1;
-  if (n > Remaining() / minBytes) ok_ = false;
-  return ok_;
+  return Check(n <= Remaining() / minBytes, "count larger than the image");
 }
 
 std::vector<StringPool> SectionReader::Pools(uint32_t n) {
   std::vector<StringPool> pools;
   if (!CanHold(n, 8)) return pools;
   pools.reserve(n);
-  for (uint32_t i = 0; i < n && ok_; ++i) pools.push_back(Pool());
-  if (!ok_) pools.clear();
+  for (uint32_t i = 0; i < n && ok(); ++i) pools.push_back(Pool());
+  if (!ok()) pools.clear();
   return pools;
 }
 
@@ -109,8 +125,8 @@ std::vector<RecordArray> SectionReader::ArrayList(int32_t stride) {
   uint32_t n = U32();
   if (!CanHold(n, 4)) return list;
   list.reserve(n);
-  for (uint32_t i = 0; i < n && ok_; ++i) list.push_back(Records(stride));
-  if (!ok_) list.clear();
+  for (uint32_t i = 0; i < n && ok(); ++i) list.push_back(Records(stride));
+  if (!ok()) list.clear();
   return list;
 }
 

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "core/byte_order.h"
-#include "core/image_reader.h"
 #include "core/string_pool.h"
+#include "format/section_reader.h"
 #include "load/file_image.h"
 #include "load/load_timetables.h"
 #include "load/loaded_set.h"
@@ -140,9 +140,9 @@ bool ReadTimetableFileHeader(std::string const& path, char language, int decorat
   if (!AppendStoredArray(file, size, &offset, stored) ||
       !AppendStoredArray(file, size, &offset, stored))
     return false;
-  ImageCursor cursor{stored.data(), stored.data() + stored.size()};
-  StringPool names;
-  if (!TakePoolFromImage(cursor, &names)) return false;
+  SectionReader r(stored.data(), stored.data() + stored.size());
+  StringPool names = r.Pool();
+  if (!r.ok()) return false;
 
   info->path = path;
   info->id = LoadLE<uint32_t>(head + kHeaderIdOffset);

@@ -10,6 +10,7 @@
 
 #include "format/fare_layout.h"
 #include "format/file_signatures.h"
+#include "format/range_checks.h"
 #include "format/section_reader.h"
 #include "frame/error_codes.h"
 #include "load/file_image.h"
@@ -33,24 +34,6 @@ bool HasExtensionSignature(const uint8_t* bytes, size_t size) {
          std::memcmp(bytes, kExtensionSignature.data(), kExtensionSignatureCompared) == 0;
 }
 
-// Monotone offsets of at least n + 1 entries, none above limit.
-bool IndexRanges(const ImageArray<int32_t>& offsets, int64_t n, int64_t limit) {
-  if (offsets.size() < n + 1) return false;
-  int32_t previous = 0;
-  for (int32_t i = 0; i < offsets.size(); ++i) {
-    if (offsets[i] < previous || offsets[i] > limit) return false;
-    previous = offsets[i];
-  }
-  return true;
-}
-
-bool ValuesBelow(const ImageArray<int32_t>& values, int64_t limit, bool negativeAllowed) {
-  for (int32_t i = 0; i < values.size(); ++i) {
-    if (values[i] >= limit || (!negativeAllowed && values[i] < 0)) return false;
-  }
-  return true;
-}
-
 // The stations of the timetable in ascending key order, for the merge walks
 // of the GIS and QMap indexes. Empty without keys or their order.
 bool HasKeyOrder(const TimetableRecord& t) {
@@ -60,10 +43,11 @@ bool HasKeyOrder(const TimetableRecord& t) {
 // --- Fares -----------------------------------------------------------------
 
 bool TakeFares(SectionReader& r, FareData& fares) {
+  r.Section("fares");
   const uint8_t* start = r.Bytes(2);
   if (!start) return false;
   uint16_t length = LoadLE<uint16_t>(start);
-  if (!r.Check(length >= 5)) return false;
+  if (!r.Check(length >= 5, "header length")) return false;
   r.Skip(length - 2u);
   if (!r.ok()) return false;
   std::memcpy(fares.Header.data(), start, std::min<size_t>(length, fares.Header.size()));
@@ -128,8 +112,8 @@ bool TakeFares(SectionReader& r, FareData& fares) {
     }
   }
   // The area values go with the key lists one to one.
-  return r.Check(fares.Arrays[kFareAreaArray].size() ==
-                 static_cast<int32_t>(fares.KeyLists.size()));
+  return r.Check(fares.Arrays[kFareAreaArray].size() == static_cast<int32_t>(fares.KeyLists.size()),
+                 "areas not one per key list");
 }
 
 // Every arc between two stations of one key list gets that list's area.
@@ -223,6 +207,7 @@ bool TakeGisLayer(SectionReader& r, const uint8_t* record, GisLayer* layer) {
 }
 
 bool TakeGis(SectionReader& r, GisData& gis) {
+  r.Section("GIS");
   const uint8_t* header = r.Bytes(kGisHeaderBytes);
   if (!header) return false;
   gis.Version = LoadLE<uint16_t>(header);
@@ -233,7 +218,7 @@ bool TakeGis(SectionReader& r, GisData& gis) {
     gis.NameIndex[static_cast<size_t>(i)] = LoadLE<uint32_t>(header + 13 + 4 * i);
   for (int i = 0; i < 4; ++i)
     gis.Extent[static_cast<size_t>(i)] = LoadLE<int32_t>(header + 33 + 4 * i);
-  if (!r.Check(gis.LanguageCount <= kGisMaxLanguages)) return false;
+  if (!r.Check(gis.LanguageCount <= kGisMaxLanguages, "language count")) return false;
 
   for (size_t k = 0; k < gis.LayerArrays.size(); ++k) {
     RecordArray layers = r.Records(kGisLayerBytes);
@@ -306,12 +291,14 @@ void SetUpGis(const TimetableRecord& t, GisData& gis) {
 // --- Station keys ----------------------------------------------------------
 
 bool TakeStationKeys(SectionReader& r, StationKeyData& keys) {
+  r.Section("station keys");
   keys.Count = r.U32();
   size_t groups = 1 + (keys.Count >= 1 ? 1 : 0) + (keys.Count >= 2 ? 1 : 0);
   for (size_t g = 0; g < groups; ++g) {
     std::array<ImageArray<int32_t>, 3> columns;
     for (ImageArray<int32_t>& column : columns) column = r.Array<int32_t>();
-    if (!r.Check(columns[1].size() == columns[0].size() && columns[2].size() == columns[0].size()))
+    if (!r.Check(columns[1].size() == columns[0].size() && columns[2].size() == columns[0].size(),
+                 "key columns of different lengths"))
       return false;
     keys.Groups.push_back(columns);
   }
@@ -321,6 +308,7 @@ bool TakeStationKeys(SectionReader& r, StationKeyData& keys) {
 // --- QMap ------------------------------------------------------------------
 
 bool TakeQMap(SectionReader& r, QMapData& q) {
+  r.Section("QMap");
   q.Version = r.U16();
   q.Held = r.U32();
   q.HeldArray = r.Records();
@@ -345,42 +333,38 @@ bool TakeQMap(SectionReader& r, QMapData& q) {
 
 // The QMap queries walk these tables without checks, so every range and
 // reference is checked once here.
-bool CheckQMap(const QMapData& q) {
+Refusal CheckQMap(const QMapData& q) {
   const int32_t rows = q.Coors.size();
   const int32_t arcs = q.Arcs.size();
   // A row of no station keeps its key negated, which this key cannot be.
   for (int32_t r = 0; r < rows; ++r)
-    if (q.Coors.Field<int32_t>(r, 0) == INT32_MIN) return false;
+    if (q.Coors.Field<int32_t>(r, 0) == INT32_MIN) return "coordinate key";
   const int32_t polylines = static_cast<int32_t>(q.Polylines.size());
-  if (!q.ArcIndex.empty()) {
-    // The last arc only closes the polyline range of the one before it.
-    if (!IndexRanges(q.ArcIndex, rows, arcs > 0 ? arcs - 1 : 0)) return false;
-  }
+  // The last arc only closes the polyline range of the one before it.
+  if (!Ranges(q.ArcIndex, static_cast<uint32_t>(rows), arcs > 0 ? arcs - 1 : 0)) return "arc index";
   int32_t previous = 0;
   for (int32_t a = 0; a < arcs; ++a) {
     int32_t target = q.Arcs.Field<int32_t>(a, 0);
     int32_t first = q.Arcs.Field<int32_t>(a, 10);
-    if (target < 0 || target >= rows) {
-      if (a + 1 < arcs) return false;  // the closing arc carries no target
-    }
-    if (first < previous || first > q.PolylineRefs.size()) return false;
+    // The closing arc carries no target.
+    if ((target < 0 || target >= rows) && a + 1 < arcs) return "arc target out of range";
+    if (first < previous || first > q.PolylineRefs.size()) return "arc polyline references";
     previous = first;
   }
-  if (!ValuesBelow(q.PolylineRefs, polylines, false)) return false;
-  if (!q.NeighbourIndex.empty()) {
-    if (!IndexRanges(q.NeighbourIndex, polylines, q.Neighbours.size())) return false;
-  }
-  if (!ValuesBelow(q.Neighbours, polylines, false)) return false;
+  if (!AllBelow(q.PolylineRefs, polylines)) return "polyline reference out of range";
+  if (!Ranges(q.NeighbourIndex, static_cast<uint32_t>(polylines), q.Neighbours.size()))
+    return "neighbour index";
+  if (!AllBelow(q.Neighbours, polylines)) return "neighbour out of range";
   if (q.Version >= 1) {
     const int32_t nodes = q.Nodes.size();
-    if (!q.NodeCoor.empty() && q.NodeCoor.size() != nodes) return false;
-    if (!ValuesBelow(q.NodeCoor, rows, true)) return false;
-    if (!q.EdgeIndex.empty() && !IndexRanges(q.EdgeIndex, nodes, q.EdgeTargets.size()))
-      return false;
-    if (!ValuesBelow(q.EdgeTargets, nodes, false)) return false;
-    if (q.EdgeLengths.size() != q.EdgeTargets.size()) return false;
+    if (!PerItem(q.NodeCoor, static_cast<uint32_t>(nodes))) return "node coordinates";
+    if (!NoneOrBelow(q.NodeCoor, rows)) return "node coordinate out of range";
+    if (!Ranges(q.EdgeIndex, static_cast<uint32_t>(nodes), q.EdgeTargets.size()))
+      return "edge index";
+    if (!AllBelow(q.EdgeTargets, nodes)) return "edge target out of range";
+    if (q.EdgeLengths.size() != q.EdgeTargets.size()) return "edge lengths";
   }
-  return true;
+  return nullptr;
 }
 
 void SetUpQMap(const TimetableRecord& t, QMapData& q) {
@@ -423,20 +407,30 @@ void Attach(TimetableRecord& t, std::unique_ptr<Data>& slot, std::unique_ptr<Dat
   slot = std::move(data);
 }
 
+// Null when the file was taken, else why it was refused. setUp returns null
+// or the check that refused what was taken.
 template <class Data, class Take, class SetUp>
-bool TakeExtension(TimetableRecord& t, ExtensionFile file, std::unique_ptr<Data>& slot, Take take,
-                   SetUp setUp) {
+std::string TakeExtension(TimetableRecord& t, ExtensionFile file, std::unique_ptr<Data>& slot,
+                          Take take, SetUp setUp) {
   auto data = std::make_unique<Data>();
   data->File = std::move(file);
   const uint8_t* image = data->File.Image.get();
   size_t size = static_cast<size_t>(data->File.Image.bytes());
   SectionReader r(image, image + size);
+  r.Section("frame");
   r.LimitTo(size - kExtensionCrcBytes);
   r.Skip(kExtensionFrameBytes);
-  if (!take(r, *data) || !r.ok()) return false;
-  if (!setUp(t, *data)) return false;
+  take(r, *data);
+  if (!r.ok()) return r.RefusalText();
+  if (Refusal why = setUp(t, *data)) return why;
   Attach(t, slot, std::move(data));
-  return true;
+  return {};
+}
+
+// ErrExtensionHeader, naming why for a caller that asked.
+int Refuse(const ExtensionReadOptions& options, const std::string& why) {
+  if (options.refusal) *options.refusal = why;
+  return ErrExtensionHeader;
 }
 
 enum class FrameVerdict { kTake, kIgnore, kBadSignature };
@@ -469,41 +463,42 @@ int TakeExtensionImage(TimetableRecord& t, uint32_t type, ExtensionFile extensio
   size_t size = static_cast<size_t>(extension.Image.bytes());
   if (size < kExtensionFrameBytes + kExtensionCrcBytes ||
       !HasExtensionSignature(extension.Image.get(), size))
-    return ErrExtensionHeader;
+    return Refuse(options, "frame or signature");
   if (RaiseLoadEvent(options.callback, LoadEvExtRead,
                      reinterpret_cast<intptr_t>(extension.Image.get())) == kLoadAnswerSkip)
     return 0;
-  bool taken = false;
+  std::string refused;
   switch (type) {
     case ExtFares:
-      taken = TakeExtension(t, std::move(extension), t.Fares, TakeFares,
-                            [](const TimetableRecord& tt, FareData& fares) {
-                              MarkFareArcs(tt, fares);
-                              MarkFareOwners(tt, fares);
-                              return true;
-                            });
+      refused = TakeExtension(t, std::move(extension), t.Fares, TakeFares,
+                              [](const TimetableRecord& tt, FareData& fares) -> Refusal {
+                                MarkFareArcs(tt, fares);
+                                MarkFareOwners(tt, fares);
+                                return nullptr;
+                              });
       break;
     case ExtGis:
-      taken = TakeExtension(t, std::move(extension), t.Gis, TakeGis,
-                            [](const TimetableRecord& tt, GisData& gis) {
-                              SetUpGis(tt, gis);
-                              return true;
-                            });
+      refused = TakeExtension(t, std::move(extension), t.Gis, TakeGis,
+                              [](const TimetableRecord& tt, GisData& gis) -> Refusal {
+                                SetUpGis(tt, gis);
+                                return nullptr;
+                              });
       break;
     case ExtStationKeys:
-      taken = TakeExtension(t, std::move(extension), t.StationKeyExt, TakeStationKeys,
-                            [](const TimetableRecord&, StationKeyData&) { return true; });
+      refused =
+          TakeExtension(t, std::move(extension), t.StationKeyExt, TakeStationKeys,
+                        [](const TimetableRecord&, StationKeyData&) -> Refusal { return nullptr; });
       break;
     case ExtQMap:
-      taken = TakeExtension(t, std::move(extension), t.QMap, TakeQMap,
-                            [](const TimetableRecord& tt, QMapData& q) {
-                              if (!CheckQMap(q)) return false;
-                              SetUpQMap(tt, q);
-                              return true;
-                            });
+      refused = TakeExtension(t, std::move(extension), t.QMap, TakeQMap,
+                              [](const TimetableRecord& tt, QMapData& q) -> Refusal {
+                                if (Refusal why = CheckQMap(q)) return why;
+                                SetUpQMap(tt, q);
+                                return nullptr;
+                              });
       break;
   }
-  if (!taken) return ErrExtensionHeader;
+  if (!refused.empty()) return Refuse(options, refused);
   RaiseLoadEvent(options.callback, LoadEvExtDone, options.setCount);
   *attached = true;
   return 0;
@@ -524,12 +519,12 @@ int ReadExtensionFile(TimetableRecord* record, const char* path,
   FrameVerdict verdict = CheckFrame(frame, got, *record, path, options, &type, &progress);
   if (verdict != FrameVerdict::kTake) {
     std::fclose(file);
-    return verdict == FrameVerdict::kBadSignature ? ErrExtensionHeader : 0;
+    return verdict == FrameVerdict::kBadSignature ? Refuse(options, "frame or signature") : 0;
   }
   ExtensionFile extension;
   bool read = ReadFileImage(file, progress, options.callback, &extension.Image);
   std::fclose(file);
-  if (!read) return ErrExtensionHeader;
+  if (!read) return Refuse(options, "not read");
   extension.Path = path;
   return TakeExtensionImage(*record, type, std::move(extension), options, attached);
 }
@@ -542,8 +537,8 @@ int ReadExtensionBytes(TimetableRecord* record, const char* path, const void* da
   bool progress = false;
   FrameVerdict verdict = CheckFrame(bytes, size, *record, path, options, &type, &progress);
   if (verdict != FrameVerdict::kTake)
-    return verdict == FrameVerdict::kBadSignature ? ErrExtensionHeader : 0;
-  if (size > INT32_MAX) return ErrExtensionHeader;
+    return verdict == FrameVerdict::kBadSignature ? Refuse(options, "frame or signature") : 0;
+  if (size > INT32_MAX) return Refuse(options, "image size");
   ExtensionFile extension;
   AllocArrayRaw(extension.Image.address(), static_cast<int32_t>(size), 1);
   std::memcpy(extension.Image.get(), bytes, size);

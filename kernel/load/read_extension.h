@@ -9,6 +9,7 @@
 // damaged body gives ErrExtensionHeader; a path too long for the system
 // ErrOpenDataFile. Nothing of a refused file stays in the record.
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "load/load_events.h"
@@ -36,6 +37,8 @@ struct ExtensionReadOptions {
   uint32_t skipTypes = 0;
   // The value of event 9: the number of timetables in the loaded set.
   intptr_t setCount = 0;
+  // When given, names the check that refused a damaged file (qodump, tests).
+  std::string* refusal = nullptr;
 };
 
 int ReadExtensionFile(TimetableRecord* record, const char* path,

@@ -37,6 +37,7 @@ void TakePackedNumbers(SectionReader& r, PackedNumberTable* table) {
 }
 
 void TakeVirtLists(SectionReader& r, TimetableRecord& t) {
+  r.Section("virtual lists");
   t.VirtListCount = r.U32();
   if (!r.CanHold(t.VirtListCount, kVirtListMinBytes + 8ull * t.LanguageCount)) return;
   t.VirtLists.reserve(t.VirtListCount);
@@ -45,7 +46,7 @@ void TakeVirtLists(SectionReader& r, TimetableRecord& t) {
     uint32_t type = r.U32();
     uint32_t items = r.U32();
     list.DefaultItemKind = r.U8();
-    if (!r.Check(type <= INT32_MAX && items <= INT32_MAX)) return;
+    if (!r.Check(type <= INT32_MAX && items <= INT32_MAX, "list type or item count")) return;
     list.StoredType = static_cast<int32_t>(type);
     list.ItemCount = static_cast<int32_t>(items);
     // Types 4 to 999 are local to a timetable; the renumbering makes them
@@ -67,8 +68,9 @@ void TakeVirtLists(SectionReader& r, TimetableRecord& t) {
 }
 
 void TakeStations(SectionReader& r, TimetableRecord& t) {
+  r.Section("stations");
   t.StationCount = r.U32();
-  if (!r.Check(t.StationCount <= kMaxStations)) return;
+  if (!r.Check(t.StationCount <= kMaxStations, "station count")) return;
   t.StationNames = r.Pool();
   t.StationKeys = r.Array<int32_t>();
   t.StationsByKey = r.Array<uint16_t>();
@@ -81,13 +83,14 @@ void TakeStations(SectionReader& r, TimetableRecord& t) {
   if (shifts.stride() == 2) {
     t.StationTimeShifts = shifts.As<int16_t>();
   } else if (shifts.stride() == 4) {
-    if (!r.Check(static_cast<uint32_t>(shifts.size()) == t.StationCount)) return;
+    if (!r.Check(static_cast<uint32_t>(shifts.size()) == t.StationCount, "time-shift lists"))
+      return;
     if (!r.CanHold(t.StationCount, 4)) return;
     t.StationShiftLists.reserve(t.StationCount);
     for (uint32_t s = 0; s < t.StationCount && r.ok(); ++s)
       t.StationShiftLists.push_back(r.Records(6));
   } else if (!shifts.empty()) {
-    r.Fail();
+    r.Fail("time-shift element size");
   }
   t.StationTypes = r.Array<uint16_t>();
   t.StationRegions = r.Array<int16_t>();
@@ -111,9 +114,10 @@ void TakeStations(SectionReader& r, TimetableRecord& t) {
 
 void TakeTrains(SectionReader& r, TimetableRecord& t) {
   const uint32_t n = t.LanguageCount;
+  r.Section("trains");
   t.TrainCount = r.U32();
   t.MaxTrainStops = r.U32();
-  if (!r.Check(t.TrainCount <= kMaxTrains)) return;
+  if (!r.Check(t.TrainCount <= kMaxTrains, "train count")) return;
   t.TrainStopOffsets = r.Array<uint32_t>();
   t.TrainStopData = r.Records(4);
   TakePackedNumbers(r, &t.MainNumbers);
@@ -156,6 +160,7 @@ void TakeTrains(SectionReader& r, TimetableRecord& t) {
 }
 
 void TakeCalendarAndSearch(SectionReader& r, TimetableRecord& t) {
+  r.Section("calendar and search");
   uint32_t days = r.U32();
   if (!r.CanHold(days, 4)) return;
   t.RunningDayCalendar.reserve(days);
@@ -172,6 +177,7 @@ void TakeCalendarAndSearch(SectionReader& r, TimetableRecord& t) {
 void TakeVersionSections(SectionReader& r, TimetableRecord& t) {
   const uint32_t v = t.FormatVersion;
   const uint32_t n = t.LanguageCount;
+  r.Section("version sections");
   if (v >= 1)
     for (uint32_t& value : t.Version1SearchDefaults) value = r.U32();
   if (v >= 2) {
@@ -338,18 +344,20 @@ int ReadTimetableImage(const char* path, bool progress, LoadCallback callback,
   return 0;
 }
 
-int TakeTimetableSections(TimetableRecord* record) {
+int TakeTimetableSections(TimetableRecord* record, std::string* refusal) {
   TimetableRecord& t = *record;
   const uint8_t* image = t.ImageBytes();
   size_t size = static_cast<size_t>(t.ImageSize());
-  auto refuse = [&]() {
+  auto refuse = [&](const std::string& why) {
+    if (refusal) *refusal = why;
     *record = TimetableRecord();
     return static_cast<int>(ErrDataFileHeader);
   };
-  if (!image || size < kHeaderFixedBytes + kTrailerBytes || !HasTimetableSignature(image, size))
-    return refuse();
+  if (!image || size < kHeaderFixedBytes + kTrailerBytes) return refuse("shorter than a header");
+  if (!HasTimetableSignature(image, size)) return refuse("signature");
 
   SectionReader r(image, image + size);
+  r.Section("header");
   r.LimitTo(size - kTrailerBytes);
   r.Skip(kTimetableSignatureSize);
   t.TimetableId = r.U32();
@@ -363,11 +371,12 @@ int TakeTimetableSections(TimetableRecord* record) {
   t.FirstDay = r.U32();
   t.LastDay = r.U32();
   t.LanguageCount = r.U32();
-  if (!r.Check(t.FormatVersion <= kMaxFormatVersion)) return refuse();
+  r.Check(t.FormatVersion <= kMaxFormatVersion, "format version");
   const uint8_t* letters = r.Bytes(t.LanguageCount);
-  if (!letters) return refuse();
+  if (!letters) return refuse(r.RefusalText());
   t.LanguageLetters.assign(reinterpret_cast<const char*>(letters), t.LanguageCount);
 
+  r.Section("names");
   t.NamePool = r.Pool();
   t.DescriptionPool = r.Pool();
   t.ExtensionNames = r.Pool();
@@ -375,32 +384,41 @@ int TakeTimetableSections(TimetableRecord* record) {
   if (const uint8_t* code = r.Bytes(8)) std::memcpy(t.TimetableCode.data(), code, 8);
   TakeStations(r, t);
   TakeVirtLists(r, t);
+  r.Section("station names");
   t.StationNamePools = r.Pools(t.LanguageCount);
   TakeTrains(r, t);
   TakeCalendarAndSearch(r, t);
   TakeVersionSections(r, t);
-  if (!r.ok()) return refuse();
+  if (!r.ok()) return refuse(r.RefusalText());
 
   t.BodyEnd = static_cast<uint32_t>(r.Offset());
-  if (!CheckBodyEnd(t, r.Offset())) return refuse();
-  if (!CheckTimetableReferences(t)) return refuse();
+  if (!CheckBodyEnd(t, r.Offset())) return refuse("body end or description block");
+  if (Refusal why = CheckTimetableReferences(t)) return refuse(why);
   SetUpDerived(t);
   return 0;
 }
 
-int ReadTimetableFile(const char* path, LoadCallback callback, TimetableRecord* record) {
+int ReadTimetableFile(const char* path, LoadCallback callback, TimetableRecord* record,
+                      std::string* refusal) {
   int error = ReadTimetableImage(path, false, callback, record);
-  if (error) return error;
-  return TakeTimetableSections(record);
+  if (error) {
+    if (refusal) *refusal = error == ErrOpenDataFile ? "not opened" : "not read or signature";
+    return error;
+  }
+  return TakeTimetableSections(record, refusal);
 }
 
-int ReadTimetableBytes(const void* data, size_t size, TimetableRecord* record) {
-  if (size == 0 || size > INT32_MAX) return ErrDataFileHeader;
+int ReadTimetableBytes(const void* data, size_t size, TimetableRecord* record,
+                       std::string* refusal) {
+  if (size == 0 || size > INT32_MAX) {
+    if (refusal) *refusal = "image size";
+    return ErrDataFileHeader;
+  }
   OwnedArray image;
   AllocArrayRaw(image.address(), static_cast<int32_t>(size), 1);
   std::memcpy(image.get(), data, size);
   record->Image = std::move(image);
-  return TakeTimetableSections(record);
+  return TakeTimetableSections(record, refusal);
 }
 
 bool ReadDescriptionBlock(const TimetableRecord& record, std::string_view* text, uint32_t* value) {

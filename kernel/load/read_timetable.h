@@ -5,6 +5,7 @@
 // kernel's last error. The loading steps around them (the duplicate test,
 // events 0 to 5, the set) belong to the loader.
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "load/load_events.h"
@@ -33,15 +34,18 @@ int ReadTimetableImage(const char* path, bool progress, LoadCallback callback,
 // Takes the header and every section from record->Image, checks every size,
 // offset and stored index once, and sets up what is derived at load. On
 // failure the record is emptied (its image freed too) and ErrDataFileHeader
-// returned.
-int TakeTimetableSections(TimetableRecord* record);
+// returned; `refusal` (when given) then names the check that refused the
+// file, for qodump and the tests.
+int TakeTimetableSections(TimetableRecord* record, std::string* refusal = nullptr);
 
 // Both steps; the convenience for tools and tests.
-int ReadTimetableFile(const char* path, LoadCallback callback, TimetableRecord* record);
+int ReadTimetableFile(const char* path, LoadCallback callback, TimetableRecord* record,
+                      std::string* refusal = nullptr);
 
 // The same for an image already in memory (tools, fuzzing): the bytes are
 // copied into record->Image, FilePath is left empty.
-int ReadTimetableBytes(const void* data, size_t size, TimetableRecord* record);
+int ReadTimetableBytes(const void* data, size_t size, TimetableRecord* record,
+                       std::string* refusal = nullptr);
 
 // The description block of a version 2+ file: its text (at most 99
 // characters) and the u32 after it. False when the file has none or it does

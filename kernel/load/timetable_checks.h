@@ -6,11 +6,13 @@
 // queries index the arrays without checking again.
 #include <cstdint>
 
+#include "format/range_checks.h"
 #include "load/timetable_record.h"
 
 namespace qo {
 
-bool CheckTimetableReferences(const TimetableRecord& record);
+// Null when the record passes, else the name of the check that refused it.
+Refusal CheckTimetableReferences(const TimetableRecord& record);
 
 // A printf format with exactly one conversion, of the integer kind (d i u x
 // X o) or of the text kind (s), and nothing else but text and "%%". Flags,

@@ -160,32 +160,40 @@ bool IsExtensionFile(const char* path) {
   return is;
 }
 
+// " (what refused it)" after an error, when the reader named it.
+std::string Because(const std::string& refusal) {
+  return refusal.empty() ? std::string() : " (" + refusal + ")";
+}
+
 int Dump(const char* path) {
   std::printf("%s\n", path);
   TimetableRecord t;
+  std::string refusal;
   qo::ExtensionReadOptions options;
+  options.refusal = &refusal;
   bool attached = false;
   if (IsExtensionFile(path)) {
     int error = qo::ReadExtensionFile(&t, path, options, &attached);
     if (error || !attached) {
-      std::printf("  not read: error %d\n", error);
+      std::printf("  not read: error %d%s\n", error, Because(refusal).c_str());
       return 1;
     }
     PrintExtensions(t);
     return 0;
   }
-  int error = qo::ReadTimetableFile(path, nullptr, &t);
+  int error = qo::ReadTimetableFile(path, nullptr, &t, &refusal);
   if (error) {
-    std::printf("  not read: error %d\n", error);
+    std::printf("  not read: error %d%s\n", error, Because(refusal).c_str());
     return 1;
   }
   PrintTimetable(t);
   for (int32_t i = 0; i < qo::GetPoolCount(t.ExtensionNames); ++i) {
     std::string name = ResolveExtension(path, std::string(qo::PoolString(t.ExtensionNames, i)));
+    refusal.clear();
     int extError = qo::ReadExtensionFile(&t, name.c_str(), options, &attached);
     std::printf("  extension %s: %s\n", Utf8(name).c_str(),
                 attached   ? "attached"
-                : extError ? "refused"
+                : extError ? ("refused" + Because(refusal)).c_str()
                            : "not attached");
   }
   PrintExtensions(t);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/image_reader.h"
+#include "format/section_reader.h"
 
 namespace qo {
 namespace {
@@ -36,8 +36,9 @@ struct PoolImage {
   explicit PoolImage(std::vector<int32_t> offsets, const std::string& chars) {
     PutIntArray(bytes, offsets);
     PutChars(bytes, chars);
-    ImageCursor cursor{bytes.data(), bytes.data() + bytes.size()};
-    ok = TakePoolFromImage(cursor, &pool) && cursor.pos == cursor.end;
+    SectionReader r(bytes.data(), bytes.data() + bytes.size());
+    pool = r.Pool();
+    ok = r.ok() && r.Remaining() == 0;
   }
   bool ok = false;
 };
@@ -90,82 +91,82 @@ TEST(StringPool, MalformedPoolsAreRefused) {
   for (const Case& c : cases) EXPECT_FALSE(PoolImage(c.offsets, c.chars).ok) << c.what;
 }
 
-TEST(ImageReader, ArraysAreTakenInPlace) {
+TEST(SectionReader, ArraysAreTakenInPlace) {
   std::vector<uint8_t> bytes;
   PutI32(bytes, 0);              // empty array: a lone 0
   PutIntArray(bytes, {10, 20});  // 8 + 8 bytes
-  ImageCursor cursor{bytes.data(), bytes.data() + bytes.size()};
-  ConstArrayHandle a = reinterpret_cast<ConstArrayHandle>(1);
-  ASSERT_TRUE(TakeArrayFromImage(cursor, &a));
-  EXPECT_EQ(a, nullptr);
-  EXPECT_EQ(cursor.pos, bytes.data() + 4);
-  ASSERT_TRUE(TakeArrayFromImage(cursor, &a, 4));
-  EXPECT_EQ(a, bytes.data() + 12);
-  EXPECT_EQ(cursor.pos, bytes.data() + 4 + 8 + 8);
-  EXPECT_EQ(ArrayAt<int32_t>(a, 1), 20);
+  SectionReader r(bytes.data(), bytes.data() + bytes.size());
+  EXPECT_TRUE(r.Records().empty());
+  EXPECT_EQ(r.Offset(), 4u);
+  ImageArray<int32_t> a = r.Array<int32_t>();
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(a.handle(), bytes.data() + 12);
+  EXPECT_EQ(r.Remaining(), 0u);
+  EXPECT_EQ(a[1], 20);
 }
 
-TEST(ImageReader, TakesNeverPassTheEnd) {
+// Every malformed shape fails the reader, names why, and leaves every take
+// after it empty.
+TEST(SectionReader, TakesNeverPassTheEndAndNameWhy) {
   std::vector<uint8_t> whole;
   PutIntArray(whole, {1, 2, 3});
-  // Every truncation of a valid array fails and leaves the cursor alone.
   for (size_t length = 0; length < whole.size(); ++length) {
     std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<long>(length));
-    ImageCursor cursor{cut.data(), cut.data() + cut.size()};
-    const uint8_t* start = cursor.pos;
-    ConstArrayHandle a;
-    EXPECT_FALSE(TakeArrayFromImage(cursor, &a)) << length;
-    EXPECT_EQ(cursor.pos, start);
+    SectionReader r(cut.data(), cut.data() + cut.size());
+    r.Section("cut");
+    EXPECT_TRUE(r.Records().empty());
+    EXPECT_FALSE(r.ok()) << length;
+    EXPECT_EQ(r.RefusalText(), length < 8 ? "cut: past the end" : "cut: array past the end");
   }
   struct Case {
-    const char* what;
-    int32_t bytes, count, expectedSize;
+    int32_t bytes, count, stride;
+    const char* why;
   } cases[] = {
-      {"size without count", 4, 0, 0},
-      {"negative size", -4, 1, 0},
-      {"size not a multiple of the count", 6, 4, 0},
-      {"absurd size", 0x7FFFFFF0, 1, 0},
-      {"unexpected element size", 4, 2, 4},
+      {4, 0, 0, "array count not positive"},
+      {-4, 1, 0, "array size negative"},
+      {6, 4, 0, "array size not whole elements"},
+      {0x7FFFFFF0, 1, 0, "array past the end"},
+      {4, 2, 4, "array element size"},
   };
   for (const Case& c : cases) {
     std::vector<uint8_t> bytes;
     PutI32(bytes, c.bytes);
     PutI32(bytes, c.count);
     bytes.resize(bytes.size() + 8);
-    ImageCursor cursor{bytes.data(), bytes.data() + bytes.size()};
-    ConstArrayHandle a;
-    EXPECT_FALSE(TakeArrayFromImage(cursor, &a, c.expectedSize)) << c.what;
+    SectionReader r(bytes.data(), bytes.data() + bytes.size());
+    EXPECT_TRUE(r.Records(c.stride).empty());
+    EXPECT_EQ(r.RefusalText(), c.why);
+    EXPECT_EQ(r.U32(), 0u);  // nothing is taken after a failure
   }
 }
 
-TEST(ImageReader, ArrayListsAndTexts) {
+TEST(SectionReader, ArrayListsAndTexts) {
   std::vector<uint8_t> bytes;
   PutI32(bytes, 2);
   PutIntArray(bytes, {5});
   PutI32(bytes, 0);
   const char text[] = "Praha";
   bytes.insert(bytes.end(), text, text + sizeof text);
-  ImageCursor cursor{bytes.data(), bytes.data() + bytes.size()};
-  ArrayHandle list = nullptr;
-  ASSERT_TRUE(TakeArrayListFromImage(cursor, &list));
-  ASSERT_EQ(GetArrayCount(list), 2);
-  EXPECT_EQ(ArrayAt<int32_t>(ArrayAt<ConstArrayHandle>(list, 0), 0), 5);
-  EXPECT_EQ(ArrayAt<ConstArrayHandle>(list, 1), nullptr);
-  FreeArray(&list);
-  const char* taken;
-  ASSERT_TRUE(TakeCString(cursor, &taken));
-  EXPECT_STREQ(taken, "Praha");
-  EXPECT_EQ(cursor.pos, cursor.end);
+  SectionReader r(bytes.data(), bytes.data() + bytes.size());
+  std::vector<RecordArray> list = r.ArrayList(4);
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list[0].As<int32_t>()[0], 5);
+  EXPECT_TRUE(list[1].empty());
+  EXPECT_EQ(r.CString(), "Praha");
+  EXPECT_EQ(r.Remaining(), 0u);
+  EXPECT_TRUE(r.ok());
 
   // A text without its NUL and a list count larger than the image are refused.
   std::vector<uint8_t> open = {'a', 'b'};
-  ImageCursor c1{open.data(), open.data() + open.size()};
-  EXPECT_FALSE(TakeCString(c1, &taken));
+  SectionReader r1(open.data(), open.data() + open.size());
+  r1.CString();
+  EXPECT_EQ(r1.RefusalText(), "text without its end");
   std::vector<uint8_t> many;
   PutI32(many, 1000);
   PutI32(many, 0);
-  ImageCursor c2{many.data(), many.data() + many.size()};
-  EXPECT_FALSE(TakeArrayListFromImage(c2, &list));
+  SectionReader r2(many.data(), many.data() + many.size());
+  EXPECT_TRUE(r2.ArrayList().empty());
+  EXPECT_EQ(r2.RefusalText(), "count larger than the image");
 }
 
 }  // namespace

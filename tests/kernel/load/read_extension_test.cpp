@@ -43,12 +43,16 @@ class ReadExtension : public ::testing::Test {
   }
 
   int Read(const std::vector<uint8_t>& bytes, bool* attached, uint32_t skipTypes = 0) {
-    ExtensionReadOptions options{
-        .callback = EventLog::Callback, .skipTypes = skipTypes, .setCount = 3};
+    ExtensionReadOptions options{.callback = EventLog::Callback,
+                                 .skipTypes = skipTypes,
+                                 .setCount = 3,
+                                 .refusal = &refusal_};
+    refusal_.clear();
     return ReadExtensionBytes(&record_, "x.ext", bytes.data(), bytes.size(), options, attached);
   }
 
   TimetableRecord record_;  // id 1, stations keyed 5457076 + 10 * i
+  std::string refusal_;     // why the last read was refused
 };
 
 TEST_F(ReadExtension, OwnerAndTypeDecideSilently) {
@@ -143,6 +147,7 @@ TEST_F(ReadExtension, BadSignatureTruncationAndAbsurdSizesAreError25) {
     w::WrittenFile file = w::WriteExtension({.type = type, .station_key_sets = 2});
     bool attached = true;
     EXPECT_EQ(Read(w::BreakSignature(file), &attached), ErrExtensionHeader);
+    EXPECT_EQ(refusal_, "frame or signature");
     for (const w::Mark& section : file.sections) {
       if (section.name == "Header" || section.name == "Frame") continue;
       for (bool reseal : {true, false}) {
@@ -155,6 +160,7 @@ TEST_F(ReadExtension, BadSignatureTruncationAndAbsurdSizesAreError25) {
     for (const w::Mark& array : file.arrays) {
       EXPECT_EQ(Read(w::PatchU32(file, array.offset, 0x7FFFFFF0), &attached), ErrExtensionHeader)
           << static_cast<int>(type) << " " << array.name;
+      EXPECT_FALSE(refusal_.empty());
       // Cut right before the array, with a fresh CRC after the cut.
       std::vector<uint8_t> cut(file.bytes.begin(), file.bytes.begin() + array.offset);
       cut.insert(cut.end(), kExtensionCrcBytes, 0);
@@ -214,6 +220,7 @@ TEST_F(ReadExtension, QMapCoordinateIndex) {
 
   record_.QMap.reset();
   EXPECT_EQ(Read(WithBody(ExtensionType::kQMap, QMapBody(9)), &attached), ErrExtensionHeader);
+  EXPECT_EQ(refusal_, "arc target out of range");
   EXPECT_FALSE(record_.QMap);
 }
 

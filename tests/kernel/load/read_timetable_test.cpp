@@ -184,9 +184,11 @@ TEST(ReadTimetable, ProgressInTenthsWhenAsked) {
   std::remove(path.c_str());
 }
 
-// Damage the reader must refuse with error 2, leaving nothing taken.
+// Damage the reader must refuse with error 2, leaving nothing taken, and
+// the check that refuses it.
 struct Damage {
   const char* name;
+  const char* refusal;
   std::function<std::vector<uint8_t>(const w::WrittenFile&)> apply;
 };
 
@@ -195,33 +197,35 @@ size_t Element(const w::WrittenFile& f, const char* array, size_t byteInData) {
 }
 
 const Damage kDamages[] = {
-    {"Signature", [](auto& f) { return w::BreakSignature(f); }},
-    {"VersionAbove23", [](auto& f) { return w::PatchU32(f, 70, 24); }},
-    {"LanguageCountAbsurd", [](auto& f) { return w::PatchU32(f, 100, 0x7FFFFFFF); }},
-    {"StationCountAbsurd",
+    {"Signature", "signature", [](auto& f) { return w::BreakSignature(f); }},
+    {"VersionAbove23", "header: format version", [](auto& f) { return w::PatchU32(f, 70, 24); }},
+    {"LanguageCountAbsurd", "header: past the end",
+     [](auto& f) { return w::PatchU32(f, 100, 0x7FFFFFFF); }},
+    {"StationCountAbsurd", "stations: station count",
      [](auto& f) { return w::PatchU32(f, f.SectionOffset("StationCount"), 0xFFFFFF); }},
-    {"StationCountOffByOne",
+    {"StationCountOffByOne", "station arrays not one per station",
      [](auto& f) { return w::PatchU32(f, f.SectionOffset("StationCount"), 5); }},
-    {"ArraySizeBeyondFile",
+    {"ArraySizeBeyondFile", "stations: array element size",
      [](auto& f) { return w::PatchU32(f, f.ArrayOffset("StationKeys"), 0x7FFFFFF0); }},
-    {"ArraySizeNegative",
+    {"ArraySizeNegative", "stations: array size negative",
      [](auto& f) { return w::PatchU32(f, f.ArrayOffset("StationKeys"), 0x80000000); }},
-    {"CountZeroWithBytes",
+    {"CountZeroWithBytes", "stations: array count not positive",
      [](auto& f) { return w::PatchU32(f, f.ArrayOffset("StationKeys") + 4, 0); }},
-    {"SizeNotMultipleOfCount",
+    {"SizeNotMultipleOfCount", "stations: array size not whole elements",
      [](auto& f) { return w::PatchU32(f, f.ArrayOffset("StationKeys") + 4, 3); }},
-    {"WrongElementSize",
+    {"WrongElementSize", "stations: array element size",
      [](auto& f) { return w::PatchU32(f, f.ArrayOffset("StationKeys") + 4, 8); }},
-    {"PoolOffsetPastCharacters",
+    {"PoolOffsetPastCharacters", "stations: pool offsets going down",
      [](auto& f) { return w::PatchU32(f, Element(f, "StationNames/offsets", 4), 0x7FFF); }},
-    {"StationByKeyOutOfRange",
+    {"StationByKeyOutOfRange", "station by key out of range",
      [](auto& f) { return w::PatchU8(f, Element(f, "StationsByKey", 1), 0x10); }},
-    {"StationByKeyEqualsCount",
+    {"StationByKeyEqualsCount", "station by key out of range",
      [](auto& f) { return w::PatchU8(f, Element(f, "StationsByKey", 2), 4); }},
-    {"RegionOutOfRange", [](auto& f) { return w::PatchU8(f, Element(f, "StationRegions", 0), 7); }},
-    {"EventOffsetsNotWholeEvents",
+    {"RegionOutOfRange", "station region out of range",
+     [](auto& f) { return w::PatchU8(f, Element(f, "StationRegions", 0), 7); }},
+    {"EventOffsetsNotWholeEvents", "station event offsets",
      [](auto& f) { return w::PatchU32(f, Element(f, "StationEventOffsets", 4), 7); }},
-    {"StationCountAboveEventOffsetsWithoutEvents",
+    {"StationCountAboveEventOffsetsWithoutEvents", "station arrays not one per station",
      [](auto&) {
        // Without stored events the event offsets are the only per-station
        // array whose last entry a check reads; it has to be read after its
@@ -230,33 +234,33 @@ const Damage kDamages[] = {
        const size_t at = f.SectionOffset("StationCount");
        return w::PatchU32(f, at, LoadLE<uint32_t>(f.bytes.data() + at) + 1);
      }},
-    {"EventTrainOutOfRange",
+    {"EventTrainOutOfRange", "station event train out of range",
      [](auto& f) { return w::PatchU8(f, Element(f, "StationEvents", 4), 0x7F); }},
-    {"ArcOffsetsPastArcs",
+    {"ArcOffsetsPastArcs", "arc offsets",
      [](auto& f) { return w::PatchU32(f, Element(f, "ArcOffsets", 4), 100); }},
-    {"ArcStationOutOfRange",
+    {"ArcStationOutOfRange", "arc stations",
      [](auto& f) { return w::PatchU8(f, Element(f, "ArcStations", 1), 0x10); }},
-    {"TransferStationOutOfRange",
+    {"TransferStationOutOfRange", "transfer stations",
      [](auto& f) { return w::PatchU8(f, Element(f, "TransferStations", 0), 9); }},
-    {"VirtualListCountAbsurd",
+    {"VirtualListCountAbsurd", "virtual lists: count larger than the image",
      [](auto& f) { return w::PatchU32(f, f.SectionOffset("VirtualLists"), 0xFFFFFFF); }},
-    {"ListItemStationOutOfRange",
+    {"ListItemStationOutOfRange", "virtual list station out of range",
      [](auto& f) { return w::PatchU8(f, Element(f, "VirtualList/0/stations", 1), 0x10); }},
-    {"ListRangesPastStations",
+    {"ListRangesPastStations", "virtual list station ranges",
      [](auto& f) { return w::PatchU32(f, Element(f, "VirtualList/0/ranges", 8), 50); }},
-    {"TrainCountAbsurd",
+    {"TrainCountAbsurd", "trains: train count",
      [](auto& f) { return w::PatchU32(f, f.SectionOffset("TrainCount"), 0x7FFFFFF0); }},
-    {"TrainCountOffByOne",
+    {"TrainCountOffByOne", "stop offsets fewer than trains",
      [](auto& f) { return w::PatchU32(f, f.SectionOffset("TrainCount"), 4); }},
-    {"MaxTrainStopsBelowLongest",
+    {"MaxTrainStopsBelowLongest", "longest train above MaxTrainStops",
      [](auto& f) { return w::PatchU32(f, f.SectionOffset("TrainCount") + 4, 3); }},
-    {"MaxTrainStopsAbsurd",
+    {"MaxTrainStopsAbsurd", "MaxTrainStops above the stop words",
      [](auto& f) { return w::PatchU32(f, f.SectionOffset("TrainCount") + 4, 0x40000000); }},
-    {"StopOffsetsPastData",
+    {"StopOffsetsPastData", "stop offsets",
      [](auto& f) { return w::PatchU32(f, Element(f, "TrainStops/offsets", 4), 0x10000); }},
-    {"StopOffsetInsideWord",
+    {"StopOffsetInsideWord", "stop offsets",
      [](auto& f) { return w::PatchU32(f, Element(f, "TrainStops/offsets", 4), 15); }},
-    {"PatternOnePastTheLast",
+    {"PatternOnePastTheLast", "stop pattern reference out of range",
      [](auto&) {
        // The trains that share a pattern name the one past the last, with
        // two loose words after the last range, so that a range past the end
@@ -283,23 +287,23 @@ const Damage kDamages[] = {
        w::Reseal(bytes);
        return bytes;
      }},
-    {"StopStationOutOfRange",
+    {"StopStationOutOfRange", "stop station out of range",
      [](auto& f) { return w::PatchU8(f, Element(f, "TrainStops/words", 3), 0x40); }},
-    {"StopMinuteBeyondDay",
+    {"StopMinuteBeyondDay", "stop minute beyond the day",
      [](auto& f) { return w::PatchU8(f, Element(f, "TrainStops/words", 1), 0x07); }},
-    {"UnsafeNumberFormat",
+    {"UnsafeNumberFormat", "unsafe number format",
      [](auto& f) { return w::PatchU8(f, f.SectionOffset("MainNumbers") + 13, 'n'); }},
-    {"RemarkGroupOutOfRange",
+    {"RemarkGroupOutOfRange", "general remark group out of range",
      [](auto& f) { return w::PatchU8(f, Element(f, "GeneralRemarks/groups", 0), 0x7F); }},
-    {"CalendarClassOutOfRange",
+    {"CalendarClassOutOfRange", "calendar class out of range",
      [](auto& f) { return w::PatchU8(f, Element(f, "Calendar/classes", 0), 0x7F); }},
-    {"CalendarClassNegative",
+    {"CalendarClassNegative", "calendar class out of range",
      [](auto& f) { return w::PatchU8(f, Element(f, "Calendar/classes", 1), 0x80); }},
-    {"RemarkRowStationOutOfRange",
+    {"RemarkRowStationOutOfRange", "station remark row station out of range",
      [](auto& f) { return w::PatchU8(f, Element(f, "TrainStationRemarks/rows", 4), 9); }},
-    {"RemarkRowTrainOutOfRange",
+    {"RemarkRowTrainOutOfRange", "station remark row train out of range",
      [](auto& f) { return w::PatchU32(f, Element(f, "TrainStationRemarks/rows", 0), 77); }},
-    {"RemarkRangeRowInLastPlace",
+    {"RemarkRangeRowInLastPlace", "station remark range without its end",
      [](auto&) {
        // Without texts nothing follows the rows that a reader could mistake
        // for the missing last row.
@@ -308,17 +312,17 @@ const Damage kDamages[] = {
        w::WrittenFile g = w::WriteTimetable(m);
        return w::PatchU32(g, Element(g, "TrainStationRemarks/rows", 0), 0x40000000);
      }},
-    {"DistanceListShorterThanStops",
+    {"DistanceListShorterThanStops", "distance list shorter than the stops",
      [](auto& f) { return w::PatchU32(f, Element(f, "TrainDistances/offsets", 4), 4); }},
-    {"OwnerOutOfRange",
+    {"OwnerOutOfRange", "owner out of range",
      [](auto& f) { return w::PatchU8(f, Element(f, "TrainExtras/owners", 0), 5); }},
-    {"LinkStationOutOfRange",
+    {"LinkStationOutOfRange", "link station out of range",
      [](auto& f) { return w::PatchU8(f, Element(f, "V3Links/0/stations", 1), 0x10); }},
-    {"ServiceSetOutOfRange",
+    {"ServiceSetOutOfRange", "train service-code set out of range",
      [](auto& f) { return w::PatchU8(f, Element(f, "V12ServiceCodes/perTrain", 0), 9); }},
-    {"MergeByKeyOutOfRange",
+    {"MergeByKeyOutOfRange", "station by key out of range",
      [](auto& f) { return w::PatchU8(f, Element(f, "V15Merge/byKey", 1), 0x10); }},
-    {"DescriptionNotAfterBody",
+    {"DescriptionNotAfterBody", "body end or description block",
      [](auto& f) {
        return w::PatchU32(f, f.SectionOffset("Trailer"), f.SectionOffset("Description") + 1);
      }},
@@ -331,7 +335,10 @@ class DamagedFile : public ::testing::TestWithParam<Damage> {};
 TEST_P(DamagedFile, IsRefusedAndNothingStays) {
   w::WrittenFile file = w::WriteTimetable(RichModel(23));
   TimetableRecord t;
-  EXPECT_EQ(ReadImage(GetParam().apply(file), &t), ErrDataFileHeader);
+  std::vector<uint8_t> damaged = GetParam().apply(file);
+  std::string refusal;
+  EXPECT_EQ(ReadTimetableBytes(damaged.data(), damaged.size(), &t, &refusal), ErrDataFileHeader);
+  EXPECT_EQ(refusal, GetParam().refusal);
   EXPECT_EQ(t.ImageSize(), 0);
   EXPECT_EQ(t.StationCount, 0u);
   EXPECT_TRUE(t.VirtLists.empty());
