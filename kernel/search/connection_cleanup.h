@@ -21,6 +21,12 @@ struct ConnectionMeasures {
 };
 ConnectionMeasures MeasureConnection(Connection const& c);
 
+// Tidies one traced connection and appends it to `list`: changes move
+// onto the stations both trains serve, a train stored in variants becomes
+// the variant listed for it, legs of one train join, and without beds a
+// rail journey at night goes. False when it was dropped.
+bool ConsolidateLegs(Connection connection, ConnectionList& list);
+
 // Equal for the list: same trains boarded or left at the same stations, or
 // for one leg the same times between the same places.
 bool ConnectionsEqual(Connection const& a, Connection const& b);
@@ -28,6 +34,16 @@ bool ConnectionsEqual(Connection const& a, Connection const& b);
 // Does `list` hold a connection that makes `d` a detour?
 bool IsSimilarConnection(Connection const& d, ConnectionList const& list, int32_t distanceBound,
                          int32_t durationBound, int32_t timeBound);
+
+// The leg's length along its train, in whole kilometres (as metres); -1
+// when the timetable carries no distances.
+void FixLegDistance(ConnectionLeg& leg);
+
+// A change the journey did not need: a later train of it calls at the start
+// no earlier than the journey leaves (by departure), or an earlier one,
+// ridden on, reaches the end no later (by arrival); or a train passes
+// where another leg starts or ends.
+bool IsNeedlessChange(Connection const& d, bool byDeparture);
 
 void RemoveDuplicateConnections(ConnectionList& list);
 void RemoveDominatedConnections(ConnectionList& list);

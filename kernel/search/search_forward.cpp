@@ -1005,27 +1005,7 @@ void EnginePass<kBackward>::Extract(int32_t tt) {
         Connection connection = Trace(c);
         if (connection.empty()) continue;
         if (s_.At(c).OriginDeparture >= endMarker_) connection.front().RemovalMark = 1;
-        // Legs of one train in a row become one leg.
-        size_t kept = 0;
-        for (size_t i = 1; i < connection.size(); ++i) {
-          ConnectionLeg& last = connection[kept];
-          if (connection[i].Train == last.Train && connection[i].Timetable == last.Timetable) {
-            last.ToStation = connection[i].ToStation;
-            last.ArrivalMinute = connection[i].ArrivalMinute;
-            last.ArrivalDay = connection[i].ArrivalDay;
-            last.ViaLevel = connection[i].ViaLevel;
-            if (connection[i].FirstViaStation >= 0) {
-              if (last.FirstViaStation < 0) last.FirstViaStation = connection[i].FirstViaStation;
-              last.LastViaStation = connection[i].LastViaStation;
-            }
-          } else {
-            connection[++kept] = connection[i];
-          }
-        }
-        connection.resize(kept + 1);
-        // The via stations serve moving a change; one train has none.
-        if (kept == 0) connection[0].FirstViaStation = connection[0].LastViaStation = -1;
-        list_.push_back(std::move(connection));
+        ConsolidateLegs(std::move(connection), list_);
       }
     }
   }

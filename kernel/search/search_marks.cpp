@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "format/stored_bits.h"
 #include "load/loaded_set.h"
 #include "calendars/day_type_state.h"
 #include "load/timetable_record.h"
 #include "search/search_state.h"
 #include "search/change_rules.h"
+#include "search/search_corridor.h"
 #include "search/search_params.h"
 #include "stations/station_access.h"
 #include "stations/station_names.h"
@@ -226,17 +228,76 @@ void BuildTargetMarks(SearchRun const& run) {
   }
 }
 
+namespace {
+
+bool MeasuresArcs(TimetableRecord const& t) {
+  return HasArcs(t) && t.ArcLengths.size() == t.ArcStations.size();
+}
+
+bool AllStations(StationSet const& set) {
+  return std::all_of(set.begin(), set.end(),
+                     [](SearchStation const& s) { return s.timetable && s.station >= 0; });
+}
+
+// The limit a ride may go, in kilometres, from the shortest ways of the
+// corridor (metres); none without a corridor.
+int32_t DistanceLimitKm(int32_t shortest, bool corridor) {
+  SearchSettings const& settings = CurrentSearchSettings();
+  if (settings.MaxSearchDistance > 0) return (settings.MaxSearchDistance + 500) / 1000;
+  if (!corridor) return 0;
+  ConnParms const& p = settings.Parms;
+  const int64_t limit = shortest;
+  if (p.DeltaMaxType == 1) {
+    const int64_t widened = limit * (100 + p.DeltaMaxPercent) / 100;
+    return static_cast<int32_t>(widened < limit + 8000 ? (limit + 8500) / 1000
+                                                       : (widened + 500) / 1000);
+  }
+  if (p.DeltaMaxType == 2) return static_cast<int32_t>((limit + p.DeltaMaxMetres + 500) / 1000);
+  return 0;
+}
+
+}  // namespace
+
 void ComputeSearchCorridor(SearchRun& run) {
+  ConnParms const& p = CurrentSearchSettings().Parms;
+  bool some = false, all = true, rail = false, bus = false;
+  for (TimetableRecord* t : LoadedSet()) {
+    if (!TakesPart(*t)) continue;
+    some = some || MeasuresArcs(*t);
+    all = all && MeasuresArcs(*t);
+    rail = rail || t->Kind == kKindRail;
+    bus = bus || t->Kind == kKindBus;
+  }
+  run.DistanceMode = some;
+  run.PreferTrains = p.PreferTrains != 0 && rail && bus;
+  run.DistanceLimit = 0;
+
+  const bool deltaType = p.DeltaMaxType == 1 || p.DeltaMaxType == 2;
   for (TimetableRecord* t : LoadedSet()) {
     SearchMarks& m = SearchStateOf(*t).Marks;
     m.Allowed.clear();
-    // Default alighting: every station where trains stop (all of them
-    // without station flags); none in a timetable that takes no part.
-    m.Alighting.assign(t->StationCount, TakesPart(*t) ? 1 : 0);
-    if (!TakesPart(*t)) continue;
-    if (!t->StationTypes.empty())
+    m.Alighting.assign(t->StationCount, 0);
+    if (some && all && deltaType && TakesPart(*t)) m.Allowed.assign(t->StationCount, 0);
+  }
+
+  int32_t shortest = 0;
+  const bool corridor = some && all && deltaType && !CurrentSearchSettings().ChangeFun &&
+                        AllStations(run.Request.From) && AllStations(run.Request.To) &&
+                        BuildDistanceCorridor(run, &shortest);
+  run.DistanceLimit = DistanceLimitKm(shortest, corridor);
+  for (TimetableRecord* t : LoadedSet()) {
+    SearchMarks& m = SearchStateOf(*t).Marks;
+    if (!corridor) {
+      // Default alighting: every station where trains stop (all of them
+      // without station flags); none in a timetable that takes no part.
+      m.Allowed.clear();
+      m.Alighting.assign(t->StationCount, TakesPart(*t) ? 1 : 0);
+      if (!TakesPart(*t) || t->StationTypes.empty()) continue;
       for (uint32_t s = 0; s < t->StationCount; ++s)
         m.Alighting[s] = (t->StationTypes[static_cast<int32_t>(s)] & kStopStation) ? 1 : 0;
+    } else {
+      for (int16_t& word : m.Alighting) word = word != 0 ? 1 : 0;
+    }
   }
 
   // Scope: a domestic search alights only at domestic stations; a search
@@ -262,6 +323,8 @@ void ComputeSearchCorridor(SearchRun& run) {
       }
     }
   }
+
+  if (p.SearchByCoordinates && !CurrentSearchSettings().ChangeFun) RestrictByCoordinates(run);
 
   if (!run.Request.ChangePoints.empty()) {
     for (TimetableRecord* t : LoadedSet())

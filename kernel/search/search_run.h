@@ -85,6 +85,12 @@ struct SearchRun {
   char CommonRegion[10] = {};
   // Stops-in-via as set; a search may switch it off for itself.
   int32_t SavedStopsInVia = 1;
+  // Set by the corridor: some taking-part timetable measures its arcs; a
+  // rail and a bus timetable take part with trains preferred; how far a
+  // journey may go, in kilometres (0 = no limit).
+  bool DistanceMode = false;
+  bool PreferTrains = false;
+  int32_t DistanceLimit = 0;
 };
 
 SearchRun& CurrentSearchRun();

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "kernel/search/engine_test_support.h"
 #include "search/connection_order.h"
 
 namespace qo::test {
@@ -157,6 +158,191 @@ TEST(ConnectionCleanupTest, ChangeStationSetsKeepTheLargestOfNestedSets) {
   EXPECT_EQ(CollectChangeStationSets({viaFive, viaFiveAndSix, viaSeven}), 2);
   EXPECT_EQ(CollectChangeStationSets({viaFiveAndSix, viaFive}), 1);
   EXPECT_EQ(CollectChangeStationSets({{Leg(1, 0, 9, 600, 700)}}), 1);
+}
+
+// The rules that read the trains themselves, on a loaded rail timetable.
+class CleanupOnTimetableTest : public EngineTest {
+ protected:
+  void LoadTrains(std::vector<w::Train> trains, std::vector<w::Transfer> walks = {},
+                  std::vector<w::TrainPair> pairs = {}) {
+    w::TimetableModel m = SmallModel(1, 1, 0, 6);
+    m.trains = std::move(trains);
+    m.transfers = std::move(walks);
+    m.train_pairs = std::move(pairs);
+    ASSERT_EQ(Load({dir_.Write("a.qo", m)}), 1);
+  }
+};
+
+TEST_F(CleanupOnTimetableTest, LegDistancesAreWholeKilometresAlongTheTrain) {
+  w::Train train = {.stops = {Dep(0, 600), Pass(1, 620, 621), Arr(2, 640)}};
+  train.stops[0].distance = 0;
+  train.stops[1].distance = 12340;
+  train.stops[2].distance = 25000;
+  LoadTrains({train});
+  struct Case {
+    int32_t from, to, departure, arrival, distance;
+  };
+  for (Case c :
+       {Case{0, 2, 600, 640, 25000}, Case{0, 1, 600, 620, 12000}, Case{1, 2, 621, 640, 13000}}) {
+    SCOPED_TRACE(c.from * 10 + c.to);
+    ConnectionLeg leg = Leg(0, c.from, c.to, c.departure, c.arrival);
+    FixLegDistance(leg);
+    EXPECT_EQ(leg.Distance, c.distance);
+  }
+}
+
+TEST_F(CleanupOnTimetableTest, NoDistancesLeaveTheLegUnknown) {
+  LoadTrains({{.stops = {Dep(0, 600), Arr(2, 640)}}});
+  ConnectionLeg leg = Leg(0, 0, 2, 600, 640, 5000);
+  FixLegDistance(leg);
+  EXPECT_EQ(leg.Distance, -1);
+}
+
+TEST_F(CleanupOnTimetableTest, WaitingAtTheStartOrRidingOnWouldHaveDone) {
+  // Train 0 from 0 to 3; train 1 from 3 to 5. Each case adds a call of one
+  // of them that makes the change needless, or not.
+  struct Case {
+    char const* name;
+    std::vector<w::Stop> first, second;
+    bool byDeparture;
+    bool removed;
+  };
+  const Case cases[] = {
+      {"the second train left the start later",
+       {Dep(0, 600), Arr(3, 620)},
+       {Dep(0, 650), Pass(3, 669, 670), Arr(5, 700)},
+       true,
+       true},
+      {"... exactly when the journey left",
+       {Dep(0, 600), Arr(3, 620)},
+       {Dep(0, 600), Pass(3, 669, 670), Arr(5, 700)},
+       true,
+       true},
+      {"... before the journey left",
+       {Dep(0, 600), Arr(3, 620)},
+       {Dep(0, 590), Pass(3, 669, 670), Arr(5, 700)},
+       true,
+       false},
+      {"the first train rides on to the end sooner",
+       {Dep(0, 600), Pass(3, 620, 621), Arr(5, 690)},
+       {Dep(3, 670), Arr(5, 700)},
+       false,
+       true},
+      {"... later",
+       {Dep(0, 600), Pass(3, 620, 621), Arr(5, 710)},
+       {Dep(3, 670), Arr(5, 700)},
+       false,
+       false},
+      {"the second train passes the start again",
+       {Dep(0, 600), Arr(3, 620)},
+       {Dep(3, 670), Pass(0, 680, 681), Arr(5, 700)},
+       false,
+       true},
+  };
+  for (Case const& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoadTrains({{.stops = c.first}, {.stops = c.second}});
+    const Connection d = {Leg(0, 0, 3, 600, 620), Leg(1, 3, 5, 670, 700)};
+    ConnectionList list = {d};
+    RemoveDetourConnections(list, nullptr, c.byDeparture, false, false);
+    EXPECT_EQ(list.empty(), c.removed);
+    // Via points and a change-time callback keep it.
+    list = {d};
+    RemoveDetourConnections(list, nullptr, c.byDeparture, true, false);
+    EXPECT_EQ(list.size(), 1u);
+    list = {d};
+    RemoveDetourConnections(list, nullptr, c.byDeparture, false, true);
+    EXPECT_EQ(list.size(), 1u);
+    Clear();
+  }
+}
+
+TEST_F(CleanupOnTimetableTest, AChangeMovesOntoAStationBothTrainsServe) {
+  // Train 0 reaches 3 at 620; the journey walks 3 minutes from 3 to 4 and
+  // boards train 1 there at 640.
+  const std::vector<w::Transfer> walks = {{.from = 3, .to = 4, .minutes = 3},
+                                          {.from = 4, .to = 3, .minutes = 3}};
+  struct Case {
+    char const* name;
+    std::vector<w::Stop> first, second;
+    ConnectionLeg in, out;  // the legs after the move
+  };
+  const Case cases[] = {
+      {"boards where the first train arrives",
+       {Dep(0, 600), Arr(3, 620)},
+       {Dep(3, 630), Pass(4, 639, 640), Arr(5, 700)},
+       Leg(0, 0, 3, 600, 620),
+       Leg(1, 3, 5, 630, 700)},
+      {"the second train leaves there too early",
+       {Dep(0, 600), Arr(3, 620)},
+       {Dep(3, 619), Pass(4, 639, 640), Arr(5, 700)},
+       Leg(0, 0, 3, 600, 620),
+       Leg(1, 4, 5, 640, 700)},
+      {"alights where the second train leaves",
+       {Dep(0, 600), Pass(3, 620, 621), Arr(4, 630)},
+       {Dep(4, 640), Arr(5, 700)},
+       Leg(0, 0, 4, 600, 630),
+       Leg(1, 4, 5, 640, 700)},
+      {"the first train comes there too late",
+       {Dep(0, 600), Pass(3, 620, 621), Arr(4, 641)},
+       {Dep(4, 640), Arr(5, 700)},
+       Leg(0, 0, 3, 600, 620),
+       Leg(1, 4, 5, 640, 700)},
+  };
+  for (Case const& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoadTrains({{.stops = c.first}, {.stops = c.second}}, walks);
+    ConnectionList list;
+    ASSERT_TRUE(ConsolidateLegs({Leg(0, 0, 3, 600, 620), Leg(1, 4, 5, 640, 700)}, list));
+    ASSERT_EQ(list.size(), 1u);
+    ASSERT_EQ(list[0].size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+      ConnectionLeg const& want = i == 0 ? c.in : c.out;
+      EXPECT_EQ(list[0][i].FromStation, want.FromStation) << i;
+      EXPECT_EQ(list[0][i].ToStation, want.ToStation) << i;
+      EXPECT_EQ(LegDeparture(list[0][i]), LegDeparture(want)) << i;
+      EXPECT_EQ(LegArrival(list[0][i]), LegArrival(want)) << i;
+    }
+    Clear();
+  }
+}
+
+TEST_F(CleanupOnTimetableTest, LegsOfOneTrainJoinAndNightRidesNeedBeds) {
+  w::Train night = {.stops = {Dep(0, 1390), Arr(3, 1430)}};
+  w::Train sleeper = night;
+  sleeper.attributes = 0x2000000;
+  LoadTrains({{.stops = {Dep(0, 600), Pass(3, 620, 621), Arr(4, 630)}}, night, sleeper});
+
+  ConnectionList list;
+  ASSERT_TRUE(ConsolidateLegs({Leg(0, 0, 3, 600, 620), Leg(0, 3, 4, 621, 630)}, list));
+  ASSERT_EQ(list.back().size(), 1u);
+  EXPECT_EQ(list.back()[0].ToStation, 4);
+  EXPECT_EQ(LegArrival(list.back()[0]), 630);
+
+  struct Case {
+    int32_t train, useBeds;
+    bool kept;
+  };
+  for (Case c : {Case{1, 0, true}, Case{1, 1, false}, Case{2, 1, true}}) {
+    SCOPED_TRACE(c.train * 10 + c.useBeds);
+    CurrentSearchSettings().Parms.UseBeds = c.useBeds;
+    EXPECT_EQ(ConsolidateLegs({Leg(c.train, 0, 3, 1390, 1430)}, list), c.kept);
+  }
+}
+
+TEST_F(CleanupOnTimetableTest, ATrainStoredInVariantsTakesTheListedOne) {
+  w::Train first = {.stops = {Dep(0, 600), Arr(3, 620)}, .attributes = 0x8000000};
+  w::Train other = {.stops = {Dep(0, 600), Arr(3, 620)}};
+  w::Train slower = {.stops = {Dep(0, 600), Arr(3, 625)}};
+  LoadTrains({first, slower, other}, {}, {{.train = 0, .other = 1}, {.train = 0, .other = 2}});
+  SetSearchDay(static_cast<uint16_t>(TimetableAt(0)->FirstDay + 10));
+
+  ConnectionList list;
+  ASSERT_TRUE(ConsolidateLegs({Leg(0, 0, 3, 600, 620)}, list));
+  EXPECT_EQ(list.back()[0].Train, 2);
+  // The same journey again is dropped once it took the variant.
+  EXPECT_FALSE(ConsolidateLegs({Leg(0, 0, 3, 600, 620)}, list));
+  EXPECT_EQ(list.size(), 1u);
 }
 
 }  // namespace
