@@ -4,26 +4,12 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
+#include "dates/day_number.h"
+#include "search/next_connections.h"
 #include "search/search_handle.h"
 #include "search/search_request.h"
 
 using namespace qo;
-
-namespace {
-
-// The handle an export works on (NULL: the current one), or null with
-// error 30 when it was stored before the timetables changed.
-SearchHandle* LiveHandle(void* handle) {
-  ReleaseStaleCurrentHandle();
-  SearchHandle* h = handle ? static_cast<SearchHandle*>(handle) : &CurrentSearchHandle();
-  if (IsStaleHandle(*h)) {
-    SetKernelError(ErrConnListReleased);
-    return nullptr;
-  }
-  return h;
-}
-
-}  // namespace
 
 extern "C" {
 
@@ -144,6 +130,43 @@ QO_API void QoGetConnTimeRange(void* handle, int* earliest, int* latest) {
     if (earliest) *earliest = h->EarlierWindowTime - (byDeparture ? 0 : h->WindowLength);
     if (latest) *latest = h->LaterWindowTime + (byDeparture ? h->WindowLength : 0);
     return 0;
+  });
+}
+
+QO_API void QoGetConnDate(void* handle, int* first, int* second, int* third) {
+  if (first) *first = 0;
+  if (second) *second = 0;
+  if (third) *third = 0;
+  api::GuardedExport<int>(0, [&] {
+    SearchHandle* h = LiveHandle(handle);
+    if (!h) return 0;
+    HandleRequest const& r = h->Request;
+    int day = 0, month = 0, year = 0;
+    if (r.ByDayType) {
+      day = r.DayType;
+      month = r.WeekdayMask;
+    } else {
+      DayToDmy(r.Day, &day, &month, &year);
+    }
+    if (first) *first = day;
+    if (second) *second = month;
+    if (third) *third = year;
+    return 0;
+  });
+}
+
+QO_API int QoNextConnection(int earlier, int* first, int* count, unsigned char** buffer) {
+  if (count) *count = 0;
+  if (buffer) *buffer = nullptr;
+  return api::GuardedExport<int>(0, [&] {
+    int found = 0;
+    if (int error = SearchNextConnections(earlier != 0, first, &found)) {
+      SetKernelError(error);
+      return 0;
+    }
+    if (count) *count = found;
+    if (buffer) *buffer = BuildConnectionResult(CurrentSearchRun().Found);
+    return found;
   });
 }
 

@@ -2026,6 +2026,110 @@ QO_API void QoDeleteConnection(void* handle, int connection);
  * Both 0 with error 30 when stale. */
 QO_API void QoGetConnTimeRange(void* handle, int* earliest, int* latest);
 
+/* The day the handle's search was made for: by date day, month and year;
+ * by day type the day type, its week-day mask and 0. All 0 with error 30
+ * when stale. Each out may be NULL. */
+QO_API void QoGetConnDate(void* handle, int* first, int* second, int* third);
+
+/* Continues the current handle's search with the next earlier (`earlier`
+ * 1) or later (0) window until it finds connections the handle lacks, and
+ * merges them into its list. *first (may be NULL) gets the index of the
+ * first new connection (towards earlier times: the last one), *count the
+ * number of connections in the merged list, *buffer (may be NULL) the
+ * result buffer of the whole list. Returns *count. Failure: 0 with error
+ * 15 for an empty current handle, 16 when that direction is no longer
+ * allowed, 17 when the window would move more than two days from the
+ * search day, 11 when stopped before anything new was found (the searched
+ * range stays as it was), 12 when nothing was found; 17 and 12 disallow
+ * that direction. */
+QO_API int QoNextConnection(int earlier, int* first, int* count, unsigned char** buffer);
+
+/* ---- Connection search: details of one connection ------------------------- */
+
+/* Each call takes a handle (NULL: the current one), a connection (index or
+ * negated ID) and, where it concerns a leg, a leg index. Errors in this
+ * order: 30 stale handle, 33 unknown ID, 20 index or leg out of range. */
+
+/* The change points of the connection: where a leg ends at another place
+ * than the next one begins (a walk), both places, else the one. Mode 1
+ * adds the stations of the same name that the place's item in the station
+ * list groups with each; mode 2 gives station keys instead of stations.
+ * Returns their number (at most 45), the timetables and stations through
+ * the out-parameters (each may be NULL; NULL when none). Failure: 0.
+ * Lifetime: kernel-owned until the next QoGetConnChanges. */
+QO_API int QoGetConnChanges(void* handle, int connection, int mode, const int** timetables,
+                            const int** stations);
+
+/* The number of via points passed once the leg ends; 0 on failure. */
+QO_API int QoGetLevelVia(void* handle, int connection, int leg);
+
+/* The leg's distance in metres and its duration in minutes, the stations'
+ * time shifts taken off; each out is -1 first (may be NULL). */
+QO_API void QoGetConnTrainDist(void* handle, int connection, int leg, int* distance, int* duration);
+
+/* Minutes of the walk from the previous leg's arrival station to this
+ * leg's departure station (barrier-free when the search asked for
+ * low-floor only); 0 for leg 0, without a link and on failure. */
+QO_API int QoGetConnLinkDist(void* handle, int connection, int leg);
+
+/* Moves the change after the leg to `station` (-1: the best station both
+ * trains serve, by the change rules), when both trains serve one place
+ * there in time and the change is allowed. Both legs' distances are taken
+ * anew from their trains (-1 when unknown). Returns 1 when it moved, else
+ * 0 (also for the last leg and on failure). */
+QO_API int QoSetConnChangeStation(void* handle, int connection, int leg, int station);
+
+/* Where a change could be made on the leg's train, one entry per stop of
+ * its route (as QoTrainRoute): -1 where none, else the minutes of the
+ * change there; with `after` to the next leg's train, with `before` from
+ * the previous leg's (each only within one timetable), the actual change
+ * included. Of the stops at one place only the longest change stands.
+ * Returns the number of route stops; 0 for a connection of one leg and on
+ * failure. Lifetime: kernel-owned until the next QoGetConnChangeTime. */
+QO_API int QoGetConnChangeTime(void* handle, int connection, int leg, const int** times, int before,
+                               int after);
+
+/* The running days of the connection in words (as QoGetDateRemTxt): the
+ * days on which every leg's train runs, over the days that all legs'
+ * timetables cover, from the base day and up to the day limit when the
+ * day-remark options ask for them. Flight words when every leg is of an air
+ * timetable. A lower-case language letter asks for nothing when the
+ * connection runs on every day: then NULL. *days (a counted array of
+ * bytes, non-zero where it runs) and *first_day (its day number) may be
+ * NULL. An empty range gives "". Failure: NULL. Lifetime: kernel-owned
+ * until the next QoGetConnDateRemExt or QoGetConnDateRem. */
+QO_API const char* QoGetConnDateRemExt(void* handle, int connection, char language,
+                                       const unsigned char** days, int* first_day);
+
+/* QoGetConnDateRemExt without the days. */
+QO_API const char* QoGetConnDateRem(void* handle, int connection, char language);
+
+/* The stations the connection passes, as station keys: with `kind` 0 or
+ * more every leg of a timetable of that kind and area `area_or_leg`, with
+ * `kind` negative only leg `area_or_leg`; each train from its boarding to
+ * its alighting stop, a repeated key once, and between two keys of one
+ * timetable the key its second pair table puts between them. *marked is 1
+ * when a passed station is marked (type bit 0x02); with `translate` and a
+ * marked station the keys are translated by the timetable's key table
+ * (error 23 and 0 without one), with the first pair table's key put
+ * between keys of different groups (key / 100000). *first_day, when 0 and
+ * the search was by date, gets the first walked leg's day number;
+ * *category (rail legs) 2 for an "SC" train, 1 for "EC" or "IC", else it
+ * stays. Returns the number of keys; the timetables (parallel) and keys
+ * through the out-parameters (each may be NULL). Failure: 0. Lifetime:
+ * kernel-owned until the next QoGetFullVia. */
+QO_API int QoGetFullVia(void* handle, int connection, int kind, int area_or_leg, int translate,
+                        const int** timetables, const int** keys, int* marked, int* first_day,
+                        int* category);
+
+/* The same for a train from the first stop at a station of `from_key` (its
+ * first stop for key 0) to the next stop at a station of `to_key` (its
+ * last for 0); keys resolved in column `key_kind` (as QoSearchStKeyEx).
+ * Failure: 0 with error 3, 6, 23. Lifetime: kernel-owned until the next
+ * QoGetTrainFullVia. */
+QO_API int QoGetTrainFullVia(int timetable, int train, int from_key, int to_key, int key_kind,
+                             int translate, const int** keys, int* marked);
+
 #ifdef __cplusplus
 }
 #endif

@@ -2,15 +2,50 @@
 
 #include <utility>
 
+#include "calendars/day_type_state.h"
 #include "frame/error_codes.h"
 #include "frame/kernel_error.h"
 #include "load/loaded_set.h"
+#include "load/timetable_record.h"
 
 namespace qo {
 namespace {
 
 uint32_t g_searchCounter = 1;
 int32_t g_nextConnectionId = 1;
+
+HandleStationSet Stored(StationSet const& set) {
+  HandleStationSet out;
+  out.reserve(set.size());
+  for (SearchStation const& s : set)
+    out.push_back({IndexOfTimetable(s.timetable), s.station, s.minutes});
+  return out;
+}
+
+StationSet Working(HandleStationSet const& set) {
+  StationSet out;
+  out.reserve(set.size());
+  for (HandleStation const& s : set) {
+    // An index the set no longer has (never for a live handle) is left out
+    // rather than followed.
+    if (TimetableRecord* t = TimetableAt(s.Timetable)) out.push_back({t, s.Station, s.Minutes});
+  }
+  return out;
+}
+
+HandleRequest StoredRequest(SearchRequest const& r) {
+  HandleRequest out;
+  out.From = Stored(r.From);
+  out.To = Stored(r.To);
+  out.ViaCount = r.ViaCount;
+  for (int32_t k = 0; k < r.ViaCount; ++k)
+    out.Via[static_cast<size_t>(k)] = Stored(r.Via[static_cast<size_t>(k)]);
+  out.ChangePoints = Stored(r.ChangePoints);
+  out.Time = r.Time;
+  out.ByDeparture = r.ByDeparture;
+  out.ChangesAllowed = r.ChangesAllowed;
+  return out;
+}
 
 }  // namespace
 
@@ -26,8 +61,15 @@ void StoreSearchInHandle(SearchRun& run, bool newSearch) {
     h.EarlierWindowTime = h.LaterWindowTime = run.Request.Time;
     h.WindowLength = run.WindowLength;
     h.EarlierAllowed = h.LaterAllowed = 1;
-    h.Request = run.Request;
+    h.Parms = ConnParmsInForce();
+    h.Request = StoredRequest(run.Request);
   }
+  h.Request.ByDayType = run.Request.ByDayType;
+  h.Request.Day = run.Request.Day;
+  h.Request.DayType = run.Request.DayType;
+  h.Request.WeekdayMask = run.Request.WeekdayMask;
+  h.Inclusion.clear();
+  for (TimetableRecord* t : LoadedSet()) h.Inclusion.push_back(DayTypesOf(*t).Filter.TypeMask);
   for (Connection& connection : run.Found) {
     if (!connection.empty() && connection.front().ConnectionId == 0)
       connection.front().ConnectionId = g_nextConnectionId++;
@@ -37,6 +79,23 @@ void StoreSearchInHandle(SearchRun& run, bool newSearch) {
   h.Generation = LoadedSetIndex().DataGeneration;
 }
 
+void RestoreSearchRequest(HandleRequest const& stored, SearchRequest& r) {
+  r = SearchRequest{};
+  r.From = Working(stored.From);
+  r.To = Working(stored.To);
+  r.ViaCount = stored.ViaCount;
+  for (int32_t k = 0; k < stored.ViaCount; ++k)
+    r.Via[static_cast<size_t>(k)] = Working(stored.Via[static_cast<size_t>(k)]);
+  r.ChangePoints = Working(stored.ChangePoints);
+  r.Time = stored.Time;
+  r.ByDeparture = stored.ByDeparture;
+  r.ChangesAllowed = stored.ChangesAllowed;
+  r.ByDayType = stored.ByDayType;
+  r.Day = stored.Day;
+  r.DayType = stored.DayType;
+  r.WeekdayMask = stored.WeekdayMask;
+}
+
 bool IsStaleHandle(SearchHandle const& handle) {
   return handle.Stamp != 0 && handle.Generation != LoadedSetIndex().DataGeneration;
 }
@@ -44,6 +103,23 @@ bool IsStaleHandle(SearchHandle const& handle) {
 void ReleaseStaleCurrentHandle() {
   SearchHandle& h = CurrentSearchHandle();
   if (IsStaleHandle(h)) h = SearchHandle{};
+}
+
+SearchHandle* LiveHandle(void* handle) {
+  ReleaseStaleCurrentHandle();
+  SearchHandle* h = handle ? static_cast<SearchHandle*>(handle) : &CurrentSearchHandle();
+  if (IsStaleHandle(*h)) {
+    SetKernelError(ErrConnListReleased);
+    return nullptr;
+  }
+  return h;
+}
+
+Connection* FindConnection(void* handle, int connection) {
+  SearchHandle* h = LiveHandle(handle);
+  if (!h) return nullptr;
+  const int index = FindConnectionIndex(*h, connection);
+  return index < 0 ? nullptr : &h->Connections[static_cast<size_t>(index)];
 }
 
 int FindConnectionIndex(SearchHandle const& handle, int connection) {

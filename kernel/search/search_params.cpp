@@ -185,6 +185,26 @@ int ApplyConnParms(ConnParmsInput const& in) {
   return 0;
 }
 
+ConnParmsInput ConnParmsInForce() {
+  ConnParmsInput in;
+  in.Version = 2;
+  in.Values = CurrentSearchSettings().Parms;
+  in.MaxChangeTimes.emplace();
+  in.MinChangeTimes.emplace();
+  in.DefaultMinTimes.emplace();
+  in.ChangePenalties.emplace();
+  in.PenaltyTables.emplace();
+  for (TimetableRecord* t : LoadedSet()) {
+    ChangeSettings const& c = SearchStateOf(*t).Change;
+    in.MaxChangeTimes->push_back(c.MaxChangeTime);
+    in.MinChangeTimes->push_back(c.MinChangeTime);
+    in.DefaultMinTimes->push_back(c.DefaultMinTimes);
+    in.ChangePenalties->push_back(c.ChangePenalty);
+    in.PenaltyTables->push_back(c.PenaltyRows);
+  }
+  return in;
+}
+
 int SetDefaultSearchInterval(TimetableRecord& t, bool direct, int length, int span, bool force) {
   TimetableSearchDefaults& d = SearchDefaultsOf(t);
   if (!d.Present) return 0;

@@ -84,6 +84,10 @@ struct ConnParmsInput {
 // range: 0, or 19 with nothing changed.
 int ApplyConnParms(ConnParmsInput const& input);
 
+// The settings in force as a whole record of the latest version, with
+// every timetable's arrays: what a search handle keeps to run under again.
+ConnParmsInput ConnParmsInForce();
+
 // Resets the settings from the defaults of the selected timetables (null:
 // all; entry 0: left out).
 void ResetConnParms(int const* selection);

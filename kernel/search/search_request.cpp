@@ -78,16 +78,6 @@ void Expand(std::vector<PlaceEntry> const& entries, ExpansionOptions const& opti
     out.push_back({TimetableAt(s.timetable), s.station, s.minutes});
 }
 
-void SetSearchDay(DayNumber day) {
-  for (TimetableRecord* t : LoadedSet()) {
-    SearchFilter& f = DayTypesOf(*t).Filter;
-    f.DayTypeMode = false;
-    f.DayOffset = static_cast<int32_t>(day) - static_cast<int32_t>(t->FirstDay);
-    const int32_t days = static_cast<int32_t>(t->RunningDayCalendar.size());
-    if (f.DayOffset + 12 < 0 || f.DayOffset > days + 12) f.TypeMask = kIncludeNone;
-  }
-}
-
 bool DayInValidity(StationSet const& set, DayNumber day) {
   for (SearchStation const& s : set)
     if (s.timetable && day >= s.timetable->FirstDay && day <= s.timetable->LastDay) return true;
@@ -167,6 +157,16 @@ int32_t RoundedDistance(int64_t metres) {
 }
 
 }  // namespace
+
+void SetSearchDay(DayNumber day) {
+  for (TimetableRecord* t : LoadedSet()) {
+    SearchFilter& f = DayTypesOf(*t).Filter;
+    f.DayTypeMode = false;
+    f.DayOffset = static_cast<int32_t>(day) - static_cast<int32_t>(t->FirstDay);
+    const int32_t days = static_cast<int32_t>(t->RunningDayCalendar.size());
+    if (f.DayOffset + 12 < 0 || f.DayOffset > days + 12) f.TypeMask = kIncludeNone;
+  }
+}
 
 void ApplyTimetableSelection(int const* masks) {
   SearchSettings const& s = CurrentSearchSettings();

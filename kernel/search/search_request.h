@@ -37,6 +37,10 @@ int SearchConnections(ConnectionQuery const& query, int* count);
 // Sets every timetable's inclusion word from per-timetable type masks.
 void ApplyTimetableSelection(int const* masks);
 
+// Every timetable searches `day`: its day offset, and no part in the
+// search when its calendar is too far from it.
+void SetSearchDay(DayNumber day);
+
 // Moves the window of the run by its length, later or earlier, and every
 // timetable's day offset with it.
 void ShiftWindowLater(SearchRun& run);
