@@ -262,8 +262,8 @@ TEST_F(NextConnectionsTest, AStopReturnsWhatWasFoundOrNothingWithError11) {
   int earliest = 0, latest = 0;
   QoGetConnTimeRange(nullptr, &earliest, &latest);
 
-  // The change callback stops the search once the first window has
-  // brought its connections: they are merged and returned without error.
+  // The real engine, stopped by the change callback at its first change:
+  // 11, and the searched range, the flags and the list stay as they were.
   static int asked = 0;
   asked = 0;
   QoSetChangeFun([](int, int, int, int, int, int, int, int*) {
@@ -271,22 +271,10 @@ TEST_F(NextConnectionsTest, AStopReturnsWhatWasFoundOrNothingWithError11) {
     QoStopSearch();
     return 1;
   });
-  int first = -1;
-  const int n = Next(0, &first);
-  EXPECT_GT(asked, 0);
-  EXPECT_GT(n, before);
-  EXPECT_EQ(QoError(), 0);
-  EXPECT_EQ(first, before);
-  QoSetChangeFun(nullptr);
-  QoGetConnTimeRange(nullptr, &earliest, &latest);
-
-  // Stopped before anything was found: 11, nothing changed.
-  FakeEngine::Reset();
-  FakeEngine::stop = true;
-  SetSearchEngineForTesting(&FakeEngine::Run);
   EXPECT_EQ(Next(0), 0);
   EXPECT_EQ(QoError(), ErrSearchInterrupted);
-  EXPECT_EQ(FakeEngine::calls, 1);
+  EXPECT_GT(asked, 0);
+  QoSetChangeFun(nullptr);
   int e = 0, l = 0;
   QoGetConnTimeRange(nullptr, &e, &l);
   EXPECT_EQ(e, earliest);
@@ -294,7 +282,24 @@ TEST_F(NextConnectionsTest, AStopReturnsWhatWasFoundOrNothingWithError11) {
   int earlierAllowed = -1, laterAllowed = -1;
   QoSearchAllowed(&earlierAllowed, &laterAllowed);
   EXPECT_EQ(earlierAllowed + laterAllowed, 2);
-  EXPECT_EQ(QoGetConnCount(nullptr), n);
+  EXPECT_EQ(QoGetConnCount(nullptr), before);
+
+  // Stopped after finding one: it is merged and returned without error.
+  FakeEngine::Reset();
+  Connection found = CurrentSearchHandle().Connections.back();
+  found.front().ConnectionId = 0;
+  for (ConnectionLeg& leg : found) {
+    leg.DepartureDay += 1;
+    leg.ArrivalDay += 1;
+  }
+  FakeEngine::finds = {found};
+  FakeEngine::stop = true;
+  SetSearchEngineForTesting(&FakeEngine::Run);
+  int first = -1;
+  EXPECT_EQ(Next(0, &first), before + 1);
+  EXPECT_EQ(QoError(), 0);
+  EXPECT_EQ(first, before);
+  EXPECT_EQ(FakeEngine::calls, 1);
 }
 
 TEST_F(NextConnectionsTest, TheDateOfTheHandle) {
