@@ -19,6 +19,8 @@ inline constexpr int kToolbar = 59392, kToolbarTexts = 32844;
 inline constexpr int kInformation = 32974, kUpdateOffer = 32925, kAutoUpdate = 32975;
 inline constexpr int kAbout = 57664, kExit = 57665, kHelp = 57670, kContextHelp = 57669;
 inline constexpr int kArrivalsList = 32832, kDeparturesList = 32833, kZjrForSelection = 32859;
+// The pages about the information target (a train, a station, a town).
+inline constexpr int kTrainFormation = 32918, kStationPage = 32919, kTownPage = 32920;
 // The connection window's options and its pages, reached from the panes.
 inline constexpr int kDirectOnly = 32785, kParameters = 32850, kMoreParameters = 32851,
                      kMeans = 32852;

@@ -61,19 +61,21 @@ wxBitmap CommandBitmap(int command, int size) {
   return bitmap;
 }
 
-wxBitmap TimetableBitmap(std::string const& png_path) {
-  if (!png_path.empty()) {
-    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
-    // A damaged picture falls back to the default, without a message.
-    wxLogNull quiet;
-    wxImage image;
-    if (image.LoadFile(U8(png_path), wxBITMAP_TYPE_PNG) && image.IsOk()) {
-      if (image.GetWidth() != 16 || image.GetHeight() != 16)
-        image.Rescale(16, 16, wxIMAGE_QUALITY_HIGH);
-      return wxBitmap(image);
-    }
-  }
-  return CommandBitmap(cmd::kTrainsWindow);
+wxBitmap BundleBitmap(std::string const& png_path, int size) {
+  if (png_path.empty()) return wxBitmap();
+  if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
+  // A damaged picture is left out, without a message.
+  wxLogNull quiet;
+  wxImage image;
+  if (!image.LoadFile(U8(png_path), wxBITMAP_TYPE_PNG) || !image.IsOk()) return wxBitmap();
+  if (image.GetWidth() != size || image.GetHeight() != size)
+    image.Rescale(size, size, wxIMAGE_QUALITY_HIGH);
+  return wxBitmap(image);
+}
+
+wxBitmap TimetableBitmap(std::string const& png_path, int size) {
+  wxBitmap bitmap = BundleBitmap(png_path, size);
+  return bitmap.IsOk() ? bitmap : CommandBitmap(cmd::kTrainsWindow, size);
 }
 
 }  // namespace vemo

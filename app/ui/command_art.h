@@ -13,6 +13,9 @@ wxBitmap CommandBitmap(int command, int size = 16);
 // A timetable's icon from the PNG its resource bundle names, at 16 x 16;
 // the program's default train picture when there is none or it cannot be
 // read.
-wxBitmap TimetableBitmap(std::string const& png_path);
+wxBitmap TimetableBitmap(std::string const& png_path, int size = 16);
+// A picture of a resource bundle at the size; an invalid bitmap when it
+// cannot be read.
+wxBitmap BundleBitmap(std::string const& png_path, int size);
 
 }  // namespace vemo

@@ -4,6 +4,7 @@
 #include <wx/imaglist.h>
 #include <wx/listctrl.h>
 #include <wx/sizer.h>
+#include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
@@ -88,7 +89,9 @@ void TimetableChoiceDialog::UpdateChoice() {
   ok_->Enable(!chosen_.empty());
 }
 
-TimetableInfoDialog::TimetableInfoDialog(wxWindow* parent, TimetableInfoTexts const& texts)
+TimetableInfoDialog::TimetableInfoDialog(wxWindow* parent, TimetableInfoTexts const& texts,
+                                         std::string const& icon1_path,
+                                         std::string const& icon2_path)
     : wxDialog(parent, wxID_ANY, U8(texts.caption), wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER) {
   auto box = [this](std::string const& text, int lines) {
@@ -101,7 +104,17 @@ TimetableInfoDialog::TimetableInfoDialog(wxWindow* parent, TimetableInfoTexts co
   auto* grid = new wxFlexGridSizer(2, wxSize(8, 6));
   grid->AddGrowableCol(1);
   description_ = box(texts.description, 4);
-  grid->AddSpacer(0);
+  wxBitmap first = BundleBitmap(icon1_path, 32);
+  first_picture_ = new wxStaticBitmap(
+      this, wxID_ANY, first.IsOk() ? first : CommandBitmap(cmd::kNewConnWindow, 32));
+  auto* pictures = new wxBoxSizer(wxHORIZONTAL);
+  pictures->Add(first_picture_, 0, wxRIGHT, 4);
+  wxBitmap second = BundleBitmap(icon2_path, 32);
+  if (second.IsOk()) {
+    second_picture_ = new wxStaticBitmap(this, wxID_ANY, second);
+    pictures->Add(second_picture_, 0);
+  }
+  grid->Add(pictures, 0, wxALIGN_TOP);
   grid->Add(description_, 1, wxEXPAND);
   grid->Add(new wxStaticText(this, wxID_ANY, U8("Platnost JŘ:")), 0, wxALIGN_CENTER_VERTICAL);
   grid->Add(box(texts.validity, 1), 1, wxEXPAND);

@@ -83,6 +83,7 @@ bool VemoApp::Start(std::vector<std::string> const& args) {
   options_ = {};
   frame_context_ = {};
   started_ = false;
+  information_target_ = {};
   ParseArgs(args_, 0, &options_, nullptr);
   SetUiLanguage();
   if (options_.help_requested) {
@@ -336,6 +337,17 @@ void VemoApp::OnCommand(wxCommandEvent& event) {
     case cmd::kAutoUpdate:
       settings_.auto_update = !settings_.auto_update;
       return;
+    case cmd::kStationPage:
+    case cmd::kTownPage: {
+      InformationTarget const& target = information_target_;
+      if (target.timetable < 0 || target.timetable >= static_cast<int>(supports_.size())) return;
+      TimetableSupport const& support = supports_[target.timetable];
+      std::string path = command == cmd::kStationPage
+                             ? support.GetStationPagePath(target.station_page)
+                             : support.GetTownPagePath(target.town_page);
+      if (!path.empty()) OpenWithShell(path);
+      return;
+    }
     case cmd::kHelp:
       ShowHelp();
       return;
@@ -429,7 +441,13 @@ TimetableInfoTexts VemoApp::TimetableInfo(int timetable) {
 }
 
 void VemoApp::ShowTimetableInfo(int timetable) {
-  TimetableInfoDialog dialog(GetTopWindow(), TimetableInfo(timetable));
+  std::string icons[2];
+  if (timetable >= 0 && timetable < static_cast<int>(supports_.size()))
+    for (int i = 0; i < 2; ++i)
+      if (auto icon = supports_[timetable].bundle().icons.find(i + 1);
+          icon != supports_[timetable].bundle().icons.end())
+        icons[i] = icon->second;
+  TimetableInfoDialog dialog(GetTopWindow(), TimetableInfo(timetable), icons[0], icons[1]);
   dialog.ShowModal();
 }
 

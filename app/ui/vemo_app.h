@@ -69,6 +69,15 @@ class VemoApp : public wxApp {
 
   UpdateState const& update_state() const { return update_state_; }
 
+  // What the page commands (train formation, station and town page) act
+  // on; the context menus of the windows set it. -1 (date 0) where it does
+  // not apply.
+  struct InformationTarget {
+    int timetable = -1, train = -1, station = -1, date = 0;
+    int station_page = -1, town_page = -1;
+  };
+  InformationTarget& information_target() { return information_target_; }
+
   // The update-offer page with what is installed in the directory; empty
   // url when no address is known.
   BrowserPage UpdateOffer(std::string const& program_dir, DocumentFrame* status_frame);
@@ -110,6 +119,7 @@ class VemoApp : public wxApp {
   std::string help_dir_;
   bool started_ = false;
   bool running_from_cd_ = false;
+  InformationTarget information_target_;
   bool commands_bound_ = false;
 };
 

@@ -8,6 +8,7 @@
 #include <wx/image.h>
 #include <wx/listctrl.h>
 #include <wx/panel.h>
+#include <wx/statbmp.h>
 #include <wx/menu.h>
 #include <wx/timer.h>
 #include <wx/toolbar.h>
@@ -57,6 +58,21 @@ void Command(wxWindow* frame, int command) {
   wxCommandEvent event(wxEVT_MENU, cmd::ToWxId(command));
   event.SetEventObject(frame);
   frame->GetEventHandler()->ProcessEvent(event);
+}
+
+// What a stand-in xdg-open wrote down: waits until the file has content,
+// since the shell creates it before it writes.
+std::string OpenedByStandIn(std::string const& path) {
+  for (int i = 0; i < 250; ++i) {
+    std::error_code error;
+    auto size = std::filesystem::file_size(path, error);
+    if (!error && size > 0) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  std::ifstream in(path);
+  std::string opened;
+  std::getline(in, opened);
+  return opened;
 }
 
 int CountOfKind(WindowKind kind) {
@@ -184,6 +200,7 @@ TEST_F(VemoAppTest, InformationPagesInTheMenus) {
   std::filesystem::copy_file(std::string(QO_SAMPLES_DIR) + "/rail.qo", data / "rail.qo");
   std::filesystem::create_directory(data / "c1");
   std::ofstream(data / "c1/Default0.HTM") << "<html><title>Výluky</title></html>";
+  std::ofstream(data / "c1/S1234.htm") << "stanice";
   std::ofstream(data / "xdg-open")
       << "#!/bin/sh\nprintf '%s' \"$1\" > '" << (data / "seen") << "'\n";
   std::filesystem::permissions(data / "xdg-open", std::filesystem::perms::owner_all);
@@ -201,12 +218,16 @@ TEST_F(VemoAppTest, InformationPagesInTheMenus) {
   setenv("PATH", (data.path() + ":" + old_path).c_str(), 1);
   Command(main, cmd::kInfoPageBase);
   setenv("PATH", old_path.c_str(), 1);
-  for (int i = 0; i < 200 && !std::filesystem::exists(data / "seen"); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  std::ifstream seen(data / "seen");
-  std::string opened;
-  std::getline(seen, opened);
-  EXPECT_EQ(opened, data / "c1/Default0.HTM");
+  EXPECT_EQ(OpenedByStandIn(data / "seen"), data / "c1/Default0.HTM");
+
+  // The station page of the information target, as a context menu sets it.
+  std::filesystem::remove(data / "seen");
+  App().information_target() = {0, -1, 3, 0, App().supports()[0].FindStationPage(1234), -1};
+  setenv("PATH", (data.path() + ":" + old_path).c_str(), 1);
+  Command(main, cmd::kStationPage);
+  Command(main, cmd::kTownPage);  // no town page: nothing opens
+  setenv("PATH", old_path.c_str(), 1);
+  EXPECT_EQ(OpenedByStandIn(data / "seen"), data / "c1/S1234.htm");
 }
 
 TEST_F(VemoAppTest, TimetableDialogs) {
@@ -397,7 +418,10 @@ TEST_F(VemoAppTest, TimetableIconsFromTheBundles) {
   red.SetRGB(wxRect(0, 0, 16, 16), 255, 0, 0);
   if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
   ASSERT_TRUE(red.SaveFile(U8(data / "LINKY.RES/ikona.png"), wxBITMAP_TYPE_PNG));
-  std::ofstream(data / "LINKY.RES/manifest.txt") << "icon 1 ikona.png\n";
+  wxImage blue(32, 32);
+  blue.SetRGB(wxRect(0, 0, 32, 32), 0, 0, 255);
+  ASSERT_TRUE(blue.SaveFile(U8(data / "LINKY.RES/velka.png"), wxBITMAP_TYPE_PNG));
+  std::ofstream(data / "LINKY.RES/manifest.txt") << "icon 1 ikona.png\nicon 2 velka.png\n";
   ASSERT_TRUE(App().Start({with, without}));
   Settle();
   std::vector<LoadedTimetable> const& loaded = App().frame_context().timetables;
@@ -419,6 +443,17 @@ TEST_F(VemoAppTest, TimetableIconsFromTheBundles) {
   ASSERT_NE(drop, nullptr);
   EXPECT_EQ(centre(drop->FindItem(cmd::ToWxId(cmd::kTrainsForTimetableBase + linky))->GetBitmap()),
             *wxRED);
+
+  // The information about the timetable shows both icons of its bundle;
+  // without a bundle the program's icon alone.
+  auto const& icons = App().supports()[linky].bundle().icons;
+  TimetableInfoDialog with_icons(main, App().TimetableInfo(linky), icons.at(1), icons.at(2));
+  EXPECT_EQ(centre(with_icons.first_picture()->GetBitmap()), *wxRED);
+  ASSERT_NE(with_icons.second_picture(), nullptr);
+  EXPECT_EQ(centre(with_icons.second_picture()->GetBitmap()), *wxBLUE);
+  TimetableInfoDialog plain(main, App().TimetableInfo(1 - linky));
+  EXPECT_TRUE(plain.first_picture()->GetBitmap().IsOk());
+  EXPECT_EQ(plain.second_picture(), nullptr);
 }
 
 // A click on a link of the about box reaches the user's program (a
@@ -447,13 +482,8 @@ TEST_F(VemoAppTest, AboutLinksOpenWithTheUsersProgram) {
     click.SetEventObject(link);
     link->GetEventHandler()->ProcessEvent(click);
   }
-  for (int i = 0; i < 200 && !std::filesystem::exists(seen); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(OpenedByStandIn(seen), expected);
   setenv("PATH", old_path.c_str(), 1);
-  std::ifstream in(seen);
-  std::string opened;
-  std::getline(in, opened);
-  EXPECT_EQ(opened, expected);
 
   // A link without an address opens its own text; a missing opener is
   // reported with the address.
