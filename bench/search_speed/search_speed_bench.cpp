@@ -345,8 +345,6 @@ int main(int argc, char** argv) {
       return 77;
     }
     qo::gtfs::ImportResult imported = qo::gtfs::ImportFeed(feed);
-    // The import leaves the stop flag off; every stop of the feed is one.
-    for (w::Station& station : imported.model.stations) station.type |= 0x01;
     models.push_back(std::move(imported.model));
     options = imported.options;
     month = 3;

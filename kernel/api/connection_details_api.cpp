@@ -10,7 +10,6 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
-#include "api/out_text.h"
 #include "calendars/day_type_calendars.h"
 #include "calendars/train_calendar.h"
 #include "core/byte_order.h"

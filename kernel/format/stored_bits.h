@@ -32,6 +32,12 @@ inline constexpr bool StopAllowsAlighting(uint16_t flags) {
   return (flags & kStopNoBoarding) || !(flags & kStopNoAlighting);
 }
 
+// Station type word bits. kStationStop marks a place where travellers may
+// leave a train: without it the search neither ends a journey nor changes
+// there (a timetable may list junctions and border points as stations).
+inline constexpr uint16_t kStationStop = 0x0001;
+inline constexpr uint16_t kStationForeign = 0x0002;
+
 // The high bits of a train's type word (the low bits are its type bits).
 inline constexpr uint32_t kTypeChangesAlongRoute = 0x00400000;
 inline constexpr uint32_t kLacksServiceCode = 0x04000000;

@@ -24,7 +24,6 @@
 namespace qo {
 namespace {
 
-constexpr uint16_t kStopStation = 0x01;
 constexpr uint16_t kPreferredChange = 0x40;
 constexpr size_t kNameLength = 99;
 constexpr size_t kNumberLength = 40;
@@ -168,7 +167,7 @@ bool IsRequestStop(int timetable, int32_t train, int32_t station) {
 bool IsCustomsStop(int timetable, int32_t station) {
   TimetableRecord const* t = TimetableAt(timetable);
   if (!t || t->Kind != kKindBus || !Valid(*t, station)) return false;
-  if (!t->StationTypes.empty() && (t->StationTypes[station] & kStopStation)) return false;
+  if (!t->StationTypes.empty() && (t->StationTypes[station] & kStationStop)) return false;
   std::string_view name = PoolString(t->StationNames, station);
   if (name.find("CLO") != std::string_view::npos || name.find("ZOLL") != std::string_view::npos)
     return true;

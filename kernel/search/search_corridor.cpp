@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "calendars/day_type_state.h"
+#include "format/stored_bits.h"
 #include "links/station_links.h"
 #include "load/loaded_set.h"
 #include "load/timetable_record.h"
@@ -25,7 +26,6 @@ constexpr int32_t kMinimumDetour = 8000;
 constexpr int32_t kSearchMargin = 10000;
 // Longer walks are a change of place, not a way along the graph.
 constexpr int32_t kLongestWalk = 29;
-constexpr uint16_t kStopStation = 0x01;
 
 bool TakesPart(TimetableRecord const& t) { return DayTypesOf(t).Filter.TypeMask != kIncludeNone; }
 
@@ -171,7 +171,7 @@ bool CorridorLeg(StationSet const& a, StationSet const& b, bool changesAllowed, 
       int16_t& word = marks.Alighting[s];
       if (word == 1) continue;
       const bool stops =
-          t->StationTypes.empty() || (t->StationTypes[static_cast<int32_t>(s)] & kStopStation) != 0;
+          t->StationTypes.empty() || (t->StationTypes[static_cast<int32_t>(s)] & kStationStop) != 0;
       if (word != 0 || stops) word = 1;
     }
   }

@@ -20,8 +20,6 @@ namespace qo {
 namespace {
 
 constexpr uint32_t kRegionGroupBit = 0x80000000;
-constexpr uint16_t kStopStation = 0x01;  // station flag: trains may stop (alight) here
-constexpr uint16_t kForeignStation = 0x02;
 
 int IndexOf(TimetableRecord const* t) { return IndexOfTimetable(t); }
 
@@ -294,7 +292,7 @@ void ComputeSearchCorridor(SearchRun& run) {
       m.Alighting.assign(t->StationCount, TakesPart(*t) ? 1 : 0);
       if (!TakesPart(*t) || t->StationTypes.empty()) continue;
       for (uint32_t s = 0; s < t->StationCount; ++s)
-        m.Alighting[s] = (t->StationTypes[static_cast<int32_t>(s)] & kStopStation) ? 1 : 0;
+        m.Alighting[s] = (t->StationTypes[static_cast<int32_t>(s)] & kStationStop) ? 1 : 0;
     } else {
       for (int16_t& word : m.Alighting) word = word != 0 ? 1 : 0;
     }
@@ -317,7 +315,7 @@ void ComputeSearchCorridor(SearchRun& run) {
       if (!TakesPart(*t) || t->StationTypes.empty()) continue;
       for (uint32_t s = 0; s < t->StationCount; ++s) {
         const int32_t station = static_cast<int32_t>(s);
-        const bool out = run.ScopeMode == 0 ? (t->StationTypes[station] & kForeignStation) != 0
+        const bool out = run.ScopeMode == 0 ? (t->StationTypes[station] & kStationForeign) != 0
                                             : RegionNameOf(*t, station) != common;
         if (out) SearchStateOf(*t).Marks.Alighting[s] = 0;
       }

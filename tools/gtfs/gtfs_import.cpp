@@ -339,6 +339,8 @@ class Importer {
       }
       writer::Station station;
       station.name = {stopName};
+      // Every stop of a feed is a place where riders may get off.
+      station.type = kStationStop;
       station.change_time = options_.default_change_time;
       result_.model.stations.push_back(std::move(station));
       result_.station_ids.push_back(stopId);

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "dates/day_number.h"
+#include "format/stored_bits.h"
 #include "qobuild/source_lexer.h"
 #include "writer/model_text.h"
 
@@ -730,6 +731,8 @@ class Compiler {
     st.key =
         static_cast<int32_t>(Integer(line, a.Word("station key"), "station key", 1, INT32_MAX));
     st.name = a.Texts("station name", true);
+    // A station stated without a type is a stop where travellers may get off.
+    st.type = kStationStop;
     if (auto v = a.Option("type"))
       st.type = static_cast<uint16_t>(Integer(line, *v, "type", 0, 0xFFFF));
     if (auto v = a.Option("region"))

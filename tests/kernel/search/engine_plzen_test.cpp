@@ -62,7 +62,6 @@ class EnginePlzenTest : public EngineTest {
     feed_ = gtfs::ImportFeed(kFeed);
     w::TimetableModel& m = feed_.model;
     m.transfers.clear();
-    for (w::Station& s : m.stations) s.type |= 0x01;
     for (w::Train& t : m.trains)
       for (w::Stop& s : t.stops) s.flags = 0;
     m.search.max_change_time = maxWait;
