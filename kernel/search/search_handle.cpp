@@ -33,17 +33,28 @@ StationSet Working(HandleStationSet const& set) {
   return out;
 }
 
+// The stored and the working request hold the same fields; only their
+// station sets differ in how they name a timetable.
+template <class Out, class In, class ConvertSet>
+void CopyRequest(In const& in, Out& out, ConvertSet convert) {
+  out.From = convert(in.From);
+  out.To = convert(in.To);
+  out.ViaCount = in.ViaCount;
+  for (int32_t k = 0; k < in.ViaCount; ++k)
+    out.Via[static_cast<size_t>(k)] = convert(in.Via[static_cast<size_t>(k)]);
+  out.ChangePoints = convert(in.ChangePoints);
+  out.Time = in.Time;
+  out.ByDeparture = in.ByDeparture;
+  out.ChangesAllowed = in.ChangesAllowed;
+  out.ByDayType = in.ByDayType;
+  out.Day = in.Day;
+  out.DayType = in.DayType;
+  out.WeekdayMask = in.WeekdayMask;
+}
+
 HandleRequest StoredRequest(SearchRequest const& r) {
   HandleRequest out;
-  out.From = Stored(r.From);
-  out.To = Stored(r.To);
-  out.ViaCount = r.ViaCount;
-  for (int32_t k = 0; k < r.ViaCount; ++k)
-    out.Via[static_cast<size_t>(k)] = Stored(r.Via[static_cast<size_t>(k)]);
-  out.ChangePoints = Stored(r.ChangePoints);
-  out.Time = r.Time;
-  out.ByDeparture = r.ByDeparture;
-  out.ChangesAllowed = r.ChangesAllowed;
+  CopyRequest(r, out, Stored);
   return out;
 }
 
@@ -81,19 +92,7 @@ void StoreSearchInHandle(SearchRun& run, bool newSearch) {
 
 void RestoreSearchRequest(HandleRequest const& stored, SearchRequest& r) {
   r = SearchRequest{};
-  r.From = Working(stored.From);
-  r.To = Working(stored.To);
-  r.ViaCount = stored.ViaCount;
-  for (int32_t k = 0; k < stored.ViaCount; ++k)
-    r.Via[static_cast<size_t>(k)] = Working(stored.Via[static_cast<size_t>(k)]);
-  r.ChangePoints = Working(stored.ChangePoints);
-  r.Time = stored.Time;
-  r.ByDeparture = stored.ByDeparture;
-  r.ChangesAllowed = stored.ChangesAllowed;
-  r.ByDayType = stored.ByDayType;
-  r.Day = stored.Day;
-  r.DayType = stored.DayType;
-  r.WeekdayMask = stored.WeekdayMask;
+  CopyRequest(stored, r, Working);
 }
 
 bool IsStaleHandle(SearchHandle const& handle) {
