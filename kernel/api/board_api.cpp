@@ -44,6 +44,23 @@ BoardWork& SharedWork() {
   return work;
 }
 
+// The boards of station sets and of list places: the masks become the
+// filter, the core fills the export's own board, an error is the last error.
+template <class Collect>
+int FilteredBoard(int timetable, unsigned int mask1, unsigned int mask2,
+                  std::vector<BoardEntry>& board, ARRDEP_REC** out, Collect collect) {
+  return api::GuardedExport<int>(0, [&] {
+    TimetableRecord* t = api::CheckTimetable(timetable);
+    if (!t) return 0;
+    const BoardFilter filter = MakeBoardFilter(*t, mask1, mask2);
+    if (int error = collect(*t, filter)) {
+      SetKernelError(error);
+      return 0;
+    }
+    return HandOut(board, out);
+  });
+}
+
 // One byte per station of the timetable: reached from `station` (from) or
 // reaching it (to). Each export passes its own result buffer.
 unsigned char* ReachableStations(int timetable, int station, bool from, unsigned int mask1,
@@ -84,33 +101,21 @@ QO_API int QoArrDep(int timetable, int a, int b, int departures, unsigned int ma
 QO_API int QoArrDepExt(int timetable, const int* from, int fromCount, const int* to, int toCount,
                        int departures, unsigned int mask1, unsigned int mask2, ARRDEP_REC** out) {
   static std::vector<BoardEntry> board;
-  return api::GuardedExport<int>(0, [&] {
-    TimetableRecord* t = api::CheckTimetable(timetable);
-    if (!t) return 0;
-    BoardFilter filter = MakeBoardFilter(*t, mask1, mask2);
-    if (int error = CollectBoardExt(*t, from, fromCount, to, toCount, departures != 0, filter,
-                                    SharedWork(), board)) {
-      SetKernelError(error);
-      return 0;
-    }
-    return HandOut(board, out);
-  });
+  return FilteredBoard(timetable, mask1, mask2, board, out,
+                       [&](TimetableRecord& t, BoardFilter const& filter) {
+                         return CollectBoardExt(t, from, fromCount, to, toCount, departures != 0,
+                                                filter, SharedWork(), board);
+                       });
 }
 
 QO_API int QoArrDepVL(int timetable, int fromItem, int fromList, int toItem, int toList,
                       int departures, unsigned int mask1, unsigned int mask2, ARRDEP_REC** out) {
   static std::vector<BoardEntry> board;
-  return api::GuardedExport<int>(0, [&] {
-    TimetableRecord* t = api::CheckTimetable(timetable);
-    if (!t) return 0;
-    BoardFilter filter = MakeBoardFilter(*t, mask1, mask2);
-    if (int error = CollectBoardVL(*t, fromItem, fromList, toItem, toList, departures != 0, filter,
-                                   SharedWork(), board)) {
-      SetKernelError(error);
-      return 0;
-    }
-    return HandOut(board, out);
-  });
+  return FilteredBoard(timetable, mask1, mask2, board, out,
+                       [&](TimetableRecord& t, BoardFilter const& filter) {
+                         return CollectBoardVL(t, fromItem, fromList, toItem, toList,
+                                               departures != 0, filter, SharedWork(), board);
+                       });
 }
 
 QO_API int QoArrDepDate(int timetable, int departures, int day, int month, int year, int count,

@@ -46,6 +46,24 @@ int LanguageOrFirst(TimetableRecord const& t, int language) {
   return language >= 0 && static_cast<uint32_t>(language) < t.LanguageCount ? language : 0;
 }
 
+// The stop timetable and the stop remarks take the same day and direction
+// from their callers; only what follows differs.
+template <class Request>
+Request StopsRequest(TimetableRecord const& t, unsigned int mask, int train, int language, int day,
+                     int month, int year, int week, const int* stations, int count) {
+  Request request;
+  request.mask = mask;
+  request.train = static_cast<uint32_t>(train);
+  request.language = LanguageOrFirst(t, language);
+  request.day = day;
+  request.month = month;
+  request.year = year;
+  request.week = week != 0;
+  request.stations = stations;
+  request.count = count;
+  return request;
+}
+
 // Texts handed out converted, with their pointers.
 struct OutTexts {
   std::vector<std::vector<char>> buffers;
@@ -206,16 +224,8 @@ QO_API int QoZJRTimes(int timetable, unsigned int mask, int train, int language,
   return api::GuardedExport<int>(0, [&] {
     TimetableRecord* t = CheckTrain(timetable, train);
     if (!t) return 0;
-    StopTimetableRequest request;
-    request.mask = mask;
-    request.train = static_cast<uint32_t>(train);
-    request.language = LanguageOrFirst(*t, language);
-    request.day = day;
-    request.month = month;
-    request.year = year;
-    request.week = week != 0;
-    request.stations = stations;
-    request.count = count;
+    auto request = StopsRequest<StopTimetableRequest>(*t, mask, train, language, day, month, year,
+                                                      week, stations, count);
     request.stop = stop;
     request.remarkLetter = static_cast<unsigned char>(remark_letter);
     if (int error = BuildStopTimetable(*t, Settings(), request, work, LastTrace(), table)) {
@@ -350,16 +360,8 @@ QO_API int QoZJRStRemDist(int timetable, unsigned int mask, int train, int langu
   return api::GuardedExport<int>(0, [&] {
     TimetableRecord* t = CheckTrain(timetable, train);
     if (!t) return 0;
-    StopRemarkRequest request;
-    request.mask = mask;
-    request.train = static_cast<uint32_t>(train);
-    request.language = LanguageOrFirst(*t, language);
-    request.day = day;
-    request.month = month;
-    request.year = year;
-    request.week = week != 0;
-    request.stations = stations;
-    request.count = count > 0 ? count : 0;
+    auto request = StopsRequest<StopRemarkRequest>(*t, mask, train, language, day, month, year,
+                                                   week, stations, count > 0 ? count : 0);
     if (int error = CollectStopRemarks(*t, Settings(), request, remarks, least, greatest, codes)) {
       SetKernelError(error);
       return 0;
