@@ -1330,6 +1330,42 @@ QO_API GISFONT_REC QoGetFontGISEx(const GISLAYER_REC* layer, const GISLABEL_REC*
 QO_API int QoGetStationsInCircle(const int* selection, int x, int y, int min_count, int soft_limit,
                                  int radius, int* timetables, int* stations, int capacity);
 
+/* The course of connection `connection` of a search handle (NULL: the
+ * current one) over the GIS maps. Per leg (at most 16): the number of
+ * points and the positions in its timetable's station point table of the
+ * stops its train makes from the boarding to the alighting, and its map
+ * slot: legs on one map (one timetable, or timetables of one map id other
+ * than 0) share a slot, slots follow the timetable order of the maps, and
+ * with one map every slot is 0. Per slot the map id and the map names (in
+ * `language`, a language letter, else the map's first; several joined by
+ * ", "). Any out may be NULL. Returns 1; 0 when a leg's timetable has no
+ * map or its boarding or alighting station no point (no error). Failure:
+ * 0 with error 20 (no such connection), 30 (handle from before a reload),
+ * 31. Lifetime: kernel-owned until the next QoGetConnGIS. */
+QO_API int QoGetConnGIS(void* handle, int connection, int language, int* map_count, int* leg_count,
+                        const int** point_counts, const int** slots, const int* const** point_lists,
+                        const unsigned int** map_ids, const char* const** map_names);
+
+/* The extent of the map of the connection's first leg whose timetable's
+ * map has `map_id`; returns 1, or 0 when no leg has it (all outs 0). Any
+ * out may be NULL. Failure: 0 with error 20, 30, 31. */
+QO_API int QoGetConnMapRange(void* handle, int connection, unsigned int map_id, int* min_x,
+                             int* max_x, int* min_y, int* max_y);
+
+/* The town labels of map `map_id` inside the rectangle (bounds included):
+ * the towns of the town lists of every loaded timetable with that map, in
+ * timetable order, whose first station has a point inside and a station
+ * type word sharing a bit with `type_mask`; each town once, and with
+ * `with_connection` none that connection `connection` of the handle boards
+ * or alights at. Writes the type words, names (in the current text mode),
+ * x and y, and returns their number. Any out may be NULL. Failure: 0 with
+ * error 20, 30 (with `with_connection` only), 31. Lifetime: kernel-owned
+ * until the next QoGetTownsGIS. */
+QO_API int QoGetTownsGIS(void* handle, int connection, unsigned int map_id, unsigned int type_mask,
+                         int with_connection, int min_x, int max_x, int min_y, int max_y,
+                         const unsigned int** type_words, const char* const** names, const int** xs,
+                         const int** ys);
+
 /* Converts `count` points in place between coordinate systems (0 S-42
  * zone 3, 1 S-JTSK Krovak, 2 UTM zone 33 on WGS84; metres, x easting) with
  * the PROJ library, which is loaded on first use. Returns 1 when every
@@ -1337,6 +1373,42 @@ QO_API int QoGetStationsInCircle(const int* selection, int x, int y, int min_cou
  * library or database (tried again by the next call) or a point that
  * cannot be converted, with the arrays untouched. */
 QO_API int QoCoorTransform(int from, int to, double* x, double* y, int count);
+
+/* ---- QMap data ---------------------------------------------------------- */
+
+/* 1 when the timetable has its QMap data, else 0. Failure: 0 with error 3. */
+QO_API int QoQMapAvail(int timetable);
+
+/* 1 when the station has no QMap coordinate, else 0. Failure: 0 with error
+ * 3, 4 (bad station), 23 (no QMap data), 31. */
+QO_API int QoQMapMissingCoor(int timetable, int station);
+
+/* Each station's x and y on `date` (a day number; 0 or less: today) into
+ * the caller's arrays of `count` doubles: its newest coordinate valid on
+ * the date, its oldest for a date before all of them, 0, 0 for a station
+ * without a coordinate. Returns 1. Failure: 0 with error 3, 8 (an array
+ * NULL), 23, 31. */
+QO_API int QoQMapCoor(int timetable, const unsigned short* stations, int count, int date, double* x,
+                      double* y);
+
+/* The polyline references of `arc`: a pointer to the first (the arc's
+ * references follow it) and their number into *count. Failure: NULL (count
+ * 0) with error 3, 20 (no such arc), 23, 31. Lifetime: until the timetable
+ * is closed. */
+QO_API const int* QoQMapArcPolyLinesQuick(int timetable, int arc, int* count);
+
+/* The number of points of polyline `polyline` into *count. Failure: count
+ * 0 with error 3, 20 (no such polyline), 23, 31. */
+QO_API void QoQMapPolyLineQuick(int timetable, int polyline, int* count);
+
+/* The points of the polylines of a counted array of polyline indexes,
+ * joined in order (the first point of every polyline after the first is
+ * the end of the one before and left out), into *x and *y; returns their
+ * number, 0 (x, y untouched) for fewer than 2. Failure: 0 with error 3,
+ * 20 (an index outside the polylines), 23, 31. Lifetime: kernel-owned
+ * until the next QoQMapPolyLinesQuick. */
+QO_API int QoQMapPolyLinesQuick(int timetable, const int* polylines, const double** x,
+                                const double** y);
 
 /* Longitude x and latitude y in milliarcseconds on the Bessel ellipsoid to
  * S-JTSK metres (x = -Y, y = -X), in place, without datum shift. A pair

@@ -172,6 +172,9 @@ struct QMapData {
   // Derived: per coordinate record the station index, or minus the stored
   // key for a record of no station.
   std::vector<int32_t> CoorStation;
+  // The polyline references as callers read them in place: an aligned
+  // copy, made on first use.
+  OwnedArray AlignedRefs;
 };
 
 struct TimetableRecord {

@@ -29,10 +29,8 @@ int main(int argc, char** argv) {
     std::string name = dir + "extension-" + std::to_string(static_cast<int>(type));
     w::SaveFile(name + ".ext", w::WriteExtension({.type = type, .station_key_sets = 2}).bytes);
   }
-  w::SaveFile(dir + "extension-gis-content.ext",
-              qo::test::WithBody(w::ExtensionType::kGis, qo::test::GisBody()));
-  w::SaveFile(dir + "extension-qmap-content.ext",
-              qo::test::WithBody(w::ExtensionType::kQMap, qo::test::QMapBody(2)));
+  w::SaveFile(dir + "extension-gis-content.ext", qo::test::GisFile());
+  w::SaveFile(dir + "extension-qmap-content.ext", qo::test::QMapFile(2));
   w::SaveFile(dir + "extension-fares-content.ext",
               qo::test::WithBody(w::ExtensionType::kFares, qo::test::FareBody()));
   return 0;

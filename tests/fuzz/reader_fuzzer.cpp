@@ -2,19 +2,23 @@
 // read three ways: as a timetable file, as a lone extension (an empty
 // record, as when an extension is loaded on its own), and as an extension
 // of a small timetable with stations, arcs and keys, so that the GIS, QMap
-// and fare set-up walks run too. Mutations of sample files get their CRC
-// recomputed half of the time, as the readers would meet them with the
-// checksum test switched off.
+// and fare set-up walks run too, and an attached map or QMap is queried.
+// Mutations of sample files get their CRC recomputed half of the time, as
+// the readers would meet them with the checksum test switched off.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "core/byte_order.h"
 #include "core/crc32.h"
 #include "kernel/load/rich_timetable.h"
 #include "load/read_extension.h"
 #include "load/read_timetable.h"
+#include "map/gis_layers.h"
+#include "map/gis_points.h"
+#include "map/qmap_coors.h"
 
 namespace {
 
@@ -43,6 +47,48 @@ void Touch(const qo::TimetableRecord& t) {
   (void)sink;
 }
 
+// Runs the map queries over an attached map: the layers as callers get
+// them, their names, and the station points.
+void QueryMap(qo::GisData& gis, const qo::TimetableRecord& t) {
+  const qo::GisClientLayers& layers = qo::ClientLayers(gis);
+  int64_t sum = 0;
+  for (const auto& array : gis.Layers)
+    for (const qo::GisLayer& layer : array)
+      sum += static_cast<int64_t>(qo::GisLayerName(gis, qo::LoadLE<int32_t>(layer.Record)).size());
+  for (uint32_t s = 0; s < t.StationCount; ++s) {
+    int32_t x = 0, y = 0;
+    if (qo::GisStationPoint(t, static_cast<int32_t>(s), &x, &y)) sum += x + y;
+  }
+  int32_t x = 0, y = 0;
+  if (qo::GisKeyPoint(t, 5457086, &x, &y)) sum += x;
+  sum += layers.LayerArrays[2].get() != nullptr;
+  volatile int64_t sink = sum;
+  (void)sink;
+}
+
+// Runs the QMap queries: every station's coordinate on two days, every
+// arc's polylines, and the polylines joined.
+void QueryQMap(const qo::QMapData& q, const qo::TimetableRecord& t) {
+  double sum = 0;
+  for (uint32_t s = 0; s < t.StationCount; ++s) {
+    for (int32_t day : {0, 50000}) {
+      double x, y;
+      if (qo::QMapCoor(q, static_cast<int32_t>(s), day, &x, &y)) sum += x + y;
+    }
+  }
+  std::vector<int32_t> all;
+  for (int32_t a = 0; a < q.Arcs.size(); ++a) {
+    int32_t first = 0, count = 0;
+    if (qo::QMapArcPolylines(q, a, &first, &count))
+      for (int32_t i = 0; i < count; ++i) all.push_back(q.PolylineRefs[first + i]);
+  }
+  std::vector<double> x, y;
+  if (qo::QMapJoinPolylines(q, all.data(), static_cast<int32_t>(all.size()), x, y))
+    for (double v : x) sum += v;
+  volatile double sink = sum;
+  (void)sink;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -61,6 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     qo::TimetableRecord record;
     qo::ReadTimetableBytes(host.ImageBytes(), static_cast<size_t>(host.ImageSize()), &record);
     qo::ReadExtensionBytes(&record, "fuzz", data, size, {}, &attached);
+    if (record.Gis) QueryMap(*record.Gis, record);
+    if (record.QMap) QueryQMap(*record.QMap, record);
   }
   return 0;
 }

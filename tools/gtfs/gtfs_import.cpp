@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
 #include <climits>
 #include <map>
 #include <numeric>
@@ -9,6 +11,7 @@
 
 #include "format/stored_bits.h"
 #include "gtfs/cp1250_fit.h"
+#include "map/coor_transform.h"
 #include "writer/train_stops.h"
 
 namespace qo::gtfs {
@@ -302,6 +305,7 @@ class Importer {
     CsvReader csv(text, "stops.txt");
     int id = csv.Require("stop_id"), name = csv.Require("stop_name");
     int type = csv.Column("location_type"), parent = csv.Column("parent_station");
+    int lat = csv.Column("stop_lat"), lon = csv.Column("stop_lon");
     struct Pending {
       size_t line;
       std::string parent;
@@ -345,6 +349,7 @@ class Importer {
       result_.model.stations.push_back(std::move(station));
       result_.station_ids.push_back(stopId);
       pending.push_back({csv.Line(), std::string(csv.Field(parent))});
+      points_.push_back(StopPoint(csv, csv.Field(lat), csv.Field(lon)));
     }
     // Parents may follow their children in the file.
     groupOf_.resize(pending.size());
@@ -363,6 +368,51 @@ class Importer {
       childrenOf_[p].push_back(static_cast<uint16_t>(s));
     }
     AssignStationKeys();
+    BuildMap();
+  }
+
+  // A stop's point on the map: its position in the S-JTSK plane, negated
+  // as the map keeps it (x = -Y, y = -X, metres). The feed's WGS 84 degrees
+  // are taken as they are, without datum shift, which moves the points by
+  // about a hundred metres together and leaves distances between stops
+  // alone. A stop without a position, or one the projection does not
+  // reach, has no point.
+  std::optional<writer::GisVertex> StopPoint(CsvReader const& csv, std::string_view latText,
+                                             std::string_view lonText) {
+    if (latText.empty() && lonText.empty()) return std::nullopt;
+    double latitude = 0, longitude = 0;
+    auto parse = [](std::string_view text, double* value) {
+      std::string copy(text);
+      char* end = nullptr;
+      *value = std::strtod(copy.c_str(), &end);
+      return !copy.empty() && end == copy.c_str() + copy.size() && std::isfinite(*value);
+    };
+    if (!parse(latText, &latitude) || !parse(lonText, &longitude) || latitude < -90 ||
+        latitude > 90 || longitude < -180 || longitude > 180) {
+      Warn("stop position", csv,
+           "stop position " + Quote(latText) + ", " + Quote(lonText) +
+               " is no latitude and longitude; the stop has no point on the map");
+      return std::nullopt;
+    }
+    double x = longitude * 3600000.0, y = latitude * 3600000.0;
+    if (x == 0 || y == 0) return std::nullopt;
+    FiLambdaToJtsk(&x, &y, 1);
+    if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > INT32_MAX ||
+        std::fabs(y) > INT32_MAX)
+      return std::nullopt;
+    return writer::GisVertex{static_cast<int32_t>(std::lround(x)),
+                             static_cast<int32_t>(std::lround(y))};
+  }
+
+  void BuildMap() {
+    auto const& stations = result_.model.stations;
+    for (size_t s = 0; s < stations.size(); ++s)
+      if (points_[s])
+        result_.map.station_points.push_back({points_[s]->x, points_[s]->y, stations[s].key});
+    if (result_.map.station_points.empty()) return;
+    std::sort(result_.map.station_points.begin(), result_.map.station_points.end(),
+              [](auto const& a, auto const& b) { return a.key < b.key; });
+    result_.model.extension_names.push_back(kMapExtension);
   }
 
   // A stop id that is a positive number is the station's key; other ids are
@@ -1067,6 +1117,7 @@ class Importer {
   FeedFiles& feed_;
   ImportOptions options_;
   ImportResult result_;
+  std::vector<std::optional<writer::GisVertex>> points_;  // per station
   std::map<std::string, size_t> warningIndex_;
   std::string lastPhase_;
   int lastPercent_ = -1;

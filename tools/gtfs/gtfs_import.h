@@ -18,6 +18,7 @@
 
 #include "gtfs/csv_reader.h"
 #include "gtfs/feed_files.h"
+#include "writer/gis_model.h"
 #include "writer/timetable_model.h"
 #include "writer/timetable_writer.h"
 
@@ -48,9 +49,17 @@ struct Warning {
   std::string left_out;
 };
 
+// The file name of the stops' map, which the model names as its extension
+// when any stop has a position: written beside the timetable, it gets the
+// timetable's name (plzen.gis beside plzen.qo).
+inline constexpr char kMapExtension[] = ".gis";
+
 struct ImportResult {
   writer::TimetableModel model;
   writer::WriteOptions options;
+  // Every stop with a position has its point in the station point table;
+  // without any the model names no map.
+  writer::GisModel map;
   // The feed's ids of the model's stations and trains, index by index.
   std::vector<std::string> station_ids;
   std::vector<std::string> trip_ids;

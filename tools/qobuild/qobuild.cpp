@@ -70,7 +70,16 @@ int ImportGtfs(std::string const& feed, std::string const& output, bool strict) 
   qo::gtfs::ImportResult result = qo::gtfs::ImportFeed(feed, options);
   progress.Show("writing the timetable", 0);
   qo::writer::WrittenFile file = qo::writer::WriteTimetable(result.model, result.options);
-  qo::textsource::WriteOutputs({{output, "timetable file", &file.bytes}}, {feed});
+  std::vector<qo::textsource::OutputFile> outputs = {{output, "timetable file", &file.bytes}};
+  qo::writer::WrittenFile map;
+  if (!result.map.station_points.empty()) {
+    map = qo::writer::WriteExtension({.type = qo::writer::ExtensionType::kGis,
+                                      .owner_id = static_cast<int32_t>(result.model.id),
+                                      .gis = result.map});
+    outputs.push_back({qo::textsource::ExtensionPath(output, qo::gtfs::kMapExtension),
+                       "extension file " + std::string(qo::gtfs::kMapExtension), &map.bytes});
+  }
+  qo::textsource::WriteOutputs(outputs, {feed});
   progress.Clear();
   for (qo::gtfs::Warning const& w : result.warnings) {
     std::fprintf(stderr, "warning: %s", w.text.c_str());

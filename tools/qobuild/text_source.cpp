@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <type_traits>
 
 #include "dates/day_number.h"
 #include "format/stored_bits.h"
@@ -237,6 +238,7 @@ class Compiler {
     if (k == "physicaltype") return PhysicalTypeStatement(s);
     if (k == "service") return ServiceStatement(s);
     if (k == "day-types") return DayTypesStatement(s);
+    if (k == "map") return MapStatement(s);
     NoBody(s);
     Args a(*this, s.head, k);
     if (k == "id") {
@@ -393,6 +395,133 @@ class Compiler {
     return days;
   }
 
+  // "x,y": a vertex of a line or an area.
+  writer::GisVertex Vertex(int line, std::string const& word) const {
+    size_t comma = word.find(',');
+    if (comma == std::string::npos)
+      Fail(line, "a vertex is written x,y (-743000,-1043000), not '" + word + "'");
+    return {static_cast<int32_t>(Integer(line, word.substr(0, comma), "x", INT32_MIN, INT32_MAX)),
+            static_cast<int32_t>(Integer(line, word.substr(comma + 1), "y", INT32_MIN, INT32_MAX))};
+  }
+
+  int32_t MapCoordinate(Args& a, std::string const& role) {
+    return static_cast<int32_t>(Integer(a.line(), a.Word(role), role, INT32_MIN, INT32_MAX));
+  }
+
+  void MapStatement(Statement const& s) {
+    int line = s.head.number;
+    if (mapSet_) Fail(line, "a timetable has one map");
+    mapSet_ = true;
+    Args a(*this, s.head, "map");
+    ExtensionFile file{ExtensionName(a), {}};
+    file.model.type = writer::ExtensionType::kGis;
+    writer::GisModel& gis = file.model.gis;
+    if (auto v = a.Option("id"))
+      gis.map_id = static_cast<uint32_t>(Integer(line, *v, "map id", 0, UINT32_MAX));
+    LangText names = a.Texts("map name", false);
+    a.Finish();
+    if (LanguageCount() > 5) Fail(line, "a map names itself in at most 5 languages");
+    gis.letters = model().languages;
+    file.model.gis_languages = static_cast<uint8_t>(gis.letters.size());
+    if (!names.empty()) {
+      names.resize(gis.letters.size(), names[0]);
+      gis.map_names = names;
+    }
+    std::set<int32_t> pointKeys;
+    writer::GisLayer* layer = nullptr;
+    for (Line const& b : s.body) {
+      std::string const& k = b.tokens[0].value;
+      Args p(*this, b, k);
+      if (k == "point") {
+        uint16_t station = Station(b.number, p.Next("station"));
+        int32_t key = model().stations[station].key;
+        if (!pointKeys.insert(key).second) Fail(b.number, "a station has one point");
+        int32_t x = MapCoordinate(p, "x");
+        gis.station_points.push_back({x, MapCoordinate(p, "y"), key});
+      } else if (k == "town") {
+        towns_.push_back({b.number, static_cast<int32_t>(Integer(b.number, p.Word("item key"),
+                                                                 "item key", 1, INT32_MAX))});
+        NeedVersion(b.number, 9, "a town label");
+      } else if (k == "layer") {
+        layer = &MapLayer(p, gis);
+      } else if (k == "line" || k == "area" || k == "label") {
+        if (!layer) Fail(b.number, "'" + k + "' belongs to a layer: put a 'layer' line before it");
+        if (k == "label") {
+          writer::GisLabel label;
+          label.x = MapCoordinate(p, "x");
+          label.y = MapCoordinate(p, "y");
+          label.text = OneText(p, "label text");
+          if (auto v = p.Option("angle"))
+            label.angle = static_cast<int32_t>(Integer(b.number, *v, "angle", -7, 7));
+          if (auto v = p.Option("align"))
+            label.alignment = static_cast<int32_t>(Integer(b.number, *v, "alignment", 0, 0xFFFF));
+          layer->labels.push_back(std::move(label));
+        } else {
+          std::vector<writer::GisVertex> vertices;
+          while (p.More()) vertices.push_back(Vertex(b.number, p.Word("vertex")));
+          if (vertices.size() < 2) Fail(b.number, "a " + k + " needs at least two vertices");
+          (k == "line" ? layer->lines : layer->areas).push_back(std::move(vertices));
+        }
+      } else {
+        Fail(b.number, "a map takes 'point', 'town', 'layer', 'line', 'area' and 'label' lines");
+      }
+      p.Finish();
+    }
+    std::sort(gis.station_points.begin(), gis.station_points.end(),
+              [](auto const& x, auto const& y) { return x.key < y.key; });
+    out_.extensions.push_back(std::move(file));
+    model().extension_names.push_back(out_.extensions.back().name);
+  }
+
+  // "layer 2 name=... pen=0xBBGGRR width=N ...": a layer of array 1 (the
+  // background), 2 or 3, with its drawing style.
+  writer::GisLayer& MapLayer(Args& p, writer::GisModel& gis) {
+    int line = p.line();
+    auto array = static_cast<size_t>(Integer(line, p.Word("layer array"), "layer array", 1, 3));
+    writer::GisLayer layer;
+    auto number = [&](char const* key, int64_t lo, int64_t hi, auto& field) {
+      if (auto v = p.Option(key))
+        field =
+            static_cast<std::remove_reference_t<decltype(field)>>(Integer(line, *v, key, lo, hi));
+    };
+    if (auto v = p.Option("name")) {
+      CheckText(line, *v, "layer name");
+      auto it = std::find(gis.layer_names.begin(), gis.layer_names.end(), *v);
+      layer.name = static_cast<int32_t>(it - gis.layer_names.begin());
+      if (it == gis.layer_names.end()) gis.layer_names.push_back(*v);
+    }
+    number("pen", 0, 0xFFFFFF, layer.pen_color);
+    number("width", 0, 255, layer.pen_width);
+    number("pen-style", 0, 6, layer.pen_style);
+    number("brush", 0, 0xFFFFFF, layer.brush_color);
+    number("brush-style", 0, 3, layer.brush_style);
+    number("hatch", 0, 5, layer.brush_hatch);
+    number("size", 0, 200, layer.font_size);
+    number("charset", 0, 255, layer.charset);
+    if (auto v = p.Option("font")) {
+      CheckText(line, *v, "font face");
+      if (writer::ToCp1250(*v, "font face").size() > 31)
+        Fail(line, "a font face has at most 31 characters");
+      layer.face = *v;
+    }
+    gis.layers[array - 1].push_back(std::move(layer));
+    return gis.layers[array - 1].back();
+  }
+
+  // The town lines name items of the first list by key.
+  void FinishTowns() {
+    for (TownLine const& town : towns_) {
+      if (model().virtual_lists.empty())
+        Fail(town.line, "town labels name items of the first list, and the source has no list");
+      auto const& items = model().virtual_lists[0].items;
+      auto it = std::find_if(items.begin(), items.end(),
+                             [&](writer::VirtListItem const& i) { return i.key == town.key; });
+      if (it == items.end())
+        Fail(town.line, "the first list has no item with key " + std::to_string(town.key));
+      model().gis_town_items.push_back(static_cast<uint16_t>(it - items.begin()));
+    }
+  }
+
   void ExtensionStatement(Args& a) {
     static const std::map<std::string, writer::ExtensionType> types = {
         {"fares", writer::ExtensionType::kFares},
@@ -403,16 +532,20 @@ class Compiler {
     auto it = types.find(type);
     if (it == types.end())
       Fail(a.line(), "unknown extension type " + type + " (fares, gis, keys, qmap)");
+    ExtensionFile file;
+    file.name = ExtensionName(a);
+    file.model.type = it->second;
+    out_.extensions.push_back(file);
+    model().extension_names.push_back(file.name);
+  }
+
+  std::string ExtensionName(Args& a) {
     Token const& name = a.Next("file name");
     CheckText(a.line(), name.value, "extension file name");
     if (name.value.empty() || name.value.find_first_of("/\\") != std::string::npos) {
       Fail(a.line(), "an extension file name is a plain file name, written beside the timetable");
     }
-    ExtensionFile file;
-    file.name = name.value;
-    file.model.type = it->second;
-    out_.extensions.push_back(file);
-    model().extension_names.push_back(name.value);
+    return name.value;
   }
 
   void SearchStatement(Args& a) {
@@ -1327,6 +1460,7 @@ class Compiler {
     for (uint16_t d : holidays_) m.days_off.push_back(d);
     FinishValidity();
     FinishTrainData();
+    FinishTowns();
     if (!summarySet_) m.description = CutCharacters(m.names[0], 99);
     for (ExtensionFile& e : out_.extensions) e.model.owner_id = static_cast<int32_t>(m.id);
   }
@@ -1400,7 +1534,12 @@ class Compiler {
 
   CompiledSource out_;
   bool multiTexts_ = false, validSet_ = false, dataSet_ = false, createdSet_ = false;
-  bool summarySet_ = false, holidaysUsed_ = false, nameSet_ = false;
+  bool summarySet_ = false, holidaysUsed_ = false, nameSet_ = false, mapSet_ = false;
+  struct TownLine {
+    int line;
+    int32_t key;
+  };
+  std::vector<TownLine> towns_;
   std::map<std::string, int> stationIds_;
   std::map<int64_t, int> stationKeys_;
   std::map<std::string, int> regions_, types_, calendars_, lines_, owners_, lists_;

@@ -13,6 +13,7 @@
 #include "virtlists/item_kinds.h"
 #include "writer/byte_sink.h"
 #include "writer/gis_writer.h"
+#include "writer/qmap_writer.h"
 #include "writer/model_text.h"
 #include "writer/train_stops.h"
 
@@ -1357,15 +1358,9 @@ WrittenFile WriteExtension(ExtensionModel const& model) {
       break;
     }
     case ExtensionType::kQMap: {
-      sink.U16(model.qmap_version);
-      sink.U32(0);
-      for (int i = 0; i < 5; ++i) sink.EmptyArray("QMap/" + std::to_string(i));
-      sink.U32(0);
-      for (int i = 5; i < 8; ++i) sink.EmptyArray("QMap/" + std::to_string(i));
-      sink.Pool("QMap/pool", {});
-      if (model.qmap_version >= 1) {
-        for (int i = 8; i < 13; ++i) sink.EmptyArray("QMap/" + std::to_string(i));
-      }
+      QMapModel qmap = model.qmap;
+      qmap.version = model.qmap_version;
+      WriteQMapBody(qmap, sink);
       break;
     }
     default:

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "writer/gis_model.h"
+#include "writer/qmap_model.h"
 #include "writer/timetable_model.h"
 
 namespace qo::writer {
@@ -89,6 +90,8 @@ struct ExtensionModel {
   // The content of a GIS file; without map names the file has
   // gis_languages empty map-name pools.
   GisModel gis{};
+  // The content of a QMap file (its version is qmap_version).
+  QMapModel qmap{};
 };
 
 WrittenFile WriteExtension(ExtensionModel const& model);

@@ -1,8 +1,8 @@
 #pragma once
-// Bodies of GIS, QMap and fare extension files with content, built with the
-// writer's byte sink (the writer itself writes these bodies empty), for the
-// extension reader's tests and the fuzzer's seeds. They fit the stations of
-// RichModel (keys 5457076 + 10 * i).
+// Extension files with content for the extension reader's tests and the
+// fuzzer's seeds: the GIS map and the QMap data from the writer's models,
+// the fare body built with the writer's byte sink (the writer writes it
+// empty). They fit the stations of RichModel (keys 5457076 + 10 * i).
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -36,114 +36,42 @@ void Elements(w::ByteSink& b, size_t width, const std::vector<T>& values) {
   b.Array("elements", width, raw.size() / width, raw);
 }
 
-// A GIS body: a far point in layer array 1 (not part of the extent), a
-// polyline in array 2, and the station point table in array 3.
-inline std::vector<uint8_t> GisBody() {
-  w::ByteSink b;
-  b.U16(1);
-  b.U32(7);  // map id
-  b.U8(1);   // languages
-  b.FixedText("C", 6);
-  b.Zeros(20);
-  for (int32_t v : {0, 0, 0, 0}) b.I32(v);  // stored extent, replaced
-  auto points = [&](std::vector<std::array<int32_t, 3>> rows) {
-    w::RecordBytes r;
-    for (auto& p : rows) {
-      for (int32_t v : p) r.I32(v);
-      r.EndRecord();
-    }
-    b.Array("points", 12, r.count, r.bytes);
-  };
-  auto layer = [&](auto&& objects) {
-    b.Array("layers", 164, 1, std::vector<uint8_t>(164, 0));
-    objects();
-  };
-  layer([&] {
-    points({{-1000000, -1000000, 0}});
-    b.EmptyArray("vertices");
-    b.U32(0);
-    b.U32(0);
-    b.EmptyArray("items");
-    b.EmptyArray("labels");
-    b.EmptyArray("further");
-  });
-  layer([&] {
-    b.EmptyArray("points");
-    Elements<int32_t>(b, 8, {-50, 10, 40, 20});
-    b.U32(1);
-    Elements<int32_t>(b, 8, {0, -30, 100, 5});
-    b.U32(0);
-    b.EmptyArray("items");
-    w::RecordBytes labels;
-    for (int32_t v : {5, 5, 1, 0, 0}) labels.I32(v);
-    labels.EndRecord();
-    for (int32_t v : {6, 6, 0, 0, 0}) labels.I32(v);
-    labels.EndRecord();
-    b.Array("labels", 20, labels.count, labels.bytes);
-    b.CString("Beroun");
-    b.EmptyArray("further");
-  });
-  layer([&] {
-    points({{10, 60, 5457086}, {20, 70, 5457096}, {30, 80, 9999999}});
-    b.EmptyArray("vertices");
-    b.U32(0);
-    b.U32(0);
-    b.EmptyArray("items");
-    b.EmptyArray("labels");
-    b.EmptyArray("further");
-  });
-  b.U32(0);  // array list
-  b.Pool("map names", {"Mapa"});
-  b.Pool("layer names", {Cp("Železnice")});
-  return b.bytes;
+// A GIS map: a far point in layer array 1 (not part of the extent), a
+// vertex array and a polyline in array 2, and the station point table in
+// array 3 (two keys of RichModel's stations and one of no station).
+inline w::GisModel GisContent() {
+  w::GisModel gis;
+  gis.map_id = 7;
+  gis.map_names = {"Mapa"};
+  gis.layer_names = {"Železnice"};
+  gis.layers[0].push_back({.points = {{-1000000, -1000000, 0}}});
+  gis.layers[1].push_back({.name = 0,
+                           .vertices = {{-50, 10}, {40, 20}},
+                           .lines = {{{0, -30}, {100, 5}}},
+                           .labels = {{.x = 5, .y = 5, .text = "Beroun"}, {.x = 6, .y = 6}}});
+  gis.station_points = {{10, 60, 5457086}, {20, 70, 5457096}, {30, 80, 9999999}};
+  return gis;
 }
 
-// A QMap body: coordinate rows by key (station 0 twice, newest first, then
-// station 2 and a place of no station), their arcs and polylines.
-inline std::vector<uint8_t> QMapBody(int32_t arcTarget) {
-  w::ByteSink b;
-  b.U16(1);
-  b.U32(0);
-  b.EmptyArray("held");
-  w::RecordBytes rows;
-  auto row = [&](int32_t key, int32_t from, double x, double y) {
-    rows.I32(key);
-    rows.I32(from);
-    for (double d : {x, y}) {
-      uint8_t raw[8];
-      std::memcpy(raw, &d, 8);
-      for (uint8_t c : raw) rows.U8(c);
-    }
-    rows.EndRecord();
-  };
-  row(5457076, 45000, 1.0, 2.0);
-  row(5457076, 40000, 1.5, 2.5);
-  row(5457096, 40000, 3.0, 4.0);
-  row(8888888, 40000, 5.0, 6.0);
-  b.Array("coors", 24, rows.count, rows.bytes);
-  b.ArrayOf<int32_t>("arc index", {0, 1, 1, 1, 1});
-  w::RecordBytes arcs;
-  for (auto [target, first] : {std::pair{arcTarget, 0}, std::pair{0, 1}}) {
-    arcs.I32(target);
-    arcs.I16(1);
-    arcs.I32(40000);
-    arcs.I32(first);
-    arcs.EndRecord();
-  }
-  b.Array("arcs", 14, arcs.count, arcs.bytes);
-  b.ArrayOf<int32_t>("polyline refs", {0});
-  b.U32(1);
-  Elements<double>(b, 16, {1.0, 2.0, 3.0, 4.0});
-  b.EmptyArray("held2");
-  b.ArrayOf<int32_t>("neighbour index", {0, 0});
-  b.EmptyArray("neighbours");
-  b.Pool("pool", {});
-  b.EmptyArray("nodes");
-  b.EmptyArray("node coor");
-  b.EmptyArray("edge index");
-  b.EmptyArray("edge targets");
-  b.EmptyArray("edge lengths");
-  return b.bytes;
+inline std::vector<uint8_t> GisFile() {
+  return w::WriteExtension({.type = w::ExtensionType::kGis, .gis = GisContent()}).bytes;
+}
+
+// A QMap file: coordinate rows by key (station 0 twice, newest first, then
+// station 2 and a place of no station), an arc from the first row to row
+// `arcTarget` over the one polyline.
+inline w::QMapModel QMapContent(int32_t arcTarget) {
+  w::QMapModel q;
+  q.coors = {{5457076, 45000, {1.0, 2.0}, {{arcTarget, 1, 40000, {0}}}},
+             {5457076, 40000, {1.5, 2.5}},
+             {5457096, 40000, {3.0, 4.0}},
+             {8888888, 40000, {5.0, 6.0}}};
+  q.polylines = {{{1.0, 2.0}, {3.0, 4.0}}};
+  return q;
+}
+
+inline std::vector<uint8_t> QMapFile(int32_t arcTarget) {
+  return w::WriteExtension({.type = w::ExtensionType::kQMap, .qmap = QMapContent(arcTarget)}).bytes;
 }
 
 // A fare body: one tariff record naming an owner ("XY|ČD"), and area 7

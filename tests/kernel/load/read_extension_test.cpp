@@ -174,7 +174,7 @@ TEST_F(ReadExtension, BadSignatureTruncationAndAbsurdSizesAreError25) {
 }
 
 TEST_F(ReadExtension, GisExtentAndStationPoints) {
-  std::vector<uint8_t> bytes = WithBody(ExtensionType::kGis, GisBody());
+  std::vector<uint8_t> bytes = GisFile();
   bool attached = false;
   ASSERT_EQ(Read(bytes, &attached), 0);
   ASSERT_TRUE(attached);
@@ -202,16 +202,18 @@ TEST_F(ReadExtension, GisExtentAndStationPoints) {
   EXPECT_EQ(plain.Gis->PointStation, (std::vector<int32_t>{-1, -1, -1}));
 
   // A label text that runs into the trailer is a damaged file.
-  std::vector<uint8_t> body = GisBody();
-  auto at = std::search(body.begin(), body.end(), std::begin("Beroun"), std::end("Beroun"));
-  ASSERT_NE(at, body.end());
-  body.erase(body.begin() + (at - body.begin()) + 6, body.end());  // drop the NUL and the rest
-  EXPECT_EQ(Read(WithBody(ExtensionType::kGis, body), &attached), ErrExtensionHeader);
+  std::vector<uint8_t> cut = GisFile();
+  auto at = std::search(cut.begin(), cut.end(), std::begin("Beroun"), std::end("Beroun"));
+  ASSERT_NE(at, cut.end());
+  cut.erase(at + 6, cut.end());  // drop the NUL and the rest
+  cut.insert(cut.end(), kExtensionCrcBytes, 0);
+  w::Reseal(cut);
+  EXPECT_EQ(Read(cut, &attached), ErrExtensionHeader);
 }
 
 TEST_F(ReadExtension, QMapCoordinateIndex) {
   bool attached = false;
-  ASSERT_EQ(Read(WithBody(ExtensionType::kQMap, QMapBody(2)), &attached), 0);
+  ASSERT_EQ(Read(QMapFile(2), &attached), 0);
   ASSERT_TRUE(attached);
   const QMapData& q = *record_.QMap;
   EXPECT_EQ(q.StationCoor, (std::vector<int32_t>{1, 0, 3, 0}));
@@ -219,7 +221,7 @@ TEST_F(ReadExtension, QMapCoordinateIndex) {
   EXPECT_EQ(q.Coors.Field<int32_t>(3, 0), 8888888);  // the image keeps the key
 
   record_.QMap.reset();
-  EXPECT_EQ(Read(WithBody(ExtensionType::kQMap, QMapBody(9)), &attached), ErrExtensionHeader);
+  EXPECT_EQ(Read(QMapFile(9), &attached), ErrExtensionHeader);
   EXPECT_EQ(refusal_, "arc target out of range");
   EXPECT_FALSE(record_.QMap);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <cstdio>
 #include <map>
 #include <set>
@@ -234,6 +236,44 @@ TEST(GtfsImport, RepairsAreCountedAndKeepTheTrip) {
   std::vector<uint8_t> bytes = writer::WriteTimetable(result.model, result.options).bytes;
   TimetableRecord record;
   EXPECT_EQ(ReadTimetableBytes(bytes.data(), bytes.size(), &record), 0);
+}
+
+// Stops with a position get their point on the map, in the plane of the
+// sample maps; a stop without one, or with a broken one, has none.
+TEST(GtfsImport, StopPositionsGiveTheMap) {
+  FeedTables feed = SmallFeed();
+  feed["stops.txt"] =
+      "stop_id,stop_name,stop_lat,stop_lon,location_type,parent_station\n"
+      "P1,\"Náměstí Republiky\",49.7475,13.3776,1,\n"
+      "100,\"Náměstí Republiky\",49.7475,13.3776,0,P1\n"
+      "101,\"Náměstí Republiky, nástupiště B\",49.7575,13.3776,0,P1\n"
+      "HN,\"Hlavní nádraží\",,,0,\n"
+      "103,Škoda,north,13.5,,\n"
+      "104,Škoda,49.7475,13.3876,,\n"
+      "105,Øresund,49.70,13.30,0,\n";
+  ImportResult result = ImportFeed(testing::WriteFeedFolder(feed, "positions"));
+  EXPECT_EQ(result.model.extension_names, std::vector<std::string>{".gis"});
+  std::map<int32_t, writer::GisPoint> points;
+  for (writer::GisPoint const& p : result.map.station_points) points[p.key] = p;
+  ASSERT_EQ(points.size(), 4u);  // 100, 101, 104, 105 (HN and 103 have none)
+  EXPECT_FALSE(points.count(103));
+  // The map keeps the S-JTSK plane negated; 0.01 degrees of latitude are
+  // about 1112 m, 0.01 degrees of longitude here about 720 m.
+  writer::GisPoint a = points[100], north = points[101], east = points[104];
+  EXPECT_LT(a.x, 0);
+  EXPECT_LT(a.y, 0);
+  EXPECT_NEAR(std::hypot(north.x - a.x, north.y - a.y), 1112, 15);
+  EXPECT_NEAR(std::hypot(east.x - a.x, east.y - a.y), 720, 15);
+  EXPECT_TRUE(std::is_sorted(result.map.station_points.begin(), result.map.station_points.end(),
+                             [](auto const& x, auto const& y) { return x.key < y.key; }));
+  ASSERT_FALSE(result.warnings.empty());
+  EXPECT_EQ(result.warnings[0].text,
+            "stops.txt:6: stop position 'north', '13.5' is no latitude and longitude; the stop "
+            "has no point on the map");
+
+  // Without positions the timetable names no map.
+  EXPECT_TRUE(ImportFeed(testing::WriteFeedFolder(SmallFeed(), "no-positions"))
+                  .model.extension_names.empty());
 }
 
 // The kind follows the vehicles; each kind of vehicle is one train type.

@@ -3,7 +3,9 @@
 // the source says.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Qo.h"
@@ -285,6 +287,80 @@ TEST_F(TextConstructs, TrainLinksTypesAndTables) {
       {"day-types\n  Mo 0 daily\n", "t.txt:11: no train runs daily, so 'daily' is no class here"},
       {"train Bus 1\n  region-number \"ABCDE\" \"1\"\n  A 8:00\n  B 8:10\n",
        "t.txt:11: a region code has at most 4 characters"},
+  };
+  for (Case const& c : faults) {
+    SCOPED_TRACE(c.body);
+    EXPECT_EQ(ErrorOf(c.body), c.message);
+  }
+}
+
+// A map statement writes the timetable's GIS file: station points by key,
+// town labels of the first list, layers with their styles and objects.
+TEST_F(TextConstructs, MapWithPointsTownsAndLayers) {
+  std::string source = std::string(kHeader) +
+                       "list TOWNS type=1 \"Obce\"\n"
+                       "  item key=501 A\n"
+                       "  item key=502 C\n"
+                       "map .gis id=4 \"Mapa\" \"Map\"\n"
+                       "  point C -30 -300\n"
+                       "  point A -10 -100\n"
+                       "  town 502\n"
+                       "  layer 2 name=\"Silnice\" pen=0x0000FF width=3 font=\"Arial\" size=10\n"
+                       "  line -10,-100 -30,-300\n"
+                       "  label -20 -200 \"Alfa\" angle=1\n"
+                       "  layer 1 brush=0x00FF00 brush-style=0\n"
+                       "  area -50,-50 -5,-50 -5,-500\n";
+  textsource::CompiledFiles files = WriteCompiledSource(ParseTimetableSource(source, "t.txt"));
+  ASSERT_EQ(files.extensions.size(), 1u);
+  dir_.Save("t.gis", files.extensions[0].second.bytes);
+  ASSERT_EQ(Load({dir_.Save("t.qo", files.timetable.bytes)}), 1) << QoPeekError();
+  ASSERT_EQ(QoExtMapAvail(0), 1);
+  int x = 0, y = 0;
+  QoExtMapGetStCoors(0, 2, &x, &y);
+  EXPECT_EQ(std::pair(x, y), std::pair(-30, -300));
+  QoExtMapGetStCoors(0, 1, &x, &y);  // B has no point
+  EXPECT_EQ(std::pair(x, y), std::pair(-1, -1));
+  ASSERT_EQ(At(0).GisTownItems.size(), 1);
+  EXPECT_EQ(At(0).GisTownItems[0], 1);
+  EXPECT_EQ(At(0).Gis->MapId, 4u);
+  // The background layer (array 1) is outside the extent.
+  EXPECT_EQ(At(0).Gis->Extent, (std::array<int32_t, 4>{-30, -10, -300, -100}));
+
+  const GISLAYER_REC *background = nullptr, *roads = nullptr;
+  ASSERT_EQ(QoGetLayersGIS(0, &background, &roads, nullptr), 1);
+  ASSERT_NE(roads, nullptr);
+  EXPECT_STREQ(QoGetLayerNameGIS(0, roads), "Silnice");
+  EXPECT_EQ(roads->pen_color, 0x0000FFu);
+  EXPECT_EQ(roads->pen_width, 3);
+  EXPECT_STREQ(roads->font_face, "Arial");
+  EXPECT_EQ(roads->font_size, 10);
+  ASSERT_NE(roads->labels, nullptr);
+  EXPECT_STREQ(roads->labels[0].text, "Alfa");
+  EXPECT_EQ(roads->labels[0].angle, 1);
+  ASSERT_NE(background, nullptr);
+  EXPECT_EQ(background->brush_color, 0x00FF00u);
+  EXPECT_EQ(background->brush_style, 0);
+  EXPECT_EQ(QoGetLayerNameGIS(0, background), std::string());
+
+  struct Case {
+    char const* body;
+    char const* message;
+  };
+  Case const faults[] = {
+      {"map .gis\n  point A 1 2\n  point 11 3 4\n", "t.txt:12: a station has one point"},
+      {"map .gis\n  line 1,2 3,4\n",
+       "t.txt:11: 'line' belongs to a layer: put a 'layer' line before it"},
+      {"map .gis\n  layer 2\n  line 1,2\n", "t.txt:12: a line needs at least two vertices"},
+      {"map .gis\n  layer 2\n  area 1;2 3,4\n",
+       "t.txt:12: a vertex is written x,y (-743000,-1043000), not '1;2'"},
+      {"map .gis\n  layer 4\n", "t.txt:11: layer array 4 lies outside 1..3"},
+      {"map .gis\n  town 99\n",
+       "t.txt:11: town labels name items of the first list, and the source has no list"},
+      {"list L type=1 \"L\"\n  item key=5 A\nmap .gis\n  town 99\n",
+       "t.txt:13: the first list has no item with key 99"},
+      {"map .gis\nmap .gis2\n", "t.txt:11: a timetable has one map"},
+      {"map .gis\n  road 1 2\n",
+       "t.txt:11: a map takes 'point', 'town', 'layer', 'line', 'area' and 'label' lines"},
   };
   for (Case const& c : faults) {
     SCOPED_TRACE(c.body);

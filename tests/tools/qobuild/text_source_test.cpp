@@ -325,6 +325,20 @@ TEST(TextSource, SamplesLoadAndShareTheirTowns) {
   EXPECT_FALSE(rail.pass_via.empty());
   EXPECT_FALSE(city.line_validity.empty());
 
+  // Rail and bus share one map, with a point for every domestic station.
+  for (char const* name : {"rail", "bus"}) {
+    SCOPED_TRACE(name);
+    CompiledSource const& s = samples[name];
+    ASSERT_EQ(s.extensions.size(), 1u);
+    writer::GisModel const& gis = s.extensions[0].model.gis;
+    EXPECT_EQ(gis.map_id, 1u);
+    EXPECT_FALSE(gis.layers[1].empty());
+    EXPECT_FALSE(s.model.gis_town_items.empty());
+    size_t domestic = 0;
+    for (auto const& st : s.model.stations) domestic += (st.type & 0x02) == 0;
+    EXPECT_EQ(gis.station_points.size(), domestic);
+  }
+
   // Overnight trains, and both directions of every city line.
   EXPECT_TRUE(std::any_of(rail.trains.begin(), rail.trains.end(),
                           [](writer::Train const& t) { return t.stops.back().arrival >= 1440; }));
