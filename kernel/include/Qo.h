@@ -1793,6 +1793,50 @@ QO_API void QoSetMaxSearchDist(int distance);
  * keys, a key not found, the same station twice). Failure: 0 with error 3. */
 QO_API int QoEnableWalk(int timetable, int key_a, int key_b, int enable);
 
+/* ---- Traffic over arcs and seat reservation ----------------------------- */
+
+/* The trains that run straight from one station to the next over any of
+ * `count` arcs, arc i leading from the station of key from_keys[i] to that
+ * of to_keys[i] (a pair with a key of no station is dropped; an arc whose
+ * keys name one station never matches). With skip_foreign, trains that run
+ * only abroad are left out. A train's type word, bit 0x20000000 aside, has
+ * no bit outside all_mask and one of some_mask. Window: start_day and
+ * end_day are day numbers, the minutes count from midnight of those days;
+ * both days 0 mean any day. With a window the train must be between the two
+ * stations within it on a day it runs. Returns the number of trains, each
+ * once and in train order, *trains (may be NULL) pointing at them and
+ * *stations (may be NULL) at the station where each one's arc starts; both
+ * NULL for 0. 0 without station keys, for a negative count, an end before
+ * the start or a window outside the validity. Failure: 0 with error 3, 31.
+ * Lifetime: kernel-owned until the next QoTrainsOnArcs. */
+QO_API int QoTrainsOnArcs(int timetable, const int* from_keys, const int* to_keys, int count,
+                          int skip_foreign, int start_day, int start_minute, int end_day,
+                          int end_minute, unsigned int all_mask, unsigned int some_mask,
+                          const int** trains, const int** stations);
+
+/* Whether the place has a station that takes seat reservations (station
+ * type bit 0x10) in any loaded timetable: 1, or with want_key the
+ * reservation key of the first such station that has one (its own key when
+ * the station-key extension does not list it); 0 when none. Failure: 0
+ * with the errors of QoObjectStations. */
+QO_API int QoHasReserv(GLOBALSEARCH_REC place, int want_key);
+
+/* The trains with seat reservation (type bit 0x800000 or 0x2000000) of the
+ * selected rail timetables with train numbers (selection: one int per
+ * loaded timetable, nonzero = selected; NULL = all) that run from a station
+ * of reservation key from_key to one of to_key, or that carry
+ * train_number; 0 leaves a value out, and at least one is needed. A key
+ * stands for at most the first 10 stations that have it. With a date (day,
+ * month, year; day below 1: none) a train is kept only when it runs on it,
+ * as QoTrainRunsExcl tells, at the station where it is boarded. Returns the
+ * number of hits; per hit its timetable, train and boarding station (-1
+ * without from_key) through the out pointers (each may be NULL; NULL for
+ * 0). The error left is that of the last timetable searched. Failure: 0
+ * with error 31. Lifetime: kernel-owned until the next call. */
+QO_API int QoSearchReservedTrain(const int* selection, int train_number, int from_key, int to_key,
+                                 int day, int month, int year, const int** timetables,
+                                 const int** trains, const int** stations);
+
 /* ---- Lines, directions and stop timetables -------------------------------
  * A line is the run of consecutive trains (trips) with one train number.
  * Dates: a year of 0 makes `day` a day type and `month` a weekday mask (as

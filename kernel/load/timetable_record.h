@@ -420,6 +420,9 @@ struct TimetableRecord {
   // Per calendar class its last running day (calendar day index, -1 for
   // none), built on first use by the boards (boards/board_core.h).
   std::vector<int32_t> ClassLastRunDay;
+  // Per train 1 when it runs only abroad, built on first use by the
+  // trains-on-arcs query (map/trains_on_arcs.h).
+  std::vector<uint8_t> ForeignRunMarks;
   // Per station the index of the first station of an equal name, built on
   // first use by the boards and again after a re-index changed the shown
   // names (same-name marks add the region to some).

@@ -239,6 +239,7 @@ class Compiler {
     if (k == "service") return ServiceStatement(s);
     if (k == "day-types") return DayTypesStatement(s);
     if (k == "map") return MapStatement(s);
+    if (k == "extension") return ExtensionStatement(s);
     NoBody(s);
     Args a(*this, s.head, k);
     if (k == "id") {
@@ -308,8 +309,6 @@ class Compiler {
       model().town_key =
           static_cast<uint32_t>(Integer(line, a.Word("key"), "town key", 0, INT32_MAX));
       NeedVersion(line, 5, "a town key");
-    } else if (k == "extension") {
-      ExtensionStatement(a);
     } else if (k == "holidays") {
       if (holidaysUsed_) Fail(line, "declare 'holidays' before the calendars that use them");
       if (!a.More()) Fail(line, "missing dates");
@@ -522,12 +521,13 @@ class Compiler {
     }
   }
 
-  void ExtensionStatement(Args& a) {
+  void ExtensionStatement(Statement const& s) {
     static const std::map<std::string, writer::ExtensionType> types = {
         {"fares", writer::ExtensionType::kFares},
         {"gis", writer::ExtensionType::kGis},
         {"keys", writer::ExtensionType::kStationKeys},
         {"qmap", writer::ExtensionType::kQMap}};
+    Args a(*this, s.head, "extension");
     std::string type = Lower(a.Word("extension type"));
     auto it = types.find(type);
     if (it == types.end())
@@ -535,8 +535,31 @@ class Compiler {
     ExtensionFile file;
     file.name = ExtensionName(a);
     file.model.type = it->second;
+    a.Finish();
+    if (!s.body.empty() && file.model.type != writer::ExtensionType::kStationKeys) {
+      Fail(s.body.front().number, "only 'extension keys' takes indented lines");
+    }
+    for (Line const& b : s.body) file.model.station_key_rows.push_back(KeyRow(b, file));
     out_.extensions.push_back(file);
     model().extension_names.push_back(file.name);
+  }
+
+  // "STATION [tcv=KEY] [reservation=KEY]": the station's keys in other
+  // systems; a key not given is the station's own.
+  writer::StationKeyRow KeyRow(Line const& b, ExtensionFile const& file) {
+    Args p(*this, b, "a row of station keys", 0);
+    int32_t key = model().stations[Station(b.number, p.Next("station"))].key;
+    for (writer::StationKeyRow const& row : file.model.station_key_rows)
+      if (row.station_key == key) Fail(b.number, "a station has one row of keys");
+    writer::StationKeyRow row{key, key, key};
+    if (auto v = p.Option("tcv"))
+      row.tcv_key = static_cast<int32_t>(Integer(b.number, *v, "TCV key", 1, INT32_MAX));
+    if (auto v = p.Option("reservation")) {
+      row.reservation_key =
+          static_cast<int32_t>(Integer(b.number, *v, "reservation key", 1, INT32_MAX));
+    }
+    p.Finish();
+    return row;
   }
 
   std::string ExtensionName(Args& a) {

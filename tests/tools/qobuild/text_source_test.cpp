@@ -86,6 +86,12 @@ TEST(TextSource, FaultsNameTheirLine) {
       {"arc PHA KOL 12,5\n", 0, "a length is written in kilometres (62.3), not '12,5'"},
       {"extension fares ../fares.qof\n", 0,
        "an extension file name is a plain file name, written beside the timetable"},
+      {"extension fares .qof\n  PHA reservation=1\n", 1,
+       "only 'extension keys' takes indented lines"},
+      {"extension keys .qok\n  PHA reservation=1\n  5457076 tcv=2\n", 2,
+       "a station has one row of keys"},
+      {"extension keys .qok\n  BRN reservation=1\n", 1, "unknown station BRN"},
+      {"extension keys .qok\n  PHA seat=1\n", 1, "unknown option seat= for a row of station keys"},
       // Reported at the statement that needs the later version (line 6).
       {"version 2\n", 6 - kFirstFreeLine,
        "a list of holidays needs format version 3 or later (the source gives 2)"},
@@ -242,6 +248,26 @@ TEST(TextSource, SmallSourceGivesItsModel) {
   EXPECT_EQ(record.LanguageLetters, "CE");
   ASSERT_EQ(files.extensions.size(), 1u);
   EXPECT_EQ(files.extensions[0].first, ".qof");
+}
+
+// The station-key extension's rows: a key not given is the station's own.
+TEST(TextSource, StationKeyRows) {
+  CompiledSource s = ParseTimetableSource(std::string(kHeader) +
+                                              "extension keys .qok\n"
+                                              "  KOL reservation=54001\n"
+                                              "  5457076 tcv=5457 reservation=54001\n",
+                                          "keys.txt");
+  ASSERT_EQ(s.extensions.size(), 1u);
+  writer::ExtensionModel const& keys = s.extensions[0].model;
+  EXPECT_EQ(keys.type, writer::ExtensionType::kStationKeys);
+  EXPECT_EQ(keys.owner_id, 42);
+  ASSERT_EQ(keys.station_key_rows.size(), 2u);
+  EXPECT_EQ(keys.station_key_rows[0].station_key, 5455006);
+  EXPECT_EQ(keys.station_key_rows[0].tcv_key, 5455006);
+  EXPECT_EQ(keys.station_key_rows[0].reservation_key, 54001);
+  EXPECT_EQ(keys.station_key_rows[1].station_key, 5457076);
+  EXPECT_EQ(keys.station_key_rows[1].tcv_key, 5457);
+  EXPECT_EQ(s.model.extension_names, std::vector<std::string>{".qok"});
 }
 
 // Line ends, a byte-order mark and comments do not change what a source
