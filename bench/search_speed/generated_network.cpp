@@ -24,13 +24,22 @@ struct ModeShape {
   int tripsPerLine;    // both directions
   int hopMin, hopMax;  // minutes between neighbouring stops
   int dwell;           // minutes at an intermediate stop
+  // Long lines along every n-th row and column of the grid, over its whole
+  // width, calling at every (rail) or every other place: they join the
+  // local lines, and at the places bus and city stops share with rail
+  // stations, the grids.
+  int longEvery;
+  int longStopEvery;
 };
 
 constexpr ModeShape kModes[] = {
-    {1, "Rail", 1, 6000, 8000, 40, 4, 9, 1},
-    {2, "Bus", 100001, 18000, 30000, 40, 2, 5, 0},
-    {3, "City", 200001, 6000, 12000, 100, 1, 3, 0},
+    {1, "Rail", 1, 6000, 8000, 40, 4, 9, 1, 4, 1},
+    {2, "Bus", 100001, 18000, 30000, 40, 2, 5, 0, 8, 2},
+    {3, "City", 200001, 6000, 12000, 100, 1, 3, 0, 8, 1},
 };
+
+// Trips a day each way on a long line: hourly.
+constexpr int kLongTripsPerDirection = 19;
 
 int Weekday(uint16_t day) { return (day + 1) % 7; }  // 0 Sunday .. 6 Saturday
 
@@ -147,25 +156,44 @@ w::TimetableModel ModeTimetable(std::mt19937& rng, ModeShape const& mode, double
     m.links = {links};
   }
 
-  const int lines =
-      std::max(1, static_cast<int>(std::lround(mode.trips * scale / mode.tripsPerLine)));
-  const int perDirection = mode.tripsPerLine / 2;
+  // The long lines first: rows, then columns, at the given spacing. They
+  // take their trips out of the mode's number.
+  std::vector<std::vector<uint16_t>> longPaths;
+  for (int axis = 0; axis < 2; ++axis)
+    for (int row = 0; row < side; row += mode.longEvery) {
+      std::vector<uint16_t> path;
+      for (int along = 0; along < side; along += mode.longStopEvery)
+        path.push_back(static_cast<uint16_t>(axis == 0 ? row * side + along : along * side + row));
+      if (path.size() >= 2) longPaths.push_back(std::move(path));
+    }
+  const double longTrips = static_cast<double>(longPaths.size()) * 2 * kLongTripsPerDirection;
+  const int localLines =
+      std::max(1, static_cast<int>(std::lround(std::max(0.0, mode.trips * scale - longTrips) /
+                                               mode.tripsPerLine)));
   const int spread = 19 * 60;  // from 4:30 to 23:30
+  const int lines = static_cast<int>(longPaths.size()) + localLines;
   for (int line = 0; line < lines; ++line) {
-    const int length = 15 + static_cast<int>(rng() % 11);
-    const std::vector<uint16_t> path = LineStops(rng, side, length);
+    const bool isLong = line < static_cast<int>(longPaths.size());
+    const std::vector<uint16_t> path =
+        isLong ? longPaths[static_cast<size_t>(line)]
+               : LineStops(rng, side, 15 + static_cast<int>(rng() % 11));
     if (path.size() < 2) continue;
+    // A long line runs fast, without waits.
+    const int hopMax = isLong ? mode.hopMin + 1 : mode.hopMax;
+    const int dwell = isLong ? 0 : mode.dwell;
     std::vector<int> hops;
     for (size_t i = 1; i < path.size(); ++i)
-      hops.push_back(mode.hopMin + static_cast<int>(rng() % static_cast<unsigned>(
-                                                                mode.hopMax - mode.hopMin + 1)));
+      hops.push_back((isLong ? mode.longStopEvery : 1) *
+                     (mode.hopMin +
+                      static_cast<int>(rng() % static_cast<unsigned>(hopMax - mode.hopMin + 1))));
+    const int perDirection = isLong ? kLongTripsPerDirection : mode.tripsPerLine / 2;
     const int headway = std::max(1, spread / perDirection);
     const int firstTrip = 270 + static_cast<int>(rng() % static_cast<unsigned>(headway));
     for (int direction = 0; direction < 2; ++direction)
       for (int trip = 0; trip < perDirection; ++trip) {
         w::Train train;
         train.number = std::to_string((line + 1) * 1000 + direction * 500 + trip);
-        train.calendar = CalendarOf(rng);
+        train.calendar = isLong ? -1 : CalendarOf(rng);
         int minute = firstTrip + trip * headway + direction * (headway / 2);
         for (size_t k = 0; k < path.size(); ++k) {
           const size_t i = direction == 0 ? k : path.size() - 1 - k;
@@ -175,7 +203,7 @@ w::TimetableModel ModeTimetable(std::mt19937& rng, ModeShape const& mode, double
             stop.arrival = minute;
           }
           if (k + 1 < path.size()) {
-            if (k > 0) minute += mode.dwell;
+            if (k > 0) minute += dwell;
             stop.departure = minute;
           }
           train.stops.push_back(stop);

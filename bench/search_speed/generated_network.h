@@ -2,8 +2,10 @@
 // A seeded national-size network for the search benchmark: a rail, a bus
 // and a city timetable over one grid of places, about 30,000 stations and
 // 50,000 trips a day of about 20 stops at scale 1, fifty calendar classes
-// over a year, walking links between neighbouring stops, and the bus and
-// city stops that stand at a rail station merged with it and linked to it.
+// over a year, walking links between neighbouring stops, the bus and city
+// stops that stand at a rail station merged with it and linked to it, and
+// long lines along rows and columns of each grid that join the short ones
+// and, through the merged stops, the grids.
 #include <cstdint>
 #include <vector>
 

@@ -34,10 +34,6 @@
 #include "search_speed/generated_network.h"
 #include "writer/timetable_writer.h"
 
-// Later connections of the current handle; absent from kernels without them.
-extern "C" int QoNextConnection(int earlier, int* first, int* count, unsigned char** buffer)
-    __attribute__((weak));
-
 namespace {
 
 namespace w = qo::writer;
@@ -69,6 +65,7 @@ struct Outcome {
   double micros = 0;
   int found = 0;
   int error = 0;
+  uint64_t digest = 0;  // of the connections found, without their IDs
   qo::SearchCounters counters;
 };
 
@@ -208,21 +205,56 @@ void SetStrategy(bool autoStrategy) {
   QoFreeConnectionParms(&parms);
 }
 
-Outcome Run(Query const& q, int day, int month, int year) {
+// FNV-1a over the result buffer's records, the connection IDs left out
+// (they count over the life of the process): two runs that found the same
+// connections have the same digest.
+uint64_t Digest(unsigned char const* buffer, int count) {
+  uint64_t h = 0xcbf29ce484222325ull;
+  auto add = [&](int v) {
+    for (int b = 0; b < 4; ++b) {
+      h ^= static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * b));
+      h *= 0x100000001b3ull;
+    }
+  };
+  if (!buffer) return 0;
+  for (int i = 0; i < count; ++i) {
+    CONNHEAD_REC head;
+    std::memcpy(&head, buffer, sizeof head);
+    buffer += sizeof head;
+    add(head.legs);
+    add(head.distance);
+    add(head.duration);
+    for (int k = 0; k < head.legs; ++k) {
+      CONNLEG_REC leg;
+      std::memcpy(&leg, buffer, sizeof leg);
+      buffer += sizeof leg;
+      for (int v : {leg.timetable, leg.train, leg.departure, leg.arrival, leg.boarding_offset,
+                    leg.departure_day, leg.arrival_day, leg.from, leg.to})
+        add(v);
+    }
+  }
+  return h;
+}
+
+// With `digest` the result buffer is built too, and its digest kept.
+Outcome Run(Query const& q, int day, int month, int year, bool digest = false) {
   SetStrategy(q.autoStrategy);
   const int list = -1;
   int viaTimetable = q.via.timetable | static_cast<int>(0x80000000u);
   qo::CurrentSearchCounters() = {};
   Outcome out;
   int count = 0;
+  unsigned char* buffer = nullptr;
   auto start = std::chrono::steady_clock::now();
   QoConnectionExt2(&q.from.station, &list, &q.from.timetable, nullptr, 1, &q.to.station, &list,
                    &q.to.timetable, nullptr, 1, q.hasVia ? &q.via.station : nullptr, &list,
                    &viaTimetable, q.hasVia ? 1 : 0, nullptr, nullptr, nullptr, 0, q.time, day,
-                   month, year, q.changes ? 1 : 0, q.byDeparture ? 1 : 0, nullptr, &count, nullptr);
+                   month, year, q.changes ? 1 : 0, q.byDeparture ? 1 : 0, nullptr, &count,
+                   digest ? &buffer : nullptr);
   out.micros = Seconds(start) * 1e6;
   out.error = QoError();
   out.found = count;
+  out.digest = Digest(buffer, count);
   out.counters = qo::CurrentSearchCounters();
   return out;
 }
@@ -272,10 +304,6 @@ void PrintGroup(char const* name, std::vector<Query> const& queries,
 // something by departure.
 void NextConnections(std::vector<Query> const& queries, std::vector<Outcome> const& outcomes,
                      int day, int month, int year) {
-  if (!QoNextConnection) {
-    std::printf("QoNextConnection x5: not in this kernel\n");
-    return;
-  }
   std::vector<double> times;
   int asked = 0;
   for (size_t i = 0; i < queries.size() && asked < 20; ++i) {
@@ -376,7 +404,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < o.queries; ++i) queries.push_back(maker.Make(i));
   models.clear();
   std::vector<Outcome> outcomes;
-  for (Query const& q : queries) outcomes.push_back(Run(q, day, month, year));
+  for (Query const& q : queries) outcomes.push_back(Run(q, day, month, year, !o.csv.empty()));
 
   std::printf("%-22s %5s %5s %10s %10s %10s %6s %9s %9s %10s %6s %6s %6s\n", "queries", "n",
               "found", "median us", "p95 us", "max us", "windw", "labels", "rides", "events",
@@ -405,17 +433,18 @@ int main(int argc, char** argv) {
     std::fprintf(f,
                  "query,from_timetable,from_station,to_timetable,to_station,via_timetable,"
                  "via_station,time,by_departure,changes,auto_strategy,micros,connections,error,"
-                 "windows,labels,rides,events\n");
+                 "windows,labels,rides,events,digest\n");
     for (size_t i = 0; i < queries.size(); ++i) {
       Query const& q = queries[i];
       Outcome const& r = outcomes[i];
       std::fprintf(
-          f, "%zu,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%.1f,%d,%d,%lld,%lld,%lld,%lld\n", i,
+          f, "%zu,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%.1f,%d,%d,%lld,%lld,%lld,%lld,%016llx\n", i,
           q.from.timetable, q.from.station, q.to.timetable, q.to.station,
           q.hasVia ? q.via.timetable : -1, q.hasVia ? q.via.station : -1, q.time, q.byDeparture,
           q.changes, q.autoStrategy, r.micros, r.found, r.error,
           static_cast<long long>(r.counters.Windows), static_cast<long long>(r.counters.Labels),
-          static_cast<long long>(r.counters.Rides), static_cast<long long>(r.counters.Events));
+          static_cast<long long>(r.counters.Rides), static_cast<long long>(r.counters.Events),
+          static_cast<unsigned long long>(r.digest));
     }
     std::fclose(f);
   }
