@@ -29,17 +29,24 @@ class ArrivalProfile {
   // The key of the first entry that departs at `departure` or later
   // (kNoKey when none); *exact tells whether it departs at `departure`.
   int32_t Query(int32_t departure, bool* exact = nullptr) const {
-    auto at = std::lower_bound(entries_.begin(), entries_.end(), departure,
-                               [](ProfileEntry const& e, int32_t d) { return e.Departure < d; });
-    if (at == entries_.end()) {
+    const size_t at = FirstAtOrAfter(departure);
+    if (at == entries_.size()) {
       if (exact) *exact = false;
       return kNoKey;
     }
-    if (exact) *exact = at->Departure == departure;
-    return at->Key;
+    if (exact) *exact = entries_[at].Departure == departure;
+    return entries_[at].Key;
   }
 
-  bool Improves(int32_t key, int32_t departure) const { return key < Query(departure); }
+  // Asked at every stop of every ride. Keys rise with the departure, so a
+  // key below the first one improves, one not below the last does not
+  // (unless it departs after every entry); the search is left for the rest.
+  bool Improves(int32_t key, int32_t departure) const {
+    if (entries_.empty() || departure > entries_.back().Departure) return key < kNoKey;
+    if (key < entries_.front().Key) return true;
+    if (key >= entries_.back().Key) return false;
+    return key < entries_[FirstAtOrAfter(departure)].Key;
+  }
 
   // Adds a candidate that improves the profile: the entry it replaces
   // takes its departure and key, and earlier-departing entries that
@@ -81,6 +88,21 @@ class ArrivalProfile {
   static constexpr int32_t kNoTimeDeparture = 0x7FFF;
 
  private:
+  // The place of the first entry that departs at `departure` or later (the
+  // size when none): a search without branches on the comparison, which
+  // the processor cannot predict here.
+  size_t FirstAtOrAfter(int32_t departure) const {
+    ProfileEntry const* base = entries_.data();
+    size_t n = entries_.size();
+    if (n == 0) return 0;
+    while (n > 1) {
+      const size_t half = n / 2;
+      base = base[half - 1].Departure < departure ? base + half : base;
+      n -= half;
+    }
+    return static_cast<size_t>(base - entries_.data()) + (base->Departure < departure ? 1 : 0);
+  }
+
   std::vector<ProfileEntry> entries_;
 };
 

@@ -145,9 +145,12 @@ class EnginePass {
   }
 
   void PrepareTimetables();
+  bool EndsServed();
+  uint8_t EndUse(int32_t tt, int32_t station);
   int32_t DestinationBound(int32_t originDeparture);
   void StartFromOrigin(int32_t tt);
   void ProcessStation(int32_t tt, int32_t station);
+  void SnapshotChain(int32_t tt, int32_t station);
   void ProcessChain(int32_t tt, int32_t station, int32_t scanTt, int32_t scanStation,
                     StationEventList const& events, bool limitByLater);
   void RideTrain(int32_t tt, uint32_t train, int32_t station, int32_t boarding, int eventMinute,
@@ -244,14 +247,17 @@ int EnginePass<kBackward>::Run() {
         std::find(fromTimetables.begin(), fromTimetables.end(), tt) == fromTimetables.end())
       fromTimetables.push_back(tt);
   }
+  // Where no train may be left at any end station, no journey ends there,
+  // in this window or any other.
+  const bool hopeless = !EndsServed();
   for (int32_t tt : fromTimetables) {
-    if (stopped_ || StopAsked()) break;
+    if (hopeless || stopped_ || StopAsked()) break;
     StartFromOrigin(tt);
   }
   stopped_ = stopped_ || StopAsked();
   Step();
 
-  for (round_ = 1; round_ <= maxChanges_ && !stopped_; ++round_) {
+  for (round_ = 1; round_ <= maxChanges_ && !stopped_ && !hopeless; ++round_) {
     // Out of time: what the finished rounds found is handed out.
     if (IsSearchTimeUp()) break;
     for (int32_t tt : takingPart_) {
@@ -315,6 +321,46 @@ void EnginePass<kBackward>::PrepareTimetables() {
       ts.TouchedProfiles.push_back(p.station);
     }
   }
+}
+
+// A journey ends with a ride left at an end station (a walk never ends
+// there): forward a train that arrives there without refusing alighting,
+// backward one that departs from there without refusing boarding.
+template <bool kBackward>
+bool EnginePass<kBackward>::EndsServed() {
+  for (SearchStation const& p : Ends()) {
+    if (!p.timetable || !TakesPart(*p.timetable) || p.station < 0) continue;
+    const int32_t tt = IndexOf(p.timetable);
+    if (p.station >= Scratch(tt).Stations) return true;
+    if (EndUse(tt, p.station) & (kBackward ? kEndMayBoard : kEndMayAlight)) return true;
+  }
+  return false;
+}
+
+// Known once per loaded timetable and station, from every train that
+// calls there, on any day.
+template <bool kBackward>
+uint8_t EnginePass<kBackward>::EndUse(int32_t tt, int32_t station) {
+  EngineScratch& ts = Scratch(tt);
+  if (ts.EndUse.size() != static_cast<size_t>(ts.Stations))
+    ts.EndUse.assign(static_cast<size_t>(ts.Stations), 0);
+  uint8_t& use = ts.EndUse[static_cast<size_t>(station)];
+  if (use & kEndUseKnown) return use;
+  use = kEndUseKnown;
+  StationEventList events = SelectStationEvents(Record(tt), static_cast<uint16_t>(station));
+  for (int32_t i = 0; i < events.count; ++i) {
+    StopList stops = Stops(tt, events.At(i).Train());
+    for (int32_t j = 0; j < stops.count; ++j) {
+      if (stops.Station(j) != station) continue;
+      const uint16_t flags = stops.Time(j);
+      if (j > 0 && stops.Station(j - 1) != station && !RefusesAlighting(flags))
+        use |= kEndMayAlight;
+      if (j + 1 < stops.count && stops.Station(j + 1) != station && !RefusesBoarding(flags))
+        use |= kEndMayBoard;
+    }
+    if ((use & (kEndMayAlight | kEndMayBoard)) == (kEndMayAlight | kEndMayBoard)) break;
+  }
+  return use;
 }
 
 template <bool kBackward>
@@ -426,8 +472,39 @@ void EnginePass<kBackward>::MarkEnds() {
   }
 }
 
+// A later label that left the origin no earlier, at a via level no lower,
+// covers the departures from its own arrival on: found once per station
+// for every scan of its chain, over flat copies of the two fields.
+template <bool kBackward>
+void EnginePass<kBackward>::SnapshotChain(int32_t tt, int32_t station) {
+  std::vector<int32_t>& chain = s_.Chain;
+  std::vector<int32_t>& cover = s_.Cover;
+  std::vector<int32_t>& departure = s_.ChainDeparture;
+  std::vector<int16_t>& level = s_.ChainLevel;
+  chain.clear();
+  departure.clear();
+  level.clear();
+  for (int32_t c = Scratch(tt).Head(round_ - 1, station); c != kNoLabel; c = s_.Node(c).Next) {
+    ChainNode const& l = s_.Node(c);
+    chain.push_back(c);
+    departure.push_back(l.OriginDeparture);
+    level.push_back(static_cast<int16_t>(l.ViaLevel));
+  }
+  const size_t n = chain.size();
+  cover.assign(n, LabelPool::kNoCover);
+  for (size_t i = 0; i < n; ++i) {
+    for (size_t j = i + 1; j < n; ++j) {
+      if (level[j] >= level[i] && departure[j] >= departure[i]) {
+        cover[i] = s_.At(chain[j]).Arrival;
+        break;
+      }
+    }
+  }
+}
+
 template <bool kBackward>
 void EnginePass<kBackward>::ProcessStation(int32_t tt, int32_t station) {
+  SnapshotChain(tt, station);
   auto process = [&](int32_t scanTt, int32_t scanStation) {
     StationEventList events =
         SelectStationEvents(Record(scanTt), static_cast<uint16_t>(scanStation));
@@ -488,7 +565,8 @@ void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station, int32_t sc
   // The callback is never asked backward.
   ChangeTimeFunction const callback = kBackward ? nullptr : CurrentSearchSettings().ChangeFun;
   const int32_t key = StationKey(scanTt, scanStation);
-  for (int32_t c = Scratch(tt).Head(round_ - 1, station); c != kNoLabel; c = s_.At(c).Next) {
+  for (size_t at = 0; at < s_.Chain.size(); ++at) {
+    const int32_t c = s_.Chain[at];
     const Label label = s_.At(c);
     int32_t latestUseful = kNoBound;
     if (parms_.LimitOnTarget && (round_ > 0 || label.ViaLevel < viaCount_)) {
@@ -527,17 +605,8 @@ void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station, int32_t sc
     }
     const int32_t earliest = label.Arrival + change;
     int32_t latest = label.Arrival + maxWait;
-    if (limitByLater) {
-      // A later label that left the origin no earlier covers the
-      // departures from its own arrival on.
-      for (int32_t n = label.Next; n != kNoLabel; n = s_.At(n).Next) {
-        Label const& later = s_.At(n);
-        if (later.ViaLevel >= label.ViaLevel && later.OriginDeparture >= label.OriginDeparture) {
-          latest = std::min(latest, largestPenalty + later.Arrival + change - 1);
-          break;
-        }
-      }
-    }
+    if (limitByLater && s_.Cover[at] != LabelPool::kNoCover)
+      latest = std::min(latest, largestPenalty + s_.Cover[at] + change - 1);
     latest = std::min(latest, latestUseful);
     if (events.count > 0 && latest >= earliest) {
       ScanEvents(events, earliest, latest, [&](StationEvent const& ev, int32_t day, int32_t time) {
@@ -897,37 +966,38 @@ void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, in
   int32_t before = kNoLabel;
   int32_t c = head;
   while (c != kNoLabel) {
-    Label const& l = s_.At(c);
-    int32_t lkey = ProfileKey(l.Arrival, l.Distance);
-    if (lkey > key || (lkey == key && l.OriginDeparture <= originDeparture)) break;
+    ChainNode const& n = s_.Node(c);
+    if (n.Key > key || (n.Key == key && n.OriginDeparture <= originDeparture)) break;
     before = c;
-    c = l.Next;
+    c = n.Next;
   }
   // What follows and left the origin no later is dominated.
   const bool keepTargets = round_ == 0 && Target(tt, station) != 0 && via == viaCount_;
   int32_t previous = before;
   while (c != kNoLabel) {
-    Label& l = s_.At(c);
-    const int32_t next = l.Next;
-    if (l.OriginDeparture <= originDeparture && l.ViaLevel <= via) {
-      if (l.OriginDeparture == originDeparture && l.ViaLevel == via && l.Train == train &&
+    ChainNode& n = s_.Node(c);
+    const int32_t next = n.Next;
+    if (n.OriginDeparture <= originDeparture && n.ViaLevel <= via) {
+      Label& l = s_.At(c);
+      if (n.OriginDeparture == originDeparture && n.ViaLevel == via && l.Train == train &&
           l.Timetable == boardTt) {
-        if (ProfileKey(l.Arrival, l.Distance) <= key) return;
+        if (n.Key <= key) return;
         // The same ride found a better way on: take the label out and
         // put it back where it now belongs.
         if (previous == kNoLabel)
           head = next;
         else
-          s_.At(previous).Next = next;
+          s_.Node(previous).Next = next;
         l.Arrival = arrival;
         l.Distance = distance;
         l.BoardStation = boardStation;
         l.Parent = parent;
-        l.Next = before == kNoLabel ? head : s_.At(before).Next;
+        n.Key = key;
+        n.Next = before == kNoLabel ? head : s_.Node(before).Next;
         if (before == kNoLabel)
           head = c;
         else
-          s_.At(before).Next = c;
+          s_.Node(before).Next = c;
         if (parent != kNoLabel) s_.At(parent).Referenced = 1;
         return;
       }
@@ -935,7 +1005,7 @@ void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, in
         if (previous == kNoLabel)
           head = next;
         else
-          s_.At(previous).Next = next;
+          s_.Node(previous).Next = next;
         if (!l.Referenced) s_.ReturnLabel(c);
         c = next;
         continue;
@@ -957,11 +1027,15 @@ void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, in
   l.Parent = parent;
   l.Distance = distance;
   l.Station = station;
-  l.Next = before == kNoLabel ? head : s_.At(before).Next;
+  ChainNode& n = s_.Node(fresh);
+  n.Key = key;
+  n.OriginDeparture = originDeparture;
+  n.ViaLevel = via;
+  n.Next = before == kNoLabel ? head : s_.Node(before).Next;
   if (before == kNoLabel)
     head = fresh;
   else
-    s_.At(before).Next = fresh;
+    s_.Node(before).Next = fresh;
   if (parent != kNoLabel) s_.At(parent).Referenced = 1;
   // Short walks follow the train at once, in the same round; a walk in the
   // last round could lead nowhere.
@@ -973,23 +1047,28 @@ void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, in
 }
 
 // A train stored as a shared pattern is decoded once per pass; a stored
-// list is read where it lies. The list stays valid until the next call.
+// list is read where it lies, found once. The list stays valid until the
+// next call.
 template <bool kBackward>
 StopList EnginePass<kBackward>::Stops(int32_t tt, uint32_t train) {
-  TimetableRecord& t = Record(tt);
-  // Patterns follow the trains in the offsets table.
-  const bool patterns = t.TrainStopOffsets.size() > static_cast<int32_t>(t.TrainCount) + 1;
-  if (!patterns || !StopRange(t, train).IsReference()) return DecodeTrainStops(t, train);
   EngineScratch& ts = Scratch(tt);
   EngineScratch::DecodedStops& d = ts.Decoded[train];
-  if (d.Count < 0) {
-    StopList decoded = DecodeTrainStops(t, train);
-    const size_t bytes = static_cast<size_t>(decoded.count) * kStopWordBytes;
-    d.Offset = static_cast<int32_t>(ts.DecodedWords.size());
+  if (d.Count >= 0)
+    return StopList{d.Stored ? d.Stored : ts.DecodedWords.data() + d.Offset, d.Count};
+  TimetableRecord& t = Record(tt);
+  StopList decoded = DecodeTrainStops(t, train);
+  // Patterns follow the trains in the offsets table.
+  const bool patterns = t.TrainStopOffsets.size() > static_cast<int32_t>(t.TrainCount) + 1;
+  if (!patterns || !StopRange(t, train).IsReference()) {
+    d.Stored = decoded.words;
     d.Count = decoded.count;
-    ts.DecodedWords.insert(ts.DecodedWords.end(), decoded.words, decoded.words + bytes);
-    ts.DecodedTrains.push_back(train);
+    return decoded;
   }
+  const size_t bytes = static_cast<size_t>(decoded.count) * kStopWordBytes;
+  d.Offset = static_cast<int32_t>(ts.DecodedWords.size());
+  d.Count = decoded.count;
+  ts.DecodedWords.insert(ts.DecodedWords.end(), decoded.words, decoded.words + bytes);
+  ts.DecodedTrains.push_back(train);
   return StopList{ts.DecodedWords.data() + d.Offset, d.Count};
 }
 
@@ -1000,7 +1079,7 @@ void EnginePass<kBackward>::Extract(int32_t tt) {
   for (int round = 0; round <= round_; ++round) {
     for (SearchStation const& to : Ends()) {
       if (to.timetable != t || to.station < 0) continue;
-      for (int32_t c = ts.Head(round, to.station); c != kNoLabel; c = s_.At(c).Next) {
+      for (int32_t c = ts.Head(round, to.station); c != kNoLabel; c = s_.Node(c).Next) {
         if (s_.At(c).ViaLevel != viaCount_) continue;
         Connection connection = Trace(c);
         if (connection.empty()) continue;

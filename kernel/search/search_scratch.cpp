@@ -39,11 +39,13 @@ EngineScratch& PrepareEngineScratch(TimetableRecord& record, int levels, int rou
 int32_t LabelPool::TakeLabel() {
   if (FreeLabel != kNoLabel) {
     int32_t label = FreeLabel;
-    FreeLabel = Labels[static_cast<size_t>(label)].Next;
+    FreeLabel = Nodes[static_cast<size_t>(label)].Next;
     Labels[static_cast<size_t>(label)] = Label{};
+    Nodes[static_cast<size_t>(label)] = ChainNode{};
     return label;
   }
   Labels.emplace_back();
+  Nodes.emplace_back();
   return static_cast<int32_t>(Labels.size()) - 1;
 }
 

@@ -15,6 +15,10 @@ struct TimetableRecord;
 
 inline constexpr int32_t kNoLabel = -1;
 
+inline constexpr uint8_t kEndUseKnown = 1;
+inline constexpr uint8_t kEndMayAlight = 2;
+inline constexpr uint8_t kEndMayBoard = 4;
+
 struct Label {
   int32_t Arrival = 0;          // minutes from midnight of the search day
   int32_t OriginDeparture = 0;  // the journey's departure from its From station
@@ -23,11 +27,22 @@ struct Label {
   int16_t ViaLevel = 0;
   int16_t Rail = 0;
   int32_t Timetable = 0;      // loaded-set index of the boarding timetable
-  int32_t Next = kNoLabel;    // in the same chain
   int32_t Parent = kNoLabel;  // the label at the boarding station
   int32_t Distance = 0;       // kilometres from the origin
   uint8_t Referenced = 0;     // a child names it: never reused in this pass
   int32_t Station = 0;        // where the label sits
+};
+
+// What a walk along a chain reads of each label, kept apart from the
+// labels so that a walk touches a quarter of a cache line per label: the
+// label's key (arrival and distance, as in the profiles), its origin
+// departure and via level, and the next label of the chain (or of the
+// free list).
+struct ChainNode {
+  int32_t Key = 0;
+  int32_t OriginDeparture = 0;
+  int32_t Next = kNoLabel;
+  int32_t ViaLevel = 0;
 };
 
 struct RideMark {
@@ -50,15 +65,21 @@ struct EngineScratch {
   // entry whether it agrees with its town's region.
   std::vector<int16_t> FromPosition;
   std::vector<uint8_t> FromAgrees;
-  // Trains stored as references to a shared stop pattern, decoded once per
-  // pass: per train its place in DecodedWords (count -1: not yet).
+  // Per train where its stop words lie (count -1: not yet known). A train
+  // stored as a reference to a shared stop pattern is decoded once per
+  // pass into DecodedWords (Offset); a stored list is read in the image
+  // (Stored), which lives as long as this scratch, so it stays known.
   struct DecodedStops {
     int32_t Offset = 0;
     int32_t Count = -1;
+    uint8_t const* Stored = nullptr;
   };
   std::vector<DecodedStops> Decoded;
   std::vector<uint8_t> DecodedWords;
   std::vector<uint32_t> DecodedTrains;
+  // Per station, once known: whether some train may be left there, and
+  // whether some train may be boarded there (kEnd... bits).
+  std::vector<uint8_t> EndUse;
 
   ArrivalProfile& Profile(int level, int32_t station) {
     return Profiles[static_cast<size_t>(level * Stations + station)];
@@ -77,22 +98,33 @@ EngineScratch& PrepareEngineScratch(TimetableRecord& t, int levels, int rounds);
 
 struct LabelPool {
   std::vector<Label> Labels;
+  std::vector<ChainNode> Nodes;  // parallel to Labels
   int32_t FreeLabel = kNoLabel;
   std::vector<int32_t> FromTimetables;  // distinct, in the order named
   std::vector<int32_t> TakingPart;      // loaded-set indexes
   std::vector<uint8_t> Takes;           // per loaded-set index: 1 when it takes part
+  // The chain a round continues from at one station, in its order, and per
+  // label the arrival of the first later one that covers its departures
+  // (kNoCover: none); the chain does not change while the round reads it.
+  static constexpr int32_t kNoCover = 0x7FFFFFFF;
+  std::vector<int32_t> Chain;
+  std::vector<int32_t> Cover;
+  std::vector<int32_t> ChainDeparture;
+  std::vector<int16_t> ChainLevel;
 
   // Makes the pool empty again; its memory stays for the next pass.
   void ResetLabels() {
     Labels.clear();
+    Nodes.clear();
     FreeLabel = kNoLabel;
   }
   int32_t TakeLabel();
   void ReturnLabel(int32_t label) {
-    Labels[static_cast<size_t>(label)].Next = FreeLabel;
+    Nodes[static_cast<size_t>(label)].Next = FreeLabel;
     FreeLabel = label;
   }
   Label& At(int32_t label) { return Labels[static_cast<size_t>(label)]; }
+  ChainNode& Node(int32_t label) { return Nodes[static_cast<size_t>(label)]; }
 };
 
 // The kernel's one label pool (one search runs at a time).

@@ -119,8 +119,18 @@ TEST_F(EngineRideRulesTest, WhichTrainsARideTakes) {
     m.kind = 2;
     m.trains = {Trip({Call(0, 600, 0x5000), Call(1, 610, 0x5000), Call(2, 620)}, "1")};
   };
+  // Trains that may not be left at stop 2; with `second` one that may.
+  auto noAlighting = [](bool second) {
+    return [second](w::TimetableModel& m) {
+      m.trains = {Trip({Dep(0, 600), Call(2, 630, 0x1000), Arr(3, 640)}, "1")};
+      if (second) m.trains.push_back(Trip({Dep(0, 610), Arr(2, 650)}, "2"));
+    };
+  };
   Case const cases[] = {
       {"both trains", twoTrains(0x100000), nullptr, {{2}}, " 600-630/1 610-650/1"},
+      {"no train may be left at To", noAlighting(false), nullptr, {{2}, 580, 2}, " (none)"},
+      {"... it may be left beyond", noAlighting(false), nullptr, {{3}}, " 600-640/1"},
+      {"... another train may be", noAlighting(true), nullptr, {{2}, 580, 2}, " 610-650/1"},
       {"low floor only", twoTrains(0x100000), lowFloor, {{2}}, " 610-650/1"},
       {"no low-floor train", twoTrains(0), lowFloor, {{2}}, " (none)"},
       {"a day train without beds", nightTrain(0, 600, 700), beds, {{2}}, " 600-700/1"},
