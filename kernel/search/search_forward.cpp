@@ -116,8 +116,15 @@ class EnginePass {
   bool StopAsked() const { return SearchStopRequested(); }
   // The loaded set is looked up at every stop a ride passes: held once.
   TimetableRecord& Record(int32_t tt) { return *set_[static_cast<size_t>(tt)]; }
-  EngineScratch& Scratch(int32_t tt) { return *SearchStateOf(Record(tt)).Engine; }
-  SearchMarks const& Marks(int32_t tt) { return SearchStateOf(Record(tt)).Marks; }
+  // So is each timetable's state, for the timetables that take part.
+  EngineScratch& Scratch(int32_t tt) {
+    EngineScratch* held = s_.HeldScratch[static_cast<size_t>(tt)];
+    return held ? *held : *SearchStateOf(Record(tt)).Engine;
+  }
+  SearchMarks const& Marks(int32_t tt) {
+    SearchMarks const* held = s_.HeldMarks[static_cast<size_t>(tt)];
+    return held ? *held : SearchStateOf(Record(tt)).Marks;
+  }
   int16_t Alighting(int32_t tt, int32_t station) {
     return Marks(tt).Alighting[static_cast<size_t>(station)];
   }
@@ -223,6 +230,8 @@ int EnginePass<kBackward>::Run() {
   int64_t clock = SearchClockNanoseconds();
   takingPart_.clear();
   takes_.assign(LoadedSet().size(), 0);
+  s_.HeldScratch.assign(LoadedSet().size(), nullptr);
+  s_.HeldMarks.assign(LoadedSet().size(), nullptr);
   for (size_t i = 0; i < LoadedSet().size(); ++i) {
     if (!TakesPart(*LoadedSet()[i])) continue;
     takingPart_.push_back(static_cast<int32_t>(i));
@@ -303,7 +312,11 @@ void EnginePass<kBackward>::PrepareTimetables() {
       break;
     }
   }
-  for (int32_t tt : takingPart_) PrepareEngineScratch(Record(tt), viaCount_ + 1, maxChanges_ + 1);
+  for (int32_t tt : takingPart_) {
+    EngineScratch& ts = PrepareEngineScratch(Record(tt), viaCount_ + 1, maxChanges_ + 1);
+    s_.HeldScratch[static_cast<size_t>(tt)] = &ts;
+    s_.HeldMarks[static_cast<size_t>(tt)] = &SearchStateOf(Record(tt)).Marks;
+  }
   if constexpr (kBackward) MarkEnds();
   destTimetable_ = -1;
   for (SearchStation const& p : Ends()) {
@@ -961,10 +974,33 @@ void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, in
   EngineScratch& ts = Scratch(tt);
 
   // The place in the chain: by key rising, equal keys by origin departure
-  // falling.
+  // falling. Labels mostly come in the order of their keys: one that
+  // arrives after the chain's last goes to its end without a walk.
   int32_t& head = ts.Head(round_, station);
+  int32_t& tail = ts.Tail(round_, station);
+  auto unlink = [&](int32_t previous, int32_t label) {
+    const int32_t next = s_.Node(label).Next;
+    if (previous == kNoLabel)
+      head = next;
+    else
+      s_.Node(previous).Next = next;
+    if (next == kNoLabel) tail = previous;
+  };
+  auto linkAfter = [&](int32_t before, int32_t label) {
+    const int32_t next = before == kNoLabel ? head : s_.Node(before).Next;
+    s_.Node(label).Next = next;
+    if (before == kNoLabel)
+      head = label;
+    else
+      s_.Node(before).Next = label;
+    if (next == kNoLabel) tail = label;
+  };
   int32_t before = kNoLabel;
   int32_t c = head;
+  if (tail != kNoLabel && s_.Node(tail).Key < key) {
+    before = tail;
+    c = kNoLabel;
+  }
   while (c != kNoLabel) {
     ChainNode const& n = s_.Node(c);
     if (n.Key > key || (n.Key == key && n.OriginDeparture <= originDeparture)) break;
@@ -984,28 +1020,18 @@ void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, in
         if (n.Key <= key) return;
         // The same ride found a better way on: take the label out and
         // put it back where it now belongs.
-        if (previous == kNoLabel)
-          head = next;
-        else
-          s_.Node(previous).Next = next;
+        unlink(previous, c);
         l.Arrival = arrival;
         l.Distance = distance;
         l.BoardStation = boardStation;
         l.Parent = parent;
         n.Key = key;
-        n.Next = before == kNoLabel ? head : s_.Node(before).Next;
-        if (before == kNoLabel)
-          head = c;
-        else
-          s_.Node(before).Next = c;
+        linkAfter(before, c);
         if (parent != kNoLabel) s_.At(parent).Referenced = 1;
         return;
       }
       if (!keepTargets) {
-        if (previous == kNoLabel)
-          head = next;
-        else
-          s_.Node(previous).Next = next;
+        unlink(previous, c);
         if (!l.Referenced) s_.ReturnLabel(c);
         c = next;
         continue;
@@ -1031,11 +1057,7 @@ void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, in
   n.Key = key;
   n.OriginDeparture = originDeparture;
   n.ViaLevel = via;
-  n.Next = before == kNoLabel ? head : s_.Node(before).Next;
-  if (before == kNoLabel)
-    head = fresh;
-  else
-    s_.Node(before).Next = fresh;
+  linkAfter(before, fresh);
   if (parent != kNoLabel) s_.At(parent).Referenced = 1;
   // Short walks follow the train at once, in the same round; a walk in the
   // last round could lead nowhere.
@@ -1046,8 +1068,8 @@ void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, in
   }
 }
 
-// A train stored as a shared pattern is decoded once per pass; a stored
-// list is read where it lies, found once. The list stays valid until the
+// A train stored as a shared pattern is decoded once per loaded timetable;
+// a stored list is read where it lies, found once. The list stays valid until the
 // next call.
 template <bool kBackward>
 StopList EnginePass<kBackward>::Stops(int32_t tt, uint32_t train) {
@@ -1068,7 +1090,6 @@ StopList EnginePass<kBackward>::Stops(int32_t tt, uint32_t train) {
   d.Offset = static_cast<int32_t>(ts.DecodedWords.size());
   d.Count = decoded.count;
   ts.DecodedWords.insert(ts.DecodedWords.end(), decoded.words, decoded.words + bytes);
-  ts.DecodedTrains.push_back(train);
   return StopList{ts.DecodedWords.data() + d.Offset, d.Count};
 }
 

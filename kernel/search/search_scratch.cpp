@@ -27,12 +27,10 @@ EngineScratch& PrepareEngineScratch(TimetableRecord& record, int levels, int rou
   if (s.Profiles.size() < static_cast<size_t>(levels * stations))
     s.Profiles.resize(static_cast<size_t>(levels * stations));
   s.ChainHeads.assign(static_cast<size_t>(rounds * stations), kNoLabel);
+  s.ChainTails.assign(static_cast<size_t>(rounds * stations), kNoLabel);
   s.RideMarks.assign(static_cast<size_t>(levels) * static_cast<size_t>(trains), RideMark{});
   if (s.Decoded.size() != static_cast<size_t>(trains))
     s.Decoded.assign(static_cast<size_t>(trains), {});
-  for (uint32_t train : s.DecodedTrains) s.Decoded[train] = {};
-  s.DecodedTrains.clear();
-  s.DecodedWords.clear();
   return s;
 }
 

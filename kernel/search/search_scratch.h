@@ -12,6 +12,7 @@
 namespace qo {
 
 struct TimetableRecord;
+struct SearchMarks;
 
 inline constexpr int32_t kNoLabel = -1;
 
@@ -59,16 +60,18 @@ struct EngineScratch {
   std::vector<ArrivalProfile> Profiles;  // [level * Stations + station]
   std::vector<int32_t> TouchedProfiles;
   std::vector<int32_t> ChainHeads;  // [round * Stations + station]
+  std::vector<int32_t> ChainTails;  // the last label of each chain
   std::vector<RideMark> RideMarks;  // [level * Trains + train]
   std::vector<uint8_t> EndMarks;    // From-station groups of a backward pass
   // Per station the place of its first From entry (-1: none), and per
   // entry whether it agrees with its town's region.
   std::vector<int16_t> FromPosition;
   std::vector<uint8_t> FromAgrees;
-  // Per train where its stop words lie (count -1: not yet known). A train
-  // stored as a reference to a shared stop pattern is decoded once per
-  // pass into DecodedWords (Offset); a stored list is read in the image
-  // (Stored), which lives as long as this scratch, so it stays known.
+  // Per train where its stop words lie (count -1: not yet known): a train
+  // stored as a reference to a shared stop pattern decoded into
+  // DecodedWords (Offset), a stored list in the image (Stored). Both live
+  // as long as this scratch, so a train is decoded once at most (the
+  // words grow to the timetable's stops at most).
   struct DecodedStops {
     int32_t Offset = 0;
     int32_t Count = -1;
@@ -76,7 +79,6 @@ struct EngineScratch {
   };
   std::vector<DecodedStops> Decoded;
   std::vector<uint8_t> DecodedWords;
-  std::vector<uint32_t> DecodedTrains;
   // Per station, once known: whether some train may be left there, and
   // whether some train may be boarded there (kEnd... bits).
   std::vector<uint8_t> EndUse;
@@ -86,6 +88,9 @@ struct EngineScratch {
   }
   int32_t& Head(int round, int32_t station) {
     return ChainHeads[static_cast<size_t>(round * Stations + station)];
+  }
+  int32_t& Tail(int round, int32_t station) {
+    return ChainTails[static_cast<size_t>(round * Stations + station)];
   }
   RideMark& Mark(int level, uint32_t train) {
     return RideMarks[static_cast<size_t>(level) * static_cast<size_t>(Trains) + train];
@@ -103,6 +108,10 @@ struct LabelPool {
   std::vector<int32_t> FromTimetables;  // distinct, in the order named
   std::vector<int32_t> TakingPart;      // loaded-set indexes
   std::vector<uint8_t> Takes;           // per loaded-set index: 1 when it takes part
+  // Per loaded-set index, for the pass running: the state of a timetable
+  // that takes part (null for the others).
+  std::vector<EngineScratch*> HeldScratch;
+  std::vector<SearchMarks const*> HeldMarks;
   // The chain a round continues from at one station, in its order, and per
   // label the arrival of the first later one that covers its departures
   // (kNoCover: none); the chain does not change while the round reads it.
