@@ -2246,6 +2246,79 @@ QO_API int QoGetFullVia(void* handle, int connection, int kind, int area_or_leg,
 QO_API int QoGetTrainFullVia(int timetable, int train, int from_key, int to_key, int key_kind,
                              int translate, const int** keys, int* marked);
 
+/* ---- Fares ---------------------------------------------------------------
+ * A found connection priced from the fare extensions of its timetables.
+ * The result tables are kernel-owned until the next price call. */
+
+#pragma pack(push, 1)
+/* One fare line, 238 bytes. */
+typedef struct tagPRICEDESC_REC {
+  int price;           /* 0: hundredths of the currency's unit */
+  char price_text[32]; /* 4: the price in the currency's format */
+  char rule[100];      /* 36: the rule's name in the asked language */
+  char measure[100];   /* 136: the measure, e.g. the distance with its unit */
+  unsigned char flag;  /* 236: the rule's flags */
+  unsigned char mark;  /* 237: the currency's total mark */
+} PRICEDESC_REC;
+
+/* One tariff section, 1448 bytes: its ends and up to six lines. */
+typedef struct tagSECTION_REC {
+  int from_timetable;     /* 0 */
+  int from_station;       /* 4 */
+  int to_timetable;       /* 8 */
+  int to_station;         /* 12 */
+  int count;              /* 16: lines used */
+  PRICEDESC_REC lines[6]; /* 20 */
+} SECTION_REC;
+
+/* The older layouts of QoGetPrice and QoGetPriceExt: 222 and 1352 bytes. */
+typedef struct tagPRICEDESC1_REC {
+  int price;           /* 0 */
+  char price_text[16]; /* 4: at most 15 characters */
+  char rule[100];      /* 20: at most 99 characters */
+  char measure[100];   /* 120 */
+  unsigned char flag;  /* 220 */
+  unsigned char mark;  /* 221 */
+} PRICEDESC1_REC;
+
+typedef struct tagSECTION1_REC {
+  int from_timetable;
+  int from_station;
+  int to_timetable;
+  int to_station;
+  int count;
+  PRICEDESC1_REC lines[6]; /* 20 */
+} SECTION1_REC;
+#pragma pack(pop)
+
+/* Prices a connection (handle NULL: the current one; connection an index or
+ * a negated ID) with the handle's search day or day type. `language` is a
+ * language letter; `option` 1 asks for the second price of each rule (a
+ * customer card) where the fare data offers one; `category` a fare category
+ * (-1 none). Out: the total lines (one per currency mark, at most 31) and
+ * the sections (at most 31); each out may be NULL. Returns 0 when every
+ * part was priced, 1 when some part was not (or a table was full and lines
+ * were dropped), 2 when nothing was priced or on error (30 stale handle, 33
+ * unknown ID, 20 index beyond the list). */
+QO_API int QoGetPriceExt2(void* handle, int connection, int language, int option,
+                          PRICEDESC_REC** lines, int* line_count, SECTION_REC** sections,
+                          int* section_count, int category);
+
+/* QoGetPriceExt2 with its tables in the older layouts (texts cut). */
+QO_API int QoGetPriceExt(void* handle, int connection, int language, int option,
+                         PRICEDESC1_REC** lines, int* line_count, SECTION1_REC** sections,
+                         int* section_count, int category);
+
+/* QoGetPriceExt without a fare category. */
+QO_API int QoGetPrice(void* handle, int connection, int language, int option,
+                      PRICEDESC1_REC** lines, int* line_count, SECTION1_REC** sections,
+                      int* section_count);
+
+/* The leg positions at which the last price call cut a chain of linked
+ * tariff nodes (a leg that came back over its own way); *list gets them
+ * (may be NULL). Lifetime: until the next price call. */
+QO_API int QoGetOpp(const int** list);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,6 +1,7 @@
 #include "load/read_extension.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -42,6 +43,11 @@ bool HasKeyOrder(const TimetableRecord& t) {
 
 // --- Fares -----------------------------------------------------------------
 
+// The element size of each of the ten arrays (0: any).
+constexpr std::array<int32_t, 10> kFareArrayStrides = {
+    kFareCurrencyBytes,  kFareStationZoneBytes, 2, kTariffRecordBytes,  kFareZoneRecordBytes,
+    kFareKeyTripleBytes, kFareKeyTripleBytes,   1, kFareKeyTripleBytes, 1};
+
 bool TakeFares(SectionReader& r, FareData& fares) {
   r.Section("fares");
   const uint8_t* start = r.Bytes(2);
@@ -55,11 +61,7 @@ bool TakeFares(SectionReader& r, FareData& fares) {
   fares.LanguageCount = fares.Header[4];
 
   for (size_t i = 0; i < fares.Arrays.size(); ++i) {
-    int32_t stride = i == 3                ? kTariffRecordBytes
-                     : i == 4              ? kFareZoneRecordBytes
-                     : i == kFareAreaArray ? 1
-                                           : 0;
-    fares.Arrays[i] = r.Records(stride);
+    fares.Arrays[i] = r.Records(kFareArrayStrides[i]);
   }
   fares.KeyLists = r.ArrayList(4);
   fares.LanguagePools = r.Pools(fares.LanguageCount);
@@ -114,6 +116,88 @@ bool TakeFares(SectionReader& r, FareData& fares) {
   // The area values go with the key lists one to one.
   return r.Check(fares.Arrays[kFareAreaArray].size() == static_cast<int32_t>(fares.KeyLists.size()),
                  "areas not one per key list");
+}
+
+// An array that is empty or of elements of exactly `stride` bytes.
+bool EmptyOr(const RecordArray& a, int32_t stride) { return a.empty() || a.stride() == stride; }
+
+bool TextRefs(const RecordArray& a, int32_t offset, int32_t texts) {
+  for (int32_t i = 0; i < a.size(); ++i) {
+    int32_t text = a.Field<int32_t>(i, offset);
+    if (text < -1 || text >= texts) return false;
+  }
+  return true;
+}
+
+bool TableFits(const FareData& fares, int32_t table, int32_t texts) {
+  const RecordArray& tables = fares.Arrays[kFareTables];
+  uint8_t kind = tables.Field<uint8_t>(table, kTableKind);
+  uint8_t mode = tables.Field<uint8_t>(table, kTableZoneMode);
+  int32_t formats = tables.Field<int32_t>(table, kTableFormats);
+  if (kind > kTableZonePairMeasure || mode > 1 || formats < -1 || formats >= texts) return false;
+  const RecordArray& keys = fares.ZoneRecords[static_cast<size_t>(table)][0];
+  const RecordArray& values = fares.ZoneRecords[static_cast<size_t>(table)][1];
+  if (!EmptyOr(values, 4)) return false;
+  if (kind == kTableZonePrice || kind == kTableZoneNumber) {
+    if (!EmptyOr(keys, mode == 0 ? 8 : 4)) return false;
+    if (mode == 1 && !TextRefs(keys, 0, texts)) return false;
+    int64_t n = keys.size();
+    int64_t withDiagonal = n * (n + 1) / 2;
+    int64_t without = n * (n - 1) / 2;
+    return values.size() == withDiagonal || (mode == 0 && values.size() == without);
+  }
+  if (!EmptyOr(keys, 4)) return false;
+  return values.size() == keys.size() || values.size() == 2 * keys.size();
+}
+
+// Every reference the fare engine follows without a check of its own: a
+// file that names a table, a currency or a text it does not hold is
+// refused rather than read past an array's end.
+bool CheckFares(const FareData& fares) {
+  const int32_t texts = GetPoolCount(fares.Texts);
+  const RecordArray& currencies = fares.Arrays[kFareCurrencies];
+  if (!TextRefs(currencies, kCurrencyFormatCents, texts) ||
+      !TextRefs(currencies, kCurrencyFormatWhole, texts))
+    return false;
+  for (int32_t c = 0; c < currencies.size(); ++c)
+    if (currencies.Field<uint8_t>(c, kCurrencyRounding) > 2) return false;
+  const int32_t tables = fares.Arrays[kFareTables].size();
+  for (int32_t t = 0; t < tables; ++t)
+    if (!TableFits(fares, t, texts)) return false;
+  auto tableOf = [&](int32_t table, bool zonePair) {
+    if (table == -1) return true;
+    if (table < 0 || table >= tables) return false;
+    uint8_t kind = fares.Arrays[kFareTables].Field<uint8_t>(table, kTableKind);
+    return zonePair == (kind == kTableZonePrice || kind == kTableZoneNumber);
+  };
+  for (const FareTariff& rule : fares.Tariffs) {
+    const uint8_t* rec = rule.Record;
+    int16_t currency = LoadLE<int16_t>(rec + kRuleCurrency);
+    if (currency < 0 || currency >= currencies.size()) return false;
+    int32_t region = LoadLE<int32_t>(rec + kRuleRegion);
+    if (region < -1 || region >= texts) return false;
+    int16_t measure = LoadLE<int16_t>(rec + kRuleMeasureTable);
+    if (measure != -1 && (measure < 0 || measure >= tables)) return false;
+    const auto& s = rule.Slots;
+    if (!EmptyOr(s[kSlotFirstStops], 4) || !EmptyOr(s[kSlotLastStops], 4) ||
+        !EmptyOr(s[kSlotKeyPairs], 16) || !EmptyOr(s[kSlotNamePatterns], 4) ||
+        !EmptyOr(s[kSlotTrainNumbers], 8) || !EmptyOr(s[kSlotAllStops], 4) ||
+        !EmptyOr(s[kSlotRequiredKeys], 8) || !EmptyOr(s[kSlotTextTriples], 12) ||
+        !EmptyOr(s[kSlotPrices], kPriceEntryBytes) || !EmptyOr(s[kSlotDistances], 12) ||
+        !EmptyOr(s[kSlotRequiredZones], 2) || !EmptyOr(s[kSlotRemarkTexts], 4))
+      return false;
+    if (!TextRefs(s[kSlotNamePatterns], 0, texts) || !TextRefs(s[kSlotRemarkTexts], 0, texts))
+      return false;
+    for (int32_t k = 0; k < 3; ++k)
+      if (!TextRefs(s[kSlotTextTriples], 4 * k, texts)) return false;
+    const RecordArray& prices = s[kSlotPrices];
+    for (int32_t p = 0; p < prices.size(); ++p) {
+      if (!tableOf(prices.Field<int16_t>(p, 0), false) ||
+          !tableOf(prices.Field<int16_t>(p, 2), true))
+        return false;
+    }
+  }
+  return true;
 }
 
 // Every arc between two stations of one key list gets that list's area.
@@ -472,6 +556,7 @@ int TakeExtensionImage(TimetableRecord& t, uint32_t type, ExtensionFile extensio
     case ExtFares:
       refused = TakeExtension(t, std::move(extension), t.Fares, TakeFares,
                               [](const TimetableRecord& tt, FareData& fares) -> Refusal {
+                                if (!CheckFares(fares)) return "fare references";
                                 MarkFareArcs(tt, fares);
                                 MarkFareOwners(tt, fares);
                                 return nullptr;

@@ -240,6 +240,8 @@ class Compiler {
     if (k == "day-types") return DayTypesStatement(s);
     if (k == "map") return MapStatement(s);
     if (k == "extension") return ExtensionStatement(s);
+    if (k == "table") return FareTableStatement(s);
+    if (k == "rule") return FareRuleStatement(s);
     NoBody(s);
     Args a(*this, s.head, k);
     if (k == "id") {
@@ -363,6 +365,29 @@ class Compiler {
       ContinuationStatement(a);
     } else if (k == "pass-via") {
       PassViaStatement(a);
+    } else if (k == "fares") {
+      FaresStatement(a);
+    } else if (k == "currency") {
+      CurrencyStatement(a);
+    } else if (k == "fare-zone") {
+      int32_t key = model().stations[Station(line, a.Next("station"))].key;
+      if (!a.More()) Fail(line, "missing zones");
+      while (a.More()) {
+        int16_t zone = static_cast<int16_t>(Integer(line, a.Word("zone"), "zone", 0, 0x7FFF));
+        Fares(line).station_zones.push_back({.key = key, .zone = zone});
+      }
+    } else if (k == "fare-transfer" || k == "fare-border") {
+      int32_t first = model().stations[Station(line, a.Next("station"))].key;
+      int32_t second = model().stations[Station(line, a.Next("station"))].key;
+      int32_t metres = Kilometres(line, a.Word("kilometres"));
+      (k == "fare-transfer" ? Fares(line).transfers : Fares(line).borders)
+          .push_back({first, second, metres});
+    } else if (k == "fare-category") {
+      int category = static_cast<int>(Integer(line, a.Word("category"), "fare category", 0, 31));
+      if (!a.More()) Fail(line, "missing train types");
+      while (a.More())
+        fareCategories_[Named(line, types_, a.Word("train type"), "train type")] = category;
+      Fares(line);
     } else {
       Fail(line, "unknown statement '" + k + "'");
     }
@@ -569,6 +594,285 @@ class Compiler {
       Fail(a.line(), "an extension file name is a plain file name, written beside the timetable");
     }
     return name.value;
+  }
+
+  // ---- fares -----------------------------------------------------------
+
+  // The fare file the fare statements describe: the first 'extension fares'.
+  writer::FareModel& Fares(int line) {
+    for (ExtensionFile& e : out_.extensions)
+      if (e.model.type == writer::ExtensionType::kFares) return e.model.fares;
+    Fail(line, "fare statements need an 'extension fares NAME' line before them");
+    throw SourceError("unreachable");
+  }
+
+  // "12", "12.5" or "12.50" units of money as hundredths.
+  int32_t Money(int line, std::string const& s) const {
+    bool negative = !s.empty() && s[0] == '-';
+    std::string body = negative ? s.substr(1) : s;
+    size_t dot = body.find('.');
+    std::string whole = body.substr(0, dot);
+    std::string frac = dot == std::string::npos ? "" : body.substr(dot + 1);
+    if (!IsDigits(whole) || whole.size() > 7 || frac.size() > 2 ||
+        (dot != std::string::npos && !IsDigits(frac)))
+      Fail(line,
+           "an amount is written in units with at most two decimals (12.50), not '" + s + "'");
+    while (frac.size() < 2) frac.push_back('0');
+    int32_t v = std::atoi(whole.c_str()) * 100 + std::atoi(frac.c_str());
+    return negative ? -v : v;
+  }
+
+  // "LO-HI" (either side may be empty: open) as two i16.
+  void Range(int line, std::string const& s, int16_t* lo, int16_t* hi) const {
+    size_t dash = s.find('-');
+    if (dash == std::string::npos) {
+      *lo = *hi = static_cast<int16_t>(Integer(line, s, "range", 0, 0x7FFF));
+      return;
+    }
+    std::string a = s.substr(0, dash), b = s.substr(dash + 1);
+    *lo = a.empty() ? int16_t{-1} : static_cast<int16_t>(Integer(line, a, "range", 0, 0x7FFF));
+    *hi = b.empty() ? int16_t{-1} : static_cast<int16_t>(Integer(line, b, "range", 0, 0x7FFF));
+  }
+
+  void FaresStatement(Args& a) {
+    int line = a.line();
+    writer::FareModel& f = Fares(line);
+    static const std::map<std::string, uint8_t> flags = {
+        {"force-join", 0x01}, {"fill-zones", 0x02}, {"through", 0x04},
+        {"no-links", 0x08},   {"split", 0x10},      {"second-price", 0x20}};
+    while (a.More()) {
+      std::string word = a.Word("fare option");
+      auto it = flags.find(word);
+      if (it == flags.end())
+        Fail(line, "unknown fare option " + word +
+                       " (force-join, fill-zones, through, no-links, split, second-price)");
+      f.flags |= it->second;
+    }
+    if (auto v = a.Option("basis")) {
+      static const std::map<std::string, uint8_t> bases = {
+          {"earlier", 0}, {"today", 1}, {"travel", 2}};
+      auto it = bases.find(*v);
+      if (it == bases.end()) Fail(line, "basis is earlier, today or travel");
+      f.date_basis = it->second;
+    }
+    if (auto v = a.Option("languages")) {
+      if (v->empty() || v->size() > 8) Fail(line, "one to eight fare language letters");
+      f.languages = *v;
+    }
+  }
+
+  void CurrencyStatement(Args& a) {
+    int line = a.line();
+    writer::FareModel& f = Fares(line);
+    std::string id = a.Word("currency id");
+    writer::FareCurrency c;
+    if (auto v = a.Option("rate")) {
+      char* end = nullptr;
+      c.rate = std::strtod(v->c_str(), &end);
+      if (end == v->c_str() || *end || !(c.rate > 0)) Fail(line, "a rate is a positive number");
+    }
+    if (auto v = a.Option("divide")) c.divide = *v == "yes";
+    if (auto v = a.Option("rounding")) {
+      static const std::map<std::string, uint8_t> modes = {{"units", 0}, {"tens", 1}, {"cents", 2}};
+      auto it = modes.find(*v);
+      if (it == modes.end()) Fail(line, "rounding is units, tens or cents");
+      c.rounding = it->second;
+    }
+    if (auto v = a.Option("mark"))
+      c.mark = static_cast<uint8_t>(Integer(line, *v, "total mark", 0, 255));
+    c.format_cents = OneText(a, "format with hundredths");
+    c.format_whole = a.More() ? OneText(a, "format without hundredths") : c.format_cents;
+    Declare(line, currencies_, id, static_cast<int>(f.currencies.size()), "currency");
+    f.currencies.push_back(std::move(c));
+  }
+
+  void FareTableStatement(Statement const& s) {
+    int line = s.head.number;
+    writer::FareModel& f = Fares(line);
+    Args a(*this, s.head, "table");
+    std::string id = a.Word("table id");
+    static const std::map<std::string, uint8_t> kinds = {
+        {"distance", 0},   {"duration", 1},    {"stops", 2},       {"zones", 3},
+        {"zone-price", 4}, {"zone-number", 5}, {"zone-measure", 6}};
+    std::string kind = a.Word("table kind");
+    auto it = kinds.find(kind);
+    if (it == kinds.end())
+      Fail(line,
+           "a table is distance, duration, stops, zones, zone-price, zone-number or zone-measure");
+    writer::FareTable t;
+    t.kind = it->second;
+    if (auto v = a.Option("base"))
+      t.base = static_cast<int32_t>(Integer(line, *v, "base", -100000, 100000));
+    if (auto v = a.Option("formats")) {
+      CheckText(line, *v, "measure formats");
+      t.formats = *v;
+    }
+    a.Finish();
+    bool zonePair = t.kind == 4 || t.kind == 5;
+    std::vector<int32_t> seconds;  // per threshold its second price
+    bool withSecond = false;
+    for (Line const& b : s.body) {
+      Args p(*this, b, "table", 0);
+      if (zonePair) {
+        std::string k = p.Word("'zone' or 'prices'");
+        if (k == "zone") {
+          if (p.NextIsText()) {
+            t.zone_names = true;
+            t.zone_names_list.push_back(OneText(p, "zone name"));
+          } else {
+            int32_t first = model().stations[Station(b.number, p.Next("first station"))].key;
+            int32_t last = first;
+            if (p.More()) last = model().stations[Station(b.number, p.Next("last station"))].key;
+            t.zone_ranges.push_back({std::min(first, last), std::max(first, last)});
+          }
+        } else if (k == "prices") {
+          while (p.More()) t.values.push_back(Money(b.number, p.Word("price")));
+        } else {
+          Fail(b.number, "a zone-pair table takes 'zone' and 'prices' lines");
+        }
+      } else {
+        std::string upto = p.Word("threshold");
+        t.thresholds.push_back(
+            t.kind == 0 ? Kilometres(b.number, upto)
+                        : static_cast<int32_t>(Integer(b.number, upto, "threshold", 0, INT32_MAX)));
+        t.values.push_back(Money(b.number, p.Word("price")));
+        withSecond |= p.More();
+        seconds.push_back(p.More() ? Money(b.number, p.Word("second price")) : t.values.back());
+      }
+      p.Finish();
+    }
+    if (withSecond) {
+      std::vector<int32_t> pairs;
+      for (size_t i = 0; i < t.values.size(); ++i) {
+        pairs.push_back(t.values[i]);
+        pairs.push_back(seconds[i]);
+      }
+      t.values = pairs;
+    }
+    Declare(line, fareTables_, id, static_cast<int>(f.tables.size()), "fare table");
+    f.tables.push_back(std::move(t));
+  }
+
+  void FarePrice(Args& a, writer::FarePrice& p, bool* any) {
+    int line = a.line();
+    if (auto v = a.Option("table")) {
+      p.table = static_cast<int16_t>(Named(line, fareTables_, *v, "fare table"));
+      *any = true;
+    }
+    if (auto v = a.Option("zone-table")) {
+      p.zone_table = static_cast<int16_t>(Named(line, fareTables_, *v, "fare table"));
+      *any = true;
+    }
+    if (auto v = a.Option("for-zones")) Range(line, *v, &p.zone_lo, &p.zone_hi);
+    if (auto v = a.Option("base")) p.base = Money(line, *v);
+    if (auto v = a.Option("fixed")) {
+      std::vector<std::string> parts = Split(*v);
+      if (parts.size() > 2) Fail(line, "fixed takes one or two amounts");
+      p.fixed[0] = Money(line, parts[0]);
+      p.fixed[1] = parts.size() > 1 ? Money(line, parts[1]) : p.fixed[0];
+      *any = true;
+    }
+  }
+
+  std::vector<int32_t> StationKeys(int line, std::string const& list) {
+    std::vector<int32_t> keys;
+    for (std::string const& id : Split(list))
+      keys.push_back(model().stations[Station(line, Token{Token::Kind::kWord, id, {}, false})].key);
+    return keys;
+  }
+
+  void FareRuleStatement(Statement const& s) {
+    int line = s.head.number;
+    writer::FareModel& f = Fares(line);
+    Args a(*this, s.head, "rule");
+    writer::FareRule r;
+    r.names = a.Texts("rule name", true);
+    if (auto v = a.Option("currency"))
+      r.currency = static_cast<int16_t>(Named(line, currencies_, *v, "currency"));
+    else
+      Fail(line, "a rule names its currency (currency=ID)");
+    if (auto v = a.Option("measure"))
+      r.measure_table = static_cast<int16_t>(Named(line, fareTables_, *v, "fare table"));
+    if (auto v = a.Option("category"))
+      r.category = static_cast<uint8_t>(Integer(line, *v, "category", 0, 255));
+    if (auto v = a.Option("days")) {
+      static const std::map<std::string, uint8_t> rules = {
+          {"working", 0}, {"holiday", 1}, {"not-working", 4}};
+      auto it = rules.find(*v);
+      if (it != rules.end()) {
+        r.day_rule = it->second;
+      } else {
+        static const char* days[] = {"Mo", "Tu", "We", "Th", "Fr", "Sa", "Su"};
+        r.day_rule = 2;
+        for (std::string const& d : Split(*v)) {
+          int found = -1;
+          for (int i = 0; i < 7; ++i)
+            if (d == days[i]) found = i;
+          if (found < 0)
+            Fail(line, "days is working, holiday, not-working or week days (Mo,Tu,...)");
+          r.weekdays |= static_cast<uint8_t>(1u << found);
+        }
+      }
+    }
+    if (auto v = a.Option("valid")) {
+      size_t dash = v->find('-');
+      if (dash == std::string::npos) Fail(line, "valid is FIRST-LAST (dates)");
+      r.valid_from = Date(line, v->substr(0, dash));
+      r.valid_to = Date(line, v->substr(dash + 1));
+    }
+    if (auto v = a.Option("window")) {
+      size_t dash = v->find('-');
+      if (dash == std::string::npos) Fail(line, "window is FROM-TO (times)");
+      r.window_start = static_cast<int16_t>(Time(line, v->substr(0, dash)));
+      r.window_end = static_cast<int16_t>(Time(line, v->substr(dash + 1)));
+    }
+    if (auto v = a.Option("region")) {
+      CheckText(line, *v, "region");
+      r.region = *v;
+    }
+    if (auto v = a.Option("zones")) Range(line, *v, &r.zones[0], &r.zones[1]);
+    if (auto v = a.Option("stops")) Range(line, *v, &r.stops[0], &r.stops[1]);
+    if (auto v = a.Option("duration")) Range(line, *v, &r.duration[0], &r.duration[1]);
+    if (auto v = a.Option("first")) r.first_stops = StationKeys(line, *v);
+    if (auto v = a.Option("last")) r.last_stops = StationKeys(line, *v);
+    if (auto v = a.Option("every")) r.all_stops = StationKeys(line, *v);
+    if (auto v = a.Option("needs-zones"))
+      for (std::string const& z : Split(*v))
+        r.required_zones.push_back(static_cast<int16_t>(Integer(line, z, "zone", 0, 0x7FFF)));
+    if (auto v = a.Option("flags")) {
+      for (std::string const& word : Split(*v)) {
+        if (word == "not-final")
+          r.final = false;
+        else if (word == "one-leg")
+          r.several_legs = false;
+        else if (word == "single-leg")
+          r.single_leg = true;
+        else if (word == "single-price")
+          r.single_variant = true;
+        else if (word == "either-end")
+          r.either_end = true;
+        else
+          Fail(line, "rule flags are not-final, one-leg, single-leg, single-price, either-end");
+      }
+    }
+    writer::FarePrice first;
+    bool any = false;
+    FarePrice(a, first, &any);
+    if (any) r.prices.push_back(first);
+    a.Finish();
+    for (Line const& b : s.body) {
+      Args p(*this, b, "price");
+      if (b.tokens[0].value != "price") Fail(b.number, "a rule takes only 'price' lines");
+      writer::FarePrice entry;
+      bool named = false;
+      FarePrice(p, entry, &named);
+      if (!named) Fail(b.number, "a price line names a table, a zone table or a fixed amount");
+      r.prices.push_back(entry);
+      p.Finish();
+    }
+    if (r.prices.empty())
+      Fail(line, "a rule needs a price (table=, zone-table=, fixed= or 'price' lines)");
+    f.rules.push_back(std::move(r));
   }
 
   void SearchStatement(Args& a) {
@@ -1486,6 +1790,14 @@ class Compiler {
     FinishTowns();
     if (!summarySet_) m.description = CutCharacters(m.names[0], 99);
     for (ExtensionFile& e : out_.extensions) e.model.owner_id = static_cast<int32_t>(m.id);
+    if (!fareCategories_.empty()) {
+      writer::FareModel& f = Fares(0);
+      for (writer::Train const& t : m.trains) {
+        auto it = fareCategories_.find(t.type);
+        f.train_categories.push_back(
+            static_cast<int8_t>(it == fareCategories_.end() ? -1 : it->second));
+      }
+    }
   }
 
   // The kernel walks the records of one line in order of their first day,
@@ -1563,6 +1875,9 @@ class Compiler {
     int32_t key;
   };
   std::vector<TownLine> towns_;
+  std::map<std::string, int> currencies_, fareTables_;
+  std::map<int, int> fareCategories_;  // train type -> fare category
+
   std::map<std::string, int> stationIds_;
   std::map<int64_t, int> stationKeys_;
   std::map<std::string, int> regions_, types_, calendars_, lines_, owners_, lists_;

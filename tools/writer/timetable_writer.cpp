@@ -12,6 +12,7 @@
 #include "format/file_signatures.h"
 #include "virtlists/item_kinds.h"
 #include "writer/byte_sink.h"
+#include "writer/fare_writer.h"
 #include "writer/gis_writer.h"
 #include "writer/qmap_writer.h"
 #include "writer/model_text.h"
@@ -1320,22 +1321,9 @@ WrittenFile WriteExtension(ExtensionModel const& model) {
   sink.U32(static_cast<uint32_t>(model.type));
   sink.Section("Body");
   switch (model.type) {
-    case ExtensionType::kFares: {
-      sink.U16(8);
-      sink.U16(model.fare_version);
-      sink.U8(0);  // fare languages: none yet
-      sink.Zeros(3);
-      for (int i = 0; i < 10; ++i) sink.EmptyArray("Fares/" + std::to_string(i));
-      sink.U32(0);  // the list of arrays
-      sink.Pool("Fares/pool", {});
-      if (model.fare_version >= 2) {
-        for (int i = 0; i < 3; ++i) sink.EmptyArray("Fares/v2/" + std::to_string(i));
-      }
-      if (model.fare_version >= 4) {
-        for (int i = 0; i < 5; ++i) sink.EmptyArray("Fares/v4/" + std::to_string(i));
-      }
+    case ExtensionType::kFares:
+      WriteFareBody(model.fares, model.fare_version, sink);
       break;
-    }
     case ExtensionType::kGis:
       WriteGisBody(model.gis, model.gis_languages, sink);
       break;

@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "writer/fare_model.h"
 #include "writer/gis_model.h"
 #include "writer/qmap_model.h"
 #include "writer/timetable_model.h"
@@ -92,6 +93,8 @@ struct ExtensionModel {
   GisModel gis{};
   // The content of a QMap file (its version is qmap_version).
   QMapModel qmap{};
+  // The content of a fare file; the default is a file without rules.
+  FareModel fares{};
 };
 
 WrittenFile WriteExtension(ExtensionModel const& model);

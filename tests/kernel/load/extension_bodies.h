@@ -74,37 +74,47 @@ inline std::vector<uint8_t> QMapFile(int32_t arcTarget) {
   return w::WriteExtension({.type = w::ExtensionType::kQMap, .qmap = QMapContent(arcTarget)}).bytes;
 }
 
-// A fare body: one tariff record naming an owner ("XY|ČD"), and area 7
-// over the stations keyed 5457076 and 5457086 (and a key of no station).
+// A fare body written by the writer: one rule naming an owner ("XY|ČD"),
+// and area 7 over the stations keyed 5457076 and 5457086 (and a key of no
+// station).
 inline std::vector<uint8_t> FareBody() {
-  w::ByteSink b;
-  b.U16(8);  // header length
-  b.U16(1);  // fare version
-  b.U8(0);   // fare languages
-  b.Zeros(3);
-  for (int i = 0; i < 10; ++i) {
-    if (i == 3) {
-      std::vector<uint8_t> tariff(kTariffRecordBytes, 0);
-      StoreLE<int32_t>(tariff.data() + kTariffOwnerSelector, 1);
-      b.Array("tariffs", kTariffRecordBytes, 1, tariff);
-    } else if (i == kFareAreaArray) {
-      b.Array("areas", 1, 1, {7});
-    } else {
-      b.EmptyArray("array");
-    }
-  }
-  b.U32(1);
-  b.ArrayOf<int32_t>("keys", {5457076, 5457086, 1});
-  b.Pool("texts", {Cp("Jízdné")});
-  for (int slot = 0; slot < kTariffArraySlots; ++slot) {
-    if (slot == kTariffOwnerTextSlot) {
-      std::string texts = Cp("XY|ČD");
-      b.Array("owner texts", 1, texts.size(), std::vector<uint8_t>(texts.begin(), texts.end()));
-    } else {
-      b.EmptyArray("slot");
-    }
-  }
-  return b.bytes;
+  w::ExtensionModel m{.type = w::ExtensionType::kFares};
+  w::FareModel& f = m.fares;
+  f.currencies = {{}, {.rate = 25.0, .divide = true, .rounding = 1, .mark = 1}};
+  w::FareRule rule;
+  rule.names = {"Jízdné"};
+  rule.owners = "XY|ČD";
+  // A second rule fills every array a rule has, so that the fuzzer's seed
+  // reaches each of them.
+  w::FareRule full;
+  full.names = {"Vše"};
+  full.currency = 1;
+  full.first_stops = full.last_stops = full.all_stops = {5457076};
+  full.key_pairs = {{0, 9999999, 0, 9999999}};
+  full.first_pattern = "$0";
+  full.last_pattern = "Praha";
+  full.train_numbers = full.required_keys = {{0, 9999999}};
+  full.text_triples = {{"1", "", "Os"}};
+  full.prices = {{.table = 0, .zone_table = 1, .zone_lo = 1, .zone_hi = 9},
+                 {.table = 2, .zone_table = 3}};
+  full.distances = {{0, 0, 1000000}};
+  full.required_zones = {1};
+  full.remark_texts = {"kolo"};
+  full.region = "Pra";
+  full.measure_table = 0;
+  f.rules = {rule, full};
+  f.tables = {{.kind = 0, .formats = "1-4=%d km|%d km", .thresholds = {10000}, .values = {100, 50}},
+              {.kind = 4, .values = {1}, .zone_ranges = {{0, 5457080}, {5457081, 9999999}}},
+              {.kind = 6, .thresholds = {3}, .values = {100}},
+              {.kind = 5, .zone_names = true, .values = {1, 2, 3}, .zone_names_list = {"P", "B"}}};
+  f.station_zones = {{5457076, 1, 2}};
+  f.zone_map = {0, 1, 2};
+  f.transfers = f.borders = f.arc_zones = {{5457076, 5457086, 500}};
+  f.train_categories = {0, 1, -1};
+  f.areas = {{.kind = 7, .keys = {5457076, 5457086, 1}}};
+  w::WrittenFile file = w::WriteExtension(m);
+  return std::vector<uint8_t>(file.bytes.begin() + kExtensionFrameBytes,
+                              file.bytes.end() - kExtensionCrcBytes);
 }
 
 }  // namespace qo::test

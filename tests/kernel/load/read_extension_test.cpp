@@ -233,8 +233,9 @@ TEST_F(ReadExtension, FareArcMarksAndOwnerBits) {
   const FareData& fares = *record_.Fares;
   // Arcs 0 (0 -> 1) and 1 (1 -> 0) lie inside the area; the others do not.
   EXPECT_EQ(fares.ArcMarks, (std::vector<uint8_t>{7, 7, 0, 0, 0}));
-  ASSERT_EQ(fares.OwnerBits.size(), 1u);
+  ASSERT_EQ(fares.OwnerBits.size(), 2u);
   EXPECT_EQ(fares.OwnerBits[0], std::vector<uint8_t>{1});
+  EXPECT_TRUE(fares.OwnerBits[1].empty());  // the second rule names no owner
 }
 
 TEST(OwnerDisplayText, FieldsInTheirOrder) {
