@@ -1,10 +1,6 @@
 #include "shell/update_run.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,9 +8,8 @@
 
 #include "shell/curl_downloader.h"
 #include "shell/kernel_test_support.h"
+#include "loopback_server.h"
 #include "shell/update_index.h"
-
-extern char** environ;
 
 namespace vemo {
 namespace {
@@ -234,73 +229,17 @@ TEST_F(UpdateTest, RerunAfterAKillCompletes) {
   ExpectNew();
 }
 
-// Test servers on loopback ports the system picks.
-class LoopbackServer {
- public:
-  LoopbackServer(std::string const& script, std::string const& root) {
-    int out[2];
-    if (pipe(out) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    std::string python = "python3", dash_c = "-c", code = script, dir = root;
-    char* argv[] = {python.data(), dash_c.data(), code.data(), dir.data(), nullptr};
-    if (posix_spawnp(&pid_, "python3", &actions, nullptr, argv, environ) != 0) pid_ = 0;
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    FILE* in = fdopen(out[0], "r");
-    if (in && fscanf(in, "%d", &port_) != 1) port_ = 0;
-    if (in) fclose(in);
-  }
-  ~LoopbackServer() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  int port() const { return port_; }
-
- private:
-  pid_t pid_ = 0;
-  int port_ = 0;
-};
-
-constexpr const char* kHttpServer = R"(
-import http.server, os, sys
-os.chdir(sys.argv[1])
-class Quiet(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args): pass
-server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), Quiet)
-print(server.server_address[1], flush=True)
-server.serve_forever()
-)";
-
-constexpr const char* kFtpServer = R"(
-import logging, sys
-from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
-from pyftpdlib.servers import FTPServer
-logging.disable(logging.CRITICAL)
-authorizer = DummyAuthorizer()
-authorizer.add_anonymous(sys.argv[1])
-FTPHandler.authorizer = authorizer
-server = FTPServer(('127.0.0.1', 0), FTPHandler)
-print(server.socket.getsockname()[1], flush=True)
-server.serve_forever()
-)";
-
 TEST_F(UpdateTest, OverHttpAndFtp) {
   test::TempDir site;
   fs::create_directories(site / "ext/qoaktual");
   Write(site / "a", "new version of a");
   Write(site / "b", "brand new b");
-  LoopbackServer http(kHttpServer, site.path());
-  LoopbackServer ftp(kFtpServer, site.path());
+  test::LoopbackServer http(test::kHttpServerScript, site.path());
+  test::LoopbackServer ftp(test::kFtpServerScript, site.path());
   ASSERT_GT(http.port(), 0);
-  std::string base = "http://127.0.0.1:" + std::to_string(http.port()) + "/";
-  std::string ftp_base =
-      ftp.port() > 0 ? "ftp://127.0.0.1:" + std::to_string(ftp.port()) + "/" : base;
+  ASSERT_GT(ftp.port(), 0) << "the FTP server needs python3-pyftpdlib";
+  std::string base = http.url("http");
+  std::string ftp_base = ftp.url("ftp");
   Write(site / "ext/qoaktual/update.txt",
         IndexLine(base + "a", "a.dat", 16) + IndexLine(ftp_base + "b", "b.dat", 11) +
             IndexLine(base + "c", "c.dat", 6) + IndexLine(base + "none", "d.dat", -1));
