@@ -1,5 +1,7 @@
 #include "shell/about_links.h"
 
+#include <cstdlib>
+
 #include "shell/string_table.h"
 #include "shell/text_fields.h"
 
@@ -20,6 +22,10 @@ AboutLinks MakeAboutLinks(std::string const& link_data, std::string const& progr
   links.web_tooltip = GetField(link_data, 3);
   links.mail_url = FormatInserts(GetField(link_data, 4), {program_version, kernel_version});
   return links;
+}
+
+bool AboutShowsLogo(int bits_per_pixel) {
+  return bits_per_pixel >= std::atoi(std::string(LoadResString(133)).c_str());
 }
 
 }  // namespace vemo

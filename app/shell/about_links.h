@@ -21,4 +21,8 @@ extern const char* const kAboutLinkData;
 AboutLinks MakeAboutLinks(std::string const& link_data, std::string const& program_version,
                           std::string const& kernel_version);
 
+// The about box shows the logo on a screen of at least the colour depth of
+// string 133, and the enlarged program icon on a poorer one.
+bool AboutShowsLogo(int bits_per_pixel);
+
 }  // namespace vemo

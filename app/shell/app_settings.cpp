@@ -7,6 +7,7 @@ namespace {
 
 constexpr int kGlobal = 4057, kColors = 4059, kConnectionParameters = 4017, kRemarks = 4037;
 constexpr const char* kUpdateServer = "Update server";
+constexpr const char* kFormationServer = "Formation server";
 
 void ReadFlag(Profile const& profile, int section, int value, bool* flag) {
   *flag = profile.GetProfileIntIds(section, value, *flag ? 1 : 0) != 0;
@@ -33,6 +34,7 @@ void AppSettings::Load(Profile const& profile) {
   options_tab2 = profile.GetProfileIntIds(kConnectionParameters, 4076, options_tab2);
   ReadFlag(profile, kGlobal, 4119, &auto_update);
   update_server = profile.GetProfileStringKeyText(kGlobal, kUpdateServer, update_server);
+  formation_server = profile.GetProfileStringKeyText(kGlobal, kFormationServer, formation_server);
 }
 
 void AppSettings::Save(Profile& profile) const {
@@ -44,8 +46,9 @@ void AppSettings::Save(Profile& profile) const {
   profile.WriteProfileIntIds(kConnectionParameters, 4071, options_tab1);
   profile.WriteProfileIntIds(kConnectionParameters, 4076, options_tab2);
   profile.WriteProfileIntIds(kGlobal, 4119, auto_update);
-  // Written back so that the user finds the value to fill in.
+  // Written back so that the user finds the values to fill in.
   profile.WriteProfileStringKeyText(kGlobal, kUpdateServer, update_server);
+  profile.WriteProfileStringKeyText(kGlobal, kFormationServer, formation_server);
 }
 
 void AppSettings::LoadRemarksOptions(Profile const& profile, KernelApi const& kernel) {

@@ -20,6 +20,9 @@ struct AppSettings {
   // The update server's host ("Global" / "Update server"); empty: none,
   // so the program neither updates itself nor asks for an offer.
   std::string update_server;
+  // The host of the railway's train-formation page ("Global" /
+  // "Formation server"); empty: the context menus do not offer the page.
+  std::string formation_server;
   // Colours as 0x00BBGGRR, the way they are stored.
   uint32_t date_colour = 0x0000FF;
   uint32_t opposite_route_colour = 0xFF0000;

@@ -30,4 +30,13 @@
   X(QoGetResExtension)         \
   X(QoTrTypeCount)             \
   X(QoGetExtensions)           \
-  X(QoTrainRoute)
+  X(QoTrainRoute)              \
+  X(QoTrainStationInfo)        \
+  X(QoTrainStationInfoExt)     \
+  X(QoStName)                  \
+  X(QoStKey)                   \
+  X(QoStType)                  \
+  X(QoSearchVirtList)          \
+  X(QoMapVirtListItem)         \
+  X(QoVirtListItemKey)         \
+  X(QoVirtListItem)

@@ -1,5 +1,7 @@
 #include "ui/about_dialog.h"
 
+#include <wx/gdicmn.h>
+#include <wx/icon.h>
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
@@ -13,7 +15,7 @@
 
 namespace vemo {
 
-AboutDialog::AboutDialog(wxWindow* parent, std::string const& kernel_version)
+AboutDialog::AboutDialog(wxWindow* parent, std::string const& kernel_version, int display_depth)
     : wxDialog(parent, wxID_ANY, U8("O aplikaci")) {
   auto* title = new wxStaticText(this, wxID_ANY, U8(LoadResString(57344)));
   wxFont big = title->GetFont();
@@ -23,7 +25,15 @@ AboutDialog::AboutDialog(wxWindow* parent, std::string const& kernel_version)
   program_ =
       new wxStaticText(this, wxID_ANY, U8(FormatResString(146, {std::string(VEMO_VERSION)})));
   kernel_ = new wxStaticText(this, wxID_ANY, U8(FormatResString(145, {kernel_version})));
-  auto* picture = new wxStaticBitmap(this, wxID_ANY, CommandBitmap(cmd::kNewConnWindow, 48));
+  // The logo needs colours; a poor screen gets the program's icon, enlarged.
+  shows_logo_ = AboutShowsLogo(display_depth >= 0 ? display_depth : wxDisplayDepth());
+  auto* picture = new wxStaticBitmap(
+      this, wxID_ANY, shows_logo_ ? ProgramLogo() : FramedBigIcon(ProgramIcon(32), 2));
+  if (parent) {
+    wxIcon icon;
+    icon.CopyFromBitmap(CommandBitmap(cmd::kAbout));
+    SetIcon(icon);
+  }
 
   AboutLinks links = MakeAboutLinks(kAboutLinkData, VEMO_VERSION, kernel_version);
   maker_link_ = new LinkButton(this, "Vemo", links.maker_url);

@@ -10,6 +10,16 @@ namespace vemo {
 
 wxBitmap CommandBitmap(int command, int size = 16);
 
+// The program's icon (the frames' and dialogs' picture when nothing more
+// particular applies).
+wxBitmap ProgramIcon(int size = 32);
+// The logo of the about box on screens with enough colours.
+wxBitmap ProgramLogo();
+// An icon enlarged by the factor, inset by 2 pixels, in a black frame with
+// a dark-grey shadow 4 pixels wide on the right and bottom: the about box's
+// picture on screens with few colours.
+wxBitmap FramedBigIcon(wxBitmap const& icon, int factor);
+
 // A timetable's icon from the PNG its resource bundle names, at 16 x 16;
 // the program's default train picture when there is none or it cannot be
 // read.

@@ -2,6 +2,7 @@
 
 #include <wx/app.h>
 #include <wx/display.h>
+#include <wx/iconbndl.h>
 #include <wx/menu.h>
 #include <wx/toolbar.h>
 
@@ -69,6 +70,35 @@ wxMenu* MakeMenu(std::vector<MenuItem> const& items, FrameContext const& context
   return menu;
 }
 
+// Each kind of window shows the picture of the command that opens it; the
+// map, which no command of the frames opens, shows the program's.
+wxIconBundle KindIcons(WindowKind kind) {
+  int command = 0;
+  switch (kind) {
+    case WindowKind::kConnections:
+      command = cmd::kNewConnWindow;
+      break;
+    case WindowKind::kArrDep:
+      command = cmd::kArrDepWindow;
+      break;
+    case WindowKind::kTrains:
+      command = cmd::kTrainsWindow;
+      break;
+    case WindowKind::kStopTimetables:
+      command = cmd::kZjrWindow;
+      break;
+    case WindowKind::kMap:
+      break;
+  }
+  wxIconBundle bundle;
+  for (int size : {16, 32}) {
+    wxIcon icon;
+    icon.CopyFromBitmap(command ? CommandBitmap(command, size) : ProgramIcon(size));
+    bundle.AddIcon(icon);
+  }
+  return bundle;
+}
+
 }  // namespace
 
 int SectionIdOf(WindowKind kind) {
@@ -99,6 +129,7 @@ DocumentFrame::DocumentFrame(WindowKind kind, int timetable, FrameContext const&
   if (context_.profile)
     toolbar_texts_ = context_.profile->GetInt(BarSection(), "Toolbar texts", 1) != 0;
   UpdateTitle();
+  SetIcons(KindIcons(kind_));
   BuildMenus();
   BuildToolBar();
   if (context_.profile && !context_.profile->GetInt(BarSection(), "Toolbar visible", 1))

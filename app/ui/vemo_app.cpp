@@ -2,13 +2,14 @@
 
 #include <wx/html/helpctrl.h>
 #include <wx/kbdstate.h>
-#include <wx/utils.h>
+#include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/tooltip.h>
 #include <wx/utils.h>
 
 #include <algorithm>
 #include <random>
+#include <tuple>
 
 #include "shell/command_ids.h"
 #include "shell/curl_downloader.h"
@@ -337,6 +338,11 @@ void VemoApp::OnCommand(wxCommandEvent& event) {
     case cmd::kAutoUpdate:
       settings_.auto_update = !settings_.auto_update;
       return;
+    case cmd::kTrainFormation: {
+      BrowserPage page = TrainFormationPage();
+      if (!page.url.empty()) ShowBrowserPage(page);
+      return;
+    }
     case cmd::kStationPage:
     case cmd::kTownPage: {
       InformationTarget const& target = information_target_;
@@ -476,6 +482,38 @@ void VemoApp::OnUpdateDone(int status) {
   std::string self = GetModuleFilePath();
   const char* argv[] = {self.c_str(), nullptr};
   wxExecute(const_cast<char**>(argv), wxEXEC_ASYNC);
+}
+
+void VemoApp::PrepareInfoPageItems(wxMenu* menu, int timetable, int train, int station, int date) {
+  InfoPageItems items =
+      PrepareInfoPages(kernel_, supports_, timetable, train, station, date, UiLanguageLetter(),
+                       !TrainFormationAddress(settings_.formation_server).empty());
+  information_target_ = items.target;
+  if (!menu) return;
+  for (auto [command, kept, text] :
+       {std::tuple{cmd::kTrainFormation, items.train_formation, &items.train_title},
+        std::tuple{cmd::kStationPage, items.station_page, &items.station_name},
+        std::tuple{cmd::kTownPage, items.town_page, &items.town_name}}) {
+    wxMenuItem* item = menu->FindChildItem(cmd::ToWxId(command));
+    if (!item) continue;
+    if (!kept) {
+      menu->Destroy(item);
+      continue;
+    }
+    // A "&" of a name is no mnemonic.
+    std::string name;
+    for (char ch : *text) name += ch == '&' ? std::string("&&") : std::string(1, ch);
+    item->SetItemLabel(U8(FormatText(FromWx(item->GetItemLabel()), {name})));
+  }
+  std::vector<bool> separators;
+  for (wxMenuItem* item : menu->GetMenuItems()) separators.push_back(item->IsSeparator());
+  for (int position : ExtraSeparators(separators))
+    menu->Destroy(menu->FindItemByPosition(position));
+}
+
+BrowserPage VemoApp::TrainFormationPage() {
+  return vemo::TrainFormationPage(kernel_, TrainFormationAddress(settings_.formation_server),
+                                  information_target_, UiLanguageLetter());
 }
 
 std::string VemoApp::OfferAddress() const {

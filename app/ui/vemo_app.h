@@ -13,6 +13,7 @@
 #include "shell/app_settings.h"
 #include "shell/browser_pages.h"
 #include "shell/command_line.h"
+#include "shell/information_target.h"
 #include "shell/kernel_api.h"
 #include "shell/profile.h"
 #include "shell/timetable_dialogs_model.h"
@@ -21,6 +22,7 @@
 #include "ui/document_frame.h"
 
 class wxHtmlHelpController;
+class wxMenu;
 
 namespace vemo {
 
@@ -70,13 +72,15 @@ class VemoApp : public wxApp {
   UpdateState const& update_state() const { return update_state_; }
 
   // What the page commands (train formation, station and town page) act
-  // on; the context menus of the windows set it. -1 (date 0) where it does
-  // not apply.
-  struct InformationTarget {
-    int timetable = -1, train = -1, station = -1, date = 0;
-    int station_page = -1, town_page = -1;
-  };
+  // on; the context menus of the windows set it.
   InformationTarget& information_target() { return information_target_; }
+  // Fits the page items of a context menu (32918 train formation, 32919
+  // station page, 32920 town page, each text a format) to what is under the
+  // mouse: keeps the items whose page exists, fills in their names, drops
+  // the others and the separators they leave, and sets the target.
+  void PrepareInfoPageItems(wxMenu* menu, int timetable, int train, int station, int date);
+  // The train-formation page of the target; no url when there is none.
+  BrowserPage TrainFormationPage();
 
   // The update-offer page with what is installed in the directory; empty
   // url when no address is known.

@@ -8,6 +8,7 @@
 #include <wx/modalhook.h>
 #include <wx/dialog.h>
 
+#include "ui/ui_test_support.h"
 #include "ui/vemo_app.h"
 #include "ui/wx_text.h"
 
@@ -20,11 +21,16 @@ void FailOnAssert(wxString const& file, int line, wxString const& function,
       << vemo::FromWx(message);
 }
 
-// A dialog would wait for a user who is not there: it fails the test and
-// answers Cancel at once.
+// A dialog would wait for a user who is not there: unless the test expects
+// it, it fails the test and answers Cancel at once.
 class NoModalDialogs : public wxModalDialogHook {
  protected:
   int Enter(wxDialog* dialog) override {
+    if (vemo::test::expected_modal) {
+      auto answer = std::move(vemo::test::expected_modal);
+      vemo::test::expected_modal = nullptr;
+      return answer(dialog);
+    }
     ADD_FAILURE() << "a modal dialog opened: " << vemo::FromWx(dialog->GetTitle()) << " "
                   << vemo::FromWx(dialog->GetLabel());
     return wxID_CANCEL;

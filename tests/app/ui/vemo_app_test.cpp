@@ -19,9 +19,13 @@
 #include <thread>
 
 #include "shell/command_ids.h"
+#include "loopback_server.h"
 #include "shell/kernel_test_support.h"
+#include "shell/program_dates.h"
+#include "shell/profile.h"
 #include "ui/about_dialog.h"
 #include "ui/app_events.h"
+#include "ui/browser_dialog.h"
 #include "ui/link_button.h"
 #include "ui/pane_status_bar.h"
 #include "ui/timetable_dialogs.h"
@@ -499,6 +503,135 @@ TEST_F(VemoAppTest, AboutLinksOpenWithTheUsersProgram) {
       error.rfind("Chyba při pokusu o přístup na adresu https://jizdnirad.example.org/info.", 0),
       0u)
       << error;
+}
+
+// The railway's formation page stand-in: every request gets a small page,
+// and the request's path and query are written down beside the pages.
+constexpr const char* kFormationServer = R"(
+import http.server, sys
+class Page(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        with open(sys.argv[1] + '/request', 'w') as seen:
+            seen.write(self.path)
+        body = '<html><head><title>Razeni</title></head><body>x</body></html>'.encode()
+        self.send_response(200)
+        self.send_header('Content-Type', 'text/html; charset=utf-8')
+        self.send_header('Content-Length', str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+    def log_message(self, *args): pass
+server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), Page)
+print(server.server_address[1], flush=True)
+server.serve_forever()
+)";
+
+int StationOfKey(int key) {
+  KernelApi& kernel = App().kernel();
+  for (int i = 0;; ++i) {
+    int found = kernel.QoStKey(0, i);
+    if (found == key) return i;
+    if (found == 0) {
+      kernel.QoError();
+      return -1;
+    }
+  }
+}
+
+int TrainOfNumber(std::string const& number) {
+  KernelApi& kernel = App().kernel();
+  for (int i = 0;; ++i) {
+    const char *text = nullptr, *name = nullptr, *type = nullptr;
+    int bit = 0;
+    if (!kernel.QoTrainStationInfo(0, 0, i, -1, &text, &name, &type, &bit)) {
+      kernel.QoError();
+      return -1;
+    }
+    if (text && number == text) return i;
+  }
+}
+
+std::vector<std::string> Labels(wxMenu const& menu) {
+  std::vector<std::string> labels;
+  for (wxMenuItem* item : menu.GetMenuItems())
+    labels.push_back(item->IsSeparator() ? "-" : FromWx(item->GetItemLabel()));
+  return labels;
+}
+
+// A context menu of a train's stop offers the pages that exist for it; the
+// formation page opens in the browser dialog with the train, the station
+// and the day in its address.
+TEST_F(VemoAppTest, TrainFormationPageFromAContextMenu) {
+  test::TempDir site;
+  test::LoopbackServer server(kFormationServer, site.path());
+  ASSERT_GT(server.port(), 0);
+  test::TempDir data;
+  std::filesystem::copy_file(std::string(QO_SAMPLES_DIR) + "/rail.qo", data / "rail.qo");
+  std::filesystem::create_directory(data / "C1");
+  std::ofstream(data / "C1/S5457076.htm") << "Praha hl.n.";
+  ASSERT_TRUE(App().Start({data / "rail.qo"}));
+  App().settings().formation_server = "127.0.0.1:" + std::to_string(server.port());
+  Settle();
+  int praha = StationOfKey(5457076), brno = StationOfKey(5443026);
+  int fast = TrainOfNumber("871"), slow = TrainOfNumber("3101");
+  ASSERT_GE(praha, 0);
+  ASSERT_GE(fast, 0);
+  ASSERT_GE(slow, 0);
+
+  auto route_menu = [] {
+    auto menu = std::make_unique<wxMenu>();
+    menu->Append(cmd::ToWxId(cmd::kStationPage), U8("Stanice %s"));
+    menu->Append(cmd::ToWxId(cmd::kTownPage), U8("Obec %s"));
+    menu->Append(cmd::ToWxId(cmd::kTrainFormation), U8("Řazení vlaku %s"));
+    menu->AppendSeparator();
+    menu->Append(cmd::ToWxId(cmd::kHelp), U8("Nápověda"));
+    return menu;
+  };
+  int day = DmyToDayNumber(5, 3, 2026);
+  std::unique_ptr<wxMenu> menu = route_menu();
+  App().PrepareInfoPageItems(menu.get(), 0, fast, praha, day);
+  EXPECT_EQ(Labels(*menu), (std::vector<std::string>{"Stanice Praha hl.n.", "Řazení vlaku R 871",
+                                                     "-", "Nápověda"}));
+  // A slow train at a station without pages: only what is not a page.
+  std::unique_ptr<wxMenu> bare = route_menu();
+  App().PrepareInfoPageItems(bare.get(), 0, slow, brno, 0);
+  EXPECT_EQ(Labels(*bare), std::vector<std::string>{"Nápověda"});
+  EXPECT_EQ(App().information_target().train, -1);
+
+  // The command acts on the menu prepared last.
+  App().PrepareInfoPageItems(menu.get(), 0, fast, praha, day);
+  std::string title, request;
+  // The dialog is shown without its own loop until the server has seen the
+  // request.
+  test::expected_modal = [&](wxDialog* dialog) {
+    dialog->Show();
+    for (int i = 0; i < 1000 && request.empty(); ++i) {
+      wxTheApp->Yield(true);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      std::ifstream seen(site / "request");
+      std::getline(seen, request);
+    }
+    title = FromWx(dialog->GetTitle());
+    dialog->Hide();
+    return wxID_OK;
+  };
+  Command(App().Frames().at(0), cmd::kTrainFormation);
+  EXPECT_FALSE(test::expected_modal);
+  EXPECT_EQ(title, "Řazení vlaku R 871 na odjezdu ze stanice Praha hl.n. dne 5.3.2026");
+  EXPECT_EQ(request, "/raz.aspx?cmd=cmdSearch&src=2&s=Praha%20hl.n.&t=871&date=5.3.2026");
+  // Its own placement, apart from the update offer's.
+  App().SaveSettings();
+  EXPECT_FALSE(Profile(Profile::DefaultPath()).GetProfileStringIds(4116, 4118, "").empty());
+}
+
+// The logo needs 16 bits per pixel; with fewer the program's icon stands
+// enlarged in its frame.
+TEST_F(VemoAppTest, AboutPictureByColourDepth) {
+  AboutDialog rich(nullptr, "1.85.01", 24);
+  EXPECT_TRUE(rich.shows_logo());
+  AboutDialog poor(nullptr, "1.85.01", 8);
+  EXPECT_FALSE(poor.shows_logo());
+  AboutDialog sixteen(nullptr, "1.85.01", 16);
+  EXPECT_TRUE(sixteen.shows_logo());
 }
 
 }  // namespace
