@@ -127,6 +127,29 @@ wxBitmap ProgramLogo() {
   return bitmap;
 }
 
+wxBitmap SplashPicture() {
+  constexpr int kWidth = 500, kHeight = 350;
+  wxBitmap bitmap(kWidth, kHeight, 24);
+  wxMemoryDC dc(bitmap);
+  std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::Create(dc));
+  if (!gc) return bitmap;
+  wxColour blue(kBlue[0], kBlue[1], kBlue[2]);
+  gc->SetPen(*wxTRANSPARENT_PEN);
+  gc->SetBrush(gc->CreateLinearGradientBrush(0, 0, 0, kHeight, blue.ChangeLightness(130),
+                                             blue.ChangeLightness(50)));
+  gc->DrawRectangle(0, 0, kWidth, kHeight);
+  gc->DrawBitmap(ProgramLogo(), 24, 24, 160, 96);
+  wxString title = U8("Jízdní řád Ek 2009/2010");
+  gc->SetFont(wxFont(wxFontInfo(20).Bold().Family(wxFONTFAMILY_SWISS)), *wxWHITE);
+  gc->DrawText(title, 24, 150);
+  // A track along the bottom, under the status line.
+  gc->SetPen(wxPen(wxColour(255, 255, 255, 160), 2));
+  gc->StrokeLine(0, 320, kWidth, 320);
+  gc->StrokeLine(0, 334, kWidth, 334);
+  for (int x = 8; x < kWidth; x += 24) gc->StrokeLine(x, 316, x, 338);
+  return bitmap;
+}
+
 wxBitmap FramedBigIcon(wxBitmap const& icon, int factor) {
   int inner_w = icon.GetWidth() * factor, inner_h = icon.GetHeight() * factor;
   int width = inner_w + 8, height = inner_h + 8;

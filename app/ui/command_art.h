@@ -15,6 +15,9 @@ wxBitmap CommandBitmap(int command, int size = 16);
 wxBitmap ProgramIcon(int size = 32);
 // The logo of the about box on screens with enough colours.
 wxBitmap ProgramLogo();
+// The program's own splash picture, 500 x 350, with room for the status
+// line at the place string 132 gives.
+wxBitmap SplashPicture();
 // An icon enlarged by the factor, inset by 2 pixels, in a black frame with
 // a dark-grey shadow 4 pixels wide on the right and bottom: the about box's
 // picture on screens with few colours.

@@ -1,6 +1,7 @@
 #include "ui/timetable_dialogs.h"
 
 #include <wx/button.h>
+#include <wx/icon.h>
 #include <wx/imaglist.h>
 #include <wx/listctrl.h>
 #include <wx/sizer.h>
@@ -36,6 +37,9 @@ TimetableChoiceDialog::TimetableChoiceDialog(wxWindow* parent,
                                              std::vector<TimetableFileEntry> const& entries)
     : wxDialog(parent, wxID_ANY, U8("Výběr jízdního řádu"), wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER) {
+  wxIcon icon;
+  icon.CopyFromBitmap(ProgramIcon(32));
+  SetIcon(icon);
   auto* text = new wxStaticText(
       this, wxID_ANY, U8("Označte jeden nebo více jízdních řádů, se kterými chcete pracovat. "));
   list_ = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, wxSize(420, 220), wxLC_REPORT);
@@ -105,8 +109,7 @@ TimetableInfoDialog::TimetableInfoDialog(wxWindow* parent, TimetableInfoTexts co
   grid->AddGrowableCol(1);
   description_ = box(texts.description, 4);
   wxBitmap first = BundleBitmap(icon1_path, 32);
-  first_picture_ = new wxStaticBitmap(
-      this, wxID_ANY, first.IsOk() ? first : CommandBitmap(cmd::kNewConnWindow, 32));
+  first_picture_ = new wxStaticBitmap(this, wxID_ANY, first.IsOk() ? first : ProgramIcon(32));
   auto* pictures = new wxBoxSizer(wxHORIZONTAL);
   pictures->Add(first_picture_, 0, wxRIGHT, 4);
   wxBitmap second = BundleBitmap(icon2_path, 32);

@@ -7,6 +7,8 @@
 #include "shell/external_splash.h"
 #include "shell/font_check.h"
 #include "shell/kernel_test_support.h"
+#include "shell/splash_layout.h"
+#include "shell/string_table.h"
 
 namespace vemo {
 namespace {
@@ -47,6 +49,25 @@ TEST(ExternalSplash, WaitsUpToTheDeadline) {
   kill(stuck.pid(), SIGKILL);
   EXPECT_TRUE(stuck.WaitForEnd(5000));
   EXPECT_FALSE(stuck.started());
+}
+
+TEST(SplashLayout, StatusLineAndBarFromTheDescription) {
+  SplashDescription description = ParseSplashDescription(std::string(LoadResString(132)));
+  EXPECT_EQ(description.file, "QoC.bmp");
+  EXPECT_EQ(description.text, (SplashRect{22, 273, 480, 330}));
+  EXPECT_EQ(description.red + description.green + description.blue, 3 * 255);
+  // One line of text high; the bar in its last 200 pixels.
+  SplashLine line = LayoutSplashLine(description, 13);
+  EXPECT_EQ(line.text, (SplashRect{22, 273, 480, 286}));
+  EXPECT_EQ(line.bar, (SplashRect{280, 273, 480, 286}));
+  EXPECT_TRUE(line.bar_possible);
+  EXPECT_FALSE(LayoutSplashLine(description, 3).bar_possible);
+  struct Case {
+    int position, fill;
+  } const cases[] = {{-5, 0}, {0, 0}, {500, 100}, {1000, 200}, {2000, 200}};
+  for (Case const& c : cases) EXPECT_EQ(SplashBarFill(line.bar, c.position), c.fill) << c.position;
+  // Missing fields read as 0.
+  EXPECT_EQ(ParseSplashDescription("x.bmp|5").text, (SplashRect{5, 0, 0, 0}));
 }
 
 }  // namespace

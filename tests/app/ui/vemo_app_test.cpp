@@ -156,7 +156,8 @@ TEST_F(VemoAppTest, StartsOnTheSamplesWithMenusToolbarAndPanes) {
     memory.Blit(0, 0, area.width, area.height, &screen, area.x, area.y);
   }
   wxInitAllImageHandlers();
-  std::string path = std::string(VEMO_ARTIFACT_DIR) + "/vemo-main-window.png";
+  std::filesystem::create_directories(VEMO_SCREENSHOT_DIR);
+  std::string path = std::string(VEMO_SCREENSHOT_DIR) + "/vemo-main-window.png";
   EXPECT_TRUE(shot.SaveFile(U8(path), wxBITMAP_TYPE_PNG));
   EXPECT_TRUE(std::filesystem::exists(path));
 }
