@@ -8,6 +8,7 @@
 
 #include "Qo.h"
 #include "api/export_support.h"
+#include "api/line_settings.h"
 #include "core/counted_array.h"
 #include "lines/line_directions.h"
 #include "lines/line_requests.h"
@@ -20,12 +21,14 @@ static_assert(sizeof(ZJRTIME_REC) == 16 && sizeof(ZJRTIME_REC) == sizeof(ZjrReco
 static_assert(offsetof(ZJRTIME_REC, marks) == offsetof(ZjrRecord, marks));
 static_assert(offsetof(ZJRTIME_REC, service) == offsetof(ZjrRecord, service));
 
-namespace {
-
-LineSettings& Settings() {
+LineSettings& qo::api::ExportLineSettings() {
   static LineSettings settings;
   return settings;
 }
+
+namespace {
+
+LineSettings& Settings() { return api::ExportLineSettings(); }
 
 ValidityTrace& LastTrace() {
   static ValidityTrace trace;

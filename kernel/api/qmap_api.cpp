@@ -1,5 +1,6 @@
 // QMap exports: whether a timetable has QMap data, station coordinates by
-// date, and the polylines of its arcs.
+// date, the stations and list items on a stretch of the map, the polylines
+// of its arcs, and the stations nearest to a point along the paths.
 #include <cstdint>
 #include <vector>
 
@@ -8,6 +9,9 @@
 #include "core/counted_array.h"
 #include "dates/clock.h"
 #include "map/qmap_coors.h"
+#include "map/qmap_network.h"
+#include "map/qmap_stations.h"
+#include "virtlists/virt_lists.h"
 
 using namespace qo;
 
@@ -22,6 +26,27 @@ QMapData* QMapOf(int timetable) {
     return nullptr;
   }
   return t->QMap.get();
+}
+
+// The same, and the path network too.
+QMapData* NetworkOf(int timetable) {
+  QMapData* q = QMapOf(timetable);
+  if (q && !HasQMapNetwork(*q)) {
+    SetKernelError(ErrNotSupported);
+    return nullptr;
+  }
+  return q;
+}
+
+int32_t DayOrToday(int date) { return date < 0 ? static_cast<int32_t>(GetToday()) : date; }
+
+// Hands out stations (or items) with their coordinates; the count.
+int Hand(QMapPlaces const& places, const int** stations, const double** x, const double** y) {
+  const bool any = !places.stations.empty();
+  if (stations) *stations = any ? places.stations.data() : nullptr;
+  if (x) *x = any ? places.x.data() : nullptr;
+  if (y) *y = any ? places.y.data() : nullptr;
+  return static_cast<int>(places.stations.size());
 }
 
 }  // namespace
@@ -116,6 +141,116 @@ QO_API int QoQMapPolyLinesQuick(int timetable, const int* polylines, const doubl
     ys.swap(joinedY);
     if (x) *x = xs.data();
     if (y) *y = ys.data();
+    return static_cast<int>(xs.size());
+  });
+}
+
+QO_API int QoQMapVLItemCoor(int timetable, int list, int item, int date, int keep_missing,
+                            const int** stations, const double** x, const double** y) {
+  return api::GuardedExport(0, [&] {
+    static QMapPlaces places;
+    QMapData* q = QMapOf(timetable);
+    if (!q) return 0;
+    TimetableRecord const& t = *TimetableAt(timetable);
+    if (list != -1 && !ListAt(t, list)) {
+      SetKernelError(ErrVirtListIndex);
+      return 0;
+    }
+    QMapItemCoors(t, *q, list, item, DayOrToday(date), keep_missing != 0, places);
+    return Hand(places, stations, x, y);
+  });
+}
+
+QO_API int QoQMapStations(int timetable, double min_x, double max_x, double min_y, double max_y,
+                          int date, const int** stations, const double** x, const double** y) {
+  return api::GuardedExport(0, [&] {
+    static QMapPlaces places;
+    QMapData* q = QMapOf(timetable);
+    if (!q) return 0;
+    QMapStationsInRect(*TimetableAt(timetable), *q, {min_x, max_x, min_y, max_y}, DayOrToday(date),
+                       places);
+    return Hand(places, stations, x, y);
+  });
+}
+
+QO_API int QoQMapVLStations(int timetable, double min_x, double max_x, double min_y, double max_y,
+                            int date, int* list, const int** items, const double** x,
+                            const double** y) {
+  return api::GuardedExport(0, [&] {
+    static QMapPlaces places;
+    if (list) *list = -1;
+    QMapData* q = QMapOf(timetable);
+    if (!q) return 0;
+    const int found = QMapItemsInRect(*TimetableAt(timetable), *q, {min_x, max_x, min_y, max_y},
+                                      DayOrToday(date), places);
+    if (list) *list = found;
+    return Hand(places, items, x, y);
+  });
+}
+
+QO_API int QoQMapMissingStation(int timetable, int start) {
+  return api::GuardedExport(-1, [&] {
+    QMapData* q = NetworkOf(timetable);
+    if (!q) return -1;
+    return static_cast<int>(QMapMissingStation(*TimetableAt(timetable), *q, start));
+  });
+}
+
+QO_API int QoQMapArcPointsQuick(int timetable, double x1, double y1, double x2, double y2, int arc,
+                                const double** x, const double** y) {
+  return api::GuardedExport(0, [&] {
+    static std::vector<double> xs, ys;
+    QMapData* q = QMapOf(timetable);
+    if (!q) return 0;
+    if (!QMapArcCourse(*q, arc, x1, y1, x2, y2, xs, ys)) {
+      SetKernelError(ErrIndexOutOfRange);
+      return 0;
+    }
+    if (x) *x = xs.empty() ? nullptr : xs.data();
+    if (y) *y = ys.empty() ? nullptr : ys.data();
+    return static_cast<int>(xs.size());
+  });
+}
+
+QO_API int QoQMapShpNearStations(int timetable, double x, double y, int date, double reach,
+                                 int max_count, const int** stations, const int** distances,
+                                 int one_group, double edge_limit, double box_half) {
+  return api::GuardedExport(0, [&] {
+    static std::vector<QMapNearStation> near;
+    static std::vector<int> stationOut, distanceOut;
+    if (stations) *stations = nullptr;
+    if (distances) *distances = nullptr;
+    QMapData* q = NetworkOf(timetable);
+    if (!q) return 0;
+    QMapNearStations(*TimetableAt(timetable), *q, {x, y, edge_limit, box_half}, date, reach,
+                     max_count, one_group != 0, near);
+    stationOut.resize(near.size());
+    distanceOut.resize(near.size());
+    for (size_t i = 0; i < near.size(); ++i) {
+      stationOut[i] = near[i].station;
+      distanceOut[i] = near[i].distance;
+    }
+    if (stations) *stations = stationOut.data();
+    if (distances) *distances = distanceOut.data();
+    return static_cast<int>(near.size());
+  });
+}
+
+QO_API int QoQMapShpNearStationPath(int timetable, double x, double y, int station, int date,
+                                    const double** path_x, const double** path_y, int* distance,
+                                    double edge_limit, double box_half) {
+  return api::GuardedExport(0, [&] {
+    static std::vector<double> xs, ys;
+    if (distance) *distance = 0;
+    QMapData* q = NetworkOf(timetable);
+    if (!q) return 0;
+    if (!api::CheckStation(*TimetableAt(timetable), station)) return 0;
+    int32_t length = 0;
+    if (!QMapStationPath(*q, {x, y, edge_limit, box_half}, station, date, xs, ys, &length))
+      return 0;
+    if (path_x) *path_x = xs.data();
+    if (path_y) *path_y = ys.data();
+    if (distance) *distance = length;
     return static_cast<int>(xs.size());
   });
 }

@@ -1410,6 +1410,135 @@ QO_API void QoQMapPolyLineQuick(int timetable, int polyline, int* count);
 QO_API int QoQMapPolyLinesQuick(int timetable, const int* polylines, const double** x,
                                 const double** y);
 
+/* The stations of item `item` of virtual list `list` (-1: the station
+ * `item`) with their x and y on `date` (a day number; negative: today);
+ * a station without a coordinate (x or y 0) only with `keep_missing`.
+ * Returns their number, 0 for an item outside the list. Stations are
+ * ints. Failure: 0 with error 3, 14 (no such list), 23, 31. Lifetime:
+ * kernel-owned until the next QoQMapVLItemCoor. */
+QO_API int QoQMapVLItemCoor(int timetable, int list, int item, int date, int keep_missing,
+                            const int** stations, const double** x, const double** y);
+
+/* The stations whose coordinate on `date` (negative: today) lies inside
+ * the rectangle (bounds included; a point with x or y 0 is none), in
+ * station order, with their x and y; returns their number. Failure: 0
+ * with error 3, 23, 31. Lifetime: until the next QoQMapStations. */
+QO_API int QoQMapStations(int timetable, double min_x, double max_x, double min_y, double max_y,
+                          int date, const int** stations, const double** x, const double** y);
+
+/* The items of the timetable's first virtual list of kind 3 that have a
+ * station inside the rectangle on `date` (negative: today), each at the
+ * mean of those stations; the list's index into *list (-1 and 0 items
+ * when it has none). Failure: 0 with error 3, 23, 31. Lifetime: until the
+ * next QoQMapVLStations. */
+QO_API int QoQMapVLStations(int timetable, double min_x, double max_x, double min_y, double max_y,
+                            int date, int* list, const int** items, const double** x,
+                            const double** y);
+
+/* The first station after `start` without a coordinate, -1 when none.
+ * Failure: -1 with error 3, 23 (no QMap data or no path network), 31. */
+QO_API int QoQMapMissingStation(int timetable, int start);
+
+/* The course of `arc` from its point nearest to (x1, y1) on to its point
+ * nearest to (x2, y2), looked for only from the first on; returns the
+ * number of points (a point equal to the one before left out), 0 for an
+ * arc without a segment. Failure: 0 with error 3, 20 (no such arc), 23,
+ * 31. Lifetime: until the next QoQMapArcPointsQuick. */
+QO_API int QoQMapArcPointsQuick(int timetable, double x1, double y1, double x2, double y2, int arc,
+                                const double** x, const double** y);
+
+/* The stations nearest to (x, y) along the path network, nearest first:
+ * the network is entered on the path edge nearest to the point (nearer
+ * than `edge_limit`, from a path node within `box_half` of it in x + y);
+ * stations within `reach`, each with a coordinate valid on `date`, no key
+ * twice in a row, with `one_group` all of the first one's key group (key
+ * / 10000); at most `max_count` (below 1: 10; above 1000: 1000). Stations
+ * and distances are ints; returns their number. Failure: 0 with error 3,
+ * 23 (no QMap data or no path network), 31. Lifetime: until the next
+ * QoQMapShpNearStations. */
+QO_API int QoQMapShpNearStations(int timetable, double x, double y, int date, double reach,
+                                 int max_count, const int** stations, const int** distances,
+                                 int one_group, double edge_limit, double box_half);
+
+/* The path from (x, y) to the node of `station`'s coordinate on `date`
+ * along the network: the point where it enters, then the nodes up to the
+ * station's; its length into *distance. Returns the number of points, 0
+ * when the station cannot be reached. Failure: 0 with error 3, 4, 23, 31.
+ * Lifetime: until the next QoQMapShpNearStationPath. */
+QO_API int QoQMapShpNearStationPath(int timetable, double x, double y, int station, int date,
+                                    const double** path_x, const double** path_y, int* distance,
+                                    double edge_limit, double box_half);
+
+/* The QMap line queries need the timetable's stop patterns; without them
+ * or without QMap data they fail with error 23. Day arguments are day
+ * numbers: 0 runs every train; with `week` the train must run in the week
+ * of the day that QoZJRSetWeekMode sets. Lists of lists are arrays of
+ * counted arrays (the 8-byte header before the first element, NULL for
+ * an empty one). */
+
+/* The first train of each line (trains of one number in a row) whose
+ * type word lies inside `mask` and whose stop pattern has a station
+ * inside the rectangle on the day (0: today), and that runs. Failure: 0
+ * with error 3, 23, 31. Lifetime: until the next QoQMapLines. */
+QO_API int QoQMapLines(int timetable, double min_x, double max_x, double min_y, double max_y,
+                       unsigned int mask, int day, int week, const int** trains);
+
+/* From `train` on, the first running train of each distinct stop pattern
+ * among the trains with its number (pattern byte below 64), at most 200;
+ * `train` alone when none. Failure: 0 with error 3, 6, 23, 31. Lifetime:
+ * until the next QoQMapTrainPatterns. */
+QO_API int QoQMapTrainPatterns(int timetable, int train, int day, int week, const int** trains);
+
+/* The lines (trains of one number in a row, filtered by `filters`: a
+ * number, a line name ignoring case, "" for no number) whose patterns
+ * touch the rectangle: the stations they call at (ints; x and y only when
+ * both are asked) and per line its first train, the arcs it runs (with
+ * the positions of their ends in the station list), the arcs that
+ * continue it into its key group, and the positions where its courses
+ * start and end. Coordinates and arcs are those of the day, today for day
+ * 0. Every out may be NULL. Returns the number of lines. Failure: 0 with
+ * error 3, 23, 31. Lifetime: until the next QoQMapLinesCover. */
+QO_API int QoQMapLinesCover(int timetable, double min_x, double max_x, double min_y, double max_y,
+                            unsigned int mask, int day, int week, const char* const* filters,
+                            int filter_count, const int** stations, const double** x,
+                            const double** y, int* station_count, const int** trains,
+                            const int* const** from_lists, const int* const** to_lists,
+                            const int* const** arc_lists, const int* const** continuation_lists,
+                            const int* const** start_lists, const int* const** end_lists);
+
+/* A legend of arc lists (counted arrays of arc indexes): the distinct sets
+ * of list numbers that run over one polyline are groups, kept between
+ * calls (*group_count in: the groups the caller still holds, 0 afresh;
+ * out: all of them); the chains of neighbouring polylines of one group
+ * (at most 300 each), a chain running another's course backwards left
+ * out. Returns at once for no lists. Failure: error 3, 20 (an arc outside
+ * the table), 23, 31. Lifetime: until the next QoQMapDesc. */
+QO_API void QoQMapDesc(int timetable, const int* const* arc_lists, int list_count,
+                       const int* const** groups, int* group_count, const int* const** chains,
+                       const int** chain_groups, int* chain_count);
+
+/* The train's stop pattern on `date` (below 1: today): stations (ints),
+ * their x and y, and between each two the arc (-1: none). Returns the
+ * number of stops, 0 for a pattern of fewer than two. Failure: 0 with
+ * error 3, 6, 23, 31. Lifetime: until the next QoQMapTrain. */
+QO_API int QoQMapTrain(int timetable, int train, int date, const int** stations, const double** x,
+                       const double** y, const int** arcs);
+
+/* Per leg of a found connection (handle NULL: the current one) its
+ * timetable and, on the leg's day, the part of its train's stop pattern
+ * from boarding to alighting: stations, x, y and arcs as counted arrays.
+ * Returns the number of legs; 0 when a leg has no such part. Failure: 0
+ * with error 20, 23, 30, 31. Lifetime: until the next QoQMapConn. */
+QO_API int QoQMapConn(void* handle, int connection, const int** timetables,
+                      const int* const** station_lists, const double* const** x_lists,
+                      const double* const** y_lists, const int* const** arc_lists);
+
+/* The first stop-pattern position after `position` (-1: from the start)
+ * whose arc from the stop before exists at no date, with the two stations
+ * and the arc kind; -1 when none. Failure: -1 with error 3, 23 (no QMap
+ * data, path network or stop patterns), 31. */
+QO_API int QoQMapMissingArc(int timetable, int position, int* station_a, int* station_b, int* kind);
+
 /* Longitude x and latitude y in milliarcseconds on the Bessel ellipsoid to
  * S-JTSK metres (x = -Y, y = -X), in place, without datum shift. A pair
  * with a 0 is left as it is. */

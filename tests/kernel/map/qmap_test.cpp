@@ -132,5 +132,22 @@ TEST_F(QMap, ArcsAndPolylines) {
   EXPECT_EQ(x, kept);
 }
 
+TEST_F(QMap, WithoutNetworkOrPatterns) {
+  // This QMap has no path network, and the timetable no stop patterns.
+  EXPECT_EQ(QoQMapMissingStation(0, -1), -1);
+  EXPECT_EQ(QoError(), ErrNotSupported);
+  EXPECT_EQ(QoQMapShpNearStations(0, 2, 20, kNew, 100, 0, nullptr, nullptr, 0, 10, 10), 0);
+  EXPECT_EQ(QoError(), ErrNotSupported);
+  EXPECT_EQ(QoQMapLines(0, 0, 10, 0, 40, ~0u, 0, 0, nullptr), 0);
+  EXPECT_EQ(QoError(), ErrNotSupported);
+  int a, b, kind;
+  EXPECT_EQ(QoQMapMissingArc(0, -1, &a, &b, &kind), -1);
+  EXPECT_EQ(QoError(), ErrNotSupported);
+  // The station queries need no network.
+  const int* stations = nullptr;
+  EXPECT_EQ(QoQMapStations(0, 0, 10, 0, 40, kNew, &stations, nullptr, nullptr), 3);
+  EXPECT_EQ(QoError(), 0);
+}
+
 }  // namespace
 }  // namespace qo::test
