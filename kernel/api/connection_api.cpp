@@ -17,7 +17,10 @@ int Finish(int error, int found, int* count, unsigned char** buffer) {
     return 0;
   }
   if (count) *count = found;
-  if (buffer) *buffer = BuildConnectionResult(CurrentSearchRun().Found);
+  if (buffer) {
+    SearchRun const& run = CurrentSearchRun();
+    *buffer = BuildConnectionResult(run.Found, run.Request.ByDayType, run.Request.Day);
+  }
   return found;
 }
 

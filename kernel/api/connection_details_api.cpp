@@ -12,6 +12,7 @@
 #include "api/export_support.h"
 #include "calendars/day_type_calendars.h"
 #include "calendars/train_calendar.h"
+#include "calendars/train_groups.h"
 #include "core/byte_order.h"
 #include "dates/clock.h"
 #include "dayremarks/day_remark_text.h"
@@ -127,6 +128,49 @@ int ShiftOn(SearchHandle const& h, TimetableRecord const& t, int32_t station, in
   return StationTimeShift(t, static_cast<uint16_t>(station), base + legDay);
 }
 
+// The days on which some variant of the leg's train group runs that calls
+// at the leg's two stations at the leg's minutes: a train shown as one may
+// be stored as several variants of one group, each running on part of the
+// days. out[i] is for day start + i of the connection; `legDay` is the
+// day the leg departs, counted from the connection's first departure.
+// False where the leg's own calendar holds: not a rail timetable, no group,
+// or no variant that serves both stops.
+bool GroupRunningDays(TimetableRecord& t, ConnectionLeg const& leg, int64_t start, int64_t legDay,
+                      size_t n, std::vector<uint8_t>& out) {
+  uint32_t first = 0, last = 0;
+  if (t.Kind != kKindRail || !TrainGroup(t, static_cast<uint32_t>(leg.Train), &first, &last))
+    return false;
+  static std::vector<RouteRecord> route;
+  auto sameMinute = [](int16_t a, int32_t b) {
+    return a >= 0 && a % 1440 == ((b % 1440) + 1440) % 1440;
+  };
+  out.assign(n, 0);
+  bool any = false;
+  const int64_t calendarDays = static_cast<int64_t>(t.RunningDayCalendar.size());
+  for (uint32_t g = first; g <= last; ++g) {
+    BuildTrainRoute(t, g, route);
+    size_t board = route.size();
+    for (size_t i = 0; i < route.size() && board == route.size(); ++i)
+      if (route[i].Station == leg.FromStation &&
+          sameMinute(route[i].Departure, leg.DepartureMinute))
+        board = i;
+    size_t alight = route.size();
+    for (size_t i = board + 1; i < route.size() && alight == route.size(); ++i)
+      if (route[i].Station == leg.ToStation && sameMinute(route[i].Arrival, leg.ArrivalMinute))
+        alight = i;
+    if (alight >= route.size()) continue;
+    any = true;
+    // The day the variant starts, from the connection's day.
+    const int64_t u = legDay - route[board].DepartureDay;
+    const int32_t cls = TrainCalendarClass(t, g);
+    for (size_t i = 0; i < n; ++i) {
+      const int64_t index = start + static_cast<int64_t>(i) + u - t.FirstDay;
+      if (index >= 0 && index < calendarDays && ClassRunsOnCalendarDay(t, cls, index)) out[i] = 1;
+    }
+  }
+  return any;
+}
+
 // The days (from the connection's first departure) on which every leg's
 // train runs, over the days all legs' timetables cover. False for an empty
 // range.
@@ -153,12 +197,17 @@ bool ConnectionRunningDays(Connection const& c, int32_t* firstDay, std::vector<u
   }
   if (end < start) return false;
   days.assign(static_cast<size_t>(end - start + 1), 1);
+  static std::vector<uint8_t> group;
   for (ConnectionLeg const& leg : c) {
     if (leg.Train < 0) continue;
-    TimetableRecord const& t = *TimetableAt(leg.Timetable);
+    TimetableRecord& t = *TimetableAt(leg.Timetable);
     if (static_cast<uint32_t>(leg.Train) >= t.TrainCount) continue;
-    const int32_t cls = TrainCalendarClass(t, static_cast<uint32_t>(leg.Train));
     const int64_t u = leg.DepartureDay - leg.BoardingDayOffset - firstLegDay;
+    if (GroupRunningDays(t, leg, start, leg.DepartureDay - firstLegDay, days.size(), group)) {
+      for (size_t i = 0; i < days.size(); ++i) days[i] &= group[i];
+      continue;
+    }
+    const int32_t cls = TrainCalendarClass(t, static_cast<uint32_t>(leg.Train));
     const int64_t calendarDays = static_cast<int64_t>(t.RunningDayCalendar.size());
     for (size_t i = 0; i < days.size(); ++i) {
       const int64_t index = start + static_cast<int64_t>(i) + u - t.FirstDay;
@@ -355,65 +404,53 @@ void Record(std::vector<int>& times, int32_t at, int64_t minutes) {
   slot = std::max<int>(slot, static_cast<int>(minutes));
 }
 
-// Where the traveller could change from this leg's train to the next one,
-// and how long the change would be there.
-void ChangesAfter(int timetable, TimetableRecord& t, ConnectionLeg const& leg,
-                  TimedRoute const& self, ConnectionLeg const& next, bool lowFloor,
-                  std::vector<int>& times) {
+// Where the traveller could change between this leg's train and the next
+// leg's (`after`) or the previous leg's, and how long the change would be
+// there. The other train's stops on its side of the change are walked
+// towards it (the next train's before its alighting stop, the previous
+// train's after its boarding stop, backwards); for each, this train's
+// first stop at the same place, walked from its far end, that is reached
+// in time and where the change rules allow the change.
+void ChangesWith(int timetable, TimetableRecord& t, ConnectionLeg const& leg,
+                 TimedRoute const& self, ConnectionLeg const& neighbour, bool after, bool lowFloor,
+                 std::vector<int>& times) {
   TimedRoute other;
-  if (!BuildTimedRoute(t, next, other)) return;
-  const bool selfOnRequest = OnRequest(t, self.stops[static_cast<size_t>(self.board)]);
-  const bool otherOnRequest = OnRequest(t, other.stops[static_cast<size_t>(other.alight)]);
-  for (int32_t m = 0; m < other.alight; ++m) {
+  if (!BuildTimedRoute(t, neighbour, other)) return;
+  ConnectionLeg const& arriving = after ? leg : neighbour;
+  ConnectionLeg const& departing = after ? neighbour : leg;
+  // The stops at which each train takes part in the journey.
+  const int32_t selfEnd = after ? self.board : self.alight;
+  const int32_t otherEnd = after ? other.alight : other.board;
+  const bool selfOnRequest = OnRequest(t, self.stops[static_cast<size_t>(selfEnd)]);
+  const bool otherOnRequest = OnRequest(t, other.stops[static_cast<size_t>(otherEnd)]);
+  // `step` walks the other train; this one is walked the opposite way. A
+  // stop whose station repeats on the step's side is passed over.
+  const int32_t step = after ? 1 : -1;
+  const int32_t otherFirst = after ? 0 : other.size() - 1;
+  const int32_t selfFirst = after ? self.size() - 1 : 0;
+  for (int32_t m = otherFirst; m != otherEnd; m += step) {
     RouteRecord const& o = other.stops[static_cast<size_t>(m)];
-    if (o.Station == other.stops[static_cast<size_t>(m + 1)].Station) continue;
-    const int64_t departs = other.Departure(m);
-    if (departs < 0 || (otherOnRequest && OnRequest(t, o))) continue;
-    for (int32_t k = self.size() - 1; k > self.board; --k) {
+    if (o.Station == other.stops[static_cast<size_t>(m + step)].Station) continue;
+    const int64_t otherTime = after ? other.Departure(m) : other.Arrival(m);
+    if (otherTime < 0 || (otherOnRequest && OnRequest(t, o))) continue;
+    for (int32_t k = selfFirst; k != selfEnd; k -= step) {
       RouteRecord const& r = self.stops[static_cast<size_t>(k)];
-      if (self.stops[static_cast<size_t>(k - 1)].Station == r.Station) continue;
+      if (self.stops[static_cast<size_t>(k - step)].Station == r.Station) continue;
       if (!IsSameChangePlace(timetable, r.Station, o.Station)) continue;
-      const int64_t arrives = self.Arrival(k);
-      if (arrives < 0 || arrives > departs) continue;
+      const int64_t selfTime = after ? self.Arrival(k) : self.Departure(k);
+      const int64_t wait = after ? otherTime - selfTime : selfTime - otherTime;
+      if (selfTime < 0 || wait < 0) continue;
       if (selfOnRequest && OnRequest(t, r)) continue;
-      if (!CanChangeAt(timetable, leg, r.Station, o.Station, next, lowFloor)) continue;
-      Record(times, k, departs - arrives);
+      const uint16_t from = after ? r.Station : o.Station, to = after ? o.Station : r.Station;
+      if (!CanChangeAt(timetable, arriving, from, to, departing, lowFloor)) continue;
+      Record(times, k, wait);
       break;
     }
   }
-  Record(times, self.alight,
-         (int64_t{next.DepartureDay} - leg.ArrivalDay) * 1440 + next.DepartureMinute -
-             leg.ArrivalMinute);
-}
-
-// The mirror image: from the previous leg's train to this one.
-void ChangesBefore(int timetable, TimetableRecord& t, ConnectionLeg const& leg,
-                   TimedRoute const& self, ConnectionLeg const& previous, bool lowFloor,
-                   std::vector<int>& times) {
-  TimedRoute other;
-  if (!BuildTimedRoute(t, previous, other)) return;
-  const bool selfOnRequest = OnRequest(t, self.stops[static_cast<size_t>(self.alight)]);
-  const bool otherOnRequest = OnRequest(t, other.stops[static_cast<size_t>(other.board)]);
-  for (int32_t m = other.size() - 1; m > other.board; --m) {
-    RouteRecord const& o = other.stops[static_cast<size_t>(m)];
-    if (o.Station == other.stops[static_cast<size_t>(m - 1)].Station) continue;
-    const int64_t arrives = other.Arrival(m);
-    if (arrives < 0 || (otherOnRequest && OnRequest(t, o))) continue;
-    for (int32_t k = 0; k < self.alight; ++k) {
-      RouteRecord const& r = self.stops[static_cast<size_t>(k)];
-      if (r.Station == self.stops[static_cast<size_t>(k + 1)].Station) continue;
-      if (!IsSameChangePlace(timetable, r.Station, o.Station)) continue;
-      const int64_t departs = self.Departure(k);
-      if (departs < 0 || departs < arrives) continue;
-      if (selfOnRequest && OnRequest(t, r)) continue;
-      if (!CanChangeAt(timetable, previous, o.Station, r.Station, leg, lowFloor)) continue;
-      Record(times, k, departs - arrives);
-      break;
-    }
-  }
-  Record(times, self.board,
-         (int64_t{leg.DepartureDay} - previous.ArrivalDay) * 1440 + leg.DepartureMinute -
-             previous.ArrivalMinute);
+  // The change the connection makes.
+  Record(times, after ? self.alight : self.board,
+         (int64_t{departing.DepartureDay} - arriving.ArrivalDay) * 1440 +
+             departing.DepartureMinute - arriving.ArrivalMinute);
 }
 
 int Category(int timetable, int train) {
@@ -511,9 +548,9 @@ QO_API int QoGetConnChangeTime(void* handle, int connection, int leg, const int*
     const bool lowFloor = LiveHandle(handle)->Parms.Values.LowFloorOnly != 0;
     const size_t i = static_cast<size_t>(leg);
     if (after && i + 1 < c->size() && (*c)[i + 1].Timetable == l->Timetable)
-      ChangesAfter(l->Timetable, *t, *l, self, (*c)[i + 1], lowFloor, result);
+      ChangesWith(l->Timetable, *t, *l, self, (*c)[i + 1], true, lowFloor, result);
     if (before && i > 0 && (*c)[i - 1].Timetable == l->Timetable)
-      ChangesBefore(l->Timetable, *t, *l, self, (*c)[i - 1], lowFloor, result);
+      ChangesWith(l->Timetable, *t, *l, self, (*c)[i - 1], false, lowFloor, result);
     // Of the stops at one place only the longest change stands.
     for (size_t a = 0; a < result.size(); ++a) {
       if (result[a] < 0) continue;

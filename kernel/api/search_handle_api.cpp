@@ -59,7 +59,7 @@ QO_API unsigned char* QoGetConnection(void* handle, int connection) {
     if (index < 0) return nullptr;
     ConnectionList& working = CurrentSearchRun().Found;
     working = {h->Connections[static_cast<size_t>(index)]};
-    return BuildConnectionResult(working);
+    return BuildConnectionResult(working, h->Request.ByDayType, h->Request.Day);
   });
 }
 
@@ -165,7 +165,10 @@ QO_API int QoNextConnection(int earlier, int* first, int* count, unsigned char**
       return 0;
     }
     if (count) *count = found;
-    if (buffer) *buffer = BuildConnectionResult(CurrentSearchRun().Found);
+    if (buffer) {
+      SearchRun const& run = CurrentSearchRun();
+      *buffer = BuildConnectionResult(run.Found, run.Request.ByDayType, run.Request.Day);
+    }
     return found;
   });
 }

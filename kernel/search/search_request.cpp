@@ -220,7 +220,7 @@ bool CheckPlacesOverlap(SearchRequest& r) {
   return !Overlap(r.From, r.To) && !r.From.empty() && !r.To.empty();
 }
 
-uint8_t* BuildConnectionResult(ConnectionList const& connections) {
+uint8_t* BuildConnectionResult(ConnectionList const& connections, bool byDayType, DayNumber day) {
   // Header {byte size; count} and the bytes; kept between calls.
   static std::vector<uint8_t> buffer;
   size_t used = kResultHeaderBytes;
@@ -241,14 +241,19 @@ uint8_t* BuildConnectionResult(ConnectionList const& connections) {
       TimetableRecord const* tf = TimetableAt(first.Timetable);
       TimetableRecord const* tl = TimetableAt(last.Timetable);
       const int32_t dep = LegDeparture(first), arr = LegArrival(last);
-      const int32_t shiftDep =
-          tf && first.FromStation >= 0
-              ? StationTimeShift(*tf, static_cast<uint16_t>(first.FromStation), dep)
-              : 0;
-      const int32_t shiftArr =
-          tl && last.ToStation >= 0
-              ? StationTimeShift(*tl, static_cast<uint16_t>(last.ToStation), arr)
-              : 0;
+      // The shift lists change on given days: looked up for the day of
+      // each end, not its minute.
+      auto dayOf = [&](TimetableRecord const& t, int32_t legDay) {
+        return (byDayType ? static_cast<int32_t>(t.FirstDay) : static_cast<int32_t>(day)) + legDay;
+      };
+      const int32_t shiftDep = tf && first.FromStation >= 0
+                                   ? StationTimeShift(*tf, static_cast<uint16_t>(first.FromStation),
+                                                      dayOf(*tf, first.DepartureDay))
+                                   : 0;
+      const int32_t shiftArr = tl && last.ToStation >= 0
+                                   ? StationTimeShift(*tl, static_cast<uint16_t>(last.ToStation),
+                                                      dayOf(*tl, last.ArrivalDay))
+                                   : 0;
       duration = (arr - shiftArr) - (dep - shiftDep);
     }
     StoreLE<int32_t>(at + 0, c.empty() ? 0 : c.front().ConnectionId);

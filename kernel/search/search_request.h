@@ -53,7 +53,9 @@ bool CheckPlacesOverlap(SearchRequest& request);
 
 // The result buffer: per connection a 20-byte head and a 36-byte record per
 // leg. Returns its first byte (a counted array of bytes), null for none.
-uint8_t* BuildConnectionResult(ConnectionList const& connections);
+// The legs' days count from `day`, or from each timetable's first day for
+// a search by day type.
+uint8_t* BuildConnectionResult(ConnectionList const& connections, bool byDayType, DayNumber day);
 
 // Resolves a place key into entries of the rail timetables that take part
 // by the selection; with the fallback a pass-through entry of the first

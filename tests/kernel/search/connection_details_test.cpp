@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "Qo.h"
+#include "core/byte_order.h"
 #include "core/counted_array.h"
+#include "format/stored_bits.h"
 #include "frame/error_codes.h"
 #include "kernel/loading/loading_test_support.h"
 #include "search/search_handle.h"
@@ -30,6 +32,9 @@ class ConnectionDetailsTest : public LoadingTest {
     for (w::Station& s : m.stations) s.type |= 0x01;  // changes allowed
     m.stations[4].name = {"Station 1"};
     m.stations[2].time_shift = 10;
+    // Station 3 keeps a shift of 60 minutes until 1 March 2025, none after.
+    m.stations[3].time_shift_list = {{.limit = w::DayNumberOf(2025, 12, 31), .shift = 0},
+                                     {.limit = w::DayNumberOf(2025, 3, 1), .shift = 60}};
     m.transfers = {{.from = 1, .to = 2, .minutes = 5, .barrier_free_minutes = 9}};
     m.trains = {
         {.stops = {{.station = 0, .departure = 480, .distance = 0},
@@ -46,12 +51,23 @@ class ConnectionDetailsTest : public LoadingTest {
     m.second_pairs = {{.key_a = 100, .key_b = 600, .between = 150}};
     m.key_translation = {{100, 100001}, {200, 200003}, {300, 300004}, {400, 300005}, {600, 200002}};
     m.first_pairs = {{.key_a = 2, .key_b = 3, .between = 999}};
-    // Train B runs on Mondays and Wednesdays in March.
-    m.calendars = {{.days = {}}};
-    for (int d = 3; d <= 31; d += 7) {
-      m.calendars[0].days.push_back(w::DayNumberOf(2025, 3, d));
-      m.calendars[0].days.push_back(w::DayNumberOf(2025, 3, d + 2));
-    }
+    // Train B runs on Mondays in March; a variant of its group on
+    // Wednesdays at the same minutes (and on to station 4), another on
+    // Fridays a minute later, which is not the connection's train.
+    m.calendars = {{}, {}, {}};
+    for (int d = 3; d <= 31; d += 7)
+      for (int k = 0; k < 3; ++k)
+        if (d + 2 * k <= 31) m.calendars[k].days.push_back(w::DayNumberOf(2025, 3, d + 2 * k));
+    m.trains.push_back({.stops = {{.station = 2, .departure = 510},
+                                  {.station = 3, .arrival = 530, .departure = 531},
+                                  {.station = 4, .arrival = 540}},
+                        .type = 1,
+                        .attributes = kContinuesGroup,
+                        .calendar = 1});
+    m.trains.push_back({.stops = {{.station = 2, .departure = 511}, {.station = 3, .arrival = 531}},
+                        .type = 1,
+                        .attributes = kContinuesGroup,
+                        .calendar = 2});
     m.virtual_lists = {
         {.type = 3, .items = {{.stations = {1, 2, 4, 5}}, {.stations = {0}}, {.stations = {3}}}}};
     ASSERT_EQ(Load({dir_.Write("a.qo", m)}), 1);
@@ -135,13 +151,21 @@ TEST_F(ConnectionDetailsTest, LegDistancesDurationsAndWalks) {
     EXPECT_EQ(QoGetLevelVia(nullptr, 0, c.leg), c.via);
     EXPECT_EQ(QoError(), 0);
   }
+  // The head's duration takes station 3's shift of the search day (none),
+  // not that of a limit compared with minutes.
+  uint8_t const* buffer = QoGetConnection(nullptr, 0);
+  ASSERT_NE(buffer, nullptr);
+  EXPECT_EQ(LoadLE<int32_t>(buffer + 12), 50);
+
   // A low-floor search walks the barrier-free way.
   CurrentSearchHandle().Parms.Values.LowFloorOnly = 1;
   EXPECT_EQ(QoGetConnLinkDist(nullptr, 0, 1), 9);
 }
 
 // The days are those of the leg that runs least, from the base day for
-// the limit when the options ask for it.
+// the limit when the options ask for it. Train B's days are those of the
+// variants of its group that run at the leg's minutes: Mondays and
+// Wednesdays, not the Fridays of the variant a minute later.
 TEST_F(ConnectionDetailsTest, RunningDaysOfTheConnection) {
   QoSetBaseDate(w::DayNumberOf(2025, 3, 10));  // a Monday
   QoSetDateRemOptions(1, 1, 7);

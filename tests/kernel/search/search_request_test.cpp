@@ -342,7 +342,7 @@ TEST_F(SearchRequestTest, TheResultBufferHoldsLongConnectionsWhole) {
       list[c].push_back(leg);
     }
   }
-  uint8_t const* buffer = BuildConnectionResult(list);
+  uint8_t const* buffer = BuildConnectionResult(list, false, 0);
   int32_t bytes;
   std::memcpy(&bytes, buffer - 8, 4);
   ASSERT_EQ(bytes, static_cast<int32_t>(list.size() * (20 + 16 * 36)));
