@@ -33,23 +33,17 @@ StationSet Working(HandleStationSet const& set) {
   return out;
 }
 
-// The stored and the working request hold the same fields; only their
-// station sets differ in how they name a timetable.
+// The stored and the working request differ only in how their station
+// sets name a timetable.
 template <class Out, class In, class ConvertSet>
 void CopyRequest(In const& in, Out& out, ConvertSet convert) {
+  static_cast<SearchTerms&>(out) = in;
   out.From = convert(in.From);
   out.To = convert(in.To);
   out.ViaCount = in.ViaCount;
   for (int32_t k = 0; k < in.ViaCount; ++k)
     out.Via[static_cast<size_t>(k)] = convert(in.Via[static_cast<size_t>(k)]);
   out.ChangePoints = convert(in.ChangePoints);
-  out.Time = in.Time;
-  out.ByDeparture = in.ByDeparture;
-  out.ChangesAllowed = in.ChangesAllowed;
-  out.ByDayType = in.ByDayType;
-  out.Day = in.Day;
-  out.DayType = in.DayType;
-  out.WeekdayMask = in.WeekdayMask;
 }
 
 HandleRequest StoredRequest(SearchRequest const& r) {

@@ -26,20 +26,7 @@ struct HandleStation {
 };
 using HandleStationSet = std::vector<HandleStation>;
 
-struct HandleRequest {
-  HandleStationSet From;
-  HandleStationSet To;
-  int32_t ViaCount = 0;
-  std::array<HandleStationSet, kMaxViaPoints> Via;
-  HandleStationSet ChangePoints;
-  int32_t Time = 0;
-  bool ByDeparture = true;
-  bool ChangesAllowed = true;
-  bool ByDayType = false;
-  DayNumber Day = 0;
-  int32_t DayType = 0;
-  int32_t WeekdayMask = 0;
-};
+using HandleRequest = BasicSearchRequest<HandleStationSet>;
 
 struct SearchHandle {
   HandleRequest Request;

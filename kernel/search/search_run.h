@@ -33,14 +33,8 @@ struct SearchStation {
 };
 using StationSet = std::vector<SearchStation>;
 
-// The working sets and the request's terms; rebuilt by every new search.
-struct SearchRequest {
-  StationSet From;
-  StationSet To;
-  int32_t ViaCount = 0;  // 0..kMaxViaPoints
-  std::array<StationSet, kMaxViaPoints> Via;
-  StationSet ChangePoints;
-
+// The request's terms, alike in the working and in a stored request.
+struct SearchTerms {
   // The search time: minutes from midnight of the search day (0..1440 as
   // asked; the window loop moves WindowTime, not this).
   int32_t Time = 0;
@@ -52,6 +46,21 @@ struct SearchRequest {
   int32_t DayType = 0;
   int32_t WeekdayMask = 0;
 };
+
+// The request's places and terms. The working request names timetables by
+// record (`SearchRequest`); a stored search keeps them by loaded-set index
+// (search_handle.h), so the two differ only in their station sets.
+template <class Set>
+struct BasicSearchRequest : SearchTerms {
+  Set From;
+  Set To;
+  int32_t ViaCount = 0;  // 0..kMaxViaPoints
+  std::array<Set, kMaxViaPoints> Via;
+  Set ChangePoints;
+};
+
+// The working sets and the request's terms; rebuilt by every new search.
+using SearchRequest = BasicSearchRequest<StationSet>;
 
 // What one engine run is asked to do.
 struct EngineCall {
