@@ -79,6 +79,24 @@ void ToOldLine(PriceLine const& in, PRICEDESC1_REC& out) {
   out.mark = in.Mark;
 }
 
+// The exports' common course: every output cleared, the connection priced,
+// then `publish` sets the outputs from the kernel's tables in the export's
+// own layout.
+template <class Line, class Section, class Publish>
+int PriceForExport(void* handle, int connection, int language, int option, int category,
+                   Line** lines, int* line_count, Section** sections, int* section_count,
+                   Publish publish) {
+  if (lines) *lines = nullptr;
+  if (line_count) *line_count = 0;
+  if (sections) *sections = nullptr;
+  if (section_count) *section_count = 0;
+  return api::GuardedExport<int>(FareNotPriced, [&] {
+    int result = PriceConnection(handle, connection, language, option, category);
+    publish(CurrentFareTables(), result);
+    return result;
+  });
+}
+
 }  // namespace
 
 extern "C" {
@@ -86,19 +104,15 @@ extern "C" {
 QO_API int QoGetPriceExt2(void* handle, int connection, int language, int option,
                           PRICEDESC_REC** lines, int* line_count, SECTION_REC** sections,
                           int* section_count, int category) {
-  if (lines) *lines = nullptr;
-  if (line_count) *line_count = 0;
-  if (sections) *sections = nullptr;
-  if (section_count) *section_count = 0;
-  return api::GuardedExport<int>(FareNotPriced, [&] {
-    int result = PriceConnection(handle, connection, language, option, category);
-    FareTables& tables = CurrentFareTables();
-    if (lines) *lines = reinterpret_cast<PRICEDESC_REC*>(tables.Totals.data());
-    if (line_count) *line_count = tables.TotalCount;
-    if (sections) *sections = reinterpret_cast<SECTION_REC*>(tables.Sections.data());
-    if (section_count) *section_count = tables.SectionCount;
-    return result;
-  });
+  return PriceForExport(handle, connection, language, option, category, lines, line_count, sections,
+                        section_count, [&](FareTables& tables, int) {
+                          if (lines)
+                            *lines = reinterpret_cast<PRICEDESC_REC*>(tables.Totals.data());
+                          if (line_count) *line_count = tables.TotalCount;
+                          if (sections)
+                            *sections = reinterpret_cast<SECTION_REC*>(tables.Sections.data());
+                          if (section_count) *section_count = tables.SectionCount;
+                        });
 }
 
 QO_API int QoGetPriceExt(void* handle, int connection, int language, int option,
@@ -106,38 +120,32 @@ QO_API int QoGetPriceExt(void* handle, int connection, int language, int option,
                          int* section_count, int category) {
   static PRICEDESC1_REC oldLines[kMaxFareLines];
   static SECTION1_REC oldSections[kMaxFareSections];
-  if (lines) *lines = nullptr;
-  if (line_count) *line_count = 0;
-  if (sections) *sections = nullptr;
-  if (section_count) *section_count = 0;
-  return api::GuardedExport<int>(FareNotPriced, [&] {
-    int result = PriceConnection(handle, connection, language, option, category);
-    if (result == FareNotPriced) return result;
-    FareTables const& tables = CurrentFareTables();
-    if (tables.TotalCount > 0 && lines) {
-      for (int i = 0; i < tables.TotalCount; ++i)
-        ToOldLine(tables.Totals[static_cast<size_t>(i)], oldLines[i]);
-      *lines = oldLines;
-    }
-    if (line_count) *line_count = tables.TotalCount;
-    if (tables.SectionCount > 0 && sections) {
-      for (int i = 0; i < tables.SectionCount; ++i) {
-        PriceSection const& in = tables.Sections[static_cast<size_t>(i)];
-        SECTION1_REC& out = oldSections[i];
-        std::memset(&out, 0, sizeof out);
-        out.from_timetable = in.FromTimetable;
-        out.from_station = in.FromStation;
-        out.to_timetable = in.ToTimetable;
-        out.to_station = in.ToStation;
-        out.count = in.Count;
-        for (int k = 0; k < in.Count && k < kMaxSectionLines; ++k)
-          ToOldLine(in.Lines[k], out.lines[k]);
-      }
-      *sections = oldSections;
-    }
-    if (section_count) *section_count = tables.SectionCount;
-    return result;
-  });
+  return PriceForExport(handle, connection, language, option, category, lines, line_count, sections,
+                        section_count, [&](FareTables const& tables, int result) {
+                          if (result == FareNotPriced) return;
+                          if (tables.TotalCount > 0 && lines) {
+                            for (int i = 0; i < tables.TotalCount; ++i)
+                              ToOldLine(tables.Totals[static_cast<size_t>(i)], oldLines[i]);
+                            *lines = oldLines;
+                          }
+                          if (line_count) *line_count = tables.TotalCount;
+                          if (tables.SectionCount > 0 && sections) {
+                            for (int i = 0; i < tables.SectionCount; ++i) {
+                              PriceSection const& in = tables.Sections[static_cast<size_t>(i)];
+                              SECTION1_REC& out = oldSections[i];
+                              std::memset(&out, 0, sizeof out);
+                              out.from_timetable = in.FromTimetable;
+                              out.from_station = in.FromStation;
+                              out.to_timetable = in.ToTimetable;
+                              out.to_station = in.ToStation;
+                              out.count = in.Count;
+                              for (int k = 0; k < in.Count && k < kMaxSectionLines; ++k)
+                                ToOldLine(in.Lines[k], out.lines[k]);
+                            }
+                            *sections = oldSections;
+                          }
+                          if (section_count) *section_count = tables.SectionCount;
+                        });
 }
 
 QO_API int QoGetPrice(void* handle, int connection, int language, int option,
