@@ -48,6 +48,15 @@ class ArrivalProfile {
     return key < entries_[FirstAtOrAfter(departure)].Key;
   }
 
+  // Counting kilometres, a journey that leaves the origin exactly when an
+  // entry does is worth keeping when it goes a shorter way, even arriving
+  // later; the profile itself keeps the earlier arrival.
+  bool ShorterAt(int32_t key, int32_t departure) const {
+    const size_t at = FirstAtOrAfter(departure);
+    return at < entries_.size() && entries_[at].Departure == departure &&
+           (key & 0xFFFF) < (entries_[at].Key & 0xFFFF);
+  }
+
   // Adds a candidate that improves the profile: the entry it replaces
   // takes its departure and key, and earlier-departing entries that
   // arrive later take its key (the later departure serves them too). A

@@ -38,12 +38,16 @@
 #include "trains/running_day.h"
 #include "trains/station_events.h"
 #include "trains/train_checks.h"
+#include "trains/train_distances.h"
 #include "trains/train_stops.h"
 
 namespace qo {
 namespace {
 
 constexpr int32_t kNoBound = 0x7FFFFFFF;
+// Up to this many From entries of a timetable, a train is boarded at a
+// From station unless the From stops just before it were listed earlier.
+constexpr size_t kFewFromEntries = 15;
 
 // Bits of a train's type word the rides look at.
 constexpr uint32_t kLowFloorTrain = 0x100000;
@@ -95,6 +99,11 @@ bool RefusesAlighting(uint16_t flags) {
 // takes the scanned timetable's change time. Two records that merge under
 // their own kind (or one naming the other's stop by its merge key) are one
 // stop, and changing there takes no extra time.
+// Stations at which a journey that came by rail is not left for a bus when
+// trains are preferred. The timetable file has no place for such a list,
+// so no station is marked and the rule holds no journey back.
+bool PrefersTrainsAt(TimetableRecord const& /*t*/, int32_t /*station*/) { return false; }
+
 bool FoldedRail(TimetableRecord const& t) { return t.MergeKind == 0 && t.Kind == kKindRail; }
 bool OnePhysicalStop(TimetableRecord const& a, TimetableRecord const& b) {
   return FoldedRail(a) == FoldedRail(b);
@@ -188,6 +197,12 @@ class EnginePass {
     return station < t.StationKeys.size() ? t.StationKeys[station] : station;
   }
   bool Takes(int32_t tt) const { return takes_[static_cast<size_t>(tt)] != 0; }
+  // Counting kilometres, a shorter way at the same departure improves too.
+  bool Improves(ArrivalProfile const& profile, int32_t key, int32_t originDeparture) const {
+    return profile.Improves(key, originDeparture) ||
+           (distanceMode_ && profile.ShorterAt(key, originDeparture));
+  }
+  bool LeadsIntoCity(int32_t tt, int32_t station);
   StopList Stops(int32_t tt, uint32_t train);
   void Extract(int32_t tt);
   Connection Trace(int32_t label);
@@ -214,6 +229,13 @@ class EnginePass {
   int32_t destStation_ = 0;
   bool secondPass_ = false;
   bool stopped_ = false;
+  // Set by the corridor for the pass: kilometres count (and how many a
+  // ride may reach, 0 = any), and trains are preferred to buses.
+  bool distanceMode_ = false;
+  int32_t distanceLimit_ = 0;
+  bool preferTrains_ = false;
+  // The rail flag of the journeys that leave the From entry being started.
+  int16_t originRail_ = 0;
 };
 
 template <bool kBackward>
@@ -239,6 +261,10 @@ int EnginePass<kBackward>::Run() {
   }
   s_.ResetLabels();
   PrepareTimetables();
+  distanceMode_ = run_.DistanceMode;
+  // Without kilometres a journey's distance is its walks' only.
+  distanceLimit_ = run_.DistanceMode ? run_.DistanceLimit : 0;
+  preferTrains_ = run_.PreferTrains;
   const int64_t prepared = SearchClockNanoseconds();
   counters.PrepareNanoseconds += prepared - clock;
   Step();
@@ -414,6 +440,7 @@ void EnginePass<kBackward>::StartFromOrigin(int32_t tt) {
     originEntry_ = entries++;
     const uint16_t station = static_cast<uint16_t>(from.station);
     const int32_t key = StationKey(tt, station);
+    originRail_ = preferTrains_ && t.Kind == kKindRail && PrefersTrainsAt(t, station) ? 1 : 0;
     StationEventList events = SelectStationEvents(t, station);
     if (events.count == 0) continue;
     const int32_t start = windowTime_ + std::max(from.minutes, 0);
@@ -694,11 +721,23 @@ bool EnginePass<kBackward>::WalkTo(int32_t tt, int32_t station, int32_t label, i
   const int32_t distance = from.Distance + minutes / 5;
   if (arrival > kLatestTime) return false;
   const int32_t key = ProfileKey(arrival, distance);
-  if (!Scratch(tt).Profile(via, station).Improves(key, from.OriginDeparture)) return false;
+  if (!Improves(Scratch(tt).Profile(via, station), key, from.OriginDeparture)) return false;
   if (parms_.LimitOnTarget && arrival >= DestinationBound(from.OriginDeparture)) return false;
   InsertLabel(tt, station, via, arrival, distance, from.OriginDeparture, from.Station, -1, label,
               sourceTt);
   return true;
+}
+
+// A station of a city timetable that takes part, in its own timetable or
+// as the same station of another.
+template <bool kBackward>
+bool EnginePass<kBackward>::LeadsIntoCity(int32_t tt, int32_t station) {
+  if (Record(tt).Kind == kKindCity) return true;
+  bool city = false;
+  ForEachEquivalent(tt, station, [&](int32_t otherTt, int32_t) {
+    city = city || Record(otherTt).Kind == kKindCity;
+  });
+  return city;
 }
 
 template <bool kBackward>
@@ -710,6 +749,9 @@ void EnginePass<kBackward>::RelaxWalks(int32_t tt, int32_t station, int32_t labe
     const uint16_t to = links.Target(i);
     const int32_t minutes = links.Minutes(i);
     if (minutes < 0 || minutes > limit || to >= t.StationCount) continue;
+    // Into a town with city transport the walk is capped: its trams go
+    // on from nearer. Backward the pass walks the link from its end.
+    if (minutes > parms_.ArcLengthCity && LeadsIntoCity(tt, kBackward ? station : to)) continue;
     if (parms_.LimitWalkArcs && !IsSamePlaceByName(tt, station, to)) continue;
     if (lowFloor && !IsStationBarrierFree(t, to)) continue;
     WalkTo(tt, to, label, minutes, tt);
@@ -729,6 +771,9 @@ void EnginePass<kBackward>::RelaxExternLinks(int32_t tt, int32_t station, int32_
     const int32_t minutes = links.Values[static_cast<size_t>(i)];
     if (otherTt < 0 || static_cast<size_t>(otherTt) >= takes_.size() || !Takes(otherTt)) continue;
     if (minutes < 0 || minutes > limit || other >= Record(otherTt).StationCount) continue;
+    if (minutes > parms_.ArcLengthCity &&
+        (kBackward ? LeadsIntoCity(tt, station) : LeadsIntoCity(otherTt, other)))
+      continue;
     if (parms_.LimitWalkArcs && !IsSamePlaceAcrossTimetables(station, tt, otherTt, other)) continue;
     if (lowFloor && !IsStationBarrierFree(Record(otherTt), other)) continue;
     WalkTo(otherTt, other, label, minutes, tt);
@@ -764,12 +809,18 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
 
   EngineScratch& ts = Scratch(tt);
   int32_t endAt = kNoBound;
+  const int32_t distance = parent == kNoLabel ? 0 : s_.At(parent).Distance;
   RideMark* mark = CurrentSearchSettings().SkipBounds ? nullptr : &ts.Mark(via, train);
   if (mark && mark->OriginDeparture >= originDeparture) {
     // A journey that left no earlier is on this train already: only an
     // earlier boarding adds anything, and only up to where it boarded.
-    if (boarding >= mark->Boarding) return;
-    if (via < viaCount_ || round_ == 0) endAt = mark->Boarding;
+    // Counting kilometres, a later boarding still may, by a way shorter
+    // than three kilometres per minute of delay would make up for.
+    if (boarding >= mark->Boarding &&
+        !(distanceMode_ && distance < mark->Distance + 3 * (boarding - mark->Boarding)))
+      return;
+    if ((via < viaCount_ || round_ == 0) && (!distanceMode_ || mark->Distance == 0))
+      endAt = mark->Boarding;
   }
 
   // Forward a ride starts at the last word of a stop (its departure) and
@@ -807,6 +858,7 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
   if (mark && !requestRide && originDeparture >= mark->OriginDeparture) {
     mark->OriginDeparture = static_cast<int16_t>(originDeparture);
     mark->Boarding = static_cast<int16_t>(boarding);
+    mark->Distance = static_cast<int16_t>(distance);
   }
   // Without a bed a night train is left before the night or three hours in.
   const bool beds = parms_.UseBeds == 1 && t.Kind == kKindRail && !(word & kHasBedsTrain);
@@ -817,8 +869,23 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
   std::vector<uint16_t> const& passVia = Marks(tt).PassVia;
   const bool stopsInVia = parms_.StopsInVia != 0;
   ChangeTimeFunction const callback = kBackward ? nullptr : CurrentSearchSettings().ChangeFun;
+  // The first From station: a journey through it again is the callback's
+  // to allow.
+  const int32_t firstFrom = callback && run_.Request.From.front().timetable == &t
+                                ? run_.Request.From.front().station
+                                : -1;
+  const bool railJourney = parent == kNoLabel ? originRail_ != 0 : s_.At(parent).Rail != 0;
 
-  const int32_t distance = parent == kNoLabel ? 0 : s_.At(parent).Distance;
+  // Counting kilometres: the train's own distances from where it was
+  // boarded, on top of the way to the boarding.
+  ImageArray<int32_t> kilometres;
+  int32_t boardKm = 0;
+  if (distanceMode_ && MeasuresArcs(t) && LoadTrainDistances(t, train, &kilometres)) {
+    if (kilometres.size() == stops.count)
+      boardKm = (kilometres[board] + 500) / 1000;
+    else
+      kilometres = {};
+  }
   // The marks are read at every stop of the ride: held once.
   uint8_t const* const targets =
       kBackward ? ts.EndMarks.data() : SearchStateOf(t).Marks.Target.data();
@@ -838,6 +905,11 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
       if (mark) *mark = before;
       break;
     }
+    int32_t stopDistance = distance;
+    if (kilometres.size() > 0)
+      stopDistance = std::clamp(distance + step * ((kilometres[j] + 500) / 1000 - boardKm), 0,
+                                int32_t{kLatestTime});
+    if (distanceLimit_ > 0 && stopDistance > distanceLimit_) break;
     while (via < viaCount_) {
       const uint16_t bit = ViaBit(via);
       const bool passed = stopsInVia ? static_cast<size_t>(e) < stopVia.size() && (stopVia[e] & bit)
@@ -851,6 +923,9 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
       const int32_t minute = stops.Minute(j) % 1440;
       if (minute < 121 || minute > 1379 || arrival - boarding > 180) break;
     }
+    if (e == firstFrom && !callback(tt, e, StationKey(tt, e), arrival, static_cast<int32_t>(train),
+                                    -1, static_cast<int32_t>(train), nullptr))
+      break;
     const uint8_t target = targets[e];
     const uint16_t flags = stops.Time(j);
     if (e != station && alighting[e] != 0 &&
@@ -858,21 +933,22 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
         !(round_ == maxChanges_ && !target) &&
         !(regionGroup && AreStationsInSameRegionGroup(t, station, e)) &&
         !(requestRide && (flags & kStopRequest) == kStopRequest) &&
+        !(railJourney && !target && PrefersTrainsAt(t, e)) &&
         !(lowFloor && !(target && via == viaCount_) &&
           !IsStationBarrierFree(t, static_cast<uint16_t>(e))) &&
         !(callback && !callback(tt, e, StationKey(tt, e), arrival, static_cast<int32_t>(train), -1,
                                 -1, nullptr))) {
-      const int32_t key = ProfileKey(arrival, distance);
+      const int32_t key = ProfileKey(arrival, stopDistance);
       bool improves = true;
       if (!(round_ == 0 && target && via == viaCount_)) {
-        improves = ts.Profile(via, e).Improves(key, originDeparture) &&
-                   (via == viaCount_ || ts.Profile(viaCount_, e).Improves(key, originDeparture));
+        improves = Improves(ts.Profile(via, e), key, originDeparture) &&
+                   (via == viaCount_ || Improves(ts.Profile(viaCount_, e), key, originDeparture));
       }
       if (improves && target > 1 && via == viaCount_ &&
           BetterTargetLater(tt, stops, j, target, requestRide))
         improves = false;
       if (improves) {
-        InsertLabel(tt, e, via, arrival, distance, originDeparture, station,
+        InsertLabel(tt, e, via, arrival, stopDistance, originDeparture, station,
                     static_cast<int32_t>(train), parent, tt);
         if (via == viaCount_ && target && (round_ == 0 || target == 1)) break;
       }
@@ -901,8 +977,13 @@ bool EnginePass<kBackward>::PassedBetterOrigin(int32_t tt, int32_t station, Stop
     if (p >= 0 && p < originEntry_) return true;
   }
   const bool agrees = ts.FromAgrees[static_cast<size_t>(originEntry_)] != 0;
+  // With a few From entries only the From stops right before this one
+  // count: a stop between them makes this a From station of its own. With
+  // many (a whole town) the train may wander between them.
+  const bool anywhere = ts.FromAgrees.size() > kFewFromEntries;
   for (int32_t j = board - step; j >= 0 && j < stops.count; j -= step) {
     const int16_t p = positionOf(j);
+    if (p < 0 && !anywhere) break;
     if (p < 0 || p >= originEntry_) continue;
     if (!IsSameStationAcrossTimetables(stops.Station(j), tt, tt, station)) return true;
     if (ts.FromAgrees[static_cast<size_t>(p)] && !agrees) return true;
@@ -1030,7 +1111,10 @@ void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, in
         if (parent != kNoLabel) s_.At(parent).Referenced = 1;
         return;
       }
-      if (!keepTargets) {
+      // Counting kilometres, a later arrival by a shorter way stays.
+      const bool shorter = distanceMode_ && n.OriginDeparture == originDeparture &&
+                           KeyArrival(n.Key) > arrival && l.Distance < distance;
+      if (!keepTargets && !shorter) {
         unlink(previous, c);
         if (!l.Referenced) s_.ReturnLabel(c);
         c = next;
@@ -1052,6 +1136,7 @@ void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, in
   l.Timetable = boardTt;
   l.Parent = parent;
   l.Distance = distance;
+  l.Rail = parent == kNoLabel ? originRail_ : s_.At(parent).Rail;
   l.Station = station;
   ChainNode& n = s_.Node(fresh);
   n.Key = key;

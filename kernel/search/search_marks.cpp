@@ -226,11 +226,11 @@ void BuildTargetMarks(SearchRun const& run) {
   }
 }
 
-namespace {
-
 bool MeasuresArcs(TimetableRecord const& t) {
   return HasArcs(t) && t.ArcLengths.size() == t.ArcStations.size();
 }
+
+namespace {
 
 bool AllStations(StationSet const& set) {
   return std::all_of(set.begin(), set.end(),

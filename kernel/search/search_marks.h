@@ -34,6 +34,10 @@ void BuildTargetMarks(SearchRun const& run);
 // region item agree; a timetable without both lists passes every station.
 bool PassesTownListTest(int timetable, int station);
 
+// The timetable's arcs carry their lengths: a search over it counts
+// kilometres.
+bool MeasuresArcs(TimetableRecord const& t);
+
 // The distinct timetables of a set that take part, in first-seen order.
 std::vector<TimetableRecord*> CollectDistinctTimetables(StationSet const& set);
 

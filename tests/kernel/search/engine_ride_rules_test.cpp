@@ -295,6 +295,50 @@ TEST_F(EngineRideRulesTest, TheFirstListedFromStationIsPreferred) {
   for (Case const& c : cases) Check(c);
 }
 
+// A train 0 -> 4 -> 1 -> 3: a stop between two From stations makes the
+// later one a start of its own, unless the From list is a long one (a
+// whole town) through which the train may wander.
+TEST_F(EngineRideRulesTest, AStopBetweenTwoFromStations) {
+  auto train = [](w::TimetableModel& m) {
+    m.trains = {Trip({Dep(0, 600), Call(4, 605), Call(1, 610), Arr(3, 640)}, "1")};
+  };
+  std::vector<uint16_t> sixteen = {0, 1};
+  sixteen.resize(16, 2);
+  std::vector<uint16_t> fifteen(sixteen.begin(), sixteen.begin() + 15);
+  Case const cases[] = {
+      {"two From stations", train, nullptr, {{3}, 590, 0, {}, {0, 1}}, " 600-640/1 610-640/1"},
+      {"fifteen entries", train, nullptr, {{3}, 590, 0, {}, fifteen}, " 600-640/1 610-640/1"},
+      {"sixteen entries", train, nullptr, {{3}, 590, 0, {}, sixteen}, " 600-640/1"},
+  };
+  for (Case const& c : cases) Check(c);
+}
+
+// From 0 over 1 and back through 0 (where the second train takes no one
+// on) to 3: the change-time callback decides whether a ride may pass the
+// first From station again.
+TEST_F(EngineRideRulesTest, TheCallbackAtTheFirstFromStation) {
+  auto loop = [](w::TimetableModel& m) {
+    m.trains = {Trip({Dep(0, 600), Arr(1, 610)}, "1"),
+                Trip({Dep(1, 615), Call(0, 625, 0x4000), Arr(3, 650)}, "2")};
+  };
+  auto allowing = [] {
+    CurrentSearchSettings().ChangeFun = [](int, int, int, int, int, int, int, int*) { return 1; };
+  };
+  // Passing station 0 by a train is asked with that train as both trains.
+  auto refusing = [] {
+    CurrentSearchSettings().ChangeFun = [](int, int station, int, int, int arriving, int,
+                                           int departing, int*) {
+      return station == 0 && arriving >= 0 && departing == arriving ? 0 : 1;
+    };
+  };
+  Case const cases[] = {
+      {"without a callback", loop, nullptr, {{3}, 590, 1}, " 600-650/2"},
+      {"a callback that allows it", loop, allowing, {{3}, 590, 1}, " 600-650/2"},
+      {"a callback that refuses it", loop, refusing, {{3}, 590, 1}, " (none)"},
+  };
+  for (Case const& c : cases) Check(c);
+}
+
 // Two ways from 0 to 3: changing at 1 (two journeys) or at 2 (one). The
 // automatic strategy searches each way on its own and keeps the list with
 // more connections.
