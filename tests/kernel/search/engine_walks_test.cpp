@@ -169,5 +169,61 @@ TEST_F(EngineWalksTest, AChangeToTheSameStationInAnotherTimetable) {
   }
 }
 
+// A walk into a town with city transport is capped at the city length (10
+// minutes): there the trams go on from nearer. Each case walks 12 minutes
+// (or 10) from stop 1 of timetable 1 to where a train leaves for the end.
+TEST_F(EngineWalksTest, AWalkIntoATownWithCityTransportIsCapped) {
+  enum Way { kWithin, kByLink, kSameStop };
+  struct Case {
+    char const* name;
+    Way way;
+    uint8_t kind;  // of the timetable the walk leads into
+    int8_t minutes;
+    std::string found;
+  } const cases[] = {
+      {"within a city timetable", kWithin, 3, 12, " (none)"},
+      {"... up to the city length", kWithin, 3, 10, " 590-630/2"},
+      {"within a bus timetable", kWithin, 2, 12, " 590-630/2"},
+      {"by a link into a city timetable", kByLink, 3, 12, " (none)"},
+      {"... into a bus timetable", kByLink, 2, 12, " 600-660/2"},
+      {"to a bus stop that is a city stop too", kSameStop, 3, 12, " (none)"},
+      {"... that is a bus stop only", kSameStop, 2, 12, " 590-630/2"},
+  };
+  for (Case const& c : cases) {
+    QoCloseData();
+    std::vector<std::string> files;
+    if (c.way == kByLink) {
+      w::TimetableModel rail = Line(1, 1, 2, 5000);
+      rail.trains = {Trip({Dep(0, 600), Arr(1, 620)}, "R1")};
+      rail.links = {
+          {.kind = c.kind, .entries = {{.station = 1, .other_key = 7000, .value = c.minutes}}}};
+      w::TimetableModel other = Line(2, c.kind, 2, 7000);
+      other.trains = {Trip({Dep(0, 640), Arr(1, 660)}, "T1")};
+      files = {dir_.Write("rail.qo", rail), dir_.Write("other.qo", other)};
+    } else {
+      w::TimetableModel m = Line(1, c.way == kWithin ? c.kind : 2, 4, 100);
+      m.transfers = Both({{.from = 1, .to = 2, .minutes = c.minutes}});
+      m.trains = {Trip({Dep(0, 590), Arr(1, 600)}, "1"), Trip({Dep(2, 615), Arr(3, 630)}, "2")};
+      files = {dir_.Write("walks.qo", m)};
+      if (c.way == kSameStop) {
+        // Stop 2 is also the first stop of a timetable of the kind asked,
+        // which takes it as one of its own.
+        w::TimetableModel other = Line(2, c.kind, 2, 7000);
+        other.trains = {Trip({Dep(0, 700), Arr(1, 720)}, "T1")};
+        m.merge_kind = c.kind;
+        m.stations[2].merge_key = 7000;
+        files = {dir_.Write("walks.qo", m), dir_.Write("other.qo", other)};
+      }
+    }
+    ASSERT_EQ(Load(files), static_cast<int>(files.size())) << c.name;
+    SetSearchDay(kDay);
+    const int from = Index(1), to = c.way == kByLink ? Index(2) : Index(1);
+    const uint16_t end = c.way == kByLink ? 1 : 3;
+    const int time = c.way == kByLink ? 590 : 580;
+    EXPECT_EQ(Describe(Journeys(Run(from, 0, to, end, time, 2))), c.found) << c.name;
+    EXPECT_EQ(Describe(Journeys(Run(from, 0, to, end, time + 80, 2, true))), c.found) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace qo::test
