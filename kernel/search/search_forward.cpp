@@ -53,6 +53,8 @@ constexpr size_t kFewFromEntries = 15;
 constexpr uint32_t kLowFloorTrain = 0x100000;
 constexpr uint32_t kHasBedsTrain = 0x2000000;
 constexpr uint32_t kNoLocalTrafficTrain = 0x80000000;
+// A variant of a train group: a train of its own, not one of its namesakes.
+constexpr uint32_t kGroupVariantTrain = 0x8000000;
 
 // Times of a pass are minutes from midnight of the search day, kept in 16
 // bits; a ride that would go beyond ends there.
@@ -190,6 +192,10 @@ class EnginePass {
     return static_cast<uint16_t>(1u << (kBackward ? viaCount_ - 1 - via : via));
   }
   static int32_t LowestTypeBit(TimetableRecord const& t, int32_t train);
+  uint32_t TypeWord(int32_t tt, int32_t train) {
+    TimetableRecord const& t = Record(tt);
+    return train >= 0 && train < t.TrainTypeWords.size() ? t.TrainTypeWords[train] : 0;
+  }
   static int32_t Penalty(std::vector<std::vector<uint8_t>> const& rows, int32_t label,
                          int32_t other);
   int32_t StationKey(int32_t tt, int32_t station) {
@@ -1111,6 +1117,14 @@ void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, in
         if (parent != kNoLabel) s_.At(parent).Referenced = 1;
         return;
       }
+      // A rail train kept as two records under one number is one train:
+      // arriving by its other record at the same minute adds nothing to
+      // the journey already there.
+      if (round_ == 0 && KeyArrival(n.Key) == arrival && n.ViaLevel == via && train >= 0 &&
+          l.Train >= 0 && l.Train != train && l.Timetable == tt && boardTt == tt &&
+          Record(tt).Kind == kKindRail && !(TypeWord(tt, l.Train) & kGroupVariantTrain) &&
+          HaveSameTrainNumber(tt, l.Train, train))
+        return;
       // Counting kilometres, a later arrival by a shorter way stays.
       const bool shorter = distanceMode_ && n.OriginDeparture == originDeparture &&
                            KeyArrival(n.Key) > arrival && l.Distance < distance;

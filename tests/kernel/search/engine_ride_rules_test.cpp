@@ -295,6 +295,27 @@ TEST_F(EngineRideRulesTest, TheFirstListedFromStationIsPreferred) {
   for (Case const& c : cases) Check(c);
 }
 
+// Two trains from 0 reach 2 at 6:30, leaving at 6:00 and 6:05. Under one
+// number in a rail timetable they are one train, and the later departure
+// does not stand beside the earlier one; a variant of a train group, a
+// bus or another number does.
+TEST_F(EngineRideRulesTest, TwoRecordsOfOneTrain) {
+  auto trains = [](std::string second, uint32_t attributes, uint8_t kind) {
+    return [=](w::TimetableModel& m) {
+      m.kind = kind;
+      m.trains = {Trip({Dep(0, 600), Arr(2, 630)}, "7", 0, attributes),
+                  Trip({Dep(0, 605), Arr(2, 630)}, second)};
+    };
+  };
+  Case const cases[] = {
+      {"one number", trains("7", 0, 1), nullptr, {{2}}, " 600-630/1"},
+      {"two numbers", trains("8", 0, 1), nullptr, {{2}}, " 600-630/1 605-630/1"},
+      {"a group variant", trains("7", 0x8000000, 1), nullptr, {{2}}, " 600-630/1 605-630/1"},
+      {"buses", trains("7", 0, 2), nullptr, {{2}}, " 600-630/1 605-630/1"},
+  };
+  for (Case const& c : cases) Check(c);
+}
+
 // A train 0 -> 4 -> 1 -> 3: a stop between two From stations makes the
 // later one a start of its own, unless the From list is a long one (a
 // whole town) through which the train may wander.
