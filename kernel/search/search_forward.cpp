@@ -210,6 +210,7 @@ class EnginePass {
   }
   bool LeadsIntoCity(int32_t tt, int32_t station);
   StopList Stops(int32_t tt, uint32_t train);
+  int32_t const* Kilometres(int32_t tt, uint32_t train, int32_t stops);
   void Extract(int32_t tt);
   Connection Trace(int32_t label);
   bool TraceLeg(Label const& label, int32_t toStation, ConnectionLeg& leg);
@@ -884,14 +885,9 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
 
   // Counting kilometres: the train's own distances from where it was
   // boarded, on top of the way to the boarding.
-  ImageArray<int32_t> kilometres;
-  int32_t boardKm = 0;
-  if (distanceMode_ && MeasuresArcs(t) && LoadTrainDistances(t, train, &kilometres)) {
-    if (kilometres.size() == stops.count)
-      boardKm = (kilometres[board] + 500) / 1000;
-    else
-      kilometres = {};
-  }
+  int32_t const* const kilometres =
+      distanceMode_ && MeasuresArcs(t) ? Kilometres(tt, train, stops.count) : nullptr;
+  const int32_t boardKm = kilometres ? kilometres[board] : 0;
   // The marks are read at every stop of the ride: held once.
   uint8_t const* const targets =
       kBackward ? ts.EndMarks.data() : SearchStateOf(t).Marks.Target.data();
@@ -912,9 +908,9 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
       break;
     }
     int32_t stopDistance = distance;
-    if (kilometres.size() > 0)
-      stopDistance = std::clamp(distance + step * ((kilometres[j] + 500) / 1000 - boardKm), 0,
-                                int32_t{kLatestTime});
+    if (kilometres)
+      stopDistance =
+          std::clamp(distance + step * (kilometres[j] - boardKm), 0, int32_t{kLatestTime});
     if (distanceLimit_ > 0 && stopDistance > distanceLimit_) break;
     while (via < viaCount_) {
       const uint16_t bit = ViaBit(via);
@@ -1190,6 +1186,25 @@ StopList EnginePass<kBackward>::Stops(int32_t tt, uint32_t train) {
   d.Count = decoded.count;
   ts.DecodedWords.insert(ts.DecodedWords.end(), decoded.words, decoded.words + bytes);
   return StopList{ts.DecodedWords.data() + d.Offset, d.Count};
+}
+
+// Each stop's kilometres from the train's first stop, one per stop word,
+// rounded once per loaded timetable and train; null when the train has no
+// distances. Valid until the next train's are found.
+template <bool kBackward>
+int32_t const* EnginePass<kBackward>::Kilometres(int32_t tt, uint32_t train, int32_t stops) {
+  EngineScratch& ts = Scratch(tt);
+  EngineScratch::TrainKilometres& k = ts.KilometreIndex[train];
+  if (k.Count == -2) {
+    k.Count = -1;
+    ImageArray<int32_t> metres;
+    if (LoadTrainDistances(Record(tt), train, &metres) && metres.size() == stops) {
+      k.Offset = static_cast<int32_t>(ts.Kilometres.size());
+      k.Count = stops;
+      for (int32_t i = 0; i < stops; ++i) ts.Kilometres.push_back((metres[i] + 500) / 1000);
+    }
+  }
+  return k.Count == stops ? ts.Kilometres.data() + k.Offset : nullptr;
 }
 
 template <bool kBackward>

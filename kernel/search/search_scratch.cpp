@@ -31,6 +31,8 @@ EngineScratch& PrepareEngineScratch(TimetableRecord& record, int levels, int rou
   s.RideMarks.assign(static_cast<size_t>(levels) * static_cast<size_t>(trains), RideMark{});
   if (s.Decoded.size() != static_cast<size_t>(trains))
     s.Decoded.assign(static_cast<size_t>(trains), {});
+  if (s.KilometreIndex.size() != static_cast<size_t>(trains))
+    s.KilometreIndex.assign(static_cast<size_t>(trains), {});
   return s;
 }
 

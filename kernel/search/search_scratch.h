@@ -79,6 +79,15 @@ struct EngineScratch {
   };
   std::vector<DecodedStops> Decoded;
   std::vector<uint8_t> DecodedWords;
+  // Per train, once a search that counts kilometres rode it: where its
+  // stops' kilometres from its first stop lie in Kilometres (count -1: the
+  // train has no distances; -2: not yet known).
+  struct TrainKilometres {
+    int32_t Offset = 0;
+    int32_t Count = -2;
+  };
+  std::vector<TrainKilometres> KilometreIndex;
+  std::vector<int32_t> Kilometres;
   // Per station, once known: whether some train may be left there, and
   // whether some train may be boarded there (kEnd... bits).
   std::vector<uint8_t> EndUse;

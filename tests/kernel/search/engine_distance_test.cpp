@@ -65,25 +65,37 @@ class EngineDistanceTest : public EngineTest {
   }
 };
 
-// From 0 to 3 by a long way (train 1, 100 km, arriving 6:50) or a short
-// one (train 2, 20 km, arriving 6:55).
+// From 0 to 3 by a long way (train 1 over 1, 100 km, arriving 6:50) or a
+// short one (train 2 over 2, 20 km, arriving 6:55). The trains carry their
+// kilometres, or the kernel sums the arcs they run over.
 TEST_F(EngineDistanceTest, TheDistanceLimitEndsALongRide) {
+  enum Lengths { kNoArcs, kByTrain, kByArc };
   struct Case {
     char const* name;
-    bool arcs;
+    Lengths lengths;
     int32_t limitMetres;
     std::string found;
   } const cases[] = {
-      {"both ways", true, 0, " 600-650/1 600-655/1"},
-      {"the long way goes beyond the limit", true, 60000, " 600-655/1"},
-      {"without arc lengths no kilometres count", false, 60000, " 600-650/1 600-655/1"},
+      {"both ways", kByTrain, 0, " 600-650/1 600-655/1"},
+      {"the long way goes beyond the limit", kByTrain, 60000, " 600-655/1"},
+      {"... summed over the arcs", kByArc, 60000, " 600-655/1"},
+      {"without arc lengths no kilometres count", kNoArcs, 60000, " 600-650/1 600-655/1"},
   };
   for (Case const& c : cases) {
     w::TimetableModel m = Line(1, 1, 4, 100);
-    if (c.arcs) m.arcs = AllArcs(4);
+    if (c.lengths != kNoArcs) m.arcs = AllArcs(4);
     m.trains = {
         Trip({Km(Dep(0, 600), 0), Km(Pass(1, 620, 621), 50000), Km(Arr(3, 650), 100000)}, "1"),
         Trip({Km(Dep(0, 600), 0), Km(Pass(2, 625, 626), 10000), Km(Arr(3, 655), 20000)}, "2")};
+    if (c.lengths == kByArc) {
+      for (w::Arc& arc : m.arcs) {
+        const int far = (arc.from == 1 || arc.to == 1) ? 50000 : 10000;
+        if (arc.from == 3 || arc.to == 3 || arc.from == 0 || arc.to == 0) arc.length = far;
+      }
+      for (w::Train& t : m.trains)
+        for (w::Stop& stop : t.stops) stop.distance.reset();
+      m.has_distances = true;
+    }
     LoadModel(m);
     CurrentSearchSettings().MaxSearchDistance = c.limitMetres;
     EXPECT_EQ(Describe(Journeys(RunForward(Query(3, 590, 0)))), c.found) << c.name;
