@@ -96,16 +96,16 @@ bool RefusesAlighting(uint16_t flags) {
   return (flags & kStopNoAlighting) && !(flags & kStopNoBoarding);
 }
 
-// A rail station and a bus stop that share a key because rail stations
-// merge as bus stops are two stops of one place: changing between them
-// takes the scanned timetable's change time. Two records that merge under
-// their own kind (or one naming the other's stop by its merge key) are one
-// stop, and changing there takes no extra time.
 // Stations at which a journey that came by rail is not left for a bus when
 // trains are preferred. The timetable file has no place for such a list,
 // so no station is marked and the rule holds no journey back.
 bool PrefersTrainsAt(TimetableRecord const& /*t*/, int32_t /*station*/) { return false; }
 
+// A rail station and a bus stop that share a key because rail stations
+// merge as bus stops are two stops of one place: changing between them
+// takes the scanned timetable's change time. Two records that merge under
+// their own kind (or one naming the other's stop by its merge key) are one
+// stop, and changing there takes no extra time.
 bool FoldedRail(TimetableRecord const& t) { return t.MergeKind == 0 && t.Kind == kKindRail; }
 bool OnePhysicalStop(TimetableRecord const& a, TimetableRecord const& b) {
   return FoldedRail(a) == FoldedRail(b);
