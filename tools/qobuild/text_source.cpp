@@ -1,6 +1,7 @@
 #include "qobuild/text_source.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <optional>
@@ -22,9 +23,9 @@ constexpr int kMinutesPerDay = 1440;
 
 // Words that open a property line inside a train; a station id may not be
 // one of them, or a stop line could not be told from a property.
-const std::set<std::string> kTrainWords = {"days",     "line",          "owner",      "remark",
-                                           "note",     "every",         "attributes", "validity",
-                                           "services", "region-number", "through",    "line-ends"};
+const std::set<std::string> kTrainWords = {
+    "days",     "line",     "owner",         "remark",  "note",      "every",  "attributes",
+    "validity", "services", "region-number", "through", "line-ends", "pattern"};
 
 bool IsDigits(std::string_view s) {
   return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -239,6 +240,8 @@ class Compiler {
     if (k == "service") return ServiceStatement(s);
     if (k == "day-types") return DayTypesStatement(s);
     if (k == "map") return MapStatement(s);
+    if (k == "qmap") return QMapStatement(s);
+    if (k == "pattern") return PatternStatement(s);
     if (k == "extension") return ExtensionStatement(s);
     if (k == "table") return FareTableStatement(s);
     if (k == "rule") return FareRuleStatement(s);
@@ -544,6 +547,251 @@ class Compiler {
         Fail(town.line, "the first list has no item with key " + std::to_string(town.key));
       model().gis_town_items.push_back(static_cast<uint16_t>(it - items.begin()));
     }
+  }
+
+  // ---- QMap ------------------------------------------------------------
+
+  // A coordinate in the QMap plane: a decimal number, "-742600" or
+  // "-742600.5".
+  double QMapNumber(int line, std::string const& s, std::string const& role) const {
+    std::string body = !s.empty() && s[0] == '-' ? s.substr(1) : s;
+    size_t dot = body.find('.');
+    std::string whole = body.substr(0, dot);
+    std::string frac = dot == std::string::npos ? "" : body.substr(dot + 1);
+    if (!IsDigits(whole) || whole.size() > 12 || (dot != std::string::npos && !IsDigits(frac)))
+      Fail(line, role + " must be a number (-742600 or -742600.5), not '" + s + "'");
+    return std::strtod(s.c_str(), nullptr);
+  }
+
+  writer::QMapPoint QMapVertex(int line, std::string const& word) const {
+    size_t comma = word.find(',');
+    if (comma == std::string::npos)
+      Fail(line, "a point is written x,y (-742600,-1043300), not '" + word + "'");
+    return {QMapNumber(line, word.substr(0, comma), "x"),
+            QMapNumber(line, word.substr(comma + 1), "y")};
+  }
+
+  // The key of a place of the QMap: a station (id or key) or a key that a
+  // 'place' line declared.
+  int32_t QMapKey(int line, std::string const& word, std::set<int32_t> const& places) const {
+    if (IsDigits(word) && word.size() <= 10) {
+      int64_t key = std::atoll(word.c_str());
+      if (stationKeys_.count(key) || places.count(static_cast<int32_t>(key)))
+        return static_cast<int32_t>(key);
+      Fail(line, "unknown station or place key " + word);
+    }
+    auto it = stationIds_.find(word);
+    if (it == stationIds_.end()) Fail(line, "unknown station " + word);
+    return model().stations[static_cast<size_t>(it->second)].key;
+  }
+
+  // "PHA" (the place's newest coordinate) or "PHA@1.6.2026" (its
+  // coordinate that holds on that day): the coordinate record's index.
+  int32_t QMapRecord(int line, std::string const& word, std::set<int32_t> const& places,
+                     std::vector<writer::QMapCoor> const& coors) const {
+    size_t at = word.find('@');
+    int32_t key = QMapKey(line, word.substr(0, at), places);
+    auto first = std::find_if(coors.begin(), coors.end(),
+                              [&](writer::QMapCoor const& c) { return c.key == key; });
+    if (first == coors.end()) Fail(line, word.substr(0, at) + " has no coordinate");
+    if (at == std::string::npos) return static_cast<int32_t>(first - coors.begin());
+    uint16_t day = Date(line, word.substr(at + 1));
+    for (auto c = first; c != coors.end() && c->key == key; ++c)
+      if (c->valid_from <= day) return static_cast<int32_t>(c - coors.begin());
+    Fail(line, word.substr(0, at) + " has no coordinate on " + word.substr(at + 1));
+  }
+
+  // The QMap extension: dated coordinates, arcs drawn over polylines and
+  // the path network. Ids and places may be used before the line that
+  // declares them, so the lines that declare run first.
+  void QMapStatement(Statement const& s) {
+    int line = s.head.number;
+    if (qmapSet_) Fail(line, "a timetable has one QMap");
+    qmapSet_ = true;
+    Args a(*this, s.head, "qmap");
+    ExtensionFile file{ExtensionName(a), {}};
+    file.model.type = writer::ExtensionType::kQMap;
+    writer::QMapModel& q = file.model.qmap;
+    if (auto v = a.Option("version"))
+      q.version = static_cast<uint16_t>(Integer(line, *v, "QMap version", 0, 1));
+    file.model.qmap_version = q.version;
+    a.Finish();
+
+    struct Pending {
+      Line const* line;
+      int32_t key;
+      uint16_t from;
+      writer::QMapPoint at;
+    };
+    std::vector<Pending> coors;
+    std::set<int32_t> places;
+    std::map<std::string, int> polylines, nodes;
+    std::vector<int> polylineLines, nodeLines;
+    for (Line const& b : s.body) {
+      std::string const& k = b.tokens[0].value;
+      if (b.tokens[0].kind != Token::Kind::kWord)
+        Fail(b.number, "a line of a QMap starts with a word");
+      Args p(*this, b, k);
+      if (k == "coor" || k == "place") {
+        int32_t key = 0;
+        if (k == "coor") {
+          key = model().stations[Station(b.number, p.Next("station"))].key;
+        } else {
+          key = static_cast<int32_t>(
+              Integer(b.number, p.Word("place key"), "place key", 1, INT32_MAX));
+          if (stationKeys_.count(key))
+            Fail(b.number, "key " + std::to_string(key) + " is a station's: give it by 'coor'");
+          places.insert(key);
+        }
+        double x = QMapNumber(b.number, p.Word("x"), "x");
+        double y = QMapNumber(b.number, p.Word("y"), "y");
+        uint16_t from = 0;
+        if (auto v = p.Option("from")) from = Date(b.number, *v);
+        for (Pending const& c : coors)
+          if (c.key == key && c.from == from)
+            Fail(b.number, "this place already has a coordinate from that day");
+        coors.push_back({&b, key, from, {x, y}});
+        p.Finish();
+      } else if (k == "polyline") {
+        Declare(b.number, polylines, p.Word("polyline id"), static_cast<int>(q.polylines.size()),
+                "polyline");
+        std::vector<writer::QMapPoint> points;
+        while (p.More()) points.push_back(QMapVertex(b.number, p.Word("point")));
+        if (points.size() < 2) Fail(b.number, "a polyline needs at least two points");
+        q.polylines.push_back(std::move(points));
+        polylineLines.push_back(static_cast<int>(&b - s.body.data()));
+      } else if (k == "node") {
+        if (q.version < 1) Fail(b.number, "the path network needs QMap version 1");
+        Declare(b.number, nodes, p.Word("node id"), static_cast<int>(q.nodes.size()), "node");
+        q.nodes.push_back({});
+        nodeLines.push_back(static_cast<int>(&b - s.body.data()));
+      } else if (k != "arc" && k != "edge") {
+        Fail(b.number, "a QMap takes 'coor', 'place', 'polyline', 'arc', 'node' and 'edge' lines");
+      }
+    }
+    // The kernel looks the records of a key up newest first.
+    std::stable_sort(coors.begin(), coors.end(), [](Pending const& x, Pending const& y) {
+      return x.key != y.key ? x.key < y.key : x.from > y.from;
+    });
+    for (Pending const& c : coors) q.coors.push_back({c.key, c.from, c.at, {}});
+
+    auto named = [&](int l, std::map<std::string, int> const& table, std::string const& id,
+                     char const* what) { return Named(l, table, id, what); };
+    q.neighbours.resize(q.polylines.size());
+    for (size_t i = 0; i < q.polylines.size(); ++i) {
+      Line const& b = s.body[static_cast<size_t>(polylineLines[i])];
+      Args p(*this, b, "polyline");
+      p.Word("polyline id");
+      while (p.More()) p.Word("point");
+      if (auto v = p.Option("next")) {
+        size_t start = 0;
+        while (start <= v->size()) {
+          size_t comma = v->find(',', start);
+          std::string id = v->substr(start, comma == std::string::npos ? comma : comma - start);
+          q.neighbours[i].push_back(named(b.number, polylines, id, "polyline"));
+          if (comma == std::string::npos) break;
+          start = comma + 1;
+        }
+      }
+      p.Finish();
+    }
+    for (size_t i = 0; i < q.nodes.size(); ++i) {
+      Line const& b = s.body[static_cast<size_t>(nodeLines[i])];
+      Args p(*this, b, "node");
+      p.Word("node id");
+      writer::QMapNode& n = q.nodes[i];
+      if (auto v = p.Option("at")) {
+        n.coor = QMapRecord(b.number, *v, places, q.coors);
+        n.at = q.coors[static_cast<size_t>(n.coor)].at;
+      } else if (!p.More()) {
+        Fail(b.number, "a node is written 'node ID X Y' (or 'node ID at=STATION')");
+      }
+      if (p.More()) {
+        n.at.x = QMapNumber(b.number, p.Word("x"), "x");
+        n.at.y = QMapNumber(b.number, p.Word("y"), "y");
+      }
+      p.Finish();
+    }
+    for (Line const& b : s.body) {
+      std::string const& k = b.tokens[0].value;
+      Args p(*this, b, k);
+      if (k == "arc") {
+        int32_t from = QMapRecord(b.number, p.Word("first place"), places, q.coors);
+        writer::QMapArc arc;
+        arc.target = QMapRecord(b.number, p.Word("second place"), places, q.coors);
+        if (arc.target == from) Fail(b.number, "an arc joins two places");
+        while (p.More())
+          arc.polylines.push_back(named(b.number, polylines, p.Word("polyline"), "polyline"));
+        if (auto v = p.Option("kind"))
+          arc.kind = static_cast<int16_t>(Integer(b.number, *v, "arc kind", INT16_MIN, INT16_MAX));
+        if (auto v = p.Option("from")) arc.valid_from = Date(b.number, *v);
+        q.coors[static_cast<size_t>(from)].arcs.push_back(std::move(arc));
+        p.Finish();
+      } else if (k == "edge") {
+        if (q.version < 1) Fail(b.number, "the path network needs QMap version 1");
+        std::vector<int> chain;
+        bool oneway = false;
+        while (p.More()) {
+          std::string word = p.Word("node");
+          if (word == "oneway") {
+            oneway = true;
+          } else {
+            chain.push_back(named(b.number, nodes, word, "node"));
+          }
+        }
+        if (chain.size() < 2) Fail(b.number, "an edge joins two nodes or more");
+        std::optional<int32_t> length;
+        if (auto v = p.Option("length")) {
+          if (chain.size() != 2) Fail(b.number, "length= is for an edge between two nodes");
+          length = static_cast<int32_t>(Integer(b.number, *v, "edge length", 0, INT32_MAX));
+        }
+        for (size_t i = 0; i + 1 < chain.size(); ++i) {
+          auto& na = q.nodes[static_cast<size_t>(chain[i])];
+          auto& nb = q.nodes[static_cast<size_t>(chain[i + 1])];
+          if (chain[i] == chain[i + 1]) Fail(b.number, "an edge joins two nodes");
+          // Without a length the edge is as long as the straight line.
+          const double straight = std::round(std::hypot(nb.at.x - na.at.x, nb.at.y - na.at.y));
+          if (!length && straight > INT32_MAX) Fail(b.number, "an edge longer than 2147483647");
+          const int32_t l = length.value_or(static_cast<int32_t>(straight));
+          na.edges.push_back({chain[i + 1], l});
+          if (!oneway) nb.edges.push_back({chain[i], l});
+        }
+        p.Finish();
+      }
+    }
+    out_.extensions.push_back(std::move(file));
+    model().extension_names.push_back(out_.extensions.back().name);
+  }
+
+  // "pattern ID PHA KOL:2 ... [kind=N]": the stations of a stop pattern,
+  // each with the kind of the QMap arc that leads to it from the stop
+  // before.
+  void PatternStatement(Statement const& s) {
+    NoBody(s);
+    int line = s.head.number;
+    Args a(*this, s.head, "pattern");
+    std::string id = a.Word("pattern id");
+    int16_t kind = 0;
+    if (auto v = a.Option("kind"))
+      kind = static_cast<int16_t>(Integer(line, *v, "arc kind", INT16_MIN, INT16_MAX));
+    std::vector<writer::PatternStop> stops;
+    while (a.More()) {
+      Token stop = a.Next("station");
+      writer::PatternStop p{0, kind};
+      size_t colon = stop.value.find(':');
+      if (stop.kind == Token::Kind::kWord && colon != std::string::npos) {
+        p.arc_kind = static_cast<int16_t>(
+            Integer(line, stop.value.substr(colon + 1), "arc kind", INT16_MIN, INT16_MAX));
+        stop.value.resize(colon);
+      }
+      p.station = Station(line, stop);
+      stops.push_back(p);
+    }
+    a.Finish();
+    if (stops.empty()) Fail(line, "a pattern names its stations");
+    Declare(line, patterns_, id, static_cast<int>(model().stop_patterns.size()), "pattern");
+    model().stop_patterns.push_back(std::move(stops));
+    NeedVersion(line, 16, "a stop pattern");
   }
 
   void ExtensionStatement(Statement const& s) {
@@ -1556,6 +1804,19 @@ class Compiler {
             Fail(b.number, "write 'line-ends [not-start] [not-end]', not '" + w + "'");
         }
         NeedVersion(b.number, 11, "line ends");
+      } else if (k == "pattern") {
+        train.stop_pattern = Named(b.number, patterns_, p.Word("pattern id"), "pattern");
+        if (auto v = p.Option("group"))
+          train.stop_pattern_byte = static_cast<uint8_t>(Integer(b.number, *v, "group", 0, 63));
+        while (p.More()) {
+          std::string w = p.Word("'not-start' or 'not-end'");
+          if (w == "not-start")
+            train.stop_pattern_byte |= 0x80;
+          else if (w == "not-end")
+            train.stop_pattern_byte |= 0x40;
+          else
+            Fail(b.number, "write 'pattern ID [group=N] [not-start] [not-end]', not '" + w + "'");
+        }
       } else if (k == "attributes") {
         train.attributes =
             static_cast<uint32_t>(Integer(b.number, p.Word("bits"), "attributes", 0, UINT32_MAX));
@@ -1870,6 +2131,7 @@ class Compiler {
   CompiledSource out_;
   bool multiTexts_ = false, validSet_ = false, dataSet_ = false, createdSet_ = false;
   bool summarySet_ = false, holidaysUsed_ = false, nameSet_ = false, mapSet_ = false;
+  bool qmapSet_ = false;
   struct TownLine {
     int line;
     int32_t key;
@@ -1882,7 +2144,7 @@ class Compiler {
   std::map<int64_t, int> stationKeys_;
   std::map<std::string, int> regions_, types_, calendars_, lines_, owners_, lists_;
   std::map<std::string, LangText> remarks_;
-  std::map<std::string, int> validityIds_, services_, physicalIds_, trainRefs_;
+  std::map<std::string, int> validityIds_, services_, physicalIds_, trainRefs_, patterns_;
   std::vector<int> mergeKeyLines_;
   std::map<uint16_t, std::vector<int32_t>> passVia_;
   std::vector<DayTypeSet> dayTypes_;

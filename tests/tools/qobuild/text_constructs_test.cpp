@@ -368,5 +368,156 @@ TEST_F(TextConstructs, MapWithPointsTownsAndLayers) {
   }
 }
 
+template <class T>
+std::vector<T> Vec(T const* p, int n) {
+  return p && n > 0 ? std::vector<T>(p, p + n) : std::vector<T>{};
+}
+
+// A QMap stated in text: A moved on 1.3.2026; the path network runs
+// along y = 90 with a station node above each path node (A's old
+// coordinate has its own, 12 long); arc B -> C holds from 1.3.2026.
+constexpr char kQMapSource[] =
+    "qmap .qmap\n"
+    "  coor A 110 100 from=1.3.2026\n"
+    "  coor C 300 100\n"
+    "  coor A 100 100\n"
+    "  coor B 200 100\n"
+    "  place 50000 150 150\n"
+    "  polyline P1 110,100 150,120 200,100 next=P2\n"
+    "  polyline P2 200,100 300,100\n"
+    "  arc A B P1 kind=1\n"
+    "  arc B C P2 kind=1 from=1.3.2026\n"
+    "  arc C B P2 kind=1\n"
+    "  node n1 100 90\n"
+    "  node n2 200 90\n"
+    "  node n3 300 90\n"
+    "  node sa at=A\n"
+    "  node sa0 at=A@1.2.2026\n"
+    "  node sb at=B\n"
+    "  node sc at=C\n"
+    "  edge n1 n2 n3\n"
+    "  edge n1 sa oneway\n"
+    "  edge n1 sa0 oneway length=12\n"
+    "  edge n2 sb oneway\n"
+    "  edge n3 sc oneway\n"
+    "pattern ABC A B C kind=1\n"
+    "pattern CB C B:1\n"
+    "train Bus 1\n"
+    "  pattern ABC\n"
+    "  A 8:00\n"
+    "  B 8:10\n"
+    "  C 8:20\n"
+    "train Bus 2\n"
+    "  pattern CB group=3 not-start\n"
+    "  C 9:00\n"
+    "  B 9:10\n";
+
+// A qmap statement and stop patterns, compiled and read back through the
+// kernel's QMap exports.
+TEST_F(TextConstructs, QMapWithCoordinatesArcsNetworkAndPatterns) {
+  textsource::CompiledFiles files =
+      WriteCompiledSource(ParseTimetableSource(std::string(kHeader) + kQMapSource, "t.txt"));
+  ASSERT_EQ(files.extensions.size(), 1u);
+  dir_.Save("t.qmap", files.extensions[0].second.bytes);
+  ASSERT_EQ(Load({dir_.Save("t.qo", files.timetable.bytes)}), 1) << QoPeekError();
+  ASSERT_EQ(QoQMapAvail(0), 1);
+  const int before = QoDMYToDate(1, 2, 2026), after = QoDMYToDate(10, 3, 2026);
+
+  const unsigned short stations[] = {0, 1, 2};
+  double x[3] = {}, y[3] = {};
+  ASSERT_EQ(QoQMapCoor(0, stations, 3, after, x, y), 1);
+  EXPECT_EQ(std::vector<double>(x, x + 3), (std::vector<double>{110, 200, 300}));
+  ASSERT_EQ(QoQMapCoor(0, stations, 3, before, x, y), 1);
+  EXPECT_EQ(x[0], 100);
+
+  // The train's course over the arcs: B -> C only from 1.3.2026.
+  const int *course = nullptr, *arcs = nullptr;
+  const double *cx = nullptr, *cy = nullptr;
+  int n = QoQMapTrain(0, 0, after, &course, &cx, &cy, &arcs);
+  EXPECT_EQ(Vec(course, n), (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(Vec(arcs, n - 1), (std::vector<int>{0, 1}));
+  n = QoQMapTrain(0, 0, before, &course, &cx, &cy, &arcs);
+  EXPECT_EQ(Vec(arcs, n - 1), (std::vector<int>{0, -1}));
+  EXPECT_EQ(Vec(cx, n), (std::vector<double>{100, 200, 300}));
+  // The second train's pattern byte: group 3, not a start.
+  EXPECT_EQ(At(0).TrainPatternByte[1], 0x83);
+
+  int count = 0;
+  const int* refs = QoQMapArcPolyLinesQuick(0, 2, &count);
+  ASSERT_EQ(count, 1);
+  EXPECT_EQ(refs[0], 1);
+  QoQMapPolyLineQuick(0, 0, &count);
+  EXPECT_EQ(count, 3);
+  const double *px = nullptr, *py = nullptr;
+  EXPECT_EQ(QoQMapArcPointsQuick(0, 110, 100, 200, 100, 0, &px, &py), 3);
+
+  // P2 continues P1: arcs over both make one chain.
+  const int list[] = {8, 2, 0, 1};
+  const int* lists[] = {list + 2};
+  const int* const* groups = nullptr;
+  const int* const* chains = nullptr;
+  const int* chainGroups = nullptr;
+  int groupCount = 0, chainCount = 0;
+  QoQMapDesc(0, lists, 1, &groups, &groupCount, &chains, &chainGroups, &chainCount);
+  ASSERT_EQ(chainCount, 1);
+  EXPECT_EQ(std::vector<int>(chains[0], chains[0] + chains[0][-1]), (std::vector<int>{0, 1}));
+
+  // (120, 85) enters the network at (120, 90), 5 away; A's node is 14
+  // (rounded) above n1, its old one 12.
+  const int *near = nullptr, *distances = nullptr;
+  n = QoQMapShpNearStations(0, 120, 85, after, 1000, 0, &near, &distances, 0, 100, 1000);
+  EXPECT_EQ(Vec(near, n), (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(Vec(distances, n), (std::vector<int>{39, 95, 195}));
+  n = QoQMapShpNearStations(0, 120, 85, before, 1000, 0, &near, &distances, 0, 100, 1000);
+  EXPECT_EQ(Vec(distances, n), (std::vector<int>{37, 95, 195}));
+  int distance = 0;
+  n = QoQMapShpNearStationPath(0, 120, 85, 2, after, &px, &py, &distance, 100, 1000);
+  EXPECT_EQ(Vec(px, n), (std::vector<double>{120, 200, 300, 300}));
+  EXPECT_EQ(distance, 195);
+  EXPECT_EQ(QoError(), 0);
+}
+
+TEST_F(TextConstructs, QMapFaultsNameTheirLine) {
+  struct Case {
+    char const* body;
+    char const* message;
+  };
+  Case const faults[] = {
+      {"qmap .q\nqmap .r\n", "t.txt:11: a timetable has one QMap"},
+      {"qmap .q\n  coor X 1 2\n", "t.txt:11: unknown station X"},
+      {"qmap .q\n  coor A 1,5 2\n",
+       "t.txt:11: x must be a number (-742600 or -742600.5), not '1,5'"},
+      {"qmap .q\n  coor A 1 2\n  coor 11 3 4\n",
+       "t.txt:12: this place already has a coordinate from that day"},
+      {"qmap .q\n  place 12 1 2\n", "t.txt:11: key 12 is a station's: give it by 'coor'"},
+      {"qmap .q\n  polyline P 1,2\n", "t.txt:11: a polyline needs at least two points"},
+      {"qmap .q\n  polyline P 1,2 3,4 next=Q\n", "t.txt:11: unknown polyline Q"},
+      {"qmap .q\n  coor A 1 2\n  arc A B\n", "t.txt:12: B has no coordinate"},
+      {"qmap .q\n  coor A 1 2\n  coor B 3 4\n  arc A 99\n",
+       "t.txt:13: unknown station or place key 99"},
+      {"qmap .q\n  coor A 1 2 from=1.3.2026\n  node n at=A@1.2.2026\n",
+       "t.txt:12: A has no coordinate on 1.2.2026"},
+      {"qmap .q\n  node n\n",
+       "t.txt:11: a node is written 'node ID X Y' (or 'node ID at=STATION')"},
+      {"qmap .q\n  node n 1 2\n  edge n\n", "t.txt:12: an edge joins two nodes or more"},
+      {"qmap .q\n  node n 1 2\n  node m 3 4\n  node o 5 6\n  edge n m o length=3\n",
+       "t.txt:14: length= is for an edge between two nodes"},
+      {"qmap .q version=0\n  node n 1 2\n", "t.txt:11: the path network needs QMap version 1"},
+      {"qmap .q\n  road 1 2\n",
+       "t.txt:11: a QMap takes 'coor', 'place', 'polyline', 'arc', 'node' and 'edge' lines"},
+      {"pattern P A X\n", "t.txt:10: unknown station X"},
+      {"pattern P A B:x\n", "t.txt:10: arc kind must be a whole number, not 'x'"},
+      {"train Bus 1\n  pattern P\n  A 8:00\n  B 8:10\n", "t.txt:11: unknown pattern P"},
+      {"pattern P A B\ntrain Bus 1\n  pattern P group=64\n  A 8:00\n  B 8:10\n",
+       "t.txt:12: group 64 lies outside 0..63"},
+      {"version 15\npattern P A B\n",
+       "t.txt:11: a stop pattern needs format version 16 or later (the source gives 15)"},
+  };
+  for (Case const& c : faults) {
+    SCOPED_TRACE(c.body);
+    EXPECT_EQ(ErrorOf(c.body), c.message);
+  }
+}
+
 }  // namespace
 }  // namespace qo::test
