@@ -2,42 +2,18 @@
 // the rail by distance with a reduced class, the bus by the zones passed.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "Qo.h"
-#include "qobuild/text_source.h"
-#include "writer/timetable_writer.h"
+#include "tools/sample_timetable.h"
 
 namespace qo::textsource {
 namespace {
 
-class SampleFares : public ::testing::Test {
+class SampleFares : public test::SampleTimetable {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("qo-sample-fares-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override {
-    QoCloseData();
-    std::filesystem::remove_all(dir_);
-  }
   void LoadSample(std::string const& name) {
-    std::ifstream in(std::string(QO_DATA_DIR) + "/" + name + ".txt", std::ios::binary);
-    ASSERT_TRUE(in);
-    std::stringstream text;
-    text << in.rdbuf();
-    CompiledFiles files = WriteCompiledSource(ParseTimetableSource(text.str(), name + ".txt"));
-    std::string path = (dir_ / (name + ".qo")).string();
-    writer::SaveFile(path, files.timetable.bytes);
-    ASSERT_FALSE(files.extensions.empty());
-    for (auto const& [extension, file] : files.extensions)
-      writer::SaveFile(ExtensionPath(path, extension), file.bytes);
-    char const* paths[] = {path.c_str()};
-    ASSERT_EQ(QoInit2(paths, 1, nullptr), 1);
+    SampleTimetable::LoadSample(name);
     ASSERT_EQ(QoError(), 0);
   }
   // The first connection from one station to another on Wednesday 4 March
@@ -63,8 +39,6 @@ class SampleFares : public ::testing::Test {
     PRICEDESC_REC const& l = sections[0].lines[0];
     return std::to_string(result) + " " + l.rule + ": " + l.price_text + " / " + l.measure;
   }
-
-  std::filesystem::path dir_;
 };
 
 TEST_F(SampleFares, RailPricesByDistanceWithAReducedClass) {

@@ -4,42 +4,21 @@
 // of them.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 
 #include "Qo.h"
-#include "qobuild/text_source.h"
-#include "writer/timetable_writer.h"
+#include "tools/sample_timetable.h"
 
 namespace qo::textsource {
 namespace {
 
-class SampleReservation : public ::testing::Test {
+class SampleReservation : public test::SampleTimetable {
  protected:
   void SetUp() override {
-    std::ifstream in(std::string(QO_DATA_DIR) + "/rail.txt", std::ios::binary);
-    ASSERT_TRUE(in);
-    std::stringstream text;
-    text << in.rdbuf();
-    dir_ = std::filesystem::temp_directory_path() / "qo-sample-reservation";
-    std::filesystem::create_directories(dir_);
-    std::string path = (dir_ / "rail.qo").string();
-    CompiledFiles files = WriteCompiledSource(ParseTimetableSource(text.str(), "rail.txt"));
-    writer::SaveFile(path, files.timetable.bytes);
-    for (auto const& [name, file] : files.extensions)
-      writer::SaveFile(ExtensionPath(path, name), file.bytes);
-    char const* paths[] = {path.c_str()};
-    ASSERT_EQ(QoInit2(paths, 1, nullptr), 1);
+    SampleTimetable::SetUp();
+    LoadSample("rail");
   }
-  void TearDown() override {
-    QoCloseData();
-    std::filesystem::remove_all(dir_);
-  }
-
-  std::filesystem::path dir_;
 };
 
 TEST_F(SampleReservation, ExpressesBetweenPrahaAndOstrava) {

@@ -4,37 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "Qo.h"
-#include "qobuild/text_source.h"
-#include "writer/timetable_writer.h"
+#include "tools/sample_timetable.h"
 
 namespace qo::textsource {
 namespace {
 
-class SampleSearch : public ::testing::Test {
+class SampleSearch : public test::SampleTimetable {
  protected:
   void SetUp() override {
-    std::ifstream in(std::string(QO_DATA_DIR) + "/rail.txt", std::ios::binary);
-    ASSERT_TRUE(in);
-    std::stringstream text;
-    text << in.rdbuf();
-    CompiledSource source = ParseTimetableSource(text.str(), "rail.txt");
-    path_ = (std::filesystem::temp_directory_path() / "qo-sample-search-rail.qo").string();
-    writer::SaveFile(path_, WriteCompiledSource(source).timetable.bytes);
-    char const* paths[] = {path_.c_str()};
-    ASSERT_EQ(QoInit2(paths, 1, nullptr), 1);
+    SampleTimetable::SetUp();
+    LoadSample("rail");
   }
-  void TearDown() override {
-    QoCloseData();
-    std::filesystem::remove(path_);
-  }
-
-  std::string path_;
 };
 
 // Wednesday 4 March 2026, by departure from 5:30, changes allowed. Wien is a

@@ -6,14 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "Qo.h"
-#include "qobuild/text_source.h"
+#include "tools/sample_timetable.h"
 #include "writer/timetable_writer.h"
 
 namespace qo::textsource {
@@ -21,23 +18,8 @@ namespace {
 
 constexpr unsigned kAll = 0xFFFFFFFF;
 
-class SampleStopTimetables : public ::testing::Test {
+class SampleStopTimetables : public test::SampleTimetable {
  protected:
-  void TearDown() override {
-    QoCloseData();
-    if (!path_.empty()) std::filesystem::remove(path_);
-  }
-  void LoadSample(std::string const& name) {
-    std::ifstream in(std::string(QO_DATA_DIR) + "/" + name + ".txt", std::ios::binary);
-    ASSERT_TRUE(in);
-    std::stringstream text;
-    text << in.rdbuf();
-    CompiledSource source = ParseTimetableSource(text.str(), name + ".txt");
-    path_ = (std::filesystem::temp_directory_path() / ("qo-sample-zjr-" + name + ".qo")).string();
-    writer::SaveFile(path_, WriteCompiledSource(source).timetable.bytes);
-    char const* paths[] = {path_.c_str()};
-    ASSERT_EQ(QoInit2(paths, 1, nullptr), 1);
-  }
   // Names in Windows-1250, the kernel's text mode here.
   static int Station(char const* name) { return QoSearchStationName(0, name); }
 
@@ -67,8 +49,6 @@ class SampleStopTimetables : public ::testing::Test {
     for (int i = 0; i < legend; ++i) out += std::string("[") + codes[i] + "=" + texts[i] + "]";
     return out;
   }
-
-  std::string path_;
 };
 
 TEST_F(SampleStopTimetables, CityLinesThroughOneStop) {
