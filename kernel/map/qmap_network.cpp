@@ -85,7 +85,10 @@ bool NearestEdge(QMapData const& q, QMapEntry const& e, Entry* out) {
 // nodes a run touched are reset.
 class Distances {
  public:
-  void Run(QMapData const& q, Entry const& entry, double d0, int64_t bound) {
+  // With a target, labels that can no longer shorten the way to it are
+  // dropped, so that a path query does not walk the whole network.
+  void Run(QMapData const& q, Entry const& entry, double d0, int64_t bound, int32_t target = -1) {
+    target_ = target;
     const auto nodes = static_cast<size_t>(q.Nodes.size());
     if (distance_.size() < nodes) {
       distance_.resize(nodes, INT32_MAX);
@@ -126,6 +129,7 @@ class Distances {
  private:
   void Relax(QMapData const& q, int32_t n, int32_t from, int64_t d, int64_t bound) {
     if (d > bound || d < 0 || d >= distance_[static_cast<size_t>(n)]) return;
+    if (target_ >= 0 && d >= distance_[static_cast<size_t>(target_)]) return;
     const bool first = distance_[static_cast<size_t>(n)] == INT32_MAX;
     if (first) touched_.push_back(n);
     distance_[static_cast<size_t>(n)] = static_cast<int32_t>(d);
@@ -152,6 +156,7 @@ class Distances {
   std::vector<int32_t> distance_, predecessor_, touched_, reachedStations_, ring_;
   std::vector<uint8_t> queued_;  // 0 never, 1 in the list, 2 seen
   size_t head_ = 0, count_ = 0;
+  int32_t target_ = -1;
 };
 
 Distances& Work() {
@@ -218,7 +223,7 @@ bool QMapStationPath(QMapData const& q, QMapEntry const& entry, int32_t station,
   Entry at;
   if (!NearestEdge(q, entry, &at)) return false;
   Distances& work = Work();
-  work.Run(q, at, Distance(at.at, {entry.x, entry.y}), INT32_MAX);
+  work.Run(q, at, Distance(at.at, {entry.x, entry.y}), INT32_MAX, target);
   if (work.DistanceOf(target) == INT32_MAX) return false;
 
   static std::vector<int32_t> chain;
