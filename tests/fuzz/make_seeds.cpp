@@ -31,6 +31,24 @@ int main(int argc, char** argv) {
   }
   w::SaveFile(dir + "extension-gis-content.ext", qo::test::GisFile());
   w::SaveFile(dir + "extension-qmap-content.ext", qo::test::QMapFile(2));
+  // The same QMap with a path network: two path nodes and the nodes of
+  // two coordinate rows.
+  w::QMapModel network = qo::test::QMapContent(2);
+  network.nodes = {{{0, 3}, -1, {{1, 10}, {2, 1}}},
+                   {{10, 3}, -1, {{0, 10}, {3, 2}}},
+                   {{1, 2}, 0, {}},
+                   {{10, 4}, 2, {}}};
+  w::SaveFile(dir + "extension-qmap-network.ext",
+              w::WriteExtension({.type = w::ExtensionType::kQMap, .qmap = network}).bytes);
+  // Rows for two of RichModel's stations (one reservation key for both),
+  // one for a key of no station; the two further column triples empty.
+  w::SaveFile(
+      dir + "extension-keys-content.ext",
+      w::WriteExtension(
+          {.type = w::ExtensionType::kStationKeys,
+           .station_key_sets = 2,
+           .station_key_rows = {{5457076, 5435, 54001}, {5457086, 5436, 54001}, {9999999, 1, 2}}})
+          .bytes);
   w::SaveFile(dir + "extension-fares-content.ext",
               qo::test::WithBody(w::ExtensionType::kFares, qo::test::FareBody()));
   return 0;

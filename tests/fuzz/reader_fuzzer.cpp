@@ -2,7 +2,8 @@
 // read three ways: as a timetable file, as a lone extension (an empty
 // record, as when an extension is loaded on its own), and as an extension
 // of a small timetable with stations, arcs and keys, so that the GIS, QMap
-// and fare set-up walks run too, and an attached map or QMap is queried.
+// and fare set-up walks run too, and an attached map, QMap or station-key
+// table is queried.
 // Mutations of sample files get their CRC recomputed half of the time, as
 // the readers would meet them with the checksum test switched off.
 #include <cstddef>
@@ -19,6 +20,8 @@
 #include "map/gis_layers.h"
 #include "map/gis_points.h"
 #include "map/qmap_coors.h"
+#include "map/qmap_network.h"
+#include "stations/station_access.h"
 
 namespace {
 
@@ -85,7 +88,36 @@ void QueryQMap(const qo::QMapData& q, const qo::TimetableRecord& t) {
   std::vector<double> x, y;
   if (qo::QMapJoinPolylines(q, all.data(), static_cast<int32_t>(all.size()), x, y))
     for (double v : x) sum += v;
+  if (qo::HasQMapNetwork(q)) {
+    const qo::QMapEntry entry{.x = 2, .y = 3, .edgeLimit = 1e9, .boxHalf = 1e9};
+    std::vector<qo::QMapNearStation> near;
+    qo::QMapNearStations(t, q, entry, 45000, 1e9, 0, false, near);
+    for (const qo::QMapNearStation& s : near) sum += s.distance;
+    int32_t distance = 0;
+    if (t.StationCount > 0 && qo::QMapStationPath(q, entry, 0, 45000, x, y, &distance))
+      sum += distance;
+  }
   volatile double sink = sum;
+  (void)sink;
+}
+
+// Runs the lookups of a seat-reservation client over an attached
+// station-key table: each station's TCV and reservation keys (those the
+// reservation check asks for), and the stations listed under each key.
+void QueryStationKeys(const qo::TimetableRecord& t) {
+  int64_t sum = 0;
+  std::vector<int32_t> stations;
+  for (uint32_t s = 0; s < t.StationCount; ++s) {
+    for (int column : {qo::KeyColumnTcv, qo::KeyColumnReservation}) {
+      int32_t key = 0;
+      if (qo::StationExtensionKey(t, static_cast<uint16_t>(s), column, &key) != 0) continue;
+      qo::SearchStationKeyEx(t, key, column, stations);
+      for (int32_t station : stations) sum += station;
+    }
+  }
+  qo::SearchStationKeyEx(t, 0, qo::KeyColumnReservation, stations);
+  sum += static_cast<int64_t>(stations.size());
+  volatile int64_t sink = sum;
   (void)sink;
 }
 
@@ -109,6 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     qo::ReadExtensionBytes(&record, "fuzz", data, size, {}, &attached);
     if (record.Gis) QueryMap(*record.Gis, record);
     if (record.QMap) QueryQMap(*record.QMap, record);
+    if (record.StationKeyExt) QueryStationKeys(record);
   }
   return 0;
 }
