@@ -262,5 +262,98 @@ TEST_F(QMapNet, PatternsAreCutAtTwoHundred) {
   EXPECT_EQ(trains[199], 199);
 }
 
+// Train 4 (line "3", at x 50 and 60) runs only on Thursday 13 March 2025.
+TEST_F(QMapNet, LinesOnADayOrInItsWeek) {
+  QoCloseData();
+  w::TimetableModel m = QMapTimetable();
+  const int thursday = w::DayNumberOf(2025, 3, 13);
+  m.calendars = {{.days = {static_cast<uint16_t>(thursday)}}};
+  m.trains[4].calendar = 0;
+  dir_.Save("c.qmap",
+            w::WriteExtension({.type = w::ExtensionType::kQMap, .qmap = QMapNetwork()}).bytes);
+  ASSERT_EQ(Load({dir_.Write("c.qo", m)}), 1);
+  struct Case {
+    int day, week;
+    std::vector<int> trains;
+  };
+  const Case cases[] = {
+      {0, 0, {3, 4}},             // no running test
+      {thursday, 0, {3, 4}},      // its day
+      {thursday + 1, 0, {3}},     // the day after
+      {thursday + 3, 0, {3}},     // Sunday of its week
+      {thursday + 3, 1, {3, 4}},  // the week of that Sunday starts on Monday 10 March
+      {thursday - 3, 1, {3, 4}},  // Monday of its week
+      {thursday + 4, 1, {3}},     // the next week
+      {-5, 1, {3, 4}},            // a negative day is no day
+  };
+  for (Case const& c : cases) {
+    const int* trains = nullptr;
+    const int n = QoQMapLines(0, 55, 95, 10, 20, 0xFFFFFFFF, c.day, c.week, &trains);
+    EXPECT_EQ(Vec(trains, n), c.trains) << c.day - thursday << " week " << c.week;
+  }
+  // A line's patterns on a day: train 4 alone, or nothing but itself.
+  const int* trains = nullptr;
+  EXPECT_EQ(QoQMapTrainPatterns(0, 4, thursday, 0, &trains), 1);
+  EXPECT_EQ(trains[0], 4);
+  EXPECT_EQ(QoError(), 0);
+}
+
+// A second network, along y = 15: stations 0, 1, 2 (group 1) with
+// polylines 0: 0 -> 1, 1: 1 -> 2 (continuing 0), 2: 2 -> 1, 3: 1 -> 0
+// (continuing 2); arcs 0: 0 -> 1 over 0, 1: 1 -> 2 over 1, 2: 1 -> 0 over
+// 3, 3: 2 -> 1 over 2. Group 2: its base point (key 20000) with arc 4 of
+// kind 2 to station 7 over polyline 4; station 6 with arc 5 of kind 1 to
+// station 7 over polyline 5. Train 0, line "2", runs 7 -> 6 with group
+// number 2 in its pattern byte.
+class QMapBackAndForth : public QMapNet {
+ protected:
+  void SetUp() override {
+    QMapNet::SetUp();
+    QoCloseData();
+    w::TimetableModel m = QMapTimetable();
+    m.stop_patterns = {{{7, 1}, {6, 1}}};
+    w::Train t = m.trains[3];
+    t.stops = {Dep(7, 480), Arr(6, 490)};
+    t.stop_pattern = 0;
+    t.stop_pattern_byte = 2;
+    m.trains = {t};
+    auto at = [](double x) { return w::QMapPoint{x, 15}; };
+    w::QMapModel q;
+    q.coors = {{QKey(0), kQOld, at(1), {{1, 1, kQOld, {0}}}},
+               {QKey(1), kQOld, at(2), {{2, 1, kQOld, {1}}, {0, 1, kQOld, {3}}}},
+               {QKey(2), kQOld, at(3), {{1, 1, kQOld, {2}}}},
+               {20000, kQOld, {5, 12}, {{5, 2, kQOld, {4}}}},
+               {QKey(6), kQOld, at(6), {{5, 1, kQOld, {5}}}},
+               {QKey(7), kQOld, at(7)}};
+    q.polylines = {{at(1), at(2)}, {at(2), at(3)},   {at(3), at(2)},
+                   {at(2), at(1)}, {{5, 12}, at(7)}, {at(6), at(7)}};
+    q.neighbours = {{1}, {}, {3}, {}, {}, {}};
+    dir_.Save("d.qmap", w::WriteExtension({.type = w::ExtensionType::kQMap, .qmap = q}).bytes);
+    ASSERT_EQ(Load({dir_.Write("d.qo", m)}), 1);
+  }
+};
+
+TEST_F(QMapBackAndForth, LegendDropsAChainRunningAnotherBackwards) {
+  // One list both ways: chain 2, 3 runs chain 0, 1 backwards.
+  int groups = 0;
+  Legend legend = Describe({{0, 1, 2, 3}}, &groups);
+  EXPECT_EQ(legend.chains, (std::vector<std::vector<int>>{{0, 1}}));
+  // Each way its own list: two groups, and both chains stay.
+  groups = 0;
+  legend = Describe({{0, 1}, {3, 2}}, &groups);
+  EXPECT_EQ(legend.chains, (std::vector<std::vector<int>>{{0, 1}, {2, 3}}));
+  EXPECT_EQ(legend.chainGroups, (std::vector<int>{0, 1}));
+  EXPECT_EQ(QoError(), 0);
+}
+
+TEST_F(QMapBackAndForth, LinesCoverContinuesFromTheGroupsBasePoint) {
+  // Station 6's own arc is of kind 1; the arc of kind 2 (the pattern's
+  // group number in the low byte) leaves the base point of group 2.
+  Cover c = LinesCover(0, 10, QoDMYToDate(10, 3, 2025));
+  ASSERT_EQ(c.lines, 1);
+  EXPECT_EQ(c.continuations[0], std::vector<int>{4});
+  EXPECT_EQ(QoError(), 0);
+}
+
 }  // namespace
 }  // namespace qo::test
