@@ -591,9 +591,11 @@ class Compiler {
                      std::vector<writer::QMapCoor> const& coors) const {
     size_t at = word.find('@');
     int32_t key = QMapKey(line, word.substr(0, at), places);
-    auto first = std::find_if(coors.begin(), coors.end(),
-                              [&](writer::QMapCoor const& c) { return c.key == key; });
-    if (first == coors.end()) Fail(line, word.substr(0, at) + " has no coordinate");
+    // The records are sorted by key by now.
+    auto first = std::lower_bound(coors.begin(), coors.end(), key,
+                                  [](writer::QMapCoor const& c, int32_t k) { return c.key < k; });
+    if (first == coors.end() || first->key != key)
+      Fail(line, word.substr(0, at) + " has no coordinate");
     if (at == std::string::npos) return static_cast<int32_t>(first - coors.begin());
     uint16_t day = Date(line, word.substr(at + 1));
     for (auto c = first; c != coors.end() && c->key == key; ++c)
@@ -624,6 +626,7 @@ class Compiler {
       writer::QMapPoint at;
     };
     std::vector<Pending> coors;
+    std::set<std::pair<int32_t, uint16_t>> dated;
     std::set<int32_t> places;
     std::map<std::string, int> polylines, nodes;
     std::vector<int> polylineLines, nodeLines;
@@ -642,14 +645,14 @@ class Compiler {
           if (stationKeys_.count(key))
             Fail(b.number, "key " + std::to_string(key) + " is a station's: give it by 'coor'");
           places.insert(key);
+          placeLines_.push_back({b.number, key});
         }
         double x = QMapNumber(b.number, p.Word("x"), "x");
         double y = QMapNumber(b.number, p.Word("y"), "y");
         uint16_t from = 0;
         if (auto v = p.Option("from")) from = Date(b.number, *v);
-        for (Pending const& c : coors)
-          if (c.key == key && c.from == from)
-            Fail(b.number, "this place already has a coordinate from that day");
+        if (!dated.insert({key, from}).second)
+          Fail(b.number, "this place already has a coordinate from that day");
         coors.push_back({&b, key, from, {x, y}});
         p.Finish();
       } else if (k == "polyline") {
@@ -2049,6 +2052,11 @@ class Compiler {
     FinishValidity();
     FinishTrainData();
     FinishTowns();
+    // A station declared after the QMap would take over a place's key.
+    for (TownLine const& place : placeLines_) {
+      if (stationKeys_.count(place.key))
+        Fail(place.line, "key " + std::to_string(place.key) + " is a station's: give it by 'coor'");
+    }
     if (!summarySet_) m.description = CutCharacters(m.names[0], 99);
     for (ExtensionFile& e : out_.extensions) e.model.owner_id = static_cast<int32_t>(m.id);
     if (!fareCategories_.empty()) {
@@ -2137,6 +2145,7 @@ class Compiler {
     int32_t key;
   };
   std::vector<TownLine> towns_;
+  std::vector<TownLine> placeLines_;  // the QMap's places: line and key
   std::map<std::string, int> currencies_, fareTables_;
   std::map<int, int> fareCategories_;  // train type -> fare category
 

@@ -490,6 +490,8 @@ TEST_F(TextConstructs, QMapFaultsNameTheirLine) {
       {"qmap .q\n  coor A 1 2\n  coor 11 3 4\n",
        "t.txt:12: this place already has a coordinate from that day"},
       {"qmap .q\n  place 12 1 2\n", "t.txt:11: key 12 is a station's: give it by 'coor'"},
+      {"qmap .q\n  place 14 1 2\nstation D 14 \"Delta\"\n",
+       "t.txt:11: key 14 is a station's: give it by 'coor'"},
       {"qmap .q\n  polyline P 1,2\n", "t.txt:11: a polyline needs at least two points"},
       {"qmap .q\n  polyline P 1,2 3,4 next=Q\n", "t.txt:11: unknown polyline Q"},
       {"qmap .q\n  coor A 1 2\n  arc A B\n", "t.txt:12: B has no coordinate"},
