@@ -424,8 +424,12 @@ Refusal CheckQMap(const QMapData& q) {
   for (int32_t r = 0; r < rows; ++r)
     if (q.Coors.Field<int32_t>(r, 0) == INT32_MIN) return "coordinate key";
   const int32_t polylines = static_cast<int32_t>(q.Polylines.size());
+  // The queries read the indexes below without asking whether they are
+  // there, so each one needs its entries whenever it has items to index.
   // The last arc only closes the polyline range of the one before it.
-  if (!Ranges(q.ArcIndex, static_cast<uint32_t>(rows), arcs > 0 ? arcs - 1 : 0)) return "arc index";
+  if ((rows > 0 && q.ArcIndex.empty()) ||
+      !Ranges(q.ArcIndex, static_cast<uint32_t>(rows), arcs > 0 ? arcs - 1 : 0))
+    return "arc index";
   int32_t previous = 0;
   for (int32_t a = 0; a < arcs; ++a) {
     int32_t target = q.Arcs.Field<int32_t>(a, 0);
@@ -436,14 +440,17 @@ Refusal CheckQMap(const QMapData& q) {
     previous = first;
   }
   if (!AllBelow(q.PolylineRefs, polylines)) return "polyline reference out of range";
-  if (!Ranges(q.NeighbourIndex, static_cast<uint32_t>(polylines), q.Neighbours.size()))
+  if ((polylines > 0 && q.NeighbourIndex.empty()) ||
+      !Ranges(q.NeighbourIndex, static_cast<uint32_t>(polylines), q.Neighbours.size()))
     return "neighbour index";
   if (!AllBelow(q.Neighbours, polylines)) return "neighbour out of range";
   if (q.Version >= 1) {
     const int32_t nodes = q.Nodes.size();
-    if (!PerItem(q.NodeCoor, static_cast<uint32_t>(nodes))) return "node coordinates";
+    if ((nodes > 0 && q.NodeCoor.empty()) || !PerItem(q.NodeCoor, static_cast<uint32_t>(nodes)))
+      return "node coordinates";
     if (!NoneOrBelow(q.NodeCoor, rows)) return "node coordinate out of range";
-    if (!Ranges(q.EdgeIndex, static_cast<uint32_t>(nodes), q.EdgeTargets.size()))
+    if ((nodes > 0 && q.EdgeIndex.empty()) ||
+        !Ranges(q.EdgeIndex, static_cast<uint32_t>(nodes), q.EdgeTargets.size()))
       return "edge index";
     if (!AllBelow(q.EdgeTargets, nodes)) return "edge target out of range";
     if (q.EdgeLengths.size() != q.EdgeTargets.size()) return "edge lengths";

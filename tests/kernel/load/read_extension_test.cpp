@@ -226,6 +226,42 @@ TEST_F(ReadExtension, QMapCoordinateIndex) {
   EXPECT_FALSE(record_.QMap);
 }
 
+// The queries read the arc, neighbour, node and edge indexes unasked: a file
+// that leaves one empty while it has items to index is damaged, not a file
+// without them.
+TEST_F(ReadExtension, QMapIndexesLeftEmpty) {
+  w::QMapModel q = QMapContent(2);
+  q.nodes = {{{0, 3}, -1, {{1, 10}, {2, 1}}}, {{10, 3}, -1, {{0, 10}}}, {{1, 2}, 0, {}}};
+  const w::WrittenFile file = w::WriteExtension({.type = ExtensionType::kQMap, .qmap = q});
+  bool attached = false;
+  ASSERT_EQ(Read(file.bytes, &attached), 0);
+  ASSERT_TRUE(attached);
+  struct Case {
+    char const* array;
+    size_t count;  // of its 4-byte elements
+    char const* refusal;
+  };
+  const Case cases[] = {{"QMap/arc index", 5, "arc index"},
+                        {"QMap/neighbour index", 2, "neighbour index"},
+                        {"QMap/node coor", 3, "node coordinates"},
+                        {"QMap/edge index", 4, "edge index"}};
+  for (Case const& c : cases) {
+    SCOPED_TRACE(c.array);
+    std::vector<uint8_t> bytes = file.bytes;
+    const size_t at = file.ArrayOffset(c.array);
+    ASSERT_EQ(LoadLE<uint32_t>(bytes.data() + at + 4), c.count);
+    // An empty array is its zero byte size alone.
+    bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(at + 4),
+                bytes.begin() + static_cast<std::ptrdiff_t>(at + 8 + 4 * c.count));
+    StoreLE<uint32_t>(bytes.data() + at, 0);
+    w::Reseal(bytes);
+    record_.QMap.reset();
+    EXPECT_EQ(Read(bytes, &attached), ErrExtensionHeader);
+    EXPECT_EQ(refusal_, c.refusal);
+    EXPECT_FALSE(record_.QMap);
+  }
+}
+
 TEST_F(ReadExtension, FareArcMarksAndOwnerBits) {
   bool attached = false;
   ASSERT_EQ(Read(WithBody(ExtensionType::kFares, FareBody()), &attached), 0);
