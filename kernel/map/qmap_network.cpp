@@ -107,6 +107,9 @@ class Distances {
     count_ = 0;
     for (int32_t n : {entry.a, entry.b}) {
       const double start = std::round(Distance(entry.at, NodeAt(q, n))) + d0;
+      // Far-off or broken coordinates give no integer distance: such a
+      // node is beyond every bound.
+      if (!(start >= 0 && start <= static_cast<double>(bound))) continue;
       Relax(q, n, -1, static_cast<int64_t>(start), bound);
     }
     while (count_ > 0) {
@@ -183,7 +186,8 @@ void QMapNearStations(TimetableRecord const& t, QMapData const& q, QMapEntry con
   Entry at;
   if (!NearestEdge(q, entry, &at)) return;
   const double d0 = Distance(at.at, {entry.x, entry.y});
-  if (d0 > reach) return;
+  // Written so that a reach or a point that is not a number finds nothing.
+  if (!(d0 <= reach)) return;
   Distances& work = Work();
   work.Run(q, at, d0, static_cast<int64_t>(std::min(reach, double{INT32_MAX})));
 
