@@ -11,6 +11,7 @@
 //   search_speed_bench --network plzen          # the Plzeň feed
 //   search_speed_bench --scale 0.02 --queries 40 --csv out.csv
 //   search_speed_bench --network plzen --joined   # pairs that trains join
+//   search_speed_bench --network plzen --only 861,1949   # those queries alone
 //
 // A missing Plzeň feed ends the run with code 77 (skipped).
 #include <sys/resource.h>
@@ -45,6 +46,9 @@ struct Options {
   int queries = 400;
   std::string csv;
   bool joinedPairs = false;
+  // Query numbers to run alone (the others are made all the same, so that
+  // a number names the same query as in a full run).
+  std::vector<int> only;
 };
 
 struct Place {
@@ -344,10 +348,17 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.csv = v;
     } else if (a == "--joined") {
       o.joinedPairs = true;
+    } else if (a == "--only" && (v = value())) {
+      for (char const* at = v; *at;) {
+        char* end = nullptr;
+        o.only.push_back(static_cast<int>(std::strtol(at, &end, 10)));
+        if (end == at) return false;
+        at = *end == ',' ? end + 1 : end;
+      }
     } else {
       std::fprintf(stderr,
                    "usage: search_speed_bench [--network national|plzen] [--scale S] [--seed N] "
-                   "[--queries N] [--joined] [--csv FILE]\n");
+                   "[--queries N] [--joined] [--only N,N,...] [--csv FILE]\n");
       return false;
     }
   }
@@ -400,8 +411,14 @@ int main(int argc, char** argv) {
       o.network.c_str(), static_cast<size_t>(QoQoCount()), stations, trains, stops, Seconds(start));
 
   std::vector<Query> queries;
+  std::vector<int> numbers;
   QueryMaker maker(models, o.seed, o.joinedPairs);
-  for (int i = 0; i < o.queries; ++i) queries.push_back(maker.Make(i));
+  for (int i = 0; i < o.queries; ++i) {
+    Query q = maker.Make(i);
+    if (!o.only.empty() && std::find(o.only.begin(), o.only.end(), i) == o.only.end()) continue;
+    queries.push_back(q);
+    numbers.push_back(i);
+  }
   models.clear();
   std::vector<Outcome> outcomes;
   for (Query const& q : queries) outcomes.push_back(Run(q, day, month, year, !o.csv.empty()));
@@ -438,8 +455,8 @@ int main(int argc, char** argv) {
       Query const& q = queries[i];
       Outcome const& r = outcomes[i];
       std::fprintf(
-          f, "%zu,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%.1f,%d,%d,%lld,%lld,%lld,%lld,%016llx\n", i,
-          q.from.timetable, q.from.station, q.to.timetable, q.to.station,
+          f, "%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%.1f,%d,%d,%lld,%lld,%lld,%lld,%016llx\n",
+          numbers[i], q.from.timetable, q.from.station, q.to.timetable, q.to.station,
           q.hasVia ? q.via.timetable : -1, q.hasVia ? q.via.station : -1, q.time, q.byDeparture,
           q.changes, q.autoStrategy, r.micros, r.found, r.error,
           static_cast<long long>(r.counters.Windows), static_cast<long long>(r.counters.Labels),
