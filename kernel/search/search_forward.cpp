@@ -32,6 +32,7 @@
 #include "search/search_limits.h"
 #include "search/search_marks.h"
 #include "search/search_params.h"
+#include "search/search_reach.h"
 #include "search/search_run.h"
 #include "search/search_scratch.h"
 #include "search/search_state.h"
@@ -290,8 +291,8 @@ int EnginePass<kBackward>::Run() {
       fromTimetables.push_back(tt);
   }
   // Where no train may be left at any end station, no journey ends there,
-  // in this window or any other.
-  const bool hopeless = !EndsServed();
+  // in this window or any other; nor where none runs within the pass's reach.
+  const bool hopeless = !EndsServed() || !EndWithinReach(run_, kBackward, maxChanges_);
   for (int32_t tt : fromTimetables) {
     if (hopeless || stopped_ || StopAsked()) break;
     StartFromOrigin(tt);

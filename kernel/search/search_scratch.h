@@ -91,6 +91,11 @@ struct EngineScratch {
   // Per station, once known: whether some train may be left there, and
   // whether some train may be boarded there (kEnd... bits).
   std::vector<uint8_t> EndUse;
+  // The most minutes a train of the timetable rides between two of its
+  // stops (-1: not yet known), and the most a time-zone step takes one
+  // back.
+  int32_t LongestRide = -1;
+  int32_t LongestStepBack = 0;
 
   ArrivalProfile& Profile(int level, int32_t station) {
     return Profiles[static_cast<size_t>(level * Stations + station)];

@@ -23,4 +23,11 @@ inline bool ClassRunsIn(uint8_t const* set, int32_t setBytes, int32_t calendarCl
 int IsTrainRunningOnDay(SearchFilter const& filter, TimetableRecord const& t, int dayIndex,
                         StationEvent const& event, uint16_t station, int* calendarDay);
 
+// The day half of the test above: whether the event's train runs on that
+// day, whatever its type. The type in force may change along a train's
+// route, so a test made at one station for a ride boarded at another
+// leaves the types out.
+bool RunsOnDayAnyType(SearchFilter const& filter, TimetableRecord const& t, int dayIndex,
+                      StationEvent const& event, int* calendarDay = nullptr);
+
 }  // namespace qo

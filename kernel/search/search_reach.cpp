@@ -1,0 +1,112 @@
+#include "search/search_reach.h"
+
+#include <algorithm>
+
+#include "calendars/day_type_state.h"
+#include "load/loaded_set.h"
+#include "load/timetable_record.h"
+#include "search/change_time.h"
+#include "search/floor_math.h"
+#include "search/search_params.h"
+#include "search/search_scratch.h"
+#include "search/search_state.h"
+#include "trains/running_day.h"
+#include "trains/station_events.h"
+#include "trains/train_stops.h"
+
+namespace qo {
+namespace {
+
+// As the engine keeps them: times are minutes from midnight of the search
+// day in 16 bits, and a backward pass counts them down from its mirror.
+constexpr int32_t kLatestTime = 0x7FFE;
+constexpr int32_t kMirror = 2880;
+
+bool TakesPart(TimetableRecord const& t) { return DayTypesOf(t).Filter.TypeMask != kIncludeNone; }
+
+// The most minutes any train of the timetable takes between two of its
+// stops, and the most a time-zone step takes it back; known once per
+// loaded timetable (kept in its engine scratch).
+struct RideSpan {
+  int32_t Longest = 0;
+  int32_t Back = 0;
+};
+
+RideSpan RideSpanOf(TimetableRecord& t) {
+  EngineScratch* scratch = SearchStateOf(t).Engine.get();
+  if (scratch && scratch->LongestRide >= 0) return {scratch->LongestRide, scratch->LongestStepBack};
+  int64_t longest = 0;
+  int64_t back = 0;
+  for (uint32_t train = 0; train < t.TrainCount; ++train) {
+    const StopList stops = DecodeTrainStops(t, train);
+    // Minutes from the first stop; the rise from the lowest stop so far,
+    // the fall from the highest.
+    int64_t at = 0, lowest = 0, highest = 0;
+    for (int32_t j = 1; j < stops.count; ++j) {
+      at += int64_t{GetStopDayStep(t, stops, j)} * 1440 + stops.Minute(j) - stops.Minute(j - 1);
+      longest = std::max(longest, at - lowest);
+      back = std::max(back, highest - at);
+      lowest = std::min(lowest, at);
+      highest = std::max(highest, at);
+    }
+  }
+  const RideSpan span{static_cast<int32_t>(std::min<int64_t>(longest, kLatestTime)),
+                      static_cast<int32_t>(std::min<int64_t>(back, kLatestTime))};
+  if (scratch) {
+    scratch->LongestRide = span.Longest;
+    scratch->LongestStepBack = span.Back;
+  }
+  return span;
+}
+
+}  // namespace
+
+bool EndWithinReach(SearchRun const& run, bool backward, int maxChanges) {
+  StationSet const& ends = backward ? run.Request.From : run.Request.To;
+  int64_t ride = 0;
+  int64_t stepBack = 0;
+  int64_t wait = 0;
+  for (TimetableRecord* t : LoadedSet()) {
+    if (!TakesPart(*t)) continue;
+    const RideSpan span = RideSpanOf(*t);
+    ride = std::max<int64_t>(ride, span.Longest);
+    stepBack = std::max<int64_t>(stepBack, span.Back);
+    wait = std::max<int64_t>(wait, GetMaxChangeTime(*t));
+  }
+  const int64_t walk = std::max(CurrentSearchSettings().Parms.ArcLength, 0);
+  // Round 0 boards within the window and its slack; every later round
+  // waits, rides and walks at most once (a walk never follows a walk).
+  const int64_t length = run.WindowLength;
+  const int64_t boarding = std::min<int64_t>(length + std::min<int64_t>(length / 2, 120), 1439);
+  const int64_t reach = boarding + ride + walk + int64_t{maxChanges} * (wait + ride + walk);
+  // On the pass's scale: from the window on, and not before it but by the
+  // steps back of the rides.
+  const int64_t start = backward ? kMirror - run.WindowMinute : run.WindowMinute;
+  const int64_t last = std::min<int64_t>(start + reach, kLatestTime);
+  const int64_t first = start - stepBack * (maxChanges + 1);
+  // The same span as minutes of the search day.
+  const int64_t early = backward ? kMirror - last : first;
+  const int64_t late = backward ? kMirror - first : last;
+
+  for (SearchStation const& end : ends) {
+    if (!end.timetable || !TakesPart(*end.timetable) || end.station < 0) continue;
+    TimetableRecord& t = *end.timetable;
+    if (static_cast<uint32_t>(end.station) >= t.StationCount) return true;
+    const StationEventList events = SelectStationEvents(t, static_cast<uint16_t>(end.station));
+    SearchFilter const& filter = DayTypesOf(t).Filter;
+    for (int64_t day = FloorDiv(early, 1440); day <= FloorDiv(late, 1440); ++day) {
+      for (int32_t i = 0; i < events.count; ++i) {
+        // Any event of the train will do: the word that ends the ride is
+        // the train's too.
+        const StationEvent ev = events.At(i);
+        const int64_t time = day * 1440 + ev.minute;
+        if (time >= early && time <= late &&
+            RunsOnDayAnyType(filter, t, static_cast<int32_t>(day), ev))
+          return true;
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace qo
