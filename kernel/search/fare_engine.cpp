@@ -117,7 +117,8 @@ void FillMissingDistances(TimetableRecord const& t, std::vector<RouteRecord>& st
   bool missing = false;
   for (RouteRecord const& r : stops) missing |= r.Distance < 0;
   if (!missing || t.ArcOffsets.empty()) return;
-  std::vector<int32_t> distances, predecessors;
+  // Kept from one price to the next: the searches allocate nothing.
+  static StationDistanceScratch scratch;
   int32_t total = 0;
   stops[0].Distance = 0;
   for (size_t i = 1; i < stops.size(); ++i) {
@@ -126,9 +127,9 @@ void FillMissingDistances(TimetableRecord const& t, std::vector<RouteRecord>& st
     if (arc >= 0 && arc < t.ArcLengths.size()) {
       pair = t.ArcLengths[arc];
     } else {
-      ComputeStationDistances(t, stops[i - 1].Station, false, distances, predecessors);
-      if (stops[i].Station < distances.size() && distances[stops[i].Station] != kUnreachable)
-        pair = distances[stops[i].Station];
+      const int32_t shortest =
+          ShortestStationDistance(t, stops[i - 1].Station, stops[i].Station, scratch);
+      if (shortest != kUnreachable) pair = shortest;
     }
     if (pair < 0 || total < 0) {
       total = -1;

@@ -1,6 +1,7 @@
 #pragma once
 // Shortest distances over a timetable's station graph.
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "load/timetable_record.h"
@@ -22,5 +23,23 @@ inline constexpr int32_t kUnreachable = 0x7FFFFFFF;
 // kUnreachable.
 void ComputeStationDistances(TimetableRecord const& t, uint16_t source, bool transfers,
                              std::vector<int32_t>& distances, std::vector<int32_t>& predecessors);
+
+// What ShortestStationDistance works in, kept by the caller from one call
+// to the next so that a search allocates nothing once it has grown: the
+// distances (kUnreachable where not reached), the stations reached, and the
+// heap of {distance, station}.
+struct StationDistanceScratch {
+  std::vector<int32_t> Distances;
+  std::vector<int32_t> Reached;
+  std::vector<std::pair<int32_t, int32_t>> Heap;
+};
+
+// The shortest distance from `source` to `target` over the arcs alone, as
+// ComputeStationDistances gives it (kUnreachable when there is no way),
+// found by a search that stops once the target's distance is final: a
+// price asks it for stop pairs a few arcs apart on a graph of thousands of
+// stations.
+int32_t ShortestStationDistance(TimetableRecord const& t, uint16_t source, uint16_t target,
+                                StationDistanceScratch& scratch);
 
 }  // namespace qo

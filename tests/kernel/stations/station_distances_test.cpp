@@ -1,5 +1,5 @@
 // Shortest distances over the station graph, against a plain Dijkstra on
-// the same arcs.
+// the same arcs; the search that stops at one target, against the full one.
 #include "stations/station_distances.h"
 
 #include <gtest/gtest.h>
@@ -70,10 +70,14 @@ TEST_F(StationDistances, NegativeArcsAreLeftOut) {
   std::vector<int32_t> distances, predecessors;
   ComputeStationDistances(At(0), 0, false, distances, predecessors);
   EXPECT_EQ(distances, (std::vector<int32_t>{0, 10, kUnreachable}));
+  StationDistanceScratch scratch;
+  EXPECT_EQ(ShortestStationDistance(At(0), 0, 2, scratch), kUnreachable);
+  EXPECT_EQ(ShortestStationDistance(At(0), 2, 0, scratch), 12);
 }
 
 TEST_F(StationDistances, EqualToDijkstraOnRandomGraphs) {
   std::mt19937 random(7);
+  StationDistanceScratch scratch;
   for (int round = 0; round < 5; ++round) {
     SCOPED_TRACE(round);
     Clear();
@@ -110,6 +114,13 @@ TEST_F(StationDistances, EqualToDijkstraOnRandomGraphs) {
       ComputeStationDistances(At(0), 0, transfers, distances, predecessors);
       for (int s = 0; s < n; ++s) {
         EXPECT_EQ(distances[s], expected[s]) << "station " << s;
+        // Without links, the search that stops at s, on a scratch that the
+        // searches before it left behind.
+        if (!transfers) {
+          EXPECT_EQ(ShortestStationDistance(At(0), 0, static_cast<uint16_t>(s), scratch),
+                    expected[s])
+              << "station " << s;
+        }
         if (s == 0 || distances[s] == kUnreachable) continue;
         // The predecessor lies on a shortest path.
         int p = predecessors[s];
