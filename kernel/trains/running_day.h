@@ -27,7 +27,22 @@ int IsTrainRunningOnDay(SearchFilter const& filter, TimetableRecord const& t, in
 // day, whatever its type. The type in force may change along a train's
 // route, so a test made at one station for a ride boarded at another
 // leaves the types out.
-bool RunsOnDayAnyType(SearchFilter const& filter, TimetableRecord const& t, int dayIndex,
-                      StationEvent const& event, int* calendarDay = nullptr);
+inline bool RunsOnDayAnyType(SearchFilter const& filter, TimetableRecord const& t, int dayIndex,
+                             StationEvent const& event, int* calendarDay = nullptr) {
+  if (calendarDay) *calendarDay = -1;
+  const uint32_t train = event.Train();
+  const int32_t day = filter.DayOffset + dayIndex - event.DayOffset();
+  const int32_t calendarClass =
+      t.CalendarClass.empty() ? 0 : t.CalendarClass[static_cast<int32_t>(train)];
+  if (filter.DayTypeMode) {
+    if (day < 0 || day >= kDayTypeWindowCount) return false;
+    std::vector<uint8_t> const& set = filter.DayTypeWindows[static_cast<size_t>(day)];
+    return ClassRunsIn(set.data(), static_cast<int32_t>(set.size()), calendarClass);
+  }
+  if (day < 0 || day >= static_cast<int32_t>(t.RunningDayCalendar.size())) return false;
+  if (calendarDay) *calendarDay = day;
+  RecordArray const& set = t.RunningDayCalendar[static_cast<size_t>(day)];
+  return ClassRunsIn(set.At(0), set.bytes(), calendarClass);
+}
 
 }  // namespace qo
