@@ -780,10 +780,11 @@ bool IsChangeSetSubset(ChangeStationSet const& a, ChangeStationSet const& b) {
   return true;
 }
 
-int CollectChangeStationSets(ConnectionList const& list) {
+std::vector<ChangeStationSet> CollectChangeStationSets(ConnectionList const& list) {
   std::vector<ChangeStationSet> kept;
   for (Connection const& c : list) {
     ChangeStationSet set = CollectChangeStations(c);
+    if (set.empty()) continue;
     bool drop = false;
     for (ChangeStationSet& k : kept) {
       if (IsChangeSetSubset(set, k)) {
@@ -798,7 +799,7 @@ int CollectChangeStationSets(ConnectionList const& list) {
     }
     if (!drop) kept.push_back(std::move(set));
   }
-  return static_cast<int>(kept.size());
+  return kept;
 }
 
 int32_t AverageConnectionDuration(ConnectionList const& list) {

@@ -57,7 +57,11 @@ int CleanUpConnectionList(SearchRun& run, bool byDeparture);
 using ChangeStationSet = std::vector<std::pair<int32_t, int32_t>>;
 ChangeStationSet CollectChangeStations(Connection const& c);
 bool IsChangeSetSubset(ChangeStationSet const& a, ChangeStationSet const& b);
-int CollectChangeStationSets(ConnectionList const& list);
+// One set per way through the network, in list order: a set that a kept
+// one holds goes, one that holds a kept set replaces it. A connection
+// without a change adds none: every set holds its empty set, and a search
+// through no change points would be no restriction.
+std::vector<ChangeStationSet> CollectChangeStationSets(ConnectionList const& list);
 int32_t AverageConnectionDuration(ConnectionList const& list);
 bool IsBetterConnectionList(ConnectionList const& list, ConnectionList const& saved);
 

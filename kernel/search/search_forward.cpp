@@ -1372,39 +1372,9 @@ bool EnginePass<kBackward>::TraceLeg(Label const& l, int32_t toStation, Connecti
   return true;
 }
 
-int32_t StationKeyOf(int32_t tt, int32_t station) {
-  TimetableRecord const& t = *LoadedSet()[static_cast<size_t>(tt)];
-  return station >= 0 && station < t.StationKeys.size() ? t.StationKeys[station] : station;
-}
-
 }  // namespace
 
 namespace {
-
-// The change stations of a list that no other connection's set holds:
-// each is one way through the network.
-std::vector<ChangeStationSet> MaximalChangeStationSets(ConnectionList const& list) {
-  std::vector<ChangeStationSet> kept;
-  for (Connection const& c : list) {
-    if (c.empty() || c.front().RemovalMark) continue;
-    ChangeStationSet set = CollectChangeStations(c);
-    if (set.empty()) continue;
-    bool covered = false;
-    for (ChangeStationSet& k : kept) {
-      if (IsChangeSetSubset(set, k)) {
-        covered = true;
-        break;
-      }
-      if (IsChangeSetSubset(k, set)) {
-        k = set;
-        covered = true;
-        break;
-      }
-    }
-    if (!covered) kept.push_back(std::move(set));
-  }
-  return kept;
-}
 
 // The automatic strategy: the first pass only finds the ways through the
 // network; a pass restricted to the change stations of each way follows,
@@ -1414,9 +1384,11 @@ int RunEngine(EngineCall const& call) {
   SearchRun& run = CurrentSearchRun();
   ConnParms& parms = CurrentSearchSettings().Parms;
   const int found = EnginePass<kBackward>(run, call, EngineLabels()).Run();
-  if (!parms.AutoStrategy || !call.ChangesAllowed || run.Found.size() <= 1 || SearchStopRequested())
-    return found;
-  std::vector<ChangeStationSet> const sets = MaximalChangeStationSets(run.Found);
+  if (!parms.AutoStrategy || !call.ChangesAllowed || SearchStopRequested()) return found;
+  // The ways are read off the list as the traveller would see it: without
+  // the detours and duplicates the clean-up takes away.
+  if (CleanUpConnectionList(run, !kBackward) <= 1) return static_cast<int>(run.Found.size());
+  std::vector<ChangeStationSet> const sets = CollectChangeStationSets(run.Found);
   if (sets.empty()) return found;
 
   ConnectionList first = std::move(run.Found);
@@ -1452,41 +1424,5 @@ int RunEngine(EngineCall const& call) {
 int SearchForward(EngineCall const& call) { return RunEngine<false>(call); }
 
 int SearchBackward(EngineCall const& call) { return RunEngine<true>(call); }
-
-namespace {
-
-// Both orders end with the number of legs, the end stations' keys, the
-// timetable and the first train; by arrival the last arrival leads.
-void SortConnections(ConnectionList& list, bool byArrival) {
-  auto firstTrainLate = [](ConnectionLeg const& leg) {
-    TimetableRecord const& t = *LoadedSet()[static_cast<size_t>(leg.Timetable)];
-    if (leg.Train < 0 || t.TrainTypeWords.empty()) return 0;
-    return (t.TrainTypeWords[leg.Train] & 0x8000000) != 0 ? 1 : 0;
-  };
-  std::stable_sort(list.begin(), list.end(), [&](Connection const& a, Connection const& b) {
-    auto key = [&](Connection const& c) {
-      ConnectionLeg const& f = c.front();
-      ConnectionLeg const& l = c.back();
-      auto departure = std::make_tuple(f.DepartureDay, f.DepartureMinute);
-      auto arrival = std::make_tuple(l.ArrivalDay, l.ArrivalMinute);
-      return std::make_tuple(byArrival ? arrival : departure, byArrival ? departure : arrival,
-                             c.size(), StationKeyOf(f.Timetable, f.FromStation),
-                             StationKeyOf(l.Timetable, l.ToStation), f.Timetable);
-    };
-    auto ka = key(a);
-    auto kb = key(b);
-    if (ka != kb) return ka < kb;
-    auto tail = [&](ConnectionLeg const& f) {
-      return std::make_tuple(firstTrainLate(f), f.Train, f.ConnectionId);
-    };
-    return tail(a.front()) < tail(b.front());
-  });
-}
-
-}  // namespace
-
-void SortConnectionsByDeparture(ConnectionList& list) { SortConnections(list, false); }
-
-void SortConnectionsByArrival(ConnectionList& list) { SortConnections(list, true); }
 
 }  // namespace qo

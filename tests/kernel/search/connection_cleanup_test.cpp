@@ -155,9 +155,33 @@ TEST(ConnectionCleanupTest, ChangeStationSetsKeepTheLargestOfNestedSets) {
                                     Leg(3, 6, 9, 670, 700)};
   const Connection viaSeven = {Leg(4, 0, 7, 600, 640), Leg(5, 7, 9, 650, 700)};
   EXPECT_EQ(CollectChangeStations(viaFiveAndSix), (ChangeStationSet{{5, 0}, {6, 0}}));
-  EXPECT_EQ(CollectChangeStationSets({viaFive, viaFiveAndSix, viaSeven}), 2);
-  EXPECT_EQ(CollectChangeStationSets({viaFiveAndSix, viaFive}), 1);
-  EXPECT_EQ(CollectChangeStationSets({{Leg(1, 0, 9, 600, 700)}}), 1);
+  using Sets = std::vector<ChangeStationSet>;
+  EXPECT_EQ(CollectChangeStationSets({viaFive, viaFiveAndSix, viaSeven}),
+            (Sets{{{5, 0}, {6, 0}}, {{7, 0}}}));
+  EXPECT_EQ(CollectChangeStationSets({viaFiveAndSix, viaFive}), (Sets{{{5, 0}, {6, 0}}}));
+  // A journey without a change restricts nothing.
+  const Connection direct = {Leg(1, 0, 9, 600, 700)};
+  EXPECT_EQ(CollectChangeStationSets({direct}), Sets{});
+  EXPECT_EQ(CollectChangeStationSets({direct, viaSeven}), (Sets{{{7, 0}}}));
+}
+
+TEST(ConnectionCleanupTest, SortingNeedsNoLoadedTimetable) {
+  // Nothing is loaded: the stations sort by their numbers, and a
+  // timetable index past the set reads nothing.
+  Connection late = {Leg(1, 0, 9, 700, 760)};
+  Connection early = {Leg(2, 0, 5, 600, 640), Leg(3, 5, 9, 650, 800)};
+  Connection earlyOther = {Leg(4, 1, 9, 600, 790)};
+  earlyOther[0].Timetable = 7;
+  ConnectionList list = {late, early, earlyOther};
+  SortConnectionsByDeparture(list);
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(list[0][0].Train, 4);
+  EXPECT_EQ(list[1][0].Train, 2);
+  EXPECT_EQ(list[2][0].Train, 1);
+  SortConnectionsByArrival(list);
+  EXPECT_EQ(list[0][0].Train, 1);
+  EXPECT_EQ(list[1][0].Train, 4);
+  EXPECT_EQ(list[2][0].Train, 2);
 }
 
 // The rules that read the trains themselves, on a loaded rail timetable.
