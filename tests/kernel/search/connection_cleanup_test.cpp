@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "kernel/search/engine_test_support.h"
+#include "search/change_rules.h"
 #include "search/connection_order.h"
 
 namespace qo::test {
@@ -188,8 +189,9 @@ TEST(ConnectionCleanupTest, SortingNeedsNoLoadedTimetable) {
 class CleanupOnTimetableTest : public EngineTest {
  protected:
   void LoadTrains(std::vector<w::Train> trains, std::vector<w::Transfer> walks = {},
-                  std::vector<w::TrainPair> pairs = {}) {
+                  std::vector<w::TrainPair> pairs = {}, uint32_t maxWait = 0) {
     w::TimetableModel m = SmallModel(1, 1, 0, 6);
+    if (maxWait > 0) m.search.max_change_time = maxWait;
     m.trains = std::move(trains);
     m.transfers = std::move(walks);
     m.train_pairs = std::move(pairs);
@@ -331,6 +333,63 @@ TEST_F(CleanupOnTimetableTest, AChangeMovesOntoAStationBothTrainsServe) {
   }
 }
 
+TEST_F(CleanupOnTimetableTest, AChangeMovesToTheLongestWaitBothTrainsAllow) {
+  // Train 0 runs 0 - 1 - 2 - 3; the journey changes at 2 (or walks from 3
+  // to 4) to train 1, which calls at 1 before.
+  struct Case {
+    char const* name;
+    std::vector<w::Stop> first, second;
+    uint32_t maxWait;
+    Connection found;
+    int32_t changeAt;  // the station of the change after the move
+  };
+  const Case cases[] = {
+      {"10 minutes at 1 instead of 8 at 2",
+       {Dep(0, 600), Pass(1, 610, 610), Pass(2, 620, 620), Arr(3, 630)},
+       {Dep(1, 620), Pass(2, 628, 628), Arr(5, 650)},
+       240,
+       {Leg(0, 0, 2, 600, 620), Leg(1, 2, 5, 628, 650)},
+       1},
+      {"... but not above the longest wait",
+       {Dep(0, 600), Pass(1, 610, 610), Pass(2, 620, 620), Arr(3, 630)},
+       {Dep(1, 620), Pass(2, 628, 628), Arr(5, 650)},
+       9,
+       {Leg(0, 0, 2, 600, 620), Leg(1, 2, 5, 628, 650)},
+       2},
+      {"not to a shorter change than the walk gave",
+       {Dep(0, 600), Pass(1, 610, 610), Arr(3, 630)},
+       {Dep(1, 615), Pass(4, 660, 660), Arr(5, 700)},
+       240,
+       {Leg(0, 0, 3, 600, 630), Leg(1, 4, 5, 660, 700)},
+       -1},
+      {"... but to a longer one",
+       {Dep(0, 600), Pass(1, 610, 610), Arr(3, 630)},
+       {Dep(1, 650), Pass(4, 660, 660), Arr(5, 700)},
+       240,
+       {Leg(0, 0, 3, 600, 630), Leg(1, 4, 5, 660, 700)},
+       1},
+  };
+  for (Case const& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoadTrains({{.stops = c.first}, {.stops = c.second}}, {}, {}, c.maxWait);
+    ConnectionList list = {c.found};
+    MoveAllChangeStations(list);
+    ConnectionLeg const& in = list[0][0];
+    ConnectionLeg const& out = list[0][1];
+    if (c.changeAt < 0) {
+      EXPECT_EQ(in.ToStation, c.found[0].ToStation);
+      EXPECT_EQ(out.FromStation, c.found[1].FromStation);
+    } else {
+      EXPECT_EQ(in.ToStation, c.changeAt);
+      EXPECT_EQ(out.FromStation, c.changeAt);
+    }
+    // The ends of the journey never move.
+    EXPECT_EQ(LegDeparture(in), 600);
+    EXPECT_EQ(LegArrival(out), LegArrival(c.found[1]));
+    Clear();
+  }
+}
+
 TEST_F(CleanupOnTimetableTest, LegsOfOneTrainJoinAndNightRidesNeedBeds) {
   w::Train night = {.stops = {Dep(0, 1390), Arr(3, 1430)}};
   w::Train sleeper = night;
@@ -367,6 +426,79 @@ TEST_F(CleanupOnTimetableTest, ATrainStoredInVariantsTakesTheListedOne) {
   // The same journey again is dropped once it took the variant.
   EXPECT_FALSE(ConsolidateLegs({Leg(0, 0, 3, 600, 620)}, list));
   EXPECT_EQ(list.size(), 1u);
+}
+
+// A journey that changes between a timetable and another one holding the
+// same stations under the same keys. The clean-up leaves such a change
+// where the engine made it: a rail station and the bus stop sharing its
+// key are two stops, so the change takes the bus timetable's 3 minutes and
+// may not become the 2 minutes at the next shared station; two bus
+// timetables that share a stop change there at once.
+TEST_F(CleanupOnTimetableTest, AChangeBetweenTimetablesStaysWhereTheEngineMadeIt) {
+  constexpr uint16_t kDay = w::DayNumberOf(2025, 6, 11);
+  struct Case {
+    char const* name;
+    uint8_t firstKind;
+    std::string found;
+    int32_t busDeparture;
+  } const cases[] = {
+      {"rail station and bus stop", 1, " 580-630/2", 605},
+      {"one bus stop in two timetables", 2, " 580-620/2", 600},
+  };
+  for (Case const& c : cases) {
+    SCOPED_TRACE(c.name);
+    // Keys 5000-5002 and 5001-5003: the first timetable's stations 1 and 2
+    // are the bus timetable's 0 and 1.
+    w::TimetableModel first = SmallModel(1, c.firstKind, 0, 3);
+    w::TimetableModel bus = SmallModel(2, 2, 0, 3);
+    for (int s = 0; s < 3; ++s) {
+      first.stations[static_cast<size_t>(s)].key = 5000 + s;
+      first.stations[static_cast<size_t>(s)].type = 0x01;
+      bus.stations[static_cast<size_t>(s)].key = 5001 + s;
+      bus.stations[static_cast<size_t>(s)].type = 0x01;
+    }
+    first.search.min_change_time = 2;
+    bus.search.min_change_time = 3;
+    first.trains = {{.stops = {Dep(0, 580), Pass(1, 600, 600), Arr(2, 610)}, .number = "1"}};
+    bus.trains = {{.stops = {Dep(0, 600), Arr(2, 620)}, .number = "2"},
+                  {.stops = {Dep(0, 605), Pass(1, 612, 612), Arr(2, 630)}, .number = "3"}};
+    ASSERT_EQ(Load({dir_.Write("first.qo", first), dir_.Write("bus.qo", bus)}), 2);
+    SetSearchDay(kDay);
+    const int firstTt = TimetableAt(0)->TimetableId == 1 ? 0 : 1;
+    const int busTt = 1 - firstTt;
+
+    SearchRun& run = CurrentSearchRun();
+    run = SearchRun{};
+    run.Request.From = {{.timetable = TimetableAt(firstTt), .station = 0}};
+    run.Request.To = {{.timetable = TimetableAt(busTt), .station = 2}};
+    run.Request.ChangesAllowed = true;
+    run.Request.Time = 570;
+    run.WindowTime = run.WindowMinute = 570;
+    run.WindowLength = 60;
+    CurrentSearchSettings().Parms.MaxChanges = 1;
+    SearchForward({.ComputeBounds = true, .ChangesAllowed = true});
+    CleanUpConnectionList(run, true);
+    EXPECT_EQ(Describe(Journeys(run.Found)), c.found);
+    ASSERT_EQ(run.Found.size(), 1u);
+    ASSERT_EQ(run.Found[0].size(), 2u);
+    ConnectionLeg const& in = run.Found[0][0];
+    ConnectionLeg const& out = run.Found[0][1];
+    EXPECT_EQ(in.Timetable, firstTt);
+    EXPECT_EQ(in.ToStation, 1);
+    EXPECT_EQ(LegArrival(in), 600);
+    EXPECT_EQ(out.Timetable, busTt);
+    EXPECT_EQ(out.FromStation, 0);
+    EXPECT_EQ(LegDeparture(out), c.busDeparture);
+
+    // Moving the change on its own keeps it too: the two legs lie in
+    // different timetables.
+    Connection const kept = run.Found[0];
+    MoveAllChangeStations(run.Found);
+    EXPECT_EQ(run.Found[0][0].ToStation, kept[0].ToStation);
+    EXPECT_EQ(run.Found[0][1].FromStation, kept[1].FromStation);
+    EXPECT_EQ(LegDeparture(run.Found[0][1]), LegDeparture(kept[1]));
+    Clear();
+  }
 }
 
 }  // namespace

@@ -5,28 +5,67 @@
 
 #include <algorithm>
 #include <random>
+#include <set>
+#include <utility>
 
 #include "kernel/search/engine_test_support.h"
 #include "kernel/search/random_network.h"
 #include "search/connection_cleanup.h"
+#include "search/search_state.h"
 
 namespace qo::test {
 namespace {
 
-class EngineAgreementTest : public EngineTest {};
-
 constexpr uint32_t kSeeds = 300;
 
+// Arcs of 100 m between the neighbouring stops of every line, and the
+// trains' distances along them: far too short for the 8 km least detour
+// to leave any station of a network out of the corridor.
+void MeasureLines(w::TimetableModel& m) {
+  std::set<std::pair<uint16_t, uint16_t>> arcs;
+  for (w::Train& train : m.trains) {
+    for (size_t i = 0; i < train.stops.size(); ++i) {
+      train.stops[i].distance = static_cast<int32_t>(i) * 100;
+      if (i == 0) continue;
+      const uint16_t a = train.stops[i - 1].station;
+      const uint16_t b = train.stops[i].station;
+      arcs.insert({a, b});
+      arcs.insert({b, a});
+    }
+  }
+  for (auto const& [a, b] : arcs) m.arcs.push_back({a, b, 100});
+}
+
+class EngineAgreementTest : public EngineTest {
+ protected:
+  void AgreeOnRandomNetworks(bool corridor);
+};
+
 TEST_F(EngineAgreementTest, RandomNetworksAgreeWithTheReferenceRouter) {
+  AgreeOnRandomNetworks(false);
+}
+
+// The same with a distance corridor around every query, which the clean-up
+// then works on: what the corridor lets through is all the router finds.
+TEST_F(EngineAgreementTest, TheCorridorAndTheCleanUpKeepTheReferenceAnswers) {
+  AgreeOnRandomNetworks(true);
+}
+
+void EngineAgreementTest::AgreeOnRandomNetworks(bool corridor) {
   for (uint32_t seed = 1; seed <= kSeeds; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     w::TimetableModel model = RandomNetwork(seed);
+    if (corridor) MeasureLines(model);
     QoCloseData();
     // Every other network stores equal trains as shared stop patterns.
     w::WriteOptions options{.share_stop_patterns = seed % 2 == 1,
                             .share_patterns_over_a_day = seed % 4 == 1};
     ASSERT_EQ(Load({dir_.Write("n.qo", model, options)}), 1);
     SetSearchDay(kNetworkSearchDay);
+    if (corridor) {
+      CurrentSearchSettings().Parms.DeltaMaxType = 1;
+      CurrentSearchSettings().Parms.DeltaMaxPercent = 20;
+    }
     ReferenceRouter router(model, kNetworkSearchDay);
     std::mt19937 rng(seed * 7919u);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
@@ -45,6 +84,11 @@ TEST_F(EngineAgreementTest, RandomNetworksAgreeWithTheReferenceRouter) {
                    (q.ChangesAllowed ? " changes " + std::to_string(q.MaxChanges) : " direct"));
       std::set<Journey> engine = Journeys(RunForward(q));
       std::set<Journey> reference = router.Journeys(q);
+      // A journey rides arcs all the way: the corridor is built.
+      if (corridor && !reference.empty()) {
+        ASSERT_EQ(SearchStateOf(*TimetableAt(0)).Marks.Allowed.size(), model.stations.size());
+        EXPECT_GT(CurrentSearchRun().DistanceLimit, 0);
+      }
       EXPECT_EQ(engine, reference)
           << "engine:" << Describe(engine) << "\nrouter:" << Describe(reference);
 
