@@ -8,6 +8,7 @@
 #include "load/loaded_set.h"
 #include "calendars/day_type_state.h"
 #include "load/timetable_record.h"
+#include "search/change_time.h"
 #include "search/search_state.h"
 #include "remarks/station_remarks.h"
 #include "search/search_params.h"
@@ -263,7 +264,6 @@ bool MoveChangeStation(ConnectionLeg& arriving, ConnectionLeg& departing, int32_
   const bool inBoardsAtRequest = IsRequestStop(index, arriving.Train, arriving.FromStation);
   const bool outAlightsAtRequest = IsRequestStop(index, departing.Train, departing.ToStation);
   const int32_t maxTime = SearchStateOf(t).Change.MaxChangeTime;
-  const int32_t minTime = SearchStateOf(t).Change.MinChangeTime;
   ChangeTimeFunction callback = CurrentSearchSettings().ChangeFun;
 
   struct Best {
@@ -289,6 +289,9 @@ bool MoveChangeStation(ConnectionLeg& arriving, ConnectionLeg& departing, int32_
       const int32_t change = (Y.day - X.day) * 1440 + Y.minuteOfDay - X.minuteOfDay;
       if (change > maxTime) continue;
       const int32_t busy = StationNameEventCount(index, X.station);
+      // A stop with a change time of its own needs that, not the timetable's.
+      const int32_t minTime =
+          GetChangeTime(t, static_cast<uint16_t>(X.station), X.day * 1440 + X.minuteOfDay);
       const bool xRequest = IsRequestStop(index, arriving.Train, X.station);
       auto better = [&](Best const& b) {
         return !b.found || change > b.change || (change == b.change && busy > b.busy);

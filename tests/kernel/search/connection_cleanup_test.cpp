@@ -390,6 +390,34 @@ TEST_F(CleanupOnTimetableTest, AChangeMovesToTheLongestWaitBothTrainsAllow) {
   }
 }
 
+TEST_F(CleanupOnTimetableTest, InACityTheChangeStaysAtOneStopWithTheStopsOwnChangeTime) {
+  // Both trains call at stops 1 and 2; the stop's own change time there
+  // decides, not the timetable's: 5 minutes at 1 are too few for its 10.
+  w::TimetableModel m = SmallModel(1, 3, 0, 6);
+  m.search.min_change_time = 2;
+  m.stations[1].change_time = 10;
+  m.stations[2].change_time = 2;
+  m.trains = {{.stops = {Dep(0, 600), Pass(1, 610, 610), Pass(2, 620, 620), Arr(3, 630)}},
+              {.stops = {Dep(1, 615), Pass(2, 623, 623), Arr(5, 650)}}};
+  ASSERT_EQ(Load({dir_.Write("a.qo", m)}), 1);
+  struct Case {
+    int16_t ownAtOne;
+    int32_t changeAt;
+  };
+  for (Case c : {Case{10, 2}, Case{5, 1}}) {
+    SCOPED_TRACE(c.ownAtOne);
+    if (c.ownAtOne != 10) {
+      Clear();
+      m.stations[1].change_time = c.ownAtOne;
+      ASSERT_EQ(Load({dir_.Write("a.qo", m)}), 1);
+    }
+    ConnectionList list = {{Leg(0, 0, 2, 600, 620), Leg(1, 2, 5, 623, 650)}};
+    MoveAllChangeStations(list);
+    EXPECT_EQ(list[0][0].ToStation, c.changeAt);
+    EXPECT_EQ(list[0][1].FromStation, c.changeAt);
+  }
+}
+
 TEST_F(CleanupOnTimetableTest, LegsOfOneTrainJoinAndNightRidesNeedBeds) {
   w::Train night = {.stops = {Dep(0, 1390), Arr(3, 1430)}};
   w::Train sleeper = night;
