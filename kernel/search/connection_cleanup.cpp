@@ -14,6 +14,7 @@
 #include "search/floor_math.h"
 #include "search/search_params.h"
 #include "search/search_state.h"
+#include "stations/station_access.h"
 #include "stations/station_search.h"
 #include "calendars/day_type_state.h"
 #include "calendars/train_groups.h"
@@ -802,11 +803,29 @@ std::vector<ChangeStationSet> CollectChangeStationSets(ConnectionList const& lis
   return kept;
 }
 
+int32_t CorrectedDuration(Connection const& c, bool byDayType, DayNumber day) {
+  if (c.empty()) return 0;
+  ConnectionLeg const& first = c.front();
+  ConnectionLeg const& last = c.back();
+  // The shift lists change on given days: looked up for the day of each
+  // end, not its minute.
+  auto shift = [&](int32_t tt, int32_t station, int32_t legDay) {
+    TimetableRecord const* t = TimetableAt(tt);
+    if (!t || station < 0 || static_cast<uint32_t>(station) >= t->StationCount) return 0;
+    const int32_t base = byDayType ? static_cast<int32_t>(t->FirstDay) : static_cast<int32_t>(day);
+    return StationTimeShift(*t, static_cast<uint16_t>(station), base + legDay);
+  };
+  const int32_t departure =
+      LegDeparture(first) - shift(first.Timetable, first.FromStation, first.DepartureDay);
+  const int32_t arrival = LegArrival(last) - shift(last.Timetable, last.ToStation, last.ArrivalDay);
+  return arrival - departure;
+}
+
 int32_t AverageConnectionDuration(ConnectionList const& list) {
   if (list.empty()) return 100000;
+  SearchRequest const& r = CurrentSearchRun().Request;
   int64_t sum = 0;
-  for (Connection const& c : list)
-    if (!c.empty()) sum += LegArrival(c.back()) - LegDeparture(c.front());
+  for (Connection const& c : list) sum += CorrectedDuration(c, r.ByDayType, r.Day);
   return static_cast<int32_t>(sum / static_cast<int64_t>(list.size()));
 }
 

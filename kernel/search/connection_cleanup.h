@@ -21,6 +21,12 @@ struct ConnectionMeasures {
 };
 ConnectionMeasures MeasureConnection(Connection const& c);
 
+// The duration with each end taken back by its station's time shift on the
+// day of that end: what the traveller spends, across time zones too. Days
+// count from `day`, or from each timetable's first day in a search by day
+// type.
+int32_t CorrectedDuration(Connection const& c, bool byDayType, DayNumber day);
+
 // Tidies one traced connection and appends it to `list`: changes move
 // onto the stations both trains serve, a train stored in variants becomes
 // the variant listed for it, legs of one train join, and without beds a

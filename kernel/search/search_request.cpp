@@ -234,28 +234,7 @@ uint8_t* BuildConnectionResult(ConnectionList const& connections, bool byDayType
     int64_t distance = 0;
     for (ConnectionLeg const& leg : c)
       distance = leg.Distance < 0 || distance < 0 ? -1 : distance + leg.Distance;
-    int32_t duration = 0;
-    if (!c.empty()) {
-      ConnectionLeg const& first = c.front();
-      ConnectionLeg const& last = c.back();
-      TimetableRecord const* tf = TimetableAt(first.Timetable);
-      TimetableRecord const* tl = TimetableAt(last.Timetable);
-      const int32_t dep = LegDeparture(first), arr = LegArrival(last);
-      // The shift lists change on given days: looked up for the day of
-      // each end, not its minute.
-      auto dayOf = [&](TimetableRecord const& t, int32_t legDay) {
-        return (byDayType ? static_cast<int32_t>(t.FirstDay) : static_cast<int32_t>(day)) + legDay;
-      };
-      const int32_t shiftDep = tf && first.FromStation >= 0
-                                   ? StationTimeShift(*tf, static_cast<uint16_t>(first.FromStation),
-                                                      dayOf(*tf, first.DepartureDay))
-                                   : 0;
-      const int32_t shiftArr = tl && last.ToStation >= 0
-                                   ? StationTimeShift(*tl, static_cast<uint16_t>(last.ToStation),
-                                                      dayOf(*tl, last.ArrivalDay))
-                                   : 0;
-      duration = (arr - shiftArr) - (dep - shiftDep);
-    }
+    const int32_t duration = CorrectedDuration(c, byDayType, day);
     StoreLE<int32_t>(at + 0, c.empty() ? 0 : c.front().ConnectionId);
     StoreLE<int32_t>(at + 4, static_cast<int32_t>(c.size()));
     StoreLE<int32_t>(at + 8, distance < 0 ? -1 : RoundedDistance(distance));

@@ -418,6 +418,22 @@ TEST_F(CleanupOnTimetableTest, InACityTheChangeStaysAtOneStopWithTheStopsOwnChan
   }
 }
 
+TEST_F(CleanupOnTimetableTest, ListsCompareByTheTimeSpentAcrossTimeShifts) {
+  // Station 5 keeps its clocks an hour ahead: 6:00 to 7:40 there is 40
+  // minutes, which beats 50 minutes to station 4.
+  w::TimetableModel m = SmallModel(1, 1, 0, 6);
+  m.stations[5].time_shift = 60;
+  ASSERT_EQ(Load({dir_.Write("a.qo", m)}), 1);
+  CurrentSearchRun().Request.Day = static_cast<DayNumber>(TimetableAt(0)->FirstDay + 1);
+  const Connection intoTheShift = {Leg(0, 0, 5, 600, 700)};
+  const Connection atHome = {Leg(0, 0, 4, 600, 650)};
+  EXPECT_EQ(AverageConnectionDuration({intoTheShift}), 40);
+  EXPECT_TRUE(IsBetterConnectionList({intoTheShift}, {atHome}));
+  EXPECT_FALSE(IsBetterConnectionList({atHome}, {intoTheShift}));
+  // More connections still win whatever their durations.
+  EXPECT_TRUE(IsBetterConnectionList({atHome, atHome}, {intoTheShift}));
+}
+
 TEST_F(CleanupOnTimetableTest, LegsOfOneTrainJoinAndNightRidesNeedBeds) {
   w::Train night = {.stops = {Dep(0, 1390), Arr(3, 1430)}};
   w::Train sleeper = night;
