@@ -434,6 +434,37 @@ TEST_F(CleanupOnTimetableTest, ListsCompareByTheTimeSpentAcrossTimeShifts) {
   EXPECT_TRUE(IsBetterConnectionList({atHome, atHome}, {intoTheShift}));
 }
 
+TEST_F(CleanupOnTimetableTest, ASearchThroughAChangePointKeepsItsChangeThere) {
+  // Train 0 runs 0 - 1 - 2 - 3, train 1 runs 1 - 2 - 5: the longest wait
+  // between them is at 1, but a search through 2 changes at 2.
+  w::TimetableModel m = SmallModel(1, 1, 0, 6);
+  for (w::Station& station : m.stations) station.type = 0x01;
+  m.search.min_change_time = 2;
+  m.trains = {{.stops = {Dep(0, 600), Pass(1, 610, 610), Pass(2, 620, 620), Arr(3, 630)}},
+              {.stops = {Dep(1, 620), Pass(2, 628, 628), Arr(5, 650)}}};
+  ASSERT_EQ(Load({dir_.Write("a.qo", m)}), 1);
+  SetSearchDay(static_cast<uint16_t>(TimetableAt(0)->FirstDay + 10));
+  for (int32_t changePoint : {-1, 2}) {
+    SCOPED_TRACE(changePoint);
+    SearchRun& run = CurrentSearchRun();
+    run = SearchRun{};
+    run.Request.From = {{.timetable = TimetableAt(0), .station = 0}};
+    run.Request.To = {{.timetable = TimetableAt(0), .station = 5}};
+    if (changePoint >= 0)
+      run.Request.ChangePoints = {{.timetable = TimetableAt(0), .station = changePoint}};
+    run.Request.ChangesAllowed = true;
+    run.Request.Time = 590;
+    run.WindowTime = run.WindowMinute = 590;
+    run.WindowLength = 60;
+    CurrentSearchSettings().Parms.MaxChanges = 1;
+    SearchForward({.ComputeBounds = true, .ChangesAllowed = true});
+    CleanUpConnectionList(run, true);
+    ASSERT_EQ(Describe(Journeys(run.Found)), " 600-650/2");
+    EXPECT_EQ(run.Found[0][0].ToStation, changePoint >= 0 ? 2 : 1);
+    EXPECT_EQ(run.Found[0][1].FromStation, changePoint >= 0 ? 2 : 1);
+  }
+}
+
 TEST_F(CleanupOnTimetableTest, LegsOfOneTrainJoinAndNightRidesNeedBeds) {
   w::Train night = {.stops = {Dep(0, 1390), Arr(3, 1430)}};
   w::Train sleeper = night;
