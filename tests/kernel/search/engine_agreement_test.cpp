@@ -4,12 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
 #include <set>
 #include <utility>
 
-#include "kernel/search/engine_test_support.h"
-#include "kernel/search/random_network.h"
+#include "kernel/search/random_query_test.h"
 #include "search/connection_cleanup.h"
 #include "search/search_state.h"
 
@@ -36,7 +34,7 @@ void MeasureLines(w::TimetableModel& m) {
   for (auto const& [a, b] : arcs) m.arcs.push_back({a, b, 100});
 }
 
-class EngineAgreementTest : public EngineTest {
+class EngineAgreementTest : public RandomQueryTest {
  protected:
   void AgreeOnRandomNetworks(bool corridor);
 };
@@ -52,114 +50,95 @@ TEST_F(EngineAgreementTest, TheCorridorAndTheCleanUpKeepTheReferenceAnswers) {
 }
 
 void EngineAgreementTest::AgreeOnRandomNetworks(bool corridor) {
-  for (uint32_t seed = 1; seed <= kSeeds; ++seed) {
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    w::TimetableModel model = RandomNetwork(seed);
+  RandomQueryDraw draw{
+      .Seeds = kSeeds, .Intervals = {60, 180, 360, 1440}, .PatternsOverADay = true};
+  auto prepare = [&](w::TimetableModel& model) {
     if (corridor) MeasureLines(model);
-    QoCloseData();
-    // Every other network stores equal trains as shared stop patterns.
-    w::WriteOptions options{.share_stop_patterns = seed % 2 == 1,
-                            .share_patterns_over_a_day = seed % 4 == 1};
-    ASSERT_EQ(Load({dir_.Write("n.qo", model, options)}), 1);
-    SetSearchDay(kNetworkSearchDay);
+  };
+  auto settle = [&] {
     if (corridor) {
       CurrentSearchSettings().Parms.DeltaMaxType = 1;
       CurrentSearchSettings().Parms.DeltaMaxPercent = 20;
     }
-    ReferenceRouter router(model, kNetworkSearchDay);
-    std::mt19937 rng(seed * 7919u);
-    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    const int stations = static_cast<int>(model.stations.size());
-    for (int query = 0; query < 4; ++query) {
-      RouterQuery q;
-      q.From = static_cast<uint16_t>(pick(0, stations - 1));
-      q.To = static_cast<uint16_t>((q.From + pick(1, stations - 1)) % stations);
-      q.SearchDay = kNetworkSearchDay;
-      q.WindowTime = pick(0, 1439);
-      q.Interval = std::vector<int>{60, 180, 360, 1440}[static_cast<size_t>(pick(0, 3))];
-      q.ChangesAllowed = pick(0, 4) != 0;
-      q.MaxChanges = pick(0, 4);
-      SCOPED_TRACE("from " + std::to_string(q.From) + " to " + std::to_string(q.To) + " at " +
-                   std::to_string(q.WindowTime) + " for " + std::to_string(q.Interval) +
-                   (q.ChangesAllowed ? " changes " + std::to_string(q.MaxChanges) : " direct"));
-      std::set<Journey> engine = Journeys(RunForward(q));
-      std::set<Journey> reference = router.Journeys(q);
-      // A journey rides arcs all the way: the corridor is built.
-      if (corridor && !reference.empty()) {
-        ASSERT_EQ(SearchStateOf(*TimetableAt(0)).Marks.Allowed.size(), model.stations.size());
-        EXPECT_GT(CurrentSearchRun().DistanceLimit, 0);
-      }
-      // Counting kilometres (the corridor's arcs have lengths) keeps, beside
-      // every journey the router finds, a later one by a shorter way; each
-      // such journey is beaten in time by another the pass found, maybe one
-      // that leaves after the window.
-      const bool kilometres = engine != reference;
-      if (corridor) {
-        EXPECT_TRUE(std::includes(engine.begin(), engine.end(), reference.begin(), reference.end()))
-            << "engine:" << Describe(engine) << "\nrouter:" << Describe(reference);
-        std::set<Journey> passed;
-        for (Connection const& c : CurrentSearchRun().Found)
-          passed.insert(
-              {LegDeparture(c.front()), LegArrival(c.back()), static_cast<int32_t>(c.size())});
-        for (Journey const& j : engine) {
-          if (reference.count(j)) continue;
-          EXPECT_TRUE(std::any_of(passed.begin(), passed.end(),
-                                  [&](Journey const& r) {
-                                    return r.Departure >= j.Departure && r.Arrival <= j.Arrival &&
-                                           (r.Departure != j.Departure || r.Arrival != j.Arrival);
-                                  }))
+  };
+  ForEachRandomQuery(
+      draw, prepare, settle,
+      [&](w::TimetableModel const& model, ReferenceRouter const& router, RouterQuery const& q) {
+        std::set<Journey> engine = Journeys(RunForward(q));
+        std::set<Journey> reference = router.Journeys(q);
+        // A journey rides arcs all the way: the corridor is built.
+        if (corridor && !reference.empty()) {
+          ASSERT_EQ(SearchStateOf(*TimetableAt(0)).Marks.Allowed.size(), model.stations.size());
+          EXPECT_GT(CurrentSearchRun().DistanceLimit, 0);
+        }
+        // Counting kilometres (the corridor's arcs have lengths) keeps, beside
+        // every journey the router finds, a later one by a shorter way; each
+        // such journey is beaten in time by another the pass found, maybe one
+        // that leaves after the window.
+        const bool kilometres = engine != reference;
+        if (corridor) {
+          EXPECT_TRUE(
+              std::includes(engine.begin(), engine.end(), reference.begin(), reference.end()))
+              << "engine:" << Describe(engine) << "\nrouter:" << Describe(reference);
+          std::set<Journey> passed = AllJourneys(CurrentSearchRun().Found);
+          for (Journey const& j : engine) {
+            if (reference.count(j)) continue;
+            EXPECT_TRUE(std::any_of(passed.begin(), passed.end(),
+                                    [&](Journey const& r) {
+                                      return r.Departure >= j.Departure && r.Arrival <= j.Arrival &&
+                                             (r.Departure != j.Departure || r.Arrival != j.Arrival);
+                                    }))
+                << "engine:" << Describe(engine) << "\nrouter:" << Describe(reference);
+          }
+        } else {
+          EXPECT_EQ(engine, reference)
               << "engine:" << Describe(engine) << "\nrouter:" << Describe(reference);
         }
-      } else {
-        EXPECT_EQ(engine, reference)
-            << "engine:" << Describe(engine) << "\nrouter:" << Describe(reference);
-      }
 
-      // The clean-up keeps a part of the router's answer, and all of it
-      // when no journey found (also past the window) takes twice as long
-      // as another.
-      int32_t shortest = INT32_MAX, longest = 0;
-      for (Connection const& c : CurrentSearchRun().Found) {
-        shortest = std::min(shortest, LegArrival(c.back()) - LegDeparture(c.front()));
-        longest = std::max(longest, LegArrival(c.back()) - LegDeparture(c.front()));
-      }
-      // A journey whose change was needless (a later train of it calls at
-      // the start, maybe after the window) goes whatever its duration.
-      std::set<Journey> needless;
-      for (Connection const& c : CurrentSearchRun().Found)
-        if (IsNeedlessChange(c, true))
-          needless.insert(
-              {LegDeparture(c.front()), LegArrival(c.back()), static_cast<int32_t>(c.size())});
-      CleanUpConnectionList(CurrentSearchRun(), true);
-      std::set<Journey> cleaned = Journeys(CurrentSearchRun().Found);
-      std::set<Journey> const& front = kilometres ? engine : reference;
-      EXPECT_TRUE(std::includes(front.begin(), front.end(), cleaned.begin(), cleaned.end()))
-          << "cleaned:" << Describe(cleaned) << "\nfound:" << Describe(front);
-      if (!kilometres && !reference.empty() && int64_t{longest} <= 2 * int64_t{shortest}) {
-        std::set<Journey> expected;
-        for (Journey const& j : reference)
-          if (!needless.count(j)) expected.insert(j);
-        EXPECT_EQ(cleaned, expected)
-            << "cleaned:" << Describe(cleaned) << "\nrouter:" << Describe(reference);
-      }
+        // The clean-up keeps a part of the router's answer, and all of it
+        // when no journey found (also past the window) takes twice as long
+        // as another.
+        int32_t shortest = INT32_MAX, longest = 0;
+        for (Connection const& c : CurrentSearchRun().Found) {
+          shortest = std::min(shortest, LegArrival(c.back()) - LegDeparture(c.front()));
+          longest = std::max(longest, LegArrival(c.back()) - LegDeparture(c.front()));
+        }
+        // A journey whose change was needless (a later train of it calls at
+        // the start, maybe after the window) goes whatever its duration.
+        std::set<Journey> needless;
+        for (Connection const& c : CurrentSearchRun().Found)
+          if (IsNeedlessChange(c, true))
+            needless.insert(
+                {LegDeparture(c.front()), LegArrival(c.back()), static_cast<int32_t>(c.size())});
+        CleanUpConnectionList(CurrentSearchRun(), true);
+        std::set<Journey> cleaned = Journeys(CurrentSearchRun().Found);
+        std::set<Journey> const& front = kilometres ? engine : reference;
+        EXPECT_TRUE(std::includes(front.begin(), front.end(), cleaned.begin(), cleaned.end()))
+            << "cleaned:" << Describe(cleaned) << "\nfound:" << Describe(front);
+        if (!kilometres && !reference.empty() && int64_t{longest} <= 2 * int64_t{shortest}) {
+          std::set<Journey> expected;
+          for (Journey const& j : reference)
+            if (!needless.count(j)) expected.insert(j);
+          EXPECT_EQ(cleaned, expected)
+              << "cleaned:" << Describe(cleaned) << "\nrouter:" << Describe(reference);
+        }
 
-      // The earliest arrival, found without any pruning, whenever the
-      // journey that reaches it latest leaves within the window. Only where
-      // the longest change time never binds: otherwise a journey that
-      // reaches a station earlier hides a later one that could still catch
-      // a train the earlier one may not wait for, as the router models.
-      if (model.search.max_change_time < 1439) continue;
-      const int32_t slack = q.ChangesAllowed ? std::min(q.Interval / 2, 120) : 0;
-      int32_t departure = 0;
-      int32_t earliest = router.EarliestArrival(
-          q, q.WindowTime, q.WindowTime + std::min(q.Interval + slack, 1439), &departure);
-      if (earliest >= 0 && departure <= q.WindowTime + q.Interval) {
-        int32_t best = INT32_MAX;
-        for (Journey const& j : engine) best = std::min(best, j.Arrival);
-        EXPECT_EQ(best, earliest) << "departing " << departure;
-      }
-    }
-  }
+        // The earliest arrival, found without any pruning, whenever the
+        // journey that reaches it latest leaves within the window. Only where
+        // the longest change time never binds: otherwise a journey that
+        // reaches a station earlier hides a later one that could still catch
+        // a train the earlier one may not wait for, as the router models.
+        if (model.search.max_change_time < 1439) return;
+        const int32_t slack = q.ChangesAllowed ? std::min(q.Interval / 2, 120) : 0;
+        int32_t departure = 0;
+        int32_t earliest = router.EarliestArrival(
+            q, q.WindowTime, q.WindowTime + std::min(q.Interval + slack, 1439), &departure);
+        if (earliest >= 0 && departure <= q.WindowTime + q.Interval) {
+          int32_t best = INT32_MAX;
+          for (Journey const& j : engine) best = std::min(best, j.Arrival);
+          EXPECT_EQ(best, earliest) << "departing " << departure;
+        }
+      });
 }
 
 }  // namespace

@@ -6,47 +6,22 @@
 
 #include <algorithm>
 #include <optional>
-#include <random>
 
-#include "kernel/search/engine_test_support.h"
-#include "kernel/search/random_network.h"
+#include "kernel/search/random_query_test.h"
 
 namespace qo::test {
 namespace {
 
 constexpr uint32_t kSeeds = 150;
 
-class EngineBackwardTest : public EngineTest {
+class EngineBackwardTest : public RandomQueryTest {
  protected:
   // Calls f(model, router, query) for a few queries on each network.
   template <typename F>
   void ForEachQuery(F&& f) {
-    for (uint32_t seed = 1; seed <= kSeeds; ++seed) {
-      SCOPED_TRACE("seed " + std::to_string(seed));
-      w::TimetableModel model = RandomNetwork(seed);
-      QoCloseData();
-      w::WriteOptions options{.share_stop_patterns = seed % 2 == 1};
-      ASSERT_EQ(Load({dir_.Write("n.qo", model, options)}), 1);
-      SetSearchDay(kNetworkSearchDay);
-      ReferenceRouter router(model, kNetworkSearchDay);
-      std::mt19937 rng(seed * 104729u);
-      auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-      const int stations = static_cast<int>(model.stations.size());
-      for (int query = 0; query < 4; ++query) {
-        RouterQuery q;
-        q.From = static_cast<uint16_t>(pick(0, stations - 1));
-        q.To = static_cast<uint16_t>((q.From + pick(1, stations - 1)) % stations);
-        q.SearchDay = kNetworkSearchDay;
-        q.WindowTime = pick(0, 1439);
-        q.Interval = std::vector<int>{60, 180, 360}[static_cast<size_t>(pick(0, 2))];
-        q.ChangesAllowed = pick(0, 4) != 0;
-        q.MaxChanges = q.ChangesAllowed ? pick(0, 4) : 0;
-        SCOPED_TRACE("from " + std::to_string(q.From) + " to " + std::to_string(q.To) + " at " +
-                     std::to_string(q.WindowTime) + " for " + std::to_string(q.Interval) +
-                     (q.ChangesAllowed ? " changes " + std::to_string(q.MaxChanges) : " direct"));
-        f(model, router, q);
-      }
-    }
+    RandomQueryDraw draw{.Seeds = kSeeds, .SeedFactor = 104729, .DirectWithoutChanges = true};
+    ForEachRandomQuery(
+        draw, [](w::TimetableModel&) {}, [] {}, f);
   }
 };
 
@@ -59,14 +34,6 @@ std::optional<int32_t> Earliest(ReferenceRouter const& router, RouterQuery const
   const int32_t arrival = router.EarliestArrival(q, first, last, &departure);
   if (departure == INT32_MIN) return std::nullopt;
   return arrival;
-}
-
-// All journeys of a pass, also those marked for removal.
-std::set<Journey> AllJourneys(ConnectionList const& list) {
-  std::set<Journey> out;
-  for (Connection const& c : list)
-    out.insert({LegDeparture(c.front()), LegArrival(c.back()), static_cast<int32_t>(c.size())});
-  return out;
 }
 
 TEST_F(EngineBackwardTest, EveryForwardAnswerHasABackwardOneNoWorse) {

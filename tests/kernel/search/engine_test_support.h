@@ -26,41 +26,35 @@ inline void SetSearchDay(uint16_t day) {
 }
 
 // Sets up the current search as the front would for one From and one To
-// station of timetable 0 and runs one forward pass over the window.
-inline ConnectionList RunForward(RouterQuery const& q, EngineCall call = {}) {
+// station of timetable 0 and runs one pass over the window: forward from
+// the window time, or backward to it.
+inline ConnectionList RunPass(RouterQuery const& q, EngineCall call, SearchDirection direction) {
   SearchRun& run = CurrentSearchRun();
   run = SearchRun{};
   TimetableRecord* t = LoadedSet()[0];
   run.Request.From = {{.timetable = t, .station = q.From}};
   run.Request.To = {{.timetable = t, .station = q.To}};
   run.Request.ChangesAllowed = q.ChangesAllowed;
+  run.Request.ByDeparture = direction == SearchDirection::Forward;
   run.Request.Time = q.WindowTime;
   run.WindowTime = run.WindowMinute = q.WindowTime;
   run.WindowLength = q.Interval;
   CurrentSearchSettings().Parms.MaxChanges = q.MaxChanges;
   call.ComputeBounds = true;
   call.ChangesAllowed = q.ChangesAllowed;
-  SearchForward(call);
+  if (direction == SearchDirection::Forward)
+    SearchForward(call);
+  else
+    SearchBackward(call);
   return run.Found;
 }
 
-// The same for one backward pass: the window ends at the window time.
+inline ConnectionList RunForward(RouterQuery const& q, EngineCall call = {}) {
+  return RunPass(q, call, SearchDirection::Forward);
+}
+
 inline ConnectionList RunBackward(RouterQuery const& q, EngineCall call = {}) {
-  SearchRun& run = CurrentSearchRun();
-  run = SearchRun{};
-  TimetableRecord* t = LoadedSet()[0];
-  run.Request.From = {{.timetable = t, .station = q.From}};
-  run.Request.To = {{.timetable = t, .station = q.To}};
-  run.Request.ChangesAllowed = q.ChangesAllowed;
-  run.Request.ByDeparture = false;
-  run.Request.Time = q.WindowTime;
-  run.WindowTime = run.WindowMinute = q.WindowTime;
-  run.WindowLength = q.Interval;
-  CurrentSearchSettings().Parms.MaxChanges = q.MaxChanges;
-  call.ComputeBounds = true;
-  call.ChangesAllowed = q.ChangesAllowed;
-  SearchBackward(call);
-  return run.Found;
+  return RunPass(q, call, SearchDirection::Backward);
 }
 
 // The connections a pass found within the window (those without the
@@ -70,6 +64,14 @@ inline std::set<Journey> Journeys(ConnectionList const& list) {
   for (Connection const& c : list)
     if (!c.front().RemovalMark)
       out.insert({LegDeparture(c.front()), LegArrival(c.back()), static_cast<int32_t>(c.size())});
+  return out;
+}
+
+// All journeys of a pass, also those marked for removal.
+inline std::set<Journey> AllJourneys(ConnectionList const& list) {
+  std::set<Journey> out;
+  for (Connection const& c : list)
+    out.insert({LegDeparture(c.front()), LegArrival(c.back()), static_cast<int32_t>(c.size())});
   return out;
 }
 
