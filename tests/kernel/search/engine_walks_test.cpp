@@ -196,7 +196,9 @@ TEST_F(EngineWalksTest, AWalkIntoATownWithCityTransportIsCapped) {
       w::TimetableModel rail = Line(1, 1, 2, 5000);
       rail.trains = {Trip({Dep(0, 600), Arr(1, 620)}, "R1")};
       rail.links = {
-          {.kind = c.kind, .entries = {{.station = 1, .other_key = 7000, .value = c.minutes}}}};
+          {.kind = c.kind,
+           .entries = {
+               {.station = 1, .other_key = 7000, .value = static_cast<uint8_t>(c.minutes)}}}};
       w::TimetableModel other = Line(2, c.kind, 2, 7000);
       other.trains = {Trip({Dep(0, 640), Arr(1, 660)}, "T1")};
       files = {dir_.Write("rail.qo", rail), dir_.Write("other.qo", other)};
