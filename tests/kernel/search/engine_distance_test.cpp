@@ -11,20 +11,6 @@ namespace {
 
 constexpr uint16_t kDay = w::DayNumberOf(2025, 6, 11);
 
-w::TimetableModel Line(uint32_t id, uint8_t kind, int stations, int32_t firstKey) {
-  w::TimetableModel m;
-  m.id = id;
-  m.kind = kind;
-  m.names = {"Timetable " + std::to_string(id)};
-  for (int s = 0; s < stations; ++s)
-    m.stations.push_back({.name = {"Stop " + std::to_string(id) + "/" + std::to_string(s)},
-                          .key = firstKey + s,
-                          .type = 0x01});
-  m.train_types = {{.abbreviation = {"Os"}, .description = {"Train"}}};
-  m.search.min_change_time = 2;
-  return m;
-}
-
 // A stop with its distance from the train's first stop, in metres.
 w::Stop Km(w::Stop stop, int32_t metres) {
   stop.distance = metres;
@@ -82,7 +68,7 @@ TEST_F(EngineDistanceTest, TheDistanceLimitEndsALongRide) {
       {"without arc lengths no kilometres count", kNoArcs, 60000, " 600-650/1 600-655/1"},
   };
   for (Case const& c : cases) {
-    w::TimetableModel m = Line(1, 1, 4, 100);
+    w::TimetableModel m = LineTimetable(1, 1, 4, 100);
     if (c.lengths != kNoArcs) m.arcs = AllArcs(4);
     m.trains = {
         Trip({Km(Dep(0, 600), 0), Km(Pass(1, 620, 621), 50000), Km(Arr(3, 650), 100000)}, "1"),
@@ -118,7 +104,7 @@ TEST_F(EngineDistanceTest, ALaterBoardingByAShorterWay) {
       {"by time alone", false, 1},
   };
   for (Case const& c : cases) {
-    w::TimetableModel m = Line(1, 1, 4, 100);
+    w::TimetableModel m = LineTimetable(1, 1, 4, 100);
     if (c.arcs) m.arcs = AllArcs(4);
     m.trains = {
         Trip({Km(Dep(0, 600), 0), Km(Arr(1, 620), 100000)}, "1"),
@@ -151,7 +137,7 @@ TEST_F(EngineDistanceTest, AShorterWayToTheChangeIsKept) {
   };
   for (Case const& c : cases) {
     for (bool shortFirst : {false, true}) {
-      w::TimetableModel m = Line(1, 1, 4, 100);
+      w::TimetableModel m = LineTimetable(1, 1, 4, 100);
       if (c.arcs) m.arcs = AllArcs(4);
       w::Train longWay = Trip({Km(Dep(0, 600), 0), Km(Arr(2, 620), 100000)}, "1");
       w::Train shortWay = Trip({Km(Dep(0, 600), 0), Km(Arr(2, 625), 10000)}, "2");
@@ -169,9 +155,9 @@ TEST_F(EngineDistanceTest, AShorterWayToTheChangeIsKept) {
 // mark no station where a rail journey must not be left for a bus, so the
 // mode finds what the search without it finds.
 TEST_F(EngineDistanceTest, PreferredTrainsHoldNoJourneyBack) {
-  w::TimetableModel rail = Line(1, 1, 2, 5000);
+  w::TimetableModel rail = LineTimetable(1, 1, 2, 5000);
   rail.trains = {Trip({Dep(0, 600), Arr(1, 620)}, "R1")};
-  w::TimetableModel bus = Line(2, 2, 2, 5001);
+  w::TimetableModel bus = LineTimetable(2, 2, 2, 5001);
   bus.trains = {Trip({Dep(0, 625), Arr(1, 640)}, "B1")};
   ASSERT_EQ(Load({dir_.Write("rail.qo", rail), dir_.Write("bus.qo", bus)}), 2);
   SetSearchDay(kDay);

@@ -25,6 +25,23 @@ inline void SetSearchDay(uint16_t day) {
   }
 }
 
+// A timetable `id` of one kind with `stations` stops keyed from
+// `firstKey`, at each of which a journey may alight, and 2 minutes'
+// change: the ground of the checks over several timetables.
+inline w::TimetableModel LineTimetable(uint32_t id, uint8_t kind, int stations, int32_t firstKey) {
+  w::TimetableModel m;
+  m.id = id;
+  m.kind = kind;
+  m.names = {"Timetable " + std::to_string(id)};
+  for (int s = 0; s < stations; ++s)
+    m.stations.push_back({.name = {"Stop " + std::to_string(id) + "/" + std::to_string(s)},
+                          .key = firstKey + s,
+                          .type = 0x01});
+  m.train_types = {{.abbreviation = {"Os"}, .description = {"Train"}}};
+  m.search.min_change_time = 2;
+  return m;
+}
+
 // Sets up the current search as the front would for one From and one To
 // station of timetable 0 and runs one pass over the window: forward from
 // the window time, or backward to it.

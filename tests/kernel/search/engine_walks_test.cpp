@@ -11,20 +11,6 @@ namespace {
 
 constexpr uint16_t kDay = w::DayNumberOf(2025, 6, 11);
 
-w::TimetableModel Line(uint32_t id, uint8_t kind, int stations, int32_t firstKey) {
-  w::TimetableModel m;
-  m.id = id;
-  m.kind = kind;
-  m.names = {"Timetable " + std::to_string(id)};
-  for (int s = 0; s < stations; ++s)
-    m.stations.push_back({.name = {"Stop " + std::to_string(id) + "/" + std::to_string(s)},
-                          .key = firstKey + s,
-                          .type = 0x01});
-  m.train_types = {{.abbreviation = {"Os"}, .description = {"Train"}}};
-  m.search.min_change_time = 2;
-  return m;
-}
-
 // Walking links hold both ways: the backward engine walks them from the
 // other end.
 std::vector<w::Transfer> Both(std::vector<w::Transfer> walks) {
@@ -99,7 +85,7 @@ TEST_F(EngineWalksTest, WalksWithinATimetable) {
       {"no walk to the To station", {{.from = 1, .to = 3, .minutes = 1}}, 3, " (none)"},
   };
   for (Case const& c : cases) {
-    w::TimetableModel m = Line(1, 1, 5, 100);
+    w::TimetableModel m = LineTimetable(1, 1, 5, 100);
     m.transfers = Both(c.walks);
     m.trains = {Trip({Dep(0, 590), Arr(1, 600)}, "1"), Trip({Dep(2, 615), Arr(3, 630)}, "2")};
     QoCloseData();
@@ -116,13 +102,13 @@ TEST_F(EngineWalksTest, WalksWithinATimetable) {
 // links to city stop 0 (3 minutes); city stop 1 links to bus stop 0 (8
 // minutes, a long walk).
 TEST_F(EngineWalksTest, AJourneyOverThreeTimetablesWalksBetweenThem) {
-  w::TimetableModel rail = Line(1, 1, 2, 5000);
+  w::TimetableModel rail = LineTimetable(1, 1, 2, 5000);
   rail.trains = {Trip({Dep(0, 600), Arr(1, 620)}, "R1")};
   rail.links = {{.kind = 3, .entries = {{.station = 1, .other_key = 7000, .value = 3}}}};
-  w::TimetableModel city = Line(2, 3, 2, 7000);
+  w::TimetableModel city = LineTimetable(2, 3, 2, 7000);
   city.trains = {Trip({Dep(0, 625), Arr(1, 635)}, "T1")};
   city.links = {{.kind = 2, .entries = {{.station = 1, .other_key = 9000, .value = 8}}}};
-  w::TimetableModel bus = Line(3, 2, 2, 9000);
+  w::TimetableModel bus = LineTimetable(3, 2, 2, 9000);
   bus.trains = {Trip({Dep(0, 645), Arr(1, 700)}, "B1"), Trip({Dep(0, 642), Arr(1, 710)}, "B0")};
   ASSERT_EQ(
       Load({dir_.Write("rail.qo", rail), dir_.Write("city.qo", city), dir_.Write("bus.qo", bus)}),
@@ -157,9 +143,9 @@ TEST_F(EngineWalksTest, AChangeToTheSameStationInAnotherTimetable) {
   };
   for (Case const& c : cases) {
     QoCloseData();
-    w::TimetableModel first = Line(1, c.firstKind, 2, 5000);
+    w::TimetableModel first = LineTimetable(1, c.firstKind, 2, 5000);
     first.trains = {Trip({Dep(0, 580), Arr(1, 600)}, "1")};
-    w::TimetableModel bus = Line(2, 2, 2, 5001);
+    w::TimetableModel bus = LineTimetable(2, 2, 2, 5001);
     bus.search.min_change_time = 3;
     bus.trains = {Trip({Dep(0, 600), Arr(1, 620)}, "2"), Trip({Dep(0, 610), Arr(1, 630)}, "3")};
     ASSERT_EQ(Load({dir_.Write("first.qo", first), dir_.Write("bus.qo", bus)}), 2) << c.name;
@@ -193,24 +179,24 @@ TEST_F(EngineWalksTest, AWalkIntoATownWithCityTransportIsCapped) {
     QoCloseData();
     std::vector<std::string> files;
     if (c.way == kByLink) {
-      w::TimetableModel rail = Line(1, 1, 2, 5000);
+      w::TimetableModel rail = LineTimetable(1, 1, 2, 5000);
       rail.trains = {Trip({Dep(0, 600), Arr(1, 620)}, "R1")};
       rail.links = {
           {.kind = c.kind,
            .entries = {
                {.station = 1, .other_key = 7000, .value = static_cast<uint8_t>(c.minutes)}}}};
-      w::TimetableModel other = Line(2, c.kind, 2, 7000);
+      w::TimetableModel other = LineTimetable(2, c.kind, 2, 7000);
       other.trains = {Trip({Dep(0, 640), Arr(1, 660)}, "T1")};
       files = {dir_.Write("rail.qo", rail), dir_.Write("other.qo", other)};
     } else {
-      w::TimetableModel m = Line(1, c.way == kWithin ? c.kind : 2, 4, 100);
+      w::TimetableModel m = LineTimetable(1, c.way == kWithin ? c.kind : 2, 4, 100);
       m.transfers = Both({{.from = 1, .to = 2, .minutes = c.minutes}});
       m.trains = {Trip({Dep(0, 590), Arr(1, 600)}, "1"), Trip({Dep(2, 615), Arr(3, 630)}, "2")};
       files = {dir_.Write("walks.qo", m)};
       if (c.way == kSameStop) {
         // Stop 2 is also the first stop of a timetable of the kind asked,
         // which takes it as one of its own.
-        w::TimetableModel other = Line(2, c.kind, 2, 7000);
+        w::TimetableModel other = LineTimetable(2, c.kind, 2, 7000);
         other.trains = {Trip({Dep(0, 700), Arr(1, 720)}, "T1")};
         m.merge_kind = c.kind;
         m.stations[2].merge_key = 7000;
