@@ -4,20 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "kernel/loading/loading_test_support.h"
+#include "kernel/search/connection_legs.h"
 #include "search/connection_cleanup.h"
 
 namespace qo::test {
 namespace {
-
-ConnectionLeg Leg(int32_t train, int32_t from, int32_t to, int32_t departure, int32_t arrival) {
-  ConnectionLeg leg;
-  leg.Train = train;
-  leg.FromStation = from;
-  leg.ToStation = to;
-  leg.DepartureMinute = departure;
-  leg.ArrivalMinute = arrival;
-  return leg;
-}
 
 class CleanupByArrivalTest : public LoadingTest {};
 

@@ -6,26 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include "kernel/search/connection_legs.h"
 #include "kernel/search/engine_test_support.h"
 #include "search/change_rules.h"
 #include "search/connection_order.h"
 
 namespace qo::test {
 namespace {
-
-ConnectionLeg Leg(int32_t train, int32_t from, int32_t to, int32_t departure, int32_t arrival,
-                  int32_t distance = -1) {
-  ConnectionLeg leg;
-  leg.Train = train;
-  leg.FromStation = from;
-  leg.ToStation = to;
-  leg.DepartureDay = departure / 1440;
-  leg.DepartureMinute = departure % 1440;
-  leg.ArrivalDay = arrival / 1440;
-  leg.ArrivalMinute = arrival % 1440;
-  leg.Distance = distance;
-  return leg;
-}
 
 // Runs the passes of a search by departure with changes, without via
 // points or a change-time callback.

@@ -13,6 +13,7 @@
 #include "format/fare_layout.h"
 #include "frame/error_codes.h"
 #include "kernel/loading/loading_test_support.h"
+#include "kernel/search/connection_legs.h"
 #include "load/loaded_set.h"
 #include "search/search_handle.h"
 #include "search/search_params.h"
@@ -91,17 +92,6 @@ w::FareModel DistanceFares() {
   return f;
 }
 
-ConnectionLeg Leg(int train, int from, int dep, int to, int arr, int timetable = 0) {
-  ConnectionLeg l;
-  l.Train = train;
-  l.FromStation = from;
-  l.DepartureMinute = dep;
-  l.ToStation = to;
-  l.ArrivalMinute = arr;
-  l.Timetable = timetable;
-  return l;
-}
-
 class FareTest : public LoadingTest {
  protected:
   void TearDown() override {
@@ -140,7 +130,7 @@ TEST_F(FareTest, WithoutAFareGroupNothingIsPriced) {
   w::TimetableModel m = RailModel();
   m.extension_names.clear();
   LoadRail(nullptr, m);
-  EXPECT_EQ(Price({Leg(0, 0, 480, 3, 560)}), FareNotPriced);
+  EXPECT_EQ(Price({Leg(0, 0, 3, 480, 560)}), FareNotPriced);
   EXPECT_EQ(tables_.SectionCount, 0);
   EXPECT_EQ(tables_.TotalCount, 0);
 }
@@ -152,10 +142,10 @@ TEST_F(FareTest, DistanceFareWithItsMeasureAndFormats) {
     Connection legs;
     const char* line;
   } cases[] = {
-      {{Leg(0, 0, 480, 1, 500)}, "Obyčejné: 10 Kč / deset km"},  // 10 km is the first threshold
-      {{Leg(0, 0, 480, 2, 530)}, "Obyčejné: 40 Kč / 40 kilometrů"},
-      {{Leg(0, 1, 501, 3, 560)}, "Obyčejné: 40 Kč / 50 km"},
-      {{Leg(0, 0, 480, 3, 560)}, "Obyčejné: 80 Kč / 60 km"},
+      {{Leg(0, 0, 1, 480, 500)}, "Obyčejné: 10 Kč / deset km"},  // 10 km is the first threshold
+      {{Leg(0, 0, 2, 480, 530)}, "Obyčejné: 40 Kč / 40 kilometrů"},
+      {{Leg(0, 1, 3, 501, 560)}, "Obyčejné: 40 Kč / 50 km"},
+      {{Leg(0, 0, 3, 480, 560)}, "Obyčejné: 80 Kč / 60 km"},
   };
   for (Case const& c : cases) {
     ASSERT_EQ(Price(c.legs), FareAllPriced) << c.line;
@@ -188,7 +178,7 @@ TEST_F(FareTest, DistanceAcrossARegionBorder) {
     f.rules[0].region = "Pra";
     f.borders = c.borders;
     LoadRail(&f);
-    ASSERT_EQ(Price({Leg(0, 0, 480, 3, 560)}), FareAllPriced);
+    ASSERT_EQ(Price({Leg(0, 0, 3, 480, 560)}), FareAllPriced);
     EXPECT_STREQ(tables_.Sections[0].Lines[0].Measure, c.measure);
   }
 }
@@ -208,7 +198,7 @@ TEST_F(FareTest, DayRulesFollowTheTimetablesDaysOff) {
       {w::DayNumberOf(2025, 3, 16), "Jiný den"},  // Sunday
   };
   for (Case const& c : cases) {
-    ASSERT_EQ(Price({Leg(0, 0, 480, 1, 500)}, {.TravelDay = c.day}), FareAllPriced);
+    ASSERT_EQ(Price({Leg(0, 0, 1, 480, 500)}, {.TravelDay = c.day}), FareAllPriced);
     EXPECT_EQ(tables_.Sections[0].Lines[0].Rule, Cp(c.rule));
   }
 }
@@ -233,7 +223,7 @@ TEST_F(FareTest, CategoryAndSecondPrice) {
       {0, 2, FareNotPriced, ""},        // no rule of that category applied
   };
   for (Case const& c : cases) {
-    ASSERT_EQ(Price({Leg(0, 0, 480, 3, 560)}, {.Variant = c.variant, .Category = c.category}),
+    ASSERT_EQ(Price({Leg(0, 0, 3, 480, 560)}, {.Variant = c.variant, .Category = c.category}),
               c.result);
     if (c.result != FareNotPriced) {
       EXPECT_EQ(Total(), Cp(c.total));
@@ -245,12 +235,12 @@ TEST_F(FareTest, EqualConsecutiveSectionsAreReportedOnce) {
   w::FareModel f = DistanceFares();
   LoadRail(&f);
   // Two rides A-B: the second section has the same four ends.
-  ASSERT_EQ(Price({Leg(0, 0, 480, 1, 500), Leg(2, 0, 600, 1, 620)}), FareAllPriced);
+  ASSERT_EQ(Price({Leg(0, 0, 1, 480, 500), Leg(2, 0, 1, 600, 620)}), FareAllPriced);
   ASSERT_EQ(tables_.SectionCount, 1);
   EXPECT_EQ(tables_.Sections[0].Count, 2);
   EXPECT_EQ(Total(), Cp("20 Kč"));
   // A-B and then B-A are two sections.
-  ASSERT_EQ(Price({Leg(0, 0, 480, 1, 500), Leg(1, 1, 510, 0, 530)}), FareAllPriced);
+  ASSERT_EQ(Price({Leg(0, 0, 1, 480, 500), Leg(1, 1, 0, 510, 530)}), FareAllPriced);
   EXPECT_EQ(tables_.SectionCount, 2);
 }
 
@@ -266,7 +256,7 @@ TEST_F(FareTest, EveryTableWriteIsBounded) {
     f.rules.push_back(r);
   }
   LoadRail(&f);
-  ASSERT_EQ(Price({Leg(0, 0, 480, 1, 500)}), FarePartlyPriced);
+  ASSERT_EQ(Price({Leg(0, 0, 1, 480, 500)}), FarePartlyPriced);
   EXPECT_EQ(tables_.Sections[0].Count, kMaxSectionLines);
   EXPECT_EQ(tables_.TotalCount, kMaxFareLines);
 
@@ -284,7 +274,7 @@ TEST_F(FareTest, EveryTableWriteIsBounded) {
   d.flags = kFareFlagNoLinks;
   LoadRail(&d, m);
   Connection legs;
-  for (int i = 0; i < 40; ++i) legs.push_back(Leg(i, i % 2, 300 + 20 * i, 1 - i % 2, 310 + 20 * i));
+  for (int i = 0; i < 40; ++i) legs.push_back(Leg(i, i % 2, 1 - i % 2, 300 + 20 * i, 310 + 20 * i));
   EXPECT_EQ(Price(legs), FarePartlyPriced);
   EXPECT_EQ(tables_.SectionCount, kMaxFareSections);
 }
@@ -317,7 +307,7 @@ class ZoneFareTest : public FareTest {
     any.measure_table = 0;
     f.rules.push_back(any);
     LoadRail(&f);
-    if (Price({Leg(0, 0, 480, 3, 560)}) == FareNotPriced) return "none";
+    if (Price({Leg(0, 0, 3, 480, 560)}) == FareNotPriced) return "none";
     std::string out;
     PriceSection const& s = tables_.Sections[0];
     for (int i = 0; i < s.Count; ++i) out += std::string(s.Lines[i].Rule) + " ";
@@ -370,14 +360,14 @@ TEST_F(FareTest, ZonePairTablesPriceTheEndsZones) {
     FareResult result;
     int32_t price;
   } cases[] = {
-      {{1000, 2000, 3000}, {Leg(0, 0, 480, 1, 500)}, FareAllPriced, 1000},  // 0-1
-      {{1000, 2000, 3000}, {Leg(0, 0, 480, 3, 560)}, FareAllPriced, 2000},  // 0-2
-      {{1000, 2000, 3000}, {Leg(0, 1, 501, 3, 560)}, FareAllPriced, 3000},  // 1-2
+      {{1000, 2000, 3000}, {Leg(0, 0, 1, 480, 500)}, FareAllPriced, 1000},  // 0-1
+      {{1000, 2000, 3000}, {Leg(0, 0, 3, 480, 560)}, FareAllPriced, 2000},  // 0-2
+      {{1000, 2000, 3000}, {Leg(0, 1, 3, 501, 560)}, FareAllPriced, 3000},  // 1-2
       // C-D lie in one zone: no price from a table without a diagonal ...
-      {{1000, 2000, 3000}, {Leg(0, 2, 531, 3, 560)}, FareNotPriced, 0},
+      {{1000, 2000, 3000}, {Leg(0, 2, 3, 531, 560)}, FareNotPriced, 0},
       // ... and the diagonal's price from one that has it.
-      {{500, 1000, 2000, 600, 3000, 700}, {Leg(0, 2, 531, 3, 560)}, FareAllPriced, 700},
-      {{500, 1000, 2000, 600, 3000, 700}, {Leg(0, 0, 480, 3, 560)}, FareAllPriced, 2000},
+      {{500, 1000, 2000, 600, 3000, 700}, {Leg(0, 2, 3, 531, 560)}, FareAllPriced, 700},
+      {{500, 1000, 2000, 600, 3000, 700}, {Leg(0, 0, 3, 480, 560)}, FareAllPriced, 2000},
   };
   for (Case const& c : cases) {
     w::FareModel f = fares(c.values);
@@ -396,12 +386,12 @@ TEST_F(FareTest, LinkedNodesAreCutWhereTheJourneyComesBack) {
   LoadRail(&f);
   // A-B, then back B-A: the second node would link to the first over the
   // transfer at B, but it returns to A, so the chain is cut there.
-  ASSERT_EQ(Price({Leg(0, 0, 480, 1, 500), Leg(1, 1, 510, 0, 530)}), FareAllPriced);
+  ASSERT_EQ(Price({Leg(0, 0, 1, 480, 500), Leg(1, 1, 0, 510, 530)}), FareAllPriced);
   EXPECT_EQ(tables_.Cuts, std::vector<int32_t>{1});
   EXPECT_EQ(tables_.SectionCount, 2);
   // A-B then on to C over the same train's later stops: linked and priced
   // as one 40 km ride (the transfer joins them).
-  ASSERT_EQ(Price({Leg(2, 0, 600, 1, 620), Leg(0, 1, 501, 2, 530)}), FareAllPriced);
+  ASSERT_EQ(Price({Leg(2, 0, 1, 600, 620), Leg(0, 1, 2, 501, 530)}), FareAllPriced);
   EXPECT_TRUE(tables_.Cuts.empty());
   ASSERT_EQ(tables_.SectionCount, 1);
   EXPECT_EQ(Total(), Cp("40 Kč"));
