@@ -12,6 +12,7 @@
 #include "search/change_time.h"
 #include "search/connection_order.h"
 #include "search/floor_math.h"
+#include "search/search_limits.h"
 #include "search/search_params.h"
 #include "search/search_state.h"
 #include "stations/station_access.h"
@@ -141,7 +142,6 @@ bool LoadLegTrain(TimetableRecord& t, ConnectionLeg const& leg, LegTrain& out) {
 
 // ---- Tidying one traced connection -------------------------------------
 
-constexpr uint32_t kGroupVariantType = 0x8000000;
 constexpr uint32_t kSleeperType = 0x2000000;
 constexpr int32_t kNightFrom = 1380;
 constexpr int32_t kNightUntil = 121;
@@ -295,7 +295,7 @@ bool TakeGroupVariant(ConnectionLeg& leg) {
   static std::vector<int32_t> alternatives;
   TimetableRecord* t = TimetableAt(leg.Timetable);
   if (!HasTrain(t, leg) || t->TrainPairs.size() == 0 || t->TrainTypeWords.empty() ||
-      !(t->TrainTypeWords[leg.Train] & kGroupVariantType))
+      !(t->TrainTypeWords[leg.Train] & kGroupVariantTypeBit))
     return false;
   PairedTrains(*t, static_cast<uint32_t>(leg.Train), alternatives);
   if (alternatives.empty()) return false;

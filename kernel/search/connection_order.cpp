@@ -7,11 +7,10 @@
 
 #include "load/loaded_set.h"
 #include "load/timetable_record.h"
+#include "search/search_limits.h"
 
 namespace qo {
 namespace {
-
-constexpr uint32_t kGroupVariantType = 0x8000000;
 
 // A connection may name a timetable that is gone or was never loaded (a
 // list handed back after a reload, a list built by hand): its station then
@@ -25,7 +24,7 @@ int32_t StationKeyOf(int32_t tt, int32_t station) {
 int GroupVariantRank(ConnectionLeg const& leg) {
   TimetableRecord const* t = TimetableAt(leg.Timetable);
   if (!t || leg.Train < 0 || leg.Train >= t->TrainTypeWords.size()) return 0;
-  return (t->TrainTypeWords[leg.Train] & kGroupVariantType) != 0 ? 1 : 0;
+  return (t->TrainTypeWords[leg.Train] & kGroupVariantTypeBit) != 0 ? 1 : 0;
 }
 
 // The keys are worked out once per connection, not once per comparison.

@@ -54,12 +54,6 @@ constexpr size_t kFewFromEntries = 15;
 constexpr uint32_t kLowFloorTrain = 0x100000;
 constexpr uint32_t kHasBedsTrain = 0x2000000;
 constexpr uint32_t kNoLocalTrafficTrain = 0x80000000;
-// A variant of a train group: a train of its own, not one of its namesakes.
-constexpr uint32_t kGroupVariantTrain = 0x8000000;
-
-// Times of a pass are minutes from midnight of the search day, kept in 16
-// bits; a ride that would go beyond ends there.
-constexpr int32_t kLatestTime = 0x7FFE;
 
 int32_t Div1440(int32_t t) { return static_cast<int32_t>(FloorDiv(t, 1440)); }
 int32_t Mod1440(int32_t t) { return static_cast<int32_t>(FloorMod(t, 1440)); }
@@ -83,10 +77,6 @@ int32_t FirstEventAtOrAfter(StationEventList const& events, int32_t minute) {
   }
   return lo;
 }
-
-// The backward scale: kMirror - minute stays positive for every time a
-// pass reaches, so ride marks and profiles keep their forward meaning.
-constexpr int32_t kMirror = 2880;
 
 // The stop word flags: a stop refuses boarding or alighting only when the
 // other bit is clear.
@@ -1119,7 +1109,7 @@ void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, in
       // the journey already there.
       if (round_ == 0 && KeyArrival(n.Key) == arrival && n.ViaLevel == via && train >= 0 &&
           l.Train >= 0 && l.Train != train && l.Timetable == tt && boardTt == tt &&
-          Record(tt).Kind == kKindRail && !(TypeWord(tt, l.Train) & kGroupVariantTrain) &&
+          Record(tt).Kind == kKindRail && !(TypeWord(tt, l.Train) & kGroupVariantTypeBit) &&
           HaveSameTrainNumber(tt, l.Train, train))
         return;
       // Counting kilometres, a later arrival by a shorter way stays.

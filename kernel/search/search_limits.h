@@ -29,7 +29,16 @@ inline constexpr int kMaxArcLength = 120;
 // The bits the caller's train-type mask always gains: group variants and
 // trains continuing a group take part with their group.
 inline constexpr uint32_t kAlwaysIncludedTypeBits = 0x18000000;
+// A variant of a train group: a train of its own, not one of its namesakes.
+inline constexpr uint32_t kGroupVariantTypeBit = 0x08000000;
 // Rail trains left out when the use-beds parameter is 2.
 inline constexpr uint32_t kBedTrainTypeBit = 0x01000000;
+
+// Times of a pass are minutes from midnight of the search day, kept in 16
+// bits; a ride that would go beyond ends there.
+inline constexpr int32_t kLatestTime = 0x7FFE;
+// The backward scale: kMirror - minute stays positive for every time a
+// pass reaches, so ride marks and profiles keep their forward meaning.
+inline constexpr int32_t kMirror = 2880;
 
 }  // namespace qo

@@ -7,6 +7,7 @@
 #include "load/timetable_record.h"
 #include "search/change_time.h"
 #include "search/floor_math.h"
+#include "search/search_limits.h"
 #include "search/search_params.h"
 #include "search/search_scratch.h"
 #include "search/search_state.h"
@@ -16,11 +17,6 @@
 
 namespace qo {
 namespace {
-
-// As the engine keeps them: times are minutes from midnight of the search
-// day in 16 bits, and a backward pass counts them down from its mirror.
-constexpr int32_t kLatestTime = 0x7FFE;
-constexpr int32_t kMirror = 2880;
 
 bool TakesPart(TimetableRecord const& t) { return DayTypesOf(t).Filter.TypeMask != kIncludeNone; }
 
