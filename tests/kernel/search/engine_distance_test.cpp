@@ -17,10 +17,6 @@ w::Stop Km(w::Stop stop, int32_t metres) {
   return stop;
 }
 
-w::Train Trip(std::vector<w::Stop> stops, std::string number) {
-  return {.stops = std::move(stops), .number = std::move(number)};
-}
-
 // Arcs both ways between every two stations: their lengths make the
 // search count kilometres (the trains carry their own).
 std::vector<w::Arc> AllArcs(int stations) {

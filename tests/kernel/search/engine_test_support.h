@@ -4,6 +4,8 @@
 // with.
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "calendars/day_type_state.h"
 #include "kernel/loading/loading_test_support.h"
@@ -40,6 +42,11 @@ inline w::TimetableModel LineTimetable(uint32_t id, uint8_t kind, int stations, 
   m.train_types = {{.abbreviation = {"Os"}, .description = {"Train"}}};
   m.search.min_change_time = 2;
   return m;
+}
+
+// A train of the given stops under a number.
+inline w::Train Trip(std::vector<w::Stop> stops, std::string number) {
+  return {.stops = std::move(stops), .number = std::move(number)};
 }
 
 // Sets up the current search as the front would for one From and one To

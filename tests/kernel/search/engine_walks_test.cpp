@@ -22,10 +22,6 @@ std::vector<w::Transfer> Both(std::vector<w::Transfer> walks) {
   return out;
 }
 
-w::Train Trip(std::vector<w::Stop> stops, std::string number) {
-  return {.stops = std::move(stops), .number = std::move(number)};
-}
-
 class EngineWalksTest : public EngineTest {
  protected:
   // The loaded-set index of the timetable with this id.
