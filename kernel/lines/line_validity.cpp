@@ -73,19 +73,26 @@ bool TripValidByRecords(TimetableRecord const& t, uint32_t train, int32_t day, i
   return false;
 }
 
+DayRange DayRangeOf(TimetableRecord const& t, LineSettings const& settings, int32_t date,
+                    bool week) {
+  DayRange r;
+  r.requestDate = date;
+  r.from = r.to = date;
+  if (week) {
+    r.from = settings.weekMode == 1 ? date : MondayOf(date);
+    r.to = r.from + 6;
+    r.weekMode2 = settings.weekMode == 2 && HasLineValidity(t);
+  }
+  return r;
+}
+
 int MakeDayRange(TimetableRecord const& t, LineSettings const& settings, int day, int month,
                  int year, bool week, DayRange* out) {
   *out = {};
   if (year == 0) return 0;
   const int32_t date = DmyToDay(year, month, day);
   if (date == kNoDate) return ErrDate;
-  out->requestDate = date;
-  out->from = out->to = date;
-  if (week) {
-    out->from = settings.weekMode == 1 ? date : MondayOf(date);
-    out->to = out->from + 6;
-    out->weekMode2 = settings.weekMode == 2 && HasLineValidity(t);
-  }
+  *out = DayRangeOf(t, settings, date, week);
   return 0;
 }
 

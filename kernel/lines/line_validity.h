@@ -82,6 +82,11 @@ struct DayRange {
   bool weekMode2 = false;  // a week of a timetable with validity records in week mode 2
 };
 
+// The range of a request on `date`: that day, or the week around it as the
+// settings' week mode starts it.
+DayRange DayRangeOf(TimetableRecord const& t, LineSettings const& settings, int32_t date,
+                    bool week);
+
 // The range of a request (date given: year not 0). ErrDate for a date that
 // does not convert.
 int MakeDayRange(TimetableRecord const& t, LineSettings const& settings, int day, int month,

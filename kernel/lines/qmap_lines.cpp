@@ -195,12 +195,10 @@ QMapRunning::QMapRunning(TimetableRecord const& timetable, LineSettings const& s
                          bool week)
     : t(&timetable), day(d < 0 ? 0 : d) {
   if (day == 0) return;
-  from = to = day;
-  if (week) {
-    if (settings.weekMode != 1) from = MondayOf(day);
-    to = from + 6;
-    weekMode2 = settings.weekMode == 2 && HasLineValidity(timetable);
-  }
+  const DayRange range = DayRangeOf(timetable, settings, day, week);
+  from = range.from;
+  to = range.to;
+  weekMode2 = range.weekMode2;
 }
 
 bool QMapRunning::Runs(uint32_t train) const {
