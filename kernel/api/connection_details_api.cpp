@@ -118,14 +118,10 @@ void AddSameNamedMembers(ChangePoints& points, int timetable, int station) {
   }
 }
 
-// The time shift of a station on a leg's day: a day number when the
-// handle's search had a date (or the days are day numbers already, as in a
-// copy), else counted from the first day of validity.
+// The time shift of a station on a leg's day of the handle's search.
 int ShiftOn(SearchHandle const& h, TimetableRecord const& t, int32_t station, int32_t legDay) {
-  if (station < 0 || static_cast<uint32_t>(station) >= t.StationCount) return 0;
-  const int32_t base =
-      h.Request.ByDayType ? static_cast<int32_t>(t.FirstDay) : static_cast<int32_t>(h.Request.Day);
-  return StationTimeShift(t, static_cast<uint16_t>(station), base + legDay);
+  return StationShiftOnLegDay(t, station, h.Request.ByDayType, static_cast<int32_t>(h.Request.Day),
+                              legDay);
 }
 
 // The days on which some variant of the leg's train group runs that calls

@@ -807,13 +807,9 @@ int32_t CorrectedDuration(Connection const& c, bool byDayType, DayNumber day) {
   if (c.empty()) return 0;
   ConnectionLeg const& first = c.front();
   ConnectionLeg const& last = c.back();
-  // The shift lists change on given days: looked up for the day of each
-  // end, not its minute.
   auto shift = [&](int32_t tt, int32_t station, int32_t legDay) {
     TimetableRecord const* t = TimetableAt(tt);
-    if (!t || station < 0 || static_cast<uint32_t>(station) >= t->StationCount) return 0;
-    const int32_t base = byDayType ? static_cast<int32_t>(t->FirstDay) : static_cast<int32_t>(day);
-    return StationTimeShift(*t, static_cast<uint16_t>(station), base + legDay);
+    return t ? StationShiftOnLegDay(*t, station, byDayType, static_cast<int32_t>(day), legDay) : 0;
   };
   const int32_t departure =
       LegDeparture(first) - shift(first.Timetable, first.FromStation, first.DepartureDay);

@@ -99,6 +99,13 @@ int StationTimeShift(TimetableRecord const& t, uint16_t station, int32_t value) 
   return 0;
 }
 
+int StationShiftOnLegDay(TimetableRecord const& t, int32_t station, bool byDayType, int32_t day,
+                         int32_t legDay) {
+  if (station < 0 || static_cast<uint32_t>(station) >= t.StationCount) return 0;
+  const int32_t base = byDayType ? static_cast<int32_t>(t.FirstDay) : day;
+  return StationTimeShift(t, static_cast<uint16_t>(station), base + legDay);
+}
+
 std::string_view StationRemark(TimetableRecord const& t, uint16_t station) {
   if (station >= t.StationRemarkIndex.size()) return {};
   int16_t index = t.StationRemarkIndex[station];

@@ -40,6 +40,14 @@ int StationExtensionKey(TimetableRecord const& t, uint16_t station, int column, 
 // shift, else 0.
 int StationTimeShift(TimetableRecord const& t, uint16_t station, int32_t value);
 
+// The time shift of a station at one end of a found leg, `legDay` days after
+// the search day: the shift lists change on given days, so it is looked up
+// for the day, counted from `day` after a search by date (or when the days
+// are day numbers already) and from the first day of validity after one by
+// day type. 0 for a station the timetable does not have.
+int StationShiftOnLegDay(TimetableRecord const& t, int32_t station, bool byDayType, int32_t day,
+                         int32_t legDay);
+
 // The station's remark as stored (Windows-1250); empty when it has none.
 std::string_view StationRemark(TimetableRecord const& t, uint16_t station);
 
