@@ -142,4 +142,17 @@ class LoadingTest : public ::testing::Test {
   TempDir dir_;
 };
 
+// The `n` values an export handed out at `p` (none for a null pointer).
+template <class T>
+std::vector<T> Vec(T const* p, int n) {
+  return p && n > 0 ? std::vector<T>(p, p + n) : std::vector<T>{};
+}
+
+// The values of a counted int array an export handed out: its count stands
+// just before the first value.
+inline std::vector<int> Counted(int const* p) {
+  if (!p) return {};
+  return std::vector<int>(p, p + p[-1]);
+}
+
 }  // namespace qo::test

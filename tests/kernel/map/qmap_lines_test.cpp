@@ -13,17 +13,6 @@
 namespace qo::test {
 namespace {
 
-template <class T>
-std::vector<T> Vec(const T* p, int n) {
-  return p && n > 0 ? std::vector<T>(p, p + n) : std::vector<T>{};
-}
-
-// The values of a counted int array handed out.
-std::vector<int> Counted(const int* p) {
-  if (!p) return {};
-  return std::vector<int>(p, p + p[-1]);
-}
-
 std::vector<int> Lines(double minX, double maxX, unsigned mask = 0xFFFFFFFF) {
   const int* trains = nullptr;
   int n = QoQMapLines(0, minX, maxX, 10, 20, mask, 0, 0, &trains);

@@ -13,11 +13,6 @@
 namespace qo::test {
 namespace {
 
-template <class T>
-std::vector<T> Vec(const T* p, int n) {
-  return p && n > 0 ? std::vector<T>(p, p + n) : std::vector<T>{};
-}
-
 TEST_F(QMapNet, StationsAndItemsInARectangle) {
   const int* stations = nullptr;
   const double *x = nullptr, *y = nullptr;

@@ -368,11 +368,6 @@ TEST_F(TextConstructs, MapWithPointsTownsAndLayers) {
   }
 }
 
-template <class T>
-std::vector<T> Vec(T const* p, int n) {
-  return p && n > 0 ? std::vector<T>(p, p + n) : std::vector<T>{};
-}
-
 // A QMap stated in text: A moved on 1.3.2026; the path network runs
 // along y = 90 with a station node above each path node (A's old
 // coordinate has its own, 12 long); arc B -> C holds from 1.3.2026.
