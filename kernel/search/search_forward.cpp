@@ -887,6 +887,7 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
   uint8_t const* const allowed =
       SearchStateOf(t).Marks.Allowed.empty() ? nullptr : SearchStateOf(t).Marks.Allowed.data();
   int32_t days = 0;
+  const int boardVia = via;
   for (int32_t j = board + step; j >= 0 && j < stops.count; j += step) {
     days += GetStopDayStep(t, stops, kBackward ? j + 1 : j);
     const int32_t e = stops.Station(j);
@@ -911,7 +912,9 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
       ++via;
     }
     const int32_t arrival = boarding + days * 1440 + step * (stops.Minute(j) - stops.Minute(board));
-    if (arrival > kLatestTime || arrival > limit || arrival > endAt) break;
+    // Past the via point the ride is no longer the one the mark's boarding
+    // covers: that journey had not passed it where this one boards.
+    if (arrival > kLatestTime || arrival > limit || (arrival > endAt && via == boardVia)) break;
     if (beds) {
       const int32_t minute = stops.Minute(j) % 1440;
       if (minute < 121 || minute > 1379 || arrival - boarding > 180) break;

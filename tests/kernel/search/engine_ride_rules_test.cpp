@@ -229,12 +229,24 @@ TEST_F(EngineRideRulesTest, ViaPointsAndTheToGroups) {
     m.trains = {Trip({Dep(0, 600), Call(2, 620), Arr(3, 640)}, "2")};
   };
   auto passThrough = [] { Parms().StopsInVia = 0; };
+  // Train 1 leaves the journey at 1 and at 2. Train 2 is boarded at 1
+  // first, then at 2 before the via point 3: that ride has passed the via
+  // point when it reaches 1, and goes on to 4.
+  auto boardedAgainBeforeTheVia = [](w::TimetableModel& m) {
+    m.trains = {Trip({Dep(0, 600), Call(1, 605), Arr(2, 608)}, "1"),
+                Trip({Dep(2, 610), Call(3, 615), Call(1, 620), Arr(4, 630)}, "2")};
+  };
   Case const cases[] = {
       {"both trains", network, nullptr, {{3}}, " 600-630/1 600-640/1"},
       {"a via point where the train stops", network, nullptr, {{3}, 580, 0, {2}}, " 600-640/1"},
       {"a via point passed through", network, passThrough, {{3}, 580, 0, {2}}, " 600-630/1"},
       {"a To station of the first group ends the ride", slowTrain, nullptr, {{2, 3}}, " 600-620/1"},
       {"a later group is passed for a better one", slowTrain, nullptr, {{3, 2}}, " 600-640/1"},
+      {"a ride goes on past a via point where the same journey boarded before it",
+       boardedAgainBeforeTheVia,
+       nullptr,
+       {{4}, 580, 1, {3}},
+       " 600-630/2"},
   };
   for (Case const& c : cases) Check(c);
 }
