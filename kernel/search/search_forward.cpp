@@ -46,6 +46,7 @@ namespace qo {
 namespace {
 
 constexpr int32_t kNoBound = 0x7FFFFFFF;
+constexpr int32_t kNoEndTime = -0x7FFFFFFF;
 // Up to this many From entries of a timetable, a train is boarded at a
 // From station unless the From stops just before it were listed earlier.
 constexpr size_t kFewFromEntries = 15;
@@ -157,6 +158,8 @@ class EnginePass {
   bool EndsServed();
   uint8_t EndUse(int32_t tt, int32_t station);
   int32_t DestinationBound(int32_t originDeparture);
+  void PrepareEndTimes();
+  int32_t EndBy(int32_t originDeparture);
   void StartFromOrigin(int32_t tt);
   void ProcessStation(int32_t tt, int32_t station);
   void SnapshotChain(int32_t tt, int32_t station);
@@ -176,6 +179,8 @@ class EnginePass {
   void RelaxExternLinks(int32_t tt, int32_t station, int32_t label, int32_t limit);
   bool WalkTo(int32_t tt, int32_t station, int32_t label, int32_t minutes, int32_t sourceTt);
   bool LinkLeads(int32_t tt, int32_t station, int32_t otherTt, int32_t other);
+  template <typename F>
+  void ForEachRingMember(int32_t tt, int32_t station, F&& f);
   template <typename F>
   void ForEachEquivalent(int32_t tt, int32_t station, F&& f);
   // The via point a journey passes next: backward the last one first.
@@ -226,6 +231,10 @@ class EnginePass {
   int32_t destTimetable_ = -1;
   int32_t destStation_ = 0;
   bool secondPass_ = false;
+  // A single end station, whose times bound what a journey may still
+  // improve there (see EndBy).
+  bool endsByTimes_ = false;
+  std::vector<int32_t>& endTimes_ = s_.EndTimes;
   bool stopped_ = false;
   // Set by the corridor for the pass: kilometres count (and how many a
   // ride may reach, 0 = any), and trains are preferred to buses.
@@ -263,6 +272,7 @@ int EnginePass<kBackward>::Run() {
   // Without kilometres a journey's distance is its walks' only.
   distanceLimit_ = run_.DistanceMode ? run_.DistanceLimit : 0;
   preferTrains_ = run_.PreferTrains;
+  PrepareEndTimes();
   const int64_t prepared = SearchClockNanoseconds();
   counters.PrepareNanoseconds += prepared - clock;
   Step();
@@ -405,6 +415,52 @@ int32_t EnginePass<kBackward>::DestinationBound(int32_t originDeparture) {
   if (destTimetable_ < 0) return kNoBound;
   int32_t key = Scratch(destTimetable_).Profile(viaCount_, destStation_).Query(originDeparture);
   return key == kNoKey ? kNoBound : KeyArrival(key);
+}
+
+// A journey ends where a ride reaches an end station, at one of the
+// station's own times. With one end station, a journey of round 1 or
+// later improves on what the station found only by an earlier arrival (its
+// profile keys carry no distance then), so it must be there by the last of
+// the station's times before the found arrival: when the end is served a
+// few times a day, that prunes all the labels too late for the next one
+// and not just for the one already found. Counting kilometres (a shorter
+// way improves too), with several end stations (each has its own profile)
+// or a station that is also the same station of another timetable (its
+// arrivals come from there too), or when a time-zone step takes a ride
+// back in time, the bound stays the found arrival itself.
+template <bool kBackward>
+void EnginePass<kBackward>::PrepareEndTimes() {
+  endsByTimes_ = false;
+  endTimes_.clear();
+  if (!parms_.LimitOnTarget || distanceMode_ || destTimetable_ < 0) return;
+  for (SearchStation const& p : Ends())
+    if (p.timetable && TakesPart(*p.timetable) && p.station >= 0 &&
+        (IndexOf(p.timetable) != destTimetable_ || p.station != destStation_))
+      return;
+  bool shared = false;
+  ForEachRingMember(destTimetable_, destStation_, [&](int32_t otherTt, int32_t) {
+    shared = shared || (otherTt != destTimetable_ && Takes(otherTt));
+  });
+  if (shared) return;
+  const PassReach reach = ReachOfPass(run_, kBackward, maxChanges_);
+  if (reach.StepBack > 0) return;
+  EndTimesWithinReach(reach, kBackward, Record(destTimetable_), destStation_, endTimes_);
+  endsByTimes_ = true;
+}
+
+// The latest time on the pass's scale a label of a journey that left the
+// origin at `originDeparture` may have and still lead to an improvement at
+// the end station (kNoBound: none is known, kNoEndTime: it cannot).
+template <bool kBackward>
+int32_t EnginePass<kBackward>::EndBy(int32_t originDeparture) {
+  if (!endsByTimes_ || round_ == 0) return kNoBound;
+  const int32_t key =
+      Scratch(destTimetable_).Profile(viaCount_, destStation_).Query(originDeparture);
+  // An arrival found in this round still carries its walks: one as early
+  // with less walking would improve it.
+  if (key == kNoKey || (key & 0xFFFF) != 0) return kNoBound;
+  auto later = std::lower_bound(endTimes_.begin(), endTimes_.end(), KeyArrival(key));
+  return later == endTimes_.begin() ? kNoEndTime : *(later - 1);
 }
 
 template <bool kBackward>
@@ -563,6 +619,16 @@ void EnginePass<kBackward>::ProcessStation(int32_t tt, int32_t station) {
 template <bool kBackward>
 template <typename F>
 void EnginePass<kBackward>::ForEachEquivalent(int32_t tt, int32_t station, F&& f) {
+  ForEachRingMember(tt, station, [&](int32_t otherTt, int32_t other) {
+    if (otherTt != tt && Takes(otherTt) && !LinkLeads(tt, station, otherTt, other))
+      f(otherTt, other);
+  });
+}
+
+// The other records of the station's merge ring, in every timetable.
+template <bool kBackward>
+template <typename F>
+void EnginePass<kBackward>::ForEachRingMember(int32_t tt, int32_t station, F&& f) {
   SetIndex const& index = LoadedSetIndex();
   std::vector<int32_t> const& ring = index.MergedStationRing;
   std::vector<int32_t> const& numbers = Record(tt).SetWide.SetStationNumbers;
@@ -574,9 +640,7 @@ void EnginePass<kBackward>::ForEachEquivalent(int32_t tt, int32_t station, F&& f
   for (size_t steps = 0; at >= 0 && at != start && steps < ring.size(); ++steps) {
     if (static_cast<size_t>(at) >= ring.size()) return;
     const int32_t otherTt = index.StationTimetable[static_cast<size_t>(at)];
-    const int32_t other = index.StationIndex[static_cast<size_t>(at)];
-    if (otherTt != tt && Takes(otherTt) && !LinkLeads(tt, station, otherTt, other))
-      f(otherTt, other);
+    f(otherTt, index.StationIndex[static_cast<size_t>(at)]);
     at = ring[static_cast<size_t>(at)];
   }
 }
@@ -610,6 +674,7 @@ void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station, int32_t sc
     if (parms_.LimitOnTarget && (round_ > 0 || label.ViaLevel < viaCount_)) {
       int32_t bound = DestinationBound(label.OriginDeparture);
       if (bound != kNoBound) latestUseful = bound - Alighting(tt, station);
+      latestUseful = std::min(latestUseful, EndBy(label.OriginDeparture));
       if (label.Arrival > latestUseful) continue;
       if (Target(tt, station) && label.ViaLevel == viaCount_) continue;
     }
@@ -720,7 +785,9 @@ bool EnginePass<kBackward>::WalkTo(int32_t tt, int32_t station, int32_t label, i
   if (arrival > kLatestTime) return false;
   const int32_t key = ProfileKey(arrival, distance);
   if (!Improves(Scratch(tt).Profile(via, station), key, from.OriginDeparture)) return false;
-  if (parms_.LimitOnTarget && arrival >= DestinationBound(from.OriginDeparture)) return false;
+  if (parms_.LimitOnTarget &&
+      (arrival >= DestinationBound(from.OriginDeparture) || arrival > EndBy(from.OriginDeparture)))
+    return false;
   InsertLabel(tt, station, via, arrival, distance, from.OriginDeparture, from.Station, -1, label,
               sourceTt);
   return true;
@@ -789,7 +856,8 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
   const int32_t limit = parms_.LimitOnTarget && (round_ > 0 || via < viaCount_)
                             ? DestinationBound(originDeparture)
                             : kNoBound;
-  if (boarding >= limit) return;
+  const int32_t endBy = limit == kNoBound ? kNoBound : EndBy(originDeparture);
+  if (boarding >= limit || boarding > endBy) return;
 
   TimetableRecord& t = Record(tt);
   const uint32_t word =
@@ -914,7 +982,9 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
     const int32_t arrival = boarding + days * 1440 + step * (stops.Minute(j) - stops.Minute(board));
     // Past the via point the ride is no longer the one the mark's boarding
     // covers: that journey had not passed it where this one boards.
-    if (arrival > kLatestTime || arrival > limit || (arrival > endAt && via == boardVia)) break;
+    if (arrival > kLatestTime || arrival > limit || arrival > endBy ||
+        (arrival > endAt && via == boardVia))
+      break;
     if (beds) {
       const int32_t minute = stops.Minute(j) % 1440;
       if (minute < 121 || minute > 1379 || arrival - boarding > 180) break;

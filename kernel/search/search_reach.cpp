@@ -55,10 +55,28 @@ RideSpan RideSpanOf(TimetableRecord& t) {
   return span;
 }
 
+// Calls f(minute of the search day) for the station's events within the
+// reach whose train runs on that day (under any day type; any event of
+// the train will do: the word that ends a ride there is the train's too),
+// until f returns false.
+template <typename F>
+void ForEachRunningEvent(PassReach const& reach, TimetableRecord& t, int32_t station, F&& f) {
+  const StationEventList events = SelectStationEvents(t, static_cast<uint16_t>(station));
+  SearchFilter const& filter = DayTypesOf(t).Filter;
+  for (int64_t day = FloorDiv(reach.Early, 1440); day <= FloorDiv(reach.Late, 1440); ++day) {
+    for (int32_t i = 0; i < events.count; ++i) {
+      const StationEvent ev = events.At(i);
+      const int64_t time = day * 1440 + ev.minute;
+      if (time >= reach.Early && time <= reach.Late &&
+          RunsOnDayAnyType(filter, t, static_cast<int32_t>(day), ev) && !f(time))
+        return;
+    }
+  }
+}
+
 }  // namespace
 
-bool EndWithinReach(SearchRun const& run, bool backward, int maxChanges) {
-  StationSet const& ends = backward ? run.Request.From : run.Request.To;
+PassReach ReachOfPass(SearchRun const& run, bool backward, int maxChanges) {
   int64_t ride = 0;
   int64_t stepBack = 0;
   int64_t wait = 0;
@@ -81,28 +99,37 @@ bool EndWithinReach(SearchRun const& run, bool backward, int maxChanges) {
   const int64_t last = std::min<int64_t>(start + reach, kLatestTime);
   const int64_t first = start - stepBack * (maxChanges + 1);
   // The same span as minutes of the search day.
-  const int64_t early = backward ? kMirror - last : first;
-  const int64_t late = backward ? kMirror - first : last;
+  return PassReach{backward ? kMirror - last : first, backward ? kMirror - first : last,
+                   static_cast<int32_t>(stepBack)};
+}
 
+bool EndWithinReach(SearchRun const& run, bool backward, int maxChanges) {
+  const PassReach reach = ReachOfPass(run, backward, maxChanges);
+  StationSet const& ends = backward ? run.Request.From : run.Request.To;
   for (SearchStation const& end : ends) {
     if (!end.timetable || !TakesPart(*end.timetable) || end.station < 0) continue;
     TimetableRecord& t = *end.timetable;
     if (static_cast<uint32_t>(end.station) >= t.StationCount) return true;
-    const StationEventList events = SelectStationEvents(t, static_cast<uint16_t>(end.station));
-    SearchFilter const& filter = DayTypesOf(t).Filter;
-    for (int64_t day = FloorDiv(early, 1440); day <= FloorDiv(late, 1440); ++day) {
-      for (int32_t i = 0; i < events.count; ++i) {
-        // Any event of the train will do: the word that ends the ride is
-        // the train's too.
-        const StationEvent ev = events.At(i);
-        const int64_t time = day * 1440 + ev.minute;
-        if (time >= early && time <= late &&
-            RunsOnDayAnyType(filter, t, static_cast<int32_t>(day), ev))
-          return true;
-      }
-    }
+    bool found = false;
+    ForEachRunningEvent(reach, t, end.station, [&](int64_t) {
+      found = true;
+      return false;
+    });
+    if (found) return true;
   }
   return false;
+}
+
+void EndTimesWithinReach(PassReach const& reach, bool backward, TimetableRecord& t, int32_t station,
+                         std::vector<int32_t>& times) {
+  times.clear();
+  if (station < 0 || static_cast<uint32_t>(station) >= t.StationCount) return;
+  ForEachRunningEvent(reach, t, station, [&](int64_t time) {
+    times.push_back(static_cast<int32_t>(backward ? kMirror - time : time));
+    return true;
+  });
+  std::sort(times.begin(), times.end());
+  times.erase(std::unique(times.begin(), times.end()), times.end());
 }
 
 }  // namespace qo

@@ -7,11 +7,32 @@
 // word that ends a ride there, the pass finds nothing, in any round: it
 // need not run them. A station served only on other days (a night line, a
 // weekend line) used to cost every retry window a full pass.
+#include <cstdint>
+#include <vector>
+
 #include "search/search_run.h"
 
 namespace qo {
 
+struct TimetableRecord;
+
+// The minutes of the search day a pass reaches, both ends included, and
+// the most minutes a time-zone step takes a ride back in any timetable
+// that takes part.
+struct PassReach {
+  int64_t Early = 0;
+  int64_t Late = 0;
+  int32_t StepBack = 0;
+};
+
 // `maxChanges` as the pass runs it (0 when changes are not allowed).
+PassReach ReachOfPass(SearchRun const& run, bool backward, int maxChanges);
 bool EndWithinReach(SearchRun const& run, bool backward, int maxChanges);
+
+// The times within the reach, on the pass's scale (backward kMirror -
+// minute) and rising, at which a train that runs on its day (under any
+// day type) calls at the station: every time a ride can end there.
+void EndTimesWithinReach(PassReach const& reach, bool backward, TimetableRecord& t, int32_t station,
+                         std::vector<int32_t>& times);
 
 }  // namespace qo

@@ -134,6 +134,8 @@ struct LabelPool {
   std::vector<int32_t> Cover;
   std::vector<int32_t> ChainDeparture;
   std::vector<int16_t> ChainLevel;
+  // Of a pass with a single end station: the times a ride can end there.
+  std::vector<int32_t> EndTimes;
 
   // Makes the pool empty again; its memory stays for the next pass.
   void ResetLabels() {

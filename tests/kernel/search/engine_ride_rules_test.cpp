@@ -372,6 +372,19 @@ TEST_F(EngineRideRulesTest, TheCallbackAtTheFirstFromStation) {
   for (Case const& c : cases) Check(c);
 }
 
+// The end 4 is served at 650 and 660 only. Once the direct train at 610
+// has found 660, a journey that left at 600 must be there by 650, the
+// end's last time before it: the change at 2 onto the train of 650 still
+// counts, the later change onto the one of 660 not.
+TEST_F(EngineRideRulesTest, AnEndServedRarelyIsReachedByItsLastTimeBeforeAFoundArrival) {
+  auto rarelyServed = [](w::TimetableModel& m) {
+    m.trains = {Trip({Dep(0, 610), Arr(4, 660)}, "1"), Trip({Dep(0, 600), Arr(2, 615)}, "2"),
+                Trip({Dep(2, 640), Arr(4, 650)}, "3"), Trip({Dep(0, 605), Arr(3, 640)}, "4"),
+                Trip({Dep(3, 645), Arr(4, 660)}, "5")};
+  };
+  Check({"by the end's times", rarelyServed, nullptr, {{4}, 590, 1}, " 600-650/2 610-660/1"});
+}
+
 // Two ways from 0 to 3: changing at 1 (two journeys) or at 2 (one). The
 // automatic strategy searches each way on its own and keeps the list with
 // more connections.
