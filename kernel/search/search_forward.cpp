@@ -11,6 +11,8 @@
 // towards their earlier stops and ends at the From stations. Only the event
 // scans, the stop walk of a ride and the trace know the direction.
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <bit>
 #include <mutex>
 #include <tuple>
@@ -32,6 +34,7 @@
 #include "search/search_limits.h"
 #include "search/search_marks.h"
 #include "search/search_params.h"
+#include "search/search_lower_bound.h"
 #include "search/search_reach.h"
 #include "search/search_run.h"
 #include "search/search_scratch.h"
@@ -46,7 +49,11 @@ namespace qo {
 namespace {
 
 constexpr int32_t kNoBound = 0x7FFFFFFF;
-constexpr int32_t kNoEndTime = -0x7FFFFFFF;
+// A pass that has made this many labels looks for the lower bounds on the
+// way to its end station, at the cost of a few small passes' time.
+constexpr size_t kLabelsBeforeLowerBounds = 500;
+// Below every time, and still so less any lower bound.
+constexpr int32_t kNoEndTime = -(1 << 29);
 // Up to this many From entries of a timetable, a train is boarded at a
 // From station unless the From stops just before it were listed earlier.
 constexpr size_t kFewFromEntries = 15;
@@ -160,6 +167,14 @@ class EnginePass {
   int32_t DestinationBound(int32_t originDeparture);
   void PrepareEndTimes();
   int32_t EndBy(int32_t originDeparture);
+  void PrepareLowerBounds();
+  // The latest time a label at the station and via level may have when it
+  // must be at the end station by `endBy`.
+  int32_t LeaveBy(int32_t endBy, int32_t station, int via) const {
+    return endBy == kNoBound || !toEndKnown_
+               ? endBy
+               : endBy - toEnd_[static_cast<size_t>(via)][static_cast<size_t>(station)];
+  }
   void StartFromOrigin(int32_t tt);
   void ProcessStation(int32_t tt, int32_t station);
   void SnapshotChain(int32_t tt, int32_t station);
@@ -235,6 +250,11 @@ class EnginePass {
   // improve there (see EndBy).
   bool endsByTimes_ = false;
   std::vector<int32_t>& endTimes_ = s_.EndTimes;
+  // With one timetable taking part, the lower bounds on the minutes to the
+  // end station, found when a bound first needs them.
+  bool toEndWanted_ = false;
+  bool toEndKnown_ = false;
+  int32_t const* toEnd_[kMaxViaPoints + 1] = {};
   bool stopped_ = false;
   // Set by the corridor for the pass: kilometres count (and how many a
   // ride may reach, 0 = any), and trains are preferred to buses.
@@ -431,6 +451,8 @@ int32_t EnginePass<kBackward>::DestinationBound(int32_t originDeparture) {
 template <bool kBackward>
 void EnginePass<kBackward>::PrepareEndTimes() {
   endsByTimes_ = false;
+  toEndKnown_ = false;
+  toEndWanted_ = false;
   endTimes_.clear();
   if (!parms_.LimitOnTarget || distanceMode_ || destTimetable_ < 0) return;
   for (SearchStation const& p : Ends())
@@ -446,6 +468,7 @@ void EnginePass<kBackward>::PrepareEndTimes() {
   if (reach.StepBack > 0) return;
   EndTimesWithinReach(reach, kBackward, Record(destTimetable_), destStation_, endTimes_);
   endsByTimes_ = true;
+  toEndWanted_ = takingPart_.size() == 1;
 }
 
 // The latest time on the pass's scale a label of a journey that left the
@@ -459,8 +482,28 @@ int32_t EnginePass<kBackward>::EndBy(int32_t originDeparture) {
   // An arrival found in this round still carries its walks: one as early
   // with less walking would improve it.
   if (key == kNoKey || (key & 0xFFFF) != 0) return kNoBound;
+  // Worth its search once the pass has grown.
+  if (toEndWanted_ && !toEndKnown_ && s_.Labels.size() > kLabelsBeforeLowerBounds)
+    PrepareLowerBounds();
   auto later = std::lower_bound(endTimes_.begin(), endTimes_.end(), KeyArrival(key));
   return later == endTimes_.begin() ? kNoEndTime : *(later - 1);
+}
+
+// Per via level: to the end station once every via point is passed,
+// before that over the next via point first.
+template <bool kBackward>
+void EnginePass<kBackward>::PrepareLowerBounds() {
+  TimetableRecord& t = Record(destTimetable_);
+  std::vector<int32_t> const* after = &EndLowerBounds(t, destStation_, kBackward);
+  toEnd_[viaCount_] = after->data();
+  s_.ViaToEnd.resize(kMaxViaPoints);
+  for (int via = viaCount_ - 1; via >= 0; --via) {
+    std::vector<int32_t>& level = s_.ViaToEnd[static_cast<size_t>(via)];
+    ViaLowerBounds(t, ViaBit(via), kBackward, *after, level);
+    toEnd_[via] = level.data();
+    after = &level;
+  }
+  toEndKnown_ = true;
 }
 
 template <bool kBackward>
@@ -674,7 +717,8 @@ void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station, int32_t sc
     if (parms_.LimitOnTarget && (round_ > 0 || label.ViaLevel < viaCount_)) {
       int32_t bound = DestinationBound(label.OriginDeparture);
       if (bound != kNoBound) latestUseful = bound - Alighting(tt, station);
-      latestUseful = std::min(latestUseful, EndBy(label.OriginDeparture));
+      latestUseful =
+          std::min(latestUseful, LeaveBy(EndBy(label.OriginDeparture), station, label.ViaLevel));
       if (label.Arrival > latestUseful) continue;
       if (Target(tt, station) && label.ViaLevel == viaCount_) continue;
     }
@@ -785,8 +829,8 @@ bool EnginePass<kBackward>::WalkTo(int32_t tt, int32_t station, int32_t label, i
   if (arrival > kLatestTime) return false;
   const int32_t key = ProfileKey(arrival, distance);
   if (!Improves(Scratch(tt).Profile(via, station), key, from.OriginDeparture)) return false;
-  if (parms_.LimitOnTarget &&
-      (arrival >= DestinationBound(from.OriginDeparture) || arrival > EndBy(from.OriginDeparture)))
+  if (parms_.LimitOnTarget && (arrival >= DestinationBound(from.OriginDeparture) ||
+                               arrival > LeaveBy(EndBy(from.OriginDeparture), station, via)))
     return false;
   InsertLabel(tt, station, via, arrival, distance, from.OriginDeparture, from.Station, -1, label,
               sourceTt);
@@ -857,7 +901,7 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
                             ? DestinationBound(originDeparture)
                             : kNoBound;
   const int32_t endBy = limit == kNoBound ? kNoBound : EndBy(originDeparture);
-  if (boarding >= limit || boarding > endBy) return;
+  if (boarding >= limit || boarding > LeaveBy(endBy, station, via)) return;
 
   TimetableRecord& t = Record(tt);
   const uint32_t word =
@@ -982,7 +1026,7 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
     const int32_t arrival = boarding + days * 1440 + step * (stops.Minute(j) - stops.Minute(board));
     // Past the via point the ride is no longer the one the mark's boarding
     // covers: that journey had not passed it where this one boards.
-    if (arrival > kLatestTime || arrival > limit || arrival > endBy ||
+    if (arrival > kLatestTime || arrival > limit || arrival > LeaveBy(endBy, e, via) ||
         (arrival > endAt && via == boardVia))
       break;
     if (beds) {

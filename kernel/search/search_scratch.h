@@ -5,6 +5,7 @@
 // label pool for the kernel. Both are sized once and reused by every pass,
 // so a pass does not allocate once the first searches have grown them.
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "search/arrival_profile.h"
@@ -96,6 +97,23 @@ struct EngineScratch {
   // back.
   int32_t LongestRide = -1;
   int32_t LongestStepBack = 0;
+  // The station graph of the lower bounds on the minutes to an end
+  // station: per station its neighbours by the fewest minutes, out and in
+  // (no offsets: not yet built); and the bucket queue of their search.
+  struct HopGraph {
+    std::vector<int32_t> Offsets;
+    std::vector<int32_t> Targets;
+    std::vector<int32_t> Minutes;
+  };
+  HopGraph HopsOut;
+  HopGraph HopsIn;
+  std::vector<int32_t> HopBuckets;  // per minute its first queued station
+  std::vector<int32_t> HopQueued;   // queued stations: station, next
+  std::vector<std::pair<int32_t, int32_t>> HopSeeds;
+  // The bounds last found: to (backward from) this end station.
+  std::vector<int32_t> ToEnd;
+  int32_t ToEndStation = -1;
+  bool ToEndBackward = false;
 
   ArrivalProfile& Profile(int level, int32_t station) {
     return Profiles[static_cast<size_t>(level * Stations + station)];
@@ -136,6 +154,9 @@ struct LabelPool {
   std::vector<int16_t> ChainLevel;
   // Of a pass with a single end station: the times a ride can end there.
   std::vector<int32_t> EndTimes;
+  // Below the last via level, the lower bounds on the way to the end
+  // over the via points still to pass (search_lower_bound).
+  std::vector<std::vector<int32_t>> ViaToEnd;
 
   // Makes the pool empty again; its memory stays for the next pass.
   void ResetLabels() {

@@ -1,0 +1,32 @@
+#pragma once
+// The fewest minutes a journey can take between a station and the end
+// station of a pass, whatever the time of day: the shortest way over the
+// fewest minutes any train takes between two of its consecutive stops and
+// over every walk of the timetable (switched off or not, barrier-free or
+// not). A label that cannot be at the end by the time it must be there
+// even so is pruned before it is scanned.
+#include <cstdint>
+#include <vector>
+
+namespace qo {
+
+struct TimetableRecord;
+
+inline constexpr int32_t kEndUnreachable = 1 << 28;
+
+// Per station of `t` the lower bound in minutes (kEndUnreachable when no
+// train or walk leads there): forward from the station to `end`, backward
+// from `end` to the station. The graph is built once per loaded timetable,
+// and the bounds of the last end station asked are kept (the windows of a
+// search ask for the same): both live in the timetable's engine scratch,
+// and the list stays valid until bounds to another end are asked.
+std::vector<int32_t> const& EndLowerBounds(TimetableRecord& t, int32_t end, bool backward);
+
+// The same for a journey that must still pass the via point of `bit` (in
+// the timetable's search marks) on its way: the fewest minutes to a
+// station where it may pass it, plus `after` there (the bounds once it
+// has: to the end, or on over the next via point).
+void ViaLowerBounds(TimetableRecord& t, uint16_t bit, bool backward,
+                    std::vector<int32_t> const& after, std::vector<int32_t>& minutes);
+
+}  // namespace qo

@@ -1,0 +1,43 @@
+// The lower bounds on the minutes between a station and the end of a pass:
+// the fewest minutes of any train between two stops, walks both ways, and
+// over a via point first when one is still to pass.
+#include "search/search_lower_bound.h"
+
+#include <gtest/gtest.h>
+
+#include "kernel/search/engine_test_support.h"
+#include "search/search_state.h"
+
+namespace qo::test {
+namespace {
+
+class SearchLowerBoundTest : public EngineTest {};
+
+// 0 -> 1 -> 2 by a slow train (10 + 5 minutes) and 0 -> 1 by a fast one
+// (8), a walk of 4 minutes from 2 to 3 (one way only in the file) and a
+// switched-off walk of 6 from 1 to 3; station 4 has nothing.
+TEST_F(SearchLowerBoundTest, FewestMinutesByTrainAndWalkEachWay) {
+  w::TimetableModel m = LineTimetable(1, 1, 5, 100);
+  m.trains = {
+      Trip({Dep(0, 600), {.station = 1, .arrival = 610, .departure = 611}, Arr(2, 616)}, "1"),
+      Trip({Dep(0, 700), Arr(1, 708)}, "2")};
+  m.transfers = {{.from = 2, .to = 3, .minutes = 4}, {.from = 1, .to = 3, .minutes = ~6}};
+  ASSERT_EQ(Load({dir_.Write("bounds.qo", m)}), 1);
+  TimetableRecord& t = *LoadedSet()[0];
+
+  const std::vector<int32_t> toTwo = EndLowerBounds(t, 2, false);
+  EXPECT_EQ(toTwo, (std::vector<int32_t>{13, 5, 0, 4, kEndUnreachable}));
+  const std::vector<int32_t> fromZero = EndLowerBounds(t, 0, true);
+  EXPECT_EQ(fromZero, (std::vector<int32_t>{0, 8, 13, 14, kEndUnreachable}));
+  EXPECT_EQ(EndLowerBounds(t, 2, false), toTwo) << "asked again after another end";
+
+  // Via point 3 before the end 2: over 3 first (1 -> 3 by the walk).
+  SearchStateOf(t).Marks.StopVia.assign(5, 0);
+  SearchStateOf(t).Marks.StopVia[3] = 1;
+  std::vector<int32_t> overThree;
+  ViaLowerBounds(t, 1, false, toTwo, overThree);
+  EXPECT_EQ(overThree, (std::vector<int32_t>{18, 10, 8, 4, kEndUnreachable}));
+}
+
+}  // namespace
+}  // namespace qo::test
