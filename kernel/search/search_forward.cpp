@@ -52,6 +52,8 @@ constexpr int32_t kNoBound = 0x7FFFFFFF;
 // A pass that has made this many labels looks for the lower bounds on the
 // way to its end station, at the cost of a few small passes' time.
 constexpr size_t kLabelsBeforeLowerBounds = 500;
+// The most end stations whose times bound a pass: a place's platforms.
+constexpr size_t kMaxTimedEnds = 16;
 // Below every time, and still so less any lower bound.
 constexpr int32_t kNoEndTime = -(1 << 29);
 // Up to this many From entries of a timetable, a train is boarded at a
@@ -246,12 +248,14 @@ class EnginePass {
   int32_t destTimetable_ = -1;
   int32_t destStation_ = 0;
   bool secondPass_ = false;
-  // A single end station, whose times bound what a journey may still
-  // improve there (see EndBy).
+  // The end stations, whose times bound what a journey may still improve
+  // there (see EndBy).
   bool endsByTimes_ = false;
+  std::vector<std::pair<int32_t, int32_t>>& endStations_ = s_.EndStations;
   std::vector<int32_t>& endTimes_ = s_.EndTimes;
+  std::vector<int32_t>& endTimeStarts_ = s_.EndTimeStarts;
   // With one timetable taking part, the lower bounds on the minutes to the
-  // end station, found when a bound first needs them.
+  // end stations, found when a bound first needs them.
   bool toEndWanted_ = false;
   bool toEndKnown_ = false;
   int32_t const* toEnd_[kMaxViaPoints + 1] = {};
@@ -438,63 +442,97 @@ int32_t EnginePass<kBackward>::DestinationBound(int32_t originDeparture) {
 }
 
 // A journey ends where a ride reaches an end station, at one of the
-// station's own times. With one end station, a journey of round 1 or
-// later improves on what the station found only by an earlier arrival (its
-// profile keys carry no distance then), so it must be there by the last of
-// the station's times before the found arrival: when the end is served a
-// few times a day, that prunes all the labels too late for the next one
-// and not just for the one already found. Counting kilometres (a shorter
-// way improves too), with several end stations (each has its own profile)
-// or a station that is also the same station of another timetable (its
+// station's own times. In round 1 and later a journey improves on what an
+// end station found only by an earlier arrival (its profile keys carry no
+// distance then; one found in this round still does, and one as early
+// with less walking improves it), so it must be at some end station by the
+// last of its times before the arrival found there: when the ends are
+// served a few times an hour, that prunes all the labels too late for the
+// next one and not just for the one already found. Counting kilometres (a
+// shorter way improves too), with more than kMaxTimedEnds end stations, a
+// station that is also the same station of another timetable (its
 // arrivals come from there too), or when a time-zone step takes a ride
-// back in time, the bound stays the found arrival itself.
+// back in time, the bound stays the first end's found arrival alone.
 template <bool kBackward>
 void EnginePass<kBackward>::PrepareEndTimes() {
   endsByTimes_ = false;
   toEndKnown_ = false;
   toEndWanted_ = false;
+  endStations_.clear();
   endTimes_.clear();
+  endTimeStarts_.clear();
   if (!parms_.LimitOnTarget || distanceMode_ || destTimetable_ < 0) return;
-  for (SearchStation const& p : Ends())
-    if (p.timetable && TakesPart(*p.timetable) && p.station >= 0 &&
-        (IndexOf(p.timetable) != destTimetable_ || p.station != destStation_))
-      return;
-  bool shared = false;
-  ForEachRingMember(destTimetable_, destStation_, [&](int32_t otherTt, int32_t) {
-    shared = shared || (otherTt != destTimetable_ && Takes(otherTt));
-  });
-  if (shared) return;
+  for (SearchStation const& p : Ends()) {
+    if (!p.timetable || !TakesPart(*p.timetable) || p.station < 0) continue;
+    const std::pair<int32_t, int32_t> end{IndexOf(p.timetable), p.station};
+    if (std::find(endStations_.begin(), endStations_.end(), end) != endStations_.end()) continue;
+    if (endStations_.size() == kMaxTimedEnds) return;
+    bool shared = false;
+    ForEachRingMember(end.first, end.second, [&](int32_t otherTt, int32_t) {
+      shared = shared || (otherTt != end.first && Takes(otherTt));
+    });
+    if (shared) return;
+    endStations_.push_back(end);
+  }
   const PassReach reach = ReachOfPass(run_, kBackward, maxChanges_);
   if (reach.StepBack > 0) return;
-  EndTimesWithinReach(reach, kBackward, Record(destTimetable_), destStation_, endTimes_);
-  endsByTimes_ = true;
+  // An end no ride reaches within the pass's reach bounds nothing.
+  size_t kept = 0;
+  for (size_t k = 0; k < endStations_.size(); ++k) {
+    const auto start = static_cast<int32_t>(endTimes_.size());
+    EndTimesWithinReach(reach, kBackward, Record(endStations_[k].first), endStations_[k].second,
+                        endTimes_);
+    if (static_cast<int32_t>(endTimes_.size()) == start) continue;
+    endStations_[kept++] = endStations_[k];
+    endTimeStarts_.push_back(start);
+  }
+  endStations_.resize(kept);
+  endTimeStarts_.push_back(static_cast<int32_t>(endTimes_.size()));
+  endsByTimes_ = kept > 0;
   toEndWanted_ = takingPart_.size() == 1;
 }
 
 // The latest time on the pass's scale a label of a journey that left the
 // origin at `originDeparture` may have and still lead to an improvement at
-// the end station (kNoBound: none is known, kNoEndTime: it cannot).
+// an end station (kNoBound: none is known, kNoEndTime: it cannot). Where
+// an end has found nothing for the departure yet, the first end's found
+// arrival still bounds every journey, as it does the labels themselves.
 template <bool kBackward>
 int32_t EnginePass<kBackward>::EndBy(int32_t originDeparture) {
   if (!endsByTimes_ || round_ == 0) return kNoBound;
-  const int32_t key =
-      Scratch(destTimetable_).Profile(viaCount_, destStation_).Query(originDeparture);
-  // An arrival found in this round still carries its walks: one as early
-  // with less walking would improve it.
-  if (key == kNoKey || (key & 0xFFFF) != 0) return kNoBound;
+  const int32_t first = DestinationBound(originDeparture);
+  int32_t by = kNoEndTime;
+  for (size_t k = 0; k < endStations_.size() && by != kNoBound; ++k) {
+    auto const [tt, station] = endStations_[k];
+    const int32_t key = Scratch(tt).Profile(viaCount_, station).Query(originDeparture);
+    if (key == kNoKey) {
+      by = kNoBound;
+      break;
+    }
+    int32_t endBy = KeyArrival(key);
+    if ((key & 0xFFFF) == 0) {
+      auto const first = endTimes_.begin() + endTimeStarts_[k];
+      auto const later = std::lower_bound(first, endTimes_.begin() + endTimeStarts_[k + 1], endBy);
+      endBy = later == first ? kNoEndTime : *(later - 1);
+    }
+    by = std::max(by, endBy);
+  }
+  by = std::min(by, first);
   // Worth its search once the pass has grown.
-  if (toEndWanted_ && !toEndKnown_ && s_.Labels.size() > kLabelsBeforeLowerBounds)
+  if (by != kNoBound && toEndWanted_ && !toEndKnown_ && s_.Labels.size() > kLabelsBeforeLowerBounds)
     PrepareLowerBounds();
-  auto later = std::lower_bound(endTimes_.begin(), endTimes_.end(), KeyArrival(key));
-  return later == endTimes_.begin() ? kNoEndTime : *(later - 1);
+  return by;
 }
 
-// Per via level: to the end station once every via point is passed,
+// Per via level: to the end stations once every via point is passed,
 // before that over the next via point first.
 template <bool kBackward>
 void EnginePass<kBackward>::PrepareLowerBounds() {
   TimetableRecord& t = Record(destTimetable_);
-  std::vector<int32_t> const* after = &EndLowerBounds(t, destStation_, kBackward);
+  std::vector<int32_t>& ends = s_.EndStationNumbers;
+  ends.clear();
+  for (auto const& end : endStations_) ends.push_back(end.second);
+  std::vector<int32_t> const* after = &EndLowerBounds(t, ends, kBackward);
   toEnd_[viaCount_] = after->data();
   s_.ViaToEnd.resize(kMaxViaPoints);
   for (int via = viaCount_ - 1; via >= 0; --via) {

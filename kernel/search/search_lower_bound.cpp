@@ -121,17 +121,21 @@ EngineScratch& ScratchWithHops(TimetableRecord& t) {
 
 }  // namespace
 
-std::vector<int32_t> const& EndLowerBounds(TimetableRecord& t, int32_t end, bool backward) {
+std::vector<int32_t> const& EndLowerBounds(TimetableRecord& t, std::vector<int32_t> const& ends,
+                                           bool backward) {
   const size_t n = t.StationCount;
   EngineScratch& scratch = ScratchWithHops(t);
   std::vector<int32_t>& minutes = scratch.ToEnd;
-  if (scratch.ToEndStation == end && scratch.ToEndBackward == backward && minutes.size() == n)
+  if (scratch.ToEndStations == ends && scratch.ToEndBackward == backward && minutes.size() == n)
     return minutes;
-  scratch.ToEndStation = end;
+  scratch.ToEndStations = ends;
   scratch.ToEndBackward = backward;
   minutes.assign(n, kEndUnreachable);
-  if (end >= 0 && static_cast<size_t>(end) < n)
-    ShortestToSeeds(scratch, backward, {{end, 0}}, minutes);
+  std::vector<std::pair<int32_t, int32_t>>& seeds = scratch.HopSeeds;
+  seeds.clear();
+  for (int32_t end : ends)
+    if (end >= 0 && static_cast<size_t>(end) < n) seeds.push_back({end, 0});
+  ShortestToSeeds(scratch, backward, seeds, minutes);
   return minutes;
 }
 

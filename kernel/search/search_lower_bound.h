@@ -15,12 +15,13 @@ struct TimetableRecord;
 inline constexpr int32_t kEndUnreachable = 1 << 28;
 
 // Per station of `t` the lower bound in minutes (kEndUnreachable when no
-// train or walk leads there): forward from the station to `end`, backward
-// from `end` to the station. The graph is built once per loaded timetable,
-// and the bounds of the last end station asked are kept (the windows of a
-// search ask for the same): both live in the timetable's engine scratch,
-// and the list stays valid until bounds to another end are asked.
-std::vector<int32_t> const& EndLowerBounds(TimetableRecord& t, int32_t end, bool backward);
+// train or walk leads there): forward from the station to the nearest of
+// `ends`, backward from it to the station. The graph is built once per
+// loaded timetable, and the bounds of the last ends asked are kept (the
+// windows of a search ask for the same): both live in the timetable's
+// engine scratch, and the list stays valid until other ends are asked.
+std::vector<int32_t> const& EndLowerBounds(TimetableRecord& t, std::vector<int32_t> const& ends,
+                                           bool backward);
 
 // The same for a journey that must still pass the via point of `bit` (in
 // the timetable's search marks) on its way: the fewest minutes to a

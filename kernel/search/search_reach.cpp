@@ -1,6 +1,7 @@
 #include "search/search_reach.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "calendars/day_type_state.h"
 #include "load/loaded_set.h"
@@ -122,14 +123,14 @@ bool EndWithinReach(SearchRun const& run, bool backward, int maxChanges) {
 
 void EndTimesWithinReach(PassReach const& reach, bool backward, TimetableRecord& t, int32_t station,
                          std::vector<int32_t>& times) {
-  times.clear();
   if (station < 0 || static_cast<uint32_t>(station) >= t.StationCount) return;
+  const auto first = static_cast<std::ptrdiff_t>(times.size());
   ForEachRunningEvent(reach, t, station, [&](int64_t time) {
     times.push_back(static_cast<int32_t>(backward ? kMirror - time : time));
     return true;
   });
-  std::sort(times.begin(), times.end());
-  times.erase(std::unique(times.begin(), times.end()), times.end());
+  std::sort(times.begin() + first, times.end());
+  times.erase(std::unique(times.begin() + first, times.end()), times.end());
 }
 
 }  // namespace qo

@@ -29,9 +29,10 @@ struct PassReach {
 PassReach ReachOfPass(SearchRun const& run, bool backward, int maxChanges);
 bool EndWithinReach(SearchRun const& run, bool backward, int maxChanges);
 
-// The times within the reach, on the pass's scale (backward kMirror -
-// minute) and rising, at which a train that runs on its day (under any
-// day type) calls at the station: every time a ride can end there.
+// Appends the times within the reach, on the pass's scale (backward
+// kMirror - minute) and rising, at which a train that runs on its day
+// (under any day type) calls at the station: every time a ride can end
+// there.
 void EndTimesWithinReach(PassReach const& reach, bool backward, TimetableRecord& t, int32_t station,
                          std::vector<int32_t>& times);
 

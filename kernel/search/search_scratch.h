@@ -110,9 +110,9 @@ struct EngineScratch {
   std::vector<int32_t> HopBuckets;  // per minute its first queued station
   std::vector<int32_t> HopQueued;   // queued stations: station, next
   std::vector<std::pair<int32_t, int32_t>> HopSeeds;
-  // The bounds last found: to (backward from) this end station.
+  // The bounds last found: to (backward from) these end stations.
   std::vector<int32_t> ToEnd;
-  int32_t ToEndStation = -1;
+  std::vector<int32_t> ToEndStations;
   bool ToEndBackward = false;
 
   ArrivalProfile& Profile(int level, int32_t station) {
@@ -152,8 +152,12 @@ struct LabelPool {
   std::vector<int32_t> Cover;
   std::vector<int32_t> ChainDeparture;
   std::vector<int16_t> ChainLevel;
-  // Of a pass with a single end station: the times a ride can end there.
+  // The end stations of a pass (loaded-set index, station) and the times
+  // a ride can end at each: those of end k from EndTimeStarts[k] on.
+  std::vector<std::pair<int32_t, int32_t>> EndStations;
   std::vector<int32_t> EndTimes;
+  std::vector<int32_t> EndTimeStarts;
+  std::vector<int32_t> EndStationNumbers;  // the stations alone, for the lower bounds
   // Below the last via level, the lower bounds on the way to the end
   // over the via points still to pass (search_lower_bound).
   std::vector<std::vector<int32_t>> ViaToEnd;

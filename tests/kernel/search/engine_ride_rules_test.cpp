@@ -383,6 +383,17 @@ TEST_F(EngineRideRulesTest, AnEndServedRarelyIsReachedByItsLastTimeBeforeAFoundA
                 Trip({Dep(3, 645), Arr(4, 660)}, "5")};
   };
   Check({"by the end's times", rarelyServed, nullptr, {{4}, 590, 1}, " 600-650/2 610-660/1"});
+  // A second end 3, served at 630 and 640: by its own times, after the
+  // direct train of 605 found 640 there.
+  auto secondEnd = [&](w::TimetableModel& m) {
+    rarelyServed(m);
+    m.trains.push_back(Trip({Dep(2, 620), Arr(3, 630)}, "6"));
+  };
+  Check({"by each end's times",
+         secondEnd,
+         nullptr,
+         {{4, 3}, 590, 1},
+         " 600-630/2 600-650/2 605-640/1 610-660/1"});
 }
 
 // Two ways from 0 to 3: changing at 1 (two journeys) or at 2 (one). The

@@ -25,11 +25,13 @@ TEST_F(SearchLowerBoundTest, FewestMinutesByTrainAndWalkEachWay) {
   ASSERT_EQ(Load({dir_.Write("bounds.qo", m)}), 1);
   TimetableRecord& t = *LoadedSet()[0];
 
-  const std::vector<int32_t> toTwo = EndLowerBounds(t, 2, false);
+  const std::vector<int32_t> toTwo = EndLowerBounds(t, {2}, false);
   EXPECT_EQ(toTwo, (std::vector<int32_t>{13, 5, 0, 4, kEndUnreachable}));
-  const std::vector<int32_t> fromZero = EndLowerBounds(t, 0, true);
+  const std::vector<int32_t> fromZero = EndLowerBounds(t, {0}, true);
   EXPECT_EQ(fromZero, (std::vector<int32_t>{0, 8, 13, 14, kEndUnreachable}));
-  EXPECT_EQ(EndLowerBounds(t, 2, false), toTwo) << "asked again after another end";
+  EXPECT_EQ(EndLowerBounds(t, {2}, false), toTwo) << "asked again after another end";
+  EXPECT_EQ(EndLowerBounds(t, {1, 3}, false), (std::vector<int32_t>{8, 0, 4, 0, kEndUnreachable}))
+      << "to the nearer of two ends";
 
   // Via point 3 before the end 2: over 3 first (1 -> 3 by the walk).
   SearchStateOf(t).Marks.StopVia.assign(5, 0);
