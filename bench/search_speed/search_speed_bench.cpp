@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -46,6 +47,9 @@ struct Options {
   int queries = 400;
   std::string csv;
   bool joinedPairs = false;
+  // Each end and via point as the program names it: every station of its
+  // timetable under the drawn station's name (all platforms of a stop).
+  bool places = false;
   // Query numbers to run alone (the others are made all the same, so that
   // a number names the same query as in a full run).
   std::vector<int> only;
@@ -58,6 +62,8 @@ struct Place {
 
 struct Query {
   Place from, to, via;
+  // With --places: the stations of each point (else just the one above).
+  std::vector<Place> fromPlace, toPlace, viaPlace;
   bool hasVia = false;
   int time = 0;
   bool byDeparture = true;
@@ -243,18 +249,33 @@ uint64_t Digest(unsigned char const* buffer, int count) {
 // With `digest` the result buffer is built too, and its digest kept.
 Outcome Run(Query const& q, int day, int month, int year, bool digest = false) {
   SetStrategy(q.autoStrategy);
-  const int list = -1;
-  int viaTimetable = q.via.timetable | static_cast<int>(0x80000000u);
+  // The arrays of one point: its stations, each a station (list -1); a
+  // via point's first entry starts it (bit 31 of the timetable).
+  struct Point {
+    std::vector<int> items, lists, timetables;
+    Point(Place one, std::vector<Place> const& place, bool via) {
+      for (Place const& p : place.empty() ? std::vector<Place>{one} : place) {
+        items.push_back(p.station);
+        lists.push_back(-1);
+        timetables.push_back(p.timetable);
+      }
+      if (via) timetables[0] |= static_cast<int>(0x80000000u);
+    }
+    int Count() const { return static_cast<int>(items.size()); }
+  };
+  const Point from(q.from, q.fromPlace, false), to(q.to, q.toPlace, false),
+      via(q.via, q.viaPlace, true);
   qo::CurrentSearchCounters() = {};
   Outcome out;
   int count = 0;
   unsigned char* buffer = nullptr;
   auto start = std::chrono::steady_clock::now();
-  QoConnectionExt2(&q.from.station, &list, &q.from.timetable, nullptr, 1, &q.to.station, &list,
-                   &q.to.timetable, nullptr, 1, q.hasVia ? &q.via.station : nullptr, &list,
-                   &viaTimetable, q.hasVia ? 1 : 0, nullptr, nullptr, nullptr, 0, q.time, day,
-                   month, year, q.changes ? 1 : 0, q.byDeparture ? 1 : 0, nullptr, &count,
-                   digest ? &buffer : nullptr);
+  QoConnectionExt2(from.items.data(), from.lists.data(), from.timetables.data(), nullptr,
+                   from.Count(), to.items.data(), to.lists.data(), to.timetables.data(), nullptr,
+                   to.Count(), q.hasVia ? via.items.data() : nullptr, via.lists.data(),
+                   via.timetables.data(), q.hasVia ? via.Count() : 0, nullptr, nullptr, nullptr, 0,
+                   q.time, day, month, year, q.changes ? 1 : 0, q.byDeparture ? 1 : 0, nullptr,
+                   &count, digest ? &buffer : nullptr);
   out.micros = Seconds(start) * 1e6;
   out.error = QoError();
   out.found = count;
@@ -348,6 +369,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.csv = v;
     } else if (a == "--joined") {
       o.joinedPairs = true;
+    } else if (a == "--places") {
+      o.places = true;
     } else if (a == "--only" && (v = value())) {
       for (char const* at = v; *at;) {
         char* end = nullptr;
@@ -358,7 +381,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
     } else {
       std::fprintf(stderr,
                    "usage: search_speed_bench [--network national|plzen] [--scale S] [--seed N] "
-                   "[--queries N] [--joined] [--only N,N,...] [--csv FILE]\n");
+                   "[--queries N] [--joined] [--places] [--only N,N,...] [--csv FILE]\n");
       return false;
     }
   }
@@ -413,8 +436,27 @@ int main(int argc, char** argv) {
   std::vector<Query> queries;
   std::vector<int> numbers;
   QueryMaker maker(models, o.seed, o.joinedPairs);
+  // Per timetable, the stations of each name.
+  std::vector<std::map<std::string, std::vector<int>>> named(models.size());
+  for (size_t t = 0; t < models.size(); ++t)
+    for (size_t s = 0; s < models[t].stations.size(); ++s)
+      named[t][models[t].stations[s].name.empty() ? std::string() : models[t].stations[s].name[0]]
+          .push_back(static_cast<int>(s));
+  auto placeOf = [&](Place p) {
+    std::vector<Place> place;
+    w::TimetableModel const& m = models[static_cast<size_t>(p.timetable)];
+    auto const& name = m.stations[static_cast<size_t>(p.station)].name;
+    for (int s : named[static_cast<size_t>(p.timetable)][name.empty() ? std::string() : name[0]])
+      place.push_back({p.timetable, s});
+    return place;
+  };
   for (int i = 0; i < o.queries; ++i) {
     Query q = maker.Make(i);
+    if (o.places) {
+      q.fromPlace = placeOf(q.from);
+      q.toPlace = placeOf(q.to);
+      if (q.hasVia) q.viaPlace = placeOf(q.via);
+    }
     if (!o.only.empty() && std::find(o.only.begin(), o.only.end(), i) == o.only.end()) continue;
     queries.push_back(q);
     numbers.push_back(i);
