@@ -166,9 +166,16 @@ class EnginePass {
   void PrepareTimetables();
   bool EndsServed();
   uint8_t EndUse(int32_t tt, int32_t station);
-  int32_t DestinationBound(int32_t originDeparture);
+  // For a journey that left the origin at a time: the first end's found
+  // arrival (kNoBound: none yet), and the latest time its labels may have
+  // (see EndBy).
+  struct EndLimits {
+    int32_t Bound = kNoBound;
+    int32_t By = kNoBound;
+  };
+  EndLimits LimitsFor(int32_t originDeparture);
   void PrepareEndTimes();
-  int32_t EndBy(int32_t originDeparture);
+  int32_t EndBy(int32_t originDeparture, int32_t firstKey);
   void PrepareLowerBounds();
   // The latest time a label at the station and via level may have when it
   // must be at the end station by `endBy`.
@@ -435,10 +442,12 @@ uint8_t EnginePass<kBackward>::EndUse(int32_t tt, int32_t station) {
 }
 
 template <bool kBackward>
-int32_t EnginePass<kBackward>::DestinationBound(int32_t originDeparture) {
-  if (destTimetable_ < 0) return kNoBound;
-  int32_t key = Scratch(destTimetable_).Profile(viaCount_, destStation_).Query(originDeparture);
-  return key == kNoKey ? kNoBound : KeyArrival(key);
+typename EnginePass<kBackward>::EndLimits EnginePass<kBackward>::LimitsFor(
+    int32_t originDeparture) {
+  if (destTimetable_ < 0) return {};
+  const int32_t key =
+      Scratch(destTimetable_).Profile(viaCount_, destStation_).Query(originDeparture);
+  return {key == kNoKey ? kNoBound : KeyArrival(key), EndBy(originDeparture, key)};
 }
 
 // A journey ends where a ride reaches an end station, at one of the
@@ -498,13 +507,14 @@ void EnginePass<kBackward>::PrepareEndTimes() {
 // an end has found nothing for the departure yet, the first end's found
 // arrival still bounds every journey, as it does the labels themselves.
 template <bool kBackward>
-int32_t EnginePass<kBackward>::EndBy(int32_t originDeparture) {
+int32_t EnginePass<kBackward>::EndBy(int32_t originDeparture, int32_t firstKey) {
   if (!endsByTimes_ || round_ == 0) return kNoBound;
-  const int32_t first = DestinationBound(originDeparture);
   int32_t by = kNoEndTime;
-  for (size_t k = 0; k < endStations_.size() && by != kNoBound; ++k) {
+  for (size_t k = 0; k < endStations_.size(); ++k) {
     auto const [tt, station] = endStations_[k];
-    const int32_t key = Scratch(tt).Profile(viaCount_, station).Query(originDeparture);
+    const int32_t key = tt == destTimetable_ && station == destStation_
+                            ? firstKey
+                            : Scratch(tt).Profile(viaCount_, station).Query(originDeparture);
     if (key == kNoKey) {
       by = kNoBound;
       break;
@@ -517,7 +527,7 @@ int32_t EnginePass<kBackward>::EndBy(int32_t originDeparture) {
     }
     by = std::max(by, endBy);
   }
-  by = std::min(by, first);
+  if (firstKey != kNoKey) by = std::min(by, KeyArrival(firstKey));
   // Worth its search once the pass has grown.
   if (by != kNoBound && toEndWanted_ && !toEndKnown_ && s_.Labels.size() > kLabelsBeforeLowerBounds)
     PrepareLowerBounds();
@@ -753,10 +763,9 @@ void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station, int32_t sc
     const Label label = s_.At(c);
     int32_t latestUseful = kNoBound;
     if (parms_.LimitOnTarget && (round_ > 0 || label.ViaLevel < viaCount_)) {
-      int32_t bound = DestinationBound(label.OriginDeparture);
-      if (bound != kNoBound) latestUseful = bound - Alighting(tt, station);
-      latestUseful =
-          std::min(latestUseful, LeaveBy(EndBy(label.OriginDeparture), station, label.ViaLevel));
+      const EndLimits limits = LimitsFor(label.OriginDeparture);
+      if (limits.Bound != kNoBound) latestUseful = limits.Bound - Alighting(tt, station);
+      latestUseful = std::min(latestUseful, LeaveBy(limits.By, station, label.ViaLevel));
       if (label.Arrival > latestUseful) continue;
       if (Target(tt, station) && label.ViaLevel == viaCount_) continue;
     }
@@ -867,9 +876,10 @@ bool EnginePass<kBackward>::WalkTo(int32_t tt, int32_t station, int32_t label, i
   if (arrival > kLatestTime) return false;
   const int32_t key = ProfileKey(arrival, distance);
   if (!Improves(Scratch(tt).Profile(via, station), key, from.OriginDeparture)) return false;
-  if (parms_.LimitOnTarget && (arrival >= DestinationBound(from.OriginDeparture) ||
-                               arrival > LeaveBy(EndBy(from.OriginDeparture), station, via)))
-    return false;
+  if (parms_.LimitOnTarget) {
+    const EndLimits limits = LimitsFor(from.OriginDeparture);
+    if (arrival >= limits.Bound || arrival > LeaveBy(limits.By, station, via)) return false;
+  }
   InsertLabel(tt, station, via, arrival, distance, from.OriginDeparture, from.Station, -1, label,
               sourceTt);
   return true;
@@ -935,10 +945,11 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
     Label const& p = s_.At(parent);
     if (p.Train == static_cast<int32_t>(train) && p.Timetable == tt) return;
   }
-  const int32_t limit = parms_.LimitOnTarget && (round_ > 0 || via < viaCount_)
-                            ? DestinationBound(originDeparture)
-                            : kNoBound;
-  const int32_t endBy = limit == kNoBound ? kNoBound : EndBy(originDeparture);
+  const EndLimits limits = parms_.LimitOnTarget && (round_ > 0 || via < viaCount_)
+                               ? LimitsFor(originDeparture)
+                               : EndLimits{};
+  const int32_t limit = limits.Bound;
+  const int32_t endBy = limits.By;
   if (boarding >= limit || boarding > LeaveBy(endBy, station, via)) return;
 
   TimetableRecord& t = Record(tt);
