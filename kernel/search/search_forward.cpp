@@ -175,6 +175,7 @@ class EnginePass {
   };
   EndLimits LimitsFor(int32_t originDeparture);
   void PrepareEndTimes();
+  void CollectEndTimes();
   int32_t EndBy(int32_t originDeparture, int32_t firstKey);
   void PrepareLowerBounds();
   // The latest time a label at the station and via level may have when it
@@ -258,6 +259,8 @@ class EnginePass {
   // The end stations, whose times bound what a journey may still improve
   // there (see EndBy).
   bool endsByTimes_ = false;
+  bool endTimesKnown_ = false;
+  PassReach reach_;
   std::vector<std::pair<int32_t, int32_t>>& endStations_ = s_.EndStations;
   std::vector<int32_t>& endTimes_ = s_.EndTimes;
   std::vector<int32_t>& endTimeStarts_ = s_.EndTimeStarts;
@@ -483,13 +486,22 @@ void EnginePass<kBackward>::PrepareEndTimes() {
     if (shared) return;
     endStations_.push_back(end);
   }
-  const PassReach reach = ReachOfPass(run_, kBackward, maxChanges_);
-  if (reach.StepBack > 0) return;
-  // An end no ride reaches within the pass's reach bounds nothing.
+  reach_ = ReachOfPass(run_, kBackward, maxChanges_);
+  if (reach_.StepBack > 0) return;
+  endsByTimes_ = true;
+  endTimesKnown_ = false;
+  toEndWanted_ = takingPart_.size() == 1;
+}
+
+// The ends' times, when a bound first asks for them (a pass that finds
+// its journeys in round 0 never does). An end no ride reaches within the
+// pass's reach bounds nothing.
+template <bool kBackward>
+void EnginePass<kBackward>::CollectEndTimes() {
   size_t kept = 0;
   for (size_t k = 0; k < endStations_.size(); ++k) {
     const auto start = static_cast<int32_t>(endTimes_.size());
-    EndTimesWithinReach(reach, kBackward, Record(endStations_[k].first), endStations_[k].second,
+    EndTimesWithinReach(reach_, kBackward, Record(endStations_[k].first), endStations_[k].second,
                         endTimes_);
     if (static_cast<int32_t>(endTimes_.size()) == start) continue;
     endStations_[kept++] = endStations_[k];
@@ -497,8 +509,8 @@ void EnginePass<kBackward>::PrepareEndTimes() {
   }
   endStations_.resize(kept);
   endTimeStarts_.push_back(static_cast<int32_t>(endTimes_.size()));
+  endTimesKnown_ = true;
   endsByTimes_ = kept > 0;
-  toEndWanted_ = takingPart_.size() == 1;
 }
 
 // The latest time on the pass's scale a label of a journey that left the
@@ -509,6 +521,10 @@ void EnginePass<kBackward>::PrepareEndTimes() {
 template <bool kBackward>
 int32_t EnginePass<kBackward>::EndBy(int32_t originDeparture, int32_t firstKey) {
   if (!endsByTimes_ || round_ == 0) return kNoBound;
+  if (!endTimesKnown_) {
+    CollectEndTimes();
+    if (!endsByTimes_) return kNoBound;
+  }
   int32_t by = kNoEndTime;
   for (size_t k = 0; k < endStations_.size(); ++k) {
     auto const [tt, station] = endStations_[k];
