@@ -48,13 +48,13 @@ class ArrivalProfile {
     return key < entries_[FirstAtOrAfter(departure)].Key;
   }
 
-  // Counting kilometres, a journey that leaves the origin exactly when an
-  // entry does is worth keeping when it goes a shorter way, even arriving
-  // later; the profile itself keeps the earlier arrival.
-  bool ShorterAt(int32_t key, int32_t departure) const {
-    const size_t at = FirstAtOrAfter(departure);
-    return at < entries_.size() && entries_[at].Departure == departure &&
-           (key & 0xFFFF) < (entries_[at].Key & 0xFFFF);
+  // Improves, or, counting kilometres, leaves the origin exactly when an
+  // entry does by a shorter way: that journey is worth keeping even
+  // arriving later (the profile itself keeps the earlier arrival).
+  bool ImprovesOrShorter(int32_t key, int32_t departure) const {
+    if (entries_.empty() || departure > entries_.back().Departure) return key < kNoKey;
+    ProfileEntry const& at = entries_[FirstAtOrAfter(departure)];
+    return key < at.Key || (at.Departure == departure && (key & 0xFFFF) < (at.Key & 0xFFFF));
   }
 
   // Adds a candidate that improves the profile: the entry it replaces

@@ -226,8 +226,8 @@ class EnginePass {
   bool Takes(int32_t tt) const { return takes_[static_cast<size_t>(tt)] != 0; }
   // Counting kilometres, a shorter way at the same departure improves too.
   bool Improves(ArrivalProfile const& profile, int32_t key, int32_t originDeparture) const {
-    return profile.Improves(key, originDeparture) ||
-           (distanceMode_ && profile.ShorterAt(key, originDeparture));
+    return distanceMode_ ? profile.ImprovesOrShorter(key, originDeparture)
+                         : profile.Improves(key, originDeparture);
   }
   bool LeadsIntoCity(int32_t tt, int32_t station);
   StopList Stops(int32_t tt, uint32_t train);

@@ -40,6 +40,9 @@ TEST(ArrivalProfileTest, QuickAnswersAgreeWithTheEntries) {
       for (int32_t arrival = 290; arrival <= 520; arrival += 7) {
         const int32_t key = ProfileKey(arrival, arrival % 3);
         ASSERT_EQ(p.Improves(key, departure), key < plain) << round << " " << departure;
+        const bool shorter = exact && (key & 0xFFFF) < (plain & 0xFFFF);
+        ASSERT_EQ(p.ImprovesOrShorter(key, departure), key < plain || shorter)
+            << round << " " << departure;
       }
     }
   }
