@@ -147,8 +147,9 @@ void ViaLowerBounds(TimetableRecord& t, uint16_t bit, bool backward,
   SearchMarks const& marks = SearchStateOf(t).Marks;
   std::vector<std::pair<int32_t, int32_t>>& seeds = scratch.HopSeeds;
   seeds.clear();
+  // A via station from which the end cannot be reached leads nowhere.
   auto seed = [&](size_t station) {
-    if (station < n && station < after.size())
+    if (station < n && station < after.size() && after[station] < kEndUnreachable)
       seeds.push_back({static_cast<int32_t>(station), after[station]});
   };
   for (size_t s = 0; s < n; ++s)

@@ -39,6 +39,12 @@ TEST_F(SearchLowerBoundTest, FewestMinutesByTrainAndWalkEachWay) {
   std::vector<int32_t> overThree;
   ViaLowerBounds(t, 1, false, toTwo, overThree);
   EXPECT_EQ(overThree, (std::vector<int32_t>{18, 10, 8, 4, kEndUnreachable}));
+
+  // Over station 4, which nothing leaves: no way at all.
+  SearchStateOf(t).Marks.StopVia[4] = 2;
+  std::vector<int32_t> overFour;
+  ViaLowerBounds(t, 2, false, toTwo, overFour);
+  EXPECT_EQ(overFour, std::vector<int32_t>(5, kEndUnreachable));
 }
 
 }  // namespace
