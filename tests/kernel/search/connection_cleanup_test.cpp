@@ -433,18 +433,14 @@ TEST_F(CleanupOnTimetableTest, ASearchThroughAChangePointKeepsItsChangeThere) {
   SetSearchDay(static_cast<uint16_t>(TimetableAt(0)->FirstDay + 10));
   for (int32_t changePoint : {-1, 2}) {
     SCOPED_TRACE(changePoint);
-    SearchRun& run = CurrentSearchRun();
-    run = SearchRun{};
-    run.Request.From = {{.timetable = TimetableAt(0), .station = 0}};
-    run.Request.To = {{.timetable = TimetableAt(0), .station = 5}};
-    if (changePoint >= 0)
-      run.Request.ChangePoints = {{.timetable = TimetableAt(0), .station = changePoint}};
-    run.Request.ChangesAllowed = true;
-    run.Request.Time = 590;
-    run.WindowTime = run.WindowMinute = 590;
-    run.WindowLength = 60;
-    CurrentSearchSettings().Parms.MaxChanges = 1;
-    SearchForward({.ComputeBounds = true, .ChangesAllowed = true});
+    StationSet changePoints;
+    if (changePoint >= 0) changePoints = {{.timetable = TimetableAt(0), .station = changePoint}};
+    SearchRun& run = RunSearch({.From = {{.timetable = TimetableAt(0), .station = 0}},
+                                .To = {{.timetable = TimetableAt(0), .station = 5}},
+                                .ChangePoints = changePoints,
+                                .Time = 590,
+                                .MaxChanges = 1},
+                               {}, SearchDirection::Forward);
     CleanUpConnectionList(run, true);
     ASSERT_EQ(Describe(Journeys(run.Found)), " 600-650/2");
     EXPECT_EQ(run.Found[0][0].ToStation, changePoint >= 0 ? 2 : 1);
@@ -529,16 +525,11 @@ TEST_F(CleanupOnTimetableTest, AChangeBetweenTimetablesStaysWhereTheEngineMadeIt
     const int firstTt = TimetableAt(0)->TimetableId == 1 ? 0 : 1;
     const int busTt = 1 - firstTt;
 
-    SearchRun& run = CurrentSearchRun();
-    run = SearchRun{};
-    run.Request.From = {{.timetable = TimetableAt(firstTt), .station = 0}};
-    run.Request.To = {{.timetable = TimetableAt(busTt), .station = 2}};
-    run.Request.ChangesAllowed = true;
-    run.Request.Time = 570;
-    run.WindowTime = run.WindowMinute = 570;
-    run.WindowLength = 60;
-    CurrentSearchSettings().Parms.MaxChanges = 1;
-    SearchForward({.ComputeBounds = true, .ChangesAllowed = true});
+    SearchRun& run = RunSearch({.From = {{.timetable = TimetableAt(firstTt), .station = 0}},
+                                .To = {{.timetable = TimetableAt(busTt), .station = 2}},
+                                .Time = 570,
+                                .MaxChanges = 1},
+                               {}, SearchDirection::Forward);
     CleanUpConnectionList(run, true);
     EXPECT_EQ(Describe(Journeys(run.Found)), c.found);
     ASSERT_EQ(run.Found.size(), 1u);

@@ -159,14 +159,11 @@ TEST_F(EngineDistanceTest, PreferredTrainsHoldNoJourneyBack) {
   SetSearchDay(kDay);
   for (int prefer : {1, 0}) {
     CurrentSearchSettings().Parms.PreferTrains = prefer;
-    SearchRun& run = CurrentSearchRun();
-    run = SearchRun{};
-    run.Request.From = {{.timetable = TimetableAt(0), .station = 0}};
-    run.Request.To = {{.timetable = TimetableAt(1), .station = 1}};
-    run.Request.Time = run.WindowTime = run.WindowMinute = 590;
-    run.WindowLength = 60;
-    CurrentSearchSettings().Parms.MaxChanges = 1;
-    SearchForward({.ComputeBounds = true});
+    SearchRun& run = RunSearch({.From = {{.timetable = TimetableAt(0), .station = 0}},
+                                .To = {{.timetable = TimetableAt(1), .station = 1}},
+                                .Time = 590,
+                                .MaxChanges = 1},
+                               {}, SearchDirection::Forward);
     EXPECT_EQ(run.PreferTrains, prefer == 1);
     EXPECT_EQ(Describe(Journeys(run.Found)), " 600-640/2") << prefer;
   }

@@ -6,7 +6,6 @@
 #include <functional>
 
 #include "kernel/search/engine_test_support.h"
-#include "search/search_marks.h"
 #include "search/search_state.h"
 #include "servicecodes/service_codes.h"
 
@@ -60,22 +59,13 @@ struct Case {
 class EngineRideRulesTest : public EngineTest {
  protected:
   std::string Run(Request const& r) {
-    SearchRun& run = CurrentSearchRun();
-    run = SearchRun{};
     TimetableRecord* t = LoadedSet()[0];
-    for (uint16_t from : r.from) run.Request.From.push_back({.timetable = t, .station = from});
-    for (uint16_t to : r.to) run.Request.To.push_back({.timetable = t, .station = to});
-    run.Request.ViaCount = static_cast<int32_t>(r.via.size());
-    for (size_t k = 0; k < r.via.size(); ++k)
-      run.Request.Via[k] = {{.timetable = t, .station = r.via[k]}};
-    run.Request.Time = r.time;
-    run.WindowTime = run.WindowMinute = r.time;
-    run.WindowLength = 60;
-    CurrentSearchSettings().Parms.MaxChanges = r.changes;
-    PrepareSearchMarks(run, false);
-    SearchForward({.ComputeBounds = true, .ChangesAllowed = r.changes > 0});
-    FreeLabels(run);
-    return Describe(Journeys(run.Found));
+    PassSetup setup{.Time = r.time, .MaxChanges = r.changes, .Marks = true};
+    for (uint16_t from : r.from) setup.From.push_back({.timetable = t, .station = from});
+    for (uint16_t to : r.to) setup.To.push_back({.timetable = t, .station = to});
+    for (uint16_t via : r.via) setup.Via.push_back({{.timetable = t, .station = via}});
+    return Describe(Journeys(
+        RunSearch(setup, {.ChangesAllowed = r.changes > 0}, SearchDirection::Forward).Found));
   }
 
   void Check(Case const& c) {
@@ -261,23 +251,14 @@ TEST_F(EngineRideRulesTest, ALegNamesTheViaStationsItPassed) {
   ASSERT_EQ(Load({dir_.Write("via.qo", m)}), 1);
   SetSearchDay(kDay);
   for (bool backward : {false, true}) {
-    SearchRun& run = CurrentSearchRun();
-    run = SearchRun{};
     TimetableRecord* t = LoadedSet()[0];
-    run.Request.From = {{.timetable = t, .station = 0}};
-    run.Request.To = {{.timetable = t, .station = 3}};
-    run.Request.ViaCount = 1;
-    run.Request.Via[0] = {{.timetable = t, .station = 2}};
-    run.Request.ByDeparture = !backward;
-    run.Request.Time = run.WindowTime = run.WindowMinute = backward ? 660 : 590;
-    run.WindowLength = 60;
-    Parms().MaxChanges = 1;
-    PrepareSearchMarks(run, backward);
-    if (backward)
-      SearchBackward({.ComputeBounds = true});
-    else
-      SearchForward({.ComputeBounds = true});
-    FreeLabels(run);
+    SearchRun& run = RunSearch({.From = {{.timetable = t, .station = 0}},
+                                .To = {{.timetable = t, .station = 3}},
+                                .Via = {{{.timetable = t, .station = 2}}},
+                                .Time = backward ? 660 : 590,
+                                .MaxChanges = 1,
+                                .Marks = true},
+                               {}, backward ? SearchDirection::Backward : SearchDirection::Forward);
     ASSERT_EQ(run.Found.size(), 1u) << backward;
     Connection const& c = run.Found[0];
     ASSERT_EQ(c.size(), 2u) << backward;

@@ -12,6 +12,7 @@
 #include "kernel/search/reference_router.h"
 #include "search/connection_order.h"
 #include "search/search_control.h"
+#include "search/search_marks.h"
 #include "search/search_params.h"
 #include "search/search_run.h"
 
@@ -49,28 +50,62 @@ inline w::Train Trip(std::vector<w::Stop> stops, std::string number) {
   return {.stops = std::move(stops), .number = std::move(number)};
 }
 
-// Sets up the current search as the front would for one From and one To
-// station of timetable 0 and runs one pass over the window: forward from
-// the window time, or backward to it.
-inline ConnectionList RunPass(RouterQuery const& q, EngineCall call, SearchDirection direction) {
+// One pass as the front sets it up: the From, To and via stations of any
+// loaded timetables, the change points, and the window from `Time`.
+struct PassSetup {
+  StationSet From{}, To{};
+  std::vector<StationSet> Via{};
+  StationSet ChangePoints{};
+  int32_t Time = 0;
+  int32_t WindowLength = 60;
+  int32_t MaxChanges = 0;
+  bool ChangesAllowed = true;  // the request's; the engine call carries its own
+  // Marks the ends and via points before the pass and puts stops-in-via
+  // back after it, as a request does; a pass without them runs on the
+  // marks a fresh run starts with.
+  bool Marks = false;
+};
+
+// Sets up the current search from `setup` and runs one pass over the
+// window, computing its bounds: forward from the window time, or backward
+// to it. The run holds what the pass found.
+inline SearchRun& RunSearch(PassSetup const& setup, EngineCall call, SearchDirection direction) {
   SearchRun& run = CurrentSearchRun();
   run = SearchRun{};
-  TimetableRecord* t = LoadedSet()[0];
-  run.Request.From = {{.timetable = t, .station = q.From}};
-  run.Request.To = {{.timetable = t, .station = q.To}};
-  run.Request.ChangesAllowed = q.ChangesAllowed;
+  run.Request.From = setup.From;
+  run.Request.To = setup.To;
+  run.Request.ViaCount = static_cast<int32_t>(setup.Via.size());
+  for (size_t k = 0; k < setup.Via.size(); ++k) run.Request.Via[k] = setup.Via[k];
+  run.Request.ChangePoints = setup.ChangePoints;
+  run.Request.ChangesAllowed = setup.ChangesAllowed;
   run.Request.ByDeparture = direction == SearchDirection::Forward;
-  run.Request.Time = q.WindowTime;
-  run.WindowTime = run.WindowMinute = q.WindowTime;
-  run.WindowLength = q.Interval;
-  CurrentSearchSettings().Parms.MaxChanges = q.MaxChanges;
+  run.Request.Time = setup.Time;
+  run.WindowTime = run.WindowMinute = setup.Time;
+  run.WindowLength = setup.WindowLength;
+  CurrentSearchSettings().Parms.MaxChanges = setup.MaxChanges;
+  if (setup.Marks) PrepareSearchMarks(run, direction == SearchDirection::Backward);
   call.ComputeBounds = true;
-  call.ChangesAllowed = q.ChangesAllowed;
   if (direction == SearchDirection::Forward)
     SearchForward(call);
   else
     SearchBackward(call);
-  return run.Found;
+  if (setup.Marks) FreeLabels(run);
+  return run;
+}
+
+// One pass for one From and one To station of timetable 0, as the
+// reference router is asked.
+inline ConnectionList RunPass(RouterQuery const& q, EngineCall call, SearchDirection direction) {
+  TimetableRecord* t = LoadedSet()[0];
+  call.ChangesAllowed = q.ChangesAllowed;
+  return RunSearch({.From = {{.timetable = t, .station = q.From}},
+                    .To = {{.timetable = t, .station = q.To}},
+                    .Time = q.WindowTime,
+                    .WindowLength = q.Interval,
+                    .MaxChanges = q.MaxChanges,
+                    .ChangesAllowed = q.ChangesAllowed},
+                   call, direction)
+      .Found;
 }
 
 inline ConnectionList RunForward(RouterQuery const& q, EngineCall call = {}) {

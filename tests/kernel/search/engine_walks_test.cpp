@@ -35,21 +35,12 @@ class EngineWalksTest : public EngineTest {
   // another (or the same).
   ConnectionList Run(int fromTt, uint16_t from, int toTt, uint16_t to, int time, int changes,
                      bool backward = false) {
-    SearchRun& run = CurrentSearchRun();
-    run = SearchRun{};
-    run.Request.From = {{.timetable = TimetableAt(fromTt), .station = from}};
-    run.Request.To = {{.timetable = TimetableAt(toTt), .station = to}};
-    run.Request.ByDeparture = !backward;
-    run.Request.Time = time;
-    run.WindowTime = run.WindowMinute = time;
-    run.WindowLength = 60;
-    CurrentSearchSettings().Parms.MaxChanges = changes;
-    EngineCall call{.ComputeBounds = true};
-    if (backward)
-      SearchBackward(call);
-    else
-      SearchForward(call);
-    return run.Found;
+    return RunSearch({.From = {{.timetable = TimetableAt(fromTt), .station = from}},
+                      .To = {{.timetable = TimetableAt(toTt), .station = to}},
+                      .Time = time,
+                      .MaxChanges = changes},
+                     {}, backward ? SearchDirection::Backward : SearchDirection::Forward)
+        .Found;
   }
 };
 
