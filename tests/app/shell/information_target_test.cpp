@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "shell/kernel_lookups.h"
 #include "shell/kernel_test_support.h"
 #include "shell/program_dates.h"
 #include "shell/timetable_loader.h"
@@ -64,29 +65,8 @@ class InformationTargetTest : public ::testing::Test {
   }
   void TearDown() override { test::CloseAllTimetables(); }
 
-  int Station(int key) {
-    for (int i = 0;; ++i) {
-      int found = api_.QoStKey(0, i);
-      if (found == key) return i;
-      if (found == 0) {
-        api_.QoError();
-        ADD_FAILURE() << "no station " << key;
-        return -1;
-      }
-    }
-  }
-  int Train(std::string const& number) {
-    for (int i = 0;; ++i) {
-      const char *text = nullptr, *name = nullptr, *type = nullptr;
-      int bit = 0;
-      if (!api_.QoTrainStationInfo(0, 0, i, -1, &text, &name, &type, &bit)) {
-        api_.QoError();
-        ADD_FAILURE() << "no train " << number;
-        return -1;
-      }
-      if (text && number == text) return i;
-    }
-  }
+  int Station(int key) { return test::StationOfKey(api_, key); }
+  int Train(std::string const& number) { return test::TrainOfNumber(api_, number); }
 
   KernelApi& api_ = test::RealKernel();
   test::RecordingUi ui_;

@@ -20,6 +20,7 @@
 
 #include "shell/command_ids.h"
 #include "loopback_server.h"
+#include "shell/kernel_lookups.h"
 #include "shell/kernel_test_support.h"
 #include "shell/program_dates.h"
 #include "shell/profile.h"
@@ -526,31 +527,6 @@ print(server.server_address[1], flush=True)
 server.serve_forever()
 )";
 
-int StationOfKey(int key) {
-  KernelApi& kernel = App().kernel();
-  for (int i = 0;; ++i) {
-    int found = kernel.QoStKey(0, i);
-    if (found == key) return i;
-    if (found == 0) {
-      kernel.QoError();
-      return -1;
-    }
-  }
-}
-
-int TrainOfNumber(std::string const& number) {
-  KernelApi& kernel = App().kernel();
-  for (int i = 0;; ++i) {
-    const char *text = nullptr, *name = nullptr, *type = nullptr;
-    int bit = 0;
-    if (!kernel.QoTrainStationInfo(0, 0, i, -1, &text, &name, &type, &bit)) {
-      kernel.QoError();
-      return -1;
-    }
-    if (text && number == text) return i;
-  }
-}
-
 std::vector<std::string> Labels(wxMenu const& menu) {
   std::vector<std::string> labels;
   for (wxMenuItem* item : menu.GetMenuItems())
@@ -572,8 +548,9 @@ TEST_F(VemoAppTest, TrainFormationPageFromAContextMenu) {
   ASSERT_TRUE(App().Start({data / "rail.qo"}));
   App().settings().formation_server = "127.0.0.1:" + std::to_string(server.port());
   Settle();
-  int praha = StationOfKey(5457076), brno = StationOfKey(5443026);
-  int fast = TrainOfNumber("871"), slow = TrainOfNumber("3101");
+  KernelApi& kernel = App().kernel();
+  int praha = test::StationOfKey(kernel, 5457076), brno = test::StationOfKey(kernel, 5443026);
+  int fast = test::TrainOfNumber(kernel, "871"), slow = test::TrainOfNumber(kernel, "3101");
   ASSERT_GE(praha, 0);
   ASSERT_GE(fast, 0);
   ASSERT_GE(slow, 0);
