@@ -11,8 +11,6 @@
 // towards their earlier stops and ends at the From stations. Only the event
 // scans, the stop walk of a ride and the trace know the direction.
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <bit>
 #include <mutex>
 #include <tuple>
@@ -49,9 +47,6 @@ namespace qo {
 namespace {
 
 constexpr int32_t kNoBound = 0x7FFFFFFF;
-// A pass that has made this many labels looks for the lower bounds on the
-// way to its end station, at the cost of a few small passes' time.
-constexpr size_t kLabelsBeforeLowerBounds = 500;
 // The most end stations whose times bound a pass: a place's platforms.
 constexpr size_t kMaxTimedEnds = 16;
 // Below every time, and still so less any lower bound.
@@ -267,6 +262,7 @@ class EnginePass {
   // With one timetable taking part, the lower bounds on the minutes to the
   // end stations, found when a bound first needs them.
   bool toEndWanted_ = false;
+  size_t lowerBoundsAfter_ = 0;
   bool toEndKnown_ = false;
   int32_t const* toEnd_[kMaxViaPoints + 1] = {};
   bool stopped_ = false;
@@ -491,6 +487,7 @@ void EnginePass<kBackward>::PrepareEndTimes() {
   endsByTimes_ = true;
   endTimesKnown_ = false;
   toEndWanted_ = takingPart_.size() == 1;
+  lowerBoundsAfter_ = LabelsBeforeLowerBounds();
 }
 
 // The ends' times, when a bound first asks for them (a pass that finds
@@ -545,7 +542,7 @@ int32_t EnginePass<kBackward>::EndBy(int32_t originDeparture, int32_t firstKey) 
   }
   if (firstKey != kNoKey) by = std::min(by, KeyArrival(firstKey));
   // Worth its search once the pass has grown.
-  if (by != kNoBound && toEndWanted_ && !toEndKnown_ && s_.Labels.size() > kLabelsBeforeLowerBounds)
+  if (by != kNoBound && toEndWanted_ && !toEndKnown_ && s_.Labels.size() > lowerBoundsAfter_)
     PrepareLowerBounds();
   return by;
 }
@@ -985,7 +982,16 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
   EngineScratch& ts = Scratch(tt);
   int32_t endAt = kNoBound;
   const int32_t distance = parent == kNoLabel ? 0 : s_.At(parent).Distance;
-  RideMark* mark = CurrentSearchSettings().SkipBounds ? nullptr : &ts.Mark(via, train);
+  // Without a bed a night train is left before the night or three hours in.
+  const bool beds = parms_.UseBeds == 1 && t.Kind == kKindRail && !(word & kHasBedsTrain);
+  const bool regionGroup =
+      (word & kNoLocalTrafficTrain) && (DayTypesOf(t).Filter.TypeMask & kNoLocalTrafficTrain) != 0;
+  // Where the stops a ride may leave the train at depend on where it was
+  // boarded (three hours on without a bed, outside the boarding station's
+  // region group), a journey already on the train does not cover a later
+  // boarding: such rides neither set nor read a mark.
+  RideMark* mark =
+      CurrentSearchSettings().SkipBounds || beds || regionGroup ? nullptr : &ts.Mark(via, train);
   if (mark && mark->OriginDeparture >= originDeparture) {
     // A journey that left no earlier is on this train already: only an
     // earlier boarding adds anything, and only up to where it boarded.
@@ -1035,10 +1041,6 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
     mark->Boarding = static_cast<int16_t>(boarding);
     mark->Distance = static_cast<int16_t>(distance);
   }
-  // Without a bed a night train is left before the night or three hours in.
-  const bool beds = parms_.UseBeds == 1 && t.Kind == kKindRail && !(word & kHasBedsTrain);
-  const bool regionGroup =
-      (word & kNoLocalTrafficTrain) && (DayTypesOf(t).Filter.TypeMask & kNoLocalTrafficTrain) != 0;
   const bool lowFloor = parms_.LowFloorOnly != 0;
   std::vector<uint16_t> const& stopVia = Marks(tt).StopVia;
   std::vector<uint16_t> const& passVia = Marks(tt).PassVia;
@@ -1090,7 +1092,7 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
     }
     const int32_t arrival = boarding + days * 1440 + step * (stops.Minute(j) - stops.Minute(board));
     // Past the via point the ride is no longer the one the mark's boarding
-    // covers: that journey had not passed it where this one boards.
+    // covers: that journey had not passed it where it boarded.
     if (arrival > kLatestTime || arrival > limit || arrival > LeaveBy(endBy, e, via) ||
         (arrival > endAt && via == boardVia))
       break;

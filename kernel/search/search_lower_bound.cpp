@@ -13,6 +13,9 @@
 namespace qo {
 namespace {
 
+constexpr size_t kLabelsBeforeLowerBounds = 500;
+size_t labelsBeforeLowerBounds = kLabelsBeforeLowerBounds;
+
 using HopGraph = EngineScratch::HopGraph;
 
 // A walk switched off keeps its minutes inverted.
@@ -43,10 +46,12 @@ void BuildHops(TimetableRecord& t, EngineScratch& scratch) {
     }
   }
   // A walk counts both ways: a pass walks a link from its end backward.
+  // Among barrier-free minutes a negative one means no such walk.
   for (int32_t s = 0; s < n; ++s)
     for (bool barrierFree : {false, true}) {
       const InternLinkRange links = InternLinks(t, static_cast<uint16_t>(s), barrierFree);
       for (int32_t i = 0; i < links.count; ++i) {
+        if (barrierFree && links.Minutes(i) < 0) continue;
         const int32_t minutes = WalkMinutes(links.Minutes(i));
         add(s, links.Target(i), minutes);
         add(links.Target(i), s, minutes);
@@ -168,6 +173,12 @@ void ViaLowerBounds(TimetableRecord& t, uint16_t bit, bool backward,
           seed(static_cast<size_t>(t.ArcStations[arc]));
         }
   ShortestToSeeds(scratch, backward, seeds, minutes);
+}
+
+size_t LabelsBeforeLowerBounds() { return labelsBeforeLowerBounds; }
+void SetLabelsBeforeLowerBoundsForTesting(size_t labels) { labelsBeforeLowerBounds = labels; }
+void ResetLabelsBeforeLowerBoundsForTesting() {
+  labelsBeforeLowerBounds = kLabelsBeforeLowerBounds;
 }
 
 }  // namespace qo

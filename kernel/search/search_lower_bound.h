@@ -4,7 +4,10 @@
 // fewest minutes any train takes between two of its consecutive stops and
 // over every walk of the timetable (switched off or not, barrier-free or
 // not). A label that cannot be at the end by the time it must be there
-// even so is pruned before it is scanned.
+// even so is pruned before it is scanned. A stop word that steps back in
+// time (a time-zone step) counts as no minutes: the bounds are lower ones
+// only where no train steps back, and the engine uses them only there.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -13,6 +16,13 @@ namespace qo {
 struct TimetableRecord;
 
 inline constexpr int32_t kEndUnreachable = 1 << 28;
+
+// A pass looks for the lower bounds once it has made this many labels: a
+// small pass does not pay for their search. Tests set 0, so that every
+// pass with a bound uses them, and reset it.
+size_t LabelsBeforeLowerBounds();
+void SetLabelsBeforeLowerBoundsForTesting(size_t labels);
+void ResetLabelsBeforeLowerBoundsForTesting();
 
 // Per station of `t` the lower bound in minutes (kEndUnreachable when no
 // train or walk leads there): forward from the station to the nearest of

@@ -56,8 +56,15 @@ struct Case {
   std::string found;
 };
 
+// The lower bounds prune from the first label on, so that every rule is
+// also seen through them.
 class EngineRideRulesTest : public EngineTest {
  protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    SetLabelsBeforeLowerBoundsForTesting(0);
+  }
+
   std::string Run(Request const& r) {
     TimetableRecord* t = LoadedSet()[0];
     PassSetup setup{.Time = r.time, .MaxChanges = r.changes, .Marks = true};
@@ -95,6 +102,15 @@ TEST_F(EngineRideRulesTest, WhichTrainsARideTakes) {
     return [=](w::TimetableModel& m) {
       m.trains = {Trip({Dep(0, departure), Arr(2, arrival)}, "1", 0, attributes)};
     };
+  };
+  // Train 1 may be ridden three hours from 0 without a bed, not to 3; it
+  // is boarded again at 2 (after train 2), rides its own three hours to 3
+  // and changes onto train 5 there.
+  auto boardedAgain = [](w::TimetableModel& m) {
+    m.stations.push_back({.name = {"Stop 5"}, .key = 600, .type = 0x01});
+    m.trains = {Trip({Dep(0, 600), Call(2, 700), Call(3, 785), Call(1, 805), Arr(5, 810)}, "1"),
+                Trip({Dep(0, 600), Arr(2, 650)}, "2"), Trip({Dep(0, 630), Arr(1, 800)}, "3"),
+                Trip({Dep(0, 630), Arr(4, 810)}, "4"), Trip({Dep(3, 787), Arr(4, 790)}, "5")};
   };
   auto regions = [](std::string const& second) {
     return [second](w::TimetableModel& m) {
@@ -135,6 +151,11 @@ TEST_F(EngineRideRulesTest, WhichTrainsARideTakes) {
        beds,
        {{2}, 1280},
        " 1300-1500/1"},
+      {"... and each boarding rides its own three hours",
+       boardedAgain,
+       beds,
+       {{4}, 580, 2},
+       " 600-790/3 630-810/1"},
       {"no local traffic within one region group", regions("*A-2"), nullptr, {{2}}, " (none)"},
       {"... between two groups it runs", regions("*B-1"), nullptr, {{2}}, " 600-630/1"},
       {"a bus flagged down is not flagged to stop again", requestStops, nullptr, {{1}}, " (none)"},

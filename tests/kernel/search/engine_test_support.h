@@ -12,6 +12,7 @@
 #include "kernel/search/reference_router.h"
 #include "search/connection_order.h"
 #include "search/search_control.h"
+#include "search/search_lower_bound.h"
 #include "search/search_marks.h"
 #include "search/search_params.h"
 #include "search/search_run.h"
@@ -154,6 +155,7 @@ class EngineTest : public LoadingTest {
     ResetConnParms(nullptr);
     SetSearchTimeLimit(0);
     ResetTickCountForTesting();
+    ResetLabelsBeforeLowerBoundsForTesting();
     LoadingTest::TearDown();
   }
 };

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "kernel/search/engine_test_support.h"
+#include <string>
+
+#include "kernel/search/random_query_test.h"
 #include "search/search_state.h"
 
 namespace qo::test {
@@ -45,6 +47,39 @@ TEST_F(SearchLowerBoundTest, FewestMinutesByTrainAndWalkEachWay) {
   std::vector<int32_t> overFour;
   ViaLowerBounds(t, 2, false, toTwo, overFour);
   EXPECT_EQ(overFour, std::vector<int32_t>(5, kEndUnreachable));
+}
+
+// Every leg of every connection a pass hands out, as text.
+std::string Legs(ConnectionList const& list) {
+  std::string text;
+  for (Connection const& c : list) {
+    for (ConnectionLeg const& l : c)
+      text += " " + std::to_string(l.Train) + ":" + std::to_string(l.FromStation) + ">" +
+              std::to_string(l.ToStation) + "@" +
+              std::to_string(l.DepartureDay * 1440 + l.DepartureMinute) + "-" +
+              std::to_string(l.ArrivalDay * 1440 + l.ArrivalMinute);
+    text += " |";
+  }
+  return text;
+}
+
+class LowerBoundPassTest : public RandomQueryTest {};
+
+// Pruning by the bounds from a pass's first label on changes no answer,
+// by departure or by arrival, against the same pass without them.
+TEST_F(LowerBoundPassTest, TheBoundsChangeNoAnswer) {
+  RandomQueryDraw draw{.Seeds = 120, .SeedFactor = 6007, .Intervals = {60, 180, 360, 1440}};
+  ForEachRandomQuery(
+      draw, [](w::TimetableModel&) {}, [] {},
+      [&](w::TimetableModel const&, ReferenceRouter const&, RouterQuery const& q) {
+        for (SearchDirection direction : {SearchDirection::Forward, SearchDirection::Backward}) {
+          SetLabelsBeforeLowerBoundsForTesting(SIZE_MAX);
+          const std::string without = Legs(RunPass(q, {}, direction));
+          SetLabelsBeforeLowerBoundsForTesting(0);
+          EXPECT_EQ(Legs(RunPass(q, {}, direction)), without)
+              << (direction == SearchDirection::Forward ? "forward" : "backward");
+        }
+      });
 }
 
 }  // namespace
