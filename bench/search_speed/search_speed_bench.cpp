@@ -446,7 +446,9 @@ int main(int argc, char** argv) {
     std::vector<Place> place;
     w::TimetableModel const& m = models[static_cast<size_t>(p.timetable)];
     auto const& name = m.stations[static_cast<size_t>(p.station)].name;
-    for (int s : named[static_cast<size_t>(p.timetable)][name.empty() ? std::string() : name[0]])
+    // A station without a name is a place of its own.
+    if (name.empty() || name[0].empty()) return std::vector<Place>{p};
+    for (int s : named[static_cast<size_t>(p.timetable)][name[0]])
       place.push_back({p.timetable, s});
     return place;
   };
