@@ -137,27 +137,17 @@ bool GroupRunningDays(TimetableRecord& t, ConnectionLeg const& leg, int64_t star
   if (t.Kind != kKindRail || !TrainGroup(t, static_cast<uint32_t>(leg.Train), &first, &last))
     return false;
   static std::vector<RouteRecord> route;
-  auto sameMinute = [](int16_t a, int32_t b) {
-    return a >= 0 && a % 1440 == ((b % 1440) + 1440) % 1440;
-  };
   out.assign(n, 0);
   bool any = false;
   const int64_t calendarDays = static_cast<int64_t>(t.RunningDayCalendar.size());
   for (uint32_t g = first; g <= last; ++g) {
     BuildTrainRoute(t, g, route);
-    size_t board = route.size();
-    for (size_t i = 0; i < route.size() && board == route.size(); ++i)
-      if (route[i].Station == leg.FromStation &&
-          sameMinute(route[i].Departure, leg.DepartureMinute))
-        board = i;
-    size_t alight = route.size();
-    for (size_t i = board + 1; i < route.size() && alight == route.size(); ++i)
-      if (route[i].Station == leg.ToStation && sameMinute(route[i].Arrival, leg.ArrivalMinute))
-        alight = i;
-    if (alight >= route.size()) continue;
+    const RideStops at = FindRideStops(route, leg.FromStation, leg.DepartureMinute, leg.ToStation,
+                                       leg.ArrivalMinute, RideMatch::OwnTime);
+    if (at.Alight < 0) continue;
     any = true;
     // The day the variant starts, from the connection's day.
-    const int64_t u = legDay - route[board].DepartureDay;
+    const int64_t u = legDay - route[static_cast<size_t>(at.Board)].DepartureDay;
     const int32_t cls = TrainCalendarClass(t, g);
     for (size_t i = 0; i < n; ++i) {
       const int64_t index = start + static_cast<int64_t>(i) + u - t.FirstDay;
@@ -372,16 +362,10 @@ struct TimedRoute {
 bool BuildTimedRoute(TimetableRecord& t, ConnectionLeg const& leg, TimedRoute& out) {
   if (leg.Train < 0 || static_cast<uint32_t>(leg.Train) >= t.TrainCount) return false;
   BuildTrainRoute(t, static_cast<uint32_t>(leg.Train), out.stops);
-  out.board = out.alight = -1;
-  for (int32_t i = 0; i < out.size() && out.board < 0; ++i) {
-    RouteRecord const& r = out.stops[static_cast<size_t>(i)];
-    if (r.Station == leg.FromStation && r.Departure == leg.DepartureMinute % 1440) out.board = i;
-  }
-  for (int32_t i = out.board + 1; out.board >= 0 && i < out.size() && out.alight < 0; ++i) {
-    RouteRecord const& r = out.stops[static_cast<size_t>(i)];
-    if (r.Station == leg.ToStation && TimedRoute::ArrivalMinute(r) == leg.ArrivalMinute % 1440)
-      out.alight = i;
-  }
+  const RideStops at = FindRideStops(out.stops, leg.FromStation, leg.DepartureMinute, leg.ToStation,
+                                     leg.ArrivalMinute, RideMatch::StoredTime);
+  out.board = at.Board;
+  out.alight = at.Alight;
   if (out.board < 0 || out.alight < 0) return false;
   out.dayBase =
       (int64_t{leg.DepartureDay} - out.stops[static_cast<size_t>(out.board)].DepartureDay) * 1440;

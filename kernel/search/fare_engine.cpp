@@ -94,8 +94,6 @@ DayNumber MoveToDayOfType(TimetableRecord& t, DayNumber from, int dayType, int m
 
 // --- journey stops ---------------------------------------------------------
 
-bool SameMinute(int16_t a, int32_t b) { return a >= 0 && a % 1440 == ((b % 1440) + 1440) % 1440; }
-
 int32_t ArcBetween(TimetableRecord const& t, uint16_t from, uint16_t to) {
   if (t.ArcOffsets.size() <= from + 1) return -1;
   for (int32_t arc = t.ArcOffsets[from]; arc < t.ArcOffsets[from + 1]; ++arc)
@@ -149,27 +147,10 @@ bool CollectJourneyStops(Engine& e, Connection const& legs) {
     if (!f.T || leg.Train < 0 || static_cast<uint32_t>(leg.Train) >= f.T->TrainCount) return false;
     std::vector<RouteRecord> route;
     BuildTrainRoute(*f.T, static_cast<uint32_t>(leg.Train), route);
-    size_t board = route.size();
-    for (size_t i = 0; i < route.size(); ++i) {
-      RouteRecord const& r = route[i];
-      if (r.Station == leg.FromStation && (SameMinute(r.Departure, leg.DepartureMinute) ||
-                                           SameMinute(r.Arrival, leg.DepartureMinute))) {
-        board = i;
-        break;
-      }
-    }
-    size_t alight = route.size();
-    for (size_t i = board + 1; i < route.size(); ++i) {
-      RouteRecord const& r = route[i];
-      if (r.Station == leg.ToStation && (SameMinute(r.Arrival, leg.ArrivalMinute) ||
-                                         SameMinute(r.Departure, leg.ArrivalMinute))) {
-        alight = i;
-        break;
-      }
-    }
-    if (board >= route.size() || alight >= route.size()) return false;
-    f.Stops.assign(route.begin() + static_cast<ptrdiff_t>(board),
-                   route.begin() + static_cast<ptrdiff_t>(alight) + 1);
+    const RideStops at = FindRideStops(route, leg.FromStation, leg.DepartureMinute, leg.ToStation,
+                                       leg.ArrivalMinute, RideMatch::EitherTime);
+    if (at.Alight < 0) return false;
+    f.Stops.assign(route.begin() + at.Board, route.begin() + at.Alight + 1);
     FillMissingDistances(*f.T, f.Stops);
     if (f.T->Fares) {
       ImageArray<int8_t> cats = f.T->Fares->Arrays[kFareTrainCategories].As<int8_t>();

@@ -21,7 +21,42 @@ void MaskFlags(TimetableRecord const& t, uint32_t train, RouteRecord& r) {
     r.Flags &= static_cast<uint16_t>(~busPair);
 }
 
+bool SameMinuteOfDay(int16_t stored, int32_t minute) {
+  return stored >= 0 && stored % 1440 == ((minute % 1440) + 1440) % 1440;
+}
+
+bool MeetsRide(RouteRecord const& r, int32_t minute, bool boarding, RideMatch match) {
+  switch (match) {
+    case RideMatch::OwnTime:
+      return SameMinuteOfDay(boarding ? r.Departure : r.Arrival, minute);
+    case RideMatch::EitherTime:
+      return SameMinuteOfDay(r.Departure, minute) || SameMinuteOfDay(r.Arrival, minute);
+    case RideMatch::StoredTime: {
+      // A stop of one word is reached when the train leaves it.
+      const int stored = boarding || r.Arrival < 0 ? r.Departure : r.Arrival;
+      return stored == minute % 1440;
+    }
+  }
+  return false;
+}
+
 }  // namespace
+
+RideStops FindRideStops(std::vector<RouteRecord> const& route, int32_t from,
+                        int32_t departureMinute, int32_t to, int32_t arrivalMinute,
+                        RideMatch match) {
+  RideStops at;
+  const int32_t n = static_cast<int32_t>(route.size());
+  for (int32_t i = 0; i < n && at.Board < 0; ++i) {
+    RouteRecord const& r = route[static_cast<size_t>(i)];
+    if (r.Station == from && MeetsRide(r, departureMinute, true, match)) at.Board = i;
+  }
+  for (int32_t i = at.Board + 1; at.Board >= 0 && i < n && at.Alight < 0; ++i) {
+    RouteRecord const& r = route[static_cast<size_t>(i)];
+    if (r.Station == to && MeetsRide(r, arrivalMinute, false, match)) at.Alight = i;
+  }
+  return at;
+}
 
 void BuildTrainRoute(TimetableRecord& t, uint32_t train, std::vector<RouteRecord>& out) {
   out.clear();

@@ -25,6 +25,35 @@ static_assert(sizeof(RouteRecord) == 16);
 // timetable's stop list.
 void BuildTrainRoute(TimetableRecord& t, uint32_t train, std::vector<RouteRecord>& out);
 
+// How a stop's times must meet a ride's minutes for the ride to board or
+// alight there. The callers' tests differ where a stored minute lies past
+// midnight and at a stop of one word (its arrival is -1), so each keeps its
+// own.
+enum class RideMatch {
+  // Boarding by the departure, alighting by the arrival, both taken as
+  // minutes of day.
+  OwnTime,
+  // Boarding and alighting by the arrival or the departure, both taken as
+  // minutes of day.
+  EitherTime,
+  // Boarding by the departure as stored, alighting by the arrival as stored
+  // (the departure at a stop of one word), each against the ride's minute
+  // modulo 1440.
+  StoredTime,
+};
+
+// Where a ride boards and alights along a train's route: the first stop at
+// `from` whose time meets `departureMinute`, then the first stop after it at
+// `to` whose time meets `arrivalMinute`. -1 where there is none (and the
+// alighting stop is not looked for without a boarding stop).
+struct RideStops {
+  int32_t Board = -1;
+  int32_t Alight = -1;
+};
+RideStops FindRideStops(std::vector<RouteRecord> const& route, int32_t from,
+                        int32_t departureMinute, int32_t to, int32_t arrivalMinute,
+                        RideMatch match);
+
 // Per stop word: the station's region and the cumulative distance; with
 // `changesOnly` only the first and the last stop and the stops whose region
 // differs from the stop before or after. Empty when the timetable has no
