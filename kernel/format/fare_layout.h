@@ -2,6 +2,7 @@
 // Positions inside the fare extension. The loader takes the frame and checks
 // every reference the fare engine follows; docs/timetable-format.md tells
 // the whole layout.
+#include <array>
 #include <cstdint>
 
 namespace qo {
@@ -105,6 +106,9 @@ enum RuleSlot : int32_t {
 };
 inline constexpr int32_t kPriceEntryBytes =
     20;  // i16 table; i16 zone table; i16 lo; i16 hi; i32 base; i32 fixed[2]
+// The element size of each slot's array above, by RuleSlot.
+inline constexpr std::array<int32_t, kSlotRemarkTexts + 1> kRuleSlotBytes = {
+    4, 4, 16, 4, 8, 4, 8, 12, kPriceEntryBytes, 12, 2, 4};
 
 // The extension block: sixteen 4-byte slots; 0-3 and 7-8 are filled by
 // arrays, slot 9 flags one more array (fare version 6 and later), slot 10
@@ -130,5 +134,29 @@ enum TableKind : uint8_t {
   kTableZoneNumber = 5,
   kTableZonePairMeasure = 6,
 };
+// A zone-pair table: its first array is the zones (zone mode 0: 8-byte key
+// ranges {i32 first; i32 last}; mode 1: i32 zone-name texts), its second
+// the value of each pair of zones, the upper triangle by rows, with the
+// diagonal or (key ranges only) without it.
+constexpr bool IsZonePairTable(uint8_t kind) {
+  return kind == kTableZonePrice || kind == kTableZoneNumber;
+}
+inline constexpr int32_t kZoneRangeBytes = 8;
+
+// The number of values of the triangle of `zones` zones.
+constexpr int64_t ZonePairCount(int64_t zones, bool diagonal) {
+  return diagonal ? zones * (zones + 1) / 2 : zones * (zones - 1) / 2;
+}
+
+// Whether `values` fill the triangle, by the zones' mode.
+constexpr bool ZonePairValuesFit(int64_t zones, int64_t values, bool keyRanges) {
+  return values == ZonePairCount(zones, true) ||
+         (keyRanges && values == ZonePairCount(zones, false));
+}
+
+// The place of the pair of zones m <= M in the triangle.
+constexpr int64_t ZonePairIndex(int64_t zones, int64_t m, int64_t M, bool diagonal) {
+  return diagonal ? (2 * zones - m + 1) * m / 2 + M - m : (2 * zones - m - 1) * m / 2 + M - m - 1;
+}
 
 }  // namespace qo

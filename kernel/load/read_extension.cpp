@@ -138,13 +138,10 @@ bool TableFits(const FareData& fares, int32_t table, int32_t texts) {
   const RecordArray& keys = fares.ZoneRecords[static_cast<size_t>(table)][0];
   const RecordArray& values = fares.ZoneRecords[static_cast<size_t>(table)][1];
   if (!EmptyOr(values, 4)) return false;
-  if (kind == kTableZonePrice || kind == kTableZoneNumber) {
-    if (!EmptyOr(keys, mode == 0 ? 8 : 4)) return false;
+  if (IsZonePairTable(kind)) {
+    if (!EmptyOr(keys, mode == 0 ? kZoneRangeBytes : 4)) return false;
     if (mode == 1 && !TextRefs(keys, 0, texts)) return false;
-    int64_t n = keys.size();
-    int64_t withDiagonal = n * (n + 1) / 2;
-    int64_t without = n * (n - 1) / 2;
-    return values.size() == withDiagonal || (mode == 0 && values.size() == without);
+    return ZonePairValuesFit(keys.size(), values.size(), mode == 0);
   }
   if (!EmptyOr(keys, 4)) return false;
   return values.size() == keys.size() || values.size() == 2 * keys.size();
@@ -167,8 +164,7 @@ bool CheckFares(const FareData& fares) {
   auto tableOf = [&](int32_t table, bool zonePair) {
     if (table == -1) return true;
     if (table < 0 || table >= tables) return false;
-    uint8_t kind = fares.Arrays[kFareTables].Field<uint8_t>(table, kTableKind);
-    return zonePair == (kind == kTableZonePrice || kind == kTableZoneNumber);
+    return zonePair == IsZonePairTable(fares.Arrays[kFareTables].Field<uint8_t>(table, kTableKind));
   };
   for (const FareTariff& rule : fares.Tariffs) {
     const uint8_t* rec = rule.Record;
@@ -179,13 +175,8 @@ bool CheckFares(const FareData& fares) {
     int16_t measure = LoadLE<int16_t>(rec + kRuleMeasureTable);
     if (measure != -1 && (measure < 0 || measure >= tables)) return false;
     const auto& s = rule.Slots;
-    if (!EmptyOr(s[kSlotFirstStops], 4) || !EmptyOr(s[kSlotLastStops], 4) ||
-        !EmptyOr(s[kSlotKeyPairs], 16) || !EmptyOr(s[kSlotNamePatterns], 4) ||
-        !EmptyOr(s[kSlotTrainNumbers], 8) || !EmptyOr(s[kSlotAllStops], 4) ||
-        !EmptyOr(s[kSlotRequiredKeys], 8) || !EmptyOr(s[kSlotTextTriples], 12) ||
-        !EmptyOr(s[kSlotPrices], kPriceEntryBytes) || !EmptyOr(s[kSlotDistances], 12) ||
-        !EmptyOr(s[kSlotRequiredZones], 2) || !EmptyOr(s[kSlotRemarkTexts], 4))
-      return false;
+    for (size_t slot = 0; slot < kRuleSlotBytes.size(); ++slot)
+      if (!EmptyOr(s[slot], kRuleSlotBytes[slot])) return false;
     if (!TextRefs(s[kSlotNamePatterns], 0, texts) || !TextRefs(s[kSlotRemarkTexts], 0, texts))
       return false;
     for (int32_t k = 0; k < 3; ++k)

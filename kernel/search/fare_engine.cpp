@@ -378,25 +378,20 @@ int32_t ZonesPassed(Engine const& e, Unit const& u, std::vector<int32_t>* taken)
 
 // --- zone-pair tables ------------------------------------------------------
 
-int32_t PairIndex(int64_t n, int64_t m, int64_t M, bool diagonal) {
-  if (diagonal) return static_cast<int32_t>((2 * n - m + 1) * m / 2 + M - m);
-  return static_cast<int32_t>((2 * n - m - 1) * m / 2 + M - m - 1);
-}
-
 // The value of a zone-pair table for the unit's first and last stop, or
 // kNoPrice. Both ends in one zone price only when the table has a diagonal.
 int32_t ZonePairValue(Engine const& e, Unit const& u, FareData const& f, int32_t table) {
   RecordArray const& zones = f.ZoneRecords[static_cast<size_t>(table)][0];
   ImageArray<int32_t> values = f.ZoneRecords[static_cast<size_t>(table)][1].As<int32_t>();
   int64_t n = zones.size();
-  bool diagonal = values.size() == n * (n + 1) / 2;
+  bool diagonal = values.size() == ZonePairCount(n, true);
   FareLeg const& first = e.Legs[static_cast<size_t>(u.Legs.front())];
   FareLeg const& last = e.Legs[static_cast<size_t>(u.Legs.back())];
   uint16_t a = first.Stops.front().Station, b = last.Stops.back().Station;
   auto lookup = [&](int32_t za, int32_t zb) -> int32_t {
     int32_t m = std::min(za, zb), M = std::max(za, zb);
     if (m == M && !diagonal) return kNoPrice;
-    int32_t index = PairIndex(n, m, M, diagonal);
+    int32_t index = static_cast<int32_t>(ZonePairIndex(n, m, M, diagonal));
     if (index < 0 || index >= values.size()) return kNoPrice;
     return values[index];
   };

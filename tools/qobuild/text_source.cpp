@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "dates/day_number.h"
+#include "format/fare_layout.h"
 #include "format/stored_bits.h"
 #include "qobuild/source_lexer.h"
 #include "writer/model_text.h"
@@ -889,8 +890,9 @@ class Compiler {
     int line = a.line();
     writer::FareModel& f = Fares(line);
     static const std::map<std::string, uint8_t> flags = {
-        {"force-join", 0x01}, {"fill-zones", 0x02}, {"through", 0x04},
-        {"no-links", 0x08},   {"split", 0x10},      {"second-price", 0x20}};
+        {"force-join", kFareFlagForceJoin}, {"fill-zones", kFareFlagFillZones},
+        {"through", kFareFlagThrough},      {"no-links", kFareFlagNoLinks},
+        {"split", kFareFlagSplit},          {"second-price", kFareFlagTwoVariants}};
     while (a.More()) {
       std::string word = a.Word("fare option");
       auto it = flags.find(word);
@@ -942,9 +944,13 @@ class Compiler {
     writer::FareModel& f = Fares(line);
     Args a(*this, s.head, "table");
     std::string id = a.Word("table id");
-    static const std::map<std::string, uint8_t> kinds = {
-        {"distance", 0},   {"duration", 1},    {"stops", 2},       {"zones", 3},
-        {"zone-price", 4}, {"zone-number", 5}, {"zone-measure", 6}};
+    static const std::map<std::string, uint8_t> kinds = {{"distance", kTableDistance},
+                                                         {"duration", kTableDuration},
+                                                         {"stops", kTableStops},
+                                                         {"zones", kTableZones},
+                                                         {"zone-price", kTableZonePrice},
+                                                         {"zone-number", kTableZoneNumber},
+                                                         {"zone-measure", kTableZonePairMeasure}};
     std::string kind = a.Word("table kind");
     auto it = kinds.find(kind);
     if (it == kinds.end())
@@ -959,7 +965,7 @@ class Compiler {
       t.formats = *v;
     }
     a.Finish();
-    bool zonePair = t.kind == 4 || t.kind == 5;
+    bool zonePair = IsZonePairTable(t.kind);
     std::vector<int32_t> seconds;  // per threshold its second price
     bool withSecond = false;
     for (Line const& b : s.body) {
@@ -984,8 +990,9 @@ class Compiler {
       } else {
         std::string upto = p.Word("threshold");
         t.thresholds.push_back(
-            t.kind == 0 ? Kilometres(b.number, upto)
-                        : static_cast<int32_t>(Integer(b.number, upto, "threshold", 0, INT32_MAX)));
+            t.kind == kTableDistance
+                ? Kilometres(b.number, upto)
+                : static_cast<int32_t>(Integer(b.number, upto, "threshold", 0, INT32_MAX)));
         t.values.push_back(Money(b.number, p.Word("price")));
         withSecond |= p.More();
         seconds.push_back(p.More() ? Money(b.number, p.Word("second price")) : t.values.back());

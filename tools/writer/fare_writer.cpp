@@ -49,10 +49,10 @@ void KeyTriples(ByteSink& sink, std::string const& name, std::vector<FareKeyTrip
 void CheckTable(FareTable const& t, size_t index) {
   std::string what = "fare table " + std::to_string(index);
   if (t.kind > kTableZonePairMeasure) throw ModelError(what + ": unknown kind");
-  if (t.kind == kTableZonePrice || t.kind == kTableZoneNumber) {
+  if (IsZonePairTable(t.kind)) {
     size_t n = t.zone_names ? t.zone_names_list.size() : t.zone_ranges.size();
-    size_t with = n * (n + 1) / 2, without = n * (n - 1) / 2;
-    if (t.values.size() != with && (t.zone_names || t.values.size() != without))
+    if (!ZonePairValuesFit(static_cast<int64_t>(n), static_cast<int64_t>(t.values.size()),
+                           !t.zone_names))
       throw ModelError(what + ": the values do not fill the zone-pair triangle");
   } else if (t.values.size() != t.thresholds.size() && t.values.size() != 2 * t.thresholds.size()) {
     throw ModelError(what + ": one or two values per threshold");
@@ -67,8 +67,7 @@ void CheckRule(FareRule const& rule, size_t index, FareModel const& model) {
     if (t == -1) return;
     if (t < 0 || static_cast<size_t>(t) >= model.tables.size())
       throw ModelError(what + ": no table " + std::to_string(t));
-    uint8_t kind = model.tables[static_cast<size_t>(t)].kind;
-    if (zonePair != (kind == kTableZonePrice || kind == kTableZoneNumber))
+    if (zonePair != IsZonePairTable(model.tables[static_cast<size_t>(t)].kind))
       throw ModelError(what + ": table " + std::to_string(t) + " is of the wrong kind");
   };
   if (rule.measure_table != -1 &&
@@ -253,7 +252,7 @@ void WriteFareBody(FareModel const& m, uint16_t version, ByteSink& sink) {
             for (int32_t v : p) rb.I32(v);
             rb.EndRecord();
           }
-          Records(sink, name, 16, rb);
+          Records(sink, name, kRuleSlotBytes[kSlotKeyPairs], rb);
           break;
         case kSlotNamePatterns:
           if (t.first >= 0 || t.last >= 0)
@@ -269,14 +268,14 @@ void WriteFareBody(FareModel const& m, uint16_t version, ByteSink& sink) {
             rb.I32(k.hi);
             rb.EndRecord();
           }
-          Records(sink, name, 8, rb);
+          Records(sink, name, kRuleSlotBytes[static_cast<size_t>(slot)], rb);
           break;
         case kSlotTextTriples:
           for (auto const& x : t.triples) {
             for (int32_t v : x) rb.I32(v);
             rb.EndRecord();
           }
-          Records(sink, name, 12, rb);
+          Records(sink, name, kRuleSlotBytes[kSlotTextTriples], rb);
           break;
         case kSlotPrices:
           for (FarePrice const& p : r.prices) {
@@ -289,7 +288,7 @@ void WriteFareBody(FareModel const& m, uint16_t version, ByteSink& sink) {
             rb.I32(p.fixed[1]);
             rb.EndRecord();
           }
-          Records(sink, name, kPriceEntryBytes, rb);
+          Records(sink, name, kRuleSlotBytes[kSlotPrices], rb);
           break;
         case kSlotDistances:
           for (FareDistanceRange const& d : r.distances) {
@@ -298,7 +297,7 @@ void WriteFareBody(FareModel const& m, uint16_t version, ByteSink& sink) {
             rb.I32(d.hi);
             rb.EndRecord();
           }
-          Records(sink, name, 12, rb);
+          Records(sink, name, kRuleSlotBytes[kSlotDistances], rb);
           break;
         case kSlotRequiredZones:
           sink.ArrayOf(name, r.required_zones);
@@ -319,7 +318,7 @@ void WriteFareBody(FareModel const& m, uint16_t version, ByteSink& sink) {
   for (size_t i = 0; i < m.tables.size(); ++i) {
     FareTable const& t = m.tables[i];
     std::string name = "Fares/table" + std::to_string(i);
-    if (t.kind == kTableZonePrice || t.kind == kTableZoneNumber) {
+    if (IsZonePairTable(t.kind)) {
       if (t.zone_names) {
         sink.ArrayOf(name + "/zones", tableZoneNames[i]);
       } else {
@@ -329,7 +328,7 @@ void WriteFareBody(FareModel const& m, uint16_t version, ByteSink& sink) {
           rb.I32(k.hi);
           rb.EndRecord();
         }
-        Records(sink, name + "/zones", 8, rb);
+        Records(sink, name + "/zones", kZoneRangeBytes, rb);
       }
     } else {
       sink.ArrayOf(name + "/thresholds", t.thresholds);
