@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,20 @@ constexpr int32_t kZoneB = 66;
 constexpr int kMaxZoneCandidates = 9;
 constexpr int32_t kNoPrice = -1;
 
+// A stop's zone candidates.
+struct StopZones {
+  int n;
+  int32_t z[kMaxZoneCandidates];
+};
+
+// The zones of one leg's stops as every zone cover reads them: the zones
+// taken outright (a stop's only candidate, the zone of an arc), in the order
+// met, and the stops that have candidates.
+struct LegZones {
+  std::vector<int32_t> Taken;
+  std::vector<StopZones> Stops;
+};
+
 // One leg as the fare engine sees it: its stops from boarding to alighting.
 struct FareLeg {
   TimetableRecord* T = nullptr;
@@ -36,6 +51,11 @@ struct FareLeg {
   int32_t Category = -1;  // the train's fare category
   int32_t FirstArcKind = 0;
   int32_t LastArcKind = 0;
+  // Decoded when a rule first asks for them, then kept for every further
+  // rule and unit that holds the leg (ZonesOf, TextsOf, EndZoneText).
+  mutable std::optional<LegZones> Zones;
+  mutable std::optional<TrainTexts> Texts;
+  mutable std::optional<std::string> BoardZoneText, AlightZoneText;
 };
 
 struct TariffNode {
@@ -51,6 +71,9 @@ struct Unit {
   std::vector<int32_t> Legs;
   int32_t Links = 0;
   int32_t TransferMetres = 0;
+  // The zones passed, covered when a rule first asks and kept for the
+  // further rules tried on the unit (ZonesTaken).
+  mutable std::optional<std::vector<int32_t>> Zones;
 };
 
 struct Engine {
@@ -311,12 +334,29 @@ int ZoneCandidates(FareLeg const& leg, uint16_t station, int32_t* out) {
   return n;
 }
 
-// Zones passed by greedy cover; `taken` gets them. At least 1.
-int32_t ZonesPassed(Engine const& e, Unit const& u, std::vector<int32_t>* taken) {
-  struct StopZones {
-    int n;
-    int32_t z[kMaxZoneCandidates];
-  };
+// The leg's stop zones, decoded on first need.
+LegZones const& ZonesOf(FareLeg const& leg) {
+  if (leg.Zones) return *leg.Zones;
+  LegZones out;
+  FareData const& f = *leg.T->Fares;
+  for (size_t i = 0; i < leg.Stops.size(); ++i) {
+    StopZones s;
+    s.n = ZoneCandidates(leg, leg.Stops[i].Station, s.z);
+    if (s.n == 1) out.Taken.push_back(s.z[0]);
+    if (s.n > 0) out.Stops.push_back(s);
+    if (i + 1 < leg.Stops.size()) {
+      int32_t zone;
+      if (FindKeyTriple(f.Arrays[kFareArcZones], StationKey(*leg.T, leg.Stops[i].Station),
+                        StationKey(*leg.T, leg.Stops[i + 1].Station), true, &zone))
+        out.Taken.push_back(zone);
+    }
+  }
+  return leg.Zones.emplace(std::move(out));
+}
+
+// The zones the unit passes, by greedy cover; covered once per unit.
+std::vector<int32_t> const& ZonesTaken(Engine const& e, Unit const& u) {
+  if (u.Zones) return *u.Zones;
   std::vector<StopZones> stops;
   std::vector<int32_t> zones;
   auto take = [&](int32_t z) {
@@ -327,18 +367,9 @@ int32_t ZonesPassed(Engine const& e, Unit const& u, std::vector<int32_t>* taken)
   for (int32_t li : u.Legs) {
     FareLeg const& leg = e.Legs[static_cast<size_t>(li)];
     f = leg.T->Fares.get();
-    for (size_t i = 0; i < leg.Stops.size(); ++i) {
-      StopZones s;
-      s.n = ZoneCandidates(leg, leg.Stops[i].Station, s.z);
-      if (s.n == 1) take(s.z[0]);
-      if (s.n > 0) stops.push_back(s);
-      if (i + 1 < leg.Stops.size()) {
-        int32_t zone;
-        if (FindKeyTriple(f->Arrays[kFareArcZones], StationKey(*leg.T, leg.Stops[i].Station),
-                          StationKey(*leg.T, leg.Stops[i + 1].Station), true, &zone))
-          take(zone);
-      }
-    }
+    LegZones const& legZones = ZonesOf(leg);
+    for (int32_t z : legZones.Taken) take(z);
+    stops.insert(stops.end(), legZones.Stops.begin(), legZones.Stops.end());
   }
   if (f && (HeaderByte(*f, kFareHeaderFlags) & kFareFlagFillZones)) {
     int32_t lo = INT32_MAX, hi = INT32_MIN;
@@ -372,11 +403,25 @@ int32_t ZonesPassed(Engine const& e, Unit const& u, std::vector<int32_t>* taken)
     take(best);
   }
   if (has(1) && has(kZoneP)) take(0);
-  if (taken) *taken = zones;
-  return std::max<int32_t>(1, static_cast<int32_t>(zones.size()));
+  return u.Zones.emplace(std::move(zones));
+}
+
+// Zones passed; at least 1.
+int32_t ZonesPassed(Engine const& e, Unit const& u) {
+  return std::max<int32_t>(1, static_cast<int32_t>(ZonesTaken(e, u).size()));
 }
 
 // --- zone-pair tables ------------------------------------------------------
+
+// The zone text of the leg's boarding or alighting stop, decoded on first need.
+std::string const& EndZoneText(FareLeg const& leg, bool alighting) {
+  std::optional<std::string>& cached = alighting ? leg.AlightZoneText : leg.BoardZoneText;
+  if (cached) return *cached;
+  std::string text;
+  StationZone(*leg.T, alighting ? leg.Stops.back().Station : leg.Stops.front().Station, 0, false,
+              {}, text);
+  return cached.emplace(std::move(text));
+}
 
 // The value of a zone-pair table for the unit's first and last stop, or
 // kNoPrice. Both ends in one zone price only when the table has a diagonal.
@@ -405,10 +450,8 @@ int32_t ZonePairValue(Engine const& e, Unit const& u, FareData const& f, int32_t
     if (za < 0 || zb < 0) return kNoPrice;
     return lookup(za, zb);
   }
-  auto zoneIndexes = [&](FareLeg const& leg, uint16_t station) {
+  auto zoneIndexes = [&](std::string const& text) {
     std::vector<int32_t> out;
-    std::string text;
-    StationZone(*leg.T, station, 0, false, {}, text);
     size_t begin = 0;
     while (begin <= text.size()) {
       size_t end = text.find_first_of(",+", begin);
@@ -422,8 +465,8 @@ int32_t ZonePairValue(Engine const& e, Unit const& u, FareData const& f, int32_t
     return out;
   };
   int32_t best = kNoPrice;
-  for (int32_t za : zoneIndexes(first, a))
-    for (int32_t zb : zoneIndexes(last, b)) {
+  for (int32_t za : zoneIndexes(EndZoneText(first, false)))
+    for (int32_t zb : zoneIndexes(EndZoneText(last, true))) {
       int32_t v = lookup(za, zb);
       if (v >= 0 && (best < 0 || v < best)) best = v;
     }
@@ -488,7 +531,15 @@ int32_t ZoneCount(Engine const& e, Unit const& u, RuleView const& r) {
       return v < 0 ? v : std::min(v, 100);
     }
   }
-  return ZonesPassed(e, u, nullptr);
+  return ZonesPassed(e, u);
+}
+
+// The train's own texts of the leg, looked up on first need.
+TrainTexts const& TextsOf(FareLeg const& leg) {
+  if (leg.Texts) return *leg.Texts;
+  TrainTexts texts;
+  GetTrainTexts(*leg.T, 0, static_cast<uint32_t>(leg.Leg->Train), texts);
+  return leg.Texts.emplace(std::move(texts));
 }
 
 bool EvaluateRule(Engine& e, Unit const& u, RuleView const& r) {
@@ -553,9 +604,7 @@ bool EvaluateRule(Engine& e, Unit const& u, RuleView const& r) {
   RecordArray const& triples = r.Slot(kSlotTextTriples);
   if (!numbers.empty() || !triples.empty()) {
     for (int32_t li : u.Legs) {
-      FareLeg const& leg = e.Legs[static_cast<size_t>(li)];
-      TrainTexts texts;
-      GetTrainTexts(*leg.T, 0, static_cast<uint32_t>(leg.Leg->Train), texts);
+      TrainTexts const& texts = TextsOf(e.Legs[static_cast<size_t>(li)]);
       if (!numbers.empty()) {
         int32_t n = std::atoi(texts.Number.c_str());
         bool any = false;
@@ -618,8 +667,7 @@ bool EvaluateRule(Engine& e, Unit const& u, RuleView const& r) {
   RecordArray const& distances = r.Slot(kSlotDistances);
   ImageArray<int16_t> requiredZones = r.Slot(kSlotRequiredZones).As<int16_t>();
   if (distances.empty() && !requiredZones.empty()) {
-    std::vector<int32_t> taken;
-    ZonesPassed(e, u, &taken);
+    std::vector<int32_t> const& taken = ZonesTaken(e, u);
     for (int32_t i = 0; i < requiredZones.size(); ++i)
       if (std::find(taken.begin(), taken.end(), requiredZones[i]) == taken.end()) return false;
   }
@@ -665,7 +713,7 @@ int64_t Measure(Engine const& e, Unit const& u, RuleView const& r, int32_t table
     case kTableStops:
       return StopsPassed(e, u);
     case kTableZones:
-      return ZonesPassed(e, u, nullptr);
+      return ZonesPassed(e, u);
     case kTableZonePairMeasure:
       return zoneTable >= 0 ? ZonePairValue(e, u, f, zoneTable) : -1;
     default:
@@ -781,7 +829,7 @@ std::string MeasureText(Engine const& e, Unit const& u, RuleView const& r) {
       value = std::max(0, StopsPassed(e, u) - 1);
       break;
     case kTableZones:
-      value = ZonesPassed(e, u, nullptr);
+      value = ZonesPassed(e, u);
       break;
     default:
       return {};
