@@ -28,7 +28,8 @@ bool SameMinuteOfDay(int16_t stored, int32_t minute) {
 bool MeetsRide(RouteRecord const& r, int32_t minute, bool boarding, RideMatch match) {
   switch (match) {
     case RideMatch::OwnTime:
-      return SameMinuteOfDay(boarding ? r.Departure : r.Arrival, minute);
+      // A stop of one word is reached at its departure.
+      return SameMinuteOfDay(boarding || r.Arrival < 0 ? r.Departure : r.Arrival, minute);
     case RideMatch::EitherTime:
       return SameMinuteOfDay(r.Departure, minute) || SameMinuteOfDay(r.Arrival, minute);
     case RideMatch::StoredTime: {

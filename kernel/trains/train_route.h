@@ -27,11 +27,10 @@ void BuildTrainRoute(TimetableRecord& t, uint32_t train, std::vector<RouteRecord
 
 // How a stop's times must meet a ride's minutes for the ride to board or
 // alight there. The callers' tests differ where a stored minute lies past
-// midnight and at a stop of one word (its arrival is -1), so each keeps its
-// own.
+// midnight, so each keeps its own.
 enum class RideMatch {
-  // Boarding by the departure, alighting by the arrival, both taken as
-  // minutes of day.
+  // Boarding by the departure, alighting by the arrival (the departure at
+  // a stop of one word), both taken as minutes of day.
   OwnTime,
   // Boarding and alighting by the arrival or the departure, both taken as
   // minutes of day.

@@ -52,14 +52,15 @@ class ConnectionDetailsTest : public LoadingTest {
     m.key_translation = {{100, 100001}, {200, 200003}, {300, 300004}, {400, 300005}, {600, 200002}};
     m.first_pairs = {{.key_a = 2, .key_b = 3, .between = 999}};
     // Train B runs on Mondays in March; a variant of its group on
-    // Wednesdays at the same minutes (and on to station 4), another on
-    // Fridays a minute later, which is not the connection's train.
+    // Wednesdays at the same minutes (and on to station 4, passing 3 with
+    // one stop word), another on Fridays a minute later, which is not the
+    // connection's train.
     m.calendars = {{}, {}, {}};
     for (int d = 3; d <= 31; d += 7)
       for (int k = 0; k < 3; ++k)
         if (d + 2 * k <= 31) m.calendars[k].days.push_back(w::DayNumberOf(2025, 3, d + 2 * k));
     m.trains.push_back({.stops = {{.station = 2, .departure = 510},
-                                  {.station = 3, .arrival = 530, .departure = 531},
+                                  {.station = 3, .arrival = 530, .departure = 530},
                                   {.station = 4, .arrival = 540}},
                         .type = 1,
                         .attributes = kContinuesGroup,
