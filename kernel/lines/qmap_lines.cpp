@@ -1,8 +1,10 @@
 #include "lines/qmap_lines.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
+#include "format/qmap_layout.h"
 #include "lines/line_directions.h"
 #include "map/qmap_coors.h"
 #include "text/text_fold.h"
@@ -156,21 +158,43 @@ int32_t FindGroupArc(QMapData const& q, int32_t station, int16_t kind, int32_t d
   return arc;
 }
 
-// Whether the line's number matches a filter text: a number by its
+// A filter text of the cover, read once for all lines: as a decimal
+// number and as a line name.
+struct LineFilter {
+  bool empty = false;
+  bool whole = false;  // the text is one decimal number, `value`
+  long value = 0;
+  bool fitsName = false;  // no longer than a name; `upper` then the text in upper case
+  char upper[40] = {};
+};
+
+LineFilter ReadLineFilter(std::string const& text) {
+  LineFilter f;
+  f.empty = text.empty();
+  char* end = nullptr;
+  f.value = std::strtol(text.c_str(), &end, 10);
+  f.whole = !text.empty() && *end == 0;
+  f.fitsName = text.size() <= 39;
+  if (f.fitsName) {
+    std::memcpy(f.upper, text.data(), text.size());
+    MakeUpperCase(f.upper);
+  }
+  return f;
+}
+
+// Whether the line's number matches one of the filters: a number by its
 // decimal value, a named line by its name ignoring case, a line without
 // number by the empty text.
-bool MatchLineFilter(TimetableRecord const& t, int32_t number, std::string const& filter) {
-  if (number > 0) {
-    char* end = nullptr;
-    const long value = std::strtol(filter.c_str(), &end, 10);
-    return !filter.empty() && *end == 0 && value == number;
-  }
-  if (number == 0) return filter.empty();
-  char name[40] = {}, wanted[40] = {};
+bool MatchLineFilters(TimetableRecord const& t, int32_t number,
+                      std::vector<LineFilter> const& filters) {
+  auto any = [&](auto matches) { return std::any_of(filters.begin(), filters.end(), matches); };
+  if (number > 0) return any([&](LineFilter const& f) { return f.whole && f.value == number; });
+  if (number == 0) return any([](LineFilter const& f) { return f.empty; });
+  if (filters.empty()) return false;
+  char name[40] = {};
   GetPoolString(-number - 1, t.MainNumbers.Texts, name, 39);
-  if (filter.size() > 39) return false;
-  std::memcpy(wanted, filter.data(), filter.size());
-  return std::strcmp(MakeUpperCase(name), MakeUpperCase(wanted)) == 0;
+  MakeUpperCase(name);
+  return any([&](LineFilter const& f) { return f.fitsName && std::strcmp(name, f.upper) == 0; });
 }
 
 }  // namespace
@@ -316,6 +340,8 @@ void QMapLinesCover(TimetableRecord const& t, QMapData const& q, QMapCoverReques
     return at;
   };
 
+  std::vector<LineFilter> filters;
+  for (std::string const& text : request.filters) filters.push_back(ReadLineFilter(text));
   static std::vector<int32_t> linePatterns;
   static std::vector<std::pair<int32_t, int32_t>> lineContinuations;
   QMapCoverLine* line = nullptr;
@@ -330,9 +356,7 @@ void QMapLinesCover(TimetableRecord const& t, QMapData const& q, QMapCoverReques
       line = nullptr;
       linePatterns.clear();
       lineContinuations.clear();
-      lineMatches = !request.hasFilters;
-      for (size_t f = 0; f < request.filters.size() && !lineMatches; ++f)
-        lineMatches = MatchLineFilter(t, n, request.filters[f]);
+      lineMatches = !request.hasFilters || MatchLineFilters(t, n, filters);
     }
     if (!lineMatches || !TripInsideMask(t, train, request.mask)) continue;
     const int32_t pattern = PatternOf(t, train);
@@ -433,14 +457,11 @@ bool DescribeArcLists(QMapData const& q, std::vector<std::vector<int32_t>> const
   legend.chainGroups.clear();
   auto firstPoint = [&](int32_t p) {
     RecordArray const& line = q.Polylines[static_cast<size_t>(p)];
-    return line.empty() ? std::pair<double, double>{0, 0}
-                        : std::pair{line.Field<double>(0, 0), line.Field<double>(0, 8)};
+    return line.empty() ? QMapPoint{} : QMapPointAt(line, 0);
   };
   auto lastPoint = [&](int32_t p) {
     RecordArray const& line = q.Polylines[static_cast<size_t>(p)];
-    const int32_t n = line.size() - 1;
-    return n < 0 ? std::pair<double, double>{0, 0}
-                 : std::pair{line.Field<double>(n, 0), line.Field<double>(n, 8)};
+    return line.empty() ? QMapPoint{} : QMapPointAt(line, line.size() - 1);
   };
   for (size_t p = 0; p < polylines; ++p) {
     if (successor[p] < 0 || predecessor[p] >= 0) continue;

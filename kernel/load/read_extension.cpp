@@ -11,6 +11,7 @@
 
 #include "format/fare_layout.h"
 #include "format/file_signatures.h"
+#include "format/qmap_layout.h"
 #include "format/range_checks.h"
 #include "format/section_reader.h"
 #include "frame/error_codes.h"
@@ -28,7 +29,6 @@ constexpr int32_t kGisLabelBytes = 20;
 constexpr uint8_t kGisMaxLanguages = 5;
 constexpr int32_t kQMapCoorBytes = 24;
 constexpr int32_t kQMapArcBytes = 14;
-constexpr int32_t kQMapPointBytes = 16;
 
 bool HasExtensionSignature(const uint8_t* bytes, size_t size) {
   return size >= kExtensionSignatureSize &&
@@ -451,6 +451,10 @@ Refusal CheckQMap(const QMapData& q) {
 
 void SetUpQMap(const TimetableRecord& t, QMapData& q) {
   const int32_t rows = q.Coors.size();
+  q.CoorNode.assign(static_cast<size_t>(rows), -1);
+  for (int32_t n = q.Nodes.size() - 1; n >= 0; --n)
+    if (q.NodeCoor[n] >= 0) q.CoorNode[static_cast<size_t>(q.NodeCoor[n])] = n;
+  BuildQMapNodeGrid(q.Nodes, q.NodeCoor, q.NodeGrid);
   q.StationCoor.assign(t.StationCount, 0);
   q.CoorStation.resize(static_cast<size_t>(rows));
   for (int32_t r = 0; r < rows; ++r)

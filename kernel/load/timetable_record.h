@@ -16,6 +16,7 @@
 
 #include "core/string_pool.h"
 #include "format/image_array.h"
+#include "load/qmap_node_grid.h"
 #include "load/set_wide.h"
 
 namespace qo {
@@ -172,6 +173,11 @@ struct QMapData {
   // Derived: per coordinate record the station index, or minus the stored
   // key for a record of no station.
   std::vector<int32_t> CoorStation;
+  // Derived: per coordinate record the first node of the network that
+  // stands for it, -1 = none.
+  std::vector<int32_t> CoorNode;
+  // Derived: the network's path nodes by cells of the plane.
+  QMapNodeGrid NodeGrid;
   // The polyline references as callers read them in place: an aligned
   // copy, made on first use.
   OwnedArray AlignedRefs;

@@ -28,9 +28,8 @@ class LayerCopier {
     AllocArrayRaw(&h, points.size(), sizeof(GisPointOut));
     auto* p = reinterpret_cast<GisPointOut*>(h);
     for (int32_t i = 0; i < points.size(); ++i) {
-      p[i].X = points.Field<int32_t>(i, 0);
-      p[i].Y = points.Field<int32_t>(i, 4);
-      p[i].Station = stations ? (*stations)[static_cast<size_t>(i)] : points.Field<int32_t>(i, 8);
+      p[i] = GisPointAt(points, i);
+      if (stations) p[i].Station = (*stations)[static_cast<size_t>(i)];
     }
     return Keep(h);
   }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "load/loaded_set.h"
+#include "map/gis_records.h"
 
 namespace qo {
 namespace {
@@ -40,8 +41,9 @@ bool GisStationPoint(TimetableRecord const& t, int32_t station, int32_t* x, int3
   int32_t position = t.Gis->StationPoint[static_cast<size_t>(station)];
   const RecordArray* table = StationTable(*t.Gis);
   if (position <= 0 || !table || position > table->size()) return false;
-  *x = table->Field<int32_t>(position - 1, 0);
-  *y = table->Field<int32_t>(position - 1, 4);
+  const GisPointOut point = GisPointAt(*table, position - 1);
+  *x = point.X;
+  *y = point.Y;
   return true;
 }
 
@@ -50,9 +52,10 @@ bool GisKeyPoint(TimetableRecord const& t, int32_t key, int32_t* x, int32_t* y) 
   const RecordArray* table = StationTable(*t.Gis);
   if (!table) return false;
   for (int32_t p = 0; p < table->size(); ++p) {
-    if (table->Field<int32_t>(p, 8) != key) continue;
-    *x = table->Field<int32_t>(p, 0);
-    *y = table->Field<int32_t>(p, 4);
+    const GisPointOut point = GisPointAt(*table, p);
+    if (point.Station != key) continue;
+    *x = point.X;
+    *y = point.Y;
     return true;
   }
   return false;
@@ -75,8 +78,8 @@ void StationsInCircle(CircleQuery const& q, std::vector<CircleStation>& work,
     for (size_t s = 0; s < index.size(); ++s) {
       int32_t position = index[s];
       if (position <= 0 || position > table->size()) continue;
-      int64_t d = WholeDistance(table->Field<int32_t>(position - 1, 0) - qx,
-                                table->Field<int32_t>(position - 1, 4) - qy);
+      const GisPointOut point = GisPointAt(*table, position - 1);
+      int64_t d = WholeDistance(point.X - qx, point.Y - qy);
       if (q.Radius != 0 && d > q.Radius) continue;
       work.push_back({d, ti, static_cast<int32_t>(s)});
     }

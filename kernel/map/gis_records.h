@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "format/image_array.h"
+
 namespace qo {
 
 // A label of a layer: the stored 20-byte record with its text field
@@ -19,13 +21,19 @@ struct GisLabelOut {
 };
 static_assert(sizeof(GisLabelOut) == 24);
 
-// Element of a layer's point array: x, y and the station field.
+// Element of a layer's point array: x, y and the station field, as the
+// 12-byte point record stores them.
 struct GisPointOut {
   int32_t X;
   int32_t Y;
   int32_t Station;
 };
 static_assert(sizeof(GisPointOut) == 12);
+
+// Point i of a layer's point array.
+inline GisPointOut GisPointAt(RecordArray const& points, int32_t i) {
+  return {points.Field<int32_t>(i, 0), points.Field<int32_t>(i, 4), points.Field<int32_t>(i, 8)};
+}
 
 // The record of one layer. Every array is a CountedArray (byte size and
 // count stand in the 8 bytes before the first element) or null when absent;

@@ -1,5 +1,7 @@
 #include "map/qmap_coors.h"
 
+#include "format/qmap_layout.h"
+
 namespace qo {
 namespace {
 
@@ -62,8 +64,9 @@ bool QMapJoinPolylines(QMapData const& q, const int32_t* polylines, int32_t coun
   for (int32_t i = 0; i < count; ++i) {
     RecordArray const& line = q.Polylines[static_cast<size_t>(polylines[i])];
     for (int32_t p = (i == 0 ? 0 : 1); p < line.size(); ++p) {
-      x.push_back(line.Field<double>(p, 0));
-      y.push_back(line.Field<double>(p, 8));
+      const QMapPoint point = QMapPointAt(line, p);
+      x.push_back(point.x);
+      y.push_back(point.y);
     }
   }
   return true;

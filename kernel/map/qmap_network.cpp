@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "map/qmap_coors.h"
+#include "map/qmap_geometry.h"
 #include "stations/station_access.h"
 
 namespace qo {
@@ -12,53 +13,42 @@ namespace {
 
 constexpr int32_t kValidFrom = 4;
 
-struct Point {
-  double x = 0, y = 0;
-};
+double Distance(QMapPoint a, QMapPoint b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
-double Distance(Point a, Point b) { return std::hypot(a.x - b.x, a.y - b.y); }
-
-Point NodeAt(QMapData const& q, int32_t n) {
-  return {q.Nodes.Field<double>(n, 0), q.Nodes.Field<double>(n, 8)};
-}
+QMapPoint NodeAt(QMapData const& q, int32_t n) { return QMapPointAt(q.Nodes, n); }
 
 bool IsPathNode(QMapData const& q, int32_t n) { return q.NodeCoor[n] < 0; }
 
 // Where the point enters the network: on the edge from node `a` to `b`.
 struct Entry {
   int32_t a = -1, b = -1;
-  Point at;
+  QMapPoint at;
 };
 
-// The path edge nearest to the point. A foot of a perpendicular and an end
-// of an edge compete; the end wins a tie, so that a point beside a bend
-// enters at the bend.
+// The path edge nearest to the point, from a path node within the box. A
+// foot of a perpendicular and an end of an edge compete; the end wins a
+// tie, so that a point beside a bend enters at the bend. The nodes are
+// taken in their order, those the grid finds near the point or else all.
 bool NearestEdge(QMapData const& q, QMapEntry const& e, Entry* out) {
-  const Point p{e.x, e.y};
+  const QMapPoint p{e.x, e.y};
   double projectionBest = e.edgeLimit, vertexBest = e.edgeLimit;
   double projectionFound = -1;
   bool vertexFound = false;
   Entry projection, vertex;
-  const int32_t nodes = q.Nodes.size();
-  for (int32_t a = 0; a < nodes; ++a) {
-    if (!IsPathNode(q, a)) continue;
-    const Point pa = NodeAt(q, a);
-    if (std::fabs(pa.x - p.x) + std::fabs(pa.y - p.y) >= e.boxHalf) continue;
+  auto offer = [&](int32_t a) {
+    if (!IsPathNode(q, a)) return;
+    const QMapPoint pa = NodeAt(q, a);
+    if (std::fabs(pa.x - p.x) + std::fabs(pa.y - p.y) >= e.boxHalf) return;
     for (int32_t k = q.EdgeIndex[a]; k < q.EdgeIndex[a + 1]; ++k) {
       const int32_t b = q.EdgeTargets[k];
       if (b == a || !IsPathNode(q, b)) continue;
-      const Point pb = NodeAt(q, b);
-      const double dx = pb.x - pa.x, dy = pb.y - pa.y;
-      const double length2 = dx * dx + dy * dy;
-      if (length2 > 0) {
-        const double u = ((p.x - pa.x) * dx + (p.y - pa.y) * dy) / length2;
-        if (u >= 0 && u <= 1) {
-          const Point foot{pa.x + u * dx, pa.y + u * dy};
-          const double d = Distance(foot, p);
-          if (d < projectionBest) {
-            projectionBest = projectionFound = d;
-            projection = {a, b, foot};
-          }
+      const QMapPoint pb = NodeAt(q, b);
+      QMapPoint foot;
+      if (SegmentFoot(pa, pb, p, &foot)) {
+        const double d = Distance(foot, p);
+        if (d < projectionBest) {
+          projectionBest = projectionFound = d;
+          projection = {a, b, foot};
         }
       }
       const double da = Distance(pa, p), db = Distance(pb, p);
@@ -70,6 +60,12 @@ bool NearestEdge(QMapData const& q, QMapEntry const& e, Entry* out) {
         projectionBest = std::min(projectionBest, d);
       }
     }
+  };
+  static std::vector<int32_t> near;
+  if (QMapNodesNear(q.NodeGrid, e.x, e.y, e.boxHalf, near)) {
+    for (int32_t a : near) offer(a);
+  } else {
+    for (int32_t a = 0; a < q.Nodes.size(); ++a) offer(a);
   }
   if (vertexFound && (projectionFound < 0 || vertexBest <= projectionFound)) {
     *out = vertex;
@@ -221,9 +217,8 @@ bool QMapStationPath(QMapData const& q, QMapEntry const& entry, int32_t station,
   *distance = 0;
   const int32_t r = QMapCoorRecord(q, station, date);
   if (r < 0) return false;
-  int32_t target = 0;
-  while (target < q.NodeCoor.size() && q.NodeCoor[target] != r) ++target;
-  if (target == q.NodeCoor.size()) return false;
+  const int32_t target = q.CoorNode[static_cast<size_t>(r)];
+  if (target < 0) return false;
   Entry at;
   if (!NearestEdge(q, entry, &at)) return false;
   Distances& work = Work();
@@ -240,7 +235,7 @@ bool QMapStationPath(QMapData const& q, QMapEntry const& entry, int32_t station,
   x.push_back(at.at.x);
   y.push_back(at.at.y);
   for (auto n = chain.rbegin(); n != chain.rend(); ++n) {
-    const Point p = NodeAt(q, *n);
+    const QMapPoint p = NodeAt(q, *n);
     x.push_back(p.x);
     y.push_back(p.y);
   }

@@ -4,6 +4,7 @@
 
 #include "core/byte_order.h"
 #include "map/qmap_coors.h"
+#include "map/qmap_geometry.h"
 #include "virtlists/virt_lists.h"
 
 namespace qo {
@@ -87,15 +88,8 @@ int32_t QMapMissingStation(TimetableRecord const& t, QMapData const& q, int32_t 
 
 namespace {
 
-struct Point {
-  double x = 0, y = 0;
-  bool operator==(Point const& o) const { return x == o.x && y == o.y; }
-};
-
-double Distance2(Point a, Point b) { return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y); }
-
-Point PointOf(RecordArray const& line, int32_t i) {
-  return {line.Field<double>(i, 0), line.Field<double>(i, 8)};
+double Distance2(QMapPoint a, QMapPoint b) {
+  return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y);
 }
 
 // The best point of the arc's course for one target point: where it lies,
@@ -104,8 +98,8 @@ struct Nearest {
   double distance = -1;
   int32_t ref = 0;      // position among the arc's polyline references
   int32_t segment = 0;  // segment within that polyline
-  Point at;
-  void Offer(double d, int32_t r, int32_t s, Point p) {
+  QMapPoint at;
+  void Offer(double d, int32_t r, int32_t s, QMapPoint p) {
     if (distance >= 0 && d >= distance) return;
     distance = d;
     ref = r;
@@ -114,30 +108,18 @@ struct Nearest {
   }
 };
 
-// The foot of the perpendicular from p when it falls on the segment; false
-// for a segment of length 0 or a foot outside it.
-bool Foot(Point a, Point b, Point p, Point* foot) {
-  const double dx = b.x - a.x, dy = b.y - a.y;
-  const double length2 = dx * dx + dy * dy;
-  if (length2 == 0) return false;
-  const double u = ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2;
-  if (u < 0 || u > 1) return false;
-  *foot = {a.x + u * dx, a.y + u * dy};
-  return true;
-}
-
 // Searches the segments at or after (fromRef, fromSegment): the foot of a
 // perpendicular first, then the nearer end of a segment.
-void FindNearest(QMapData const& q, int32_t firstRef, int32_t refs, Point p, int32_t fromRef,
+void FindNearest(QMapData const& q, int32_t firstRef, int32_t refs, QMapPoint p, int32_t fromRef,
                  int32_t fromSegment, Nearest& best) {
   for (int mode = 0; mode < 2; ++mode) {
     for (int32_t r = fromRef; r < refs; ++r) {
       RecordArray const& line = q.Polylines[static_cast<size_t>(q.PolylineRefs[firstRef + r])];
       for (int32_t s = (r == fromRef ? fromSegment : 0); s + 1 < line.size(); ++s) {
-        const Point a = PointOf(line, s), b = PointOf(line, s + 1);
+        const QMapPoint a = QMapPointAt(line, s), b = QMapPointAt(line, s + 1);
         if (mode == 0) {
-          Point foot;
-          if (Foot(a, b, p, &foot)) best.Offer(Distance2(foot, p), r, s, foot);
+          QMapPoint foot;
+          if (SegmentFoot(a, b, p, &foot)) best.Offer(Distance2(foot, p), r, s, foot);
         } else {
           const double da = Distance2(a, p), db = Distance2(b, p);
           if (da <= db) {
@@ -170,7 +152,7 @@ bool QMapArcCourse(QMapData const& q, int32_t arc, double x1, double y1, double 
         static_cast<size_t>(q.Polylines[static_cast<size_t>(q.PolylineRefs[firstRef + r])].size());
   x.reserve(total);
   y.reserve(total);
-  auto append = [&](Point p) {
+  auto append = [&](QMapPoint p) {
     if (!x.empty() && x.back() == p.x && y.back() == p.y) return;
     x.push_back(p.x);
     y.push_back(p.y);
@@ -182,8 +164,8 @@ bool QMapArcCourse(QMapData const& q, int32_t arc, double x1, double y1, double 
     for (int32_t s = from; s <= to; ++s) {
       const bool first = r == start.ref && s == start.segment;
       const bool last = r == end.ref && s == end.segment;
-      append(first ? start.at : PointOf(line, s));
-      append(last ? end.at : PointOf(line, s + 1));
+      append(first ? start.at : QMapPointAt(line, s));
+      append(last ? end.at : QMapPointAt(line, s + 1));
     }
   }
   return true;

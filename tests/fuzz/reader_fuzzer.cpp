@@ -70,7 +70,8 @@ void QueryMap(qo::GisData& gis, const qo::TimetableRecord& t) {
 }
 
 // Runs the QMap queries: every station's coordinate on two days, every
-// arc's polylines, and the polylines joined.
+// arc's polylines, the polylines joined, and along the path network the
+// nearest stations (from a wide box and a small one) and a path.
 void QueryQMap(const qo::QMapData& q, const qo::TimetableRecord& t) {
   double sum = 0;
   for (uint32_t s = 0; s < t.StationCount; ++s) {
@@ -96,6 +97,10 @@ void QueryQMap(const qo::QMapData& q, const qo::TimetableRecord& t) {
     int32_t distance = 0;
     if (t.StationCount > 0 && qo::QMapStationPath(q, entry, 0, 45000, x, y, &distance))
       sum += distance;
+    // A small box, which the node grid answers.
+    const qo::QMapEntry nearby{.x = 2, .y = 3, .edgeLimit = 1e9, .boxHalf = 5};
+    qo::QMapNearStations(t, q, nearby, 45000, 1e9, 0, false, near);
+    for (const qo::QMapNearStation& s : near) sum += s.distance;
   }
   volatile double sink = sum;
   (void)sink;

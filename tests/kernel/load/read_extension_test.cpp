@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -224,6 +225,29 @@ TEST_F(ReadExtension, QMapCoordinateIndex) {
   EXPECT_EQ(Read(QMapFile(9), &attached), ErrExtensionHeader);
   EXPECT_EQ(refusal_, "arc target out of range");
   EXPECT_FALSE(record_.QMap);
+}
+
+// Per coordinate record its first node, and the path nodes by cells.
+TEST_F(ReadExtension, QMapNetworkIndexes) {
+  w::QMapModel q = QMapContent(2);
+  q.nodes = {{{1, 2}, 2, {}},          {{0, 3}, -1, {{2, 1}}}, {{1, 2}, 0, {}},
+             {{10, 3}, -1, {{1, 10}}}, {{3, 4}, 2, {}},        {{NAN, 3}, -1, {}}};
+  bool attached = false;
+  ASSERT_EQ(Read(w::WriteExtension({.type = ExtensionType::kQMap, .qmap = q}).bytes, &attached), 0);
+  ASSERT_TRUE(attached);
+  const QMapData& data = *record_.QMap;
+  EXPECT_EQ(data.CoorNode, (std::vector<int32_t>{2, -1, 0, -1}));
+  ASSERT_GT(data.NodeGrid.Columns, 0);
+  EXPECT_EQ(data.NodeGrid.Loose, std::vector<int32_t>{5});
+  std::vector<int32_t> near;
+  ASSERT_TRUE(QMapNodesNear(data.NodeGrid, 0, 3, 1, near));
+  EXPECT_EQ(near, (std::vector<int32_t>{1, 5}));
+
+  // A file of no network has neither.
+  record_.QMap.reset();
+  ASSERT_EQ(Read(QMapFile(2), &attached), 0);
+  EXPECT_EQ(record_.QMap->CoorNode, (std::vector<int32_t>(4, -1)));
+  EXPECT_EQ(record_.QMap->NodeGrid.Columns, 0);
 }
 
 // The queries read the arc, neighbour, node and edge indexes unasked: a file

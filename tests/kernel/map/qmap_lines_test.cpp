@@ -135,6 +135,35 @@ TEST_F(QMapNet, LinesCoverArcsStationsAndEnds) {
   EXPECT_EQ(QoError(), 0);
 }
 
+// The first network with named lines: trains 0 to 2 and 5 are line "Ab",
+// train 4 a line without number.
+class QMapNamedLines : public QMapNet {
+ protected:
+  void SetUp() override {
+    QMapNet::SetUp();
+    QoCloseData();
+    w::TimetableModel m = QMapTimetable();
+    for (size_t train : {0, 1, 2, 5}) m.trains[train].number = "Ab";
+    m.trains[4].number = "0";
+    dir_.Save("n.qmap",
+              w::WriteExtension({.type = w::ExtensionType::kQMap, .qmap = QMapNetwork()}).bytes);
+    ASSERT_EQ(Load({dir_.Write("n.qo", m)}), 1);
+  }
+};
+
+TEST_F(QMapNamedLines, LinesCoverFiltersByNumberNameOrNone) {
+  const int day = QoDMYToDate(10, 3, 2025);
+  EXPECT_EQ(LinesCover(5, 95, day).trains, (std::vector<int>{0, 3, 4, 5}));
+  // A name ignoring case; the empty text a line without number; a number
+  // by its decimal value.
+  EXPECT_EQ(LinesCover(5, 95, day, {"aB"}).trains, (std::vector<int>{0, 5}));
+  EXPECT_EQ(LinesCover(5, 95, day, {""}).trains, std::vector<int>{4});
+  EXPECT_EQ(LinesCover(5, 95, day, {"02"}).trains, std::vector<int>{3});
+  EXPECT_EQ(LinesCover(5, 95, day, {"2", "AB"}).trains, (std::vector<int>{0, 3, 5}));
+  EXPECT_EQ(LinesCover(5, 95, day, {"Ab ", "2x", "A"}).lines, 0);
+  EXPECT_EQ(QoError(), 0);
+}
+
 TEST_F(QMapNet, LinesCoverWithoutADayFindsTodaysArcs) {
   // Without a day the coordinates are today's, and so are the arcs: none
   // of them would be valid on day 0.

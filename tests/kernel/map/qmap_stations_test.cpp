@@ -147,6 +147,8 @@ TEST_F(QMapNet, NearStationsAlongThePaths) {
        {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10},
        {13, 19, 29, 39, 49, 59, 69, 79, 89, 99, 109}},
       {kQNew, 30, 0, 0, 50, 1000, {0, 1, 2}, {13, 19, 29}},
+      // A box that holds path nodes 0 and 1 alone enters at the same edge.
+      {kQNew, 30, 0, 0, 50, 15, {0, 1, 2}, {13, 19, 29}},
       // The point itself is farther from the network than the reach.
       {kQNew, 0.5, 0, 0, 50, 1000, {}, {}},
       // One key group: the first station's.
@@ -171,6 +173,10 @@ TEST_F(QMapNet, PathToAStation) {
   int n = QoQMapShpNearStationPath(0, 12, 4, 3, kQNew, &x, &y, &distance, 50, 1000);
   EXPECT_EQ(Vec(x, n), (std::vector<double>{12, 20, 30, 40, 40}));
   EXPECT_EQ(Vec(y, n), (std::vector<double>{5, 5, 5, 5, 15}));
+  EXPECT_EQ(distance, 39);
+  // A box that holds path nodes 0 and 1 alone: the same path.
+  n = QoQMapShpNearStationPath(0, 12, 4, 3, kQNew, &x, &y, &distance, 50, 15);
+  EXPECT_EQ(Vec(x, n), (std::vector<double>{12, 20, 30, 40, 40}));
   EXPECT_EQ(distance, 39);
   // Going back from the entry: node 0 is the nearer way to station 0.
   n = QoQMapShpNearStationPath(0, 12, 4, 0, kQNew, &x, &y, &distance, 50, 1000);
