@@ -302,6 +302,7 @@ int EnginePass<kBackward>::Run() {
   // Without kilometres a journey's distance is its walks' only.
   distanceLimit_ = run_.DistanceMode ? run_.DistanceLimit : 0;
   preferTrains_ = run_.PreferTrains;
+  reach_ = ReachOfPass(run_, kBackward, maxChanges_);
   PrepareEndTimes();
   const int64_t prepared = SearchClockNanoseconds();
   counters.PrepareNanoseconds += prepared - clock;
@@ -322,7 +323,7 @@ int EnginePass<kBackward>::Run() {
   }
   // Where no train may be left at any end station, no journey ends there,
   // in this window or any other; nor where none runs within the pass's reach.
-  const bool hopeless = !EndsServed() || !EndWithinReach(run_, kBackward, maxChanges_);
+  const bool hopeless = !EndsServed() || !EndWithinReach(run_, kBackward, reach_);
   for (int32_t tt : fromTimetables) {
     if (hopeless || stopped_ || StopAsked()) break;
     StartFromOrigin(tt);
@@ -482,7 +483,6 @@ void EnginePass<kBackward>::PrepareEndTimes() {
     if (shared) return;
     endStations_.push_back(end);
   }
-  reach_ = ReachOfPass(run_, kBackward, maxChanges_);
   if (reach_.StepBack > 0) return;
   endsByTimes_ = true;
   endTimesKnown_ = false;

@@ -104,8 +104,7 @@ PassReach ReachOfPass(SearchRun const& run, bool backward, int maxChanges) {
                    static_cast<int32_t>(stepBack)};
 }
 
-bool EndWithinReach(SearchRun const& run, bool backward, int maxChanges) {
-  const PassReach reach = ReachOfPass(run, backward, maxChanges);
+bool EndWithinReach(SearchRun const& run, bool backward, PassReach const& reach) {
   StationSet const& ends = backward ? run.Request.From : run.Request.To;
   for (SearchStation const& end : ends) {
     if (!end.timetable || !TakesPart(*end.timetable) || end.station < 0) continue;

@@ -27,7 +27,8 @@ struct PassReach {
 
 // `maxChanges` as the pass runs it (0 when changes are not allowed).
 PassReach ReachOfPass(SearchRun const& run, bool backward, int maxChanges);
-bool EndWithinReach(SearchRun const& run, bool backward, int maxChanges);
+// Whether a train that runs within the reach calls at an end station.
+bool EndWithinReach(SearchRun const& run, bool backward, PassReach const& reach);
 
 // Appends the times within the reach, on the pass's scale (backward
 // kMirror - minute) and rising, at which a train that runs on its day
