@@ -51,6 +51,8 @@ constexpr int32_t kNoBound = 0x7FFFFFFF;
 constexpr size_t kMaxTimedEnds = 16;
 // Below every time, and still so less any lower bound.
 constexpr int32_t kNoEndTime = -(1 << 29);
+// The stations a round looks ahead from (see LookAhead).
+constexpr size_t kAheadStations = 8;
 // Up to this many From entries of a timetable, a train is boarded at a
 // From station unless the From stops just before it were listed earlier.
 constexpr size_t kFewFromEntries = 15;
@@ -171,8 +173,19 @@ class EnginePass {
   EndLimits LimitsFor(int32_t originDeparture);
   void PrepareEndTimes();
   void CollectEndTimes();
-  int32_t EndBy(int32_t originDeparture, int32_t firstKey);
+  int32_t EndBy(int32_t originDeparture, int32_t firstKey, int32_t ahead);
   void PrepareLowerBounds();
+  void LookAhead();
+  void NoteAhead(int32_t originDeparture, int32_t arrival) {
+    const int32_t at = originDeparture - windowTime_;
+    if (at >= 0 && at < static_cast<int32_t>(ahead_.size()))
+      ahead_[static_cast<size_t>(at)] = std::min(ahead_[static_cast<size_t>(at)], arrival);
+  }
+  int32_t AheadFor(int32_t originDeparture) const {
+    const int32_t at = originDeparture - windowTime_;
+    return at >= 0 && at < static_cast<int32_t>(ahead_.size()) ? ahead_[static_cast<size_t>(at)]
+                                                               : kNoBound;
+  }
   // The latest time a label at the station and via level may have when it
   // must be at the end station by `endBy`.
   int32_t LeaveBy(int32_t endBy, int32_t station, int via) const {
@@ -184,9 +197,9 @@ class EnginePass {
   void ProcessStation(int32_t tt, int32_t station);
   void SnapshotChain(int32_t tt, int32_t station);
   void ProcessChain(int32_t tt, int32_t station, int32_t scanTt, int32_t scanStation,
-                    StationEventList const& events, bool limitByLater);
+                    StationEventList const& events, bool limitByLater, bool ahead = false);
   void RideTrain(int32_t tt, uint32_t train, int32_t station, int32_t boarding, int eventMinute,
-                 int32_t originDeparture, int via, int32_t parent);
+                 int32_t originDeparture, int via, int32_t parent, bool ahead = false);
   void InsertLabel(int32_t tt, int32_t station, int via, int32_t arrival, int32_t distance,
                    int32_t originDeparture, int32_t boardStation, int32_t train, int32_t parent,
                    int32_t boardTt);
@@ -265,6 +278,10 @@ class EnginePass {
   size_t lowerBoundsAfter_ = 0;
   bool toEndKnown_ = false;
   int32_t const* toEnd_[kMaxViaPoints + 1] = {};
+  // Before each round, a look ahead from the stations nearest the first
+  // end (see LookAhead).
+  bool aheadWanted_ = false;
+  std::vector<int32_t>& ahead_ = s_.Ahead;
   bool stopped_ = false;
   // Set by the corridor for the pass: kilometres count (and how many a
   // ride may reach, 0 = any), and trains are preferred to buses.
@@ -337,6 +354,10 @@ int EnginePass<kBackward>::Run() {
     for (int32_t tt : takingPart_) {
       EngineScratch& ts = Scratch(tt);
       for (int32_t p : ts.TouchedProfiles) ts.Profiles[static_cast<size_t>(p)].DropDistances();
+    }
+    LookAhead();
+    for (int32_t tt : takingPart_) {
+      EngineScratch& ts = Scratch(tt);
       for (int32_t station = 0; station < ts.Stations && !stopped_; ++station) {
         if (ts.Head(round_ - 1, station) == kNoLabel) continue;
         ProcessStation(tt, station);
@@ -447,7 +468,12 @@ typename EnginePass<kBackward>::EndLimits EnginePass<kBackward>::LimitsFor(
   if (destTimetable_ < 0) return {};
   const int32_t key =
       Scratch(destTimetable_).Profile(viaCount_, destStation_).Query(originDeparture);
-  return {key == kNoKey ? kNoBound : KeyArrival(key), EndBy(originDeparture, key)};
+  const int32_t ahead = AheadFor(originDeparture);
+  // A journey may still arrive as early as the look ahead found: the bound
+  // is the minute after.
+  return {std::min(key == kNoKey ? kNoBound : KeyArrival(key),
+                   ahead == kNoBound ? kNoBound : ahead + 1),
+          EndBy(originDeparture, key, ahead)};
 }
 
 // A journey ends where a ride reaches an end station, at one of the
@@ -467,6 +493,8 @@ void EnginePass<kBackward>::PrepareEndTimes() {
   endsByTimes_ = false;
   toEndKnown_ = false;
   toEndWanted_ = false;
+  aheadWanted_ = false;
+  ahead_.clear();
   endStations_.clear();
   endTimes_.clear();
   endTimeStarts_.clear();
@@ -488,6 +516,10 @@ void EnginePass<kBackward>::PrepareEndTimes() {
   endTimesKnown_ = false;
   toEndWanted_ = takingPart_.size() == 1;
   lowerBoundsAfter_ = LabelsBeforeLowerBounds();
+  // The look ahead rides as the round will; a change-time callback would
+  // be asked twice.
+  aheadWanted_ = toEndWanted_ && (kBackward || !CurrentSearchSettings().ChangeFun);
+  if (aheadWanted_) ahead_.assign(1441, kNoBound);
 }
 
 // The ends' times, when a bound first asks for them (a pass that finds
@@ -514,9 +546,11 @@ void EnginePass<kBackward>::CollectEndTimes() {
 // origin at `originDeparture` may have and still lead to an improvement at
 // an end station (kNoBound: none is known, kNoEndTime: it cannot). Where
 // an end has found nothing for the departure yet, the first end's found
-// arrival still bounds every journey, as it does the labels themselves.
+// arrival still bounds every journey, as it does the labels themselves;
+// so does the arrival the look ahead found there (`ahead`), which a
+// journey may still equal.
 template <bool kBackward>
-int32_t EnginePass<kBackward>::EndBy(int32_t originDeparture, int32_t firstKey) {
+int32_t EnginePass<kBackward>::EndBy(int32_t originDeparture, int32_t firstKey, int32_t ahead) {
   if (!endsByTimes_ || round_ == 0) return kNoBound;
   if (!endTimesKnown_) {
     CollectEndTimes();
@@ -525,22 +559,26 @@ int32_t EnginePass<kBackward>::EndBy(int32_t originDeparture, int32_t firstKey) 
   int32_t by = kNoEndTime;
   for (size_t k = 0; k < endStations_.size(); ++k) {
     auto const [tt, station] = endStations_[k];
-    const int32_t key = tt == destTimetable_ && station == destStation_
-                            ? firstKey
-                            : Scratch(tt).Profile(viaCount_, station).Query(originDeparture);
-    if (key == kNoKey) {
+    const bool first = tt == destTimetable_ && station == destStation_;
+    const int32_t key =
+        first ? firstKey : Scratch(tt).Profile(viaCount_, station).Query(originDeparture);
+    // What the look ahead found there is still to be found: a journey may
+    // arrive as early.
+    const int32_t still = first ? ahead : kNoBound;
+    if (key == kNoKey && still == kNoBound) {
       by = kNoBound;
       break;
     }
-    int32_t endBy = KeyArrival(key);
-    if ((key & 0xFFFF) == 0) {
-      auto const first = endTimes_.begin() + endTimeStarts_[k];
-      auto const later = std::lower_bound(first, endTimes_.begin() + endTimeStarts_[k + 1], endBy);
-      endBy = later == first ? kNoEndTime : *(later - 1);
+    int32_t endBy = key == kNoKey ? kNoBound : KeyArrival(key);
+    if (key != kNoKey && (key & 0xFFFF) == 0) {
+      auto const begin = endTimes_.begin() + endTimeStarts_[k];
+      auto const later = std::lower_bound(begin, endTimes_.begin() + endTimeStarts_[k + 1], endBy);
+      endBy = later == begin ? kNoEndTime : *(later - 1);
     }
-    by = std::max(by, endBy);
+    by = std::max(by, std::min(endBy, still));
   }
   if (firstKey != kNoKey) by = std::min(by, KeyArrival(firstKey));
+  by = std::min(by, ahead);
   // Worth its search once the pass has grown.
   if (by != kNoBound && toEndWanted_ && !toEndKnown_ && s_.Labels.size() > lowerBoundsAfter_)
     PrepareLowerBounds();
@@ -565,6 +603,43 @@ void EnginePass<kBackward>::PrepareLowerBounds() {
     after = &level;
   }
   toEndKnown_ = true;
+}
+
+// Until a round reaches the first end, nothing bounds the journeys that
+// have not arrived there yet, and the round's stations go in the order of
+// their numbers (which decides between journeys as good as each other).
+// So before it, the rides of the round from the stations nearest the end
+// look ahead: what they find there the round will find too, and bounds
+// the others from the start. They change nothing else.
+template <bool kBackward>
+void EnginePass<kBackward>::LookAhead() {
+  if (!aheadWanted_ || stopped_) return;
+  if (!toEndKnown_) {
+    if (s_.Labels.size() <= lowerBoundsAfter_) return;
+    if (!endTimesKnown_) CollectEndTimes();
+    if (!endsByTimes_) return;
+    PrepareLowerBounds();
+  }
+  const int32_t tt = destTimetable_;
+  EngineScratch& ts = Scratch(tt);
+  std::vector<std::pair<int32_t, int32_t>>& near = s_.AheadStations;
+  near.clear();
+  for (int32_t station = 0; station < ts.Stations; ++station) {
+    if (ts.Head(round_ - 1, station) == kNoLabel) continue;
+    int32_t least = kNoBound;
+    for (int via = 0; via <= viaCount_; ++via)
+      least = std::min(least, toEnd_[via][static_cast<size_t>(station)]);
+    if (least < kEndUnreachable) near.emplace_back(least, station);
+  }
+  const size_t n = std::min(near.size(), kAheadStations);
+  std::partial_sort(near.begin(), near.begin() + static_cast<std::ptrdiff_t>(n), near.end());
+  for (size_t i = 0; i < n && !stopped_; ++i) {
+    const int32_t station = near[i].second;
+    SnapshotChain(tt, station);
+    ProcessChain(tt, station, tt, station,
+                 SelectStationEvents(Record(tt), static_cast<uint16_t>(station)), true, true);
+  }
+  for (size_t i = ahead_.size() - 1; i-- > 0;) ahead_[i] = std::min(ahead_[i], ahead_[i + 1]);
 }
 
 template <bool kBackward>
@@ -764,7 +839,7 @@ bool EnginePass<kBackward>::LinkLeads(int32_t tt, int32_t station, int32_t other
 template <bool kBackward>
 void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station, int32_t scanTt,
                                          int32_t scanStation, StationEventList const& events,
-                                         bool limitByLater) {
+                                         bool limitByLater, bool ahead) {
   TimetableRecord& t = Record(scanTt);
   const int32_t maxWait = GetMaxChangeTime(t);
   std::vector<std::vector<uint8_t>> const& penaltyRows = SearchStateOf(t).Change.PenaltyRows;
@@ -833,7 +908,7 @@ void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station, int32_t sc
           return true;
         }
         RideTrain(scanTt, train, scanStation, time, ev.minute, label.OriginDeparture,
-                  label.ViaLevel, c);
+                  label.ViaLevel, c, ahead);
         if (StopAsked()) stopped_ = true;
         return !stopped_;
       });
@@ -841,7 +916,8 @@ void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station, int32_t sc
     if (stopped_) return;
     // Off a train of this timetable the longer walks begin here, one round
     // after the short ones taken on alighting.
-    if (!callback && label.Train >= 0 && label.Timetable == scanTt && round_ < maxChanges_) {
+    if (!ahead && !callback && label.Train >= 0 && label.Timetable == scanTt &&
+        round_ < maxChanges_) {
       RelaxWalks(scanTt, scanStation, c, parms_.ArcLength);
       RelaxExternLinks(scanTt, scanStation, c, parms_.ArcLength);
     }
@@ -953,7 +1029,7 @@ void EnginePass<kBackward>::RelaxExternLinks(int32_t tt, int32_t station, int32_
 template <bool kBackward>
 void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t station, int32_t boarding,
                                       int eventMinute, int32_t originDeparture, int via,
-                                      int32_t parent) {
+                                      int32_t parent, bool ahead) {
   if (parent != kNoLabel) {
     Label const& p = s_.At(parent);
     if (p.Train == static_cast<int32_t>(train) && p.Timetable == tt) return;
@@ -1036,7 +1112,7 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
   // and leaves no mark for the rides of others.
   const bool requestRide = t.Kind == kKindBus && (boardFlags & kStopRequest) == kStopRequest;
   const RideMark before = mark ? *mark : RideMark{};
-  if (mark && !requestRide && originDeparture >= mark->OriginDeparture) {
+  if (mark && !ahead && !requestRide && originDeparture >= mark->OriginDeparture) {
     mark->OriginDeparture = static_cast<int16_t>(originDeparture);
     mark->Boarding = static_cast<int16_t>(boarding);
     mark->Distance = static_cast<int16_t>(distance);
@@ -1075,7 +1151,7 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
     // Another From entry of the same station: the ride is its own from there.
     if (fromOrigin && ts.FromPosition[static_cast<size_t>(e)] >= 0 &&
         IsSameStationAcrossTimetables(e, tt, tt, station)) {
-      if (mark) *mark = before;
+      if (mark && !ahead) *mark = before;
       break;
     }
     int32_t stopDistance = distance;
@@ -1125,8 +1201,11 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
           BetterTargetLater(tt, stops, j, target, requestRide))
         improves = false;
       if (improves) {
-        InsertLabel(tt, e, via, arrival, stopDistance, originDeparture, station,
-                    static_cast<int32_t>(train), parent, tt);
+        if (!ahead)
+          InsertLabel(tt, e, via, arrival, stopDistance, originDeparture, station,
+                      static_cast<int32_t>(train), parent, tt);
+        else if (e == destStation_ && tt == destTimetable_ && via == viaCount_)
+          NoteAhead(originDeparture, arrival);
         if (via == viaCount_ && target && (round_ == 0 || target == 1)) break;
       }
     }

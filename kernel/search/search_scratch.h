@@ -161,6 +161,11 @@ struct LabelPool {
   // Below the last via level, the lower bounds on the way to the end
   // over the via points still to pass (search_lower_bound).
   std::vector<std::vector<int32_t>> ViaToEnd;
+  // Per minute of origin departure from the window's start: the earliest
+  // arrival at the first end that a look ahead found for journeys leaving
+  // then or later; and the stations it looks from.
+  std::vector<int32_t> Ahead;
+  std::vector<std::pair<int32_t, int32_t>> AheadStations;
 
   // Makes the pool empty again; its memory stays for the next pass.
   void ResetLabels() {
