@@ -281,7 +281,9 @@ class EnginePass {
   // Before each round, a look ahead from the stations nearest the first
   // end (see LookAhead).
   bool aheadWanted_ = false;
+  bool aheadTrainsKnown_ = false;
   std::vector<int32_t>& ahead_ = s_.Ahead;
+  std::vector<uint8_t>& aheadTrains_ = s_.AheadTrains;
   bool stopped_ = false;
   // Set by the corridor for the pass: kilometres count (and how many a
   // ride may reach, 0 = any), and trains are preferred to buses.
@@ -494,6 +496,7 @@ void EnginePass<kBackward>::PrepareEndTimes() {
   toEndKnown_ = false;
   toEndWanted_ = false;
   aheadWanted_ = false;
+  aheadTrainsKnown_ = false;
   ahead_.clear();
   endStations_.clear();
   endTimes_.clear();
@@ -622,6 +625,13 @@ void EnginePass<kBackward>::LookAhead() {
   }
   const int32_t tt = destTimetable_;
   EngineScratch& ts = Scratch(tt);
+  if (!aheadTrainsKnown_) {
+    aheadTrains_.assign(static_cast<size_t>(ts.Trains), 0);
+    StationEventList events = SelectStationEvents(Record(tt), static_cast<uint16_t>(destStation_));
+    for (int32_t i = 0; i < events.count; ++i)
+      if (events.At(i).Train() < aheadTrains_.size()) aheadTrains_[events.At(i).Train()] = 1;
+    aheadTrainsKnown_ = true;
+  }
   std::vector<std::pair<int32_t, int32_t>>& near = s_.AheadStations;
   near.clear();
   for (int32_t station = 0; station < ts.Stations; ++station) {
@@ -892,6 +902,7 @@ void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station, int32_t sc
     latest = std::min(latest, latestUseful);
     if (events.count > 0 && latest >= earliest) {
       ScanEvents(events, earliest, latest, [&](StationEvent const& ev, int32_t day, int32_t time) {
+        if (ahead && !aheadTrains_[ev.Train()]) return true;
         if (!IsTrainRunningOnDay(DayTypesOf(t).Filter, t, day, ev,
                                  static_cast<uint16_t>(scanStation), nullptr))
           return true;

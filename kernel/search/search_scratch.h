@@ -166,6 +166,9 @@ struct LabelPool {
   // then or later; and the stations it looks from.
   std::vector<int32_t> Ahead;
   std::vector<std::pair<int32_t, int32_t>> AheadStations;
+  // Per train of the first end's timetable: 1 when it calls there (the
+  // only trains the look ahead rides).
+  std::vector<uint8_t> AheadTrains;
 
   // Makes the pool empty again; its memory stays for the next pass.
   void ResetLabels() {
