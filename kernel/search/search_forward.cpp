@@ -178,8 +178,9 @@ class EnginePass {
   void LookAhead();
   void NoteAhead(int32_t originDeparture, int32_t arrival) {
     const int32_t at = originDeparture - windowTime_;
-    if (at >= 0 && at < static_cast<int32_t>(ahead_.size()))
-      ahead_[static_cast<size_t>(at)] = std::min(ahead_[static_cast<size_t>(at)], arrival);
+    if (at < 0 || at >= static_cast<int32_t>(ahead_.size())) return;
+    ahead_[static_cast<size_t>(at)] = std::min(ahead_[static_cast<size_t>(at)], arrival);
+    ++limitsStamp_;
   }
   int32_t AheadFor(int32_t originDeparture) const {
     const int32_t at = originDeparture - windowTime_;
@@ -284,6 +285,8 @@ class EnginePass {
   bool aheadTrainsKnown_ = false;
   std::vector<int32_t>& ahead_ = s_.Ahead;
   std::vector<uint8_t>& aheadTrains_ = s_.AheadTrains;
+  // Changed whenever what LimitsFor reads may have changed.
+  int32_t limitsStamp_ = 0;
   bool stopped_ = false;
   // Set by the corridor for the pass: kilometres count (and how many a
   // ride may reach, 0 = any), and trains are preferred to buses.
@@ -357,6 +360,7 @@ int EnginePass<kBackward>::Run() {
       EngineScratch& ts = Scratch(tt);
       for (int32_t p : ts.TouchedProfiles) ts.Profiles[static_cast<size_t>(p)].DropDistances();
     }
+    ++limitsStamp_;
     LookAhead();
     for (int32_t tt : takingPart_) {
       EngineScratch& ts = Scratch(tt);
@@ -468,14 +472,28 @@ template <bool kBackward>
 typename EnginePass<kBackward>::EndLimits EnginePass<kBackward>::LimitsFor(
     int32_t originDeparture) {
   if (destTimetable_ < 0) return {};
-  const int32_t key =
-      Scratch(destTimetable_).Profile(viaCount_, destStation_).Query(originDeparture);
-  const int32_t ahead = AheadFor(originDeparture);
-  // A journey may still arrive as early as the look ahead found: the bound
-  // is the minute after.
-  return {std::min(key == kNoKey ? kNoBound : KeyArrival(key),
-                   ahead == kNoBound ? kNoBound : ahead + 1),
-          EndBy(originDeparture, key, ahead)};
+  const int32_t at = originDeparture - windowTime_;
+  LabelPool::HeldLimits* held = at >= 0 && at < static_cast<int32_t>(s_.Limits.size())
+                                    ? &s_.Limits[static_cast<size_t>(at)]
+                                    : nullptr;
+  EndLimits limits;
+  if (held && held->Stamp == limitsStamp_) {
+    limits = {held->Bound, held->By};
+  } else {
+    const int32_t key =
+        Scratch(destTimetable_).Profile(viaCount_, destStation_).Query(originDeparture);
+    const int32_t ahead = AheadFor(originDeparture);
+    // A journey may still arrive as early as the look ahead found: the
+    // bound is the minute after.
+    limits = {std::min(key == kNoKey ? kNoBound : KeyArrival(key),
+                       ahead == kNoBound ? kNoBound : ahead + 1),
+              EndBy(originDeparture, key, ahead)};
+    if (held) *held = {limitsStamp_, limits.Bound, limits.By};
+  }
+  // The lower bounds are worth their search once the pass has grown.
+  if (limits.By != kNoBound && toEndWanted_ && !toEndKnown_ && s_.Labels.size() > lowerBoundsAfter_)
+    PrepareLowerBounds();
+  return limits;
 }
 
 // A journey ends where a ride reaches an end station, at one of the
@@ -498,6 +516,14 @@ void EnginePass<kBackward>::PrepareEndTimes() {
   aheadWanted_ = false;
   aheadTrainsKnown_ = false;
   ahead_.clear();
+  s_.Limits.assign(1441, LabelPool::HeldLimits{});
+  limitsStamp_ = 0;
+  for (int32_t tt : takingPart_)
+    Scratch(tt).PassEnds.assign(static_cast<size_t>(Scratch(tt).Stations), 0);
+  for (SearchStation const& p : Ends())
+    if (p.timetable && TakesPart(*p.timetable) && p.station >= 0 &&
+        p.station < Scratch(IndexOf(p.timetable)).Stations)
+      Scratch(IndexOf(p.timetable)).PassEnds[static_cast<size_t>(p.station)] = 1;
   endStations_.clear();
   endTimes_.clear();
   endTimeStarts_.clear();
@@ -543,6 +569,7 @@ void EnginePass<kBackward>::CollectEndTimes() {
   endTimeStarts_.push_back(static_cast<int32_t>(endTimes_.size()));
   endTimesKnown_ = true;
   endsByTimes_ = kept > 0;
+  ++limitsStamp_;
 }
 
 // The latest time on the pass's scale a label of a journey that left the
@@ -581,11 +608,7 @@ int32_t EnginePass<kBackward>::EndBy(int32_t originDeparture, int32_t firstKey, 
     by = std::max(by, std::min(endBy, still));
   }
   if (firstKey != kNoKey) by = std::min(by, KeyArrival(firstKey));
-  by = std::min(by, ahead);
-  // Worth its search once the pass has grown.
-  if (by != kNoBound && toEndWanted_ && !toEndKnown_ && s_.Labels.size() > lowerBoundsAfter_)
-    PrepareLowerBounds();
-  return by;
+  return std::min(by, ahead);
 }
 
 // Per via level: to the end stations once every via point is passed,
@@ -650,6 +673,7 @@ void EnginePass<kBackward>::LookAhead() {
                  SelectStationEvents(Record(tt), static_cast<uint16_t>(station)), true, true);
   }
   for (size_t i = ahead_.size() - 1; i-- > 0;) ahead_[i] = std::min(ahead_[i], ahead_[i + 1]);
+  ++limitsStamp_;
 }
 
 template <bool kBackward>
@@ -1315,6 +1339,7 @@ void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, in
     ArrivalProfile& profile = ts.Profile(via, at);
     if (profile.Empty()) ts.TouchedProfiles.push_back(via * ts.Stations + at);
     profile.Insert(key, originDeparture);
+    if (via == viaCount_ && ts.PassEnds[static_cast<size_t>(at)]) ++limitsStamp_;
   };
   insert(tt, station);
   // Being here is being at the same station of the other timetables too.

@@ -64,6 +64,7 @@ struct EngineScratch {
   std::vector<int32_t> ChainTails;  // the last label of each chain
   std::vector<RideMark> RideMarks;  // [level * Trains + train]
   std::vector<uint8_t> EndMarks;    // From-station groups of a backward pass
+  std::vector<uint8_t> PassEnds;    // 1 at the end stations of the pass running
   // Per station the place of its first From entry (-1: none), and per
   // entry whether it agrees with its town's region.
   std::vector<int16_t> FromPosition;
@@ -169,6 +170,15 @@ struct LabelPool {
   // Per train of the first end's timetable: 1 when it calls there (the
   // only trains the look ahead rides).
   std::vector<uint8_t> AheadTrains;
+  // What bounds the journeys per minute of origin departure from the
+  // window's start, as last worked out, and the stamp of the ends' state
+  // then: it holds until a profile of an end station changes.
+  struct HeldLimits {
+    int32_t Stamp = -1;
+    int32_t Bound = 0;
+    int32_t By = 0;
+  };
+  std::vector<HeldLimits> Limits;
 
   // Makes the pool empty again; its memory stays for the next pass.
   void ResetLabels() {
