@@ -52,7 +52,7 @@ constexpr size_t kMaxTimedEnds = 16;
 // Below every time, and still so less any lower bound.
 constexpr int32_t kNoEndTime = -(1 << 29);
 // The stations a round looks ahead from (see LookAhead).
-constexpr size_t kAheadStations = 8;
+constexpr size_t kAheadStations = 32;
 // Up to this many From entries of a timetable, a train is boarded at a
 // From station unless the From stops just before it were listed earlier.
 constexpr size_t kFewFromEntries = 15;
@@ -285,6 +285,7 @@ class EnginePass {
   bool aheadTrainsKnown_ = false;
   std::vector<int32_t>& ahead_ = s_.Ahead;
   std::vector<uint8_t>& aheadTrains_ = s_.AheadTrains;
+  std::vector<uint8_t>& aheadFeeders_ = s_.AheadFeeders;
   // Changed whenever what LimitsFor reads may have changed.
   int32_t limitsStamp_ = 0;
   bool stopped_ = false;
@@ -635,8 +636,9 @@ void EnginePass<kBackward>::PrepareLowerBounds() {
 // have not arrived there yet, and the round's stations go in the order of
 // their numbers (which decides between journeys as good as each other).
 // So before it, the rides of the round from the stations nearest the end
-// look ahead: what they find there the round will find too, and bounds
-// the others from the start. They change nothing else.
+// (of those that a train calling there calls at) look ahead: what they
+// find there the round will find too, and bounds the others from the
+// start. They change nothing else.
 template <bool kBackward>
 void EnginePass<kBackward>::LookAhead() {
   if (!aheadWanted_ || stopped_) return;
@@ -649,16 +651,26 @@ void EnginePass<kBackward>::LookAhead() {
   const int32_t tt = destTimetable_;
   EngineScratch& ts = Scratch(tt);
   if (!aheadTrainsKnown_) {
+    // The trains that call at the end, and the stations they call at:
+    // from no other station does a ride of the round reach the end.
     aheadTrains_.assign(static_cast<size_t>(ts.Trains), 0);
+    aheadFeeders_.assign(static_cast<size_t>(ts.Stations), 0);
     StationEventList events = SelectStationEvents(Record(tt), static_cast<uint16_t>(destStation_));
-    for (int32_t i = 0; i < events.count; ++i)
-      if (events.At(i).Train() < aheadTrains_.size()) aheadTrains_[events.At(i).Train()] = 1;
+    for (int32_t i = 0; i < events.count; ++i) {
+      const uint32_t train = events.At(i).Train();
+      if (train >= aheadTrains_.size() || aheadTrains_[train]) continue;
+      aheadTrains_[train] = 1;
+      StopList stops = Stops(tt, train);
+      for (int32_t j = 0; j < stops.count; ++j)
+        aheadFeeders_[static_cast<size_t>(stops.Station(j))] = 1;
+    }
     aheadTrainsKnown_ = true;
   }
   std::vector<std::pair<int32_t, int32_t>>& near = s_.AheadStations;
   near.clear();
   for (int32_t station = 0; station < ts.Stations; ++station) {
-    if (ts.Head(round_ - 1, station) == kNoLabel) continue;
+    if (ts.Head(round_ - 1, station) == kNoLabel || !aheadFeeders_[static_cast<size_t>(station)])
+      continue;
     int32_t least = kNoBound;
     for (int via = 0; via <= viaCount_; ++via)
       least = std::min(least, toEnd_[via][static_cast<size_t>(station)]);
