@@ -2,6 +2,8 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "format/stored_bits.h"
 #include "links/station_links.h"
@@ -42,6 +44,34 @@ std::string UpperName(TimetableRecord const& t, int32_t station) {
   if (name.size() > kNameLength) name.resize(kNameLength);
   MakeUpperCase(name.data());
   return name;
+}
+
+// Stations of one change place by name have the same name in capitals,
+// stored at the same length.
+std::vector<int32_t> const& ChangeNameNumbers(TimetableRecord& t) {
+  std::vector<int32_t>& numbers = SearchStateOf(t).ChangeNameNumbers;
+  if (numbers.size() == t.StationCount) return numbers;
+  std::unordered_map<std::string, int32_t> seen;
+  numbers.resize(t.StationCount);
+  for (uint32_t s = 0; s < t.StationCount; ++s) {
+    const auto station = static_cast<int32_t>(s);
+    std::string key = UpperName(t, station);
+    key += '\0';
+    key += std::to_string(PoolString(t.StationNames, station).size());
+    const auto next = static_cast<int32_t>(seen.size());
+    numbers[s] = seen.emplace(std::move(key), next).first->second;
+  }
+  return numbers;
+}
+
+bool HasPreferredChanges(TimetableRecord& t) {
+  int8_t& known = SearchStateOf(t).PreferredChanges;
+  if (known < 0) {
+    known = 0;
+    for (int32_t s = 0; s < t.StationTypes.size(); ++s)
+      if (t.StationTypes[s] & kPreferredChange) known = 1;
+  }
+  return known != 0;
 }
 
 // A stop entry of a leg's train: station, minute of the stop word, minute
@@ -138,10 +168,10 @@ bool IsSamePlaceAcrossTimetables(int32_t a, int timetableA, int timetableB, int3
 
 bool IsSameChangePlace(int timetable, int32_t a, int32_t b) {
   if (a == b) return true;
-  TimetableRecord const* t = TimetableAt(timetable);
+  TimetableRecord* t = TimetableAt(timetable);
   if (!t || !Valid(*t, a) || !Valid(*t, b)) return false;
-  if (PoolString(t->StationNames, a).size() != PoolString(t->StationNames, b).size()) return false;
-  if (UpperName(*t, a) != UpperName(*t, b)) return false;
+  std::vector<int32_t> const& names = ChangeNameNumbers(*t);
+  if (names[static_cast<size_t>(a)] != names[static_cast<size_t>(b)]) return false;
   const InternLinkRange links = InternLinks(*t, static_cast<uint16_t>(a), false);
   for (int32_t i = 0; i < links.count; ++i)
     if (links.Target(i) == b && links.Minutes(i) == 0) return true;
@@ -244,11 +274,8 @@ bool MoveChangeStation(ConnectionLeg& arriving, ConnectionLeg& departing, int32_
       return false;
   }
   const bool automatic = target < 0;
-  const bool preferredMode = automatic && !t.StationTypes.empty() && [&] {
-    for (int32_t s = 0; s < t.StationTypes.size(); ++s)
-      if (t.StationTypes[s] & kPreferredChange) return true;
-    return false;
-  }();
+  const bool preferredMode = automatic && HasPreferredChanges(t);
+  std::vector<int32_t> const& names = ChangeNameNumbers(t);
   const bool sameStopMode = automatic && !preferredMode && t.Kind == kKindCity;
   const int32_t previous = (departing.DepartureDay - arriving.ArrivalDay) * 1440 +
                            departing.DepartureMinute - arriving.ArrivalMinute;
@@ -276,6 +303,10 @@ bool MoveChangeStation(ConnectionLeg& arriving, ConnectionLeg& departing, int32_
     for (size_t y = outEnd; y-- > 0;) {
       StopEntry const& X = in[x];
       StopEntry const& Y = out[y];
+      // The names first: most pairs of stops are not one place.
+      if (X.station != Y.station &&
+          names[static_cast<size_t>(X.station)] != names[static_cast<size_t>(Y.station)])
+        continue;
       if (!IsSameChangePlace(index, X.station, Y.station)) continue;
       if (!CanChangeAt(index, arriving, X.station, Y.station, departing, false)) continue;
       if (callback &&

@@ -69,6 +69,13 @@ struct TimetableSearchState {
 
   SearchMarks Marks;
   std::shared_ptr<EngineScratch> Engine;
+
+  // Per station, a number the stations of one change place by name share;
+  // and whether any station is a preferred change (-1: not yet known).
+  // Worked out on first use: the clean-up asks for every pair of stops of
+  // two legs whose change it moves.
+  std::vector<int32_t> ChangeNameNumbers;
+  int8_t PreferredChanges = -1;
 };
 
 // The timetable's state, made on first use.
