@@ -239,6 +239,25 @@ class EnginePass {
                          : profile.Improves(key, originDeparture);
   }
   bool LeadsIntoCity(int32_t tt, int32_t station);
+  // Whether the event's train runs on the day (days from the day searched)
+  // and passes the type filter: asked for every event a scan meets, and
+  // kept per train and day where the types do not depend on the station.
+  bool Runs(int32_t tt, int32_t day, StationEvent const& ev, uint16_t station) {
+    TimetableRecord const& t = Record(tt);
+    SearchFilter const& filter = DayTypesOf(t).Filter;
+    const int32_t slot = day - ev.DayOffset() - EngineScratch::kFirstRunDay;
+    EngineScratch& ts = Scratch(tt);
+    if (!ts.RunsByTrain || slot < 0 || slot >= EngineScratch::kRunDays ||
+        ev.Train() >= static_cast<uint32_t>(ts.Trains))
+      return IsTrainRunningOnDay(filter, t, day, ev, station, nullptr) != 0;
+    const int32_t at = static_cast<int32_t>(ev.Train()) * EngineScratch::kRunDays + slot;
+    uint8_t& known = ts.Runs[static_cast<size_t>(at)];
+    if (known == 0) {
+      known = IsTrainRunningOnDay(filter, t, day, ev, station, nullptr) ? 2 : 1;
+      ts.RunsSet.push_back(at);
+    }
+    return known == 2;
+  }
   StopList Stops(int32_t tt, uint32_t train);
   int32_t const* Kilometres(int32_t tt, uint32_t train, int32_t stops);
   void Extract(int32_t tt);
@@ -406,7 +425,18 @@ void EnginePass<kBackward>::PrepareTimetables() {
     }
   }
   for (int32_t tt : takingPart_) {
-    EngineScratch& ts = PrepareEngineScratch(Record(tt), viaCount_ + 1, maxChanges_ + 1);
+    TimetableRecord& t = Record(tt);
+    EngineScratch& ts = PrepareEngineScratch(t, viaCount_ + 1, maxChanges_ + 1);
+    // Where every type passes, the stored type words answer whatever the
+    // station, and whether a train runs on a day is kept.
+    ts.RunsByTrain = (DayTypesOf(t).Filter.TypeMask & t.TrainTypeMask) == t.TrainTypeMask;
+    const auto runs = static_cast<size_t>(ts.Trains) * EngineScratch::kRunDays;
+    if (ts.Runs.size() != runs) {
+      ts.Runs.assign(runs, 0);
+    } else {
+      for (int32_t at : ts.RunsSet) ts.Runs[static_cast<size_t>(at)] = 0;
+    }
+    ts.RunsSet.clear();
     s_.HeldScratch[static_cast<size_t>(tt)] = &ts;
     s_.HeldMarks[static_cast<size_t>(tt)] = &SearchStateOf(Record(tt)).Marks;
   }
@@ -726,7 +756,7 @@ void EnginePass<kBackward>::StartFromOrigin(int32_t tt) {
     const bool continuing = kBackward ? call_.ContinueEarlier : call_.ContinueLater;
     ScanEvents(events, start, windowEnd, [&](StationEvent const& ev, int32_t day, int32_t time) {
       if (continuing && time == windowTime_) return true;
-      if (!IsTrainRunningOnDay(DayTypesOf(t).Filter, t, day, ev, station, nullptr)) return true;
+      if (!Runs(tt, day, ev, station)) return true;
       if (callback && !callback(tt, station, key, time, -1, -1, -1, nullptr)) return true;
       RideTrain(tt, ev.Train(), station, time, ev.minute, time, 0, kNoLabel);
       if (StopAsked()) stopped_ = true;
@@ -939,9 +969,7 @@ void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station, int32_t sc
     if (events.count > 0 && latest >= earliest) {
       ScanEvents(events, earliest, latest, [&](StationEvent const& ev, int32_t day, int32_t time) {
         if (ahead && !aheadTrains_[ev.Train()]) return true;
-        if (!IsTrainRunningOnDay(DayTypesOf(t).Filter, t, day, ev,
-                                 static_cast<uint16_t>(scanStation), nullptr))
-          return true;
+        if (!Runs(scanTt, day, ev, static_cast<uint16_t>(scanStation))) return true;
         const uint32_t train = ev.Train();
         if (penalties) {
           const int32_t extra = Penalty(penaltyRows, arrivingType, LowestTypeBit(t, train));

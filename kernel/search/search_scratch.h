@@ -65,6 +65,14 @@ struct EngineScratch {
   std::vector<RideMark> RideMarks;  // [level * Trains + train]
   std::vector<uint8_t> EndMarks;    // From-station groups of a backward pass
   std::vector<uint8_t> PassEnds;    // 1 at the end stations of the pass running
+  // Whether a train runs on a day, as the pass running found it: per train
+  // kRunDays days around the day searched (0: not yet asked, 1: no, 2:
+  // yes), and the entries set, to clear for the next pass.
+  static constexpr int32_t kRunDays = 8;
+  static constexpr int32_t kFirstRunDay = -4;
+  std::vector<uint8_t> Runs;
+  std::vector<int32_t> RunsSet;
+  bool RunsByTrain = false;
   // Per station the place of its first From entry (-1: none), and per
   // entry whether it agrees with its town's region.
   std::vector<int16_t> FromPosition;
