@@ -1218,76 +1218,92 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
       SearchStateOf(t).Marks.Allowed.empty() ? nullptr : SearchStateOf(t).Marks.Allowed.data();
   int32_t days = 0;
   const int boardVia = via;
-  for (int32_t j = board + step; j >= 0 && j < stops.count; j += step) {
-    days += GetStopDayStep(t, stops, kBackward ? j + 1 : j);
-    const int32_t e = stops.Station(j);
-    if (e == stops.Station(j - step)) continue;  // the other word of a stop
-    if (allowed && allowed[e] == 0) break;
-    // Another From entry of the same station: the ride is its own from there.
-    if (fromOrigin && ts.FromPosition[static_cast<size_t>(e)] >= 0 &&
-        IsSameStationAcrossTimetables(e, tt, tt, station)) {
-      if (mark && !ahead) *mark = before;
-      break;
-    }
-    int32_t stopDistance = distance;
-    if (kilometres)
-      stopDistance =
-          std::clamp(distance + step * (kilometres[j] - boardKm), 0, int32_t{kLatestTime});
-    if (distanceLimit_ > 0 && stopDistance > distanceLimit_) break;
-    while (via < viaCount_) {
-      const uint16_t bit = ViaBit(via);
-      const bool passed = stopsInVia ? static_cast<size_t>(e) < stopVia.size() && (stopVia[e] & bit)
-                                     : PassesVia(t, stops.Station(j - step), e, bit, passVia);
-      if (!passed) break;
-      ++via;
-    }
-    const int32_t arrival = boarding + days * 1440 + step * (stops.Minute(j) - stops.Minute(board));
-    // Past the via point the ride is no longer the one the mark's boarding
-    // covers: that journey had not passed it where it boarded.
-    if (arrival > kLatestTime || arrival > limit || arrival > LeaveBy(endBy, e, via) ||
-        (arrival > endAt && via == boardVia))
-      break;
-    if (beds) {
-      const int32_t minute = stops.Minute(j) % 1440;
-      if (minute < 121 || minute > 1379 || arrival - boarding > 180) break;
-    }
-    if (e == firstFrom && !callback(tt, e, StationKey(tt, e), arrival, static_cast<int32_t>(train),
-                                    -1, static_cast<int32_t>(train), nullptr))
-      break;
-    const uint8_t target = targets[e];
-    const uint16_t flags = stops.Time(j);
-    if (e != station && alighting[e] != 0 &&
-        !(kBackward ? RefusesBoarding(flags) : RefusesAlighting(flags)) &&
-        !(round_ == maxChanges_ && !target) &&
-        !(regionGroup && AreStationsInSameRegionGroup(t, station, e)) &&
-        !(requestRide && (flags & kStopRequest) == kStopRequest) &&
-        !(railJourney && !target && PrefersTrainsAt(t, e)) &&
-        !(lowFloor && !(target && via == viaCount_) &&
-          !IsStationBarrierFree(t, static_cast<uint16_t>(e))) &&
-        !(callback && !callback(tt, e, StationKey(tt, e), arrival, static_cast<int32_t>(train), -1,
-                                -1, nullptr))) {
-      const int32_t key = ProfileKey(arrival, stopDistance);
-      bool improves = true;
-      if (!(round_ == 0 && target && via == viaCount_)) {
-        improves = Improves(ts.Profile(via, e), key, originDeparture) &&
-                   (via == viaCount_ || Improves(ts.Profile(viaCount_, e), key, originDeparture));
+  // Most rides need none of the rarer checks (a distance corridor,
+  // kilometres, beds, a callback, service codes, request stops, low floors,
+  // region groups, trains preferred): those are left out of their loop.
+  const bool plain = !allowed && !fromOrigin && !kilometres && distanceLimit_ <= 0 && !beds &&
+                     !callback && !regionGroup && !requestRide && !railJourney && !lowFloor &&
+                     !codes;
+  auto rideOn = [&]<bool kPlain>() {
+    for (int32_t j = board + step; j >= 0 && j < stops.count; j += step) {
+      days += GetStopDayStep(t, stops, kBackward ? j + 1 : j);
+      const int32_t e = stops.Station(j);
+      if (e == stops.Station(j - step)) continue;  // the other word of a stop
+      if (!kPlain && allowed && allowed[e] == 0) break;
+      // Another From entry of the same station: the ride is its own from there.
+      if (!kPlain && fromOrigin && ts.FromPosition[static_cast<size_t>(e)] >= 0 &&
+          IsSameStationAcrossTimetables(e, tt, tt, station)) {
+        if (mark && !ahead) *mark = before;
+        break;
       }
-      if (improves && target > 1 && via == viaCount_ &&
-          BetterTargetLater(tt, stops, j, target, requestRide))
-        improves = false;
-      if (improves) {
-        if (!ahead)
-          InsertLabel(tt, e, via, arrival, stopDistance, originDeparture, station,
-                      static_cast<int32_t>(train), parent, tt);
-        else if (e == destStation_ && tt == destTimetable_ && via == viaCount_)
-          NoteAhead(originDeparture, arrival);
-        if (via == viaCount_ && target && (round_ == 0 || target == 1)) break;
+      int32_t stopDistance = distance;
+      if (!kPlain && kilometres)
+        stopDistance =
+            std::clamp(distance + step * (kilometres[j] - boardKm), 0, int32_t{kLatestTime});
+      if (!kPlain && distanceLimit_ > 0 && stopDistance > distanceLimit_) break;
+      while (via < viaCount_) {
+        const uint16_t bit = ViaBit(via);
+        const bool passed = stopsInVia
+                                ? static_cast<size_t>(e) < stopVia.size() && (stopVia[e] & bit)
+                                : PassesVia(t, stops.Station(j - step), e, bit, passVia);
+        if (!passed) break;
+        ++via;
       }
+      const int32_t arrival =
+          boarding + days * 1440 + step * (stops.Minute(j) - stops.Minute(board));
+      // Past the via point the ride is no longer the one the mark's boarding
+      // covers: that journey had not passed it where it boarded.
+      if (arrival > kLatestTime || arrival > limit || arrival > LeaveBy(endBy, e, via) ||
+          (arrival > endAt && via == boardVia))
+        break;
+      if (!kPlain && beds) {
+        const int32_t minute = stops.Minute(j) % 1440;
+        if (minute < 121 || minute > 1379 || arrival - boarding > 180) break;
+      }
+      if (!kPlain && e == firstFrom &&
+          !callback(tt, e, StationKey(tt, e), arrival, static_cast<int32_t>(train), -1,
+                    static_cast<int32_t>(train), nullptr))
+        break;
+      const uint8_t target = targets[e];
+      const uint16_t flags = stops.Time(j);
+      if (e != station && alighting[e] != 0 &&
+          !(kBackward ? RefusesBoarding(flags) : RefusesAlighting(flags)) &&
+          !(round_ == maxChanges_ && !target) &&
+          !(!kPlain && regionGroup && AreStationsInSameRegionGroup(t, station, e)) &&
+          !(!kPlain && requestRide && (flags & kStopRequest) == kStopRequest) &&
+          !(!kPlain && railJourney && !target && PrefersTrainsAt(t, e)) &&
+          !(!kPlain && lowFloor && !(target && via == viaCount_) &&
+            !IsStationBarrierFree(t, static_cast<uint16_t>(e))) &&
+          !(!kPlain && callback &&
+            !callback(tt, e, StationKey(tt, e), arrival, static_cast<int32_t>(train), -1, -1,
+                      nullptr))) {
+        const int32_t key = ProfileKey(arrival, stopDistance);
+        bool improves = true;
+        if (!(round_ == 0 && target && via == viaCount_)) {
+          improves = Improves(ts.Profile(via, e), key, originDeparture) &&
+                     (via == viaCount_ || Improves(ts.Profile(viaCount_, e), key, originDeparture));
+        }
+        if (improves && target > 1 && via == viaCount_ &&
+            BetterTargetLater(tt, stops, j, target, requestRide))
+          improves = false;
+        if (improves) {
+          if (!ahead)
+            InsertLabel(tt, e, via, arrival, stopDistance, originDeparture, station,
+                        static_cast<int32_t>(train), parent, tt);
+          else if (e == destStation_ && tt == destTimetable_ && via == viaCount_)
+            NoteAhead(originDeparture, arrival);
+          if (via == viaCount_ && target && (round_ == 0 || target == 1)) break;
+        }
+      }
+      if (!kPlain && codes && bySection &&
+          !MatchTrainServiceCodes(t, train, stops, e, dayIndex, &byDay, &bySection))
+        break;
     }
-    if (codes && bySection &&
-        !MatchTrainServiceCodes(t, train, stops, e, dayIndex, &byDay, &bySection))
-      break;
-  }
+  };
+  if (plain)
+    rideOn.template operator()<true>();
+  else
+    rideOn.template operator()<false>();
 }
 
 // A train from the origin is not boarded at a From station when it called
