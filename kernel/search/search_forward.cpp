@@ -170,7 +170,24 @@ class EnginePass {
     int32_t Bound = kNoBound;
     int32_t By = kNoBound;
   };
-  EndLimits LimitsFor(int32_t originDeparture);
+  // Asked for every label, boarding and walk: what LimitsFor last worked
+  // out serves until the ends' state changes.
+  EndLimits LimitsFor(int32_t originDeparture) {
+    if (destTimetable_ < 0) return {};
+    const int32_t at = originDeparture - windowTime_;
+    LabelPool::HeldLimits* held = at >= 0 && at < static_cast<int32_t>(s_.Limits.size())
+                                      ? &s_.Limits[static_cast<size_t>(at)]
+                                      : nullptr;
+    const EndLimits limits = held && held->Stamp == limitsStamp_
+                                 ? EndLimits{held->Bound, held->By}
+                                 : WorkOutLimits(originDeparture, held);
+    // The lower bounds are worth their search once the pass has grown.
+    if (limits.By != kNoBound && toEndWanted_ && !toEndKnown_ &&
+        s_.Labels.size() > lowerBoundsAfter_)
+      PrepareLowerBounds();
+    return limits;
+  }
+  EndLimits WorkOutLimits(int32_t originDeparture, LabelPool::HeldLimits* held);
   void PrepareEndTimes();
   void CollectEndTimes();
   int32_t EndBy(int32_t originDeparture, int32_t firstKey, int32_t ahead);
@@ -500,30 +517,17 @@ uint8_t EnginePass<kBackward>::EndUse(int32_t tt, int32_t station) {
 }
 
 template <bool kBackward>
-typename EnginePass<kBackward>::EndLimits EnginePass<kBackward>::LimitsFor(
-    int32_t originDeparture) {
-  if (destTimetable_ < 0) return {};
-  const int32_t at = originDeparture - windowTime_;
-  LabelPool::HeldLimits* held = at >= 0 && at < static_cast<int32_t>(s_.Limits.size())
-                                    ? &s_.Limits[static_cast<size_t>(at)]
-                                    : nullptr;
-  EndLimits limits;
-  if (held && held->Stamp == limitsStamp_) {
-    limits = {held->Bound, held->By};
-  } else {
-    const int32_t key =
-        Scratch(destTimetable_).Profile(viaCount_, destStation_).Query(originDeparture);
-    const int32_t ahead = AheadFor(originDeparture);
-    // A journey may still arrive as early as the look ahead found: the
-    // bound is the minute after.
-    limits = {std::min(key == kNoKey ? kNoBound : KeyArrival(key),
-                       ahead == kNoBound ? kNoBound : ahead + 1),
-              EndBy(originDeparture, key, ahead)};
-    if (held) *held = {limitsStamp_, limits.Bound, limits.By};
-  }
-  // The lower bounds are worth their search once the pass has grown.
-  if (limits.By != kNoBound && toEndWanted_ && !toEndKnown_ && s_.Labels.size() > lowerBoundsAfter_)
-    PrepareLowerBounds();
+typename EnginePass<kBackward>::EndLimits EnginePass<kBackward>::WorkOutLimits(
+    int32_t originDeparture, LabelPool::HeldLimits* held) {
+  const int32_t key =
+      Scratch(destTimetable_).Profile(viaCount_, destStation_).Query(originDeparture);
+  const int32_t ahead = AheadFor(originDeparture);
+  // A journey may still arrive as early as the look ahead found: the bound
+  // is the minute after.
+  const EndLimits limits{std::min(key == kNoKey ? kNoBound : KeyArrival(key),
+                                  ahead == kNoBound ? kNoBound : ahead + 1),
+                         EndBy(originDeparture, key, ahead)};
+  if (held) *held = {limitsStamp_, limits.Bound, limits.By};
   return limits;
 }
 
