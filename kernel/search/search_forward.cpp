@@ -1192,6 +1192,8 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
   const bool requestRide = t.Kind == kKindBus && (boardFlags & kStopRequest) == kStopRequest;
   const RideMark before = mark ? *mark : RideMark{};
   if (mark && !ahead && !requestRide && originDeparture >= mark->OriginDeparture) {
+    if (mark->OriginDeparture == RideMark{}.OriginDeparture)
+      ts.MarksSet.push_back(static_cast<int32_t>(mark - ts.RideMarks.data()));
     mark->OriginDeparture = static_cast<int16_t>(originDeparture);
     mark->Boarding = static_cast<int16_t>(boarding);
     mark->Distance = static_cast<int16_t>(distance);

@@ -28,7 +28,14 @@ EngineScratch& PrepareEngineScratch(TimetableRecord& record, int levels, int rou
     s.Profiles.resize(static_cast<size_t>(levels * stations));
   s.ChainHeads.assign(static_cast<size_t>(rounds * stations), kNoLabel);
   s.ChainTails.assign(static_cast<size_t>(rounds * stations), kNoLabel);
-  s.RideMarks.assign(static_cast<size_t>(levels) * static_cast<size_t>(trains), RideMark{});
+  // A pass sets few of the marks: only those are cleared.
+  const size_t marks = static_cast<size_t>(levels) * static_cast<size_t>(trains);
+  if (s.RideMarks.size() != marks) {
+    s.RideMarks.assign(marks, RideMark{});
+  } else {
+    for (int32_t at : s.MarksSet) s.RideMarks[static_cast<size_t>(at)] = RideMark{};
+  }
+  s.MarksSet.clear();
   if (s.Decoded.size() != static_cast<size_t>(trains))
     s.Decoded.assign(static_cast<size_t>(trains), {});
   if (s.KilometreIndex.size() != static_cast<size_t>(trains))

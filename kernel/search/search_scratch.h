@@ -63,6 +63,7 @@ struct EngineScratch {
   std::vector<int32_t> ChainHeads;  // [round * Stations + station]
   std::vector<int32_t> ChainTails;  // the last label of each chain
   std::vector<RideMark> RideMarks;  // [level * Trains + train]
+  std::vector<int32_t> MarksSet;    // the marks a pass set, to clear for the next
   std::vector<uint8_t> EndMarks;    // From-station groups of a backward pass
   std::vector<uint8_t> PassEnds;    // 1 at the end stations of the pass running
   // Whether a train runs on a day, as the pass running found it: per train
