@@ -1123,17 +1123,6 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
   TimetableRecord& t = Record(tt);
   const uint32_t word =
       static_cast<int32_t>(train) < t.TrainTypeWords.size() ? t.TrainTypeWords[train] : 0;
-  if (parms_.LowFloorOnly && !(word & kLowFloorTrain)) return;
-  // Required service codes: the train as a whole here, its sections as it
-  // runs on.
-  int byDay = 0, bySection = 0;
-  const bool codes = CodeFilterOf(t).EnabledUnion != 0;
-  const int32_t dayIndex = DayTypesOf(t).Filter.DayTypeMode
-                               ? -1
-                               : DayTypesOf(t).Filter.DayOffset + Div1440(Scaled(boarding));
-  if (codes && !MatchTrainServiceCodes(t, train, StopList{}, -1, dayIndex, &byDay, &bySection))
-    return;
-
   EngineScratch& ts = Scratch(tt);
   int32_t endAt = kNoBound;
   const int32_t distance = parent == kNoLabel ? 0 : s_.At(parent).Distance;
@@ -1158,6 +1147,17 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
     if ((via < viaCount_ || round_ == 0) && (!distanceMode_ || mark->Distance == 0))
       endAt = mark->Boarding;
   }
+  // Most boardings end at the mark above: the train's own tests come after.
+  if (parms_.LowFloorOnly && !(word & kLowFloorTrain)) return;
+  // Required service codes: the train as a whole here, its sections as it
+  // runs on.
+  int byDay = 0, bySection = 0;
+  const bool codes = CodeFilterOf(t).EnabledUnion != 0;
+  const int32_t dayIndex = DayTypesOf(t).Filter.DayTypeMode
+                               ? -1
+                               : DayTypesOf(t).Filter.DayOffset + Div1440(Scaled(boarding));
+  if (codes && !MatchTrainServiceCodes(t, train, StopList{}, -1, dayIndex, &byDay, &bySection))
+    return;
 
   // Forward a ride starts at the last word of a stop (its departure) and
   // runs on; backward at the first word (its arrival) and runs back.
