@@ -51,6 +51,8 @@ constexpr int32_t kNoBound = 0x7FFFFFFF;
 constexpr size_t kMaxTimedEnds = 16;
 // Below every time, and still so less any lower bound.
 constexpr int32_t kNoEndTime = -(1 << 29);
+// The minutes of origin departure a pass keeps figures for: its window.
+constexpr size_t kWindowMinutes = 1441;
 // The stations a round looks ahead from (see LookAhead).
 constexpr size_t kAheadStations = 32;
 // Up to this many From entries of a timetable, a train is boarded at a
@@ -323,7 +325,7 @@ class EnginePass {
   std::vector<uint8_t>& aheadTrains_ = s_.AheadTrains;
   std::vector<uint8_t>& aheadFeeders_ = s_.AheadFeeders;
   // Changed whenever what LimitsFor reads may have changed.
-  int32_t limitsStamp_ = 0;
+  int32_t& limitsStamp_ = s_.LimitsStamp;
   bool stopped_ = false;
   // Set by the corridor for the pass: kilometres count (and how many a
   // ride may reach, 0 = any), and trains are preferred to buses.
@@ -551,8 +553,13 @@ void EnginePass<kBackward>::PrepareEndTimes() {
   aheadWanted_ = false;
   aheadTrainsKnown_ = false;
   ahead_.clear();
-  s_.Limits.assign(1441, LabelPool::HeldLimits{});
-  limitsStamp_ = 0;
+  // The stamps go on from pass to pass, so that no entry of an earlier
+  // pass is taken for one of this.
+  if (s_.Limits.size() != kWindowMinutes || s_.LimitsStamp > (1 << 30)) {
+    s_.Limits.assign(kWindowMinutes, LabelPool::HeldLimits{});
+    s_.LimitsStamp = 0;
+  }
+  ++s_.LimitsStamp;
   for (int32_t tt : takingPart_)
     Scratch(tt).PassEnds.assign(static_cast<size_t>(Scratch(tt).Stations), 0);
   for (SearchStation const& p : Ends())
@@ -583,7 +590,6 @@ void EnginePass<kBackward>::PrepareEndTimes() {
   // The look ahead rides as the round will; a change-time callback would
   // be asked twice.
   aheadWanted_ = toEndWanted_ && (kBackward || !CurrentSearchSettings().ChangeFun);
-  if (aheadWanted_) ahead_.assign(1441, kNoBound);
 }
 
 // The ends' times, when a bound first asks for them (a pass that finds
@@ -698,6 +704,7 @@ void EnginePass<kBackward>::LookAhead() {
       for (int32_t j = 0; j < stops.count; ++j)
         aheadFeeders_[static_cast<size_t>(stops.Station(j))] = 1;
     }
+    ahead_.assign(kWindowMinutes, kNoBound);
     aheadTrainsKnown_ = true;
   }
   std::vector<std::pair<int32_t, int32_t>>& near = s_.AheadStations;

@@ -190,6 +190,7 @@ struct LabelPool {
     int32_t By = 0;
   };
   std::vector<HeldLimits> Limits;
+  int32_t LimitsStamp = 0;
 
   // Makes the pool empty again; its memory stays for the next pass.
   void ResetLabels() {
