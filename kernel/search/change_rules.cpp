@@ -230,10 +230,15 @@ bool CanChangeAt(int timetable, ConnectionLeg const& arriving, int32_t station, 
 }
 
 int32_t StationNameEventCount(int timetable, int32_t station) {
-  TimetableRecord const* t = TimetableAt(timetable);
+  TimetableRecord* t = TimetableAt(timetable);
   if (!t || !Valid(*t, station) ||
       t->StationEventOffsets.size() <= static_cast<int32_t>(t->StationCount))
     return 0;
+  // Asked for every change a clean-up weighs: counted once per station.
+  std::vector<int32_t>& known = SearchStateOf(*t).NameEventCounts;
+  if (known.size() != t->StationCount) known.assign(t->StationCount, -1);
+  int32_t& held = known[static_cast<size_t>(station)];
+  if (held >= 0) return held;
   auto events = [&](int32_t s) {
     return static_cast<int32_t>((t->StationEventOffsets[s + 1] - t->StationEventOffsets[s]) /
                                 kStationEventBytes);
@@ -242,6 +247,7 @@ int32_t StationNameEventCount(int timetable, int32_t station) {
   for (int32_t s = station - 1; s >= 0 && StationsEqual(*t, s, station); --s) count += events(s);
   for (int32_t s = station + 1; Valid(*t, s) && StationsEqual(*t, s, station); ++s)
     count += events(s);
+  held = count;
   return count;
 }
 

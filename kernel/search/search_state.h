@@ -76,6 +76,9 @@ struct TimetableSearchState {
   // two legs whose change it moves.
   std::vector<int32_t> ChangeNameNumbers;
   int8_t PreferredChanges = -1;
+  // Per station, the events of the stations of its name (-1: not yet
+  // counted), which decide between two change places.
+  std::vector<int32_t> NameEventCounts;
 };
 
 // The timetable's state, made on first use.
