@@ -885,6 +885,8 @@ void EnginePass<kBackward>::ProcessStation(int32_t tt, int32_t station) {
 template <bool kBackward>
 template <typename F>
 void EnginePass<kBackward>::ForEachEquivalent(int32_t tt, int32_t station, F&& f) {
+  // Asked for every label: with one timetable taking part there is none.
+  if (takingPart_.size() < 2) return;
   ForEachRingMember(tt, station, [&](int32_t otherTt, int32_t other) {
     if (otherTt != tt && Takes(otherTt) && !LinkLeads(tt, station, otherTt, other))
       f(otherTt, other);
