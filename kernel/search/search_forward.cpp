@@ -176,10 +176,8 @@ class EnginePass {
   // out serves until the ends' state changes.
   EndLimits LimitsFor(int32_t originDeparture) {
     if (destTimetable_ < 0) return {};
-    const int32_t at = originDeparture - windowTime_;
-    LabelPool::HeldLimits* held = at >= 0 && at < static_cast<int32_t>(s_.Limits.size())
-                                      ? &s_.Limits[static_cast<size_t>(at)]
-                                      : nullptr;
+    const int32_t at = WindowSlot(originDeparture);
+    LabelPool::HeldLimits* held = at >= 0 ? &s_.Limits[static_cast<size_t>(at)] : nullptr;
     const EndLimits limits = held && held->Stamp == limitsStamp_
                                  ? EndLimits{held->Bound, held->By}
                                  : WorkOutLimits(originDeparture, held);
@@ -195,16 +193,22 @@ class EnginePass {
   int32_t EndBy(int32_t originDeparture, int32_t firstKey, int32_t ahead);
   void PrepareLowerBounds();
   void LookAhead();
-  void NoteAhead(int32_t originDeparture, int32_t arrival) {
+  // The minute of the window a journey left the origin at (-1: outside
+  // it), where the kept bounds and the look ahead's findings are held.
+  int32_t WindowSlot(int32_t originDeparture) const {
     const int32_t at = originDeparture - windowTime_;
-    if (at < 0 || at >= static_cast<int32_t>(ahead_.size())) return;
+    return at >= 0 && at < static_cast<int32_t>(kWindowMinutes) ? at : -1;
+  }
+  void NoteAhead(int32_t originDeparture, int32_t arrival) {
+    const int32_t at = WindowSlot(originDeparture);
+    if (at < 0 || ahead_.empty()) return;
     ahead_[static_cast<size_t>(at)] = std::min(ahead_[static_cast<size_t>(at)], arrival);
     ++limitsStamp_;
   }
+  // The look ahead's table exists once it first ran in the pass.
   int32_t AheadFor(int32_t originDeparture) const {
-    const int32_t at = originDeparture - windowTime_;
-    return at >= 0 && at < static_cast<int32_t>(ahead_.size()) ? ahead_[static_cast<size_t>(at)]
-                                                               : kNoBound;
+    const int32_t at = WindowSlot(originDeparture);
+    return at >= 0 && !ahead_.empty() ? ahead_[static_cast<size_t>(at)] : kNoBound;
   }
   // The latest time a label at the station and via level may have when it
   // must be at the end station by `endBy`.
@@ -262,17 +266,19 @@ class EnginePass {
   // and passes the type filter: asked for every event a scan meets, and
   // kept per train and day where the types do not depend on the station.
   bool Runs(int32_t tt, int32_t day, StationEvent const& ev, uint16_t station) {
-    TimetableRecord const& t = Record(tt);
-    SearchFilter const& filter = DayTypesOf(t).Filter;
+    auto ask = [&] {
+      TimetableRecord const& t = Record(tt);
+      return IsTrainRunningOnDay(DayTypesOf(t).Filter, t, day, ev, station, nullptr) != 0;
+    };
     const int32_t slot = day - ev.DayOffset() - EngineScratch::kFirstRunDay;
     EngineScratch& ts = Scratch(tt);
     if (!ts.RunsByTrain || slot < 0 || slot >= EngineScratch::kRunDays ||
         ev.Train() >= static_cast<uint32_t>(ts.Trains))
-      return IsTrainRunningOnDay(filter, t, day, ev, station, nullptr) != 0;
+      return ask();
     const int32_t at = static_cast<int32_t>(ev.Train()) * EngineScratch::kRunDays + slot;
     uint8_t& known = ts.Runs[static_cast<size_t>(at)];
     if (known == 0) {
-      known = IsTrainRunningOnDay(filter, t, day, ev, station, nullptr) ? 2 : 1;
+      known = ask() ? 2 : 1;
       ts.RunsSet.push_back(at);
     }
     return known == 2;
@@ -320,7 +326,6 @@ class EnginePass {
   // Before each round, a look ahead from the stations nearest the first
   // end (see LookAhead).
   bool aheadWanted_ = false;
-  bool aheadTrainsKnown_ = false;
   std::vector<int32_t>& ahead_ = s_.Ahead;
   std::vector<uint8_t>& aheadTrains_ = s_.AheadTrains;
   std::vector<uint8_t>& aheadFeeders_ = s_.AheadFeeders;
@@ -551,7 +556,6 @@ void EnginePass<kBackward>::PrepareEndTimes() {
   toEndKnown_ = false;
   toEndWanted_ = false;
   aheadWanted_ = false;
-  aheadTrainsKnown_ = false;
   ahead_.clear();
   // The stamps go on from pass to pass, so that no entry of an earlier
   // pass is taken for one of this.
@@ -560,12 +564,6 @@ void EnginePass<kBackward>::PrepareEndTimes() {
     s_.LimitsStamp = 0;
   }
   ++s_.LimitsStamp;
-  for (int32_t tt : takingPart_)
-    Scratch(tt).PassEnds.assign(static_cast<size_t>(Scratch(tt).Stations), 0);
-  for (SearchStation const& p : Ends())
-    if (p.timetable && TakesPart(*p.timetable) && p.station >= 0 &&
-        p.station < Scratch(IndexOf(p.timetable)).Stations)
-      Scratch(IndexOf(p.timetable)).PassEnds[static_cast<size_t>(p.station)] = 1;
   endStations_.clear();
   endTimes_.clear();
   endTimeStarts_.clear();
@@ -690,7 +688,7 @@ void EnginePass<kBackward>::LookAhead() {
   }
   const int32_t tt = destTimetable_;
   EngineScratch& ts = Scratch(tt);
-  if (!aheadTrainsKnown_) {
+  if (ahead_.empty()) {
     // The trains that call at the end, and the stations they call at:
     // from no other station does a ride of the round reach the end.
     aheadTrains_.assign(static_cast<size_t>(ts.Trains), 0);
@@ -705,7 +703,6 @@ void EnginePass<kBackward>::LookAhead() {
         aheadFeeders_[static_cast<size_t>(stops.Station(j))] = 1;
     }
     ahead_.assign(kWindowMinutes, kNoBound);
-    aheadTrainsKnown_ = true;
   }
   std::vector<std::pair<int32_t, int32_t>>& near = s_.AheadStations;
   near.clear();
@@ -1410,7 +1407,8 @@ void EnginePass<kBackward>::InsertLabel(int32_t tt, int32_t station, int via, in
     ArrivalProfile& profile = ts.Profile(via, at);
     if (profile.Empty()) ts.TouchedProfiles.push_back(via * ts.Stations + at);
     profile.Insert(key, originDeparture);
-    if (via == viaCount_ && ts.PassEnds[static_cast<size_t>(at)]) ++limitsStamp_;
+    // An end station's profile is what the kept bounds read.
+    if (via == viaCount_ && Target(inTt, at)) ++limitsStamp_;
   };
   insert(tt, station);
   // Being here is being at the same station of the other timetables too.

@@ -65,7 +65,6 @@ struct EngineScratch {
   std::vector<RideMark> RideMarks;  // [level * Trains + train]
   std::vector<int32_t> MarksSet;    // the marks a pass set, to clear for the next
   std::vector<uint8_t> EndMarks;    // From-station groups of a backward pass
-  std::vector<uint8_t> PassEnds;    // 1 at the end stations of the pass running
   // Whether a train runs on a day, as the pass running found it: per train
   // kRunDays days around the day searched (0: not yet asked, 1: no, 2:
   // yes), and the entries set, to clear for the next pass.
