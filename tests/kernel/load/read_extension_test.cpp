@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -240,8 +241,10 @@ TEST_F(ReadExtension, QMapNetworkIndexes) {
   ASSERT_GT(data.NodeGrid.Columns, 0);
   EXPECT_EQ(data.NodeGrid.Loose, std::vector<int32_t>{5});
   std::vector<int32_t> near;
+  // Nodes near the point, maybe with some more of the same cells.
   ASSERT_TRUE(QMapNodesNear(data.NodeGrid, 0, 3, 1, near));
-  EXPECT_EQ(near, (std::vector<int32_t>{1, 5}));
+  for (int32_t node : {1, 5})
+    EXPECT_NE(std::find(near.begin(), near.end(), node), near.end()) << node;
 
   // A file of no network has neither.
   record_.QMap.reset();
