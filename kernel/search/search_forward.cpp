@@ -192,9 +192,7 @@ class EnginePass {
   void CollectEndTimes();
   int32_t EndBy(int32_t originDeparture, int32_t firstKey, int32_t ahead);
   void PrepareLowerBounds();
-  bool PrepareAhead();
   void LookAhead();
-  void LookAtDirectRides(std::vector<int32_t> const& fromTimetables);
   // The minute of the window a journey left the origin at (-1: outside
   // it), where the kept bounds and the look ahead's findings are held.
   int32_t WindowSlot(int32_t originDeparture) const {
@@ -212,19 +210,6 @@ class EnginePass {
     const int32_t at = WindowSlot(originDeparture);
     return at >= 0 && !ahead_.empty() ? ahead_[static_cast<size_t>(at)] : kNoBound;
   }
-  // So does the table of the direct rides, once they were looked at.
-  int32_t DirectFor(int32_t originDeparture) const {
-    const int32_t at = WindowSlot(originDeparture);
-    return at >= 0 && !direct_.empty() ? direct_[static_cast<size_t>(at)] : kNoBound;
-  }
-  // Whether a label of the first round away from the ends comes too late:
-  // its journey changes at least once from there, and improves on nothing
-  // unless it reaches an end by the arrival that a direct ride leaving the
-  // origin no earlier found at the first end (`direct`). The next round
-  // would pass such a label by; not making it spares its walks as well.
-  bool BeyondDirect(int32_t direct, int32_t arrival, int32_t station, int via) const {
-    return direct != kNoBound && via == viaCount_ && arrival > LeaveBy(direct, station, via);
-  }
   // The latest time a label at the station and via level may have when it
   // must be at the end station by `endBy`.
   int32_t LeaveBy(int32_t endBy, int32_t station, int via) const {
@@ -232,7 +217,7 @@ class EnginePass {
                ? endBy
                : endBy - toEnd_[static_cast<size_t>(via)][static_cast<size_t>(station)];
   }
-  void StartFromOrigin(int32_t tt, bool ahead = false);
+  void StartFromOrigin(int32_t tt);
   void ProcessStation(int32_t tt, int32_t station);
   void SnapshotChain(int32_t tt, int32_t station);
   void ProcessChain(int32_t tt, int32_t station, int32_t scanTt, int32_t scanStation,
@@ -281,18 +266,23 @@ class EnginePass {
   // and passes the type filter: asked for every event a scan meets, and
   // kept per train and day where the types do not depend on the station.
   bool Runs(int32_t tt, int32_t day, StationEvent const& ev, uint16_t station) {
+    auto ask = [&] {
+      TimetableRecord const& t = Record(tt);
+      return IsTrainRunningOnDay(DayTypesOf(t).Filter, t, day, ev, station, nullptr) != 0;
+    };
     const int32_t slot = day - ev.DayOffset() - EngineScratch::kFirstRunDay;
     EngineScratch& ts = Scratch(tt);
     if (!ts.RunsByTrain || slot < 0 || slot >= EngineScratch::kRunDays ||
         ev.Train() >= static_cast<uint32_t>(ts.Trains))
-      return AskRuns(tt, day, ev, station);
+      return ask();
     const int32_t at = static_cast<int32_t>(ev.Train()) * EngineScratch::kRunDays + slot;
-    const uint8_t known = ts.Runs[static_cast<size_t>(at)];
-    return known != 0 ? known == 2 : LearnRuns(tt, day, ev, station, at);
+    uint8_t& known = ts.Runs[static_cast<size_t>(at)];
+    if (known == 0) {
+      known = ask() ? 2 : 1;
+      ts.RunsSet.push_back(at);
+    }
+    return known == 2;
   }
-  // The calendar's answer, kept where it holds for the train and day.
-  bool AskRuns(int32_t tt, int32_t day, StationEvent const& ev, uint16_t station);
-  bool LearnRuns(int32_t tt, int32_t day, StationEvent const& ev, uint16_t station, int32_t at);
   StopList Stops(int32_t tt, uint32_t train);
   int32_t const* Kilometres(int32_t tt, uint32_t train, int32_t stops);
   void Extract(int32_t tt);
@@ -337,7 +327,6 @@ class EnginePass {
   // end (see LookAhead).
   bool aheadWanted_ = false;
   std::vector<int32_t>& ahead_ = s_.Ahead;
-  std::vector<int32_t>& direct_ = s_.Direct;
   std::vector<uint8_t>& aheadTrains_ = s_.AheadTrains;
   std::vector<uint8_t>& aheadFeeders_ = s_.AheadFeeders;
   // Changed whenever what LimitsFor reads may have changed.
@@ -401,7 +390,6 @@ int EnginePass<kBackward>::Run() {
   // Where no train may be left at any end station, no journey ends there,
   // in this window or any other; nor where none runs within the pass's reach.
   const bool hopeless = !EndsServed() || !EndWithinReach(run_, kBackward, reach_);
-  if (!hopeless) LookAtDirectRides(fromTimetables);
   for (int32_t tt : fromTimetables) {
     if (hopeless || stopped_ || StopAsked()) break;
     StartFromOrigin(tt);
@@ -446,23 +434,6 @@ int EnginePass<kBackward>::Run() {
   Step();
   counters.RoundsNanoseconds += SearchClockNanoseconds() - prepared;
   return static_cast<int>(list_.size());
-}
-
-template <bool kBackward>
-bool EnginePass<kBackward>::AskRuns(int32_t tt, int32_t day, StationEvent const& ev,
-                                    uint16_t station) {
-  TimetableRecord const& t = Record(tt);
-  return IsTrainRunningOnDay(DayTypesOf(t).Filter, t, day, ev, station, nullptr) != 0;
-}
-
-template <bool kBackward>
-bool EnginePass<kBackward>::LearnRuns(int32_t tt, int32_t day, StationEvent const& ev,
-                                      uint16_t station, int32_t at) {
-  EngineScratch& ts = Scratch(tt);
-  const bool runs = AskRuns(tt, day, ev, station);
-  ts.Runs[static_cast<size_t>(at)] = runs ? 2 : 1;
-  ts.RunsSet.push_back(at);
-  return runs;
 }
 
 template <bool kBackward>
@@ -586,7 +557,6 @@ void EnginePass<kBackward>::PrepareEndTimes() {
   toEndWanted_ = false;
   aheadWanted_ = false;
   ahead_.clear();
-  direct_.clear();
   // The stamps go on from pass to pass, so that no entry of an earlier
   // pass is taken for one of this.
   if (s_.Limits.size() != kWindowMinutes || s_.LimitsStamp > (1 << 30)) {
@@ -710,23 +680,29 @@ void EnginePass<kBackward>::PrepareLowerBounds() {
 template <bool kBackward>
 void EnginePass<kBackward>::LookAhead() {
   if (!aheadWanted_ || stopped_) return;
-  if (!toEndKnown_ && s_.Labels.size() <= lowerBoundsAfter_) return;
-  if (!PrepareAhead()) return;
+  if (!toEndKnown_) {
+    if (s_.Labels.size() <= lowerBoundsAfter_) return;
+    if (!endTimesKnown_) CollectEndTimes();
+    if (!endsByTimes_) return;
+    PrepareLowerBounds();
+  }
   const int32_t tt = destTimetable_;
   EngineScratch& ts = Scratch(tt);
-  if (aheadFeeders_.empty()) {
-    // From no station that these trains do not call at does a ride of the
-    // round reach the end.
+  if (ahead_.empty()) {
+    // The trains that call at the end, and the stations they call at:
+    // from no other station does a ride of the round reach the end.
+    aheadTrains_.assign(static_cast<size_t>(ts.Trains), 0);
     aheadFeeders_.assign(static_cast<size_t>(ts.Stations), 0);
     StationEventList events = SelectStationEvents(Record(tt), static_cast<uint16_t>(destStation_));
     for (int32_t i = 0; i < events.count; ++i) {
       const uint32_t train = events.At(i).Train();
-      if (train >= aheadTrains_.size() || aheadTrains_[train] != 1) continue;
-      aheadTrains_[train] = 2;
+      if (train >= aheadTrains_.size() || aheadTrains_[train]) continue;
+      aheadTrains_[train] = 1;
       StopList stops = Stops(tt, train);
       for (int32_t j = 0; j < stops.count; ++j)
         aheadFeeders_[static_cast<size_t>(stops.Station(j))] = 1;
     }
+    ahead_.assign(kWindowMinutes, kNoBound);
   }
   std::vector<std::pair<int32_t, int32_t>>& near = s_.AheadStations;
   near.clear();
@@ -750,60 +726,8 @@ void EnginePass<kBackward>::LookAhead() {
   ++limitsStamp_;
 }
 
-// What a look ahead needs: the lower bounds, and the trains that call at
-// the first end (the only ones it rides). False when the ends bound
-// nothing.
 template <bool kBackward>
-bool EnginePass<kBackward>::PrepareAhead() {
-  if (!toEndKnown_) {
-    if (!endTimesKnown_) CollectEndTimes();
-    if (!endsByTimes_) return false;
-    PrepareLowerBounds();
-  }
-  if (!ahead_.empty()) return true;
-  const int32_t tt = destTimetable_;
-  EngineScratch& ts = Scratch(tt);
-  aheadTrains_.assign(static_cast<size_t>(ts.Trains), 0);
-  aheadFeeders_.clear();
-  StationEventList events = SelectStationEvents(Record(tt), static_cast<uint16_t>(destStation_));
-  for (int32_t i = 0; i < events.count; ++i) {
-    const uint32_t train = events.At(i).Train();
-    if (train < aheadTrains_.size()) aheadTrains_[train] = 1;
-  }
-  ahead_.assign(kWindowMinutes, kNoBound);
-  return true;
-}
-
-// The first round's labels are bounded by nothing found yet, and from a
-// busy origin most of them lead away from the end. Before it, the round's
-// own rides on the trains that call at the first end look at what they
-// find there: a journey that changes must reach an end by then (see
-// BeyondDirect). Worth it only where the first round will be large.
-template <bool kBackward>
-void EnginePass<kBackward>::LookAtDirectRides(std::vector<int32_t> const& fromTimetables) {
-  if (!aheadWanted_ || maxChanges_ == 0 || stopped_) return;
-  // The events of the day at the From stations, by the window's share of
-  // the day and a few dozen labels a ride and its walks make: an estimate
-  // of the first round's labels, to compare with what pays for the lower
-  // bounds.
-  size_t events = 0;
-  for (SearchStation const& p : Origins())
-    if (p.timetable == set_[static_cast<size_t>(destTimetable_)] && p.station >= 0)
-      events += static_cast<size_t>(
-          SelectStationEvents(*p.timetable, static_cast<uint16_t>(p.station)).count);
-  if (events * static_cast<size_t>(interval_) * 40 / 1440 <= lowerBoundsAfter_) return;
-  if (!PrepareAhead()) return;
-  for (int32_t tt : fromTimetables)
-    if (tt == destTimetable_ && !stopped_) StartFromOrigin(tt, true);
-  for (size_t i = ahead_.size() - 1; i-- > 0;) ahead_[i] = std::min(ahead_[i], ahead_[i + 1]);
-  // The rounds' look ahead starts afresh.
-  direct_.swap(ahead_);
-  ahead_.assign(kWindowMinutes, kNoBound);
-  ++limitsStamp_;
-}
-
-template <bool kBackward>
-void EnginePass<kBackward>::StartFromOrigin(int32_t tt, bool ahead) {
+void EnginePass<kBackward>::StartFromOrigin(int32_t tt) {
   TimetableRecord& t = Record(tt);
   // Backward the slack applies whenever changes are allowed: the callback
   // is never asked there.
@@ -840,10 +764,9 @@ void EnginePass<kBackward>::StartFromOrigin(int32_t tt, bool ahead) {
     const bool continuing = kBackward ? call_.ContinueEarlier : call_.ContinueLater;
     ScanEvents(events, start, windowEnd, [&](StationEvent const& ev, int32_t day, int32_t time) {
       if (continuing && time == windowTime_) return true;
-      if (ahead && !aheadTrains_[ev.Train()]) return true;
       if (!Runs(tt, day, ev, station)) return true;
       if (callback && !callback(tt, station, key, time, -1, -1, -1, nullptr)) return true;
-      RideTrain(tt, ev.Train(), station, time, ev.minute, time, 0, kNoLabel, ahead);
+      RideTrain(tt, ev.Train(), station, time, ev.minute, time, 0, kNoLabel);
       if (StopAsked()) stopped_ = true;
       return !stopped_;
     });
@@ -1125,8 +1048,6 @@ bool EnginePass<kBackward>::WalkTo(int32_t tt, int32_t station, int32_t label, i
   const int32_t arrival = from.Arrival + minutes;
   const int32_t distance = from.Distance + minutes / 5;
   if (arrival > kLatestTime) return false;
-  if (round_ == 0 && BeyondDirect(DirectFor(from.OriginDeparture), arrival, station, via))
-    return false;
   const int32_t key = ProfileKey(arrival, distance);
   if (!Improves(Scratch(tt).Profile(via, station), key, from.OriginDeparture)) return false;
   if (parms_.LimitOnTarget) {
@@ -1309,7 +1230,6 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
       SearchStateOf(t).Marks.Allowed.empty() ? nullptr : SearchStateOf(t).Marks.Allowed.data();
   int32_t days = 0;
   const int boardVia = via;
-  const int32_t direct = round_ == 0 ? DirectFor(originDeparture) : kNoBound;
   // Most rides need none of the rarer checks (a distance corridor,
   // kilometres, beds, a callback, service codes, request stops, low floors,
   // region groups, trains preferred): those are left out of their loop.
@@ -1361,7 +1281,6 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
       if (e != station && alighting[e] != 0 &&
           !(kBackward ? RefusesBoarding(flags) : RefusesAlighting(flags)) &&
           !(round_ == maxChanges_ && !target) &&
-          !(!target && BeyondDirect(direct, arrival, e, via)) &&
           !(!kPlain && regionGroup && AreStationsInSameRegionGroup(t, station, e)) &&
           !(!kPlain && requestRide && (flags & kStopRequest) == kStopRequest) &&
           !(!kPlain && railJourney && !target && PrefersTrainsAt(t, e)) &&

@@ -175,15 +175,11 @@ struct LabelPool {
   // then or later; and the stations it looks from.
   std::vector<int32_t> Ahead;
   std::vector<std::pair<int32_t, int32_t>> AheadStations;
-  // Per train of the first end's timetable: not 0 when it calls there
-  // (the only trains the look ahead rides; 2 once its stations are among
-  // the feeders); per station: 1 when such a train calls there too (the
-  // only stations it looks from).
+  // Per train of the first end's timetable: 1 when it calls there (the
+  // only trains the look ahead rides); per station: 1 when such a train
+  // calls there too (the only stations it looks from).
   std::vector<uint8_t> AheadTrains;
   std::vector<uint8_t> AheadFeeders;
-  // Per minute of origin departure, as Ahead: the earliest arrival at the
-  // first end by a direct ride, looked at before the first round.
-  std::vector<int32_t> Direct;
   // What bounds the journeys per minute of origin departure from the
   // window's start, as last worked out, and the stamp of the ends' state
   // then: it holds until a profile of an end station changes.

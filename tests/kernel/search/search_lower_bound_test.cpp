@@ -13,8 +13,6 @@
 namespace qo::test {
 namespace {
 
-constexpr uint16_t kDay = w::DayNumberOf(2025, 6, 11);
-
 class SearchLowerBoundTest : public EngineTest {};
 
 // 0 -> 1 -> 2 by a slow train (10 + 5 minutes) and 0 -> 1 by a fast one
@@ -51,44 +49,6 @@ TEST_F(SearchLowerBoundTest, FewestMinutesByTrainAndWalkEachWay) {
   EXPECT_EQ(overFour, std::vector<int32_t>(5, kEndUnreachable));
 }
 
-// Before the first round the direct rides bound the labels of journeys
-// that change: such a journey must reach an end by the direct ride's
-// arrival at the first end (at the first end itself a minute earlier,
-// at another end of the place in the same minute). Station 1 is the
-// change, with no change time and the fewest minutes to the end exactly
-// the journey's own, so a bound a minute too tight loses it.
-TEST_F(SearchLowerBoundTest, TheDirectRidesBoundNoJourneyThatStillImproves) {
-  struct Case {
-    char const* name;
-    uint16_t lastStop;  // where the journey that changes ends
-    int32_t arrival;    // and when
-    std::vector<uint16_t> ends;
-    char const* found;
-  };
-  const Case cases[] = {
-      {"a minute before the direct ride", 2, 629, {2}, " 600-629/2 600-630/1"},
-      {"at another end in the same minute", 3, 630, {2, 3}, " 600-630/1 600-630/2"},
-  };
-  for (Case const& c : cases) {
-    w::TimetableModel m = LineTimetable(1, 1, 4, 100);
-    m.search.min_change_time = 0;
-    m.trains = {Trip({Dep(0, 600), Arr(2, 630)}, "1"), Trip({Dep(0, 600), Arr(1, 610)}, "2"),
-                Trip({Dep(1, 610), Arr(c.lastStop, c.arrival)}, "3")};
-    QoCloseData();
-    ASSERT_EQ(Load({dir_.Write("direct.qo", m)}), 1) << c.name;
-    SetSearchDay(kDay);
-    TimetableRecord* t = LoadedSet()[0];
-    PassSetup setup{.From = {{.timetable = t, .station = 0}}, .Time = 600, .MaxChanges = 1};
-    for (uint16_t end : c.ends) setup.To.push_back({.timetable = t, .station = end});
-    for (size_t after : {size_t{0}, SIZE_MAX}) {
-      SetLabelsBeforeLowerBoundsForTesting(after);
-      EXPECT_EQ(Describe(AllJourneys(RunSearch(setup, {}, SearchDirection::Forward).Found)),
-                c.found)
-          << c.name << (after == 0 ? ", with the bounds" : ", without them");
-    }
-  }
-}
-
 // Every leg of every connection a pass hands out, as text.
 std::string Legs(ConnectionList const& list) {
   std::string text;
@@ -105,8 +65,7 @@ std::string Legs(ConnectionList const& list) {
 
 class LowerBoundPassTest : public RandomQueryTest {
  protected:
-  // Pruning by the bounds (and the look aheads they steer, at the direct
-  // rides before the first round and before each later one) from a pass's
+  // Pruning by the bounds (and the look ahead they steer) from a pass's
   // first label changes no answer, by departure or by arrival, against the
   // same pass without them.
   template <typename Prepare>
