@@ -363,7 +363,7 @@ bool BuildTimedRoute(TimetableRecord& t, ConnectionLeg const& leg, TimedRoute& o
   if (leg.Train < 0 || static_cast<uint32_t>(leg.Train) >= t.TrainCount) return false;
   BuildTrainRoute(t, static_cast<uint32_t>(leg.Train), out.stops);
   const RideStops at = FindRideStops(out.stops, leg.FromStation, leg.DepartureMinute, leg.ToStation,
-                                     leg.ArrivalMinute, RideMatch::StoredTime);
+                                     leg.ArrivalMinute, RideMatch::OwnTime);
   out.board = at.Board;
   out.alight = at.Alight;
   if (out.board < 0 || out.alight < 0) return false;

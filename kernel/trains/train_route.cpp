@@ -26,18 +26,11 @@ bool SameMinuteOfDay(int16_t stored, int32_t minute) {
 }
 
 bool MeetsRide(RouteRecord const& r, int32_t minute, bool boarding, RideMatch match) {
+  if (match == RideMatch::EitherTime)
+    return SameMinuteOfDay(r.Departure, minute) || SameMinuteOfDay(r.Arrival, minute);
   // The stop's own time for the ride: a stop of one word is reached when
   // the train leaves it.
-  const int16_t own = boarding || r.Arrival < 0 ? r.Departure : r.Arrival;
-  switch (match) {
-    case RideMatch::OwnTime:
-      return SameMinuteOfDay(own, minute);
-    case RideMatch::EitherTime:
-      return SameMinuteOfDay(r.Departure, minute) || SameMinuteOfDay(r.Arrival, minute);
-    case RideMatch::StoredTime:
-      return own == minute % 1440;
-  }
-  return false;
+  return SameMinuteOfDay(boarding || r.Arrival < 0 ? r.Departure : r.Arrival, minute);
 }
 
 }  // namespace

@@ -26,8 +26,8 @@ static_assert(sizeof(RouteRecord) == 16);
 void BuildTrainRoute(TimetableRecord& t, uint32_t train, std::vector<RouteRecord>& out);
 
 // How a stop's times must meet a ride's minutes for the ride to board or
-// alight there. The callers' tests differ where a stored minute lies past
-// midnight, so each keeps its own.
+// alight there. A stop's minute and the ride's are compared as minutes of
+// day, so that a stop kept at 24:00 meets an arrival at midnight.
 enum class RideMatch {
   // Boarding by the departure, alighting by the arrival (the departure at
   // a stop of one word), both taken as minutes of day.
@@ -35,10 +35,6 @@ enum class RideMatch {
   // Boarding and alighting by the arrival or the departure, both taken as
   // minutes of day.
   EitherTime,
-  // Boarding by the departure as stored, alighting by the arrival as stored
-  // (the departure at a stop of one word), each against the ride's minute
-  // modulo 1440.
-  StoredTime,
 };
 
 // Where a ride boards and alights along a train's route: the first stop at

@@ -274,6 +274,36 @@ TEST_F(ConnectionDetailsTest, FailuresInTheirOrder) {
   QoSetConnHandle(&taken);
 }
 
+// A train that reaches the end of its run at 24:00 keeps that minute at
+// its last stop; the leg that alights there arrives at minute 1440, and
+// its change to the train at 0:05 is found like any other.
+TEST_F(LoadingTest, ChangeTimeAfterAnArrivalAtMidnight) {
+  ResetConnParms(nullptr);
+  w::TimetableModel m = SmallModel(1, 1, 0, 3);
+  for (w::Station& s : m.stations) s.type |= 0x01;
+  m.trains = {
+      {.stops = {{.station = 0, .departure = 1420}, {.station = 1, .arrival = 1440}}},
+      {.stops = {{.station = 1, .departure = 5}, {.station = 2, .arrival = 20}}},
+  };
+  ASSERT_EQ(Load({dir_.Write("a.qo", m)}), 1);
+  ResetConnParms(nullptr);
+  int from = 0, to = 2, list = -1, timetable = 0, count = 0;
+  QoConnectionExt2(&from, &list, &timetable, nullptr, 1, &to, &list, &timetable, nullptr, 1,
+                   nullptr, nullptr, nullptr, 0, nullptr, nullptr, nullptr, 0, 1410, 10, 3, 2025, 1,
+                   1, nullptr, &count, nullptr);
+  ASSERT_GE(count, 1) << QoError();
+  Connection const& c = CurrentSearchHandle().Connections[0];
+  ASSERT_EQ(c.size(), 2u);
+  ASSERT_EQ(c[0].ArrivalMinute, 1440);
+  int const* times = nullptr;
+  ASSERT_EQ(QoGetConnChangeTime(nullptr, 0, 0, &times, 0, 1), 2);
+  EXPECT_EQ(std::vector<int>(times, times + 2), (std::vector<int>{-1, 5}));
+  ASSERT_EQ(QoGetConnChangeTime(nullptr, 0, 1, &times, 1, 0), 2);
+  EXPECT_EQ(std::vector<int>(times, times + 2), (std::vector<int>{5, -1}));
+  CurrentSearchHandle() = SearchHandle{};
+  CurrentSearchRun() = SearchRun{};
+}
+
 // Changes between two trains that share two stations: train A runs
 // 0-1-2-3, train B 1-2-4, five minutes to change at 1, three at 2.
 TEST_F(LoadingTest, ChangeTimesAndMovingAChange) {
