@@ -34,6 +34,7 @@
 #include "search/search_params.h"
 #include "search/search_lower_bound.h"
 #include "search/search_reach.h"
+#include "search/search_ride_levels.h"
 #include "search/search_run.h"
 #include "search/search_scratch.h"
 #include "search/search_state.h"
@@ -164,6 +165,7 @@ class EnginePass {
 
   void PrepareTimetables();
   bool EndsServed();
+  bool OriginWithinRides();
   uint8_t EndUse(int32_t tt, int32_t station);
   // For a journey that left the origin at a time: the first end's found
   // arrival (kNoBound: none yet), and the latest time its labels may have
@@ -323,6 +325,10 @@ class EnginePass {
   size_t lowerBoundsAfter_ = 0;
   bool toEndKnown_ = false;
   int32_t const* toEnd_[kMaxViaPoints + 1] = {};
+  // With one timetable taking part, per station the fewest rides to an
+  // end, found when the pass has grown (null until then).
+  bool rideLevelsWanted_ = false;
+  uint8_t const* rideLevels_ = nullptr;
   // Before each round, a look ahead from the stations nearest the first
   // end (see LookAhead).
   bool aheadWanted_ = false;
@@ -389,7 +395,8 @@ int EnginePass<kBackward>::Run() {
   }
   // Where no train may be left at any end station, no journey ends there,
   // in this window or any other; nor where none runs within the pass's reach.
-  const bool hopeless = !EndsServed() || !EndWithinReach(run_, kBackward, reach_);
+  const bool hopeless =
+      !EndsServed() || !EndWithinReach(run_, kBackward, reach_) || !OriginWithinRides();
   for (int32_t tt : fromTimetables) {
     if (hopeless || stopped_ || StopAsked()) break;
     StartFromOrigin(tt);
@@ -406,10 +413,16 @@ int EnginePass<kBackward>::Run() {
     }
     ++limitsStamp_;
     LookAhead();
+    // A grown pass leaves the stations too many rides from an end.
+    if (!rideLevels_ && rideLevelsWanted_ && s_.Labels.size() > LabelsBeforeLowerBounds())
+      rideLevels_ = EndRideLevels(Record(destTimetable_), s_.RideEnds, kBackward).data();
+    const int ridesLeft = maxChanges_ - round_ + 1;
     for (int32_t tt : takingPart_) {
       EngineScratch& ts = Scratch(tt);
+      uint8_t const* const levels = tt == destTimetable_ ? rideLevels_ : nullptr;
       for (int32_t station = 0; station < ts.Stations && !stopped_; ++station) {
         if (ts.Head(round_ - 1, station) == kNoLabel) continue;
+        if (levels && levels[station] > ridesLeft) continue;
         ProcessStation(tt, station);
         if (StopAsked()) stopped_ = true;
       }
@@ -521,6 +534,30 @@ uint8_t EnginePass<kBackward>::EndUse(int32_t tt, int32_t station) {
     if ((use & (kEndMayAlight | kEndMayBoard)) == (kEndMayAlight | kEndMayBoard)) break;
   }
   return use;
+}
+
+// With one timetable taking part, the fewest rides from a station to an
+// end bound what a pass must look at once it has grown (see the rounds);
+// a later window of the same search has them from its start, and finds
+// nothing when no origin is near enough.
+template <bool kBackward>
+bool EnginePass<kBackward>::OriginWithinRides() {
+  rideLevels_ = nullptr;
+  rideLevelsWanted_ = takingPart_.size() == 1 && destTimetable_ >= 0;
+  if (!rideLevelsWanted_) return true;
+  TimetableRecord& t = Record(destTimetable_);
+  std::vector<int32_t>& ends = s_.RideEnds;
+  ends.clear();
+  for (SearchStation const& p : Ends())
+    if (p.timetable == &t && p.station >= 0) ends.push_back(p.station);
+  std::vector<uint8_t> const* kept = KeptEndRideLevels(t, ends, kBackward);
+  if (!kept) return true;
+  rideLevels_ = kept->data();
+  for (SearchStation const& p : Origins())
+    if (p.timetable == &t && p.station >= 0 && static_cast<size_t>(p.station) < kept->size() &&
+        (*kept)[static_cast<size_t>(p.station)] <= maxChanges_ + 1)
+      return true;
+  return false;
 }
 
 template <bool kBackward>
@@ -1230,6 +1267,10 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
       SearchStateOf(t).Marks.Allowed.empty() ? nullptr : SearchStateOf(t).Marks.Allowed.data();
   int32_t days = 0;
   const int boardVia = via;
+  // A label is of use where the rides still allowed after this one can
+  // reach an end from (in the last round only at an end).
+  uint8_t const* const levels = tt == destTimetable_ ? rideLevels_ : nullptr;
+  const int ridesAfter = maxChanges_ - round_;
   // Most rides need none of the rarer checks (a distance corridor,
   // kilometres, beds, a callback, service codes, request stops, low floors,
   // region groups, trains preferred): those are left out of their loop.
@@ -1280,7 +1321,7 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
       const uint16_t flags = stops.Time(j);
       if (e != station && alighting[e] != 0 &&
           !(kBackward ? RefusesBoarding(flags) : RefusesAlighting(flags)) &&
-          !(round_ == maxChanges_ && !target) &&
+          !(levels ? levels[e] > ridesAfter : round_ == maxChanges_ && !target) &&
           !(!kPlain && regionGroup && AreStationsInSameRegionGroup(t, station, e)) &&
           !(!kPlain && requestRide && (flags & kStopRequest) == kStopRequest) &&
           !(!kPlain && railJourney && !target && PrefersTrainsAt(t, e)) &&

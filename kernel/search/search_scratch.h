@@ -123,6 +123,31 @@ struct EngineScratch {
   std::vector<int32_t> ToEnd;
   std::vector<int32_t> ToEndStations;
   bool ToEndBackward = false;
+  // The lines of the fewest rides to an end (search_ride_levels): the
+  // stations of each distinct sequence a train calls at, from
+  // LineOffsets[line] on; per station the lines that call there and at
+  // which of their places, from CallOffsets[station] on; and per station
+  // its walks, both ways (no offsets: not yet built).
+  struct RideLines {
+    std::vector<int32_t> LineOffsets;
+    std::vector<int32_t> LineStations;
+    std::vector<int32_t> CallOffsets;
+    std::vector<int32_t> CallLines;
+    std::vector<int32_t> CallPositions;
+    std::vector<int32_t> WalkOffsets;
+    std::vector<int32_t> WalkTargets;
+  };
+  RideLines Lines;
+  // Per line the places its stations are known from (forward those before
+  // it, backward those after), and the stations found at the last level
+  // and at the next.
+  std::vector<int32_t> LineDone;
+  std::vector<int32_t> RideFrontier;
+  std::vector<int32_t> RideNext;
+  // The levels last found: to (backward from) these end stations.
+  std::vector<uint8_t> RideLevels;
+  std::vector<int32_t> RideLevelEnds;
+  bool RideLevelsBackward = false;
 
   ArrivalProfile& Profile(int level, int32_t station) {
     return Profiles[static_cast<size_t>(level * Stations + station)];
@@ -167,6 +192,7 @@ struct LabelPool {
   std::vector<int32_t> EndTimes;
   std::vector<int32_t> EndTimeStarts;
   std::vector<int32_t> EndStationNumbers;  // the stations alone, for the lower bounds
+  std::vector<int32_t> RideEnds;           // every end station, for the fewest rides
   // Below the last via level, the lower bounds on the way to the end
   // over the via points still to pass (search_lower_bound).
   std::vector<std::vector<int32_t>> ViaToEnd;
