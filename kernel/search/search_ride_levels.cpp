@@ -73,23 +73,24 @@ void BuildLines(TimetableRecord& t, RideLines& lines) {
           lines.CallPositions[static_cast<size_t>(place)] = k;
         });
   });
-  // Every walk of the timetable, switched off or not, barrier-free or
-  // not, counts both ways: a pass walks a link from its end backward.
+  // Per station the stations that walk to it, by every walk of the
+  // timetable, barrier-free or not and switched off or not (a walk may be
+  // switched on between two searches): a pass walks the links a station
+  // lists, forward and backward alike.
   std::vector<std::pair<int32_t, int32_t>> walks;
   for (size_t s = 0; s < n; ++s)
     for (bool barrierFree : {false, true}) {
       const InternLinkRange links = InternLinks(t, static_cast<uint16_t>(s), barrierFree);
       for (int32_t i = 0; i < links.count; ++i) {
         const int32_t to = links.Target(i);
-        if (static_cast<size_t>(to) >= n || static_cast<size_t>(to) == s) continue;
-        walks.push_back({static_cast<int32_t>(s), to});
-        walks.push_back({to, static_cast<int32_t>(s)});
+        if (static_cast<size_t>(to) < n && static_cast<size_t>(to) != s)
+          walks.push_back({to, static_cast<int32_t>(s)});
       }
     }
   lines.WalkTargets.resize(walks.size());
   LayOut(n, lines.WalkOffsets, [&](auto&& call) {
-    for (auto const& [from, to] : walks)
-      call(from, [&](int32_t place) { lines.WalkTargets[static_cast<size_t>(place)] = to; });
+    for (auto const& [reached, walker] : walks)
+      call(reached, [&](int32_t place) { lines.WalkTargets[static_cast<size_t>(place)] = walker; });
   });
 }
 
@@ -149,7 +150,7 @@ void FindLevels(EngineScratch& scratch, std::vector<int32_t> const& ends, bool b
           known = std::max(known, at);
         }
       }
-    // A walk then leads to a station found at this level: as many rides.
+    // A station that walks to one found at this level needs as many rides.
     for (size_t i = 0; i < next.size(); ++i) {
       const int32_t station = next[i];
       for (int32_t w = lines.WalkOffsets[static_cast<size_t>(station)];

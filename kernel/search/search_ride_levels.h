@@ -1,8 +1,8 @@
 #pragma once
 // The fewest rides a journey needs from a station to an end station of a
 // pass, whatever the time of day: over the lines of the timetable (each
-// distinct sequence of stations a train calls at, on any day), with walks
-// both ways between rides. A pass that has grown large leaves a station
+// distinct sequence of stations a train calls at, on any day), with the
+// walks a pass takes between rides. A pass that has grown large leaves a station
 // alone when the rides it has left cannot reach an end from there: a pass
 // that can find nothing (an end served only by lines two changes too far)
 // used to run every round of every retry window in full.

@@ -127,7 +127,7 @@ struct EngineScratch {
   // stations of each distinct sequence a train calls at, from
   // LineOffsets[line] on; per station the lines that call there and at
   // which of their places, from CallOffsets[station] on; and per station
-  // its walks, both ways (no offsets: not yet built).
+  // the stations that walk to it (no offsets: not yet built).
   struct RideLines {
     std::vector<int32_t> LineOffsets;
     std::vector<int32_t> LineStations;

@@ -1,6 +1,6 @@
 // The fewest rides between a station and the end of a pass: over the lines
-// the trains run (each way as the pass rides them), with walks both ways
-// between rides but never as the end of a journey.
+// the trains run (each way as the pass rides them), with the walks a
+// station lists between rides but never as the end of a journey.
 #include "search/search_ride_levels.h"
 
 #include <gtest/gtest.h>
@@ -16,15 +16,15 @@ class SearchRideLevelsTest : public EngineTest {};
 
 constexpr uint8_t kNone = kNoRideLevel;
 
-// Lines 0 -> 1 -> 2 (twice, at other times), 2 -> 3 and 4 -> 3, and a
-// walk between 1 and 5 (stored one way); station 6 has nothing.
+// Lines 0 -> 1 -> 2 (twice, at other times), 2 -> 3 and 4 -> 3, and walks
+// from 5 to 1 and from 2 to 6 (one way each); no line calls at 5 or 6.
 TEST_F(SearchRideLevelsTest, FewestRidesOverTheLinesEachWay) {
   w::TimetableModel m = LineTimetable(1, 1, 7, 100);
   m.trains = {
       Trip({Dep(0, 600), {.station = 1, .arrival = 610, .departure = 611}, Arr(2, 616)}, "1"),
       Trip({Dep(0, 700), {.station = 1, .arrival = 710, .departure = 711}, Arr(2, 716)}, "2"),
       Trip({Dep(2, 620), Arr(3, 630)}, "3"), Trip({Dep(4, 620), Arr(3, 640)}, "4")};
-  m.transfers = {{.from = 1, .to = 5, .minutes = 3}};
+  m.transfers = {{.from = 5, .to = 1, .minutes = 3}, {.from = 2, .to = 6, .minutes = 2}};
   ASSERT_EQ(Load({dir_.Write("levels.qo", m)}), 1);
   TimetableRecord& t = *LoadedSet()[0];
 
