@@ -166,6 +166,7 @@ class EnginePass {
   void PrepareTimetables();
   bool EndsServed();
   bool OriginWithinRides();
+  void PrepareRideLevels();
   uint8_t EndUse(int32_t tt, int32_t station);
   // For a journey that left the origin at a time: the first end's found
   // arrival (kNoBound: none yet), and the latest time its labels may have
@@ -329,6 +330,10 @@ class EnginePass {
   // end, found when the pass has grown (null until then).
   bool rideLevelsWanted_ = false;
   uint8_t const* rideLevels_ = nullptr;
+  // The same per via level, below the last over the via points still to
+  // pass (until found, the levels to the end stand for them).
+  bool viaRideLevelsKnown_ = false;
+  uint8_t const* viaRideLevels_[kMaxViaPoints + 1] = {};
   // Before each round, a look ahead from the stations nearest the first
   // end (see LookAhead).
   bool aheadWanted_ = false;
@@ -414,8 +419,8 @@ int EnginePass<kBackward>::Run() {
     ++limitsStamp_;
     LookAhead();
     // A grown pass leaves the stations too many rides from an end.
-    if (!rideLevels_ && rideLevelsWanted_ && s_.Labels.size() > LabelsBeforeLowerBounds())
-      rideLevels_ = EndRideLevels(Record(destTimetable_), s_.RideEnds, kBackward).data();
+    if (rideLevelsWanted_ && !viaRideLevelsKnown_ && s_.Labels.size() > LabelsBeforeLowerBounds())
+      PrepareRideLevels();
     const int ridesLeft = maxChanges_ - round_ + 1;
     for (int32_t tt : takingPart_) {
       EngineScratch& ts = Scratch(tt);
@@ -552,12 +557,39 @@ bool EnginePass<kBackward>::OriginWithinRides() {
     if (p.timetable == &t && p.station >= 0) ends.push_back(p.station);
   std::vector<uint8_t> const* kept = KeptEndRideLevels(t, ends, kBackward);
   if (!kept) return true;
+  // Before a via point the levels to the end bound too, if less closely.
   rideLevels_ = kept->data();
+  std::fill(std::begin(viaRideLevels_), std::end(viaRideLevels_), rideLevels_);
   for (SearchStation const& p : Origins())
     if (p.timetable == &t && p.station >= 0 && static_cast<size_t>(p.station) < kept->size() &&
         (*kept)[static_cast<size_t>(p.station)] <= maxChanges_ + 1)
       return true;
   return false;
+}
+
+// Per via level: to the end stations once every via point is passed,
+// before that over the next via point first. Those cost a search per via
+// point, worth it only while the pass has found nothing at its first end
+// (what it finds there bounds it by time): until then, and where they are
+// not worth it, the levels to the end stand for them.
+template <bool kBackward>
+void EnginePass<kBackward>::PrepareRideLevels() {
+  TimetableRecord& t = Record(destTimetable_);
+  std::vector<uint8_t> const* after = &EndRideLevels(t, s_.RideEnds, kBackward);
+  if (!rideLevels_) {
+    rideLevels_ = after->data();
+    std::fill(std::begin(viaRideLevels_), std::end(viaRideLevels_), rideLevels_);
+  }
+  viaRideLevelsKnown_ = viaCount_ == 0;
+  if (viaCount_ == 0 || !Scratch(destTimetable_).Profile(viaCount_, destStation_).Empty()) return;
+  s_.ViaRideLevels.resize(kMaxViaPoints);
+  for (int via = viaCount_ - 1; via >= 0; --via) {
+    std::vector<uint8_t>& level = s_.ViaRideLevels[static_cast<size_t>(via)];
+    ViaRideLevels(t, ViaBit(via), kBackward, *after, level);
+    viaRideLevels_[via] = level.data();
+    after = &level;
+  }
+  viaRideLevelsKnown_ = true;
 }
 
 template <bool kBackward>
@@ -969,6 +1001,8 @@ void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station, int32_t sc
   // The callback is never asked backward.
   ChangeTimeFunction const callback = kBackward ? nullptr : CurrentSearchSettings().ChangeFun;
   const int32_t key = StationKey(scanTt, scanStation);
+  const bool viaLevels = viaCount_ > 0 && rideLevels_ && tt == destTimetable_;
+  const int ridesLeft = maxChanges_ - round_ + 1;
   for (size_t at = 0; at < s_.Chain.size(); ++at) {
     const int32_t c = s_.Chain[at];
     const Label label = s_.At(c);
@@ -980,6 +1014,8 @@ void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station, int32_t sc
       if (label.Arrival > latestUseful) continue;
       if (Target(tt, station) && label.ViaLevel == viaCount_) continue;
     }
+    // The round's stations are left by the levels to the end alone.
+    if (viaLevels && viaRideLevels_[label.ViaLevel][station] > ridesLeft) continue;
     const int32_t arriving = label.Timetable == scanTt ? label.Train : -1;
     // A link from another timetable brings its own minutes. Off a train of
     // another timetable at the same station the change takes this one's
@@ -1269,7 +1305,7 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
   const int boardVia = via;
   // A label is of use where the rides still allowed after this one can
   // reach an end from (in the last round only at an end).
-  uint8_t const* const levels = tt == destTimetable_ ? rideLevels_ : nullptr;
+  uint8_t const* levels = tt == destTimetable_ && rideLevels_ ? viaRideLevels_[via] : nullptr;
   const int ridesAfter = maxChanges_ - round_;
   // Most rides need none of the rarer checks (a distance corridor,
   // kilometres, beds, a callback, service codes, request stops, low floors,
@@ -1301,6 +1337,7 @@ void EnginePass<kBackward>::RideTrain(int32_t tt, uint32_t train, int32_t statio
                                 : PassesVia(t, stops.Station(j - step), e, bit, passVia);
         if (!passed) break;
         ++via;
+        if (levels) levels = viaRideLevels_[via];
       }
       const int32_t arrival =
           boarding + days * 1440 + step * (stops.Minute(j) - stops.Minute(board));

@@ -6,6 +6,7 @@
 
 #include "links/station_links.h"
 #include "load/timetable_record.h"
+#include "search/search_marks.h"
 #include "search/search_scratch.h"
 #include "search/search_state.h"
 #include "trains/train_stops.h"
@@ -149,29 +150,14 @@ void ViaLowerBounds(TimetableRecord& t, uint16_t bit, bool backward,
   const size_t n = t.StationCount;
   EngineScratch& scratch = ScratchWithHops(t);
   minutes.assign(n, kEndUnreachable);
-  SearchMarks const& marks = SearchStateOf(t).Marks;
   std::vector<std::pair<int32_t, int32_t>>& seeds = scratch.HopSeeds;
   seeds.clear();
   // A via station from which the end cannot be reached leads nowhere.
-  auto seed = [&](size_t station) {
-    if (station < n && station < after.size() && after[station] < kEndUnreachable)
-      seeds.push_back({static_cast<int32_t>(station), after[station]});
-  };
+  std::vector<uint8_t>& near = scratch.ViaStations;
+  MarkViaStations(t, bit, near);
   for (size_t s = 0; s < n; ++s)
-    if ((s < marks.StopVia.size() && (marks.StopVia[s] & bit)) ||
-        (s < marks.PassVia.size() && (marks.PassVia[s] & bit)))
-      seed(s);
-  // An arc that passes the via point counts it at either of its ends.
-  if (t.ArcOffsets.size() == static_cast<int32_t>(n) + 1)
-    for (size_t s = 0; s < n; ++s)
-      for (int32_t arc = t.ArcOffsets[static_cast<int32_t>(s)];
-           arc < t.ArcOffsets[static_cast<int32_t>(s) + 1] && arc < t.ArcStations.size() &&
-           static_cast<size_t>(arc) < marks.ArcPassVia.size();
-           ++arc)
-        if (marks.ArcPassVia[static_cast<size_t>(arc)] & bit) {
-          seed(s);
-          seed(static_cast<size_t>(t.ArcStations[arc]));
-        }
+    if (near[s] && s < after.size() && after[s] < kEndUnreachable)
+      seeds.push_back({static_cast<int32_t>(s), after[s]});
   ShortestToSeeds(scratch, backward, seeds, minutes);
 }
 

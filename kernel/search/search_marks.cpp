@@ -354,6 +354,26 @@ void ComputeSearchCorridor(SearchRun& run) {
   }
 }
 
+void MarkViaStations(TimetableRecord const& t, uint16_t bit, std::vector<uint8_t>& near) {
+  const size_t n = t.StationCount;
+  near.assign(n, 0);
+  SearchMarks const& marks = SearchStateOf(t).Marks;
+  for (size_t s = 0; s < n; ++s)
+    if ((s < marks.StopVia.size() && (marks.StopVia[s] & bit)) ||
+        (s < marks.PassVia.size() && (marks.PassVia[s] & bit)))
+      near[s] = 1;
+  if (t.ArcOffsets.size() != static_cast<int32_t>(n) + 1) return;
+  for (size_t s = 0; s < n; ++s)
+    for (int32_t arc = t.ArcOffsets[static_cast<int32_t>(s)];
+         arc < t.ArcOffsets[static_cast<int32_t>(s) + 1] && arc < t.ArcStations.size() &&
+         static_cast<size_t>(arc) < marks.ArcPassVia.size();
+         ++arc)
+      if (marks.ArcPassVia[static_cast<size_t>(arc)] & bit) {
+        near[s] = 1;
+        if (static_cast<size_t>(t.ArcStations[arc]) < n) near[t.ArcStations[arc]] = 1;
+      }
+}
+
 void FreeLabels(SearchRun& run) { CurrentSearchSettings().Parms.StopsInVia = run.SavedStopsInVia; }
 
 }  // namespace qo

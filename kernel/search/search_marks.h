@@ -38,6 +38,11 @@ bool PassesTownListTest(int timetable, int station);
 // kilometres.
 bool MeasuresArcs(TimetableRecord const& t);
 
+// Per station of `t` 1 where a journey may pass the via point of `bit`
+// (in the timetable's search marks): where it stops or passes, and at
+// either end of an arc that passes it.
+void MarkViaStations(TimetableRecord const& t, uint16_t bit, std::vector<uint8_t>& near);
+
 // The distinct timetables of a set that take part, in first-seen order.
 std::vector<TimetableRecord*> CollectDistinctTimetables(StationSet const& set);
 

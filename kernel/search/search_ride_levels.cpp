@@ -1,11 +1,13 @@
 #include "search/search_ride_levels.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <unordered_map>
 
 #include "links/station_links.h"
 #include "load/timetable_record.h"
+#include "search/search_marks.h"
 #include "search/search_scratch.h"
 #include "search/search_state.h"
 #include "trains/train_stops.h"
@@ -26,13 +28,15 @@ void LayOut(size_t stations, std::vector<int32_t>& offsets, F&& forEach) {
   forEach([&](int32_t station, auto&& place) { place(at[static_cast<size_t>(station)]++); });
 }
 
-// The trains of a city run a few dozen lines over and over: each distinct
+// The trains of a city run a few hundred lines over and over, many of
+// them part of a longer one (a short turn, a depot run): each distinct
 // sequence of stations is kept once, the stops of one station in a row
-// (its arrival and departure words) as one.
+// (its arrival and departure words) as one, and a sequence that lies
+// within a longer one not at all, as it leads nowhere the longer does not.
 void BuildLines(TimetableRecord& t, RideLines& lines) {
   const size_t n = t.StationCount;
-  lines.LineOffsets.assign(1, 0);
-  lines.LineStations.clear();
+  std::vector<int32_t> offsets{0};
+  std::vector<int32_t> stations;
   std::unordered_map<uint64_t, std::vector<int32_t>> byHash;
   std::vector<int32_t> sequence;
   for (uint32_t train = 0; train < t.TrainCount; ++train) {
@@ -50,16 +54,44 @@ void BuildLines(TimetableRecord& t, RideLines& lines) {
       hash = (hash ^ static_cast<uint64_t>(station)) * 1099511628211ull;
     std::vector<int32_t>& same = byHash[hash];
     bool known = false;
-    for (int32_t line : same) {
-      auto const begin = lines.LineStations.begin() + lines.LineOffsets[static_cast<size_t>(line)];
-      auto const end =
-          lines.LineStations.begin() + lines.LineOffsets[static_cast<size_t>(line) + 1];
-      known = known || std::equal(begin, end, sequence.begin(), sequence.end());
-    }
+    for (int32_t line : same)
+      known = known || std::equal(stations.begin() + offsets[static_cast<size_t>(line)],
+                                  stations.begin() + offsets[static_cast<size_t>(line) + 1],
+                                  sequence.begin(), sequence.end());
     if (known) continue;
-    same.push_back(static_cast<int32_t>(lines.LineOffsets.size()) - 1);
-    lines.LineStations.insert(lines.LineStations.end(), sequence.begin(), sequence.end());
-    lines.LineOffsets.push_back(static_cast<int32_t>(lines.LineStations.size()));
+    same.push_back(static_cast<int32_t>(offsets.size()) - 1);
+    stations.insert(stations.end(), sequence.begin(), sequence.end());
+    offsets.push_back(static_cast<int32_t>(stations.size()));
+  }
+  // The longest first, each against the places of those kept before it.
+  std::vector<int32_t> order(offsets.size() - 1);
+  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
+  auto length = [&](int32_t line) {
+    return offsets[static_cast<size_t>(line) + 1] - offsets[static_cast<size_t>(line)];
+  };
+  std::stable_sort(order.begin(), order.end(),
+                   [&](int32_t a, int32_t b) { return length(a) > length(b); });
+  // Per station the places of the kept lines there, and where each line ends.
+  std::vector<std::vector<std::pair<int32_t, int32_t>>> keptPlaces(n);
+  lines.LineOffsets.assign(1, 0);
+  lines.LineStations.clear();
+  for (int32_t line : order) {
+    auto const begin = stations.begin() + offsets[static_cast<size_t>(line)];
+    auto const end = stations.begin() + offsets[static_cast<size_t>(line) + 1];
+    bool within = false;
+    for (auto const& [place, lineEnd] : keptPlaces[static_cast<size_t>(*begin)]) {
+      within = lineEnd - place >= end - begin &&
+               std::equal(begin, end, lines.LineStations.begin() + place);
+      if (within) break;
+    }
+    if (within) continue;
+    const auto first = static_cast<int32_t>(lines.LineStations.size());
+    const auto last = first + static_cast<int32_t>(end - begin);
+    for (auto at = begin; at != end; ++at)
+      keptPlaces[static_cast<size_t>(*at)].push_back(
+          {first + static_cast<int32_t>(at - begin), last});
+    lines.LineStations.insert(lines.LineStations.end(), begin, end);
+    lines.LineOffsets.push_back(last);
   }
   const auto lineCount = static_cast<int32_t>(lines.LineOffsets.size()) - 1;
   lines.CallLines.resize(lines.LineStations.size());
@@ -102,62 +134,123 @@ EngineScratch& ScratchWithLines(TimetableRecord& t) {
   return *held;
 }
 
-// Level by level from the ends: a station gets the next level when a line
-// rides from it to a station of the last one (forward it lies before that
-// station on the line, backward after it), or when it walks to such a
-// station. A line is marked once from each of its places at most: the
-// places already known are skipped.
-void FindLevels(EngineScratch& scratch, std::vector<int32_t> const& ends, bool backward) {
-  RideLines const& lines = scratch.Lines;
-  std::vector<uint8_t>& levels = scratch.RideLevels;
-  const size_t n = lines.CallOffsets.size() - 1;
-  levels.assign(n, kNoRideLevel);
-  // Forward the places before LineDone are known, backward those from it on.
-  std::vector<int32_t>& done = scratch.LineDone;
+// Forward the places of a line before `done` are known, backward those
+// from it on: none yet.
+void NoPlaceKnown(RideLines const& lines, bool backward, std::vector<int32_t>& done) {
   if (backward)
     done.assign(lines.LineOffsets.begin() + 1, lines.LineOffsets.end());
   else
     done.assign(lines.LineOffsets.begin(), lines.LineOffsets.end() - 1);
+}
+
+// Level by level from the ends: a station gets the next level when a line
+// rides from it to a station of the last one, or when it walks to such a
+// station. Before a via point (`after`: the levels once it is passed, and
+// ScratchViaStations where it may be) a station also gets a level when a
+// ride from it passes a via station on its way to a station of the last
+// level after the via point, and a via station itself has at most its
+// level after. A line is marked once from each of its places at most.
+void FindLevels(EngineScratch& scratch, bool backward, std::vector<int32_t> const& ends,
+                std::vector<uint8_t> const* after, std::vector<uint8_t>& levels) {
+  RideLines const& lines = scratch.Lines;
+  const size_t n = lines.CallOffsets.size() - 1;
+  levels.assign(n, kNoRideLevel);
+  NoPlaceKnown(lines, backward, scratch.LineDone);
   std::vector<int32_t>& frontier = scratch.RideFrontier;
   std::vector<int32_t>& next = scratch.RideNext;
-  frontier.clear();
-  for (int32_t end : ends)
-    if (end >= 0 && static_cast<size_t>(end) < n && levels[static_cast<size_t>(end)] != 0) {
-      levels[static_cast<size_t>(end)] = 0;
-      frontier.push_back(end);
-    }
-  auto reach = [&](int32_t station, uint8_t level) {
+  next.clear();
+  uint8_t level = 0;
+  auto reach = [&](int32_t station) {
     uint8_t& known = levels[static_cast<size_t>(station)];
     if (known != kNoRideLevel) return;
     known = level;
     next.push_back(station);
   };
-  for (int level = 1; level < kNoRideLevel && !frontier.empty(); ++level) {
+  // Gives the level to the places of a line from which a ride reaches the
+  // place `at` (forward those before it, backward those after it), but for
+  // those known already, and keeps them known.
+  int32_t const* const placed = lines.LineStations.data();
+  auto markLine = [&](int32_t at, int32_t& known) {
+    if (backward) {
+      for (int32_t k = at + 1; k < known; ++k) reach(placed[k]);
+      known = std::min(known, at + 1);
+    } else {
+      for (int32_t k = known; k < at; ++k) reach(placed[k]);
+      known = std::max(known, at);
+    }
+  };
+  // Before a via point: the stations by their level after it, and per
+  // place of a line the nearest via place a ride from it passes before
+  // (backward after) reaching it.
+  std::vector<int32_t>& byLevel = scratch.AfterByLevel;
+  std::array<int32_t, kNoRideLevel + 2> levelStart{};
+  std::vector<int32_t>& viaPlace = scratch.ViaPlace;
+  std::vector<uint8_t> const& near = scratch.ViaStations;
+  int lastAfter = -1;
+  if (after) {
+    for (size_t s = 0; s < n; ++s) ++levelStart[(*after)[s] + 1];
+    for (int l = 0; l <= kNoRideLevel; ++l) {
+      if (l < kNoRideLevel && levelStart[l + 1] > 0) lastAfter = l;
+      levelStart[l + 1] += levelStart[l];
+    }
+    byLevel.resize(n);
+    std::array<int32_t, kNoRideLevel + 1> at{};
+    std::copy(levelStart.begin(), levelStart.end() - 1, at.begin());
+    for (size_t s = 0; s < n; ++s)
+      byLevel[static_cast<size_t>(at[(*after)[s]]++)] = static_cast<int32_t>(s);
+    viaPlace.resize(lines.LineStations.size());
+    for (size_t line = 0; line + 1 < lines.LineOffsets.size(); ++line) {
+      const int32_t first = lines.LineOffsets[line];
+      const int32_t last = lines.LineOffsets[line + 1] - 1;
+      int32_t nearest = backward ? last + 1 : first - 1;
+      for (int32_t i = 0; i <= last - first; ++i) {
+        const int32_t k = backward ? last - i : first + i;
+        if (near[static_cast<size_t>(lines.LineStations[static_cast<size_t>(k)])]) nearest = k;
+        viaPlace[static_cast<size_t>(k)] = nearest;
+      }
+    }
+    NoPlaceKnown(lines, backward, scratch.ViaLineDone);
+  } else {
+    for (int32_t end : ends)
+      if (end >= 0 && static_cast<size_t>(end) < n) reach(end);
+  }
+  for (;;) {
+    if (after)
+      for (int32_t k = levelStart[level]; k < levelStart[level + 1]; ++k)
+        if (near[static_cast<size_t>(byLevel[static_cast<size_t>(k)])])
+          reach(byLevel[static_cast<size_t>(k)]);
+    // A station that walks to one found at this level needs as many rides
+    // (a walk never ends a journey at an end station).
+    if (after || level > 0)
+      for (size_t i = 0; i < next.size(); ++i) {
+        const int32_t station = next[i];
+        for (int32_t w = lines.WalkOffsets[static_cast<size_t>(station)];
+             w < lines.WalkOffsets[static_cast<size_t>(station) + 1]; ++w)
+          reach(lines.WalkTargets[static_cast<size_t>(w)]);
+      }
+    if ((next.empty() && level > lastAfter) || level + 1 == kNoRideLevel) break;
+    frontier.swap(next);
     next.clear();
-    const auto l = static_cast<uint8_t>(level);
+    const uint8_t found = level++;
     for (int32_t station : frontier)
       for (int32_t c = lines.CallOffsets[static_cast<size_t>(station)];
+           c < lines.CallOffsets[static_cast<size_t>(station) + 1]; ++c)
+        markLine(lines.CallPositions[static_cast<size_t>(c)],
+                 scratch.LineDone[static_cast<size_t>(lines.CallLines[static_cast<size_t>(c)])]);
+    if (!after || found > lastAfter) continue;
+    // A ride that passes the via point on its way to a station found at
+    // that level after it: from the places before (backward after) both.
+    for (int32_t k = levelStart[found]; k < levelStart[found + 1]; ++k) {
+      const int32_t station = byLevel[static_cast<size_t>(k)];
+      for (int32_t c = lines.CallOffsets[static_cast<size_t>(station)];
            c < lines.CallOffsets[static_cast<size_t>(station) + 1]; ++c) {
-        const auto line = static_cast<size_t>(lines.CallLines[static_cast<size_t>(c)]);
         const int32_t at = lines.CallPositions[static_cast<size_t>(c)];
-        int32_t& known = done[line];
-        if (backward) {
-          for (int32_t k = at + 1; k < known; ++k)
-            reach(lines.LineStations[static_cast<size_t>(k)], l);
-          known = std::min(known, at + 1);
-        } else {
-          for (int32_t k = known; k < at; ++k) reach(lines.LineStations[static_cast<size_t>(k)], l);
-          known = std::max(known, at);
-        }
+        const int32_t via = viaPlace[static_cast<size_t>(at)];
+        const int32_t boardUpTo = backward ? std::max(via, at + 1) : std::min(via, at - 1);
+        markLine(backward ? boardUpTo - 1 : boardUpTo + 1,
+                 scratch.ViaLineDone[static_cast<size_t>(lines.CallLines[static_cast<size_t>(c)])]);
       }
-    // A station that walks to one found at this level needs as many rides.
-    for (size_t i = 0; i < next.size(); ++i) {
-      const int32_t station = next[i];
-      for (int32_t w = lines.WalkOffsets[static_cast<size_t>(station)];
-           w < lines.WalkOffsets[static_cast<size_t>(station) + 1]; ++w)
-        reach(lines.WalkTargets[static_cast<size_t>(w)], l);
     }
-    frontier.swap(next);
   }
 }
 
@@ -169,8 +262,19 @@ std::vector<uint8_t> const& EndRideLevels(TimetableRecord& t, std::vector<int32_
   if (std::vector<uint8_t> const* kept = KeptEndRideLevels(t, ends, backward)) return *kept;
   scratch.RideLevelEnds = ends;
   scratch.RideLevelsBackward = backward;
-  FindLevels(scratch, ends, backward);
+  FindLevels(scratch, backward, ends, nullptr, scratch.RideLevels);
   return scratch.RideLevels;
+}
+
+void ViaRideLevels(TimetableRecord& t, uint16_t bit, bool backward,
+                   std::vector<uint8_t> const& after, std::vector<uint8_t>& levels) {
+  EngineScratch& scratch = ScratchWithLines(t);
+  if (after.size() != t.StationCount) {
+    levels.assign(t.StationCount, 0);
+    return;
+  }
+  MarkViaStations(t, bit, scratch.ViaStations);
+  FindLevels(scratch, backward, {}, &after, levels);
 }
 
 std::vector<uint8_t> const* KeptEndRideLevels(TimetableRecord& t, std::vector<int32_t> const& ends,

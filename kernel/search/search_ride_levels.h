@@ -24,6 +24,13 @@ inline constexpr uint8_t kNoRideLevel = 0xFF;
 std::vector<uint8_t> const& EndRideLevels(TimetableRecord& t, std::vector<int32_t> const& ends,
                                           bool backward);
 
+// The same for a journey that must still pass the via point of `bit` (in
+// the timetable's search marks) on its way: the fewest rides to pass it
+// with `after` still to go (the levels once it has: to the end, or on over
+// the next via point).
+void ViaRideLevels(TimetableRecord& t, uint16_t bit, bool backward,
+                   std::vector<uint8_t> const& after, std::vector<uint8_t>& levels);
+
 // The kept levels when they are for these ends, else null: a later window
 // of the same search uses them before its first round.
 std::vector<uint8_t> const* KeptEndRideLevels(TimetableRecord& t, std::vector<int32_t> const& ends,

@@ -119,6 +119,7 @@ struct EngineScratch {
   std::vector<int32_t> HopBuckets;  // per minute its first queued station
   std::vector<int32_t> HopQueued;   // queued stations: station, next
   std::vector<std::pair<int32_t, int32_t>> HopSeeds;
+  std::vector<uint8_t> ViaStations;  // where a via point may be passed
   // The bounds last found: to (backward from) these end stations.
   std::vector<int32_t> ToEnd;
   std::vector<int32_t> ToEndStations;
@@ -144,6 +145,12 @@ struct EngineScratch {
   std::vector<int32_t> LineDone;
   std::vector<int32_t> RideFrontier;
   std::vector<int32_t> RideNext;
+  // Before a via point: the stations by their level after it, per place
+  // of a line the nearest via place a ride from there passes, and per line
+  // the places known by rides that pass it.
+  std::vector<int32_t> AfterByLevel;
+  std::vector<int32_t> ViaPlace;
+  std::vector<int32_t> ViaLineDone;
   // The levels last found: to (backward from) these end stations.
   std::vector<uint8_t> RideLevels;
   std::vector<int32_t> RideLevelEnds;
@@ -193,6 +200,9 @@ struct LabelPool {
   std::vector<int32_t> EndTimeStarts;
   std::vector<int32_t> EndStationNumbers;  // the stations alone, for the lower bounds
   std::vector<int32_t> RideEnds;           // every end station, for the fewest rides
+  // Below the last via level, the fewest rides to the end over the via
+  // points still to pass (search_ride_levels).
+  std::vector<std::vector<uint8_t>> ViaRideLevels;
   // Below the last via level, the lower bounds on the way to the end
   // over the via points still to pass (search_lower_bound).
   std::vector<std::vector<int32_t>> ViaToEnd;

@@ -63,30 +63,61 @@ std::string Legs(ConnectionList const& list) {
   return text;
 }
 
+// A pass for the query over a via point, its marks set as a request sets
+// them.
+ConnectionList PassOverVia(RouterQuery const& q, uint16_t via, SearchDirection direction) {
+  TimetableRecord* t = LoadedSet()[0];
+  return RunSearch({.From = {{.timetable = t, .station = q.From}},
+                    .To = {{.timetable = t, .station = q.To}},
+                    .Via = {{{.timetable = t, .station = via}}},
+                    .Time = q.WindowTime,
+                    .WindowLength = q.Interval,
+                    .MaxChanges = q.MaxChanges,
+                    .ChangesAllowed = q.ChangesAllowed,
+                    .Marks = true},
+                   {.ChangesAllowed = q.ChangesAllowed}, direction)
+      .Found;
+}
+
 class LowerBoundPassTest : public RandomQueryTest {
  protected:
-  // Pruning by the bounds (and the look ahead they steer) from a pass's
-  // first label changes no answer, by departure or by arrival, against the
-  // same pass without them.
+  // Pruning by the bounds (the fewest minutes and rides to the end, and
+  // the look ahead they steer) from a pass's first label changes no
+  // answer, by departure or by arrival, against the same pass without
+  // them; over a via point too, whether it must be a stop or not.
   template <typename Prepare>
-  void ExpectTheSameAnswers(Prepare&& prepare) {
+  void ExpectTheSameAnswers(Prepare&& prepare, bool overAVia = false) {
     RandomQueryDraw draw{.Seeds = 120, .SeedFactor = 6007, .Intervals = {60, 180, 360, 1440}};
     ForEachRandomQuery(
         draw, prepare, [] {},
-        [&](w::TimetableModel const&, ReferenceRouter const&, RouterQuery const& q) {
-          for (SearchDirection direction : {SearchDirection::Forward, SearchDirection::Backward}) {
-            SetLabelsBeforeLowerBoundsForTesting(SIZE_MAX);
-            const std::string without = Legs(RunPass(q, {}, direction));
-            SetLabelsBeforeLowerBoundsForTesting(0);
-            EXPECT_EQ(Legs(RunPass(q, {}, direction)), without)
-                << (direction == SearchDirection::Forward ? "forward" : "backward");
-          }
+        [&](w::TimetableModel const& m, ReferenceRouter const&, RouterQuery const& q) {
+          const auto via = static_cast<uint16_t>((q.From * 7 + q.To * 3) % m.stations.size());
+          if (overAVia && (via == q.From || via == q.To)) return;
+          for (SearchDirection direction : {SearchDirection::Forward, SearchDirection::Backward})
+            for (uint8_t stopsInVia : {1, 0}) {
+              CurrentSearchSettings().Parms.StopsInVia = stopsInVia;
+              auto answers = [&] {
+                return Legs(overAVia ? PassOverVia(q, via, direction) : RunPass(q, {}, direction));
+              };
+              SetLabelsBeforeLowerBoundsForTesting(SIZE_MAX);
+              const std::string without = answers();
+              SetLabelsBeforeLowerBoundsForTesting(0);
+              EXPECT_EQ(answers(), without)
+                  << (direction == SearchDirection::Forward ? "forward" : "backward")
+                  << (stopsInVia ? ", stopping at the via point" : "");
+              if (!overAVia) break;
+            }
+          CurrentSearchSettings().Parms.StopsInVia = 1;
         });
   }
 };
 
 TEST_F(LowerBoundPassTest, TheBoundsChangeNoAnswer) {
   ExpectTheSameAnswers([](w::TimetableModel&) {});
+}
+
+TEST_F(LowerBoundPassTest, NorOverAViaPoint) {
+  ExpectTheSameAnswers([](w::TimetableModel&) {}, true);
 }
 
 // A train may reach the next stop in the minute it leaves: a journey found

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "kernel/search/engine_test_support.h"
+#include "search/search_state.h"
 
 namespace qo::test {
 namespace {
@@ -36,6 +37,18 @@ TEST_F(SearchRideLevelsTest, FewestRidesOverTheLinesEachWay) {
   // line leads from there to 1.
   EXPECT_EQ(EndRideLevels(t, {1}, false),
             (std::vector<uint8_t>{1, 0, kNone, kNone, kNone, kNone, kNone}));
+
+  // Over the via point 2 first, then to 3: 4 rides to 3 without passing
+  // it. Over 1 to 2: one ride from 0 passes 1 on its way.
+  SearchStateOf(t).Marks.StopVia.assign(7, 0);
+  SearchStateOf(t).Marks.StopVia[2] = 1;
+  SearchStateOf(t).Marks.StopVia[1] = 2;
+  std::vector<uint8_t> overTwo;
+  ViaRideLevels(t, 1, false, toThree, overTwo);
+  EXPECT_EQ(overTwo, (std::vector<uint8_t>{2, 2, 1, kNone, kNone, 2, kNone}));
+  std::vector<uint8_t> overOne;
+  ViaRideLevels(t, 2, false, EndRideLevels(t, {2}, false), overOne);
+  EXPECT_EQ(overOne, (std::vector<uint8_t>{1, 1, kNone, kNone, kNone, 1, kNone}));
 
   EXPECT_EQ(KeptEndRideLevels(t, {3}, false), nullptr) << "other ends were asked since";
   EXPECT_EQ(EndRideLevels(t, {3}, false), toThree);
