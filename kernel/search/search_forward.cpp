@@ -167,6 +167,22 @@ class EnginePass {
   bool EndsServed();
   bool OriginWithinRides();
   void PrepareRideLevels();
+  // Below the last via level, bounds over the via points still to pass,
+  // each worked out by `over` from those of the level above it (`last`
+  // those once every via point is passed) into `held`, and read from
+  // `out`.
+  template <typename T, typename F>
+  void OverViaPoints(std::vector<T> const& last, std::vector<std::vector<T>>& held, T const** out,
+                     F&& over) {
+    held.resize(kMaxViaPoints);
+    std::vector<T> const* after = &last;
+    for (int via = viaCount_ - 1; via >= 0; --via) {
+      std::vector<T>& level = held[static_cast<size_t>(via)];
+      over(via, *after, level);
+      out[via] = level.data();
+      after = &level;
+    }
+  }
   uint8_t EndUse(int32_t tt, int32_t station);
   // For a journey that left the origin at a time: the first end's found
   // arrival (kNoBound: none yet), and the latest time its labels may have
@@ -575,20 +591,17 @@ bool EnginePass<kBackward>::OriginWithinRides() {
 template <bool kBackward>
 void EnginePass<kBackward>::PrepareRideLevels() {
   TimetableRecord& t = Record(destTimetable_);
-  std::vector<uint8_t> const* after = &EndRideLevels(t, s_.RideEnds, kBackward);
+  std::vector<uint8_t> const& after = EndRideLevels(t, s_.RideEnds, kBackward);
   if (!rideLevels_) {
-    rideLevels_ = after->data();
+    rideLevels_ = after.data();
     std::fill(std::begin(viaRideLevels_), std::end(viaRideLevels_), rideLevels_);
   }
   viaRideLevelsKnown_ = viaCount_ == 0;
   if (viaCount_ == 0 || !Scratch(destTimetable_).Profile(viaCount_, destStation_).Empty()) return;
-  s_.ViaRideLevels.resize(kMaxViaPoints);
-  for (int via = viaCount_ - 1; via >= 0; --via) {
-    std::vector<uint8_t>& level = s_.ViaRideLevels[static_cast<size_t>(via)];
-    ViaRideLevels(t, ViaBit(via), kBackward, *after, level);
-    viaRideLevels_[via] = level.data();
-    after = &level;
-  }
+  OverViaPoints(after, s_.ViaRideLevels, viaRideLevels_,
+                [&](int via, auto const& next, auto& level) {
+                  ViaRideLevels(t, ViaBit(via), kBackward, next, level);
+                });
   viaRideLevelsKnown_ = true;
 }
 
@@ -727,15 +740,11 @@ void EnginePass<kBackward>::PrepareLowerBounds() {
   std::vector<int32_t>& ends = s_.EndStationNumbers;
   ends.clear();
   for (auto const& end : endStations_) ends.push_back(end.second);
-  std::vector<int32_t> const* after = &EndLowerBounds(t, ends, kBackward);
-  toEnd_[viaCount_] = after->data();
-  s_.ViaToEnd.resize(kMaxViaPoints);
-  for (int via = viaCount_ - 1; via >= 0; --via) {
-    std::vector<int32_t>& level = s_.ViaToEnd[static_cast<size_t>(via)];
-    ViaLowerBounds(t, ViaBit(via), kBackward, *after, level);
-    toEnd_[via] = level.data();
-    after = &level;
-  }
+  std::vector<int32_t> const& after = EndLowerBounds(t, ends, kBackward);
+  toEnd_[viaCount_] = after.data();
+  OverViaPoints(after, s_.ViaToEnd, toEnd_, [&](int via, auto const& next, auto& level) {
+    ViaLowerBounds(t, ViaBit(via), kBackward, next, level);
+  });
   toEndKnown_ = true;
 }
 
