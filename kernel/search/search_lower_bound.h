@@ -17,9 +17,10 @@ struct TimetableRecord;
 
 inline constexpr int32_t kEndUnreachable = 1 << 28;
 
-// A pass looks for the lower bounds once it has made this many labels: a
-// small pass does not pay for their search. Tests set 0, so that every
-// pass with a bound uses them, and reset it.
+// A pass looks for the lower bounds, and for the fewest rides to an end
+// (search_ride_levels), once it has made this many labels: a small pass
+// does not pay for their search. Tests set 0, so that every pass with a
+// bound uses them, and reset it.
 size_t LabelsBeforeLowerBounds();
 void SetLabelsBeforeLowerBoundsForTesting(size_t labels);
 void ResetLabelsBeforeLowerBoundsForTesting();
