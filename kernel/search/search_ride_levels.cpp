@@ -121,8 +121,9 @@ void BuildLines(TimetableRecord& t, RideLines& lines) {
     }
   lines.WalkTargets.resize(walks.size());
   LayOut(n, lines.WalkOffsets, [&](auto&& call) {
-    for (auto const& [reached, walker] : walks)
-      call(reached, [&](int32_t place) { lines.WalkTargets[static_cast<size_t>(place)] = walker; });
+    for (auto const& walk : walks)  // (reached, walker)
+      call(walk.first,
+           [&](int32_t place) { lines.WalkTargets[static_cast<size_t>(place)] = walk.second; });
   });
 }
 
