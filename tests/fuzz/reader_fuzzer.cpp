@@ -60,7 +60,7 @@ void QueryMap(qo::GisData& gis, const qo::TimetableRecord& t) {
       sum += static_cast<int64_t>(qo::GisLayerName(gis, qo::LoadLE<int32_t>(layer.Record)).size());
   for (uint32_t s = 0; s < t.StationCount; ++s) {
     int32_t x = 0, y = 0;
-    if (qo::GisStationPoint(t, static_cast<int32_t>(s), &x, &y)) sum += x + y;
+    if (qo::GisStationPoint(t, static_cast<int32_t>(s), &x, &y)) sum += int64_t{x} + y;
   }
   int32_t x = 0, y = 0;
   if (qo::GisKeyPoint(t, 5457086, &x, &y)) sum += x;
