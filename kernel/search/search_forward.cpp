@@ -167,6 +167,12 @@ class EnginePass {
   bool EndsServed();
   bool OriginWithinRides();
   void PrepareRideLevels();
+  // The levels to the end, which stand for those of every via level too
+  // (a bound before a via point, if a looser one) until those are found.
+  void UseRideLevels(uint8_t const* levels) {
+    rideLevels_ = levels;
+    std::fill(std::begin(viaRideLevels_), std::end(viaRideLevels_), levels);
+  }
   // Below the last via level, bounds over the via points still to pass,
   // each worked out by `over` from those of the level above it (`last`
   // those once every via point is passed) into `held`, and read from
@@ -573,9 +579,7 @@ bool EnginePass<kBackward>::OriginWithinRides() {
     if (p.timetable == &t && p.station >= 0) ends.push_back(p.station);
   std::vector<uint8_t> const* kept = KeptEndRideLevels(t, ends, kBackward);
   if (!kept) return true;
-  // Before a via point the levels to the end bound too, if less closely.
-  rideLevels_ = kept->data();
-  std::fill(std::begin(viaRideLevels_), std::end(viaRideLevels_), rideLevels_);
+  UseRideLevels(kept->data());
   for (SearchStation const& p : Origins())
     if (p.timetable == &t && p.station >= 0 && static_cast<size_t>(p.station) < kept->size() &&
         (*kept)[static_cast<size_t>(p.station)] <= maxChanges_ + 1)
@@ -592,10 +596,7 @@ template <bool kBackward>
 void EnginePass<kBackward>::PrepareRideLevels() {
   TimetableRecord& t = Record(destTimetable_);
   std::vector<uint8_t> const& after = EndRideLevels(t, s_.RideEnds, kBackward);
-  if (!rideLevels_) {
-    rideLevels_ = after.data();
-    std::fill(std::begin(viaRideLevels_), std::end(viaRideLevels_), rideLevels_);
-  }
+  if (!rideLevels_) UseRideLevels(after.data());
   viaRideLevelsKnown_ = viaCount_ == 0;
   if (viaCount_ == 0 || !Scratch(destTimetable_).Profile(viaCount_, destStation_).Empty()) return;
   OverViaPoints(after, s_.ViaRideLevels, viaRideLevels_,
@@ -1023,7 +1024,8 @@ void EnginePass<kBackward>::ProcessChain(int32_t tt, int32_t station, int32_t sc
       if (label.Arrival > latestUseful) continue;
       if (Target(tt, station) && label.ViaLevel == viaCount_) continue;
     }
-    // The round's stations are left by the levels to the end alone.
+    // The round left its station by the levels to the end; a label goes
+    // by those of its own via level.
     if (viaLevels && viaRideLevels_[label.ViaLevel][station] > ridesLeft) continue;
     const int32_t arriving = label.Timetable == scanTt ? label.Train : -1;
     // A link from another timetable brings its own minutes. Off a train of

@@ -119,10 +119,10 @@ void ShortestToSeeds(EngineScratch& scratch, bool backward,
 
 // The timetable's scratch, its graph built.
 EngineScratch& ScratchWithHops(TimetableRecord& t) {
-  std::shared_ptr<EngineScratch>& held = SearchStateOf(t).Engine;
-  if (!held) held = std::make_shared<EngineScratch>();
-  if (held->HopsOut.Offsets.size() != static_cast<size_t>(t.StationCount) + 1) BuildHops(t, *held);
-  return *held;
+  EngineScratch& scratch = EngineScratchOf(t);
+  if (scratch.HopsOut.Offsets.size() != static_cast<size_t>(t.StationCount) + 1)
+    BuildHops(t, scratch);
+  return scratch;
 }
 
 }  // namespace

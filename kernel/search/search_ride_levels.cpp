@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <memory>
-#include <unordered_map>
 
 #include "links/station_links.h"
 #include "load/timetable_record.h"
@@ -17,8 +16,8 @@ namespace {
 
 using RideLines = EngineScratch::RideLines;
 
-// Lays out per station the entries `add` gives it, by two calls: the first
-// counts, the second places.
+// Lays out per station the entries that `forEach` hands out, by two calls:
+// the first counts, the second places each.
 template <typename F>
 void LayOut(size_t stations, std::vector<int32_t>& offsets, F&& forEach) {
   offsets.assign(stations + 1, 0);
@@ -29,39 +28,28 @@ void LayOut(size_t stations, std::vector<int32_t>& offsets, F&& forEach) {
 }
 
 // The trains of a city run a few hundred lines over and over, many of
-// them part of a longer one (a short turn, a depot run): each distinct
-// sequence of stations is kept once, the stops of one station in a row
-// (its arrival and departure words) as one, and a sequence that lies
-// within a longer one not at all, as it leads nowhere the longer does not.
+// them part of a longer one (a short turn, a depot run): a train's
+// sequence of stations (the stops of one station in a row, its arrival
+// and departure words, as one) is kept only where it does not lie within
+// one kept already, as it leads nowhere that one does not; the same
+// sequence again lies within the first.
 void BuildLines(TimetableRecord& t, RideLines& lines) {
   const size_t n = t.StationCount;
   std::vector<int32_t> offsets{0};
   std::vector<int32_t> stations;
-  std::unordered_map<uint64_t, std::vector<int32_t>> byHash;
-  std::vector<int32_t> sequence;
   for (uint32_t train = 0; train < t.TrainCount; ++train) {
     const StopRange stops(t, train);
-    sequence.clear();
+    const size_t start = stations.size();
     bool valid = true;
     for (int32_t j = 0; j < stops.size(); ++j) {
       const int32_t station = stops.Station(j);
       valid = valid && static_cast<size_t>(station) < n;
-      if (sequence.empty() || sequence.back() != station) sequence.push_back(station);
+      if (stations.size() == start || stations.back() != station) stations.push_back(station);
     }
-    if (!valid || sequence.size() < 2) continue;
-    uint64_t hash = 1469598103934665603ull;
-    for (int32_t station : sequence)
-      hash = (hash ^ static_cast<uint64_t>(station)) * 1099511628211ull;
-    std::vector<int32_t>& same = byHash[hash];
-    bool known = false;
-    for (int32_t line : same)
-      known = known || std::equal(stations.begin() + offsets[static_cast<size_t>(line)],
-                                  stations.begin() + offsets[static_cast<size_t>(line) + 1],
-                                  sequence.begin(), sequence.end());
-    if (known) continue;
-    same.push_back(static_cast<int32_t>(offsets.size()) - 1);
-    stations.insert(stations.end(), sequence.begin(), sequence.end());
-    offsets.push_back(static_cast<int32_t>(stations.size()));
+    if (valid && stations.size() - start >= 2)
+      offsets.push_back(static_cast<int32_t>(stations.size()));
+    else
+      stations.resize(start);
   }
   // The longest first, each against the places of those kept before it.
   std::vector<int32_t> order(offsets.size() - 1);
@@ -128,11 +116,10 @@ void BuildLines(TimetableRecord& t, RideLines& lines) {
 }
 
 EngineScratch& ScratchWithLines(TimetableRecord& t) {
-  std::shared_ptr<EngineScratch>& held = SearchStateOf(t).Engine;
-  if (!held) held = std::make_shared<EngineScratch>();
-  if (held->Lines.CallOffsets.size() != static_cast<size_t>(t.StationCount) + 1)
-    BuildLines(t, held->Lines);
-  return *held;
+  EngineScratch& scratch = EngineScratchOf(t);
+  if (scratch.Lines.CallOffsets.size() != static_cast<size_t>(t.StationCount) + 1)
+    BuildLines(t, scratch.Lines);
+  return scratch;
 }
 
 // Forward the places of a line before `done` are known, backward those

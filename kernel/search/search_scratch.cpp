@@ -8,10 +8,14 @@
 
 namespace qo {
 
+EngineScratch& EngineScratchOf(TimetableRecord& t) {
+  std::shared_ptr<EngineScratch>& held = SearchStateOf(t).Engine;
+  if (!held) held = std::make_shared<EngineScratch>();
+  return *held;
+}
+
 EngineScratch& PrepareEngineScratch(TimetableRecord& record, int levels, int rounds) {
-  std::shared_ptr<EngineScratch>& engine = SearchStateOf(record).Engine;
-  if (!engine) engine = std::make_shared<EngineScratch>();
-  EngineScratch& s = *engine;
+  EngineScratch& s = EngineScratchOf(record);
   const int32_t stations = static_cast<int32_t>(record.StationCount);
   const int32_t trains = static_cast<int32_t>(record.TrainCount);
   if (s.Stations != stations || s.Trains != trains) {

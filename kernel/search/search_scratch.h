@@ -170,6 +170,9 @@ struct EngineScratch {
   }
 };
 
+// The timetable's engine scratch, made when first asked for.
+EngineScratch& EngineScratchOf(TimetableRecord& t);
+
 // Makes a timetable's scratch ready for a pass with `levels` via levels and
 // `rounds` rounds: empty profiles and chains, fresh ride marks.
 EngineScratch& PrepareEngineScratch(TimetableRecord& t, int levels, int rounds);
